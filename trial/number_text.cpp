@@ -65,15 +65,33 @@ std::string Fixed(double x, int width, int decimals) {
   if (!std::isfinite(x)) {
     body = std::isnan(x) ? "nan" : (x < 0 ? "-inf" : "inf");
   } else {
-    // Large enough for any double in fixed notation (309 digits) plus decimals.
-    std::string buf(static_cast<std::size_t>(330 + decimals), '\0');
-    const auto [ptr, ec] =
-        std::to_chars(buf.data(), buf.data() + buf.size(), x, std::chars_format::fixed, decimals);
-    body.assign(buf.data(), ec == std::errc() ? ptr : buf.data());
-    // A value that rounds to zero prints as zero, not as "-0.0".
-    if (!body.empty() && body.front() == '-' && body.find_first_not_of("0.", 1) == std::string::npos) {
-      body.erase(0, 1);
+    // Round the shortest decimal text that reads back as x, half away from
+    // zero: a typed 7.25 or 0.15 then rounds up as the user expects, where
+    // rounding the binary value would give 7.2 (a tie to even) or 0.1.
+    char buf[512];  // the longest fixed form of a double has about 330 characters
+    const auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, std::fabs(x), std::chars_format::fixed);
+    const std::string shortest(buf, ec == std::errc() ? ptr : buf);
+    const std::size_t point = shortest.find('.');
+    std::string digits = shortest.substr(0, point);
+    std::string fraction = point == std::string::npos ? std::string() : shortest.substr(point + 1);
+    const auto keep = static_cast<std::size_t>(decimals);
+    const bool roundUp = fraction.size() > keep && fraction[keep] >= '5';
+    fraction.resize(keep, '0');
+    digits += fraction;
+    if (roundUp) {
+      std::size_t i = digits.size();
+      while (i > 0 && digits[i - 1] == '9') digits[--i] = '0';
+      if (i == 0) {
+        digits.insert(0, 1, '1');
+      } else {
+        ++digits[i - 1];
+      }
     }
+    const std::size_t whole = digits.size() - keep;
+    body = digits.substr(0, whole);
+    if (keep > 0) body += "." + digits.substr(whole);
+    // A value that rounds to zero prints as zero, not as "-0.0".
+    if (std::signbit(x) && digits.find_first_not_of('0') != std::string::npos) body.insert(0, 1, '-');
   }
   if (width > 0 && body.size() < static_cast<std::size_t>(width)) {
     body.insert(0, static_cast<std::size_t>(width) - body.size(), ' ');

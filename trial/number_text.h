@@ -19,8 +19,9 @@ std::optional<double> ParseDecimal(std::string_view text);
 double NumberOr0(std::string_view text);
 
 // x rounded to `decimals` decimals, "." as the decimal point, no grouping,
-// padded with blanks on the left to at least `width` characters. A value
-// that rounds to zero is written without a minus sign.
+// padded with blanks on the left to at least `width` characters. Rounding
+// works on the shortest decimal form of x, half away from zero; a value that
+// rounds to zero is written without a minus sign.
 std::string Fixed(double x, int width, int decimals);
 
 // x rounded to a whole number, thousands grouped with `separator`, no
