@@ -1,0 +1,290 @@
+// TComPort on a Windows COM device: overlapped transfers on a device opened
+// for exclusive use, each direction with its own completion signal.
+
+#include <windows.h>
+
+#include <string>
+#include <utility>
+
+#include "scale/com_port.h"
+#include "scale/com_port_device.h"
+
+namespace vorsant {
+
+namespace {
+
+// The system's text for an error number, as UTF-8 like every text the
+// program passes around.
+std::string SystemMessage(DWORD code) {
+  wchar_t* text = nullptr;
+  const DWORD n = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      code, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+  std::string message;
+  if (n > 0 && text != nullptr) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(n), nullptr, 0, nullptr, nullptr);
+    message.resize(size > 0 ? static_cast<std::size_t>(size) : 0);
+    if (size > 0) {
+      WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(n), message.data(), size, nullptr, nullptr);
+    }
+  }
+  if (text != nullptr) LocalFree(text);
+  while (!message.empty() && (message.back() == '\r' || message.back() == '\n' || message.back() == ' ')) {
+    message.pop_back();
+  }
+  if (message.empty()) message = "System error " + std::to_string(code);
+  return message;
+}
+
+[[noreturn]] void RaiseError(DWORD code) {
+  SetLastError(0);
+  throw EComError(SystemMessage(code), static_cast<int>(code));
+}
+
+// A failed call raises its error, unless that says "no error" or "pending".
+void Check(BOOL ok) {
+  if (ok) return;
+  const DWORD code = GetLastError();
+  if (code != 0 && code != ERROR_IO_PENDING) RaiseError(code);
+}
+
+class Handle {
+ public:
+  Handle() = default;
+  explicit Handle(HANDLE h) : h_(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
+  ~Handle() {
+    if (h_ != nullptr) CloseHandle(h_);
+  }
+  Handle(Handle&& other) noexcept : h_(std::exchange(other.h_, nullptr)) {}
+  Handle& operator=(Handle&& other) noexcept {
+    std::swap(h_, other.h_);
+    return *this;
+  }
+  HANDLE get() const { return h_; }
+  explicit operator bool() const { return h_ != nullptr; }
+
+ private:
+  HANDLE h_ = nullptr;
+};
+
+Handle NewEvent(bool manualReset, bool signalled) {
+  Handle h(CreateEventW(nullptr, manualReset ? TRUE : FALSE, signalled ? TRUE : FALSE, nullptr));
+  if (!h) RaiseError(GetLastError());
+  return h;
+}
+
+DeviceLineState FromDcb(const DCB& d) {
+  DeviceLineState s;
+  s.BaudRate = d.BaudRate;
+  s.ByteSize = d.ByteSize;
+  s.Parity = d.Parity;
+  s.StopBits = d.StopBits;
+  s.Binary = d.fBinary != 0;
+  s.CheckParity = d.fParity != 0;
+  s.OutxCtsFlow = d.fOutxCtsFlow != 0;
+  s.OutxDsrFlow = d.fOutxDsrFlow != 0;
+  s.DtrControl = static_cast<std::uint8_t>(d.fDtrControl);
+  s.DsrSensitivity = d.fDsrSensitivity != 0;
+  s.TXContinueOnXoff = d.fTXContinueOnXoff != 0;
+  s.OutX = d.fOutX != 0;
+  s.InX = d.fInX != 0;
+  s.ErrorChar = d.fErrorChar != 0;
+  s.Null = d.fNull != 0;
+  s.RtsControl = static_cast<std::uint8_t>(d.fRtsControl);
+  s.AbortOnError = d.fAbortOnError != 0;
+  s.XonLim = d.XonLim;
+  s.XoffLim = d.XoffLim;
+  s.XonChar = static_cast<std::uint8_t>(d.XonChar);
+  s.XoffChar = static_cast<std::uint8_t>(d.XoffChar);
+  s.ErrorCharValue = static_cast<std::uint8_t>(d.ErrorChar);
+  s.EofChar = static_cast<std::uint8_t>(d.EofChar);
+  s.EvtChar = static_cast<std::uint8_t>(d.EvtChar);
+  return s;
+}
+
+void ToDcb(const DeviceLineState& s, DCB& d) {
+  d.BaudRate = s.BaudRate;
+  d.ByteSize = s.ByteSize;
+  d.Parity = s.Parity;
+  d.StopBits = s.StopBits;
+  d.fBinary = s.Binary;
+  d.fParity = s.CheckParity;
+  d.fOutxCtsFlow = s.OutxCtsFlow;
+  d.fOutxDsrFlow = s.OutxDsrFlow;
+  d.fDtrControl = s.DtrControl;
+  d.fDsrSensitivity = s.DsrSensitivity;
+  d.fTXContinueOnXoff = s.TXContinueOnXoff;
+  d.fOutX = s.OutX;
+  d.fInX = s.InX;
+  d.fErrorChar = s.ErrorChar;
+  d.fNull = s.Null;
+  d.fRtsControl = s.RtsControl;
+  d.fAbortOnError = s.AbortOnError;
+  d.XonLim = s.XonLim;
+  d.XoffLim = s.XoffLim;
+  d.XonChar = static_cast<char>(s.XonChar);
+  d.XoffChar = static_cast<char>(s.XoffChar);
+  d.ErrorChar = static_cast<char>(s.ErrorCharValue);
+  d.EofChar = static_cast<char>(s.EofChar);
+  d.EvtChar = static_cast<char>(s.EvtChar);
+}
+
+// How long closing waits for the last write to leave before abandoning it.
+constexpr DWORD kCloseWriteWaitMs = 2000;
+
+class WinComDevice final : public ComDevice {
+ public:
+  WinComDevice(Handle device, Handle events, Handle reads, Handle writes)
+      : events_(std::move(events)),
+        reads_(std::move(reads)),
+        writes_(std::move(writes)),
+        device_(std::move(device)) {}
+
+  ~WinComDevice() override {
+    // The system writes into the OVERLAPPED blocks and buffers of a pending
+    // transfer until it completes, so none may outlive this object.
+    if (writePending_ && WaitForSingleObject(writes_.get(), kCloseWriteWaitMs) != WAIT_OBJECT_0) {
+      CancelIoEx(device_.get(), &writeOv_);
+    }
+    if (writePending_) Settle(writeOv_);
+    if (readPending_) {
+      CancelIoEx(device_.get(), &readOv_);
+      Settle(readOv_);
+    }
+  }
+  WinComDevice(const WinComDevice&) = delete;
+  WinComDevice& operator=(const WinComDevice&) = delete;
+
+  void Setup(const ComLineSettings& settings, const TComBufferSizes& buffers, const TComTimeouts& timeouts) {
+    Check(PurgeComm(device_.get(), PURGE_TXABORT | PURGE_TXCLEAR | PURGE_RXABORT | PURGE_RXCLEAR));
+    if (buffers.Input != -1 && buffers.Output != -1) {
+      Check(SetupComm(device_.get(), static_cast<DWORD>(buffers.Input), static_cast<DWORD>(buffers.Output)));
+    }
+    ApplyLineSettings(settings);
+    ApplyTimeouts(timeouts);
+    // No event handlers are used, so no event is watched and no thread runs.
+    Check(SetCommMask(device_.get(), 0));
+  }
+
+  void ApplyLineSettings(const ComLineSettings& settings) override {
+    DCB dcb{};
+    dcb.DCBlength = sizeof(dcb);
+    Check(GetCommState(device_.get(), &dcb));
+    DeviceLineState state = FromDcb(dcb);
+    vorsant::ApplyLineSettings(settings, state);
+    ToDcb(state, dcb);
+    if (!SetCommState(device_.get(), &dcb)) {
+      const DWORD code = GetLastError();
+      // A device without modem-control lines refuses the DTR/RTS step that
+      // comes after the line settings; the line itself is set up.
+      if (code != ERROR_NOT_SUPPORTED) Check(FALSE);
+      SetLastError(0);
+    }
+  }
+
+  void ApplyTimeouts(const TComTimeouts& t) override {
+    COMMTIMEOUTS ct{};
+    Check(GetCommTimeouts(device_.get(), &ct));
+    ct.ReadIntervalTimeout = t.ReadInterval;
+    ct.ReadTotalTimeoutMultiplier = t.ReadMultiplier;
+    ct.ReadTotalTimeoutConstant = t.ReadConstant;
+    ct.WriteTotalTimeoutMultiplier = t.WriteMultiplier;
+    ct.WriteTotalTimeoutConstant = t.WriteConstant;
+    Check(SetCommTimeouts(device_.get(), &ct));
+  }
+
+  void StartWrite(const std::uint8_t* data, std::size_t count) override {
+    writeOv_ = OVERLAPPED{};
+    writeOv_.hEvent = writes_.get();
+    // A write that completes at once still reports through the OVERLAPPED
+    // block, so both outcomes end in FinishWrite.
+    const BOOL ok = WriteFile(device_.get(), data, static_cast<DWORD>(count), nullptr, &writeOv_);
+    if (!ok && GetLastError() != ERROR_IO_PENDING) RaiseError(GetLastError());
+    writePending_ = true;
+  }
+
+  std::size_t FinishWrite() override {
+    if (!writePending_) return 0;
+    DWORD n = 0;
+    const BOOL ok = GetOverlappedResult(device_.get(), &writeOv_, &n, TRUE);
+    writePending_ = false;
+    Check(ok);
+    return n;
+  }
+
+  void StartRead(std::uint8_t* data, std::size_t count) override {
+    readOv_ = OVERLAPPED{};
+    readOv_.hEvent = reads_.get();
+    const BOOL ok = ReadFile(device_.get(), data, static_cast<DWORD>(count), nullptr, &readOv_);
+    if (!ok && GetLastError() != ERROR_IO_PENDING) RaiseError(GetLastError());
+    readPending_ = true;
+  }
+
+  std::optional<std::size_t> FinishRead(std::optional<std::chrono::milliseconds> limit) override {
+    if (!readPending_) return 0;
+    if (limit) {
+      const DWORD ms = static_cast<DWORD>(limit->count() < 0 ? 0 : limit->count());
+      const DWORD w = WaitForSingleObject(reads_.get(), ms);
+      if (w == WAIT_FAILED) RaiseError(GetLastError());
+      if (w == WAIT_TIMEOUT) {
+        CancelIoEx(device_.get(), &readOv_);
+        // The byte may have arrived while the cancel was on its way.
+        const std::size_t n = Settle(readOv_);
+        readPending_ = false;
+        if (n == 0) return std::nullopt;
+        return n;
+      }
+    }
+    DWORD n = 0;
+    const BOOL ok = GetOverlappedResult(device_.get(), &readOv_, &n, TRUE);
+    readPending_ = false;
+    Check(ok);
+    return n;
+  }
+
+  void ClearLineErrors() override {
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!ClearCommError(device_.get(), &errors, &status)) {
+      // Line errors are not acted upon, so a device that cannot report
+      // them is no reason to fail a read.
+      if (GetLastError() != ERROR_NOT_SUPPORTED) Check(FALSE);
+      SetLastError(0);
+    }
+  }
+
+ private:
+  // Waits until the system is done with `ov`; the bytes it transferred.
+  std::size_t Settle(OVERLAPPED& ov) {
+    DWORD n = 0;
+    if (!GetOverlappedResult(device_.get(), &ov, &n, TRUE)) n = 0;
+    SetLastError(0);
+    return n;
+  }
+
+  // Declared first, closed last: the device goes before its signals.
+  Handle events_, reads_, writes_;
+  Handle device_;
+  OVERLAPPED readOv_{}, writeOv_{};
+  bool readPending_ = false, writePending_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<ComDevice> OpenComDevice(const std::string& name, const ComLineSettings& settings,
+                                         const TComBufferSizes& buffers, const TComTimeouts& timeouts) {
+  Handle events = NewEvent(false, false);
+  Handle reads = NewEvent(true, true);
+  Handle writes = NewEvent(true, true);
+  // "COM10" and above exist only in the device namespace, so every name goes there.
+  const std::string path = name.rfind("\\\\", 0) == 0 ? name : "\\\\.\\" + name;
+  Handle device(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_OVERLAPPED, nullptr));
+  if (!device) RaiseError(GetLastError());
+  auto com = std::make_unique<WinComDevice>(std::move(device), std::move(events), std::move(reads),
+                                            std::move(writes));
+  com->Setup(settings, buffers, timeouts);
+  return com;
+}
+
+}  // namespace vorsant
