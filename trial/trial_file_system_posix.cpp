@@ -46,7 +46,8 @@ class PosixFileSystem final : public TrialFileSystem {
  public:
   FileHead ReadHead(const std::filesystem::path& path, std::size_t maxBytes) override {
     FileHead head;
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking, so that a named pipe given by mistake cannot hang the open.
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.Get() < 0) {
       head.ErrorNumber = ErrnoOr(EIO);
       return head;
@@ -60,6 +61,8 @@ class PosixFileSystem final : public TrialFileSystem {
       head.ErrorNumber = EISDIR;
       return head;
     }
+    // Anything but a plain file holds no whole record.
+    if (!S_ISREG(st.st_mode)) return head;
     head.Size = static_cast<std::uint64_t>(st.st_size);
     head.Bytes.resize(maxBytes);
     std::size_t got = 0;
