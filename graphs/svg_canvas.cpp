@@ -1,35 +1,16 @@
 #include "graphs/svg_canvas.h"
 
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <algorithm>
 
 #include "graphs/text_metric.h"
+#include "trial/cp1252.h"
 
 namespace vorsant {
 namespace {
 
 constexpr const char* kFontFamily = "Segoe UI, Tahoma, DejaVu Sans, Arial, sans-serif";
-
-// Code points of Windows-1252 bytes 0x80..0x9F; 0 marks the five unassigned.
-constexpr std::uint16_t kCp1252High[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                           0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-                                           0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                           0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 
 std::string Rgb(Color c) {
   char buf[32];
@@ -58,35 +39,29 @@ std::string Attr(const char* name, double v) {
 }  // namespace
 
 std::string XmlText(std::string_view ansi) {
-  std::string out;
+  std::string escaped;
   for (char ch : ansi) {
     const auto b = static_cast<unsigned char>(ch);
     switch (b) {
       case '&':
-        out += "&amp;";
-        continue;
+        escaped += "&amp;";
+        break;
       case '<':
-        out += "&lt;";
-        continue;
+        escaped += "&lt;";
+        break;
       case '>':
-        out += "&gt;";
-        continue;
+        escaped += "&gt;";
+        break;
       case '"':
-        out += "&quot;";
-        continue;
+        escaped += "&quot;";
+        break;
       default:
+        // XML has no place for the C0 controls.
+        escaped += (b < 0x20 || b == 0x7F) ? '?' : ch;
         break;
     }
-    std::uint32_t cp = b;
-    if (b < 0x20 || b == 0x7F) {
-      cp = '?';
-    } else if (b >= 0x80 && b < 0xA0) {
-      cp = kCp1252High[b - 0x80];
-      if (cp == 0) cp = '?';
-    }
-    AppendUtf8(out, cp);
   }
-  return out;
+  return Windows1252ToUtf8(escaped);
 }
 
 SvgCanvas::SvgCanvas(int width, int height) : width_(width), height_(height) {}

@@ -9,8 +9,8 @@
 //   (crisp edges); a line is a 1-pixel-wide stroke from the edge of its
 //   first pixel to the edge of its excluded last pixel;
 // - a dotted pen dashes 3 on, 3 off along the line;
-// - text bytes are read as Windows-1252 and written as UTF-8; control
-//   characters become "?".
+// - text bytes are read as Windows-1252 and written as UTF-8; the C0 control
+//   characters, which XML cannot carry, become "?".
 
 #include <string>
 
@@ -41,7 +41,8 @@ class SvgCanvas final : public Canvas {
   std::string body_;
 };
 
-// Windows-1252 bytes as UTF-8 XML character data, with & < > " escaped.
+// Windows-1252 bytes as UTF-8 XML character data, with & < > " escaped
+// and C0 controls as "?".
 std::string XmlText(std::string_view ansi);
 
 }  // namespace vorsant

@@ -6,42 +6,25 @@
 namespace vorsant {
 namespace {
 
+struct Advance {
+  const char* chars;
+  int millis;
+};
+
+constexpr Advance kAdvances[] = {
+    {"0123456789", 550}, {" .,:;'|", 280}, {"-()/[]", 330}, {"ijl", 220}, {"frt", 330},
+    {"s", 440},          {"c", 460},       {"m", 830},      {"w", 720},   {"I", 280},
+    {"J", 500},          {"M", 830},       {"W", 940},
+};
+
 int AdvanceMillis(char c) {
-  if (c >= '0' && c <= '9') return 550;
-  if (std::strchr(" .,:;'|", c) != nullptr && c != '\0') return 280;
-  if (std::strchr("-()/[]", c) != nullptr && c != '\0') return 330;
-  if (c >= 'a' && c <= 'z') {
-    switch (c) {
-      case 'i':
-      case 'j':
-      case 'l':
-        return 220;
-      case 'f':
-      case 'r':
-      case 't':
-        return 330;
-      case 'm':
-        return 830;
-      case 'w':
-        return 720;
-      default:
-        return 550;
+  if (c != '\0') {
+    for (const Advance& a : kAdvances) {
+      if (std::strchr(a.chars, c) != nullptr) return a.millis;
     }
   }
-  if (c >= 'A' && c <= 'Z') {
-    switch (c) {
-      case 'I':
-        return 280;
-      case 'J':
-        return 500;
-      case 'M':
-        return 830;
-      case 'W':
-        return 940;
-      default:
-        return 660;
-    }
-  }
+  if (c >= 'a' && c <= 'z') return 520;
+  if (c >= 'A' && c <= 'Z') return 640;
   return 600;
 }
 

@@ -12,8 +12,8 @@
 // Widths: each character has an advance in thousandths of the character
 // height, rounded to whole pixels per character (as a raster font does):
 //   digits 550; space . , : ; ' | 280; - ( ) / [ ] 330; i j l 220;
-//   f r t 330; m 830; w 720; other lower case 550; I 280; J 500; M 830;
-//   W 940; other upper case 660; anything else 600.
+//   f r t 330; s 440; c 460; m 830; w 720; other lower case 520; I 280;
+//   J 500; M 830; W 940; other upper case 640; anything else 600.
 
 #include <string_view>
 

@@ -32,6 +32,13 @@ TEST(TextMetricTest, WidthsAreWholePixelAdvancesAndBlanksCount) {
   EXPECT_GT(FixedMeasureText("W", font).width, FixedMeasureText("i", font).width);
 }
 
+TEST(TextMetricTest, LegendTextsFitTheirEightyPixelBoxes) {
+  const Font font{11, FontHeight::kCharacter, 0};
+  for (const char* text : {"Max Resistance", "Model Curve", "Data Points", "Unused Data"}) {
+    EXPECT_LE(FixedMeasureText(text, font).width, 80) << text;
+  }
+}
+
 TEST(SvgCanvasTest, LinesCoverTheirPixelsWithoutTheEndPixel) {
   SvgCanvas canvas(10, 10);
   canvas.DrawLine({0, 5}, {4, 5}, Pen{{1, 2, 3}});
@@ -74,9 +81,9 @@ TEST(SvgCanvasTest, BoxTextIsClippedToItsBox) {
   EXPECT_TRUE(Contains(doc, "<svg x=\"10\" y=\"20\" width=\"80\" height=\"20\">"));
 }
 
-TEST(XmlTextTest, ControlAndUnassignedBytesBecomeQuestionMarks) {
+TEST(XmlTextTest, ControlBytesBecomeQuestionMarksAndTheRestUtf8) {
   EXPECT_EQ(XmlText("a\x01"
-                    "b\x81"),
+                    "b\x7F"),
             "a?b?");
   EXPECT_EQ(XmlText("\xE9t\xE9"), "\xC3\xA9t\xC3\xA9");
   EXPECT_EQ(XmlText("\x80"), "\xE2\x82\xAC");
