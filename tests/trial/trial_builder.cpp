@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "trial/canonical_number.h"
 #include "trial/number_text.h"
 
 namespace vorsant::testing {
@@ -45,7 +46,7 @@ void SetPoints(TWineRec& rec, const std::vector<Point>& points) {
   for (const Point& p : points) {
     std::string sc = std::to_string(p.seconds % 60);
     if (sc.size() < 2) sc = "0" + sc;
-    SetRawPoint(rec, k++, Fixed(p.volumeMl, 6, 1), Fixed(p.seconds / 60, 3, 0), sc);
+    SetRawPoint(rec, k++, CanonicalNumber(p.volumeMl, 1, 6), CanonicalNumber(p.seconds / 60, 0, 3), sc);
   }
 }
 
