@@ -31,11 +31,11 @@ inline std::vector<RecordedText> TextsAtY(const RecordingCanvas& canvas, int y) 
   return out;
 }
 
+// The first text drawn with exactly this content; points into the canvas's
+// own list, so it stays valid while nothing more is drawn.
 inline const RecordedText* FindText(const RecordingCanvas& canvas, const std::string& text) {
-  static thread_local std::vector<RecordedText> texts;
-  texts = canvas.All<RecordedText>();
-  for (const auto& t : texts) {
-    if (t.text == text) return &t;
+  for (const auto& p : canvas.Primitives()) {
+    if (const auto* t = std::get_if<RecordedText>(&p); t != nullptr && t->text == text) return t;
   }
   return nullptr;
 }
