@@ -1,0 +1,49 @@
+#include "analytics/http_form_client.h"
+
+#include <new>
+
+namespace plumeta {
+
+std::size_t FormRequest::BodyLength() const {
+  std::size_t total = 0;
+  for (const std::string& field : fields) total += field.size();
+  return total;
+}
+
+int HttpFormClient::AddField(std::u16string_view key, std::u16string_view value) noexcept {
+  try {
+    fields_.emplace_back(std::u16string(key), std::u16string(value));
+    return 0;
+  } catch (const std::bad_alloc&) {
+    return kClientFieldAlloc;
+  }
+}
+
+int HttpFormClient::Post(std::u16string_view url, std::uint32_t& status) noexcept {
+  if (!sender_) return kClientNoSession;
+  try {
+    if (fieldCodePage != kUtf8CodePage) throw ClientExcept(kClientCodePage);
+    FormRequest request{std::u16string(url), std::u16string(kFormContentTypeHeader),
+                        RenderFormFields(fields_)};
+    FormResponse response = sender_->Send(request);
+    status = response.status;
+    lastError_ = 0;
+  } catch (const ClientExcept& failure) {
+    lastError_ = failure.code();
+  } catch (...) {
+    lastError_ = -1;
+  }
+  return 0;
+}
+
+std::uint32_t CertificateOverride(int failedAttempt, std::uint32_t error) {
+  if (failedAttempt == 1) {
+    if (error == kErrorInvalidCa) return kIgnoreUnknownCa;
+    if (error == kErrorCertNameInvalid) return kIgnoreCertNameInvalid;
+    return 0;
+  }
+  if (failedAttempt == 2) return error == kErrorInvalidCa ? kIgnoreUnknownCa : kIgnoreCertNameInvalid;
+  return 0;
+}
+
+}  // namespace plumeta

@@ -1,0 +1,82 @@
+#pragma once
+// The form client that posts one hit's fields to the collection endpoint.
+// Everything up to the bytes on the wire is prepared here; a FormSender of
+// the platform performs the request.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analytics/form_body.h"
+#include "analytics/param_list.h"
+
+namespace plumeta {
+
+inline constexpr std::u16string_view kFormContentTypeHeader =
+    u"Content-Type:application/x-www-form-urlencoded; charset=utf-8\r\n";
+inline constexpr unsigned kUtf8CodePage = 65001;
+
+struct FormRequest {
+  std::u16string url;
+  std::u16string headers;
+  // Each field's bytes; written one after the other they form the body.
+  std::vector<std::string> fields;
+
+  std::size_t BodyLength() const;
+};
+
+struct FormResponse {
+  std::uint32_t status = 0;
+  std::u16string text;
+};
+
+class FormSender {
+ public:
+  virtual ~FormSender() = default;
+  // Performs the request; a failing step raises ClientExcept with its code.
+  virtual FormResponse Send(const FormRequest& request) = 0;
+};
+
+class HttpFormClient {
+ public:
+  // Without a sender the client has no internet session and every post
+  // answers kClientNoSession.
+  explicit HttpFormClient(std::unique_ptr<FormSender> sender) : sender_(std::move(sender)) {}
+
+  // 0, or kClientFieldAlloc when the field cannot be stored.
+  int AddField(std::u16string_view key, std::u16string_view value) noexcept;
+  void ClearFields() noexcept { fields_.clear(); }
+  const FormFields& fields() const { return fields_; }
+
+  // Posts the fields. 1 without an internet session, else 0: a failure of
+  // any step is kept in LastError() and goes no further.
+  int Post(std::u16string_view url, std::uint32_t& status) noexcept;
+  // The code of the last failed post, 0 after a delivered one; -1 for a
+  // failure that carried no code.
+  int LastError() const { return lastError_; }
+
+  unsigned fieldCodePage = kUtf8CodePage;
+
+ private:
+  std::unique_ptr<FormSender> sender_;
+  FormFields fields_;
+  int lastError_ = 0;
+};
+
+// Certificate errors a secure send may override, and the security flags
+// that override them.
+inline constexpr std::uint32_t kErrorInvalidCa = 12045;
+inline constexpr std::uint32_t kErrorCertNameInvalid = 12038;
+inline constexpr std::uint32_t kIgnoreUnknownCa = 0x00000100;
+inline constexpr std::uint32_t kIgnoreCertNameInvalid = 0x00001000;
+
+// The security flag to add before sending again after attempt `failedAttempt`
+// (1, 2, ...) of a secure request failed with `error`; 0 means give up. The
+// first failure is retried only for an unknown authority or a name
+// mismatch; the second is retried once more whatever the error; the third
+// is final.
+std::uint32_t CertificateOverride(int failedAttempt, std::uint32_t error);
+
+}  // namespace plumeta

@@ -1,0 +1,100 @@
+#pragma once
+// Doubles shared by the analytics tests: a settable clock, predictable
+// GUIDs, a scratch folder on the real file system, a file system rooted in
+// that folder, and a sender that records what would go on the wire.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analytics/file_system.h"
+#include "analytics/http_form_client.h"
+#include "analytics/system_services.h"
+
+namespace plumeta::testing {
+
+class FakeClock final : public Clock {
+ public:
+  std::uint32_t tick = 0;
+  std::uint32_t TickCount() override { return tick; }
+};
+
+// GUIDs 1, 2, 3... in data1, so ids read in creation order.
+class CountingGuids final : public GuidSource {
+ public:
+  std::uint32_t next = 1;
+  Guid NewGuid() override {
+    Guid g;
+    g.data1 = next++;
+    return g;
+  }
+};
+
+// A fresh folder under the system's temporary folder, removed afterwards.
+class ScratchFolder {
+ public:
+  ScratchFolder();
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  // Ends in the system separator.
+  const std::u16string& path() const { return path_; }
+  std::u16string File(std::u16string_view name) const { return path_ + std::u16string(name); }
+
+ private:
+  std::u16string path_;
+};
+
+std::filesystem::path ToFsPath(const std::u16string& path);
+
+// The system file system with its temporary folder moved into a scratch
+// folder; writes can be made to fail.
+class RootedFiles final : public FileSystem {
+ public:
+  explicit RootedFiles(std::u16string temp) : system_(MakeSystemFileSystem()), temp_(std::move(temp)) {}
+
+  bool failWrites = false;
+  int writes = 0;
+
+  char16_t Separator() const override { return system_->Separator(); }
+  std::u16string TempFolder() override { return temp_; }
+  bool MakeFolders(const std::u16string& path) override { return system_->MakeFolders(path); }
+  std::optional<std::string> ReadBytes(const std::u16string& path) override {
+    return system_->ReadBytes(path);
+  }
+  bool WriteBytes(const std::u16string& path, std::string_view bytes) override {
+    ++writes;
+    return !failWrites && system_->WriteBytes(path, bytes);
+  }
+  bool RemoveFile(const std::u16string& path) override { return system_->RemoveFile(path); }
+  std::optional<std::vector<FolderEntry>> ListFolder(const std::u16string& path) override {
+    return system_->ListFolder(path);
+  }
+
+ private:
+  std::unique_ptr<FileSystem> system_;
+  std::u16string temp_;
+};
+
+// Records every request; can fail with a client error code.
+class RecordingSender final : public FormSender {
+ public:
+  explicit RecordingSender(std::vector<FormRequest>& log, int failWith = 0)
+      : log_(log), failWith_(failWith) {}
+  FormResponse Send(const FormRequest& request) override {
+    if (failWith_ != 0) throw ClientExcept(failWith_);
+    log_.push_back(request);
+    return {200, u"ok"};
+  }
+
+ private:
+  std::vector<FormRequest>& log_;
+  int failWith_;
+};
+
+std::string ReadAll(const std::u16string& path);
+void WriteAll(const std::u16string& path, std::string_view bytes);
+
+}  // namespace plumeta::testing
