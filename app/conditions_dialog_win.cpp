@@ -1,0 +1,152 @@
+#include <array>
+
+#include "app/dialogs_win.h"
+#include "app/main_form.h"
+#include "app/resource_ids.h"
+#include "app/win_handles.h"
+
+namespace vorsant {
+namespace {
+
+constexpr int kClientWidth = 512;
+constexpr int kClientHeight = 413;
+constexpr int kAcceptPauseMs = 200;
+
+struct DialogState {
+  ConditionsInput* Input;
+  UiPort* Ui;
+};
+
+struct TextBox {
+  int Id;
+  std::string ConditionsInput::*Field;
+  int MaxChars;
+};
+
+constexpr std::array<TextBox, 7> kBoxes{{
+    {IDC_WINE_NAME, &ConditionsInput::WineName, 16},
+    {IDC_FILTER_NAME, &ConditionsInput::FilterName, 16},
+    {IDC_LAB_PRESSURE, &ConditionsInput::LabPressure, 4},
+    {IDC_FILTER_DIAMETER, &ConditionsInput::FilterDiameter, 4},
+    {IDC_MAX_PRESSURE, &ConditionsInput::MaxPressure, 4},
+    {IDC_AREA, &ConditionsInput::Area, 4},
+    {IDC_RATE, &ConditionsInput::Rate, 4},
+}};
+
+int BoxId(ConditionsBox box) {
+  switch (box) {
+    case ConditionsBox::WineName:
+      return IDC_WINE_NAME;
+    case ConditionsBox::FilterName:
+      return IDC_FILTER_NAME;
+    case ConditionsBox::LabPressure:
+      return IDC_LAB_PRESSURE;
+    case ConditionsBox::FilterDiameter:
+      return IDC_FILTER_DIAMETER;
+    case ConditionsBox::MaxPressure:
+      return IDC_MAX_PRESSURE;
+    case ConditionsBox::Area:
+      return IDC_AREA;
+    case ConditionsBox::Rate:
+      return IDC_RATE;
+  }
+  return IDC_WINE_NAME;
+}
+
+// The boxes hold the record's single-byte texts, in the ANSI code page.
+std::string BoxText(HWND dlg, int id) {
+  HWND box = GetDlgItem(dlg, id);
+  int n = GetWindowTextLengthW(box);
+  std::wstring w(static_cast<std::size_t>(n) + 1, L'\0');
+  n = GetWindowTextW(box, w.data(), n + 1);
+  if (n <= 0) return {};
+  int bytes = WideCharToMultiByte(CP_ACP, 0, w.data(), n, nullptr, 0, "?", nullptr);
+  std::string s(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_ACP, 0, w.data(), n, s.data(), bytes, "?", nullptr);
+  return s;
+}
+
+void SetBoxText(HWND dlg, int id, const std::string& ansi) {
+  std::wstring w;
+  if (!ansi.empty()) {
+    int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+    w.resize(static_cast<std::size_t>(n));
+    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), w.data(), n);
+  }
+  SetDlgItemTextW(dlg, id, w.c_str());
+}
+
+void Load(HWND dlg, const ConditionsInput& input) {
+  for (const TextBox& b : kBoxes) {
+    SendDlgItemMessageW(dlg, b.Id, EM_LIMITTEXT, static_cast<WPARAM>(b.MaxChars), 0);
+    SetBoxText(dlg, b.Id, input.*(b.Field));
+  }
+  SendDlgItemMessageW(dlg, IDC_COMMENTS, EM_LIMITTEXT, 128, 0);
+  CheckRadioButton(dlg, IDC_NORMAL, IDC_DESSERT, input.WineType == 0 ? IDC_NORMAL : IDC_DESSERT);
+  CheckRadioButton(dlg, IDC_UNITS_BPM, IDC_UNITS_GPM, input.UnitsBPM ? IDC_UNITS_BPM : IDC_UNITS_GPM);
+}
+
+ConditionsInput Store(HWND dlg) {
+  ConditionsInput input;
+  for (const TextBox& b : kBoxes) input.*(b.Field) = BoxText(dlg, b.Id);
+  input.WineType = IsDlgButtonChecked(dlg, IDC_DESSERT) == BST_CHECKED ? 1 : 0;
+  input.UnitsBPM = IsDlgButtonChecked(dlg, IDC_UNITS_BPM) == BST_CHECKED;
+  return input;
+}
+
+// The OK button: every box checked before the failing one shows its
+// canonical text; the dialog stays open on a failure.
+void Accept(HWND dlg, DialogState& state) {
+  ConditionsInput input = Store(dlg);
+  std::optional<ConditionsBox> failed = CheckConditionsDialog(input, *state.Ui);
+  for (const TextBox& b : kBoxes)
+    if (BoxText(dlg, b.Id) != input.*(b.Field)) SetBoxText(dlg, b.Id, input.*(b.Field));
+  if (failed) {
+    HWND box = GetDlgItem(dlg, BoxId(*failed));
+    SetFocus(box);
+    SendMessageW(box, EM_SETSEL, 0, -1);
+    return;
+  }
+  RedrawWindow(dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  Sleep(kAcceptPauseMs);
+  *state.Input = input;
+  EndDialog(dlg, IDOK);
+}
+
+INT_PTR CALLBACK ConditionsProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+  try {
+    auto* state = reinterpret_cast<DialogState*>(GetWindowLongPtrW(dlg, DWLP_USER));
+    switch (msg) {
+      case WM_INITDIALOG:
+        SetWindowLongPtrW(dlg, DWLP_USER, lp);
+        state = reinterpret_cast<DialogState*>(lp);
+        SetClientSize(dlg, kClientWidth, kClientHeight);
+        CenterWindow(dlg, GetWindow(dlg, GW_OWNER));
+        Load(dlg, *state->Input);
+        return TRUE;
+      case WM_COMMAND:
+        if (LOWORD(wp) == IDOK) {
+          Accept(dlg, *state);
+          return TRUE;
+        }
+        if (LOWORD(wp) == IDCANCEL) {
+          EndDialog(dlg, IDCANCEL);
+          return TRUE;
+        }
+        break;
+    }
+  } catch (...) {
+    EndDialog(dlg, IDCANCEL);
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+bool RunConditionsDialog(HWND owner, ConditionsInput& input, UiPort& ui) {
+  DialogState state{&input, &ui};
+  return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_CONDITIONS), owner, ConditionsProc,
+                         reinterpret_cast<LPARAM>(&state)) == IDOK;
+}
+
+}  // namespace vorsant

@@ -1,0 +1,146 @@
+#include "app/gdi_canvas_win.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace vorsant {
+namespace {
+
+// Graph texts are Windows-1252 whatever the system's code page is.
+std::wstring FromCanvasText(std::string_view text) {
+  if (text.empty()) return {};
+  int n = MultiByteToWideChar(1252, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring w(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(1252, 0, text.data(), static_cast<int>(text.size()), w.data(), n);
+  return w;
+}
+
+HFONT MakeFont(const Font& font) {
+  LOGFONTW lf{};
+  // GDI reads a positive height as the cell, a negative one as the
+  // character height, which is exactly the Canvas' distinction.
+  lf.lfHeight = font.kind == FontHeight::kCell ? font.height : -font.height;
+  lf.lfEscapement = lf.lfOrientation = font.orientation * 10;
+  lf.lfWeight = FW_NORMAL;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lf.lfOutPrecision = OUT_TT_PRECIS;
+  lf.lfQuality = ANTIALIASED_QUALITY;
+  wcscpy_s(lf.lfFaceName, L"Tahoma");
+  return CreateFontIndirectW(&lf);
+}
+
+}  // namespace
+
+COLORREF ToColorRef(Color c) {
+  return RGB(c.r, c.g, c.b);
+}
+
+Color FromColorRef(COLORREF c) {
+  return Color{static_cast<std::uint8_t>(GetRValue(c)), static_cast<std::uint8_t>(GetGValue(c)),
+               static_cast<std::uint8_t>(GetBValue(c))};
+}
+
+void GdiCanvas::FillRect(const Rect& area, Color color) {
+  if (area.right <= area.left || area.bottom <= area.top) return;
+  UniqueBrush brush(CreateSolidBrush(ToColorRef(color)));
+  RECT r{area.left, area.top, area.right, area.bottom};
+  ::FillRect(dc_, &r, brush.Get());
+}
+
+void GdiCanvas::DrawRectangle(const Rect& area, Color fill, Color border) {
+  FillRect(area, border);
+  FillRect(Rect{area.left + 1, area.top + 1, area.right - 1, area.bottom - 1}, fill);
+}
+
+void GdiCanvas::DrawLine(Point from, Point to, const Pen& pen) {
+  if (from == to) return;
+  if (pen.style == PenStyle::kSolid) {
+    UniquePen gdiPen(CreatePen(PS_SOLID, pen.width, ToColorRef(pen.color)));
+    SelectGuard select(dc_, gdiPen.Get());
+    MoveToEx(dc_, from.x, from.y, nullptr);
+    LineTo(dc_, to.x, to.y);
+    return;
+  }
+  // Dotted lines are set pixel by pixel: GDI's own dot pattern differs
+  // between systems, and the graphs need 3 on, 3 off.
+  const COLORREF c = ToColorRef(pen.color);
+  const int dx = std::abs(to.x - from.x), dy = -std::abs(to.y - from.y);
+  const int sx = from.x < to.x ? 1 : -1, sy = from.y < to.y ? 1 : -1;
+  const bool flat = dx >= -dy;
+  int err = dx + dy;
+  int x = from.x, y = from.y;
+  for (int i = 0; x != to.x || y != to.y; ++i) {
+    if ((i / 3) % 2 == 0) {
+      for (int k = 0; k < pen.width; ++k) SetPixelV(dc_, flat ? x : x + k, flat ? y + k : y, c);
+    }
+    const int e2 = 2 * err;
+    if (e2 >= dy) {
+      err += dy;
+      x += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      y += sy;
+    }
+  }
+}
+
+void GdiCanvas::DrawText(Point at, std::string_view text, const Font& font, Color ink, Color background) {
+  UniqueFont f(MakeFont(font));
+  SelectGuard select(dc_, f.Get());
+  SetTextColor(dc_, ToColorRef(ink));
+  SetBkColor(dc_, ToColorRef(background));
+  SetBkMode(dc_, OPAQUE);
+  SetTextAlign(dc_, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+  std::wstring w = FromCanvasText(text);
+  TextOutW(dc_, at.x, at.y, w.c_str(), static_cast<int>(w.size()));
+}
+
+void GdiCanvas::DrawTextInBox(const Rect& box, std::string_view text, const Font& font, Color ink,
+                              Color background) {
+  FillRect(box, background);
+  Font flat = font;
+  flat.orientation = 0;
+  UniqueFont f(MakeFont(flat));
+  SelectGuard select(dc_, f.Get());
+  SetTextColor(dc_, ToColorRef(ink));
+  SetBkColor(dc_, ToColorRef(background));
+  SetBkMode(dc_, OPAQUE);
+  SetTextAlign(dc_, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+  std::wstring w = FromCanvasText(text);
+  RECT r{box.left, box.top, box.right, box.bottom};
+  ExtTextOutW(dc_, box.left, box.top, ETO_CLIPPED | ETO_OPAQUE, &r, w.c_str(), static_cast<UINT>(w.size()),
+              nullptr);
+}
+
+TextSize GdiCanvas::MeasureText(std::string_view text, const Font& font) const {
+  Font flat = font;
+  flat.orientation = 0;
+  UniqueFont f(MakeFont(flat));
+  SelectGuard select(dc_, f.Get());
+  std::wstring w = FromCanvasText(text);
+  SIZE size{};
+  GetTextExtentPoint32W(dc_, w.c_str(), static_cast<int>(w.size()), &size);
+  if (w.empty()) {
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc_, &tm);
+    size.cy = tm.tmHeight;
+  }
+  return TextSize{size.cx, size.cy};
+}
+
+OffscreenBitmap::OffscreenBitmap(HDC compatibleWith, int width, int height)
+    : width_(width), height_(height), dc_(CreateCompatibleDC(compatibleWith)) {
+  bitmap_.Reset(CreateCompatibleBitmap(compatibleWith, width, height));
+  if (dc_ && bitmap_) previous_ = SelectObject(dc_.Get(), bitmap_.Get());
+}
+
+OffscreenBitmap::~OffscreenBitmap() {
+  if (previous_) SelectObject(dc_.Get(), previous_);
+}
+
+void OffscreenBitmap::CopyTo(HDC target, int x, int y) const {
+  BitBlt(target, x, y, width_, height_, dc_.Get(), 0, 0, SRCCOPY);
+}
+
+}  // namespace vorsant

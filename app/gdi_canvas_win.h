@@ -1,0 +1,53 @@
+#pragma once
+// A Canvas over a GDI device context, and the off-screen bitmap a graph is
+// composed in before it is shown.
+
+#include <windows.h>
+
+#include "app/win_handles.h"
+#include "graphs/canvas.h"
+
+namespace vorsant {
+
+class GdiCanvas final : public Canvas {
+ public:
+  explicit GdiCanvas(HDC dc) : dc_(dc) {}
+
+  void FillRect(const Rect& area, Color color) override;
+  void DrawRectangle(const Rect& area, Color fill, Color border) override;
+  void DrawLine(Point from, Point to, const Pen& pen) override;
+  void DrawText(Point at, std::string_view text, const Font& font, Color ink, Color background) override;
+  void DrawTextInBox(const Rect& box, std::string_view text, const Font& font, Color ink,
+                     Color background) override;
+  TextSize MeasureText(std::string_view text, const Font& font) const override;
+
+ private:
+  HDC dc_;
+};
+
+// A bitmap of fixed size with its own memory device context, selected for
+// the bitmap's whole life.
+class OffscreenBitmap {
+ public:
+  OffscreenBitmap(HDC compatibleWith, int width, int height);
+  OffscreenBitmap(const OffscreenBitmap&) = delete;
+  OffscreenBitmap& operator=(const OffscreenBitmap&) = delete;
+  ~OffscreenBitmap();
+
+  HDC Dc() const { return dc_.Get(); }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  // Copies the whole bitmap to `target` at (x, y).
+  void CopyTo(HDC target, int x, int y) const;
+
+ private:
+  int width_, height_;
+  UniqueDc dc_;
+  UniqueBitmap bitmap_;
+  HGDIOBJ previous_ = nullptr;
+};
+
+COLORREF ToColorRef(Color c);
+Color FromColorRef(COLORREF c);
+
+}  // namespace vorsant

@@ -1,0 +1,335 @@
+#include "app/main_form.h"
+
+#include <algorithm>
+
+#include "app/path_text.h"
+#include "app/system_text.h"
+#include "trial/new_trial.h"
+#include "trial/trial_file.h"
+
+namespace vorsant {
+
+TMainForm::TMainForm(UiPort& ui, std::string environmentPath, TrialFileSystem& files)
+    : ui_(ui), environmentPath_(std::move(environmentPath)), files_(files) {}
+
+TMainForm::~TMainForm() = default;
+
+bool TMainForm::ReadDataFile(int& errorNumber) {
+  FileHead head = files_.ReadHead(PathFromText(environmentPath_), kEnvironmentRecSize);
+  errorNumber = head.ErrorNumber;
+  if (errorNumber == 0 && head.Bytes.size() < kEnvironmentRecSize) {
+    // A file too short for the record reads past its end: the system's
+    // "reached the end of the file" error.
+    errorNumber = 38;
+  }
+  if (errorNumber != 0) return false;
+  Environment = DecodeEnvironmentRec(head.Bytes);
+  return true;
+}
+
+bool TMainForm::StartUp(const std::string& startFile) {
+  int errorNumber = 0;
+  if (!ReadDataFile(errorNumber)) {
+    ui_.ShowMessage(EnvironmentLoadErrorText(static_cast<unsigned long>(errorNumber)), MessageIcon::Error,
+                    MessageButtons::Ok, MessageAnswer::Ok);
+    return false;
+  }
+  ui_.ShowSplash(kSplashMilliseconds);
+  ShowWelcome = true;
+  WineWindowCount = 0;
+  std::string documents = ui_.DocumentsFolder();
+  if (!documents.empty()) {
+    OpenDialog.InitialDir = documents;
+    SaveDialog.InitialDir = documents;
+  }
+  startFile_ = startFile;
+  return true;
+}
+
+void TMainForm::Welcome() {
+  if (!ShowWelcome) return;
+  // Cleared before anything is shown: the dialogs below re-activate the
+  // frame, and the choice must not be offered again from inside itself.
+  ShowWelcome = false;
+  if (!startFile_.empty()) {
+    std::string path = std::move(startFile_);
+    startFile_.clear();
+    OpenWineWindow(path, kCmdFileOpen);
+    OpenDialog.InitialDir = FolderPart(path);
+    return;
+  }
+  if (ui_.ExecuteWelcomeDialog())
+    FileOpenExecute();
+  else
+    FileNewExecute();
+}
+
+std::vector<TMDIChild*> TMainForm::CountedWindows() {
+  std::vector<TMDIChild*> counted;
+  std::size_t n = WineWindowCount > 0 ? static_cast<std::size_t>(WineWindowCount) : 0;
+  for (std::size_t i = 0; i < windows_.size() && i < n; ++i) counted.push_back(windows_[i].get());
+  return counted;
+}
+
+TMDIChild& TMainForm::CreateTrialWindow() {
+  windows_.push_back(std::make_unique<TMDIChild>(*this));
+  TMDIChild& child = *windows_.back();
+  child.SetUp();
+  return child;
+}
+
+void TMainForm::Destroy(TMDIChild& child) {
+  ui_.DestroyTrialWindow(child);
+  auto it = std::find_if(windows_.begin(), windows_.end(), [&](const auto& w) { return w.get() == &child; });
+  if (it != windows_.end()) windows_.erase(it);
+  ComponentRemoved();
+}
+
+void TMainForm::CloseAndDestroy(TMDIChild& child) {
+  child.FormClose();
+  Destroy(child);
+}
+
+void TMainForm::ComponentRemoved() {
+  if (WineWindowCount <= 0) DisableWineActions();
+}
+
+void TMainForm::EnableWineActions() {
+  ActionList.EnableWineActions();
+  ui_.ActionsChanged();
+}
+
+void TMainForm::DisableWineActions() {
+  ActionList.DisableWineActions();
+  ui_.ActionsChanged();
+}
+
+bool TMainForm::Enabled(CommandId id, int mdiChildCount) const {
+  return IsActionEnabled(id, ActionContext{ActionList, mdiChildCount});
+}
+
+void TMainForm::FileNewExecute() {
+  ConditionsInput input;  // Wine Type "Normal", rate in bpm
+  if (!ui_.ExecuteConditionsDialog(input)) return;
+  TMDIChild& child = CreateTrialWindow();
+  child.WineClass = NewWineClass(input);
+  child.WineClass.Modified = true;
+  child.Caption = AnsiToUtf8(input.WineName) + " " + AnsiToUtf8(input.FilterName);
+  child.FileName = kUnsavedFileName;
+  ui_.CreateTrialWindow(child);
+  child.FillLines();
+  ++WineWindowCount;
+  if (WineWindowCount > 0) EnableWineActions();
+}
+
+void TMainForm::FileOpenExecute() {
+  OpenDialog.Filter = kTrialFileFilter;
+  OpenDialog.FileName.clear();
+  if (!ui_.ExecuteOpenDialog(OpenDialog)) return;
+  std::string path = OpenDialog.FileName;
+  OpenWineWindow(path, kCmdFileOpen);
+  OpenDialog.InitialDir = FolderPart(path);
+}
+
+void TMainForm::OpenWineWindow(const std::string& path, CommandId action) {
+  if (action == kCmdFileNew) {
+    FileNewExecute();
+    return;
+  }
+  for (TMDIChild* w : CountedWindows()) {
+    if (w->FileName == path) {
+      ui_.ShowMessage(
+          "A file with that name is already open. It must be closed or saved under another name before "
+          "opening "
+          "again.  " +
+              path,
+          MessageIcon::Information, MessageButtons::Ok, MessageAnswer::Ok);
+      return;
+    }
+  }
+  TMDIChild& child = CreateTrialWindow();
+  child.FileName = path;
+  child.Caption = FileNamePart(path);
+  ui_.CreateTrialWindow(child);
+  ++WineWindowCount;
+  if (WineWindowCount > 0) EnableWineActions();
+  if (!FileExistsAt(path)) {
+    ui_.ShowMessage("Can not locate file.", MessageIcon::Information, MessageButtons::Ok, MessageAnswer::Ok);
+    CloseAndDestroy(child);
+    return;
+  }
+  TWineRec rec{};
+  if (!child.FilterFileOpen(path, rec)) {
+    CloseAndDestroy(child);
+    return;
+  }
+  child.WineClass.WineRec = rec;
+  child.WineClass.Modified = false;
+  child.FillLines();
+}
+
+void TMainForm::SaveWineFile(const std::string& LocalFileName, bool& Error, bool SaveAs) {
+  Error = false;
+  TMDIChild* target = ui_.ActiveTrialWindow();
+  if (!target) {
+    Error = true;
+    return;
+  }
+  if (SaveAs) {
+    for (TMDIChild* w : CountedWindows()) {
+      if (w == target || !SameFileNameText(w->FileName, LocalFileName)) continue;
+      ui_.ShowMessage(
+          "That file is open in another window. Please choose another file name or close that window. " +
+              LocalFileName,
+          MessageIcon::Information, MessageButtons::Ok, MessageAnswer::Ok);
+      Error = true;
+    }
+    if (!Error && FileExistsAt(LocalFileName)) {
+      if (ui_.ShowMessage("A file with that name already exists. Overwrite it?", MessageIcon::Warning,
+                          MessageButtons::OkCancel, MessageAnswer::Cancel) != MessageAnswer::Ok)
+        Error = true;
+    }
+  }
+  if (Error) return;
+  int errorNumber = SaveTrialFile(PathFromText(LocalFileName), target->WineClass.WineRec, files_);
+  if (errorNumber != 0) {
+    Error = true;
+    ui_.ShowMessage("I/O Error type " + std::to_string(errorNumber) +
+                        " occurred while saving the wine file. Your data was not saved!",
+                    MessageIcon::Warning, MessageButtons::Ok, MessageAnswer::Ok);
+    return;
+  }
+  target->Caption = FileNamePart(LocalFileName);
+  target->FileName = LocalFileName;
+  target->WineClass.Modified = false;
+  ui_.CaptionChanged(*target);
+  ui_.SetStatusText("File Saved");
+  ui_.Wait(400);
+  ui_.SetStatusText("");
+}
+
+void TMainForm::FileSaveExecute() {
+  TMDIChild* active = ui_.ActiveTrialWindow();
+  if (!active) return;
+  if (active->FileName == kUnsavedFileName) {
+    FileSaveAsExecute();
+    return;
+  }
+  bool error = false;
+  SaveWineFile(active->FileName, error, false);
+}
+
+void TMainForm::FileSaveAsExecute() {
+  SaveCancelled = false;
+  TMDIChild* active = ui_.ActiveTrialWindow();
+  if (!active) return;
+  SaveDialog.Filter = kTrialFileFilter;
+  SaveDialog.FileName.clear();
+  if (active->FileName != kUnsavedFileName) SaveDialog.InitialDir = FolderPart(active->FileName);
+  bool error = true;
+  while (error) {
+    if (!ui_.ExecuteSaveDialog(SaveDialog)) {
+      SaveCancelled = true;
+      return;
+    }
+    std::string name = WithTrialExtension(SaveDialog.FileName);
+    SaveWineFile(name, error, true);
+    OpenDialog.InitialDir = FolderPart(name);
+  }
+}
+
+void TMainForm::FileCloseExecute() {
+  TMDIChild* w = ui_.ActiveTrialWindow();
+  if (!w) return;
+  if (w->WineClass.Modified) {
+    MessageAnswer answer = ui_.ShowMessage("Save " + w->Caption + " before closing?", MessageIcon::Warning,
+                                           MessageButtons::YesNo, MessageAnswer::Yes);
+    if (answer == MessageAnswer::Yes) {
+      FileSaveAsExecute();
+      if (SaveCancelled) return;
+    }
+  }
+  CloseAndDestroy(*w);
+}
+
+void TMainForm::FileExitExecute() {
+  ui_.CloseMainWindow();
+}
+
+void TMainForm::HelpAboutExecute() {
+  ui_.ExecuteAboutBox();
+}
+
+void TMainForm::EditConditionsExecute() {
+  TMDIChild* w = ui_.ActiveTrialWindow();
+  if (!w) return;
+  ConditionsInput input = LoadConditions(w->WineClass.WineRec.Conditions);
+  if (!ui_.ExecuteConditionsDialog(input)) return;
+  ApplyConditions(input, w->WineClass);
+  w->Calculate(true);
+}
+
+bool TMainForm::CloseQuery() {
+  // Copied first: a query that saves changes a caption but never the list.
+  std::vector<TMDIChild*> all;
+  for (auto& w : windows_) all.push_back(w.get());
+  for (TMDIChild* w : all)
+    if (!w->FormQuery()) return false;
+  return true;
+}
+
+void TMainForm::CloseTrialWindow(TMDIChild& child) {
+  if (!child.FormQuery()) return;
+  CloseAndDestroy(child);
+}
+
+void TMainForm::Execute(CommandId id) {
+  if (!Enabled(id, static_cast<int>(windows_.size()))) return;
+  switch (id) {
+    case kCmdFileNew:
+      FileNewExecute();
+      break;
+    case kCmdFileOpen:
+      FileOpenExecute();
+      break;
+    case kCmdFileClose:
+      FileCloseExecute();
+      break;
+    case kCmdFileSave:
+      FileSaveExecute();
+      break;
+    case kCmdFileSaveAs:
+      FileSaveAsExecute();
+      break;
+    case kCmdExit:
+      FileExitExecute();
+      break;
+    case kCmdHelpAbout:
+      HelpAboutExecute();
+      break;
+    case kCmdEditConditions:
+      EditConditionsExecute();
+      break;
+    case kCmdWindowCascade:
+    case kCmdWindowTileHorizontal:
+    case kCmdWindowTileVertical:
+      ui_.ArrangeWindows(id);
+      break;
+    case kCmdEditData:
+    case kCmdCollectNewData:
+    case kCmdLaboratoryGraph:
+    case kCmdProductionGraph:
+    case kCmdSetScaleConnection:
+      // Their dialogs and windows are not part of the program yet.
+      break;
+  }
+}
+
+std::optional<ConditionsBox> CheckConditionsDialog(ConditionsInput& input, UiPort& ui) {
+  std::optional<ConditionsFailure> failure = ConditionsRangeCheck(input);
+  if (!failure) return std::nullopt;
+  ui.ShowMessage(failure->Message, MessageIcon::Information, MessageButtons::Ok, MessageAnswer::Ok);
+  return failure->Box;
+}
+
+}  // namespace vorsant

@@ -1,0 +1,103 @@
+#pragma once
+// The frame's command flows: start-up, the welcome choice and the document
+// commands, with the trial windows they create. Everything the user is asked
+// goes through the UiPort, so each branch runs the same here and in tests.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/actions.h"
+#include "app/environment_file.h"
+#include "app/trial_window.h"
+#include "app/ui_port.h"
+#include "trial/conditions_input.h"
+#include "trial/trial_file_system.h"
+
+namespace vorsant {
+
+inline constexpr const char* kProductName = "VORSANT";
+inline constexpr const char* kVersionText = "Version 6.1.0";
+inline constexpr int kSplashMilliseconds = 3000;
+
+class TMainForm {
+ public:
+  // `environmentPath` is the environment file; `files` is where trial files
+  // are read and saved.
+  TMainForm(UiPort& ui, std::string environmentPath = kEnvironmentFilePath,
+            TrialFileSystem& files = SystemFileSystem());
+  TMainForm(const TMainForm&) = delete;
+  TMainForm& operator=(const TMainForm&) = delete;
+  ~TMainForm();
+
+  // Start-up sequence. False when the program must end at once (the reason
+  // has been shown). `startFile`, a full path, is opened instead of offering
+  // the welcome choice.
+  bool StartUp(const std::string& startFile = "");
+  // On every activation of the frame; offers the welcome choice once.
+  void Welcome();
+
+  void FileNewExecute();
+  void FileOpenExecute();
+  void FileSaveExecute();
+  void FileSaveAsExecute();
+  void FileCloseExecute();
+  void FileExitExecute();
+  void HelpAboutExecute();
+  void EditConditionsExecute();
+  // Runs the handler of a menu, toolbar or accelerator command, if the
+  // command is enabled.
+  void Execute(CommandId id);
+
+  void OpenWineWindow(const std::string& path, CommandId action);
+  void SaveWineFile(const std::string& LocalFileName, bool& Error, bool SaveAs);
+  void EnableWineActions();
+  void DisableWineActions();
+
+  // The frame is asked to close (Exit, its close box): every trial window's
+  // close query in turn; the first veto keeps everything open.
+  bool CloseQuery();
+  // A trial window's close box or system menu: its close query, then, if it
+  // may close, its close handler and its destruction.
+  void CloseTrialWindow(TMDIChild& child);
+
+  bool ReadDataFile(int& errorNumber);
+  bool Enabled(CommandId id, int mdiChildCount) const;
+
+  // The first WineWindowCount trial windows, as every loop over them sees.
+  std::vector<TMDIChild*> CountedWindows();
+  const std::vector<std::unique_ptr<TMDIChild>>& Windows() const { return windows_; }
+
+  UiPort& Ui() { return ui_; }
+  TrialFileSystem& Files() { return files_; }
+
+  bool ShowWelcome = false;
+  int WineWindowCount = 0;
+  bool SaveCancelled = false;
+  TEnvironmentRec Environment{};
+  FileDialogState OpenDialog;
+  FileDialogState SaveDialog;
+  ActionStates ActionList;
+
+ private:
+  TMDIChild& CreateTrialWindow();
+  // Runs the close handler and destroys the window at once, as a failed
+  // Open and the Close command do.
+  void CloseAndDestroy(TMDIChild& child);
+  void Destroy(TMDIChild& child);
+  void ComponentRemoved();
+
+  UiPort& ui_;
+  std::string environmentPath_;
+  TrialFileSystem& files_;
+  std::string startFile_;
+  std::vector<std::unique_ptr<TMDIChild>> windows_;
+};
+
+// The conditions dialog's OK button: checks the boxes in order, shows the
+// first failure's message and returns the failing box; nullopt when the
+// dialog may close with OK.
+std::optional<ConditionsBox> CheckConditionsDialog(ConditionsInput& input, UiPort& ui);
+
+}  // namespace vorsant

@@ -1,0 +1,394 @@
+#include "app/main_window_win.h"
+
+#include <shlobj.h>
+
+#include <array>
+#include <exception>
+
+#include "app/dialogs_win.h"
+#include "app/resource_ids.h"
+
+namespace vorsant {
+namespace {
+
+constexpr wchar_t kFrameClass[] = L"VorsantFrame";
+constexpr wchar_t kCaption[] = L"QEL - VORSANT";
+constexpr int kClientWidth = 554;
+constexpr int kClientHeight = 651;
+constexpr int kToolbarHeight = 30;
+constexpr int kToolbarSeparator = 8;
+constexpr UINT kWelcomeMessage = WM_APP + 1;
+
+struct ToolButton {
+  CommandId Id;  // 0: separator
+};
+constexpr std::array<ToolButton, 7> kToolButtons{{{kCmdFileNew},
+                                                  {kCmdFileOpen},
+                                                  {kCmdFileSave},
+                                                  {CommandId(0)},
+                                                  {kCmdWindowCascade},
+                                                  {kCmdWindowTileHorizontal},
+                                                  {kCmdWindowTileVertical}}};
+
+std::string_view MenuItemHint(const ActionInfo& a) {
+  return a.MenuHint.empty() ? a.Hint : a.MenuHint;
+}
+
+void ShowUnexpected(HWND owner, const char* what) {
+  MessageBoxW(owner, Widen(what).c_str(), L"Error", MB_OK | MB_ICONERROR);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(HINSTANCE instance) : instance_(instance), form_(*this) {}
+
+MainWindow::~MainWindow() {
+  windows_.clear();
+  if (images_) ImageList_Destroy(images_);
+}
+
+bool MainWindow::Start(const std::string& startFile, int showCommand) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = WndProc;
+  wc.hInstance = instance_;
+  wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_VORSANT));
+  wc.hIconSm =
+      static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_VORSANT), IMAGE_ICON, 16, 16, 0));
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
+  wc.lpszMenuName = MAKEINTRESOURCEW(IDR_MAINMENU);
+  wc.lpszClassName = kFrameClass;
+  RegisterClassExW(&wc);
+  accelerators_.Reset(LoadAcceleratorsW(instance_, MAKEINTRESOURCEW(IDR_ACCELERATORS)));
+
+  frame_ = CreateWindowExW(0, kFrameClass, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                           CW_USEDEFAULT, 600, 700, nullptr, nullptr, instance_, this);
+  if (!frame_) return false;
+  SetClientSize(frame_, kClientWidth, kClientHeight);
+  CenterWindow(frame_, nullptr);
+
+  if (!form_.StartUp(startFile)) {
+    DestroyWindow(frame_);
+    return false;
+  }
+  started_ = true;
+  UpdateToolbar();
+  ShowWindow(frame_, showCommand);
+  UpdateWindow(frame_);
+  SetForegroundWindow(frame_);
+  // The first activation may have come before start-up finished.
+  PostMessageW(frame_, kWelcomeMessage, 0, 0);
+  return true;
+}
+
+bool MainWindow::TranslateShortcut(MSG& msg) {
+  if (mdiClient_ && TranslateMDISysAccel(mdiClient_, &msg)) return true;
+  return frame_ && accelerators_ && TranslateAcceleratorW(frame_, accelerators_.Get(), &msg);
+}
+
+LRESULT CALLBACK MainWindow::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    self->frame_ = wnd;
+    SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(wnd, msg, wp, lp);
+  try {
+    return self->Handle(msg, wp, lp);
+  } catch (const std::exception& e) {
+    ShowUnexpected(wnd, e.what());
+  } catch (...) {
+    ShowUnexpected(wnd, "Unexpected error.");
+  }
+  return 0;
+}
+
+LRESULT MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CREATE:
+      OnCreate();
+      return 0;
+    case WM_SIZE:
+      OnSize();
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wp) != WA_INACTIVE && started_) PostMessageW(frame_, kWelcomeMessage, 0, 0);
+      break;
+    case kWelcomeMessage:
+      if (started_) form_.Welcome();
+      return 0;
+    case WM_COMMAND: {
+      auto id = static_cast<CommandId>(LOWORD(wp));
+      if (FindAction(id)) {
+        form_.Execute(id);
+        UpdateToolbar();
+        return 0;
+      }
+      break;
+    }
+    case WM_INITMENUPOPUP:
+      UpdateMenu(reinterpret_cast<HMENU>(wp));
+      break;
+    case WM_MENUSELECT:
+      OnMenuSelect(LOWORD(wp), HIWORD(wp));
+      return 0;
+    case WM_MEASUREITEM: {
+      auto* mi = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
+      if (mi->CtlType == ODT_MENU) {
+        mi->itemWidth = 16;
+        mi->itemHeight = 16;
+        return TRUE;
+      }
+      break;
+    }
+    case WM_DRAWITEM: {
+      auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
+      if (di->CtlType == ODT_MENU) {
+        const ActionInfo* a = FindAction(static_cast<CommandId>(di->itemID));
+        if (a && a->ImageIndex >= 0)
+          ImageList_Draw(images_, a->ImageIndex, di->hDC, di->rcItem.left, di->rcItem.top + 1,
+                         (di->itemState & ODS_DISABLED) ? ILD_BLEND50 : ILD_TRANSPARENT);
+        return TRUE;
+      }
+      break;
+    }
+    case WM_NOTIFY:
+      OnNotify(reinterpret_cast<NMHDR*>(lp));
+      return 0;
+    case WM_CLOSE:
+      if (form_.CloseQuery()) {
+        windows_.clear();
+        DestroyWindow(frame_);
+      }
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+  }
+  return DefFrameProcW(frame_, mdiClient_, msg, wp, lp);
+}
+
+void MainWindow::OnCreate() {
+  uiFont_.Reset(CreateFontW(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
+
+  images_ = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 6, 0);
+  HBITMAP strip = static_cast<HBITMAP>(
+      LoadImageW(instance_, MAKEINTRESOURCEW(IDB_TOOLBAR), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  ImageList_AddMasked(images_, strip, RGB(255, 0, 255));
+  DeleteObject(strip);
+
+  toolbar_ = CreateWindowExW(0, TOOLBARCLASSNAMEW, L"",
+                             WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE |
+                                 CCS_NOPARENTALIGN | CCS_NODIVIDER,
+                             0, 0, kClientWidth, kToolbarHeight, frame_,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TOOLBAR)), instance_, nullptr);
+  SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_));
+  std::array<TBBUTTON, kToolButtons.size()> buttons{};
+  for (std::size_t i = 0; i < kToolButtons.size(); ++i) {
+    TBBUTTON& b = buttons[i];
+    if (kToolButtons[i].Id == 0) {
+      b.iBitmap = kToolbarSeparator;
+      b.fsStyle = BTNS_SEP;
+      continue;
+    }
+    b.iBitmap = FindAction(kToolButtons[i].Id)->ImageIndex;
+    b.idCommand = kToolButtons[i].Id;
+    b.fsState = TBSTATE_ENABLED;
+    b.fsStyle = BTNS_BUTTON;
+  }
+  SendMessageW(toolbar_, TB_ADDBUTTONS, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+  SendMessageW(toolbar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(24, 24));
+
+  statusBar_ =
+      CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, frame_,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUSBAR)), instance_, nullptr);
+  SendMessageW(statusBar_, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_.Get()), 0);
+  SendMessageW(statusBar_, SB_SIMPLE, TRUE, 0);
+
+  CLIENTCREATESTRUCT ccs{};
+  ccs.idFirstChild = IDM_FIRST_CHILD;
+  mdiClient_ =
+      CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
+                      WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL, 0, 0, 0, 0, frame_,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_MDI_CLIENT)), instance_, &ccs);
+
+  // Menu items show the toolbar's pictures, drawn from the same image list.
+  HMENU menu = GetMenu(frame_);
+  for (const ActionInfo& a : Actions()) {
+    if (a.ImageIndex < 0) continue;
+    MENUITEMINFOW mii{};
+    mii.cbSize = sizeof(mii);
+    mii.fMask = MIIM_BITMAP;
+    mii.hbmpItem = HBMMENU_CALLBACK;
+    SetMenuItemInfoW(menu, a.Id, FALSE, &mii);
+  }
+}
+
+void MainWindow::OnSize() {
+  RECT r;
+  GetClientRect(frame_, &r);
+  SendMessageW(statusBar_, WM_SIZE, 0, 0);
+  RECT sr{};
+  GetWindowRect(statusBar_, &sr);
+  int statusHeight = sr.bottom - sr.top;
+  MoveWindow(toolbar_, 0, 0, r.right, kToolbarHeight, TRUE);
+  MoveWindow(mdiClient_, 0, kToolbarHeight, r.right, r.bottom - kToolbarHeight - statusHeight, TRUE);
+}
+
+void MainWindow::OnNotify(NMHDR* header) {
+  if (header->code == TTN_GETDISPINFOW) {
+    auto* info = reinterpret_cast<NMTTDISPINFOW*>(header);
+    static std::wstring tip;  // must outlive this message
+    const ActionInfo* a = FindAction(static_cast<CommandId>(header->idFrom));
+    tip = a ? Widen(ShortHint(a->Hint)) : L"";
+    info->lpszText = tip.data();
+  } else if (header->code == TBN_HOTITEMCHANGE && header->hwndFrom == toolbar_) {
+    auto* hot = reinterpret_cast<NMTBHOTITEM*>(header);
+    const ActionInfo* a = FindAction(static_cast<CommandId>(hot->idNew));
+    SetStatusText((hot->dwFlags & HICF_LEAVING) || !a ? "" : std::string(LongHint(a->Hint)));
+  }
+}
+
+void MainWindow::OnMenuSelect(UINT item, UINT flags) {
+  const ActionInfo* a =
+      (flags & MF_POPUP) || flags == 0xFFFF ? nullptr : FindAction(static_cast<CommandId>(item));
+  SetStatusText(a ? std::string(LongHint(MenuItemHint(*a))) : "");
+}
+
+int MainWindow::MdiChildCount() const {
+  return static_cast<int>(windows_.size());
+}
+
+void MainWindow::UpdateMenu(HMENU popup) {
+  int count = GetMenuItemCount(popup);
+  for (int i = 0; i < count; ++i) {
+    UINT id = GetMenuItemID(popup, i);
+    if (!FindAction(static_cast<CommandId>(id))) continue;
+    bool enabled = form_.Enabled(static_cast<CommandId>(id), MdiChildCount());
+    EnableMenuItem(popup, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+  }
+}
+
+void MainWindow::UpdateToolbar() {
+  if (!toolbar_) return;
+  for (const ToolButton& b : kToolButtons)
+    if (b.Id != 0) SendMessageW(toolbar_, TB_ENABLEBUTTON, b.Id, form_.Enabled(b.Id, MdiChildCount()));
+}
+
+HWND MainWindow::DialogOwner() const {
+  HWND active = GetActiveWindow();
+  if (active && IsWindowVisible(active)) return active;
+  return frame_ && IsWindowVisible(frame_) ? frame_ : nullptr;
+}
+
+void MainWindow::CloseRequested(TrialWindow& window) {
+  form_.CloseTrialWindow(window.Child());
+  UpdateToolbar();
+}
+
+void MainWindow::ChildActivated() {
+  UpdateToolbar();
+}
+
+MessageAnswer MainWindow::ShowMessage(const std::string& text, MessageIcon icon, MessageButtons buttons,
+                                      MessageAnswer defaultButton) {
+  return RunMessageBox(DialogOwner(), text, icon, buttons, defaultButton);
+}
+
+bool MainWindow::ExecuteOpenDialog(FileDialogState& dialog) {
+  return RunFileDialog(DialogOwner(), dialog, false);
+}
+
+bool MainWindow::ExecuteSaveDialog(FileDialogState& dialog) {
+  return RunFileDialog(DialogOwner(), dialog, true);
+}
+
+bool MainWindow::ExecuteConditionsDialog(ConditionsInput& input) {
+  return RunConditionsDialog(frame_, input, *this);
+}
+
+bool MainWindow::ExecuteWelcomeDialog() {
+  return RunWelcomeDialog(frame_);
+}
+
+void MainWindow::ExecuteAboutBox() {
+  RunAboutBox(frame_);
+}
+
+void MainWindow::ShowSplash(int milliseconds) {
+  ShowSplashFor(milliseconds);
+}
+
+void MainWindow::Wait(int milliseconds) {
+  Sleep(static_cast<DWORD>(milliseconds));
+}
+
+void MainWindow::SetStatusText(const std::string& text) {
+  if (!statusBar_) return;
+  SendMessageW(statusBar_, SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(Widen(text).c_str()));
+  UpdateWindow(statusBar_);
+}
+
+std::string MainWindow::DocumentsFolder() {
+  wchar_t path[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, path))) return {};
+  return Narrow(path);
+}
+
+void MainWindow::CreateTrialWindow(TMDIChild& child) {
+  auto window = std::make_unique<TrialWindow>(*this, child);
+  child.ShellWindow = window.get();
+  TrialWindow& w = *window;
+  windows_[&child] = std::move(window);
+  w.Create(mdiClient_);
+  UpdateToolbar();
+}
+
+void MainWindow::DestroyTrialWindow(TMDIChild& child) {
+  child.ShellWindow = nullptr;
+  windows_.erase(&child);
+  UpdateToolbar();
+}
+
+void MainWindow::CaptionChanged(TMDIChild& child) {
+  auto it = windows_.find(&child);
+  if (it != windows_.end()) it->second->UpdateCaption();
+}
+
+void MainWindow::ShowReport(TMDIChild& child, const ReportLines& report) {
+  auto it = windows_.find(&child);
+  if (it != windows_.end()) it->second->ShowReport(report);
+}
+
+TMDIChild* MainWindow::ActiveTrialWindow() {
+  HWND active = reinterpret_cast<HWND>(SendMessageW(mdiClient_, WM_MDIGETACTIVE, 0, 0));
+  TrialWindow* w = TrialWindow::FromHandle(active);
+  return w ? &w->Child() : nullptr;
+}
+
+void MainWindow::ActionsChanged() {
+  UpdateToolbar();
+}
+
+void MainWindow::CloseMainWindow() {
+  PostMessageW(frame_, WM_CLOSE, 0, 0);
+}
+
+void MainWindow::ArrangeWindows(int commandId) {
+  switch (commandId) {
+    case kCmdWindowCascade:
+      SendMessageW(mdiClient_, WM_MDICASCADE, 0, 0);
+      break;
+    case kCmdWindowTileHorizontal:
+      SendMessageW(mdiClient_, WM_MDITILE, MDITILE_HORIZONTAL, 0);
+      break;
+    case kCmdWindowTileVertical:
+      SendMessageW(mdiClient_, WM_MDITILE, MDITILE_VERTICAL, 0);
+      break;
+  }
+}
+
+}  // namespace vorsant

@@ -1,0 +1,82 @@
+#pragma once
+// The frame window: menu, toolbar, status bar and MDI client, and the
+// UiPort through which the command flows of TMainForm reach the user.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "app/main_form.h"
+#include "app/trial_window_win.h"
+#include "app/ui_port.h"
+#include "app/win_handles.h"
+
+namespace vorsant {
+
+class MainWindow final : public UiPort {
+ public:
+  explicit MainWindow(HINSTANCE instance);
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+  ~MainWindow() override;
+
+  // Creates the frame and runs the start-up sequence; false when the
+  // program has to end at once.
+  bool Start(const std::string& startFile, int showCommand);
+  // One message of the loop: true when it was consumed by an accelerator.
+  bool TranslateShortcut(MSG& msg);
+
+  // A trial window's close box or system menu.
+  void CloseRequested(TrialWindow& window);
+  void ChildActivated();
+
+  // UiPort
+  MessageAnswer ShowMessage(const std::string& text, MessageIcon icon, MessageButtons buttons,
+                            MessageAnswer defaultButton) override;
+  bool ExecuteOpenDialog(FileDialogState& dialog) override;
+  bool ExecuteSaveDialog(FileDialogState& dialog) override;
+  bool ExecuteConditionsDialog(ConditionsInput& input) override;
+  bool ExecuteWelcomeDialog() override;
+  void ExecuteAboutBox() override;
+  void ShowSplash(int milliseconds) override;
+  void Wait(int milliseconds) override;
+  void SetStatusText(const std::string& text) override;
+  std::string DocumentsFolder() override;
+  void CreateTrialWindow(TMDIChild& child) override;
+  void DestroyTrialWindow(TMDIChild& child) override;
+  void CaptionChanged(TMDIChild& child) override;
+  void ShowReport(TMDIChild& child, const ReportLines& report) override;
+  TMDIChild* ActiveTrialWindow() override;
+  void ActionsChanged() override;
+  void CloseMainWindow() override;
+  void ArrangeWindows(int commandId) override;
+
+ private:
+  static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+  void OnCreate();
+  void OnSize();
+  void OnNotify(NMHDR* header);
+  void OnMenuSelect(UINT item, UINT flags);
+  void UpdateMenu(HMENU popup);
+  void UpdateToolbar();
+  HWND DialogOwner() const;
+  int MdiChildCount() const;
+
+  HINSTANCE instance_;
+  TMainForm form_;
+  HWND frame_ = nullptr;
+  HWND mdiClient_ = nullptr;
+  HWND toolbar_ = nullptr;
+  HWND statusBar_ = nullptr;
+  HIMAGELIST images_ = nullptr;
+  UniqueAccelerators accelerators_;
+  UniqueFont uiFont_;
+  std::map<TMDIChild*, std::unique_ptr<TrialWindow>> windows_;
+  bool started_ = false;
+};
+
+}  // namespace vorsant

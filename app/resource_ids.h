@@ -1,0 +1,45 @@
+#pragma once
+// Identifiers of the program's resources and of the controls in its
+// dialogs and windows. Plain macros: the resource compiler reads this file
+// too, and the test driver finds controls by these ids.
+
+#define IDI_VORSANT 1
+#define IDB_TOOLBAR 2
+
+#define IDR_MAINMENU 100
+#define IDR_ACCELERATORS 101
+
+#define IDD_CONDITIONS 110
+#define IDD_WELCOME 111
+#define IDD_ABOUT 112
+
+// Conditions dialog
+#define IDC_WINE_NAME 1001
+#define IDC_FILTER_NAME 1002
+#define IDC_WINE_TYPE 1003
+#define IDC_NORMAL 1004
+#define IDC_DESSERT 1005
+#define IDC_LAB_PRESSURE 1006
+#define IDC_FILTER_DIAMETER 1007
+#define IDC_MAX_PRESSURE 1008
+#define IDC_AREA 1009
+#define IDC_RATE 1010
+#define IDC_UNITS_BPM 1011
+#define IDC_UNITS_GPM 1012
+#define IDC_COMMENTS 1013
+
+// Welcome dialog
+#define IDC_OPEN_EXISTING 1101
+#define IDC_BEGIN_NEW 1102
+
+// About box and splash
+#define IDC_PRODUCT_PANEL 1201
+
+// Trial window and frame
+#define IDC_MEMO1 1301
+#define IDC_MEMO2 1302
+#define IDC_GRAPH 1303
+#define IDC_MDI_CLIENT 1401
+#define IDC_TOOLBAR 1402
+#define IDC_STATUSBAR 1403
+#define IDM_FIRST_CHILD 50000

@@ -1,0 +1,56 @@
+#pragma once
+// The portable part of a trial window: its trial, its file name and caption,
+// its placement, and how it is saved and closed. The shell's window shows it
+// and forwards its close box here.
+
+#include <filesystem>
+#include <string>
+
+#include "app/ui_port.h"
+#include "trial/wine_rec.h"
+
+namespace vorsant {
+
+class TMainForm;
+
+inline constexpr const char* kUnsavedFileName = "unsaved";
+inline constexpr const char* kTrialFileFilter = "VORSANT files|*.vrs";
+
+class TMDIChild {
+ public:
+  explicit TMDIChild(TMainForm& owner) : owner_(owner) {}
+  TMDIChild(const TMDIChild&) = delete;
+  TMDIChild& operator=(const TMDIChild&) = delete;
+
+  int Left = 0;
+  int Top = 0;
+  std::string FileName = kUnsavedFileName;
+  std::string Caption;
+  TWineClass WineClass{};
+  FileDialogState SaveDialog;   // used only by the close query
+  void* ShellWindow = nullptr;  // the shell's window; never touched here
+
+  // Placement from the number of trial windows counted before this one.
+  void SetUp();
+  // The window is closing for good: it is no longer counted.
+  void FormClose();
+  // Asks about unsaved changes and may save; true when the window may close.
+  bool FormQuery();
+  void SaveChildFile(const std::string& name, bool& Error, bool SaveAs);
+  bool FilterFileOpen(const std::string& Name, TWineRec& WineRec);
+
+  // Rebuilds both report panels and the graph from the record.
+  void FillLines();
+  // Recalculates every result, showing the analysis' warnings when asked,
+  // then refills the panels.
+  void Calculate(bool ShowDialogs);
+
+ private:
+  TMainForm& owner_;
+};
+
+// UTF-8 path text to a file-system path (UTF-16 on Windows).
+std::filesystem::path PathFromText(const std::string& text);
+bool FileExistsAt(const std::string& text);
+
+}  // namespace vorsant

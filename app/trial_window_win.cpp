@@ -1,0 +1,285 @@
+#include "app/trial_window_win.h"
+
+#include <array>
+
+#include "app/main_window_win.h"
+#include "app/resource_ids.h"
+#include "app/win_handles.h"
+#include "graphs/trial_graph.h"
+
+namespace vorsant {
+namespace {
+
+constexpr wchar_t kTrialClass[] = L"VorsantTrialWindow";
+constexpr wchar_t kGraphClass[] = L"VorsantGraph";
+constexpr int kOuterWidth = 507;
+constexpr int kOuterHeight = 590;
+constexpr int kRangeX = 474;
+constexpr int kRangeY = 852;
+constexpr int kLineStep = 10;
+constexpr RECT kMemo1{0, -5, 217, 195};
+constexpr RECT kGraph{223, 0, 223 + kTrialGraphWidth, kTrialGraphHeight};
+constexpr RECT kMemo2{0, 201, 473, 881};
+
+int CALLBACK FontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;
+}
+
+bool FontInstalled(HDC dc, const wchar_t* face) {
+  LOGFONTW lf{};
+  lf.lfCharSet = DEFAULT_CHARSET;
+  wcsncpy_s(lf.lfFaceName, face, LF_FACESIZE - 1);
+  bool found = false;
+  EnumFontFamiliesExW(dc, &lf, FontFound, reinterpret_cast<LPARAM>(&found), 0);
+  return found;
+}
+
+// Consolas where it is installed, otherwise the first fixed-pitch face
+// found; the report's columns line up only in a fixed pitch.
+HFONT MakeReportFont(HWND wnd) {
+  WindowDc dc(wnd);
+  const wchar_t* face = L"";
+  for (const wchar_t* candidate :
+       {L"Consolas", L"Courier New", L"DejaVu Sans Mono", L"Liberation Mono", L"Lucida Console"}) {
+    if (FontInstalled(dc.Get(), candidate)) {
+      face = candidate;
+      break;
+    }
+  }
+  return CreateFontW(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, face);
+}
+
+std::wstring JoinLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i) text += "\r\n";
+    text += lines[i];
+  }
+  return Widen(text);
+}
+
+void SetPanelText(HWND memo, const std::vector<std::string>& lines) {
+  SendMessageW(memo, WM_SETREDRAW, FALSE, 0);
+  SetWindowTextW(memo, JoinLines(lines).c_str());
+  SendMessageW(memo, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(memo, nullptr, TRUE);
+}
+
+HWND MakeChild(HWND parent, const wchar_t* cls, DWORD style, const RECT& r, int id) {
+  return CreateWindowExW(0, cls, L"", WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
+                         r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                         GetModuleHandleW(nullptr), nullptr);
+}
+
+}  // namespace
+
+void TrialWindow::RegisterClass(HINSTANCE instance) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = WndProc;
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_VORSANT));
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  wc.lpszClassName = kTrialClass;
+  RegisterClassExW(&wc);
+
+  WNDCLASSEXW gc{};
+  gc.cbSize = sizeof(gc);
+  gc.lpfnWndProc = GraphProc;
+  gc.hInstance = instance;
+  gc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  gc.lpszClassName = kGraphClass;
+  RegisterClassExW(&gc);
+}
+
+TrialWindow::~TrialWindow() {
+  Destroy();
+}
+
+TrialWindow* TrialWindow::FromHandle(HWND wnd) {
+  if (!wnd) return nullptr;
+  wchar_t cls[64] = {};
+  GetClassNameW(wnd, cls, 64);
+  if (wcscmp(cls, kTrialClass) != 0) return nullptr;
+  return reinterpret_cast<TrialWindow*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+}
+
+bool TrialWindow::Create(HWND mdiClient) {
+  mdiClient_ = mdiClient;
+  std::wstring caption = Widen(child_.Caption);
+  MDICREATESTRUCTW mcs{};
+  mcs.szClass = kTrialClass;
+  mcs.szTitle = caption.c_str();
+  mcs.hOwner = GetModuleHandleW(nullptr);
+  mcs.x = child_.Left;
+  mcs.y = child_.Top;
+  mcs.cx = kOuterWidth;
+  mcs.cy = kOuterHeight;
+  mcs.style = WS_HSCROLL | WS_VSCROLL;
+  mcs.lParam = reinterpret_cast<LPARAM>(this);
+  wnd_ = reinterpret_cast<HWND>(SendMessageW(mdiClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
+  return wnd_ != nullptr;
+}
+
+void TrialWindow::Destroy() {
+  if (!wnd_) return;
+  HWND wnd = std::exchange(wnd_, nullptr);
+  SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
+  SendMessageW(mdiClient_, WM_MDIDESTROY, reinterpret_cast<WPARAM>(wnd), 0);
+}
+
+void TrialWindow::UpdateCaption() {
+  if (wnd_) SetWindowTextUtf8(wnd_, child_.Caption);
+}
+
+void TrialWindow::ShowReport(const ReportLines& report) {
+  SetPanelText(memo2_, report.Memo2);
+  SetPanelText(memo1_, report.Memo1);
+  DrawGraphPicture();
+}
+
+void TrialWindow::DrawGraphPicture() {
+  WindowDc screen(graph_);
+  auto picture = std::make_unique<OffscreenBitmap>(screen.Get(), kTrialGraphWidth, kTrialGraphHeight);
+  GdiCanvas canvas(picture->Dc());
+  DrawGraph(canvas, child_.WineClass.WineRec, kTrialGraphWidth, kTrialGraphHeight,
+            FromColorRef(GetSysColor(COLOR_BTNFACE)));
+  picture_ = std::move(picture);
+  InvalidateRect(graph_, nullptr, FALSE);
+}
+
+void TrialWindow::OnCreate() {
+  memoFont_.Reset(MakeReportFont(wnd_));
+  memo1_ = MakeChild(wnd_, L"EDIT", ES_MULTILINE | ES_READONLY | ES_CENTER, kMemo1, IDC_MEMO1);
+  graph_ = MakeChild(wnd_, kGraphClass, 0, kGraph, IDC_GRAPH);
+  memo2_ = MakeChild(wnd_, L"EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL, kMemo2, IDC_MEMO2);
+  SetWindowLongPtrW(graph_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  for (HWND memo : {memo1_, memo2_})
+    SendMessageW(memo, WM_SETFONT, reinterpret_cast<WPARAM>(memoFont_.Get()), 0);
+}
+
+void TrialWindow::OnScroll(int bar, WPARAM wp) {
+  SCROLLINFO si{};
+  si.cbSize = sizeof(si);
+  si.fMask = SIF_ALL;
+  GetScrollInfo(wnd_, bar, &si);
+  int pos = si.nPos;
+  switch (LOWORD(wp)) {
+    case SB_LINEUP:
+      pos -= kLineStep;
+      break;
+    case SB_LINEDOWN:
+      pos += kLineStep;
+      break;
+    case SB_PAGEUP:
+      pos -= static_cast<int>(si.nPage);
+      break;
+    case SB_PAGEDOWN:
+      pos += static_cast<int>(si.nPage);
+      break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION:
+      pos = si.nTrackPos;
+      break;
+    case SB_TOP:
+      pos = si.nMin;
+      break;
+    case SB_BOTTOM:
+      pos = si.nMax;
+      break;
+  }
+  int maxPos = si.nMax - static_cast<int>(si.nPage) + 1;
+  if (pos > maxPos) pos = maxPos;
+  if (pos < 0) pos = 0;
+  int& current = bar == SB_HORZ ? scrollX_ : scrollY_;
+  int delta = current - pos;
+  if (delta == 0) return;
+  current = pos;
+  SetScrollPos(wnd_, bar, pos, TRUE);
+  ScrollWindowEx(wnd_, bar == SB_HORZ ? delta : 0, bar == SB_VERT ? delta : 0, nullptr, nullptr, nullptr,
+                 nullptr, SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+}
+
+LRESULT CALLBACK TrialWindow::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+    auto* mcs = reinterpret_cast<MDICREATESTRUCTW*>(cs->lpCreateParams);
+    auto* self = reinterpret_cast<TrialWindow*>(mcs->lParam);
+    self->wnd_ = wnd;
+    SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<TrialWindow*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+  if (!self) return DefMDIChildProcW(wnd, msg, wp, lp);
+  try {
+    return self->Handle(msg, wp, lp);
+  } catch (...) {
+    return DefMDIChildProcW(wnd, msg, wp, lp);
+  }
+}
+
+LRESULT TrialWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+  const HWND wnd = wnd_;
+  switch (msg) {
+    case WM_CREATE:
+      OnCreate();
+      break;
+    case WM_SIZE: {
+      SCROLLINFO si{};
+      si.cbSize = sizeof(si);
+      si.fMask = SIF_RANGE | SIF_PAGE;
+      si.nMax = kRangeX - 1;
+      si.nPage = LOWORD(lp);
+      SetScrollInfo(wnd_, SB_HORZ, &si, TRUE);
+      si.nMax = kRangeY - 1;
+      si.nPage = HIWORD(lp);
+      SetScrollInfo(wnd_, SB_VERT, &si, TRUE);
+      break;
+    }
+    case WM_HSCROLL:
+      OnScroll(SB_HORZ, wp);
+      return 0;
+    case WM_VSCROLL:
+      OnScroll(SB_VERT, wp);
+      return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT: {
+      HDC dc = reinterpret_cast<HDC>(wp);
+      SetTextColor(dc, RGB(0, 0, 0));
+      SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    case WM_CLOSE:
+      // The close query decides; the frame destroys the window if it may go.
+      main_.CloseRequested(*this);
+      return 0;
+    case WM_MDIACTIVATE:
+      main_.ChildActivated();
+      break;
+    case WM_NCDESTROY:
+      SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
+      wnd_ = nullptr;
+      break;
+  }
+  return DefMDIChildProcW(wnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK TrialWindow::GraphProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(wnd, &ps);
+    auto* self = reinterpret_cast<TrialWindow*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    if (self && self->picture_)
+      self->picture_->CopyTo(dc, 0, 0);
+    else
+      FillRect(dc, &ps.rcPaint, GetSysColorBrush(COLOR_BTNFACE));
+    EndPaint(wnd, &ps);
+    return 0;
+  }
+  if (msg == WM_ERASEBKGND) return 1;
+  return DefWindowProcW(wnd, msg, wp, lp);
+}
+
+}  // namespace vorsant

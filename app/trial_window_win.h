@@ -1,0 +1,55 @@
+#pragma once
+// The Windows side of a trial window: an MDI child showing the summary
+// panel, the graph and the report table of one TMDIChild.
+
+#include <windows.h>
+
+#include <memory>
+
+#include "app/gdi_canvas_win.h"
+#include "app/trial_window.h"
+#include "trial/report.h"
+
+namespace vorsant {
+
+class MainWindow;
+
+class TrialWindow {
+ public:
+  static void RegisterClass(HINSTANCE instance);
+
+  TrialWindow(MainWindow& main, TMDIChild& child) : main_(main), child_(child) {}
+  TrialWindow(const TrialWindow&) = delete;
+  TrialWindow& operator=(const TrialWindow&) = delete;
+  ~TrialWindow();
+
+  // Creates the MDI child inside `mdiClient` at the child's placement.
+  bool Create(HWND mdiClient);
+  void Destroy();
+  void ShowReport(const ReportLines& report);
+  void UpdateCaption();
+
+  HWND Handle() const { return wnd_; }
+  TMDIChild& Child() { return child_; }
+  // The TrialWindow behind an MDI child window, or nullptr.
+  static TrialWindow* FromHandle(HWND wnd);
+
+ private:
+  static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  static LRESULT CALLBACK GraphProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+  void OnCreate();
+  void OnScroll(int bar, WPARAM wp);
+  void DrawGraphPicture();
+
+  MainWindow& main_;
+  TMDIChild& child_;
+  HWND wnd_ = nullptr;
+  HWND mdiClient_ = nullptr;
+  HWND memo1_ = nullptr, memo2_ = nullptr, graph_ = nullptr;
+  UniqueFont memoFont_;
+  std::unique_ptr<OffscreenBitmap> picture_;
+  int scrollX_ = 0, scrollY_ = 0;
+};
+
+}  // namespace vorsant

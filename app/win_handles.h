@@ -1,0 +1,96 @@
+#pragma once
+// Owners for the Windows handles the shell creates: each frees its handle
+// exactly once, when it goes out of scope or is given a new one.
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace vorsant {
+
+template <typename H, BOOL(WINAPI* Free)(H)>
+class UniqueHandle {
+ public:
+  UniqueHandle() = default;
+  explicit UniqueHandle(H h) : h_(h) {}
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+  UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
+  UniqueHandle& operator=(UniqueHandle&& o) noexcept {
+    Reset(std::exchange(o.h_, nullptr));
+    return *this;
+  }
+  ~UniqueHandle() { Reset(); }
+
+  void Reset(H h = nullptr) {
+    if (h_) Free(h_);
+    h_ = h;
+  }
+  H Get() const { return h_; }
+  explicit operator bool() const { return h_ != nullptr; }
+
+ private:
+  H h_ = nullptr;
+};
+
+inline BOOL WINAPI DeleteGdiObject(HGDIOBJ h) {
+  return DeleteObject(h);
+}
+inline BOOL WINAPI DeleteFontObject(HFONT h) {
+  return DeleteObject(h);
+}
+inline BOOL WINAPI DeleteBitmapObject(HBITMAP h) {
+  return DeleteObject(h);
+}
+inline BOOL WINAPI DeleteBrushObject(HBRUSH h) {
+  return DeleteObject(h);
+}
+inline BOOL WINAPI DeletePenObject(HPEN h) {
+  return DeleteObject(h);
+}
+
+using UniqueFont = UniqueHandle<HFONT, DeleteFontObject>;
+using UniqueBitmap = UniqueHandle<HBITMAP, DeleteBitmapObject>;
+using UniqueBrush = UniqueHandle<HBRUSH, DeleteBrushObject>;
+using UniquePen = UniqueHandle<HPEN, DeletePenObject>;
+using UniqueDc = UniqueHandle<HDC, DeleteDC>;
+using UniqueMenu = UniqueHandle<HMENU, DestroyMenu>;
+using UniqueAccelerators = UniqueHandle<HACCEL, DestroyAcceleratorTable>;
+
+// Selects an object into a device context for one scope.
+class SelectGuard {
+ public:
+  SelectGuard(HDC dc, HGDIOBJ obj) : dc_(dc), old_(SelectObject(dc, obj)) {}
+  SelectGuard(const SelectGuard&) = delete;
+  SelectGuard& operator=(const SelectGuard&) = delete;
+  ~SelectGuard() { SelectObject(dc_, old_); }
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+// A window's device context for one scope.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND wnd) : wnd_(wnd), dc_(GetDC(wnd)) {}
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  ~WindowDc() { ReleaseDC(wnd_, dc_); }
+  HDC Get() const { return dc_; }
+
+ private:
+  HWND wnd_;
+  HDC dc_;
+};
+
+// UTF-8 (the portable code's text) to and from UTF-16 (the window's).
+std::wstring Widen(std::string_view utf8);
+std::string Narrow(std::wstring_view wide);
+// The window's text as UTF-8.
+std::string WindowText(HWND wnd);
+void SetWindowTextUtf8(HWND wnd, std::string_view utf8);
+
+}  // namespace vorsant
