@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstring>
 #include <limits>
+#include <string_view>
 #include <utility>
 
 #include "scale/com_port.h"
@@ -198,7 +199,7 @@ class PosixComDevice final : public ComDevice {
     DeviceLineState state = FromTermios(t);
     vorsant::ApplyLineSettings(settings, state);
     ToTermios(state, t);
-    if (tcsetattr(fd_, TCSANOW, &t) != 0) RaiseSystemError(errno);
+    if (tcsetattr(fd_, TCSANOW, &t) != 0 && !FramingIgnoredByPseudoTerminal(t)) RaiseSystemError(errno);
     SetModemLine(TIOCM_DTR, settings.FlowControl.DTRControl == TDTRFlowControl::fcEnable,
                  settings.FlowControl.DTRControl == TDTRFlowControl::fcDisable);
     SetModemLine(TIOCM_RTS, settings.FlowControl.RTSControl == TRTSFlowControl::fcEnable,
@@ -275,6 +276,22 @@ class PosixComDevice final : public ComDevice {
   void ClearLineErrors() override {}
 
  private:
+  // A pseudo-terminal keeps every setting but the character size and the
+  // parity bit, and the C library then reports the whole call as invalid.
+  // There is no wire to frame, so that is accepted; a real device that
+  // ignores the framing still fails.
+  bool FramingIgnoredByPseudoTerminal(const termios& wanted) const {
+    if (errno != EINVAL) return false;
+    const char* name = ttyname(fd_);
+    if (name == nullptr || std::string_view(name).rfind("/dev/pts/", 0) != 0) return false;
+    termios now{};
+    if (tcgetattr(fd_, &now) != 0) return false;
+    constexpr tcflag_t kFraming = CSIZE | PARENB;
+    return cfgetospeed(&now) == cfgetospeed(&wanted) &&
+           (now.c_cflag & ~kFraming) == (wanted.c_cflag & ~kFraming) && now.c_iflag == wanted.c_iflag &&
+           now.c_lflag == wanted.c_lflag;
+  }
+
   // Devices without modem-control lines (pseudo-terminals) refuse these;
   // the line settings are what matters, so that is no reason to fail.
   void SetModemLine(int line, bool on, bool off) {

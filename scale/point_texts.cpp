@@ -31,9 +31,11 @@ PointTexts MakePointTexts(double volume, double elapsed) {
 }
 
 std::string CountdownText(double remaining) {
-  const double minutes = std::trunc(remaining / 60.0);
-  const double seconds = std::trunc(remaining - 60.0 * minutes + 1.0);
-  return Fixed(minutes, 2, 0) + ":" + TwoDigits(seconds);
+  // Seconds are counted up to the next whole one (9.3 s shows 0:10). Doing
+  // that before splitting off the minutes carries a full 60 into the
+  // minutes, so the last second of each minute shows 4:00, never 3:60.
+  const auto whole = static_cast<std::int64_t>(std::trunc(remaining)) + 1;
+  return Fixed(static_cast<double>(whole / 60), 2, 0) + ":" + TwoDigits(static_cast<double>(whole % 60));
 }
 
 }  // namespace vorsant

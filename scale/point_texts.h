@@ -17,9 +17,9 @@ struct PointTexts {
 // M 1 and Sc 60: the stored times follow that rule.
 PointTexts MakePointTexts(double volume, double elapsed);
 
-// "m:ss" for `remaining` seconds (> 0): whole minutes in 2 characters, the
-// seconds counted up to the next whole one in 2 characters with a leading
-// zero: 9.3 s gives " 0:10".
+// "m:ss" for `remaining` seconds (> 0), counted up to the next whole second:
+// minutes in 2 characters, seconds in 2 with a leading zero; 9.3 s gives
+// " 0:10", 239.5 s gives " 4:00".
 std::string CountdownText(double remaining);
 
 }  // namespace vorsant
