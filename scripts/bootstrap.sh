@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
   wine wine64 wine32:i386
   msitools
-  xvfb x11-utils xdotool imagemagick librsvg2-bin fonts-dejavu-core
+  xvfb x11-utils xdotool imagemagick librsvg2-bin fonts-dejavu-core fonts-wine
   socat python3 clang-format
 )
 
