@@ -56,7 +56,7 @@ bool MainWindow::Start(const std::string& startFile, int showCommand) {
   wc.hIconSm =
       static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_VORSANT), IMAGE_ICON, 16, 16, 0));
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszMenuName = MAKEINTRESOURCEW(IDR_MAINMENU);
   wc.lpszClassName = kFrameClass;
   RegisterClassExW(&wc);

@@ -29,8 +29,8 @@ void PaintPicture(HDC dc, int left, int top) {
     SelectGuard b(dc, hill.Get());
     SelectGuard p(dc, none.Get());
     Ellipse(dc, left - 120, top + 150, left + 260, top + 330);
-    UniqueBrush far(CreateSolidBrush(RGB(80, 120, 60)));
-    SelectGuard b2(dc, far.Get());
+    UniqueBrush distant(CreateSolidBrush(RGB(80, 120, 60)));
+    SelectGuard b2(dc, distant.Get());
     Ellipse(dc, left + 180, top + 140, left + 560, top + 320);
   }
   {
