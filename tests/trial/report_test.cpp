@@ -108,7 +108,9 @@ TEST(FillLines, LinesUpEveryColumnOfAnAnalysedTrial) {
   for (std::size_t k = 1; k <= 12; ++k) {
     const TTableRow& row = rec.TableData[k - 1];
     const std::string& line = lines.Memo2[kFirstPointLine + k - 1];
-    EXPECT_EQ(Columns(line, 10, 11), (k < 10 ? " " : "") + std::to_string(k));
+    std::string number = k < 10 ? " " : "";
+    number += std::to_string(k);
+    EXPECT_EQ(Columns(line, 10, 11), number);
     EXPECT_EQ(Columns(line, 15, 20), row.V.Str());
     EXPECT_EQ(Columns(line, 24, 26), row.M.Str());
     EXPECT_EQ(Columns(line, 28, 29), row.Sc.Str());
@@ -168,7 +170,8 @@ TEST(FillLines, PrintsTheRateUnitAndTheStoredTextsAsTheyAre) {
   EXPECT_EQ(lines.Memo1[13], " about 12 gallons");
   EXPECT_EQ(lines.Memo1[1], " Wine: Ros\u00E9 \u2014 2024");
   // A shell may decode with its own code page.
-  const ReportLines raw = FillLines(rec, [](std::string_view s) { return "[" + std::string(s) + "]"; });
+  const ReportLines raw =
+      FillLines(rec, [](std::string_view s) { return std::string("[").append(s).append("]"); });
   EXPECT_EQ(raw.Memo1[1], " Wine: [Ros\xE9 \x97 2024]");
 }
 
