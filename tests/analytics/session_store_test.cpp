@@ -299,5 +299,24 @@ TEST_F(SessionStoreTest, ALongFatalReportIsCutToItsBufferAndStillSent) {
   EXPECT_EQ(fields.back(), "exf=1");
 }
 
+TEST_F(SessionStoreTest, LongStorageFoldersStillStoreAndFlush) {
+  // 230: the folder needs no long form but its session files do; 250 and
+  // 300: the folder itself needs it.
+  for (std::size_t target : {230u, 250u, 300u}) {
+    requests_.clear();
+    std::size_t fixed = scratch_.path().size() + std::u16string_view(u"OrvexAnalytics").size() + 2 + 3;
+    AppInfo app{u"APP", std::u16string(target - fixed, u'p'), u"", u"6.1"};
+    store_.Prepare(tracker_, app, u"CID");
+    std::u16string folder = store_.Folder();
+    ASSERT_TRUE(store_.WriteGeneral(u"Active", u"true")) << target;
+    EXPECT_TRUE(store_.TrackHit(Lifecycle(u"start", u""))) << target;
+    EXPECT_TRUE(store_.TrackHit(Property(u"A", u"1"))) << target;
+    EXPECT_EQ(SessionFiles(files_, folder).size(), 1u) << target;
+    store_.FlushQueue();
+    EXPECT_EQ(requests_.size(), 2u) << target;
+    EXPECT_TRUE(SessionFiles(files_, folder).empty()) << target;
+  }
+}
+
 }  // namespace
 }  // namespace plumeta
