@@ -173,13 +173,25 @@ class WinComDevice final : public ComDevice {
     DeviceLineState state = FromDcb(dcb);
     vorsant::ApplyLineSettings(settings, state);
     ToDcb(state, dcb);
-    if (!SetCommState(device_.get(), &dcb)) {
-      const DWORD code = GetLastError();
-      // A device without modem-control lines refuses the DTR/RTS step that
-      // comes after the line settings; the line itself is set up.
-      if (code != ERROR_NOT_SUPPORTED) Check(FALSE);
-      SetLastError(0);
+    if (SetCommState(device_.get(), &dcb)) return;
+    DWORD code = GetLastError();
+    if (code == ERROR_INVALID_PARAMETER) {
+      // A port that took the speed but refuses the character framing is a
+      // virtual one without a wire to frame (a pseudo-terminal behind the
+      // COM name): keep its framing and set everything else.
+      DCB now{};
+      now.DCBlength = sizeof(now);
+      Check(GetCommState(device_.get(), &now));
+      if (now.BaudRate != dcb.BaudRate) RaiseError(code);
+      dcb.ByteSize = now.ByteSize;
+      dcb.Parity = now.Parity;
+      if (SetCommState(device_.get(), &dcb)) return;
+      code = GetLastError();
     }
+    // A device without modem-control lines refuses the DTR/RTS step that
+    // comes after the line settings; the line itself is set up.
+    if (code != ERROR_NOT_SUPPORTED) RaiseError(code);
+    SetLastError(0);
   }
 
   void ApplyTimeouts(const TComTimeouts& t) override {
