@@ -1,0 +1,49 @@
+// graph FILE.vrs --kind trial|lab|production -o OUT.svg: the picture that the
+// trial window's graph (250 x 200) or the laboratory or production graph
+// window (700 x 600) shows for the stored trial, at its pixel size, as SVG.
+// Nothing is recalculated: the graphs draw the results stored in the file.
+
+#include <fstream>
+
+#include "cli/command.h"
+#include "cli/options.h"
+#include "cli/trial_io.h"
+#include "graphs/scale_graphs.h"
+#include "graphs/svg_canvas.h"
+#include "graphs/trial_graph.h"
+
+namespace vorsant::cli {
+
+int RunGraph(CommandArgs args, CommandIo&) {
+  const Options options(args, {"--kind", "-o"});
+  options.ExpectPositional(1, "one trial file: graph FILE.vrs --kind trial|lab|production -o OUT.svg");
+  const std::string kind = options.Required("--kind");
+  const std::string out = options.Required("-o");
+  if (kind != "trial" && kind != "lab" && kind != "production") {
+    throw UsageError("--kind must be trial, lab or production, not " + kind);
+  }
+  const TWineRec rec = ReadTrial(options.Positional()[0]);
+
+  std::string document;
+  if (kind == "trial") {
+    SvgCanvas canvas(kTrialGraphWidth, kTrialGraphHeight);
+    DrawGraph(canvas, rec);
+    document = canvas.Document();
+  } else {
+    SvgCanvas canvas(kScaleGraphWidth, kScaleGraphHeight);
+    if (kind == "lab") {
+      DrawLabGraph(canvas, rec);
+    } else {
+      DrawProdGraph(canvas, rec);
+    }
+    document = canvas.Document();
+  }
+
+  std::ofstream file(PathArg(out), std::ios::binary | std::ios::trunc);
+  file << document;
+  file.close();
+  if (!file) throw CommandError("vorsant-cli: cannot write " + out);
+  return 0;
+}
+
+}  // namespace vorsant::cli
