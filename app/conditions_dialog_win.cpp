@@ -23,6 +23,45 @@ struct TextBox {
   int MaxChars;
 };
 
+// Pixel places of every control in the 512 x 413 client area: names top
+// left, wine type beside them, laboratory column left, full-scale column
+// right, comments across, OK and Cancel bottom right.
+struct Place {
+  int Id;
+  RECT Box;  // left, top, width, height
+};
+constexpr std::array<Place, 29> kLayout{{
+    {IDC_LABEL_WINE_NAME, {16, 14, 150, 14}},
+    {IDC_WINE_NAME, {16, 30, 190, 21}},
+    {IDC_LABEL_FILTER_NAME, {16, 62, 150, 14}},
+    {IDC_FILTER_NAME, {16, 78, 190, 21}},
+    {IDC_WINE_TYPE, {250, 10, 130, 92}},
+    {IDC_NORMAL, {266, 36, 100, 18}},
+    {IDC_DESSERT, {266, 66, 100, 18}},
+    {IDC_LAB_GROUP, {16, 118, 230, 128}},
+    {IDC_LABEL_PRESSURE, {30, 150, 104, 14}},
+    {IDC_LAB_PRESSURE, {140, 147, 54, 21}},
+    {IDC_UNIT_PRESSURE, {200, 150, 36, 14}},
+    {IDC_LABEL_DIAMETER, {30, 190, 104, 14}},
+    {IDC_FILTER_DIAMETER, {140, 187, 54, 21}},
+    {IDC_UNIT_DIAMETER, {200, 190, 36, 14}},
+    {IDC_FULL_SCALE_GROUP, {262, 118, 234, 128}},
+    {IDC_LABEL_MAX_PRESSURE, {276, 144, 90, 14}},
+    {IDC_MAX_PRESSURE, {370, 141, 54, 21}},
+    {IDC_UNIT_MAX_PRESSURE, {430, 144, 40, 14}},
+    {IDC_LABEL_AREA, {276, 176, 90, 14}},
+    {IDC_AREA, {370, 173, 54, 21}},
+    {IDC_UNIT_AREA, {430, 176, 40, 14}},
+    {IDC_LABEL_RATE, {276, 208, 90, 14}},
+    {IDC_RATE, {370, 205, 54, 21}},
+    {IDC_UNITS_BPM, {430, 198, 60, 18}},
+    {IDC_UNITS_GPM, {430, 220, 60, 18}},
+    {IDC_LABEL_COMMENTS, {16, 258, 150, 14}},
+    {IDC_COMMENTS, {16, 274, 480, 82}},
+    {IDOK, {316, 374, 82, 26}},
+    {IDCANCEL, {410, 374, 82, 26}},
+}};
+
 constexpr std::array<TextBox, 7> kBoxes{{
     {IDC_WINE_NAME, &ConditionsInput::WineName, 16},
     {IDC_FILTER_NAME, &ConditionsInput::FilterName, 16},
@@ -121,6 +160,8 @@ INT_PTR CALLBACK ConditionsProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         SetWindowLongPtrW(dlg, DWLP_USER, lp);
         state = reinterpret_cast<DialogState*>(lp);
         SetClientSize(dlg, kClientWidth, kClientHeight);
+        for (const Place& p : kLayout)
+          MoveWindow(GetDlgItem(dlg, p.Id), p.Box.left, p.Box.top, p.Box.right, p.Box.bottom, FALSE);
         CenterWindow(dlg, GetWindow(dlg, GW_OWNER));
         Load(dlg, *state->Input);
         return TRUE;

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# End-to-end test of vorsant.exe under Wine and Xvfb: the test driver creates
+# a trial through the conditions dialog, saves, closes, reopens and exits it;
+# screenshots and the reopened report land in build/artifacts/e2e-ui/.
+# Usage: scripts/e2e/vorsant_ui.sh [BUILD_DIR]   (default build/mingw64)
+# Ends with "e2e-ui: N passed, M failed" and exits non-zero on any failure.
+set -uo pipefail
+source "$(dirname "$0")/wine_desktop.sh"
+cd "$repo_root"
+
+build="${1:-build/mingw64}"
+program="$build/bin/vorsant.exe"
+driver="$build/bin/vorsant_e2e.exe"
+artifacts="$repo_root/build/artifacts/e2e-ui"
+for f in "$program" "$driver"; do
+  [ -f "$f" ] || { echo "missing $f (build the mingw64 preset first)"; echo "e2e-ui: 0 passed, 1 failed"; exit 1; }
+done
+rm -rf "$artifacts"
+mkdir -p "$artifacts"
+
+trap e2e_cleanup EXIT
+e2e_start_display || { echo "e2e-ui: 0 passed, 1 failed"; exit 1; }
+e2e_prepare_prefix || { echo "e2e-ui: 0 passed, 1 failed"; exit 1; }
+
+stop="$artifacts/.stop"
+e2e_serve_screenshots "$artifacts" "$stop" &
+watcher=$!
+
+wine "$program" >"$artifacts/vorsant.log" 2>&1 &
+program_pid=$!
+timeout 240 wine "$driver" "$(winepath -w "$artifacts")" "$(winepath -w "$artifacts/chardonnay.vrs")" \
+  | tee "$artifacts/driver.log"
+driver_rc=${PIPESTATUS[0]}
+
+# The program ends by itself after Exit; give it a moment.
+for _ in $(seq 1 100); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$program_pid" 2>/dev/null; then
+  echo "FAILED: vorsant.exe still running after Exit"
+  driver_rc=1
+fi
+touch "$stop"
+wait "$watcher" 2>/dev/null
+
+passed=$(grep -c '^ok:' "$artifacts/driver.log")
+failed=$(grep -c '^FAILED:' "$artifacts/driver.log")
+
+# The reopened report must be exactly what the command-line tool prints for
+# the saved file, when that tool has been built.
+cli=""
+for c in build/native/bin/vorsant-cli "$build/../native/bin/vorsant-cli"; do
+  [ -x "$c" ] && { cli="$c"; break; }
+done
+if [ -n "$cli" ] && [ -f "$artifacts/chardonnay.vrs" ]; then
+  if "$cli" report "$artifacts/chardonnay.vrs" >"$artifacts/cli_report.txt" 2>&1 &&
+    diff <(tr -d '\r' <"$artifacts/memo2.txt") <(tr -d '\r' <"$artifacts/cli_report.txt") >"$artifacts/report.diff"; then
+    echo "ok: Memo2 equals vorsant-cli report"
+    passed=$((passed + 1))
+  else
+    echo "FAILED: Memo2 differs from vorsant-cli report (see report.diff)"
+    failed=$((failed + 1))
+  fi
+fi
+if [ "$driver_rc" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi
+
+echo "e2e-ui: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,66 @@
+# Sourced by the end-to-end scripts: a Wine prefix of their own holding the
+# environment file, and an Xvfb display on a free number, both cleaned up on
+# exit. Wine runs as a virtual desktop so window frames appear in screenshots.
+repo_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+export VORSANT_WINEPREFIX="${VORSANT_E2E_PREFIX:-$repo_root/build/e2e-wineprefix}"
+source "$repo_root/scripts/wine-env.sh"
+
+xvfb_pid=""
+
+e2e_cleanup() {
+  WINEPREFIX="$WINEPREFIX" wineserver -k 2>/dev/null || true
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+}
+
+# Starts Xvfb on the first free display number from 90 on and exports DISPLAY.
+e2e_start_display() {
+  local n
+  for n in $(seq 90 190); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+      Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+      xvfb_pid=$!
+      sleep 1
+      if kill -0 "$xvfb_pid" 2>/dev/null; then
+        export DISPLAY=":$n"
+        return 0
+      fi
+    fi
+  done
+  echo "no free X display" >&2
+  return 1
+}
+
+# Creates the prefix on first use, makes every Wine program share one
+# 1024x768 virtual desktop, and writes the 1544-byte environment file
+# (balance on COM1) that the program needs before its first start.
+e2e_prepare_prefix() {
+  vorsant_wine_prefix || return 1
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+  # The desktop is chosen when the first program starts: let the session
+  # that ran reg end, so the next one starts with the virtual desktop.
+  wineserver -w
+  # Wine's own fonts (Marlett draws the caption buttons) from fonts-wine,
+  # which this Wine build does not look for where Debian puts them.
+  if [ -d /usr/share/wine/fonts ]; then
+    mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+    cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  fi
+  local dir="$WINEPREFIX/drive_c/ProgramData/vorsant"
+  mkdir -p "$dir"
+  python3 -c 'import struct,sys; sys.stdout.buffer.write(bytes(1540) + struct.pack("<i", 1))' >"$dir/vorsant.dat"
+}
+
+# Serves the screenshot requests of a driver: NAME.shot in $1 becomes
+# NAME.png of the whole screen. Runs until $2 exists.
+e2e_serve_screenshots() {
+  local folder="$1" stop="$2" req
+  while [ ! -e "$stop" ]; do
+    for req in "$folder"/*.shot; do
+      [ -e "$req" ] || continue
+      import -window root "${req%.shot}.png" 2>/dev/null
+      rm -f "$req"
+    done
+    sleep 0.2
+  done
+}

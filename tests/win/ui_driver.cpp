@@ -1,0 +1,161 @@
+#include "ui_driver.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace vorsant::driver {
+
+HWND WaitFor(const std::function<HWND()>& find, int timeoutMs) {
+  for (int waited = 0; waited <= timeoutMs; waited += 100) {
+    if (HWND w = find()) return w;
+    Sleep(100);
+  }
+  return nullptr;
+}
+
+bool WaitGone(HWND wnd, int timeoutMs) {
+  for (int waited = 0; waited <= timeoutMs; waited += 100) {
+    if (!IsWindow(wnd) || !IsWindowVisible(wnd)) return true;
+    Sleep(100);
+  }
+  return false;
+}
+
+namespace {
+
+struct Search {
+  const wchar_t* Class;
+  const std::wstring* Caption;
+  int Id;
+  HWND Found = nullptr;
+};
+
+bool Matches(HWND w, const Search& s) {
+  wchar_t cls[128] = {};
+  GetClassNameW(w, cls, 128);
+  if (s.Class && _wcsicmp(cls, s.Class) != 0) return false;
+  if (s.Caption && Text(w) != *s.Caption) return false;
+  if (s.Id && GetDlgCtrlID(w) != s.Id) return false;
+  return true;
+}
+
+BOOL CALLBACK VisitTop(HWND w, LPARAM lp) {
+  auto* s = reinterpret_cast<Search*>(lp);
+  if (IsWindowVisible(w) && Matches(w, *s)) {
+    s->Found = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK VisitChild(HWND w, LPARAM lp) {
+  auto* s = reinterpret_cast<Search*>(lp);
+  if (Matches(w, *s)) {
+    s->Found = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK CollectStatic(HWND w, LPARAM lp) {
+  wchar_t cls[64] = {};
+  GetClassNameW(w, cls, 64);
+  if (_wcsicmp(cls, L"Static") == 0) {
+    std::wstring t = Text(w);
+    if (!t.empty()) {
+      auto* all = reinterpret_cast<std::wstring*>(lp);
+      if (!all->empty()) *all += L"\n";
+      *all += t;
+    }
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+HWND TopLevel(const wchar_t* cls, const std::wstring& caption) {
+  Search s{cls, &caption, 0};
+  EnumWindows(VisitTop, reinterpret_cast<LPARAM>(&s));
+  return s.Found;
+}
+
+HWND Descendant(HWND parent, const wchar_t* cls, int id) {
+  Search s{cls, nullptr, id};
+  EnumChildWindows(parent, VisitChild, reinterpret_cast<LPARAM>(&s));
+  return s.Found;
+}
+
+std::wstring Text(HWND wnd) {
+  // WM_GETTEXT, not GetWindowText: the latter does not read controls of
+  // another process.
+  auto n = SendMessageW(wnd, WM_GETTEXTLENGTH, 0, 0);
+  std::wstring t(static_cast<std::size_t>(n) + 1, L'\0');
+  n = SendMessageW(wnd, WM_GETTEXT, static_cast<WPARAM>(n + 1), reinterpret_cast<LPARAM>(t.data()));
+  t.resize(static_cast<std::size_t>(n));
+  return t;
+}
+
+void SetText(HWND wnd, const std::wstring& text) {
+  SendMessageW(wnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void Press(HWND dialog, int buttonId) {
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)));
+}
+
+void Command(HWND frame, int commandId) {
+  PostMessageW(frame, WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
+}
+
+std::wstring StaticTexts(HWND dialog) {
+  std::wstring all;
+  EnumChildWindows(dialog, CollectStatic, reinterpret_cast<LPARAM>(&all));
+  return all;
+}
+
+bool SaveScreen(const std::wstring& path) {
+  HDC screen = GetDC(nullptr);
+  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  HDC mem = CreateCompatibleDC(screen);
+  HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+  SelectObject(mem, old);
+
+  BITMAPINFOHEADER bi{};
+  bi.biSize = sizeof(bi);
+  bi.biWidth = w;
+  bi.biHeight = h;
+  bi.biPlanes = 1;
+  bi.biBitCount = 24;
+  bi.biCompression = BI_RGB;
+  int stride = (w * 3 + 3) & ~3;
+  std::vector<unsigned char> pixels(static_cast<std::size_t>(stride) * static_cast<std::size_t>(h));
+  GetDIBits(mem, bmp, 0, static_cast<UINT>(h), pixels.data(), reinterpret_cast<BITMAPINFO*>(&bi),
+            DIB_RGB_COLORS);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+
+  BITMAPFILEHEADER bf{};
+  bf.bfType = 0x4D42;
+  bf.bfOffBits = sizeof(bf) + sizeof(bi);
+  bf.bfSize = bf.bfOffBits + static_cast<DWORD>(pixels.size());
+  FILE* f = _wfopen(path.c_str(), L"wb");
+  if (!f) return false;
+  bool ok = fwrite(&bf, sizeof(bf), 1, f) == 1 && fwrite(&bi, sizeof(bi), 1, f) == 1 &&
+            fwrite(pixels.data(), 1, pixels.size(), f) == pixels.size();
+  fclose(f);
+  return ok;
+}
+
+std::string Utf8(const std::wstring& w) {
+  if (w.empty()) return {};
+  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  std::string s(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
+  return s;
+}
+
+}  // namespace vorsant::driver

@@ -1,0 +1,37 @@
+#pragma once
+// Finding, reading and driving another program's windows with window
+// messages only, the way a user's clicks and typing reach them.
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace vorsant::driver {
+
+// Polls until `find` returns a window or `timeoutMs` passes.
+HWND WaitFor(const std::function<HWND()>& find, int timeoutMs = 20000);
+// A visible top-level window of `cls` (nullptr: any class) with this caption.
+HWND TopLevel(const wchar_t* cls, const std::wstring& caption);
+// The first descendant of `parent` of class `cls` with the given control id
+// (0: any id).
+HWND Descendant(HWND parent, const wchar_t* cls, int id = 0);
+// Waits until `wnd` is gone.
+bool WaitGone(HWND wnd, int timeoutMs = 20000);
+
+std::wstring Text(HWND wnd);
+void SetText(HWND wnd, const std::wstring& text);
+// A button press as the dialog receives it: WM_COMMAND with BN_CLICKED,
+// posted so the caller is never blocked by what the press opens.
+void Press(HWND dialog, int buttonId);
+// A menu or accelerator command sent to a frame window.
+void Command(HWND frame, int commandId);
+// The texts of every static control in `dialog`, joined by newlines.
+std::wstring StaticTexts(HWND dialog);
+
+// Saves the whole screen as a 24-bit BMP file.
+bool SaveScreen(const std::wstring& path);
+
+std::string Utf8(const std::wstring& w);
+
+}  // namespace vorsant::driver
