@@ -1,0 +1,35 @@
+// The commands of vorsant-cli. A new command is one file with its function
+// and one line in this table.
+
+#include "cli/command.h"
+
+#include <array>
+
+namespace vorsant::cli {
+
+int RunReport(CommandArgs args, CommandIo& io);
+int RunAnalyse(CommandArgs args, CommandIo& io);
+int RunNew(CommandArgs args, CommandIo& io);
+int RunData(CommandArgs args, CommandIo& io);
+int RunGraph(CommandArgs args, CommandIo& io);
+
+namespace {
+
+constexpr std::array kCommands = {
+    Command{"report", "FILE.vrs [--json]", RunReport},
+    Command{"analyse", "FILE.vrs -o OUT.vrs", RunAnalyse},
+    Command{"new",
+            "-o OUT.vrs --wine NAME --filter NAME [--type normal|dessert] --lab-pressure P --diameter D "
+            "--max-pressure P --area A --rate R [--units bpm|gpm]",
+            RunNew},
+    Command{"data", "FILE.vrs --csv POINTS.csv [--skip K] [-o OUT.vrs]", RunData},
+    Command{"graph", "FILE.vrs --kind trial|lab|production -o OUT.svg", RunGraph},
+};
+
+}  // namespace
+
+std::span<const Command> Commands() {
+  return kCommands;
+}
+
+}  // namespace vorsant::cli
