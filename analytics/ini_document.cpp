@@ -48,6 +48,7 @@ void IniSection::Set(std::u16string_view key, std::u16string_view value) {
 
 void IniDocument::Load(ProfileReader& reader) {
   sections_.clear();
+  index_.clear();
   for (const ProfileSection& read : reader.ReadProfile(path_)) {
     IniSection& section = GetSection(read.name);
     for (std::u16string_view entry : read.entries) {
@@ -89,10 +90,8 @@ std::u16string IniDocument::Text() const {
 }
 
 IniSection* IniDocument::FindSection(std::u16string_view name) {
-  for (IniSection& section : sections_) {
-    if (EqualsNoCase(section.name(), name)) return &section;
-  }
-  return nullptr;
+  auto found = index_.find(Folded(name));
+  return found == index_.end() ? nullptr : &sections_[found->second];
 }
 
 const IniSection* IniDocument::FindSection(std::u16string_view name) const {
@@ -100,8 +99,9 @@ const IniSection* IniDocument::FindSection(std::u16string_view name) const {
 }
 
 IniSection& IniDocument::GetSection(std::u16string_view name) {
-  if (IniSection* section = FindSection(name)) return *section;
-  return sections_.emplace_back(std::u16string(name));
+  auto [position, added] = index_.try_emplace(Folded(name), sections_.size());
+  if (added) sections_.push_back(IniSection(std::u16string(name)));
+  return sections_[position->second];
 }
 
 std::u16string IniDocument::Get(std::u16string_view section, std::u16string_view key) const {

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "analytics/file_system.h"
@@ -70,6 +71,8 @@ class IniDocument {
  private:
   std::u16string path_;
   std::vector<IniSection> sections_;
+  // Section positions by folded name: a session file has a section per hit.
+  std::unordered_map<std::u16string, std::size_t> index_;
 };
 
 }  // namespace plumeta

@@ -1,5 +1,7 @@
 #include "analytics/profile_reader.h"
 
+#include <unordered_map>
+
 #include "analytics/text.h"
 
 namespace plumeta {
@@ -55,19 +57,15 @@ std::vector<RawSection> SplitSections(std::u16string_view text) {
 
 std::vector<ProfileSection> ParseProfileText(std::u16string_view text) {
   std::vector<RawSection> raw = SplitSections(text);
+  // A name asked for again finds the first section of that name.
+  std::unordered_map<std::u16string, const RawSection*> first;
+  for (const RawSection& section : raw) first.try_emplace(Folded(section.name), &section);
   std::vector<ProfileSection> result;
   result.reserve(raw.size());
   for (const RawSection& section : raw) {
     // An empty name is listed by nobody.
     if (section.name.empty()) continue;
-    const RawSection* first = &section;
-    for (const RawSection& candidate : raw) {
-      if (EqualsNoCase(candidate.name, section.name)) {
-        first = &candidate;
-        break;
-      }
-    }
-    result.push_back({section.name, first->entries});
+    result.push_back({section.name, first.at(Folded(section.name))->entries});
   }
   return result;
 }

@@ -107,9 +107,8 @@ std::string ToEightBit(std::u16string_view text) {
 }
 
 std::u16string FromEightBit(std::string_view bytes) {
-  std::u16string out;
-  out.reserve(bytes.size());
-  for (char b : bytes) out.push_back(static_cast<char16_t>(static_cast<unsigned char>(b)));
+  std::u16string out(bytes.size(), u'\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) out[i] = static_cast<unsigned char>(bytes[i]);
   return out;
 }
 
@@ -118,6 +117,12 @@ char16_t FoldCase(char16_t c) {
   // Latin-1 small letters U+00E0..U+00FE map 0x20 down, except the division sign.
   if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<char16_t>(c - 0x20);
   return c;
+}
+
+std::u16string Folded(std::u16string_view text) {
+  std::u16string out(text);
+  for (char16_t& c : out) c = FoldCase(c);
+  return out;
 }
 
 bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {

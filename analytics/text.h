@@ -24,6 +24,8 @@ std::u16string FromEightBit(std::string_view bytes);
 // library compares (section names, keys, file extensions, "true").
 char16_t FoldCase(char16_t c);
 bool EqualsNoCase(std::u16string_view a, std::u16string_view b);
+// The text with FoldCase applied: equal for texts that are EqualsNoCase.
+std::u16string Folded(std::u16string_view text);
 // Negative, zero or positive like a three-way comparison of the folded texts.
 int CompareNoCase(std::u16string_view a, std::u16string_view b);
 
