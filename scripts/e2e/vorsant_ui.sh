@@ -3,6 +3,9 @@
 # a trial through the conditions dialog, saves, closes, reopens and exits it;
 # screenshots and the reopened report land in build/artifacts/e2e-ui/.
 # Usage: scripts/e2e/vorsant_ui.sh [BUILD_DIR]   (default build/mingw64)
+# The native command-line tool ($VORSANT_CLI, default build/native/bin/
+# vorsant-cli) makes a sample trial with data for the driver to open and
+# prints the reports the windows must show.
 # Ends with "e2e-ui: N passed, M failed" and exits non-zero on any failure.
 set -uo pipefail
 source "$(dirname "$0")/wine_desktop.sh"
@@ -15,8 +18,12 @@ artifacts="$repo_root/build/artifacts/e2e-ui"
 for f in "$program" "$driver"; do
   [ -f "$f" ] || { echo "missing $f (build the mingw64 preset first)"; echo "e2e-ui: 0 passed, 1 failed"; exit 1; }
 done
+cli="${VORSANT_CLI:-build/native/bin/vorsant-cli}"
+[ -x "$cli" ] || { echo "missing $cli (build the native preset first)"; echo "e2e-ui: 0 passed, 1 failed"; exit 1; }
 rm -rf "$artifacts"
 mkdir -p "$artifacts"
+bash scripts/e2e/make_sample_trial.sh "$cli" "$artifacts/merlot.vrs" ||
+  { echo "e2e-ui: 0 passed, 1 failed"; exit 1; }
 
 trap e2e_cleanup EXIT
 e2e_start_display || { echo "e2e-ui: 0 passed, 1 failed"; exit 1; }
@@ -29,7 +36,7 @@ watcher=$!
 wine "$program" >"$artifacts/vorsant.log" 2>&1 &
 program_pid=$!
 timeout 240 wine "$driver" "$(winepath -w "$artifacts")" "$(winepath -w "$artifacts/chardonnay.vrs")" \
-  | tee "$artifacts/driver.log"
+  "$(winepath -w "$artifacts/merlot.vrs")" | tee "$artifacts/driver.log"
 driver_rc=${PIPESTATUS[0]}
 
 # The program ends by itself after Exit; give it a moment.
@@ -44,22 +51,28 @@ wait "$watcher" 2>/dev/null
 passed=$(grep -c '^ok:' "$artifacts/driver.log")
 failed=$(grep -c '^FAILED:' "$artifacts/driver.log")
 
-# The reopened report must be exactly what the command-line tool prints for
-# the saved file, when that tool has been built.
-cli=""
-for c in build/native/bin/vorsant-cli "$build/../native/bin/vorsant-cli"; do
-  [ -x "$c" ] && { cli="$c"; break; }
-done
-if [ -n "$cli" ] && [ -f "$artifacts/chardonnay.vrs" ]; then
-  if "$cli" report "$artifacts/chardonnay.vrs" >"$artifacts/cli_report.txt" 2>&1 &&
-    diff <(tr -d '\r' <"$artifacts/memo2.txt") <(tr -d '\r' <"$artifacts/cli_report.txt") >"$artifacts/report.diff"; then
-    echo "ok: Memo2 equals vorsant-cli report"
+# What the windows showed must be exactly what the command-line tool prints
+# for the same files: the summary panel, then the table.
+compare_report() {
+  local name="$1" file="$2"
+  if [ ! -f "$artifacts/$name.memo1.txt" ]; then
+    echo "FAILED: no panels were read for $name"
+    failed=$((failed + 1))
+    return
+  fi
+  { tr -d '\r' <"$artifacts/$name.memo1.txt"; echo; tr -d '\r' <"$artifacts/$name.memo2.txt"; echo; } \
+    >"$artifacts/$name.shown.txt"
+  "$cli" report "$file" >"$artifacts/$name.cli.txt" 2>&1
+  if diff "$artifacts/$name.shown.txt" "$artifacts/$name.cli.txt" >"$artifacts/$name.diff"; then
+    echo "ok: the panels of $name equal vorsant-cli report"
     passed=$((passed + 1))
   else
-    echo "FAILED: Memo2 differs from vorsant-cli report (see report.diff)"
+    echo "FAILED: the panels of $name differ from vorsant-cli report (see $name.diff)"
     failed=$((failed + 1))
   fi
-fi
+}
+compare_report chardonnay "$artifacts/chardonnay.vrs"
+compare_report sample "$artifacts/merlot.vrs"
 if [ "$driver_rc" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi
 
 echo "e2e-ui: $passed passed, $failed failed"

@@ -1,9 +1,11 @@
 // Drives the real vorsant.exe through its windows: the welcome choice, a new
 // trial through the conditions dialog (one refused value first), Save through
-// the save dialog, Close, Open again, a second Open of the same file, Exit.
-// Usage: vorsant_e2e ARTIFACT_FOLDER TRIAL_PATH (Windows paths). Writes
-// screenshots (BMP) and the reopened report (memo2.txt) into the folder and
-// exits 0 when every check passed. Its last line counts the checks.
+// the save dialog, Close, Open again, a second Open of the same file, a
+// prepared trial with data, Exit.
+// Usage: vorsant_e2e ARTIFACT_FOLDER TRIAL_PATH [SAMPLE_TRIAL] (Windows
+// paths). Asks for screenshots, writes the panels of the reopened trials
+// (NAME.memo1.txt, NAME.memo2.txt) into the folder and exits 0 when every
+// check passed. Its last line counts the checks.
 
 #include <windows.h>
 
@@ -87,7 +89,14 @@ bool Contains(const std::wstring& text, const std::wstring& part) {
   return text.find(part) != std::wstring::npos;
 }
 
-int Run(const std::wstring& trialPath) {
+// Both panels as the window shows them, for the script to compare with the
+// command-line report of the same file.
+void SaveReport(HWND trial, const std::wstring& name) {
+  WriteUtf8(artifacts + L"\\" + name + L".memo1.txt", Text(GetDlgItem(trial, IDC_MEMO1)));
+  WriteUtf8(artifacts + L"\\" + name + L".memo2.txt", Text(GetDlgItem(trial, IDC_MEMO2)));
+}
+
+int Run(const std::wstring& trialPath, const std::wstring& samplePath) {
   HWND frame = WaitFor([] { return TopLevel(L"VorsantFrame", L"QEL - VORSANT"); }, 60000);
   Check(frame != nullptr, "the frame window appears");
   if (!frame) return 1;
@@ -158,7 +167,7 @@ int Run(const std::wstring& trialPath) {
   if (!reopened) return 1;
   std::wstring again = Text(GetDlgItem(reopened, IDC_MEMO2));
   Check(again == memo2, "the reopened report equals the one before saving");
-  WriteUtf8(artifacts + L"\\memo2.txt", again);
+  SaveReport(reopened, L"chardonnay");
 
   Command(frame, kCmdFileOpen);
   Check(ChooseFile(L"Open", trialPath), "a second Open of the same file");
@@ -171,6 +180,18 @@ int Run(const std::wstring& trialPath) {
     WaitGone(already);
   }
 
+  if (!samplePath.empty()) {
+    Command(frame, kCmdFileOpen);
+    Check(ChooseFile(L"Open", samplePath), "the sample trial is chosen");
+    std::wstring sampleName = samplePath.substr(samplePath.find_last_of(L'\\') + 1);
+    HWND sample = TrialWindow(frame, sampleName);
+    Check(sample != nullptr, "the sample trial opens with its data");
+    if (sample) {
+      SaveReport(sample, L"sample");
+      Shot(L"sample_trial");
+    }
+  }
+
   Command(frame, kCmdExit);
   Check(WaitGone(frame), "Exit closes the program");
   return 0;
@@ -180,11 +201,11 @@ int Run(const std::wstring& trialPath) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: vorsant_e2e ARTIFACT_FOLDER TRIAL_PATH\n");
+    std::fprintf(stderr, "usage: vorsant_e2e ARTIFACT_FOLDER TRIAL_PATH [SAMPLE_TRIAL]\n");
     return 2;
   }
   artifacts = argv[1];
-  int rc = Run(argv[2]);
+  int rc = Run(argv[2], argc > 3 ? argv[3] : L"");
   std::printf("e2e: %d passed, %d failed\n", passes, failures);
   return rc != 0 || failures != 0 ? 1 : 0;
 }
