@@ -11,7 +11,7 @@ struct FiltrationCurve {
   double PressurePsi = 30.0;
   double FilterDiameterMm = 47.0;
   double Viscosity = 0.0015;          // Pa s
-  double InitialResistance = 5.0e11;  // Rm, 1/m
+  double InitialResistance = 5.0e10;  // Rm, 1/m
   double Fouling = 10.0;              // b, 1/m; 0 for a filter that never fouls
   double Density = 1.0;               // g/ml of the wine
 

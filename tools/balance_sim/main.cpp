@@ -43,7 +43,7 @@ constexpr char kUsage[] =
     "  --link PATH           also make PATH a symlink to the terminal\n"
     "  --pressure PSI        filtration pressure (30)\n"
     "  --diameter MM         filter diameter (47)\n"
-    "  --resistance R        clean filter resistance, 1/m (5e11)\n"
+    "  --resistance R        clean filter resistance, 1/m (5e10)\n"
     "  --fouling B           fouling constant, 1/m (10; 0 never fouls)\n"
     "  --density D           wine density, g/ml (1)\n"
     "  --start-grams G       weight on the pan before the tare (152.37)\n"
