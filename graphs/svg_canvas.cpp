@@ -10,7 +10,8 @@
 namespace vorsant {
 namespace {
 
-constexpr const char* kFontFamily = "Segoe UI, Tahoma, DejaVu Sans, Arial, sans-serif";
+constexpr const char* kFontFamily =
+    "Segoe UI, Tahoma, Arial, Liberation Sans, DejaVu Sans Condensed, sans-serif";
 
 std::string Rgb(Color c) {
   char buf[32];
