@@ -12,6 +12,8 @@ int RunAnalyse(CommandArgs args, CommandIo& io);
 int RunNew(CommandArgs args, CommandIo& io);
 int RunData(CommandArgs args, CommandIo& io);
 int RunGraph(CommandArgs args, CommandIo& io);
+int RunScale(CommandArgs args, CommandIo& io);
+int RunCollect(CommandArgs args, CommandIo& io);
 
 namespace {
 
@@ -24,6 +26,8 @@ constexpr std::array kCommands = {
             RunNew},
     Command{"data", "FILE.vrs --csv POINTS.csv [--skip K] [-o OUT.vrs]", RunData},
     Command{"graph", "FILE.vrs --kind trial|lab|production -o OUT.svg", RunGraph},
+    Command{"scale", "read|tare --port DEVICE", RunScale},
+    Command{"collect", "FILE.vrs --port DEVICE --density D --duration 9|18|36|72|144", RunCollect},
 };
 
 }  // namespace

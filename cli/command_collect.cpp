@@ -1,0 +1,77 @@
+// collect FILE.vrs --port DEVICE --density D --duration 9|18|36|72|144: a
+// real collection run from the balance into the trial FILE (made with
+// "new"), which is saved when the run ends (not when the port itself
+// fails). X or Ctrl+C stops it early.
+// VORSANT_TEST_TIME_SCALE speeds the schedule up for tests.
+
+#include <algorithm>
+#include <csignal>
+
+#include "cli/command.h"
+#include "cli/console_collection_ui.h"
+#include "cli/options.h"
+#include "cli/terminal_keys.h"
+#include "cli/trial_io.h"
+#include "scale/balance_port.h"
+#include "scale/collection_run.h"
+#include "scale/com_port.h"
+#include "scale/density_check.h"
+#include "scale/run_clock.h"
+
+namespace vorsant::cli {
+
+namespace {
+
+void OnInterrupt(int) {
+  ConsoleCollectionUi::interrupted = 1;
+}
+
+// Ctrl+C stops the run instead of the process while this object lives.
+class InterruptScope {
+ public:
+  InterruptScope() {
+    ConsoleCollectionUi::interrupted = 0;
+    previous_ = std::signal(SIGINT, OnInterrupt);
+  }
+  ~InterruptScope() { std::signal(SIGINT, previous_); }
+  InterruptScope(const InterruptScope&) = delete;
+  InterruptScope& operator=(const InterruptScope&) = delete;
+
+ private:
+  void (*previous_)(int) = SIG_DFL;
+};
+
+}  // namespace
+
+int RunCollect(CommandArgs args, CommandIo& io) {
+  const Options options(args, {"--port", "--density", "--duration"});
+  options.ExpectPositional(1, "one trial file: collect FILE.vrs --port DEVICE --density D --duration MIN");
+  const std::string path = options.Positional()[0];
+  const std::optional<std::string> density = RangeCheck(options.Required("--density"));
+  if (!density) throw CommandError(kDensityRangeMessage);
+  const std::string durationText = options.Required("--duration");
+  const auto duration = std::find_if(kMaxDurations.begin(), kMaxDurations.end(),
+                                     [&](int minutes) { return std::to_string(minutes) == durationText; });
+  if (duration == kMaxDurations.end()) throw UsageError("--duration takes 9, 18, 36, 72 or 144");
+
+  TWineClass trial;
+  trial.WineRec = ReadTrial(path);
+  TComPort port;
+  SetBalanceLineSettings(port);
+  port.SetDeviceName(options.Required("--port"));
+  SteadyRunClock clock;
+  ConsoleCollectionUi ui({*density, *duration}, path, io, StdoutIsTerminal());
+  CollectionRun run(port, clock, ui);
+  ui.Attach(run);
+  InterruptScope interrupts;
+  try {
+    run.CollectNewDataExecute(trial);
+  } catch (const EComError& e) {
+    // As in the program, a failing port ends the run without the save
+    // question, so the file keeps what it held before.
+    throw CommandError(e.what());
+  }
+  return 0;
+}
+
+}  // namespace vorsant::cli
