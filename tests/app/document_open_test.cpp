@@ -85,7 +85,7 @@ TEST_F(OpenTest, CancelOpensNothing) {
 TEST_F(OpenTest, ThePathOfAnOpenTrialIsRefusedButAnotherLetterCaseOpensASecondWindow) {
   std::string file = TrialFile("twice.vrs");
   OpenTrial(file);
-  OpenTrial(file);
+  ChooseToOpen(file);
   EXPECT_EQ(form->Windows().size(), 1u);
   EXPECT_EQ(MessageTexts(),
             std::vector<std::string>{"A file with that name is already open. It must be closed or "
@@ -102,7 +102,7 @@ TEST_F(OpenTest, ThePathOfAnOpenTrialIsRefusedButAnotherLetterCaseOpensASecondWi
 }
 
 TEST_F(OpenTest, AMissingFileLeavesNoWindowAndTheCountBackWhereItWas) {
-  OpenTrial(Path("missing.vrs"));
+  ChooseToOpen(Path("missing.vrs"));
   EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Can not locate file."});
   EXPECT_EQ(ui.Messages[0].Icon, MessageIcon::Information);
   EXPECT_TRUE(form->Windows().empty());
@@ -121,7 +121,7 @@ TEST_F(OpenTest, OnlyFilesHoldingExactlyOneWholeRecordOpen) {
     ui.Messages.clear();
     std::string file = TrialFile("size" + std::to_string(c.size) + ".vrs", c.size);
     std::size_t before = form->Windows().size();
-    OpenTrial(file);
+    ChooseToOpen(file);
     EXPECT_EQ(form->Windows().size(), before + (c.opens ? 1 : 0)) << c.size;
     if (c.opens) {
       EXPECT_TRUE(ui.Messages.empty()) << c.size;
@@ -138,7 +138,7 @@ TEST_F(OpenTest, OnlyFilesHoldingExactlyOneWholeRecordOpen) {
 TEST_F(OpenTest, AFileThatCannotBeReadReportsTheSystemError) {
   // A folder exists but cannot be read as a file.
   std::filesystem::create_directories(Path("folder.vrs"));
-  OpenTrial(Path("folder.vrs"));
+  ChooseToOpen(Path("folder.vrs"));
   ASSERT_EQ(ui.Messages.size(), 1u);
   EXPECT_EQ(ui.Messages[0].Text.rfind("I/O Error type ", 0), 0u);
   EXPECT_NE(ui.Messages[0].Text.find(" occurred while reading file."), std::string::npos);

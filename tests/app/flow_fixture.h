@@ -6,6 +6,7 @@
 #include <fstream>
 #include <memory>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -64,9 +65,17 @@ class FlowTest : public ::testing::Test {
     return *form->Windows().back();
   }
 
-  TMDIChild& OpenTrial(const std::string& path) {
+  // Open, choosing `path` in the open dialog; the outcome is up to the test.
+  void ChooseToOpen(const std::string& path) {
     ui.FileChoices.push_back(path);
     form->FileOpenExecute();
+  }
+
+  // Open of a file that must open.
+  TMDIChild& OpenTrial(const std::string& path) {
+    std::size_t before = form->Windows().size();
+    ChooseToOpen(path);
+    if (form->Windows().size() != before + 1) throw std::runtime_error("no trial window opened for " + path);
     return *form->Windows().back();
   }
 
