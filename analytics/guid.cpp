@@ -28,4 +28,15 @@ std::u16string GuidText(const Guid& guid) {
   return out;
 }
 
+bool IsGuidText(std::u16string_view text) {
+  static constexpr std::u16string_view kShape = u"{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}";
+  if (text.size() != kShape.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char16_t c = text[i];
+    bool hex = (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
+    if (kShape[i] == u'X' ? !hex : c != kShape[i]) return false;
+  }
+  return true;
+}
+
 }  // namespace plumeta

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace plumeta {
 
@@ -16,5 +17,8 @@ struct Guid {
 
 // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}": upper-case hexadecimal, 38 characters.
 std::u16string GuidText(const Guid& guid);
+
+// True for text of GuidText's shape, hexadecimal digits in either case.
+bool IsGuidText(std::u16string_view text);
 
 }  // namespace plumeta

@@ -1,5 +1,7 @@
 #include "analytics/session_store.h"
 
+#include <exception>
+
 #include "analytics/ini_document.h"
 #include "analytics/numbers.h"
 #include "analytics/storage_paths.h"
@@ -27,8 +29,11 @@ std::u16string QueueAge(std::uint32_t now, std::u16string_view stored) {
 void SessionStore::Prepare(Tracker& tracker, AppInfo app, std::u16string clientId) {
   tracker_ = &tracker;
   session_ = TrackingSession{std::move(app), std::move(clientId), NewSessionId(), {}};
+  // The id names a file, and the folder may be writable by other users
+  // (the system account's temporary folder is), so only an id of the shape
+  // this store writes is taken over.
   std::u16string current = ReadGeneral(kCurrentSession);
-  if (!current.empty()) session_.sessionId = std::move(current);
+  if (IsGuidText(current)) session_.sessionId = std::move(current);
 }
 
 std::u16string SessionStore::Folder() {
@@ -94,7 +99,12 @@ void SessionStore::FlushQueue() {
   }
   tracker_->BeforeFlush();
   for (const std::u16string& path : files) {
-    SendFile(path);
+    // A file that cannot be processed must not hold back the others, nor
+    // stay behind to fail every later flush.
+    try {
+      SendFile(path);
+    } catch (const std::exception&) {
+    }
     services_.files.RemoveFile(path);
   }
   session_.sessionId.clear();

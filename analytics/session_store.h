@@ -38,7 +38,8 @@ class SessionStore {
   // Makes `tracker` the one hits are built and sent with and starts a new
   // session for `app`: the given client id, a fresh session id and no
   // content description. A session id left in "Current Session" by an
-  // earlier custom action of the installation replaces the fresh one.
+  // earlier custom action of the installation replaces the fresh one when
+  // it is GUID text.
   void Prepare(Tracker& tracker, AppInfo app, std::u16string clientId);
   bool prepared() const { return tracker_ != nullptr; }
   const TrackingSession& session() const { return session_; }

@@ -129,6 +129,19 @@ TEST_F(SessionStoreTest, ALaterCustomActionJoinsTheSessionNamedInTrackingIni) {
   EXPECT_EQ(LoadFile(SessionPath(Id(3))).sections().size(), 2u);
 }
 
+TEST_F(SessionStoreTest, AStoredSessionIdThatIsNoGuidCannotSteerTheFileName) {
+  Prepare();
+  for (std::u16string planted : {u"..\\..\\evil", u"../../evil", u"{00000009-0000-0000-0000-00000000000}"}) {
+    store_.WriteGeneral(u"Current Session", planted);
+    Prepare();
+    EXPECT_TRUE(IsGuidText(store_.session().sessionId));
+    EXPECT_NE(store_.session().sessionId, planted);
+  }
+  store_.WriteGeneral(u"Current Session", u"{0000000a-0000-0000-0000-00000000000b}");
+  Prepare();
+  EXPECT_EQ(store_.session().sessionId, u"{0000000a-0000-0000-0000-00000000000b}");
+}
+
 TEST_F(SessionStoreTest, AnEmptyContentDescriptionTakesTheLastOneSeen) {
   Prepare();
   auto first = Property(u"A", u"1");

@@ -71,6 +71,12 @@ TEST(GuidText, BracedUpperCaseHexInTheGroupsOfAGuid) {
   Guid g{0x0123ABCDu, 0x4E5F, 0x0A0B, {0xC0, 0x01, 0xD0, 0x0D, 0xE1, 0xF2, 0x03, 0x04}};
   EXPECT_EQ(GuidText(g), u"{0123ABCD-4E5F-0A0B-C001-D00DE1F20304}");
   EXPECT_EQ(GuidText(Guid{}).size(), 38u);
+  EXPECT_TRUE(IsGuidText(GuidText(g)));
+  EXPECT_TRUE(IsGuidText(u"{0123abcd-4e5f-0a0b-c001-d00de1f20304}"));
+  EXPECT_FALSE(IsGuidText(u"0123ABCD-4E5F-0A0B-C001-D00DE1F20304"));
+  EXPECT_FALSE(IsGuidText(u"{0123ABCD-4E5F-0A0B-C001-D00DE1F2030G}"));
+  EXPECT_FALSE(IsGuidText(u"{0123ABCD-4E5F-0A0B+C001-D00DE1F20304}"));
+  EXPECT_FALSE(IsGuidText(u""));
 }
 
 }  // namespace
