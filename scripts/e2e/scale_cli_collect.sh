@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# vorsant-cli's balance commands against the balance simulator on a
+# pseudo-terminal, with the schedule sped up by VORSANT_TEST_TIME_SCALE: an
+# 18-minute collection (one halving of the points) runs in 9 seconds, then
+# a silent balance, a balance that stalls, and a port that does not exist.
+#
+# usage: scripts/e2e/scale_cli_collect.sh [NATIVE_BUILD_DIR]   (default build/native)
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+build=${1:-build/native}
+cli=$build/bin/vorsant-cli
+sim=$build/bin/vorsant-balance-sim
+[ -x "$cli" ] || cmake --build "$build" --target vorsant-cli -j2
+[ -x "$sim" ] || cmake --build "$build" --target vorsant-balance-sim -j2
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+export VORSANT_TEST_TIME_SCALE=120
+passed=0
+failed=0
+check() {  # check NAME COMMAND...: one case, counted
+  local name=$1
+  shift
+  if "$@"; then
+    passed=$((passed + 1))
+  else
+    echo "FAILED: $name" >&2
+    failed=$((failed + 1))
+  fi
+}
+
+start_balance() {  # start_balance LINK [simulator options]
+  local link=$1
+  shift
+  "$sim" --link "$link" "$@" >/dev/null 2>&1 &
+  pids+=($!)
+  for _ in $(seq 50); do [ -L "$link" ] && return 0; sleep 0.1; done
+  echo "the balance simulator did not start" >&2
+  return 1
+}
+
+new_trial() {
+  "$cli" new -o "$1" --wine Chardonnay --filter "Pad 47" --lab-pressure 30 --diameter 47 --max-pressure 30 \
+    --area 1 --rate 60
+}
+
+start_balance "$work/balance"
+start_balance "$work/silent" --silent
+start_balance "$work/stalling" --fouling 0 --resistance 1e20
+
+# One reading and a tare.
+check "scale read prints a weight" bash -c "'$cli' scale read --port '$work/balance' | grep -Eq '^-?[0-9]+\.[0-9]{2} g$'"
+check "scale tare" "$cli" scale tare --port "$work/balance"
+
+# A whole 18-minute run.
+new_trial "$work/run.vrs"
+"$cli" collect "$work/run.vrs" --port "$work/balance" --density 0.995 --duration 18 >"$work/run.out" 2>&1 || true
+check "collect reports 36 points" grep -q "^point 36: " "$work/run.out"
+check "collect halves the points once" test "$(grep -c '^points halved' "$work/run.out")" -eq 1
+check "collect saves the trial" grep -q "^saved " "$work/run.out"
+check "the 36th point is at 18 minutes" bash -c \
+  "'$cli' report '$work/run.vrs' --json | tr -d '\n ' | grep -q '\"M\":\[\"0\",\"1\",.*\"18\"\]'"
+
+# A silent balance: the starting weight cannot be read.
+new_trial "$work/silent.vrs"
+"$cli" collect "$work/silent.vrs" --port "$work/silent" --density 1 --duration 9 >"$work/silent.out" 2>&1 || true
+check "silent balance ends with the reading message" \
+  grep -q "Trouble reading starting weight. Data collection will exit." "$work/silent.out"
+
+# A filter that passes nothing.
+new_trial "$work/stall.vrs"
+"$cli" collect "$work/stall.vrs" --port "$work/stalling" --density 1 --duration 9 >"$work/stall.out" 2>&1 || true
+check "stalled filter ends with the volume message" \
+  grep -q "Volume collected over the last interval is too small. Data collection will exit." "$work/stall.out"
+
+# No such port: the system's error, the file untouched.
+new_trial "$work/none.vrs"
+cp "$work/none.vrs" "$work/none.before"
+status=0
+"$cli" collect "$work/none.vrs" --port "$work/no-such-port" --density 1 --duration 9 >"$work/none.out" 2>&1 || status=$?
+check "missing port fails" test "$status" -eq 1
+check "missing port gives the system's message" grep -q "No such file or directory" "$work/none.out"
+check "missing port leaves the file alone" cmp -s "$work/none.vrs" "$work/none.before"
+
+echo "scale cli: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
