@@ -26,6 +26,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// Longest wait at closing for written bytes to leave (a device held back by
+// flow control must not hang the program).
+constexpr std::chrono::milliseconds kDrainLimit{2000};
+
 [[noreturn]] void RaiseSystemError(int code) {
   errno = 0;
   throw EComError(std::strerror(code), code);
@@ -189,7 +193,10 @@ bool WaitFor(int fd, short events, std::optional<Clock::time_point> deadline) {
 class PosixComDevice final : public ComDevice {
  public:
   explicit PosixComDevice(int fd) : fd_(fd) {}
-  ~PosixComDevice() override { close(fd_); }
+  ~PosixComDevice() override {
+    DrainOutput();
+    close(fd_);
+  }
   PosixComDevice(const PosixComDevice&) = delete;
   PosixComDevice& operator=(const PosixComDevice&) = delete;
 
@@ -276,6 +283,17 @@ class PosixComDevice final : public ComDevice {
   void ClearLineErrors() override {}
 
  private:
+  // Closing waits (a bounded time) until the written bytes have left the
+  // line, so a command written just before closing is complete on the wire
+  // even when the next open follows at once.
+  void DrainOutput() const {
+    const Clock::time_point until = Clock::now() + kDrainLimit;
+    int queued = 0;
+    while (ioctl(fd_, TIOCOUTQ, &queued) == 0 && queued > 0 && Clock::now() < until) {
+      poll(nullptr, 0, 2);
+    }
+  }
+
   // A pseudo-terminal keeps every setting but the character size and the
   // parity bit, and the C library then reports the whole call as invalid.
   // There is no wire to frame, so that is accepted; a real device that
@@ -316,7 +334,10 @@ std::unique_ptr<ComDevice> OpenComDevice(const std::string& name, const ComLineS
   auto device = std::make_unique<PosixComDevice>(fd);
   // Exclusive use: a second opener gets "busy", as with a COM port.
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) RaiseSystemError(errno == EWOULDBLOCK ? EBUSY : errno);
-  if (tcflush(fd, TCIOFLUSH) != 0) RaiseSystemError(errno);
+  // Discard what waits to be read. The transmit side was drained when the
+  // port was last closed; flushing it here would, on a pseudo-terminal,
+  // throw away bytes the other end has simply not read yet.
+  if (tcflush(fd, TCIFLUSH) != 0) RaiseSystemError(errno);
   device->ApplyLineSettings(settings);
   device->ApplyTimeouts(timeouts);
   return device;

@@ -118,6 +118,15 @@ TEST_F(PtyBalance, TareThenWeightFromTheSimulatedBalance) {
   EXPECT_EQ(balance_->Requests(), 2);
 }
 
+TEST_F(PtyBalance, TareWrittenJustBeforeTheNextOpenStillReachesTheBalance) {
+  Start();
+  for (int i = 0; i < 20; ++i) {
+    SendTare(port_);
+    EXPECT_FALSE(GetWeight(port_).Error) << "exchange " << i;
+  }
+  EXPECT_TRUE(Eventually([&] { return balance_->Tares() == 20; })) << balance_->Tares() << " tares arrived";
+}
+
 TEST_F(PtyBalance, ReadAnsiLineStopsAtCrAndTheNextOpenDiscardsTheRest) {
   Start();
   port_.SetActive(true);

@@ -60,6 +60,8 @@ TEST(SimulatedBalance, CommandsMaySpanReadsAndNoiseIsSkipped) {
   ASSERT_EQ(replies.size(), 1u);
   EXPECT_EQ(replies[0], "+     1.00 g\r\n");
   EXPECT_TRUE(balance.Feed("\x1bQ\r", 0).empty());
+  // The tail of a lost command does not swallow the next one.
+  EXPECT_EQ(balance.Feed("\x1b\x1bP\r", 0).size(), 1u);
 }
 
 TEST(SimulatedBalance, FaultsSilenceGarbageAndBackwards) {

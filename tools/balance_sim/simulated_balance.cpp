@@ -36,9 +36,11 @@ double SimulatedBalance::GrossGrams(double now) const {
 std::vector<std::string> SimulatedBalance::Feed(std::string_view bytes, double now) {
   std::vector<std::string> replies;
   for (char c : bytes) {
+    // A command is ESC, a letter, CR. An ESC always starts a new command, so
+    // a command cut short on the line cannot swallow the next one; anything
+    // else outside a command is line noise.
+    if (c == kEsc) pending_.clear();
     pending_.push_back(c);
-    // A command is ESC, a letter, CR; anything else is line noise and the
-    // balance waits for the next ESC.
     if (pending_.front() != kEsc) {
       pending_.clear();
       continue;
