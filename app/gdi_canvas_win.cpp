@@ -24,8 +24,10 @@ HFONT MakeFont(const Font& font) {
   lf.lfWeight = FW_NORMAL;
   lf.lfCharSet = DEFAULT_CHARSET;
   lf.lfOutPrecision = OUT_TT_PRECIS;
-  lf.lfQuality = ANTIALIASED_QUALITY;
-  wcscpy_s(lf.lfFaceName, L"Tahoma");
+  // The classic interface face in plain pixels: smaller faces and smoothing
+  // lose the decimal point of the 8-pixel tick labels.
+  lf.lfQuality = NONANTIALIASED_QUALITY;
+  wcscpy_s(lf.lfFaceName, L"MS Sans Serif");
   return CreateFontIndirectW(&lf);
 }
 
