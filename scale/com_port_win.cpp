@@ -129,7 +129,7 @@ void ToDcb(const DeviceLineState& s, DCB& d) {
   d.EvtChar = static_cast<char>(s.EvtChar);
 }
 
-// How long closing waits for the last write to leave before abandoning it.
+// How long closing waits for the last write to leave before giving up on it.
 constexpr DWORD kCloseWriteWaitMs = 2000;
 
 class WinComDevice final : public ComDevice {
@@ -147,6 +147,7 @@ class WinComDevice final : public ComDevice {
       CancelIoEx(device_.get(), &writeOv_);
     }
     if (writePending_) Settle(writeOv_);
+    DrainOutput();
     if (readPending_) {
       CancelIoEx(device_.get(), &readOv_);
       Settle(readOv_);
@@ -266,6 +267,20 @@ class WinComDevice final : public ComDevice {
   }
 
  private:
+  // Closing waits (a bounded time) until the driver has sent what it was
+  // given, so a command written just before closing is complete on the line
+  // and the next open's purge cannot cut it short.
+  void DrainOutput() {
+    const ULONGLONG until = GetTickCount64() + kCloseWriteWaitMs;
+    DWORD errors = 0;
+    COMSTAT status{};
+    while (ClearCommError(device_.get(), &errors, &status) && status.cbOutQue > 0 &&
+           GetTickCount64() < until) {
+      Sleep(2);
+    }
+    SetLastError(0);
+  }
+
   // Waits until the system is done with `ov`; the bytes it transferred.
   std::size_t Settle(OVERLAPPED& ov) {
     DWORD n = 0;
