@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test tier: the native unit tests, the same
 # tests under ASan/UBSan, and the unit tests cross-built with mingw-w64 and
-# run under Wine (64-bit and 32-bit). Ends with one summary line over all.
+# run under Wine (64-bit and 32-bit), then the end-to-end tests under Wine.
+# Ends with one summary line over all of them.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -33,8 +34,41 @@ for preset in "${presets[@]}"; do
   [ "$f" -eq 0 ] || broken+=("$preset")
 done
 
+# End-to-end tier: the real programs under Wine and Xvfb, the balance
+# simulator on pseudo-terminals. Each script ends with "N passed, M failed";
+# one that prints no such line counts as one test judged by its exit code.
+e2e=(
+  "scripts/e2e/scale_cli_collect.sh build/native"
+  "scripts/e2e/scale_com_port.sh build/native build/mingw64"
+  "scripts/e2e/vorsant_ui.sh build/mingw64"
+)
+if [ -z "${VORSANT_SKIP_E2E:-}" ]; then
+  mkdir -p build/artifacts
+  for entry in "${e2e[@]}"; do
+    read -r script args <<<"$entry"
+    name=$(basename "$script" .sh)
+    echo "=== e2e: $name ==="
+    log="build/artifacts/$name.log"
+    timeout 900 bash $script $args 2>&1 | tee "$log"
+    rc=${PIPESTATUS[0]}
+    line=$(grep -oE '[0-9]+ passed, [0-9]+ failed' "$log" | tail -1)
+    if [ -n "$line" ]; then
+      p=${line%% passed*}
+      f=$(sed -E 's/.* ([0-9]+) failed/\1/' <<<"$line")
+    elif [ "$rc" -eq 0 ]; then
+      p=1 f=0
+    else
+      p=0 f=1
+    fi
+    [ "$rc" -eq 0 ] || [ "$f" -gt 0 ] || f=1
+    passed=$((passed + p))
+    failed=$((failed + f))
+    [ "$f" -eq 0 ] || broken+=("e2e $name")
+  done
+fi
+
 if ((${#broken[@]})); then
   echo "failing: ${broken[*]}"
 fi
-echo "all tiers: $passed passed, $failed failed"
+echo "total: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
