@@ -88,11 +88,17 @@ void GdiCanvas::DrawLine(Point from, Point to, const Pen& pen) {
 }
 
 void GdiCanvas::DrawText(Point at, std::string_view text, const Font& font, Color ink, Color background) {
+  // The cell is filled here rather than by opaque text output: not every GDI
+  // fills the cell of turned text.
+  const TextSize size = MeasureText(text, font);
+  if (font.orientation == 90)
+    FillRect(Rect{at.x, at.y - size.width, at.x + size.height, at.y}, background);
+  else
+    FillRect(Rect{at.x, at.y, at.x + size.width, at.y + size.height}, background);
   UniqueFont f(MakeFont(font));
   SelectGuard select(dc_, f.Get());
   SetTextColor(dc_, ToColorRef(ink));
-  SetBkColor(dc_, ToColorRef(background));
-  SetBkMode(dc_, OPAQUE);
+  SetBkMode(dc_, TRANSPARENT);
   SetTextAlign(dc_, TA_LEFT | TA_TOP | TA_NOUPDATECP);
   std::wstring w = FromCanvasText(text);
   TextOutW(dc_, at.x, at.y, w.c_str(), static_cast<int>(w.size()));

@@ -27,6 +27,23 @@ bool TMainForm::ReadDataFile(int& errorNumber) {
   return true;
 }
 
+int TMainForm::WriteDataFile() {
+  const std::filesystem::path target = PathFromText(environmentPath_);
+  std::filesystem::path temp = target;
+  temp += ".new";
+  const auto image = EncodeEnvironmentRec(Environment);
+  CreateOutcome created = files_.CreateNew(temp, image, target);
+  if (created.AlreadyExists) {
+    // Left over from an earlier write that failed half-way.
+    files_.Remove(temp);
+    created = files_.CreateNew(temp, image, target);
+  }
+  int errorNumber = created.ErrorNumber;
+  if (errorNumber == 0) errorNumber = files_.Replace(temp, target);
+  if (errorNumber != 0) files_.Remove(temp);
+  return errorNumber;
+}
+
 bool TMainForm::StartUp(const std::string& startFile) {
   int errorNumber = 0;
   if (!ReadDataFile(errorNumber)) {

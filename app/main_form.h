@@ -63,6 +63,9 @@ class TMainForm {
   void CloseTrialWindow(TMDIChild& child);
 
   bool ReadDataFile(int& errorNumber);
+  // Rewrites the environment file from Environment, never leaving a partly
+  // written file in its place. Returns 0 or the system's error number.
+  int WriteDataFile();
   bool Enabled(CommandId id, int mdiChildCount) const;
 
   // The first WineWindowCount trial windows, as every loop over them sees.

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "flow_fixture.h"
@@ -32,6 +34,25 @@ TEST_F(StartUpTest, ReadsThePortShowsTheSplashAndSetsTheDialogFolders) {
   EXPECT_EQ(form->OpenDialog.InitialDir, ui.Documents);
   EXPECT_EQ(form->SaveDialog.InitialDir, ui.Documents);
   EXPECT_TRUE(ui.Messages.empty());
+}
+
+TEST_F(StartUpTest, RewritesTheEnvironmentFileKeepingItsReservedBytes) {
+  std::vector<std::uint8_t> image(kEnvironmentRecSize, 0x5A);
+  WriteBytes(Path("vorsant.dat"), image);
+  ASSERT_TRUE(form->StartUp());
+  form->Environment.ScalePort = 7;
+  ASSERT_EQ(form->WriteDataFile(), 0);
+  auto written = ReadBytes(Path("vorsant.dat"));
+  ASSERT_EQ(written.size(), kEnvironmentRecSize);
+  EXPECT_TRUE(std::all_of(written.begin(), written.begin() + 1540, [](auto b) { return b == 0x5A; }));
+  EXPECT_EQ(DecodeEnvironmentRec(written).ScalePort, 7);
+  EXPECT_FALSE(std::filesystem::exists(Path("vorsant.dat.new")));
+}
+
+TEST_F(StartUpTest, AnEnvironmentFileThatCannotBeWrittenReportsTheErrorAndKeepsTheOldFile) {
+  TMainForm elsewhere(ui, Path("missing/vorsant.dat"));
+  EXPECT_NE(elsewhere.WriteDataFile(), 0);
+  EXPECT_FALSE(std::filesystem::exists(Path("missing")));
 }
 
 TEST_F(StartUpTest, LeavesTheFoldersUnsetWhenTheDocumentsFolderIsUnknown) {
