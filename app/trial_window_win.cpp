@@ -1,6 +1,7 @@
 #include "app/trial_window_win.h"
 
 #include <array>
+#include <exception>
 
 #include "app/main_window_win.h"
 #include "app/resource_ids.h"
@@ -216,9 +217,12 @@ LRESULT CALLBACK TrialWindow::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) 
   if (!self) return DefMDIChildProcW(wnd, msg, wp, lp);
   try {
     return self->Handle(msg, wp, lp);
+  } catch (const std::exception& e) {
+    MessageBoxW(wnd, Widen(e.what()).c_str(), L"Error", MB_OK | MB_ICONERROR);
   } catch (...) {
-    return DefMDIChildProcW(wnd, msg, wp, lp);
+    MessageBoxW(wnd, L"Unexpected error.", L"Error", MB_OK | MB_ICONERROR);
   }
+  return 0;
 }
 
 LRESULT TrialWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
