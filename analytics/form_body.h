@@ -4,6 +4,7 @@
 // with "&".
 
 #include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <string>
 #include <string_view>
@@ -32,12 +33,16 @@ enum ClientError : int {
 
 class ClientExcept : public std::exception {
  public:
-  explicit ClientExcept(int code) : code_(code) {}
+  // `systemError` is the system's error number behind the failure, 0 when
+  // there is none.
+  explicit ClientExcept(int code, std::uint32_t systemError = 0) : code_(code), systemError_(systemError) {}
   int code() const { return code_; }
+  std::uint32_t systemError() const { return systemError_; }
   const char* what() const noexcept override { return "form client failure"; }
 
  private:
   int code_;
+  std::uint32_t systemError_;
 };
 
 inline constexpr std::size_t kFieldBufferBytes = 1024;

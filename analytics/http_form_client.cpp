@@ -28,10 +28,13 @@ int HttpFormClient::Post(std::u16string_view url, std::uint32_t& status) noexcep
     FormResponse response = sender_->Send(request);
     status = response.status;
     lastError_ = 0;
+    lastSystemError_ = 0;
   } catch (const ClientExcept& failure) {
     lastError_ = failure.code();
+    lastSystemError_ = failure.systemError();
   } catch (...) {
     lastError_ = -1;
+    lastSystemError_ = 0;
   }
   return 0;
 }
@@ -44,6 +47,21 @@ std::uint32_t CertificateOverride(int failedAttempt, std::uint32_t error) {
   }
   if (failedAttempt == 2) return error == kErrorInvalidCa ? kIgnoreUnknownCa : kIgnoreCertNameInvalid;
   return 0;
+}
+
+bool IsUnreachable(int clientError, std::uint32_t systemError) {
+  if (clientError == kClientConnect) return true;
+  if (clientError == 0) return false;
+  switch (systemError) {
+    case kErrorTimeout:
+    case kErrorNameNotResolved:
+    case kErrorCannotConnect:
+    case kErrorConnectionAborted:
+    case kErrorConnectionReset:
+      return true;
+    default:
+      return false;
+  }
 }
 
 }  // namespace plumeta

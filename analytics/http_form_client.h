@@ -56,6 +56,8 @@ class HttpFormClient {
   // The code of the last failed post, 0 after a delivered one; -1 for a
   // failure that carried no code.
   int LastError() const { return lastError_; }
+  // The system's error number behind the last failed post, 0 when none.
+  std::uint32_t LastSystemError() const { return lastSystemError_; }
 
   unsigned fieldCodePage = kUtf8CodePage;
 
@@ -63,6 +65,7 @@ class HttpFormClient {
   std::unique_ptr<FormSender> sender_;
   FormFields fields_;
   int lastError_ = 0;
+  std::uint32_t lastSystemError_ = 0;
 };
 
 // Certificate errors a secure send may override, and the security flags
@@ -78,5 +81,23 @@ inline constexpr std::uint32_t kIgnoreCertNameInvalid = 0x00001000;
 // mismatch; the second is retried once more whatever the error; the third
 // is final.
 std::uint32_t CertificateOverride(int failedAttempt, std::uint32_t error);
+
+// Time limits of each request, in milliseconds: an endpoint that does not
+// answer must not hold the installation.
+inline constexpr std::uint32_t kConnectTimeoutMs = 3000;
+inline constexpr std::uint32_t kSendTimeoutMs = 3000;
+inline constexpr std::uint32_t kReceiveTimeoutMs = 3000;
+
+// System errors that say the endpoint cannot be reached at all: time-outs,
+// unknown host, refused, aborted or reset connections.
+inline constexpr std::uint32_t kErrorTimeout = 12002;
+inline constexpr std::uint32_t kErrorNameNotResolved = 12007;
+inline constexpr std::uint32_t kErrorCannotConnect = 12029;
+inline constexpr std::uint32_t kErrorConnectionAborted = 12030;
+inline constexpr std::uint32_t kErrorConnectionReset = 12031;
+
+// True when a post failed because the endpoint could not be reached, which
+// the next post of the same flush would only find out again, slowly.
+bool IsUnreachable(int clientError, std::uint32_t systemError);
 
 }  // namespace plumeta

@@ -50,6 +50,7 @@ class Tracker {
 
   HttpFormClient* client() { return client_.get(); }
   const std::u16string& endpointUrl() const { return endpointUrl_; }
+  void SetEndpointUrl(std::u16string url) { endpointUrl_ = std::move(url); }
 
  private:
   std::unique_ptr<HttpFormClient> client_;

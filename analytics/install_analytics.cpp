@@ -1,0 +1,77 @@
+#include "analytics/install_analytics.h"
+
+#include <new>
+
+#include "analytics/endpoint.h"
+
+namespace plumeta {
+
+InstallAnalytics::InstallAnalytics(Platform platform)
+    : platform_(std::move(platform)),
+      store_(StoreServices{platform_.files, platform_.profiles, platform_.clock, platform_.guids}) {}
+
+void InstallAnalytics::PrepareTracking(Installer& installer) {
+  if (!propertyVersion_) {
+    propertyVersion_ =
+        OsVersionFromProperties(installer.Property(u"VersionNT"), installer.Property(u"WindowsBuild"));
+  }
+  // The User-Agent reports the version the installer reports.
+  activeVersion_ = *propertyVersion_;
+
+  std::u16string version = installer.Property(u"ProductVersion");
+  std::u16string name = installer.Property(u"ProductName");
+  std::u16string applicationId = installer.Property(u"OX_TR_APPLICATION_ID");
+  std::u16string endpoint = ChooseEndpoint(installer.Property(kEndpointProperty), platform_.defaultEndpoint);
+
+  if (!tracker_) {
+    // The User-Agent is composed here once and kept by the internet session.
+    std::unique_ptr<FormSender> sender;
+    if (platform_.makeSender) sender = platform_.makeSender(FormatUserAgent(activeVersion_, platform_.wow64));
+    tracker_ = std::make_unique<InstallTracker>(std::make_unique<HttpFormClient>(std::move(sender)), endpoint,
+                                                platform_.clock);
+  }
+  tracker_->SetEndpointUrl(std::move(endpoint));
+  store_.Prepare(*tracker_, AppInfo{applicationId, name, name, version}, MachineId(platform_.machine));
+}
+
+HitStamp InstallAnalytics::Stamp() {
+  return NewHitStamp(platform_.clock, platform_.guids);
+}
+
+void InstallAnalytics::Track(const std::function<std::unique_ptr<Hit>()>& make) {
+  std::unique_ptr<Hit> hit;
+  try {
+    hit = make();
+  } catch (const std::bad_alloc&) {
+    return;
+  }
+  store_.TrackHit(std::move(hit));
+}
+
+void InstallAnalytics::TrackProperty(std::u16string label, std::u16string value) {
+  Track([&] { return std::make_unique<PropertyHit>(Stamp(), std::move(label), std::move(value)); });
+}
+
+void InstallAnalytics::TrackLifecycle(std::u16string_view control, std::u16string_view status) {
+  Track([&]() -> std::unique_ptr<Hit> {
+    auto hit = std::make_unique<LifecycleHit>(Stamp(), std::u16string(control), std::u16string(status));
+    if (control == u"start") hit->MarkSessionStart();
+    if (control == u"end") hit->MarkSessionEnd();
+    return hit;
+  });
+}
+
+void InstallAnalytics::TrackException(std::u16string details, bool fatal) {
+  // The exception names the action that was running when it happened.
+  Track(
+      [&] { return std::make_unique<ExceptionHit>(Stamp(), ui_.currentAction, std::move(details), fatal); });
+}
+
+void InstallAnalytics::LogPropertyList(Installer& installer, std::span<const std::u16string_view> names) {
+  for (std::u16string_view name : names) {
+    std::u16string value = installer.Property(name);
+    if (!value.empty()) TrackProperty(std::u16string(name), std::move(value));
+  }
+}
+
+}  // namespace plumeta
