@@ -59,7 +59,7 @@ class Analysis {
     if (show_) warnings_.emplace_back(message);
   }
 
-  // Step 2: cumulative times and the interval before each point.
+  // Cumulative times and the interval before each point.
   void ReadTimes() {
     for (long j = 1; j <= kPoints; ++j) {
       const TTableRow& row = Row(rec_, j);
@@ -70,7 +70,7 @@ class Analysis {
     Ref(dt_, 1) = At(t_, 1);
   }
 
-  // Steps 3 and 4: the conditions in SI units and the largest resistance at
+  // The conditions in SI units and the largest resistance at
   // which the production filter still passes the wanted rate.
   void ReadConditions() {
     const TConditions& k = rec_.Conditions;
@@ -87,7 +87,7 @@ class Analysis {
     rec_.Model = 0;
   }
 
-  // Step 5: the rows that take part, and the volume per area at the middle
+  // The rows that take part, and the volume per area at the middle
   // of each interval.
   void FindUsableRows() {
     for (long j = 1; j <= kPoints; ++j) Ref(v_, j) = Number(Row(rec_, j).V);
@@ -114,7 +114,8 @@ class Analysis {
     if (count_ > 0) lastVolume_ = At(v_, count_);
   }
 
-  // Steps 6 to 9. Returns false when a non-positive interval ends the run.
+  // The resistance of every interval; the rows after the last point are
+  // emptied. Returns false when a non-positive interval ends the run.
   bool IntervalResistances() {
     bool timeNegative = false;
     bool volumeNegative = false;
@@ -166,7 +167,7 @@ class Analysis {
     row.RmodelP.Clear();
   }
 
-  // Steps 10 and 11: leave out at least MinSkip leading points, and then every
+  // Leaves out at least MinSkip leading points, and then every
   // further one after which the resistance still falls. Returns false when
   // too few points remain.
   bool SkipLeadingPoints() {
@@ -208,7 +209,7 @@ class Analysis {
     for (auto* text : {&rec_.LabEquivVol, &rec_.LabFaceVel, &rec_.ProdFaceVel}) text->Set("    ");
   }
 
-  // Steps 12 to 20.
+  // Both fouling models, their full-scale volumes and their table columns.
   void FitModels() {
     double mE = 0, bE = 0, rE = 0;
     Regression(mE, bE, rE, w_, lnR_, static_cast<std::uint16_t>(count_));
@@ -232,7 +233,7 @@ class Analysis {
     rec_.Model = powerFitted && rE <= powerR_ ? 1 : 0;
   }
 
-  // Step 13.
+  // The full-scale volume by the exponential model.
   void ExponentialVolume(double mE, double rm) {
     if (rm >= rMax_) {
       Warn(kRmAboveRmaxWarning);
@@ -248,7 +249,7 @@ class Analysis {
     }
   }
 
-  // Steps 14 to 16.
+  // The laboratory volume and the face velocities.
   void LaboratoryFigures() {
     const double labGallons = lastVolume_ / 1000 / kGallonLitres;
     rec_.LabEquivVol.Set(LabEquivVolText(labGallons * (prodArea_ / area_)));
@@ -258,7 +259,7 @@ class Analysis {
     rec_.ProdFaceVel.Set(FixedOrBlank(prodFlow_ * 1000 / kGallonLitres * 60 / prodArea_, 4, 1));
   }
 
-  // Steps 18 and 19. Returns whether the power fit succeeded.
+  // The power model. Returns whether its fit succeeded.
   bool PowerModel() {
     TRegressionData lnW{};
     for (long i = 1; i <= count_; ++i) Ref(lnW, i) = std::log(At(w_, i));
