@@ -1,0 +1,19 @@
+#pragma once
+// The system's machine probes. Windows only: the library exists there.
+
+#include <memory>
+
+#include "analytics/machine_data.h"
+#include "analytics/machine_id.h"
+
+namespace plumeta {
+
+// Network adapters and the Windows volume's serial number.
+std::unique_ptr<MachineIdProbe> MakeSystemMachineIdProbe();
+// Display mode, user language and screen DPI.
+std::unique_ptr<DisplayProbe> MakeSystemDisplayProbe();
+// True when the process runs under 32-bit emulation on a 64-bit Windows;
+// false also where the system cannot tell.
+bool ProcessRunsUnderWow64();
+
+}  // namespace plumeta

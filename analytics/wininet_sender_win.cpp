@@ -1,0 +1,167 @@
+#include <windows.h>
+#include <wininet.h>
+
+#include "analytics/text.h"
+#include "analytics/win_text.h"
+#include "analytics/wininet_sender.h"
+
+namespace plumeta {
+namespace {
+
+constexpr DWORD kUrlPartChars = 100;
+constexpr DWORD kResponseBlock = 1024;
+
+class InternetHandle {
+ public:
+  InternetHandle() = default;
+  explicit InternetHandle(HINTERNET h) : h_(h) {}
+  ~InternetHandle() { Reset(); }
+  InternetHandle(const InternetHandle&) = delete;
+  InternetHandle& operator=(const InternetHandle&) = delete;
+  // Closes the old handle before taking the new one.
+  void Reset(HINTERNET h = nullptr) {
+    if (h_ != nullptr) InternetCloseHandle(h_);
+    h_ = h;
+  }
+  HINTERNET get() const { return h_; }
+
+ private:
+  HINTERNET h_ = nullptr;
+};
+
+[[noreturn]] void Fail(int code) {
+  throw ClientExcept(code, GetLastError());
+}
+
+// Some WinINet versions honour time limits only on the handle a request
+// uses, so every handle gets them.
+void SetTimeLimits(HINTERNET handle) {
+  const std::pair<DWORD, DWORD> limits[] = {
+      {INTERNET_OPTION_CONNECT_TIMEOUT, kConnectTimeoutMs},
+      {INTERNET_OPTION_SEND_TIMEOUT, kSendTimeoutMs},
+      {INTERNET_OPTION_RECEIVE_TIMEOUT, kReceiveTimeoutMs},
+      {INTERNET_OPTION_DATA_SEND_TIMEOUT, kSendTimeoutMs},
+      {INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, kReceiveTimeoutMs},
+      {INTERNET_OPTION_CONNECT_RETRIES, 1},
+  };
+  for (auto [option, value] : limits) InternetSetOptionW(handle, option, &value, sizeof value);
+}
+
+class WinInetSender final : public FormSender {
+ public:
+  explicit WinInetSender(HINTERNET session) : session_(session) {}
+
+  FormResponse Send(const FormRequest& request) override {
+    std::wstring url = ToWide(request.url);
+    wchar_t host[kUrlPartChars] = {}, user[kUrlPartChars] = {}, password[kUrlPartChars] = {},
+            path[kUrlPartChars] = {};
+    URL_COMPONENTSW parts{};
+    parts.dwStructSize = sizeof parts;
+    parts.lpszHostName = host;
+    parts.dwHostNameLength = kUrlPartChars;
+    parts.lpszUserName = user;
+    parts.dwUserNameLength = kUrlPartChars;
+    parts.lpszPassword = password;
+    parts.dwPasswordLength = kUrlPartChars;
+    parts.lpszUrlPath = path;
+    parts.dwUrlPathLength = kUrlPartChars;
+    if (!InternetCrackUrlW(url.c_str(), 0, 0, &parts)) Fail(kClientCrackUrl);
+
+    connection_.Reset(
+        InternetConnectW(session_.get(), host, parts.nPort, user, password, INTERNET_SERVICE_HTTP, 0, 0));
+    if (connection_.get() == nullptr) Fail(kClientConnect);
+    SetTimeLimits(connection_.get());
+
+    DWORD flags = INTERNET_FLAG_KEEP_CONNECTION;
+    secure_ = parts.nScheme == INTERNET_SCHEME_HTTPS;
+    if (secure_) flags |= INTERNET_FLAG_SECURE;
+    request_.Reset(HttpOpenRequestW(connection_.get(), L"POST", path, nullptr, nullptr, nullptr, flags, 0));
+    if (request_.get() == nullptr) Fail(kClientOpenRequest);
+    SetTimeLimits(request_.get());
+
+    std::wstring headers = ToWide(request.headers);
+    if (!HttpAddRequestHeadersW(request_.get(), headers.c_str(), static_cast<DWORD>(-1),
+                                HTTP_ADDREQ_FLAG_ADD)) {
+      Fail(kClientAddHeaders);
+    }
+
+    SendHeaders(static_cast<DWORD>(request.BodyLength()));
+    for (const std::string& field : request.fields) WriteField(field);
+    if (!HttpEndRequestW(request_.get(), nullptr, 0, 0)) Fail(kClientEndRequest);
+    return ReadResponse();
+  }
+
+ private:
+  void SendHeaders(DWORD bodyLength) {
+    INTERNET_BUFFERSW buffers{};
+    buffers.dwStructSize = sizeof buffers;
+    buffers.dwBufferTotal = bodyLength;
+    for (int attempt = 1;; ++attempt) {
+      if (HttpSendRequestExW(request_.get(), &buffers, nullptr, 0, 0)) return;
+      DWORD error = GetLastError();
+      // Only a secure request may override certificate errors.
+      std::uint32_t override = secure_ ? CertificateOverride(attempt, error) : 0;
+      if (override == 0) throw ClientExcept(kClientSendRequest, error);
+      DWORD security = 0;
+      DWORD size = sizeof security;
+      InternetQueryOptionW(request_.get(), INTERNET_OPTION_SECURITY_FLAGS, &security, &size);
+      security |= override;
+      InternetSetOptionW(request_.get(), INTERNET_OPTION_SECURITY_FLAGS, &security, sizeof security);
+    }
+  }
+
+  void WriteField(const std::string& field) {
+    std::size_t done = 0;
+    while (done < field.size()) {
+      DWORD written = 0;
+      if (!InternetWriteFile(request_.get(), field.data() + done, static_cast<DWORD>(field.size() - done),
+                             &written) ||
+          written == 0) {
+        Fail(kClientWrite);
+      }
+      done += written;
+    }
+  }
+
+  FormResponse ReadResponse() {
+    FormResponse response;
+    std::string block;
+    try {
+      block.resize(kResponseBlock);
+    } catch (const std::bad_alloc&) {
+      throw ClientExcept(kClientResponseBuffer);
+    }
+    for (;;) {
+      DWORD read = 0;
+      if (!InternetReadFile(request_.get(), block.data(), kResponseBlock, &read)) Fail(kClientReadResponse);
+      if (read == 0) break;
+      response.text += FromUtf8(std::string_view(block.data(), read));
+    }
+    DWORD status = 0;
+    DWORD size = sizeof status;
+    if (!HttpQueryInfoW(request_.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                        nullptr)) {
+      Fail(kClientReadResponse);
+    }
+    response.status = status;
+    return response;
+  }
+
+  InternetHandle session_;
+  // Declared after the session so that they close before it.
+  InternetHandle connection_;
+  InternetHandle request_;
+  bool secure_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<FormSender> MakeWinInetSender(const std::u16string& userAgent) {
+  HINTERNET session =
+      InternetOpenW(ToWide(userAgent).c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+  if (session == nullptr) return nullptr;
+  SetTimeLimits(session);
+  return std::make_unique<WinInetSender>(session);
+}
+
+}  // namespace plumeta
