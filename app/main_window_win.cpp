@@ -5,7 +5,9 @@
 #include <array>
 #include <exception>
 
+#include "app/data_dialog_win.h"
 #include "app/dialogs_win.h"
+#include "app/graph_windows_win.h"
 #include "app/resource_ids.h"
 
 namespace vorsant {
@@ -308,6 +310,14 @@ bool MainWindow::ExecuteSaveDialog(FileDialogState& dialog) {
 
 bool MainWindow::ExecuteConditionsDialog(ConditionsInput& input) {
   return RunConditionsDialog(frame_, input, *this);
+}
+
+bool MainWindow::ExecuteDataDialog(DataInput& input) {
+  return RunDataDialog(frame_, input, *this);
+}
+
+void MainWindow::ShowGraphWindow(GraphWindowKind kind, const TWineRec& rec) {
+  OpenGraphWindow(frame_, kind, rec);
 }
 
 bool MainWindow::ExecuteWelcomeDialog() {

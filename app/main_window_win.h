@@ -39,6 +39,8 @@ class MainWindow final : public UiPort {
   bool ExecuteOpenDialog(FileDialogState& dialog) override;
   bool ExecuteSaveDialog(FileDialogState& dialog) override;
   bool ExecuteConditionsDialog(ConditionsInput& input) override;
+  bool ExecuteDataDialog(DataInput& input) override;
+  void ShowGraphWindow(GraphWindowKind kind, const TWineRec& rec) override;
   bool ExecuteWelcomeDialog() override;
   void ExecuteAboutBox() override;
   void ShowSplash(int milliseconds) override;

@@ -57,3 +57,13 @@
 #define IDC_TOOLBAR 1402
 #define IDC_STATUSBAR 1403
 #define IDM_FIRST_CHILD 50000
+
+// Data dialog: point k's boxes are IDC_DATA_V1 + k - 1 and so on; skip
+// button k is IDC_DATA_SKIP0 + k. Graph windows.
+#define IDD_DATA 3000
+#define IDC_DATA_V1 3101
+#define IDC_DATA_MIN1 3201
+#define IDC_DATA_SEC1 3301
+#define IDC_DATA_SKIP0 3401
+#define IDC_DATA_LABEL 3500
+#define IDC_GRAPH_IMAGE 3601

@@ -11,11 +11,14 @@
 namespace vorsant {
 
 struct ConditionsInput;
+struct DataInput;
+struct TWineRec;
 class TMDIChild;
 
-enum class MessageIcon { Information, Warning, Error };
+enum class MessageIcon { Information, Warning, Error, Question };
 enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MessageAnswer { Ok, Cancel, Yes, No };
+enum class GraphWindowKind { Laboratory, Production };
 
 // The settings a file dialog keeps between uses, like a dialog component
 // placed on a form: the command sets them, the dialog shows them and, on OK,
@@ -42,6 +45,13 @@ class UiPort {
   // The conditions dialog, modal, loaded from `input`; true when it closed
   // with OK, and then `input` holds the boxes as accepted.
   virtual bool ExecuteConditionsDialog(ConditionsInput& input) = 0;
+  // The data dialog, modal, loaded from `input` (single-byte texts like the
+  // conditions); true when it closed with OK, and then `input` holds the
+  // boxes as accepted.
+  virtual bool ExecuteDataDialog(DataInput& input) = 0;
+  // Opens another graph window of `kind`, shows it and hands it `rec`, which
+  // it draws once from a copy of its own.
+  virtual void ShowGraphWindow(GraphWindowKind kind, const TWineRec& rec) = 0;
   // The welcome choice, modal: true for "Open an existing wine file".
   virtual bool ExecuteWelcomeDialog() = 0;
   virtual void ExecuteAboutBox() = 0;

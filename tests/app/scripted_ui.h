@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/edit_data_flow.h"
 #include "app/trial_window.h"
 #include "app/ui_port.h"
 #include "trial/conditions_input.h"
@@ -20,6 +21,16 @@ struct ShownMessage {
   MessageIcon Icon;
   MessageButtons Buttons;
   MessageAnswer Default;
+};
+
+// One press of the data dialog's OK or Cancel: the user edits the boxes and
+// returns true for OK. OK runs the dialog's checks; a refused OK keeps the
+// dialog open for the next press.
+using DataDialogPress = std::function<bool(DataInput& boxes)>;
+
+struct ShownGraphWindow {
+  GraphWindowKind Kind;
+  TWineRec WineRec;  // the copy the window drew from
 };
 
 struct ShownFileDialog {
@@ -36,11 +47,14 @@ class ScriptedUi : public UiPort {
   // nullopt plays Cancel; otherwise the boxes the user leaves behind.
   std::deque<std::optional<ConditionsInput>> ConditionsAnswers;
   std::deque<bool> WelcomeAnswers;  // true: "Open an existing wine file"
+  std::deque<DataDialogPress> DataPresses;
   std::string Documents = "/home/user/Documents/";
 
   std::vector<ShownMessage> Messages;
   std::vector<ShownFileDialog> FileDialogs;
   std::vector<ConditionsInput> ConditionsShown;
+  std::vector<DataInput> DataShown;
+  std::vector<ShownGraphWindow> GraphWindows;
   std::vector<std::string> StatusTexts;
   std::vector<int> Waits;
   std::vector<std::string> Log;  // one entry per visible event, in order
@@ -78,6 +92,26 @@ class ScriptedUi : public UiPort {
     return true;
   }
 
+  bool ExecuteDataDialog(DataInput& input) override {
+    DataShown.push_back(input);
+    Log.push_back("data dialog");
+    DataInput boxes = input;
+    for (;;) {
+      if (DataPresses.empty()) throw std::logic_error("unscripted data dialog");
+      DataDialogPress press = std::move(DataPresses.front());
+      DataPresses.pop_front();
+      if (!press(boxes)) return false;
+      if (!CheckDataDialog(boxes, *this)) break;
+    }
+    input = boxes;
+    return true;
+  }
+
+  void ShowGraphWindow(GraphWindowKind kind, const TWineRec& rec) override {
+    GraphWindows.push_back({kind, rec});
+    Log.push_back(kind == GraphWindowKind::Laboratory ? "lab graph window" : "production graph window");
+  }
+
   bool ExecuteWelcomeDialog() override {
     ++Welcomes;
     Log.push_back("welcome");
@@ -108,6 +142,7 @@ class ScriptedUi : public UiPort {
   void CaptionChanged(TMDIChild&) override {}
   void ShowReport(TMDIChild&, const ReportLines& report) override {
     ++Reports;
+    Log.push_back("report");
     LastReport = report;
   }
   TMDIChild* ActiveTrialWindow() override {

@@ -1,0 +1,239 @@
+#include "app/data_dialog_win.h"
+
+#include <string>
+
+#include "app/dialogs_win.h"
+#include "app/edit_data_flow.h"
+#include "app/resource_ids.h"
+
+namespace vorsant {
+namespace {
+
+constexpr int kClientWidth = 521;
+constexpr int kClientHeight = 474;
+constexpr int kSkipCount = kMaxSkipChoice + 1;
+constexpr int kRowsPerColumn = 18;
+constexpr int kRowStep = 20;
+constexpr int kFirstRowTop = 48;
+constexpr int kColumnStep = 176;
+constexpr int kBoxHeight = 19;
+constexpr int kVolumeLimit = 6;
+constexpr int kMinutesLimit = 3;
+constexpr int kSecondsLimit = 2;
+
+// Horizontal places inside one column of points: number, volume, minutes,
+// seconds.
+constexpr int kNumberX = 12, kNumberWidth = 22;
+constexpr int kVolumeX = 40, kVolumeWidth = 52;
+constexpr int kMinutesX = 98, kMinutesWidth = 34;
+constexpr int kSecondsX = 136, kSecondsWidth = 26;
+
+constexpr int kSkipX = 392, kSkipTop = 36, kSkipWidth = 48, kSkipHeight = 17;
+constexpr int kButtonX = 384, kButtonWidth = 96, kButtonHeight = 26;
+constexpr int kOkTop = 330, kCancelTop = 366;
+
+struct DialogState {
+  DataInput* Input;
+  UiPort* Ui;
+};
+
+int VolumeId(std::size_t i) {
+  return IDC_DATA_V1 + static_cast<int>(i);
+}
+int MinutesId(std::size_t i) {
+  return IDC_DATA_MIN1 + static_cast<int>(i);
+}
+int SecondsId(std::size_t i) {
+  return IDC_DATA_SEC1 + static_cast<int>(i);
+}
+
+int ColumnLeft(std::size_t i) {
+  return static_cast<int>(i / kRowsPerColumn) * kColumnStep;
+}
+int RowTop(std::size_t i) {
+  return kFirstRowTop + static_cast<int>(i % kRowsPerColumn) * kRowStep;
+}
+
+HWND AddControl(HWND dlg, const wchar_t* cls, const std::wstring& text, DWORD style, DWORD exStyle, int id,
+                int x, int y, int w, int h) {
+  HWND c =
+      CreateWindowExW(exStyle, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, x, y, w, h, dlg,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(c, WM_SETFONT, SendMessageW(dlg, WM_GETFONT, 0, 0), FALSE);
+  return c;
+}
+
+void AddLabel(HWND dlg, const wchar_t* text, DWORD align, int x, int y, int w) {
+  AddControl(dlg, L"STATIC", text, align | SS_NOPREFIX, 0, IDC_DATA_LABEL, x, y, w, 14);
+}
+
+void AddBox(HWND dlg, int id, int x, int y, int w, int limit, DWORD extraStyle = 0) {
+  HWND box = AddControl(dlg, L"EDIT", L"", ES_AUTOHSCROLL | WS_TABSTOP | extraStyle, WS_EX_CLIENTEDGE, id, x,
+                        y, w, kBoxHeight);
+  if (limit > 0) SendMessageW(box, EM_LIMITTEXT, static_cast<WPARAM>(limit), 0);
+}
+
+// Volume boxes 4 to 9 accept any length of text; whatever is stored is still
+// cut to the field's six characters.
+bool VolumeUnlimited(std::size_t i) {
+  return i >= 3 && i <= 8;
+}
+
+// Creates every control. Creation order is the tab order: OK, Cancel, the
+// 36 volumes, then minutes and seconds point by point, then the 13 skip
+// buttons. The labels come first so they take no place in it.
+void BuildControls(HWND dlg) {
+  for (int col = 0; col < 2; ++col) {
+    const int left = col * kColumnStep;
+    AddLabel(dlg, L"Volume", SS_CENTER, left + kVolumeX, 12, kVolumeWidth);
+    AddLabel(dlg, L"ml", SS_CENTER, left + kVolumeX, 28, kVolumeWidth);
+    AddLabel(dlg, L"Time", SS_CENTER, left + kMinutesX, 12, kSecondsX + kSecondsWidth - kMinutesX);
+    AddLabel(dlg, L"min", SS_CENTER, left + kMinutesX, 28, kMinutesWidth);
+    AddLabel(dlg, L"sec", SS_CENTER, left + kSecondsX, 28, kSecondsWidth);
+  }
+  for (std::size_t i = 0; i < kPointCount; ++i)
+    AddLabel(dlg, std::to_wstring(i + 1).c_str(), SS_RIGHT, ColumnLeft(i) + kNumberX, RowTop(i) + 2,
+             kNumberWidth);
+  AddLabel(dlg, L"Points to be skipped", SS_LEFT, kSkipX - 16, 12, 128);
+
+  AddControl(dlg, L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, IDOK, kButtonX, kOkTop,
+             kButtonWidth, kButtonHeight);
+  AddControl(dlg, L"BUTTON", L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, 0, IDCANCEL, kButtonX, kCancelTop,
+             kButtonWidth, kButtonHeight);
+  for (std::size_t i = 0; i < kPointCount; ++i)
+    AddBox(dlg, VolumeId(i), ColumnLeft(i) + kVolumeX, RowTop(i), kVolumeWidth,
+           VolumeUnlimited(i) ? 0 : kVolumeLimit, i == 0 ? WS_GROUP : 0);
+  for (std::size_t i = 0; i < kPointCount; ++i) {
+    AddBox(dlg, MinutesId(i), ColumnLeft(i) + kMinutesX, RowTop(i), kMinutesWidth, kMinutesLimit);
+    AddBox(dlg, SecondsId(i), ColumnLeft(i) + kSecondsX, RowTop(i), kSecondsWidth, kSecondsLimit);
+  }
+  for (int k = 0; k < kSkipCount; ++k)
+    AddControl(dlg, L"BUTTON", std::to_wstring(k), BS_AUTORADIOBUTTON | WS_TABSTOP | (k == 0 ? WS_GROUP : 0),
+               0, IDC_DATA_SKIP0 + k, kSkipX, kSkipTop + k * kRowStep, kSkipWidth, kSkipHeight);
+}
+
+// The boxes hold the record's single-byte texts, in the ANSI code page.
+std::string BoxText(HWND dlg, int id) {
+  HWND box = GetDlgItem(dlg, id);
+  int n = GetWindowTextLengthW(box);
+  std::wstring w(static_cast<std::size_t>(n) + 1, L'\0');
+  n = GetWindowTextW(box, w.data(), n + 1);
+  if (n <= 0) return {};
+  int bytes = WideCharToMultiByte(CP_ACP, 0, w.data(), n, nullptr, 0, "?", nullptr);
+  std::string s(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_ACP, 0, w.data(), n, s.data(), bytes, "?", nullptr);
+  return s;
+}
+
+void SetBoxText(HWND dlg, int id, const std::string& ansi) {
+  std::wstring w;
+  if (!ansi.empty()) {
+    int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+    w.resize(static_cast<std::size_t>(n));
+    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), w.data(), n);
+  }
+  SetDlgItemTextW(dlg, id, w.c_str());
+}
+
+void Load(HWND dlg, const DataInput& input) {
+  for (std::size_t i = 0; i < kPointCount; ++i) {
+    SetBoxText(dlg, VolumeId(i), input.V[i]);
+    SetBoxText(dlg, MinutesId(i), input.Min[i]);
+    SetBoxText(dlg, SecondsId(i), input.Sec[i]);
+  }
+  if (input.Skip && *input.Skip >= 0 && *input.Skip < kSkipCount)
+    CheckDlgButton(dlg, IDC_DATA_SKIP0 + *input.Skip, BST_CHECKED);
+}
+
+DataInput Store(HWND dlg) {
+  DataInput input;
+  for (std::size_t i = 0; i < kPointCount; ++i) {
+    input.V[i] = BoxText(dlg, VolumeId(i));
+    input.Min[i] = BoxText(dlg, MinutesId(i));
+    input.Sec[i] = BoxText(dlg, SecondsId(i));
+  }
+  for (int k = 0; k < kSkipCount; ++k)
+    if (IsDlgButtonChecked(dlg, IDC_DATA_SKIP0 + k) == BST_CHECKED) input.Skip = k;
+  return input;
+}
+
+void ShowBoxes(HWND dlg, const DataInput& input) {
+  for (std::size_t i = 0; i < kPointCount; ++i) {
+    for (auto [id, text] : {std::pair{VolumeId(i), &input.V[i]}, std::pair{MinutesId(i), &input.Min[i]},
+                            std::pair{SecondsId(i), &input.Sec[i]}})
+      if (BoxText(dlg, id) != *text) SetBoxText(dlg, id, *text);
+  }
+}
+
+int FailedBoxId(const DataFailure& failure) {
+  const auto i = static_cast<std::size_t>(failure.Point - 1);
+  switch (failure.Column) {
+    case DataColumn::Volume:
+      return VolumeId(i);
+    case DataColumn::Minutes:
+      return MinutesId(i);
+    case DataColumn::Seconds:
+      return SecondsId(i);
+  }
+  return VolumeId(0);
+}
+
+// The OK button: the boxes checked before a failure show their canonical
+// text, the failing one keeps the user's and gets the focus.
+void Accept(HWND dlg, DialogState& state) {
+  DataInput input = Store(dlg);
+  std::optional<DataFailure> failed = CheckDataDialog(input, *state.Ui);
+  ShowBoxes(dlg, input);
+  if (failed) {
+    HWND box = GetDlgItem(dlg, FailedBoxId(*failed));
+    SendMessageW(dlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(box), TRUE);
+    SendMessageW(box, EM_SETSEL, 0, -1);
+    return;
+  }
+  RedrawWindow(dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  Sleep(kDataAcceptPauseMs);
+  *state.Input = input;
+  EndDialog(dlg, IDOK);
+}
+
+INT_PTR CALLBACK DataDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+  try {
+    auto* state = reinterpret_cast<DialogState*>(GetWindowLongPtrW(dlg, DWLP_USER));
+    switch (msg) {
+      case WM_INITDIALOG:
+        SetWindowLongPtrW(dlg, DWLP_USER, lp);
+        state = reinterpret_cast<DialogState*>(lp);
+        SetClientSize(dlg, kClientWidth, kClientHeight);
+        BuildControls(dlg);
+        CenterWindow(dlg, GetWindow(dlg, GW_OWNER));
+        Load(dlg, *state->Input);
+        // The controls are made here, not by the template, so the focus is
+        // given by hand: to OK, the first of the tab order.
+        SetFocus(GetDlgItem(dlg, IDOK));
+        return FALSE;
+      case WM_COMMAND:
+        if (LOWORD(wp) == IDOK) {
+          Accept(dlg, *state);
+          return TRUE;
+        }
+        if (LOWORD(wp) == IDCANCEL) {
+          EndDialog(dlg, IDCANCEL);
+          return TRUE;
+        }
+        break;
+    }
+  } catch (...) {
+    EndDialog(dlg, IDCANCEL);
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+bool RunDataDialog(HWND owner, DataInput& input, UiPort& ui) {
+  DialogState state{&input, &ui};
+  return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_DATA), owner, DataDialogProc,
+                         reinterpret_cast<LPARAM>(&state)) == IDOK;
+}
+
+}  // namespace vorsant

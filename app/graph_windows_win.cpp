@@ -1,0 +1,170 @@
+#include "app/graph_windows_win.h"
+
+#include <exception>
+
+#include "app/dialogs_win.h"
+#include "app/resource_ids.h"
+#include "app/win_handles.h"
+#include "graphs/scale_graphs.h"
+
+namespace vorsant {
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"VorsantGraphWindow";
+constexpr wchar_t kImageClass[] = L"VorsantGraphImage";
+// A single border and the close button only: the picture has one size.
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+
+struct WindowClasses {
+  WindowClasses(WNDPROC windowProc, WNDPROC imageProc) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = windowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_VORSANT));
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    wc.lpszClassName = kWindowClass;
+    RegisterClassExW(&wc);
+
+    WNDCLASSEXW ic{};
+    ic.cbSize = sizeof(ic);
+    ic.lpfnWndProc = imageProc;
+    ic.hInstance = instance;
+    ic.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    ic.lpszClassName = kImageClass;
+    RegisterClassExW(&ic);
+  }
+};
+
+void ShowUnexpected(HWND wnd, const char* what) {
+  MessageBoxW(wnd, Widen(what).c_str(), L"Error", MB_OK | MB_ICONERROR);
+}
+
+}  // namespace
+
+GraphWindow::~GraphWindow() {
+  if (wnd_) {
+    // Destroyed by its owner before the window: the window must not come
+    // back for this object.
+    SetWindowLongPtrW(wnd_, GWLP_USERDATA, 0);
+    SetWindowLongPtrW(image_, GWLP_USERDATA, 0);
+    DestroyWindow(std::exchange(wnd_, nullptr));
+  }
+}
+
+bool GraphWindow::Create(HWND owner) {
+  static const WindowClasses classes(WndProc, ImageProc);
+  RECT frame{0, 0, kScaleGraphWidth, kScaleGraphHeight};
+  AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
+  HWND wnd = CreateWindowExW(0, kWindowClass, L"", kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                             frame.right - frame.left, frame.bottom - frame.top, owner, nullptr,
+                             GetModuleHandleW(nullptr), this);
+  if (!wnd) return false;
+  SetClientSize(wnd, kScaleGraphWidth, kScaleGraphHeight);
+  image_ = CreateWindowExW(
+      0, kImageClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, kScaleGraphWidth, kScaleGraphHeight, wnd,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_GRAPH_IMAGE)), GetModuleHandleW(nullptr), nullptr);
+  if (!image_) return false;
+  SetWindowLongPtrW(image_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  return true;
+}
+
+void GraphWindow::HandOver(std::unique_ptr<GraphWindow> window) {
+  window->ownedByWindow_ = true;
+  window.release();
+}
+
+void GraphWindow::Show() {
+  ShowWindow(wnd_, SW_SHOWNORMAL);
+  UpdateWindow(wnd_);
+}
+
+void GraphWindow::FormCreate(const TWineRec& WineRec) {
+  SetWindowTextW(wnd_, Caption());
+  // Drawn from a copy taken now; later changes of the trial are not seen.
+  const TWineRec rec = WineRec;
+  WindowDc screen(image_);
+  auto picture = std::make_unique<OffscreenBitmap>(screen.Get(), kScaleGraphWidth, kScaleGraphHeight);
+  GdiCanvas canvas(picture->Dc());
+  Draw(canvas, rec);
+  picture_ = std::move(picture);
+  InvalidateRect(image_, nullptr, FALSE);
+  UpdateWindow(image_);
+}
+
+void GraphWindow::PaintImage(HDC dc, const RECT& area) const {
+  if (!picture_) {
+    FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
+    return;
+  }
+  RECT client;
+  GetClientRect(image_, &client);
+  // The picture is stretched to the control, which has its size.
+  StretchBlt(dc, 0, 0, client.right, client.bottom, picture_->Dc(), 0, 0, picture_->Width(),
+             picture_->Height(), SRCCOPY);
+}
+
+LRESULT CALLBACK GraphWindow::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto* self = static_cast<GraphWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    self->wnd_ = wnd;
+    SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<GraphWindow*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+  if (msg == WM_NCDESTROY) {
+    SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
+    if (self) {
+      self->wnd_ = nullptr;
+      self->image_ = nullptr;
+      if (self->ownedByWindow_) delete self;
+    }
+  }
+  return DefWindowProcW(wnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK GraphWindow::ImageProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  try {
+    if (msg == WM_PAINT) {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(wnd, &ps);
+      if (auto* self = reinterpret_cast<GraphWindow*>(GetWindowLongPtrW(wnd, GWLP_USERDATA)))
+        self->PaintImage(dc, ps.rcPaint);
+      else
+        FillRect(dc, &ps.rcPaint, GetSysColorBrush(COLOR_BTNFACE));
+      EndPaint(wnd, &ps);
+      return 0;
+    }
+    if (msg == WM_ERASEBKGND) return 1;
+  } catch (const std::exception& e) {
+    ShowUnexpected(wnd, e.what());
+    return 0;
+  } catch (...) {
+    ShowUnexpected(wnd, "Unexpected error.");
+    return 0;
+  }
+  return DefWindowProcW(wnd, msg, wp, lp);
+}
+
+void TGraphWinLab::Draw(Canvas& canvas, const TWineRec& rec) const {
+  DrawLabGraph(canvas, rec);
+}
+
+void TGraphWinProd::Draw(Canvas& canvas, const TWineRec& rec) const {
+  DrawProdGraph(canvas, rec);
+}
+
+void OpenGraphWindow(HWND owner, GraphWindowKind kind, const TWineRec& rec) {
+  std::unique_ptr<GraphWindow> window;
+  if (kind == GraphWindowKind::Laboratory)
+    window = std::make_unique<TGraphWinLab>();
+  else
+    window = std::make_unique<TGraphWinProd>();
+  if (!window->Create(owner)) return;
+  window->Show();
+  window->FormCreate(rec);
+  GraphWindow::HandOver(std::move(window));
+}
+
+}  // namespace vorsant

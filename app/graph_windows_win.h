@@ -1,0 +1,64 @@
+#pragma once
+// The large graph windows "Lab Scale Graph" and "Production Scale Graph":
+// fixed-size windows owned by the frame, each showing one 700 x 600 picture
+// drawn once from a copy of a trial record.
+
+#include <windows.h>
+
+#include <memory>
+
+#include "app/gdi_canvas_win.h"
+#include "app/ui_port.h"
+#include "trial/wine_rec.h"
+
+namespace vorsant {
+
+class GraphWindow {
+ public:
+  GraphWindow(const GraphWindow&) = delete;
+  GraphWindow& operator=(const GraphWindow&) = delete;
+  virtual ~GraphWindow();
+
+  // Creates the window, hidden, owned by `owner`.
+  bool Create(HWND owner);
+  void Show();
+  // Sets the caption and draws the picture from its own copy of `WineRec`;
+  // the window keeps only the picture.
+  void FormCreate(const TWineRec& WineRec);
+
+  HWND Handle() const { return wnd_; }
+  // From here on the window frees this object when it is destroyed.
+  static void HandOver(std::unique_ptr<GraphWindow> window);
+
+ protected:
+  GraphWindow() = default;
+  virtual const wchar_t* Caption() const = 0;
+  virtual void Draw(Canvas& canvas, const TWineRec& rec) const = 0;
+
+ private:
+  static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  static LRESULT CALLBACK ImageProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  void PaintImage(HDC dc, const RECT& area) const;
+
+  HWND wnd_ = nullptr;
+  HWND image_ = nullptr;
+  std::unique_ptr<OffscreenBitmap> picture_;
+  bool ownedByWindow_ = false;
+};
+
+class TGraphWinLab final : public GraphWindow {
+ protected:
+  const wchar_t* Caption() const override { return L"Lab Scale Graph"; }
+  void Draw(Canvas& canvas, const TWineRec& rec) const override;
+};
+
+class TGraphWinProd final : public GraphWindow {
+ protected:
+  const wchar_t* Caption() const override { return L"Production Scale Graph"; }
+  void Draw(Canvas& canvas, const TWineRec& rec) const override;
+};
+
+// A new graph window of `kind`: created, shown, then handed the record.
+void OpenGraphWindow(HWND owner, GraphWindowKind kind, const TWineRec& rec);
+
+}  // namespace vorsant
