@@ -52,6 +52,10 @@ class WinInetSender final : public FormSender {
   explicit WinInetSender(HINTERNET session) : session_(session) {}
 
   FormResponse Send(const FormRequest& request) override {
+    // The previous post's handles close first: closing a connection frees
+    // its requests, and WinINet hands the freed handle values out again.
+    request_.Reset();
+    connection_.Reset();
     std::wstring url = ToWide(request.url);
     wchar_t host[kUrlPartChars] = {}, user[kUrlPartChars] = {}, password[kUrlPartChars] = {},
             path[kUrlPartChars] = {};

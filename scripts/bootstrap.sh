@@ -8,7 +8,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
   wine wine64 wine32:i386
-  msitools
+  msitools wixl
   xvfb x11-utils xdotool imagemagick librsvg2-bin fonts-dejavu-core fonts-wine
   socat python3 clang-format
 )

@@ -1,0 +1,118 @@
+#!/usr/bin/env python3
+"""Checks the hits a loopback collector recorded during one installation.
+
+usage: check_hits.py LOG MODE [--serial HEX] [--macs A,B,...]
+  MODE is the install mode the session must report ("install", "uninstall").
+Prints one line per failed check and exits 1 when any failed.
+"""
+import hashlib
+import json
+import re
+import sys
+from urllib.parse import parse_qsl
+
+MACHINE_LABELS = ["VersionNT", "VersionNT64", "PhysicalMemory", "VersionMsi", "UILevel", "VirtualMemory",
+                  "MsiNTProductType", "ServicePackLevel", "ProductLanguage"]
+PROBED_LABELS = ["ScreenResolution", "UserLanguage", "DpiScale"]
+
+
+def fields(body):
+    # The body is not percent-encoded beyond "%", "&", "+" and controls, so
+    # a plain split keeps the values as sent.
+    return dict(parse_qsl(body, keep_blank_values=True))
+
+
+def main():
+    log, mode = sys.argv[1], sys.argv[2]
+    serial = None
+    macs = []
+    args = sys.argv[3:]
+    while args:
+        if args[0] == "--serial":
+            serial = args[1].upper()
+        elif args[0] == "--macs":
+            macs = [m for m in args[1].split(",") if m]
+        args = args[2:]
+
+    failures = []
+
+    def check(ok, what):
+        if not ok:
+            failures.append(what)
+
+    with open(log, encoding="utf-8") as f:
+        requests = [json.loads(line) for line in f if line.strip()]
+    check(len(requests) > 0, "no request reached the collector")
+    hits = [fields(r["body"]) for r in requests]
+    for r in requests:
+        check(r["method"] == "POST", f"not a POST: {r['method']}")
+        check(r["path"] == "/", f"path {r['path']}")
+        check(r["headers"].get("content-type") == "application/x-www-form-urlencoded; charset=utf-8",
+              f"content type {r['headers'].get('content-type')!r}")
+        agent = r["headers"].get("user-agent", "")
+        check(re.fullmatch(r"OrvexAnalytics/1\.0 \(Microsoft Windows NT \d+\.\d+\.\d+ ; x64\)", agent) is not None,
+              f"user agent {agent!r} (the 32-bit library under WoW64 reports x64)")
+
+    types = [h.get("t") for h in hits]
+    if hits:
+        check(types[0] == "lifecycle" and hits[0].get("lc") == "start" and "ls" not in hits[0],
+              f"first hit {hits[0]} is not the start")
+        check(types[-1] == "lifecycle" and hits[-1].get("lc") == "end" and hits[-1].get("ls") == "success",
+              f"last hit {hits[-1]} is not the successful end")
+    check(types.count("lifecycle") == 2, f"lifecycle hits: {types.count('lifecycle')}")
+    install_types = [h.get("val") for h in hits if h.get("t") == "installtype"]
+    check(install_types == [mode], f"install type {install_types}, expected [{mode!r}]")
+
+    labels = [h.get("lb") for h in hits if h.get("t") == "property"]
+    machine = [l for l in labels if l in MACHINE_LABELS + PROBED_LABELS]
+    expected_order = [l for l in MACHINE_LABELS + PROBED_LABELS if l in machine]
+    check(machine == expected_order, f"machine hits out of order: {machine}")
+    for label in PROBED_LABELS + ["VersionNT", "ProductLanguage"]:
+        check(label in labels, f"no {label} hit")
+    values = {h.get("lb"): h.get("val") for h in hits if h.get("t") == "property"}
+    check(re.fullmatch(r"\d+x\d+", values.get("ScreenResolution", "")) is not None,
+          f"ScreenResolution {values.get('ScreenResolution')!r}")
+    check(re.fullmatch(r"[a-z]*-[A-Z]*", values.get("UserLanguage", "")) is not None,
+          f"UserLanguage {values.get('UserLanguage')!r}")
+    check(re.fullmatch(r"\d+", values.get("DpiScale", "")) is not None, f"DpiScale {values.get('DpiScale')!r}")
+    check(values.get("ProductLanguage") == "1033", f"ProductLanguage {values.get('ProductLanguage')!r}")
+    if mode == "uninstall":
+        check(values.get("REMOVE") == "ALL", f"REMOVE {values.get('REMOVE')!r}")
+    # Property hits come in the custom actions' order: machine data before
+    # the install type, the installation's properties after it.
+    if "installtype" in types:
+        cut = types.index("installtype")
+        check(all(h.get("lb") in MACHINE_LABELS + PROBED_LABELS for h in hits[1:cut]),
+              "a property other than machine data came before the install type")
+        check(all(h.get("lb") not in MACHINE_LABELS + PROBED_LABELS for h in hits[cut + 1:-1]),
+              "machine data came after the install type")
+
+    sessions = {h.get("sid") for h in hits}
+    check(len(sessions) == 1, f"hits of {len(sessions)} sessions")
+    sid = next(iter(sessions)) if sessions else ""
+    check(re.fullmatch(r"\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\}", sid or "") is not None,
+          f"session id {sid!r}")
+    cids = {h.get("cid") for h in hits}
+    check(len(cids) == 1, f"client ids {cids}")
+    cid = next(iter(cids)) if cids else ""
+    check(re.fullmatch(r"[0-9A-F]{40}", cid or "") is not None, f"client id {cid!r}")
+    if serial:
+        candidates = {hashlib.sha1((a + serial).encode()).hexdigest().upper(): a
+                      for a in ["FEFDFFDDEEFF"] + [m.replace(":", "").upper() for m in macs]}
+        check(cid in candidates, f"client id {cid} is not SHA-1 of an adapter part and the volume serial {serial}")
+    for h in hits:
+        check(h.get("v") == "2", f"protocol version {h.get('v')!r}")
+        check(h.get("aid") == "vorsant-desktop", f"application id {h.get('aid')!r}")
+        check(h.get("av") == "6.1.0", f"application version {h.get('av')!r}")
+        check(re.fullmatch(r"\d+", h.get("qt", "")) is not None, f"queue time {h.get('qt')!r}")
+        check(h.get("t") in ("lifecycle", "property", "installtype"), f"hit type {h.get('t')!r}")
+
+    for f in failures:
+        print(f"  FAIL {f}")
+    print(f"  {len(hits)} hits: " + ", ".join(
+        (h.get("t") or "?") + ("=" + (h.get("lb") or h.get("val") or h.get("ls") or h.get("lc") or "")) for h in hits))
+    sys.exit(1 if failures else 0)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,94 @@
+#!/usr/bin/env python3
+"""A loopback collection endpoint for the installer analytics tests.
+
+Records every request as one JSON line (method, path, headers, body) and
+answers 200. Listens on 127.0.0.1 on a free port, which it writes to
+--port-file once it is ready, and stops by itself after --lifetime seconds.
+
+With --silent it accepts connections and never answers: an endpoint that
+holds every request until the client gives up.
+"""
+import argparse
+import http.server
+import json
+import socket
+import threading
+import time
+
+
+class Recorder(http.server.BaseHTTPRequestHandler):
+    log_path = None
+    lock = threading.Lock()
+
+    def do_POST(self):
+        length = int(self.headers.get("Content-Length") or 0)
+        body = self.rfile.read(length) if length > 0 else b""
+        entry = {
+            "method": "POST",
+            "path": self.path,
+            "headers": {k.lower(): v for k, v in self.headers.items()},
+            "body": body.decode("utf-8", errors="replace"),
+        }
+        with self.lock, open(self.log_path, "a", encoding="utf-8") as log:
+            log.write(json.dumps(entry) + "\n")
+        reply = b"ok"
+        self.send_response(200)
+        self.send_header("Content-Type", "text/plain")
+        self.send_header("Content-Length", str(len(reply)))
+        self.end_headers()
+        self.wfile.write(reply)
+
+    def do_GET(self):
+        with self.lock, open(self.log_path, "a", encoding="utf-8") as log:
+            log.write(json.dumps({"method": "GET", "path": self.path, "headers": {}, "body": ""}) + "\n")
+        self.send_response(405)
+        self.send_header("Content-Length", "0")
+        self.end_headers()
+
+    def log_message(self, *args):
+        pass
+
+
+def serve_recording(args):
+    Recorder.log_path = args.log
+    open(args.log, "w").close()
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Recorder)
+    server.daemon_threads = True
+    with open(args.port_file, "w") as f:
+        f.write(str(server.server_address[1]))
+    threading.Timer(args.lifetime, server.shutdown).start()
+    server.serve_forever(poll_interval=0.2)
+
+
+def serve_silent(args):
+    listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    listener.bind(("127.0.0.1", 0))
+    listener.listen(64)
+    listener.settimeout(0.5)
+    with open(args.port_file, "w") as f:
+        f.write(str(listener.getsockname()[1]))
+    held = []
+    end = time.monotonic() + args.lifetime
+    while time.monotonic() < end:
+        try:
+            conn, _ = listener.accept()
+            held.append(conn)  # read nothing, answer nothing
+        except socket.timeout:
+            pass
+    for conn in held:
+        conn.close()
+    listener.close()
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--port-file", required=True)
+    parser.add_argument("--log", default="/dev/null")
+    parser.add_argument("--lifetime", type=float, default=300)
+    parser.add_argument("--silent", action="store_true")
+    args = parser.parse_args()
+    (serve_silent if args.silent else serve_recording)(args)
+
+
+if __name__ == "__main__":
+    main()

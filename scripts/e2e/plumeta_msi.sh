@@ -1,0 +1,189 @@
+#!/usr/bin/env bash
+# The installation package end to end under Wine: msiexec installs and
+# removes vorsant-<version>.msi while a loopback collector records the hits
+# that the plumeta custom actions post at the end of each installation.
+#
+#   1. install, sending on: program, environment file, .vrs association,
+#      shortcut; one session of start, machine data, "install", end hits
+#   2. remove: "uninstall" hits; the environment file stays
+#   3. sending off, install and remove: nothing posted, no session file
+#      left; an existing environment file is kept as it was
+#   4. an endpoint that refuses connections and one that never answers:
+#      the installation still succeeds within seconds
+#
+# usage: scripts/e2e/plumeta_msi.sh [MINGW32_BUILD_DIR [MINGW64_BUILD_DIR]]
+#   defaults: build/mingw32 and build/mingw64; the package (target
+#   vorsant_msi of the i686 tree, with vorsant.exe of the x86_64 tree) is
+#   built when missing. The Wine prefix is this test's own:
+#   $PLUMETA_WINEPREFIX, default build/plumeta-wineprefix.
+# Ends with "N passed, N failed".
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+repo=$PWD
+mingw32=${1:-build/mingw32}
+mingw64=${2:-build/mingw64}
+version=$(sed -nE 's/^project\(vorsant VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
+msi=$mingw32/bin/vorsant-$version.msi
+
+if [ ! -f "$msi" ]; then
+  [ -f "$mingw64/bin/vorsant.exe" ] || cmake --build "$mingw64" --target vorsant -j2
+  cmake -S . -B "$mingw32" -DVORSANT_EXE="$repo/$mingw64/bin/vorsant.exe" >/dev/null
+  cmake --build "$mingw32" --target vorsant_msi -j2
+fi
+[ -f "$msi" ] || { echo "no package at $msi"; echo "0 passed, 1 failed"; exit 1; }
+
+export VORSANT_WINEPREFIX="${PLUMETA_WINEPREFIX:-$repo/build/plumeta-wineprefix}"
+source scripts/wine-env.sh
+vorsant_wine_prefix
+drive_c=$WINEPREFIX/drive_c
+# The volume serial Wine reports for C:, so the client id can be checked.
+serial=1234abcd
+echo "$serial" >"$drive_c/.windows-serial"
+macs=$(cat /sys/class/net/*/address 2>/dev/null | grep -v '^00:00:00:00:00:00$' | paste -sd, || true)
+
+work=$(mktemp -d)
+collector_pid=""
+stop_collector() {
+  if [ -n "$collector_pid" ]; then
+    kill "$collector_pid" 2>/dev/null || true
+    wait "$collector_pid" 2>/dev/null || true
+    collector_pid=""
+  fi
+}
+cleanup() {
+  stop_collector
+  wineserver -k 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+passed=0
+failed=0
+pass() { echo "PASS $1"; passed=$((passed + 1)); }
+fail() { echo "FAIL $1"; failed=$((failed + 1)); }
+expect() {  # expect NAME COMMAND...
+  local name=$1
+  shift
+  if "$@"; then pass "$name"; else fail "$name"; fi
+}
+
+# start_collector [--silent]: a collector on a free loopback port, in $port.
+start_collector() {
+  rm -f "$work/port" "$work/hits.jsonl"
+  python3 scripts/e2e/hit_collector.py --port-file "$work/port" --log "$work/hits.jsonl" --lifetime 240 "$@" &
+  collector_pid=$!
+  for _ in $(seq 50); do [ -s "$work/port" ] && break; sleep 0.1; done
+  port=$(cat "$work/port")
+}
+
+# A loopback port nothing listens on.
+closed_port() {
+  python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1]); s.close()'
+}
+
+# msiexec ACTION LOGNAME PROPERTIES...: runs the installer quietly, sets
+# $rc and $seconds.
+msiexec_run() {
+  local action=$1 log=$2
+  shift 2
+  local start=$SECONDS
+  set +e
+  timeout 300 wine msiexec "$action" "$(winepath -w "$msi")" /qn /l*v "$(winepath -w "$work/$log.log")" "$@"
+  rc=$?
+  set -e
+  seconds=$((SECONDS - start))
+  cp "$work/$log.log" "$repo/build/plumeta-e2e-$log.log" 2>/dev/null || true
+}
+
+session_files() {
+  find "$drive_c/users" -path '*OrvexAnalytics*' -iname '*.session' 2>/dev/null | wc -l
+}
+posted() { [ -s "$work/hits.jsonl" ] && wc -l <"$work/hits.jsonl" || echo 0; }
+program=$drive_c/Program\ Files/Vorsant/vorsant.exe
+environment=$drive_c/ProgramData/vorsant/vorsant.dat
+# Wine puts the all-users Start menu into the user's profile.
+shortcut_exists() {
+  find "$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs" \
+    "$drive_c/users"/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs \
+    -maxdepth 1 -name Vorsant.lnk 2>/dev/null | grep -q .
+}
+
+scale_port() {
+  python3 -c 'import struct,sys; d=open(sys.argv[1],"rb").read(); print(len(d), struct.unpack_from("<i", d, 1540)[0])' "$1"
+}
+registry_has() {  # registry_has KEY TEXT
+  wine reg query "$1" 2>/dev/null | tr -d '\r' | grep -qF -- "$2"
+}
+
+# A clean start: no earlier installation of the program in this prefix,
+# whichever build of the package made it. The registry file is read once
+# the prefix's server has written it out.
+wineserver -k 2>/dev/null || true
+for product in $(python3 - "$WINEPREFIX/system.reg" <<'PY'
+import re, sys
+key = None
+for line in open(sys.argv[1], encoding="utf-8", errors="replace"):
+    m = re.match(r'\[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\(\{[0-9A-F-]{36}\})\]', line)
+    if line.startswith("["):
+        key = m.group(1) if m else None
+    elif key and line.strip() == '"DisplayName"="Vorsant"':
+        print(key)
+PY
+); do
+  timeout 120 wine msiexec /x "$product" /qn >/dev/null 2>&1 || true
+done
+rm -f "$environment"
+find "$drive_c/users" -path '*OrvexAnalytics*' -delete 2>/dev/null || true
+
+echo "== install, sending on"
+start_collector
+msiexec_run /i install OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
+stop_collector
+expect "install succeeds (msiexec $rc)" test "$rc" -eq 0
+expect "vorsant.exe is installed" test -f "$program"
+expect "the environment file has 1544 bytes and ScalePort 1" test "$(scale_port "$environment" 2>/dev/null)" = "1544 1"
+expect ".vrs is a Vorsant trial" registry_has 'HKCR\.vrs' 'Vorsant.Trial'
+expect "trials open with vorsant.exe \"%1\"" registry_has 'HKCR\Vorsant.Trial\shell\open\command' 'vorsant.exe" "%1"'
+expect "the Start menu has a shortcut" shortcut_exists
+expect "the install's hits arrived" python3 scripts/e2e/check_hits.py "$work/hits.jsonl" install --serial "$serial" --macs "$macs"
+expect "no session file is left" test "$(session_files)" -eq 0
+
+echo "== remove, sending on"
+start_collector
+msiexec_run /x uninstall OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
+stop_collector
+expect "removal succeeds (msiexec $rc)" test "$rc" -eq 0
+expect "vorsant.exe is removed" test ! -e "$program"
+expect "the environment file stays" test -f "$environment"
+expect "the removal's hits arrived" python3 scripts/e2e/check_hits.py "$work/hits.jsonl" uninstall --serial "$serial" --macs "$macs"
+
+echo "== sending off"
+# The user's port choice must survive a new installation.
+python3 -c 'import struct,sys; d=bytearray(open(sys.argv[1],"rb").read()); struct.pack_into("<i", d, 1540, 3); open(sys.argv[1],"wb").write(d)' "$environment"
+start_collector
+msiexec_run /i install-off OX_TR_ENABLE=0 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
+rc_install=$rc
+msiexec_run /x uninstall-off OX_TR_ENABLE=0 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
+stop_collector
+expect "install and removal succeed (msiexec $rc_install, $rc)" test "$rc_install" -eq 0 -a "$rc" -eq 0
+expect "nothing is posted ($(posted) requests)" test "$(posted)" -eq 0
+expect "no session file is left" test "$(session_files)" -eq 0
+expect "an existing environment file is kept" test "$(scale_port "$environment" 2>/dev/null)" = "1544 3"
+
+echo "== an endpoint that refuses connections"
+port=$(closed_port)
+msiexec_run /i install-refused OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
+expect "install succeeds (msiexec $rc) within 30 s (${seconds} s)" test "$rc" -eq 0 -a "$seconds" -lt 30
+expect "vorsant.exe is installed" test -f "$program"
+expect "no session file is left" test "$(session_files)" -eq 0
+
+echo "== an endpoint that never answers"
+start_collector --silent
+msiexec_run /x uninstall-silent OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
+stop_collector
+expect "removal succeeds (msiexec $rc) within 30 s (${seconds} s)" test "$rc" -eq 0 -a "$seconds" -lt 30
+expect "vorsant.exe is removed" test ! -e "$program"
+expect "no session file is left" test "$(session_files)" -eq 0
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
