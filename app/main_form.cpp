@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "app/path_text.h"
+#include "app/scale_commands.h"
 #include "app/system_text.h"
+#include "scale/balance_port.h"
 #include "trial/new_trial.h"
 #include "trial/trial_file.h"
 
@@ -51,6 +53,7 @@ bool TMainForm::StartUp(const std::string& startFile) {
                     MessageButtons::Ok, MessageAnswer::Ok);
     return false;
   }
+  ConfigureScalePort(ComPort, Environment.ScalePort);
   ui_.ShowSplash(kSplashMilliseconds);
   ShowWelcome = true;
   WineWindowCount = 0;
@@ -122,6 +125,7 @@ void TMainForm::DisableWineActions() {
 }
 
 bool TMainForm::Enabled(CommandId id, int mdiChildCount) const {
+  if (Scale && !Scale->Allows(id, ui_.ActiveTrialWindow())) return false;
   return IsActionEnabled(id, ActionContext{ActionList, mdiChildCount});
 }
 
@@ -258,6 +262,7 @@ void TMainForm::FileSaveAsExecute() {
 void TMainForm::FileCloseExecute() {
   TMDIChild* w = ui_.ActiveTrialWindow();
   if (!w) return;
+  if (Scale && Scale->DeferClose(*w, CloseRequest::Command)) return;
   if (w->WineClass.Modified) {
     MessageAnswer answer = ui_.ShowMessage("Save " + w->Caption + " before closing?", MessageIcon::Warning,
                                            MessageButtons::YesNo, MessageAnswer::Yes);
@@ -287,6 +292,7 @@ void TMainForm::EditConditionsExecute() {
 }
 
 bool TMainForm::CloseQuery() {
+  if (Scale && Scale->DeferFrameClose()) return false;
   // Copied first: a query that saves changes a caption but never the list.
   std::vector<TMDIChild*> all;
   for (auto& w : windows_) all.push_back(w.get());
@@ -296,6 +302,7 @@ bool TMainForm::CloseQuery() {
 }
 
 void TMainForm::CloseTrialWindow(TMDIChild& child) {
+  if (Scale && Scale->DeferClose(child, CloseRequest::CloseBox)) return;
   if (!child.FormQuery()) return;
   CloseAndDestroy(child);
 }
@@ -342,8 +349,10 @@ void TMainForm::Execute(CommandId id) {
       ProductionGraphExecute();
       break;
     case kCmdCollectNewData:
+      if (Scale) Scale->CollectNewDataExecute();
+      break;
     case kCmdSetScaleConnection:
-      // Their dialogs and windows are not part of the program yet.
+      if (Scale) Scale->SetScaleConnectionExecute();
       break;
   }
 }

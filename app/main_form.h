@@ -12,6 +12,7 @@
 #include "app/environment_file.h"
 #include "app/trial_window.h"
 #include "app/ui_port.h"
+#include "scale/com_port.h"
 #include "trial/conditions_input.h"
 #include "trial/trial_file_system.h"
 
@@ -20,6 +21,8 @@ namespace vorsant {
 inline constexpr const char* kProductName = "VORSANT";
 inline constexpr const char* kVersionText = "Version 6.1.0";
 inline constexpr int kSplashMilliseconds = 3000;
+
+class ScaleCommands;
 
 class TMainForm {
  public:
@@ -85,6 +88,11 @@ class TMainForm {
   FileDialogState OpenDialog;
   FileDialogState SaveDialog;
   ActionStates ActionList;
+  // The balance's port, set up at start-up from ScalePort.
+  TComPort ComPort;
+  // The balance commands and the guard of a running collection, once the
+  // shell has attached them.
+  ScaleCommands* Scale = nullptr;
 
  private:
   TMDIChild& CreateTrialWindow();

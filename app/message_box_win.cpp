@@ -19,6 +19,10 @@ MessageAnswer RunMessageBox(HWND owner, const std::string& text, MessageIcon ico
       flags |= MB_ICONERROR;
       caption = L"Error";
       break;
+    case MessageIcon::Question:
+      flags |= MB_ICONQUESTION;
+      caption = L"Confirm";
+      break;
   }
   switch (buttons) {
     case MessageButtons::Ok:

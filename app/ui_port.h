@@ -15,7 +15,7 @@ struct DataInput;
 struct TWineRec;
 class TMDIChild;
 
-enum class MessageIcon { Information, Warning, Error };
+enum class MessageIcon { Information, Warning, Error, Question };
 enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MessageAnswer { Ok, Cancel, Yes, No };
 enum class GraphWindowKind { Laboratory, Production };

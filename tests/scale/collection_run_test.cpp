@@ -19,7 +19,7 @@ using testing::FakeClock;
 using ::testing::HasSubstr;
 using testing::ReplyFor;
 using testing::ScriptedBalancePort;
-using testing::ScriptedUi;
+using testing::ScriptedCollectionUi;
 
 // A trial with conditions the analysis can work with and a few old points.
 TWineClass FilledTrial() {
@@ -56,7 +56,7 @@ double StoredSeconds(const TWineRec& rec, std::size_t k) {
 struct RunFixture : ::testing::Test {
   FakeClock clock;
   ScriptedBalancePort port{clock};
-  ScriptedUi ui;
+  ScriptedCollectionUi ui;
   CollectionRun run{port, clock, ui};
   TWineClass trial = FilledTrial();
   // The filtrate rises by 0.5 g each whole second from the tare on, so the

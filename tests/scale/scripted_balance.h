@@ -94,7 +94,7 @@ class ScriptedBalancePort final : public SerialPort {
   std::string pending_;
 };
 
-class ScriptedUi final : public CollectionUi {
+class ScriptedCollectionUi final : public CollectionUi {
  public:
   bool dialogAnswer = true;
   TNewDataChoice dialogChoice{"1", 9};

@@ -1,0 +1,104 @@
+#pragma once
+// The balance commands' side of the shell, scripted: the port dialog, the
+// new-data dialog, the progress window and the message pump of a run. What
+// it shows goes into the frame's ScriptedUi log, so the order of everything
+// the user saw can be checked in one place.
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/scale_ui_port.h"
+#include "scripted_ui.h"
+
+namespace vorsant::testing {
+
+// What the user does in one showing of the new-data dialog: the densities
+// typed before each press of "Begin Data Collection" (the dialog stays while
+// the check refuses them, and a refused last one leaves it with Cancel), the
+// duration checked, or Cancel straight away.
+struct NewDataAnswer {
+  std::vector<std::string> Densities;
+  int MaxDuration = 9;
+  bool Cancel = false;
+};
+
+class ScriptedScaleUi final : public ScaleUiPort {
+ public:
+  explicit ScriptedScaleUi(ScriptedUi& frame) : frame_(frame) {}
+
+  // nullopt plays Cancel; a number plays OK with that port checked (0: none).
+  std::deque<std::optional<int>> ComAnswers;
+  std::deque<NewDataAnswer> NewDataAnswers;
+  // Runs inside each round's message pump, as the user's clicks would.
+  std::function<void(int round)> OnRound;
+
+  std::vector<int> ComShown;                   // the port checked on opening
+  std::vector<TNewDataChoice> NewDataShown;    // the boxes on opening
+  std::vector<TNewDataChoice> NewDataChecked;  // the boxes after each accepted check
+  std::vector<std::string> Countdowns;
+  int Rounds = 0;
+  bool ProgressOpen = false;
+
+  bool ExecuteComDialog(int& portNumber) override {
+    ComShown.push_back(portNumber);
+    frame_.Log.push_back("com dialog");
+    if (ComAnswers.empty()) throw std::logic_error("unscripted port dialog");
+    std::optional<int> answer = ComAnswers.front();
+    ComAnswers.pop_front();
+    if (!answer) return false;
+    portNumber = *answer;
+    return true;
+  }
+
+  bool ExecuteNewDataDialog(TNewDataChoice& choice, const RangeCheckHandler& rangeCheck) override {
+    NewDataShown.push_back(choice);
+    frame_.Log.push_back("new data dialog");
+    if (NewDataAnswers.empty()) throw std::logic_error("unscripted new-data dialog");
+    NewDataAnswer answer = NewDataAnswers.front();
+    NewDataAnswers.pop_front();
+    if (answer.Cancel) return false;
+    for (const std::string& density : answer.Densities) {
+      TNewDataChoice boxes{density, answer.MaxDuration};
+      if (rangeCheck(boxes)) {
+        NewDataChecked.push_back(boxes);
+        choice = boxes;
+        return true;
+      }
+    }
+    return false;
+  }
+
+  void ShowProgress(const KeyHandler& onKey) override {
+    if (ProgressOpen) throw std::logic_error("progress window shown twice");
+    ProgressOpen = true;
+    key_ = onKey;
+    frame_.Log.push_back("progress shown");
+  }
+  void SetCountdown(const std::string& text) override { Countdowns.push_back(text); }
+  void CloseProgress() override {
+    ProgressOpen = false;
+    key_ = nullptr;
+    frame_.Log.push_back("progress closed");
+  }
+  void ProcessMessages() override {
+    ++Rounds;
+    if (OnRound) OnRound(Rounds);
+  }
+  void ActivateTrialWindow(TMDIChild& child) override { frame_.Active = &child; }
+
+  // A key struck in the progress window.
+  void Strike(char key) {
+    if (!key_) throw std::logic_error("no progress window to strike a key in");
+    key_(key);
+  }
+
+ private:
+  ScriptedUi& frame_;
+  KeyHandler key_;
+};
+
+}  // namespace vorsant::testing
