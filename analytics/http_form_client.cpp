@@ -58,6 +58,7 @@ bool IsUnreachable(int clientError, std::uint32_t systemError) {
     case kErrorCannotConnect:
     case kErrorConnectionAborted:
     case kErrorConnectionReset:
+    case kErrorSocketTimeout:
       return true;
     default:
       return false;

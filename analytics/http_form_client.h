@@ -95,6 +95,8 @@ inline constexpr std::uint32_t kErrorNameNotResolved = 12007;
 inline constexpr std::uint32_t kErrorCannotConnect = 12029;
 inline constexpr std::uint32_t kErrorConnectionAborted = 12030;
 inline constexpr std::uint32_t kErrorConnectionReset = 12031;
+// Some WinINet implementations pass on the socket's own time-out.
+inline constexpr std::uint32_t kErrorSocketTimeout = 10060;
 
 // True when a post failed because the endpoint could not be reached, which
 // the next post of the same flush would only find out again, slowly.

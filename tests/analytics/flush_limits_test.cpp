@@ -93,7 +93,7 @@ TEST_F(FlushLimits, TheNextFlushTriesAgain) {
 TEST(IsUnreachable, ConnectFailuresAndNetworkErrorsOnly) {
   EXPECT_TRUE(IsUnreachable(kClientConnect, 0));
   for (std::uint32_t error : {kErrorTimeout, kErrorNameNotResolved, kErrorCannotConnect,
-                              kErrorConnectionAborted, kErrorConnectionReset}) {
+                              kErrorConnectionAborted, kErrorConnectionReset, kErrorSocketTimeout}) {
     EXPECT_TRUE(IsUnreachable(kClientSendRequest, error)) << error;
   }
   EXPECT_FALSE(IsUnreachable(0, kErrorTimeout)) << "a delivered post";
