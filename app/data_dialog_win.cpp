@@ -14,7 +14,9 @@ constexpr int kClientHeight = 474;
 constexpr int kSkipCount = kMaxSkipChoice + 1;
 constexpr int kRowsPerColumn = 18;
 constexpr int kRowStep = 20;
-constexpr int kFirstRowTop = 48;
+constexpr int kHeadingTop = 30;
+constexpr int kUnitsTop = 46;
+constexpr int kFirstRowTop = 66;
 constexpr int kColumnStep = 176;
 constexpr int kBoxHeight = 19;
 constexpr int kVolumeLimit = 6;
@@ -28,9 +30,9 @@ constexpr int kVolumeX = 40, kVolumeWidth = 52;
 constexpr int kMinutesX = 98, kMinutesWidth = 34;
 constexpr int kSecondsX = 136, kSecondsWidth = 26;
 
-constexpr int kSkipX = 392, kSkipTop = 36, kSkipWidth = 48, kSkipHeight = 17;
+constexpr int kSkipX = 392, kSkipTop = 62, kSkipWidth = 48, kSkipHeight = 17;
 constexpr int kButtonX = 384, kButtonWidth = 96, kButtonHeight = 26;
-constexpr int kOkTop = 330, kCancelTop = 366;
+constexpr int kOkTop = 360, kCancelTop = 400;
 
 struct DialogState {
   DataInput* Input;
@@ -63,8 +65,10 @@ HWND AddControl(HWND dlg, const wchar_t* cls, const std::wstring& text, DWORD st
   return c;
 }
 
+// Each label starts a group, so the group of skip buttons, the last
+// controls, ends at Skip12 instead of wrapping round into the labels.
 void AddLabel(HWND dlg, const wchar_t* text, DWORD align, int x, int y, int w) {
-  AddControl(dlg, L"STATIC", text, align | SS_NOPREFIX, 0, IDC_DATA_LABEL, x, y, w, 14);
+  AddControl(dlg, L"STATIC", text, align | SS_NOPREFIX | WS_GROUP, 0, IDC_DATA_LABEL, x, y, w, 14);
 }
 
 void AddBox(HWND dlg, int id, int x, int y, int w, int limit, DWORD extraStyle = 0) {
@@ -85,16 +89,16 @@ bool VolumeUnlimited(std::size_t i) {
 void BuildControls(HWND dlg) {
   for (int col = 0; col < 2; ++col) {
     const int left = col * kColumnStep;
-    AddLabel(dlg, L"Volume", SS_CENTER, left + kVolumeX, 12, kVolumeWidth);
-    AddLabel(dlg, L"ml", SS_CENTER, left + kVolumeX, 28, kVolumeWidth);
-    AddLabel(dlg, L"Time", SS_CENTER, left + kMinutesX, 12, kSecondsX + kSecondsWidth - kMinutesX);
-    AddLabel(dlg, L"min", SS_CENTER, left + kMinutesX, 28, kMinutesWidth);
-    AddLabel(dlg, L"sec", SS_CENTER, left + kSecondsX, 28, kSecondsWidth);
+    AddLabel(dlg, L"Volume", SS_CENTER, left + kVolumeX, kHeadingTop, kVolumeWidth);
+    AddLabel(dlg, L"ml", SS_CENTER, left + kVolumeX, kUnitsTop, kVolumeWidth);
+    AddLabel(dlg, L"Time", SS_CENTER, left + kMinutesX, kHeadingTop, kSecondsX + kSecondsWidth - kMinutesX);
+    AddLabel(dlg, L"min", SS_CENTER, left + kMinutesX, kUnitsTop, kMinutesWidth);
+    AddLabel(dlg, L"sec", SS_CENTER, left + kSecondsX, kUnitsTop, kSecondsWidth);
   }
   for (std::size_t i = 0; i < kPointCount; ++i)
     AddLabel(dlg, std::to_wstring(i + 1).c_str(), SS_RIGHT, ColumnLeft(i) + kNumberX, RowTop(i) + 2,
              kNumberWidth);
-  AddLabel(dlg, L"Points to be skipped", SS_LEFT, kSkipX - 16, 12, 128);
+  AddLabel(dlg, L"Points to be skipped", SS_LEFT, kSkipX - 16, kHeadingTop, 128);
 
   AddControl(dlg, L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, IDOK, kButtonX, kOkTop,
              kButtonWidth, kButtonHeight);

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # End-to-end test of vorsant.exe under Wine and Xvfb: the test driver creates
-# a trial through the conditions dialog, saves, closes, reopens and exits it;
-# screenshots and the reopened report land in build/artifacts/e2e-ui/.
+# a trial through the conditions dialog, types its points into the data
+# dialog, opens both large graphs, saves, closes, reopens and exits it;
+# screenshots, the reports and the graph pictures land in
+# build/artifacts/e2e-ui/.
 # Usage: scripts/e2e/vorsant_ui.sh [BUILD_DIR]   (default build/mingw64)
 # The native command-line tool ($VORSANT_CLI, default build/native/bin/
 # vorsant-cli) makes a sample trial with data for the driver to open and
@@ -71,8 +73,57 @@ compare_report() {
     failed=$((failed + 1))
   fi
 }
+compare_report entered "$artifacts/chardonnay.vrs"
 compare_report chardonnay "$artifacts/chardonnay.vrs"
 compare_report sample "$artifacts/merlot.vrs"
+
+# The graph windows' pictures against the command-line tool's SVG of the
+# saved file, rendered to PNG. The plot fill, the curve, the points and the
+# maximum-resistance line have colours of their own and both renderings set
+# their pixels exactly, so each colour must cover the same pixels in both.
+# Text is drawn with different fonts, so the picture as a whole may differ a
+# little, in the text only. NAME.side_by_side.png shows both.
+max_text_pixels=5000   # of 420000
+max_colour_pixels=4
+colour_pixels() {  # IMAGE COLOUR OUT: OUT is white where IMAGE has COLOUR
+  convert "$1" -alpha off -fill black +opaque "$2" -fill white -opaque "$2" "$3"
+}
+compare_graph() {
+  local name="$1" kind="$2" file="$3" differing colour bad=""
+  local shown="$artifacts/$name.window.png" drawn="$artifacts/$name.svg.png"
+  if [ ! -f "$artifacts/$name.window.bmp" ]; then
+    echo "FAILED: no picture was captured of $name"
+    failed=$((failed + 1))
+    return
+  fi
+  convert "$artifacts/$name.window.bmp" "$shown" && rm -f "$artifacts/$name.window.bmp"
+  "$cli" graph "$file" --kind "$kind" -o "$artifacts/$name.svg" &&
+    rsvg-convert -b white "$artifacts/$name.svg" -o "$drawn" ||
+    { echo "FAILED: vorsant-cli graph --kind $kind"; failed=$((failed + 1)); return; }
+  convert "$shown" "$drawn" +append "$artifacts/$name.side_by_side.png"
+  for colour in "rgb(255,255,240)" "rgb(100,149,237)" "rgb(0,128,0)" "rgb(178,34,34)" "rgb(0,0,255)"; do
+    colour_pixels "$shown" "$colour" "$artifacts/.a.png"
+    colour_pixels "$drawn" "$colour" "$artifacts/.b.png"
+    differing=$(compare -metric AE "$artifacts/.a.png" "$artifacts/.b.png" null: 2>&1)
+    if ! [[ "$differing" =~ ^[0-9]+$ ]] || [ "$differing" -gt "$max_colour_pixels" ]; then
+      bad="$bad $colour: $differing pixels;"
+    fi
+  done
+  rm -f "$artifacts/.a.png" "$artifacts/.b.png"
+  differing=$(compare -metric AE -fuzz 3% "$shown" "$drawn" "$artifacts/$name.diff.png" 2>&1 >/dev/null)
+  if ! [[ "$differing" =~ ^[0-9]+$ ]] || [ "$differing" -gt "$max_text_pixels" ]; then
+    bad="$bad the whole picture: $differing pixels;"
+  fi
+  if [ -z "$bad" ]; then
+    echo "ok: the $name window matches vorsant-cli graph ($differing pixels of text differ)"
+    passed=$((passed + 1))
+  else
+    echo "FAILED: the $name window differs from vorsant-cli graph in$bad see $name.side_by_side.png"
+    failed=$((failed + 1))
+  fi
+}
+compare_graph lab_graph lab "$artifacts/chardonnay.vrs"
+compare_graph production_graph production "$artifacts/chardonnay.vrs"
 if [ "$driver_rc" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi
 
 echo "e2e-ui: $passed passed, $failed failed"

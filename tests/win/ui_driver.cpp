@@ -99,6 +99,10 @@ void SetText(HWND wnd, const std::wstring& text) {
   SendMessageW(wnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+void TypeChars(HWND wnd, const std::wstring& text) {
+  for (wchar_t c : text) SendMessageW(wnd, WM_CHAR, c, 1);
+}
+
 void Press(HWND dialog, int buttonId) {
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)));
@@ -114,13 +118,14 @@ std::wstring StaticTexts(HWND dialog) {
   return all;
 }
 
-bool SaveScreen(const std::wstring& path) {
+namespace {
+
+bool SaveScreenRect(const std::wstring& path, int x, int y, int w, int h) {
   HDC screen = GetDC(nullptr);
-  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
   HDC mem = CreateCompatibleDC(screen);
   HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
   HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+  BitBlt(mem, 0, 0, w, h, screen, x, y, SRCCOPY);
   SelectObject(mem, old);
 
   BITMAPINFOHEADER bi{};
@@ -148,6 +153,20 @@ bool SaveScreen(const std::wstring& path) {
             fwrite(pixels.data(), 1, pixels.size(), f) == pixels.size();
   fclose(f);
   return ok;
+}
+
+}  // namespace
+
+bool SaveScreen(const std::wstring& path) {
+  return SaveScreenRect(path, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+}
+
+bool SaveClientArea(HWND wnd, const std::wstring& path) {
+  RECT r{};
+  if (!GetClientRect(wnd, &r)) return false;
+  POINT origin{0, 0};
+  ClientToScreen(wnd, &origin);
+  return SaveScreenRect(path, origin.x, origin.y, r.right, r.bottom);
 }
 
 std::string Utf8(const std::wstring& w) {

@@ -21,6 +21,9 @@ bool WaitGone(HWND wnd, int timeoutMs = 20000);
 
 std::wstring Text(HWND wnd);
 void SetText(HWND wnd, const std::wstring& text);
+// Keystrokes as the control receives them from the keyboard, so its typing
+// limit applies (WM_SETTEXT ignores it).
+void TypeChars(HWND wnd, const std::wstring& text);
 // A button press as the dialog receives it: WM_COMMAND with BN_CLICKED,
 // posted so the caller is never blocked by what the press opens.
 void Press(HWND dialog, int buttonId);
@@ -29,8 +32,10 @@ void Command(HWND frame, int commandId);
 // The texts of every static control in `dialog`, joined by newlines.
 std::wstring StaticTexts(HWND dialog);
 
-// Saves the whole screen as a 24-bit BMP file.
+// Saves the whole screen, or the client area of `wnd` as the screen shows
+// it, as a 24-bit BMP file.
 bool SaveScreen(const std::wstring& path);
+bool SaveClientArea(HWND wnd, const std::wstring& path);
 
 std::string Utf8(const std::wstring& w);
 

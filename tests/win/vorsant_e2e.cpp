@@ -1,10 +1,12 @@
 // Drives the real vorsant.exe through its windows: the welcome choice, a new
-// trial through the conditions dialog (one refused value first), Save through
-// the save dialog, Close, Open again, a second Open of the same file, a
-// prepared trial with data, Exit.
+// trial through the conditions dialog (one refused value first), its points
+// through the data dialog (one refused box first), both large graphs, Save
+// through the save dialog, Close, Open again, a second Open of the same file,
+// a prepared trial with data, Exit.
 // Usage: vorsant_e2e ARTIFACT_FOLDER TRIAL_PATH [SAMPLE_TRIAL] (Windows
-// paths). Asks for screenshots, writes the panels of the reopened trials
-// (NAME.memo1.txt, NAME.memo2.txt) into the folder and exits 0 when every
+// paths). Asks for screenshots, writes the panels of the trial after data
+// entry and of the reopened trials (NAME.memo1.txt, NAME.memo2.txt) and the
+// pictures of the graph windows into the folder, and exits 0 when every
 // check passed. Its last line counts the checks.
 
 #include <windows.h>
@@ -14,47 +16,15 @@
 
 #include "app/command_ids.h"
 #include "app/resource_ids.h"
+#include "e2e_checks.h"
+#include "e2e_data_steps.h"
 #include "ui_driver.h"
 
 using namespace vorsant;
 using namespace vorsant::driver;
+using namespace vorsant::e2e;
 
 namespace {
-
-int failures = 0;
-int passes = 0;
-std::wstring artifacts;
-
-void Check(bool ok, const std::string& what) {
-  std::printf("%s: %s\n", ok ? "ok" : "FAILED", what.c_str());
-  std::fflush(stdout);
-  ++(ok ? passes : failures);
-}
-
-// Asks the script that runs us for a screenshot: it watches the artifact
-// folder for NAME.shot, captures the X screen into NAME.png and removes the
-// request. Without a watcher the screen is captured here instead (without
-// the window frames that the X side draws).
-void Shot(const wchar_t* name) {
-  Sleep(300);  // let the last change paint
-  std::wstring request = artifacts + L"\\" + name + L".shot";
-  FILE* f = _wfopen(request.c_str(), L"wb");
-  if (f) fclose(f);
-  for (int waited = 0; f && waited < 15000; waited += 100) {
-    if (GetFileAttributesW(request.c_str()) == INVALID_FILE_ATTRIBUTES) {
-      Check(true, "screenshot " + Utf8(name));
-      return;
-    }
-    Sleep(100);
-  }
-  DeleteFileW(request.c_str());
-  Check(SaveScreen(artifacts + L"\\" + name + L".bmp"),
-        "screenshot " + Utf8(name) + " (taken by the driver)");
-}
-
-HWND Dialog(const std::wstring& caption, int timeoutMs = 20000) {
-  return WaitFor([&] { return TopLevel(L"#32770", caption); }, timeoutMs);
-}
 
 // The common file dialogs keep the typed name in a combo box (newer
 // layouts) or an edit box (older ones).
@@ -70,23 +40,11 @@ bool ChooseFile(const std::wstring& caption, const std::wstring& path) {
   return WaitGone(dlg);
 }
 
-void WriteUtf8(const std::wstring& path, const std::wstring& text) {
-  FILE* f = _wfopen(path.c_str(), L"wb");
-  if (!f) return;
-  std::string bytes = Utf8(text);
-  fwrite(bytes.data(), 1, bytes.size(), f);
-  fclose(f);
-}
-
 HWND TrialWindow(HWND frame, const std::wstring& caption) {
   return WaitFor([&]() -> HWND {
     HWND w = Descendant(frame, L"VorsantTrialWindow");
     return w && Text(w) == caption ? w : nullptr;
   });
-}
-
-bool Contains(const std::wstring& text, const std::wstring& part) {
-  return text.find(part) != std::wstring::npos;
 }
 
 // Both panels as the window shows them, for the script to compare with the
@@ -152,6 +110,13 @@ int Run(const std::wstring& trialPath, const std::wstring& samplePath) {
   Check(Contains(memo2, L"rate: 40.0 bpm"), "the report shows the rate in bpm");
   Shot(L"trial_window");
 
+  if (!EnterTrialData(frame)) return 1;
+  memo2 = Text(GetDlgItem(child, IDC_MEMO2));
+  Check(Contains(memo2, L"  85.6     0 30"), "the report lists the typed points");
+  SaveReport(child, L"entered");
+  Shot(L"trial_window_data");
+  OpenGraphWindows(frame);
+
   Command(frame, kCmdFileSave);
   Check(ChooseFile(L"Save As", trialPath), "Save on a new trial asks for a file name");
   std::wstring fileName = trialPath.substr(trialPath.find_last_of(L'\\') + 1);
@@ -206,6 +171,6 @@ int wmain(int argc, wchar_t** argv) {
   }
   artifacts = argv[1];
   int rc = Run(argv[2], argc > 3 ? argv[3] : L"");
-  std::printf("e2e: %d passed, %d failed\n", passes, failures);
-  return rc != 0 || failures != 0 ? 1 : 0;
+  std::printf("e2e: %d passed, %d failed\n", Passes(), Failures());
+  return rc != 0 || Failures() != 0 ? 1 : 0;
 }
