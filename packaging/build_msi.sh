@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Builds the installation package vorsant-<version>.msi with wixl and
 # msitools.
-#   build_msi.sh --exe vorsant.exe --dll plumeta.dll --version 6.1.0 --out DIR [--tracking 0|1]
+#   build_msi.sh --exe vorsant.exe --dll plumeta.dll --version 6.1.0 --out DIR
+#                [--tracking 0|1] [--endpoint http://host:port]
+# --endpoint gives the package an OX_TR_ENDPOINT of its own; without it the
+# library's built-in endpoint is used unless the command line sets one.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
-exe="" dll="" version="" out="" tracking=1
+exe="" dll="" version="" out="" tracking=1 endpoint=""
 while (($#)); do
   case "$1" in
     --exe) exe="$2"; shift 2 ;;
@@ -13,6 +16,7 @@ while (($#)); do
     --version) version="$2"; shift 2 ;;
     --out) out="$2"; shift 2 ;;
     --tracking) tracking="$2"; shift 2 ;;
+    --endpoint) endpoint="$2"; shift 2 ;;
     *) echo "build_msi.sh: unknown argument $1" >&2; exit 2 ;;
   esac
 done
@@ -59,6 +63,10 @@ msibuild "$work/package.msi" -q "UPDATE Shortcut SET Target = '[#VorsantExe]' WH
 msibuild "$work/package.msi" \
   -q "UPDATE Upgrade SET ActionProperty = 'OLDPRODUCTS' WHERE ActionProperty = 'WIX_UPGRADE_DETECTED'" \
   -q "UPDATE Property SET Value = 'WIX_DOWNGRADE_DETECTED;OLDPRODUCTS' WHERE Property = 'SecureCustomProperties'"
+
+if [ -n "$endpoint" ]; then
+  msibuild "$work/package.msi" -q "INSERT INTO Property (Property, Value) VALUES ('OX_TR_ENDPOINT', '$endpoint')"
+fi
 
 mv "$work/package.msi" "$msi"
 echo "$msi"

@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
-"""Checks the hits a loopback collector recorded during one installation.
+"""Checks the hits a loopback collector recorded during installations.
 
-usage: check_hits.py LOG MODE [--serial HEX] [--macs A,B,...]
-  MODE is the install mode the session must report ("install", "uninstall").
+usage: check_hits.py LOG SESSION... [--serial HEX] [--macs A,B,...]
+  Each SESSION is MODE@VERSION, one per session expected in the log, in the
+  order the sessions were sent: the install mode the session must report
+  ("install", "uninstall"; alternatives joined by "|") and the product
+  version it carries. A bare MODE means version 6.1.0.
 Prints one line per failed check and exits 1 when any failed.
 """
 import hashlib
@@ -23,16 +26,22 @@ def fields(body):
 
 
 def main():
-    log, mode = sys.argv[1], sys.argv[2]
+    log = sys.argv[1]
     serial = None
     macs = []
-    args = sys.argv[3:]
+    expected = []
+    args = sys.argv[2:]
     while args:
         if args[0] == "--serial":
             serial = args[1].upper()
+            args = args[2:]
         elif args[0] == "--macs":
             macs = [m for m in args[1].split(",") if m]
-        args = args[2:]
+            args = args[2:]
+        else:
+            mode, _, version = args[0].partition("@")
+            expected.append((mode.split("|"), version or "6.1.0"))
+            args = args[1:]
 
     failures = []
 
@@ -43,7 +52,7 @@ def main():
     with open(log, encoding="utf-8") as f:
         requests = [json.loads(line) for line in f if line.strip()]
     check(len(requests) > 0, "no request reached the collector")
-    hits = [fields(r["body"]) for r in requests]
+    all_hits = [fields(r["body"]) for r in requests]
     for r in requests:
         check(r["method"] == "POST", f"not a POST: {r['method']}")
         check(r["path"] == "/", f"path {r['path']}")
@@ -53,6 +62,24 @@ def main():
         check(re.fullmatch(r"OrvexAnalytics/1\.0 \(Microsoft Windows NT \d+\.\d+\.\d+ ; x64\)", agent) is not None,
               f"user agent {agent!r} (the 32-bit library under WoW64 reports x64)")
 
+    # The hits of each session, sessions in the order they were sent.
+    sessions = {}
+    for h in all_hits:
+        sessions.setdefault(h.get("sid"), []).append(h)
+    check(len(sessions) == len(expected), f"{len(sessions)} sessions sent, {len(expected)} expected")
+    for (modes, version), hits in zip(expected, sessions.values()):
+        check_session(hits, modes, version, serial, macs, check)
+
+    for f in failures:
+        print(f"  FAIL {f}")
+    for hits in sessions.values():
+        print(f"  session of {len(hits)} hits: " + ", ".join(
+            (h.get("t") or "?") + "=" + (h.get("lb") or h.get("val") or h.get("ls") or h.get("lc") or "")
+            for h in hits))
+    sys.exit(1 if failures else 0)
+
+
+def check_session(hits, modes, version, serial, macs, check):
     types = [h.get("t") for h in hits]
     if hits:
         check(types[0] == "lifecycle" and hits[0].get("lc") == "start" and "ls" not in hits[0],
@@ -61,7 +88,8 @@ def main():
               f"last hit {hits[-1]} is not the successful end")
     check(types.count("lifecycle") == 2, f"lifecycle hits: {types.count('lifecycle')}")
     install_types = [h.get("val") for h in hits if h.get("t") == "installtype"]
-    check(install_types == [mode], f"install type {install_types}, expected [{mode!r}]")
+    check(len(install_types) == 1 and install_types[0] in modes, f"install type {install_types}, expected one of {modes}")
+    mode = install_types[0] if install_types else ""
 
     labels = [h.get("lb") for h in hits if h.get("t") == "property"]
     machine = [l for l in labels if l in MACHINE_LABELS + PROBED_LABELS]
@@ -76,7 +104,7 @@ def main():
           f"UserLanguage {values.get('UserLanguage')!r}")
     check(re.fullmatch(r"\d+", values.get("DpiScale", "")) is not None, f"DpiScale {values.get('DpiScale')!r}")
     check(values.get("ProductLanguage") == "1033", f"ProductLanguage {values.get('ProductLanguage')!r}")
-    if mode == "uninstall":
+    if mode in ("uninstall", "uninstallbyupgrade"):
         check(values.get("REMOVE") == "ALL", f"REMOVE {values.get('REMOVE')!r}")
     # Property hits come in the custom actions' order: machine data before
     # the install type, the installation's properties after it.
@@ -87,9 +115,7 @@ def main():
         check(all(h.get("lb") not in MACHINE_LABELS + PROBED_LABELS for h in hits[cut + 1:-1]),
               "machine data came after the install type")
 
-    sessions = {h.get("sid") for h in hits}
-    check(len(sessions) == 1, f"hits of {len(sessions)} sessions")
-    sid = next(iter(sessions)) if sessions else ""
+    sid = hits[0].get("sid") if hits else ""
     check(re.fullmatch(r"\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\}", sid or "") is not None,
           f"session id {sid!r}")
     cids = {h.get("cid") for h in hits}
@@ -103,15 +129,10 @@ def main():
     for h in hits:
         check(h.get("v") == "2", f"protocol version {h.get('v')!r}")
         check(h.get("aid") == "vorsant-desktop", f"application id {h.get('aid')!r}")
-        check(h.get("av") == "6.1.0", f"application version {h.get('av')!r}")
+        check(h.get("av") == version, f"application version {h.get('av')!r}, expected {version}")
         check(re.fullmatch(r"\d+", h.get("qt", "")) is not None, f"queue time {h.get('qt')!r}")
         check(h.get("t") in ("lifecycle", "property", "installtype"), f"hit type {h.get('t')!r}")
 
-    for f in failures:
-        print(f"  FAIL {f}")
-    print(f"  {len(hits)} hits: " + ", ".join(
-        (h.get("t") or "?") + ("=" + (h.get("lb") or h.get("val") or h.get("ls") or h.get("lc") or "")) for h in hits))
-    sys.exit(1 if failures else 0)
 
 
 if __name__ == "__main__":

@@ -10,11 +10,13 @@
 #      left; an existing environment file is kept as it was
 #   4. an endpoint that refuses connections and one that never answers:
 #      the installation still succeeds within seconds
+#   5. an upgrade from an older build: the old version's removal and the
+#      new version's "upgrade" are two sessions
 #
 # usage: scripts/e2e/plumeta_msi.sh [MINGW32_BUILD_DIR [MINGW64_BUILD_DIR]]
-#   defaults: build/mingw32 and build/mingw64; the package (target
-#   vorsant_msi of the i686 tree, with vorsant.exe of the x86_64 tree) is
-#   built when missing. The Wine prefix is this test's own:
+#   defaults: build/mingw32 and build/mingw64, both configured; the package
+#   (target vorsant_msi of the i686 tree, with vorsant.exe of the x86_64
+#   tree) is brought up to date first. The Wine prefix is this test's own:
 #   $PLUMETA_WINEPREFIX, default build/plumeta-wineprefix.
 # Ends with "N passed, N failed".
 set -euo pipefail
@@ -25,11 +27,13 @@ mingw64=${2:-build/mingw64}
 version=$(sed -nE 's/^project\(vorsant VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
 msi=$mingw32/bin/vorsant-$version.msi
 
-if [ ! -f "$msi" ]; then
-  [ -f "$mingw64/bin/vorsant.exe" ] || cmake --build "$mingw64" --target vorsant -j2
-  cmake -S . -B "$mingw32" -DVORSANT_EXE="$repo/$mingw64/bin/vorsant.exe" >/dev/null
-  cmake --build "$mingw32" --target vorsant_msi -j2
-fi
+# Both trees must be configured already (cmake --preset mingw32/mingw64).
+for tree in "$mingw32" "$mingw64"; do
+  [ -f "$tree/CMakeCache.txt" ] || { echo "$tree is not configured"; echo "0 passed, 1 failed"; exit 1; }
+done
+[ -f "$mingw64/bin/vorsant.exe" ] || cmake --build "$mingw64" --target vorsant -j2
+cmake -S . -B "$mingw32" -DVORSANT_EXE="$(realpath "$mingw64/bin/vorsant.exe")" >/dev/null
+cmake --build "$mingw32" --target vorsant_msi -j2 >/dev/null
 [ -f "$msi" ] || { echo "no package at $msi"; echo "0 passed, 1 failed"; exit 1; }
 
 export VORSANT_WINEPREFIX="${PLUMETA_WINEPREFIX:-$repo/build/plumeta-wineprefix}"
@@ -81,14 +85,14 @@ closed_port() {
   python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1]); s.close()'
 }
 
-# msiexec ACTION LOGNAME PROPERTIES...: runs the installer quietly, sets
-# $rc and $seconds.
+# msiexec ACTION LOGNAME PROPERTIES...: runs the installer quietly on
+# $package (default: the package under test), sets $rc and $seconds.
 msiexec_run() {
   local action=$1 log=$2
   shift 2
   local start=$SECONDS
   set +e
-  timeout 300 wine msiexec "$action" "$(winepath -w "$msi")" /qn /l*v "$(winepath -w "$work/$log.log")" "$@"
+  timeout 300 wine msiexec "$action" "$(winepath -w "${package:-$msi}")" /qn /l*v "$(winepath -w "$work/$log.log")" "$@"
   rc=$?
   set -e
   seconds=$((SECONDS - start))
@@ -145,7 +149,7 @@ expect "the environment file has 1544 bytes and ScalePort 1" test "$(scale_port 
 expect ".vrs is a Vorsant trial" registry_has 'HKCR\.vrs' 'Vorsant.Trial'
 expect "trials open with vorsant.exe \"%1\"" registry_has 'HKCR\Vorsant.Trial\shell\open\command' 'vorsant.exe" "%1"'
 expect "the Start menu has a shortcut" shortcut_exists
-expect "the install's hits arrived" python3 scripts/e2e/check_hits.py "$work/hits.jsonl" install --serial "$serial" --macs "$macs"
+expect "the install's hits arrived" python3 scripts/e2e/check_hits.py "$work/hits.jsonl" install@$version --serial "$serial" --macs "$macs"
 expect "no session file is left" test "$(session_files)" -eq 0
 
 echo "== remove, sending on"
@@ -155,7 +159,7 @@ stop_collector
 expect "removal succeeds (msiexec $rc)" test "$rc" -eq 0
 expect "vorsant.exe is removed" test ! -e "$program"
 expect "the environment file stays" test -f "$environment"
-expect "the removal's hits arrived" python3 scripts/e2e/check_hits.py "$work/hits.jsonl" uninstall --serial "$serial" --macs "$macs"
+expect "the removal's hits arrived" python3 scripts/e2e/check_hits.py "$work/hits.jsonl" uninstall@$version --serial "$serial" --macs "$macs"
 
 echo "== sending off"
 # The user's port choice must survive a new installation.
@@ -183,6 +187,28 @@ msiexec_run /x uninstall-silent OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:
 stop_collector
 expect "removal succeeds (msiexec $rc) within 30 s (${seconds} s)" test "$rc" -eq 0 -a "$seconds" -lt 30
 expect "vorsant.exe is removed" test ! -e "$program"
+expect "no session file is left" test "$(session_files)" -eq 0
+
+echo "== upgrade"
+start_collector
+# The older package carries its endpoint: its removal by the upgrade does
+# not see the new installation's command line.
+package_old=$(bash packaging/build_msi.sh --exe "$mingw64/bin/vorsant.exe" --dll "$mingw32/bin/plumeta.dll" \
+  --version 0.9.0 --out "$work/old" --endpoint "http://127.0.0.1:$port" 2>/dev/null | tail -1)
+package=$package_old msiexec_run /i install-old
+expect "the older version installs (msiexec $rc)" test "$rc" -eq 0
+expect "its hits arrived" python3 scripts/e2e/check_hits.py "$work/hits.jsonl" install@0.9.0 --serial "$serial" --macs "$macs"
+: >"$work/hits.jsonl"
+msiexec_run /i upgrade OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
+stop_collector
+expect "the upgrade succeeds (msiexec $rc)" test "$rc" -eq 0
+expect "vorsant.exe is installed" test -f "$program"
+# Windows marks the removal with UPGRADINGPRODUCTCODE; Wine 8 removes the
+# old product as a plain removal.
+expect "the old version's removal and the upgrade arrived" python3 scripts/e2e/check_hits.py "$work/hits.jsonl" \
+  "uninstallbyupgrade|uninstall@0.9.0" upgrade@$version --serial "$serial" --macs "$macs"
+msiexec_run /x remove-upgraded OX_TR_ENABLE=0
+expect "the upgraded program is removed (msiexec $rc)" test "$rc" -eq 0 -a ! -e "$program"
 expect "no session file is left" test "$(session_files)" -eq 0
 
 echo "$passed passed, $failed failed"
