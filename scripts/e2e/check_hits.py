@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 """Checks the hits a loopback collector recorded during installations.
 
-usage: check_hits.py LOG SESSION... [--serial HEX] [--macs A,B,...]
+usage: check_hits.py LOG SESSION... [--end STATUS] [--serial HEX] [--macs A,B,...]
   Each SESSION is MODE@VERSION, one per session expected in the log, in the
   order the sessions were sent: the install mode the session must report
   ("install", "uninstall"; alternatives joined by "|") and the product
-  version it carries. A bare MODE means version 6.1.0.
+  version it carries. A bare MODE means version 6.1.0. Each session must
+  end with the life status STATUS, "success" unless given.
 Prints one line per failed check and exits 1 when any failed.
 """
 import hashlib
@@ -30,8 +31,13 @@ def main():
     serial = None
     macs = []
     expected = []
+    end_status = "success"
     args = sys.argv[2:]
     while args:
+        if args[0] == "--end":
+            end_status = args[1]
+            args = args[2:]
+            continue
         if args[0] == "--serial":
             serial = args[1].upper()
             args = args[2:]
@@ -68,7 +74,7 @@ def main():
         sessions.setdefault(h.get("sid"), []).append(h)
     check(len(sessions) == len(expected), f"{len(sessions)} sessions sent, {len(expected)} expected")
     for (modes, version), hits in zip(expected, sessions.values()):
-        check_session(hits, modes, version, serial, macs, check)
+        check_session(hits, modes, version, end_status, serial, macs, check)
 
     for f in failures:
         print(f"  FAIL {f}")
@@ -79,13 +85,13 @@ def main():
     sys.exit(1 if failures else 0)
 
 
-def check_session(hits, modes, version, serial, macs, check):
+def check_session(hits, modes, version, end_status, serial, macs, check):
     types = [h.get("t") for h in hits]
     if hits:
         check(types[0] == "lifecycle" and hits[0].get("lc") == "start" and "ls" not in hits[0],
               f"first hit {hits[0]} is not the start")
-        check(types[-1] == "lifecycle" and hits[-1].get("lc") == "end" and hits[-1].get("ls") == "success",
-              f"last hit {hits[-1]} is not the successful end")
+        check(types[-1] == "lifecycle" and hits[-1].get("lc") == "end" and hits[-1].get("ls") == end_status,
+              f"last hit {hits[-1]} is not the end with status {end_status!r}")
     check(types.count("lifecycle") == 2, f"lifecycle hits: {types.count('lifecycle')}")
     install_types = [h.get("val") for h in hits if h.get("t") == "installtype"]
     check(len(install_types) == 1 and install_types[0] in modes, f"install type {install_types}, expected one of {modes}")

@@ -12,6 +12,7 @@
 #      the installation still succeeds within seconds
 #   5. an upgrade from an older build: the old version's removal and the
 #      new version's "upgrade" are two sessions
+#   6. an installation that fails: its session ends with "fatal error"
 #
 # usage: scripts/e2e/plumeta_msi.sh [MINGW32_BUILD_DIR [MINGW64_BUILD_DIR]]
 #   defaults: build/mingw32 and build/mingw64, both configured; the package
@@ -209,6 +210,25 @@ expect "the old version's removal and the upgrade arrived" python3 scripts/e2e/c
   "uninstallbyupgrade|uninstall@0.9.0" upgrade@$version --serial "$serial" --macs "$macs"
 msiexec_run /x remove-upgraded OX_TR_ENABLE=0
 expect "the upgraded program is removed (msiexec $rc)" test "$rc" -eq 0 -a ! -e "$program"
+expect "no session file is left" test "$(session_files)" -eq 0
+
+echo "== an installation that fails"
+# A copy of the package with an action that fails the installation once
+# the files are being installed.
+failing=$work/failing/vorsant-$version.msi
+mkdir -p "$work/failing"
+cp "$msi" "$failing"
+msibuild "$failing" \
+  -q "INSERT INTO CustomAction (Action, Type, Target) VALUES ('FailOnPurpose', 19, 'Failed on purpose')" \
+  -q "INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES ('FailOnPurpose', 4001)"
+start_collector
+package=$failing msiexec_run /i install-failing OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
+stop_collector
+# 1603, the installer's "fatal error", reaches the shell cut to 8 bits.
+expect "the installation fails (msiexec $rc)" test "$rc" -eq $((1603 & 255))
+expect "nothing stays installed" test ! -e "$program"
+expect "the session ends with a fatal error" python3 scripts/e2e/check_hits.py "$work/hits.jsonl" \
+  install@$version --end "fatal error" --serial "$serial" --macs "$macs"
 expect "no session file is left" test "$(session_files)" -eq 0
 
 echo "$passed passed, $failed failed"
