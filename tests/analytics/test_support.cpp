@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "analytics/guid.h"
+#include "analytics/long_path.h"
 
 namespace plumeta::testing {
 
@@ -22,7 +23,9 @@ ScratchFolder::ScratchFolder() {
 
 ScratchFolder::~ScratchFolder() {
   std::error_code ignored;
-  std::filesystem::remove_all(ToFsPath(path_.substr(0, path_.size() - 1)), ignored);
+  // Tests make paths past the system's length limit inside the folder,
+  // which only the long form reaches.
+  std::filesystem::remove_all(ToFsPath(LongPathForm(path_.substr(0, path_.size() - 1), 0)), ignored);
 }
 
 std::string ReadAll(const std::u16string& path) {
