@@ -45,8 +45,12 @@ class Runtime {
 };
 
 InstallAnalytics& Analytics() {
-  static Runtime runtime;
-  return runtime.analytics();
+  // Never destroyed: its destructor would run while the library is being
+  // unloaded, under the loader lock, and close WinINet handles there, which
+  // WinINet does not allow and which can hang the installer. No callback
+  // refers into the library, so the handles simply go with the process.
+  static Runtime* runtime = new Runtime();
+  return runtime->analytics();
 }
 
 template <typename Work>
