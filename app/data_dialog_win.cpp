@@ -1,6 +1,7 @@
 #include "app/data_dialog_win.h"
 
 #include <string>
+#include <utility>
 
 #include "app/dialogs_win.h"
 #include "app/edit_data_flow.h"

@@ -1,6 +1,7 @@
 #include "app/graph_windows_win.h"
 
 #include <exception>
+#include <utility>
 
 #include "app/dialogs_win.h"
 #include "app/resource_ids.h"
