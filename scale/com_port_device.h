@@ -39,7 +39,7 @@ class ComDevice {
 };
 
 // The open steps: open the named device for exclusive reading and writing,
-// discard what waits in its buffers, size the driver buffers, apply the line
+// discard what waits to be read, size the driver buffers, apply the line
 // settings and the time limits, clear the event mask. Throws EComError with
 // the system's error number; nothing stays acquired after a failure.
 std::unique_ptr<ComDevice> OpenComDevice(const std::string& name, const ComLineSettings& settings,

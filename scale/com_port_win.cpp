@@ -157,7 +157,11 @@ class WinComDevice final : public ComDevice {
   WinComDevice& operator=(const WinComDevice&) = delete;
 
   void Setup(const ComLineSettings& settings, const TComBufferSizes& buffers, const TComTimeouts& timeouts) {
-    Check(PurgeComm(device_.get(), PURGE_TXABORT | PURGE_TXCLEAR | PURGE_RXABORT | PURGE_RXCLEAR));
+    // Discard what waits to be read. The transmit side was drained when the
+    // port was last closed; clearing it here would, on a virtual port (a
+    // pseudo-terminal under Wine), throw away bytes the other end has simply
+    // not read yet, such as the tare written just before this open.
+    Check(PurgeComm(device_.get(), PURGE_RXABORT | PURGE_RXCLEAR));
     if (buffers.Input != -1 && buffers.Output != -1) {
       Check(SetupComm(device_.get(), static_cast<DWORD>(buffers.Input), static_cast<DWORD>(buffers.Output)));
     }
