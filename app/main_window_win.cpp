@@ -69,6 +69,7 @@ bool MainWindow::Start(const std::string& startFile, int showCommand) {
   if (!frame_) return false;
   SetClientSize(frame_, kClientWidth, kClientHeight);
   CenterWindow(frame_, nullptr);
+  scale_ = std::make_unique<ScaleWindows>(form_, frame_, [this](MSG& msg) { return TranslateShortcut(msg); });
 
   if (!form_.StartUp(startFile)) {
     DestroyWindow(frame_);

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/main_form.h"
+#include "app/scale_windows_win.h"
 #include "app/trial_window_win.h"
 #include "app/ui_port.h"
 #include "app/win_handles.h"
@@ -70,6 +71,8 @@ class MainWindow final : public UiPort {
 
   HINSTANCE instance_;
   TMainForm form_;
+  // The balance commands and their windows; after form_, which they use.
+  std::unique_ptr<ScaleWindows> scale_;
   HWND frame_ = nullptr;
   HWND mdiClient_ = nullptr;
   HWND toolbar_ = nullptr;

@@ -67,3 +67,24 @@
 #define IDC_DATA_SKIP0 3401
 #define IDC_DATA_LABEL 3500
 #define IDC_GRAPH_IMAGE 3601
+
+// Balance dialogs: the port dialog (COM button n is IDC_COM1 + n - 1), the
+// new-data dialog and the collection's progress window.
+#define IDD_COM 4000
+#define IDD_NEW_DATA 4001
+#define IDC_COM_PROMPT 4101
+#define IDC_COM1 4111
+#define IDC_DENSITY_LABEL 4201
+#define IDC_DENSITY 4202
+#define IDC_DENSITY_UNIT 4203
+#define IDC_DURATION_LABEL 4204
+#define IDC_MAX_DURATION9 4211
+#define IDC_MAX_DURATION18 4212
+#define IDC_MAX_DURATION36 4213
+#define IDC_MAX_DURATION72 4214
+#define IDC_MAX_DURATION144 4215
+#define IDC_NEW_DATA_WARNING1 4221
+#define IDC_NEW_DATA_WARNING2 4222
+#define IDC_NEXT 4301
+#define IDC_TIME 4302
+#define IDC_STOP 4303

@@ -1,0 +1,76 @@
+#pragma once
+// The balance commands' windows: the port dialog (TCOMDlg), the new-data
+// dialog (TNewDataDlg), the collection's progress window
+// (TDataCollectionDlg), and the message pump a run turns between its rounds.
+// Owns the frame's ScaleCommands, so the frame's balance commands work for as
+// long as this object lives.
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/scale_commands.h"
+#include "app/scale_ui_port.h"
+#include "app/win_handles.h"
+#include "scale/run_clock.h"
+
+namespace vorsant {
+
+class TMainForm;
+
+// TCOMDlg: see ScaleUiPort::ExecuteComDialog.
+bool RunComDialog(HWND owner, int& portNumber);
+// TNewDataDlg: see ScaleUiPort::ExecuteNewDataDialog.
+bool RunNewDataDialog(HWND owner, TNewDataChoice& choice, const ScaleUiPort::RangeCheckHandler& rangeCheck);
+
+// TDataCollectionDlg: shown at (5, 5) on top of every window, with no
+// caption buttons; destroyed with the object. Nothing in it takes the
+// focus from it, so every key struck in it reaches its key handler.
+class ProgressWindow {
+ public:
+  ProgressWindow(HWND owner, ScaleUiPort::KeyHandler onKey);
+  ~ProgressWindow();
+  ProgressWindow(const ProgressWindow&) = delete;
+  ProgressWindow& operator=(const ProgressWindow&) = delete;
+
+  // Shows the text in the countdown label at once.
+  void SetCountdown(const std::string& text);
+  // Paints what is waiting to be painted, without redrawing the rest.
+  void Repaint();
+
+ private:
+  static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  HWND wnd_ = nullptr;
+  UniqueFont font_;
+  ScaleUiPort::KeyHandler onKey_;
+};
+
+class ScaleWindows final : public ScaleUiPort {
+ public:
+  // `translateShortcut` gives the frame's accelerators their turn in the
+  // run's message pump, as the program's own loop does.
+  ScaleWindows(TMainForm& form, HWND frame, std::function<bool(MSG&)> translateShortcut);
+  ~ScaleWindows() override;
+  ScaleWindows(const ScaleWindows&) = delete;
+  ScaleWindows& operator=(const ScaleWindows&) = delete;
+
+  bool ExecuteComDialog(int& portNumber) override;
+  bool ExecuteNewDataDialog(TNewDataChoice& choice, const RangeCheckHandler& rangeCheck) override;
+  void ShowProgress(const KeyHandler& onKey) override;
+  void SetCountdown(const std::string& text) override;
+  void CloseProgress() override;
+  void ProcessMessages() override;
+  void ActivateTrialWindow(TMDIChild& child) override;
+
+ private:
+  HWND frame_;
+  std::function<bool(MSG&)> translateShortcut_;
+  std::unique_ptr<ProgressWindow> progress_;
+  SteadyRunClock clock_;
+  // Last: it registers with the frame once everything it uses exists.
+  ScaleCommands commands_;
+};
+
+}  // namespace vorsant

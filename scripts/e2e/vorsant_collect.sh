@@ -1,0 +1,174 @@
+#!/usr/bin/env bash
+# End-to-end test of the balance commands of vorsant.exe under Wine and Xvfb:
+# the balance simulator answers on a pseudo-terminal mapped as a COM port in
+# a Wine prefix of this test's own; the driver (collect_e2e.exe) chooses that
+# port with Set Scale Connection, checking the environment file at once, and
+# runs three collections through the real windows with the schedule sped up
+# 60 times (VORSANT_TEST_TIME_SCALE): an 18-minute run to its end and Save
+# As, a run stopped by the X key, and a run ended by Close. The saved trial
+# is then read back with the command-line tool.
+# Screenshots and the trial's panels land in build/artifacts/e2e-collect/.
+#
+# usage: scripts/e2e/vorsant_collect.sh [MINGW_BUILD_DIR [NATIVE_BUILD_DIR]]
+#   defaults: build/mingw64 and build/native; missing targets are built.
+# Ends with "e2e-collect: N passed, M failed" and exits non-zero on any
+# failure.
+set -uo pipefail
+export VORSANT_E2E_PREFIX="${VORSANT_COLLECT_WINEPREFIX:-$(cd "$(dirname "$0")/../.." && pwd)/build/collect-wineprefix}"
+source "$(dirname "$0")/wine_desktop.sh"
+cd "$repo_root"
+
+mingw="${1:-build/mingw64}"
+native="${2:-build/native}"
+program="$mingw/bin/vorsant.exe"
+driver="$mingw/bin/collect_e2e.exe"
+sim="$native/bin/vorsant-balance-sim"
+cli="$native/bin/vorsant-cli"
+artifacts="$repo_root/build/artifacts/e2e-collect"
+# The balance's COM port in the prefix; the environment file starts with a
+# port outside 1 to 9, so the port dialog opens with no button checked.
+port=4
+time_scale=60
+
+give_up() {
+  echo "FAILED: $1"
+  echo "e2e-collect: 0 passed, 1 failed"
+  exit 1
+}
+
+[ -f "$program" ] || cmake --build "$mingw" --target vorsant -j2 >/dev/null || give_up "cannot build $program"
+[ -f "$driver" ] || cmake --build "$mingw" --target collect_e2e -j2 >/dev/null || give_up "cannot build $driver"
+[ -x "$sim" ] || cmake --build "$native" --target vorsant-balance-sim -j2 >/dev/null || give_up "cannot build $sim"
+[ -x "$cli" ] || cmake --build "$native" --target vorsant-cli -j2 >/dev/null || give_up "cannot build $cli"
+rm -rf "$artifacts"
+mkdir -p "$artifacts"
+
+sim_pid=""
+cleanup() {
+  if [ -n "$sim_pid" ]; then
+    kill "$sim_pid" 2>/dev/null || true
+    wait "$sim_pid" 2>/dev/null || true
+  fi
+  wine reg delete 'HKLM\Software\Wine\Ports' /v "COM$port" /f >/dev/null 2>&1 || true
+  e2e_cleanup
+}
+trap cleanup EXIT
+
+e2e_start_display || give_up "no X display"
+e2e_prepare_prefix || give_up "no Wine prefix"
+
+# The environment file: recognisable reserved bytes, port 0.
+env_file="$WINEPREFIX/drive_c/ProgramData/vorsant/vorsant.dat"
+python3 -c 'import struct,sys; sys.stdout.buffer.write(bytes(i % 251 for i in range(1540)) + struct.pack("<i", 0))' \
+  >"$env_file"
+
+# The balance, as fast as the program's schedule.
+VORSANT_TEST_TIME_SCALE=$time_scale "$sim" --verbose --link "$artifacts/balance" \
+  >"$artifacts/balance.out" 2>"$artifacts/balance.log" &
+sim_pid=$!
+for _ in $(seq 50); do [ -L "$artifacts/balance" ] && break; sleep 0.1; done
+[ -L "$artifacts/balance" ] || give_up "the balance simulator did not start"
+
+# Wine rewrites dosdevices/comN at every start, so the mapping goes into the
+# registry and the wineserver restarts to take it up.
+wine reg add 'HKLM\Software\Wine\Ports' /v "COM$port" /t REG_SZ /d "$artifacts/balance" /f >/dev/null 2>&1
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w >/dev/null 2>&1 || true
+# A server of our own with its chatter discarded (it dumps its objects when
+# stopped); the programs connect to it.
+wineserver -p5 >/dev/null 2>&1
+
+# Serves the driver's requests until $stop exists: NAME.shot becomes a
+# screenshot NAME.png, strike.key a key struck on the X keyboard.
+serve_requests() {
+  local req
+  while [ ! -e "$stop" ]; do
+    for req in "$artifacts"/*.shot; do
+      [ -e "$req" ] || continue
+      import -window root "${req%.shot}.png" 2>/dev/null
+      rm -f "$req"
+    done
+    if [ -e "$artifacts/strike.key" ]; then
+      xdotool key "$(cat "$artifacts/strike.key")" 2>/dev/null
+      rm -f "$artifacts/strike.key"
+    fi
+    sleep 0.2
+  done
+}
+stop="$artifacts/.stop"
+serve_requests &
+watcher=$!
+
+VORSANT_TEST_TIME_SCALE=$time_scale wine "$program" >"$artifacts/vorsant.log" 2>&1 &
+program_pid=$!
+trial="$artifacts/riesling.vrs"
+timeout 300 wine "$driver" "$(winepath -w "$artifacts")" "$port" "$(winepath -w "$trial")" |
+  tee "$artifacts/driver.log"
+driver_rc=${PIPESTATUS[0]}
+
+for _ in $(seq 1 100); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$program_pid" 2>/dev/null; then
+  echo "FAILED: vorsant.exe still running after Exit"
+  driver_rc=1
+fi
+touch "$stop"
+wait "$watcher" 2>/dev/null
+
+passed=$(grep -c '^ok:' "$artifacts/driver.log")
+failed=$(grep -c '^FAILED:' "$artifacts/driver.log")
+check() {  # check NAME COMMAND...: one case, counted
+  local name=$1
+  shift
+  if "$@"; then
+    echo "ok: $name"
+    passed=$((passed + 1))
+  else
+    echo "FAILED: $name"
+    failed=$((failed + 1))
+  fi
+}
+
+# What the balance saw: the program's line settings, a tare, readings.
+check "the balance saw the tare" grep -q "^balance: tare" "$artifacts/balance.log"
+check "the balance was read at 1200 baud, odd parity, raw" \
+  grep -q "weight request (line 1200 baud, odd parity, raw)" "$artifacts/balance.log"
+
+# The trial saved after the 18-minute run: 36 points, 30 s apart after the
+# collapse, the last at 18 minutes, the first point excluded.
+json="$artifacts/riesling.json"
+if [ -f "$trial" ] && "$cli" report "$trial" --json >"$json" 2>&1; then
+  check "the saved trial has 36 points" python3 - "$json" <<'EOF'
+import json, sys
+data = json.load(open(sys.argv[1]))
+sys.exit(0 if sum(1 for v in data["V"] if v.strip()) == 36 else 1)
+EOF
+  check "its points are about 30 s apart and end at 18 minutes" python3 - "$json" <<'EOF'
+import json, sys
+data = json.load(open(sys.argv[1]))
+times = [int(m) * 60 + int(s) for m, s in zip(data["M"], data["Sc"])]
+gaps = [b - a for a, b in zip(times, times[1:])]
+# Readings come a little late when Wine is busy: a scheduled second passes
+# in 1/60 s here.
+ok = times[-1] // 60 == 18 and all(15 <= g <= 45 for g in gaps) and 25 <= times[0] <= 45
+if not ok:
+    print(times)
+sys.exit(0 if ok else 1)
+EOF
+  check "its volumes rise" python3 - "$json" <<'EOF'
+import json, sys
+data = json.load(open(sys.argv[1]))
+v = [float(x) for x in data["V"]]
+sys.exit(0 if all(b - a >= 1 for a, b in zip(v, v[1:])) else 1)
+EOF
+  check "its first point is left out of the analysis" python3 - "$json" <<'EOF'
+import json, sys
+sys.exit(0 if json.load(open(sys.argv[1]))["MinSkip"] == 1 else 1)
+EOF
+else
+  echo "FAILED: no readable trial was saved at $trial"
+  failed=$((failed + 1))
+fi
+
+if [ "$driver_rc" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi
+echo "e2e-collect: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
