@@ -35,11 +35,6 @@ constexpr int kSkipX = 392, kSkipTop = 62, kSkipWidth = 48, kSkipHeight = 17;
 constexpr int kButtonX = 384, kButtonWidth = 96, kButtonHeight = 26;
 constexpr int kOkTop = 360, kCancelTop = 400;
 
-struct DialogState {
-  DataInput* Input;
-  UiPort* Ui;
-};
-
 int VolumeId(std::size_t i) {
   return IDC_DATA_V1 + static_cast<int>(i);
 }
@@ -140,36 +135,6 @@ void SetBoxText(HWND dlg, int id, const std::string& ansi) {
   SetDlgItemTextW(dlg, id, w.c_str());
 }
 
-void Load(HWND dlg, const DataInput& input) {
-  for (std::size_t i = 0; i < kPointCount; ++i) {
-    SetBoxText(dlg, VolumeId(i), input.V[i]);
-    SetBoxText(dlg, MinutesId(i), input.Min[i]);
-    SetBoxText(dlg, SecondsId(i), input.Sec[i]);
-  }
-  if (input.Skip && *input.Skip >= 0 && *input.Skip < kSkipCount)
-    CheckDlgButton(dlg, IDC_DATA_SKIP0 + *input.Skip, BST_CHECKED);
-}
-
-DataInput Store(HWND dlg) {
-  DataInput input;
-  for (std::size_t i = 0; i < kPointCount; ++i) {
-    input.V[i] = BoxText(dlg, VolumeId(i));
-    input.Min[i] = BoxText(dlg, MinutesId(i));
-    input.Sec[i] = BoxText(dlg, SecondsId(i));
-  }
-  for (int k = 0; k < kSkipCount; ++k)
-    if (IsDlgButtonChecked(dlg, IDC_DATA_SKIP0 + k) == BST_CHECKED) input.Skip = k;
-  return input;
-}
-
-void ShowBoxes(HWND dlg, const DataInput& input) {
-  for (std::size_t i = 0; i < kPointCount; ++i) {
-    for (auto [id, text] : {std::pair{VolumeId(i), &input.V[i]}, std::pair{MinutesId(i), &input.Min[i]},
-                            std::pair{SecondsId(i), &input.Sec[i]}})
-      if (BoxText(dlg, id) != *text) SetBoxText(dlg, id, *text);
-  }
-}
-
 int FailedBoxId(const DataFailure& failure) {
   const auto i = static_cast<std::size_t>(failure.Point - 1);
   switch (failure.Column) {
@@ -183,49 +148,92 @@ int FailedBoxId(const DataFailure& failure) {
   return VolumeId(0);
 }
 
-// The OK button: the boxes checked before a failure show their canonical
-// text, the failing one keeps the user's and gets the focus.
-void Accept(HWND dlg, DialogState& state) {
-  DataInput input = Store(dlg);
-  std::optional<DataFailure> failed = CheckDataDialog(input, *state.Ui);
-  ShowBoxes(dlg, input);
+}  // namespace
+
+TDataDlg::TDataDlg(DataInput& input, UiPort& ui) : input_(input), ui_(ui) {}
+
+bool TDataDlg::ShowModal(HWND owner) {
+  return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_DATA), owner, DialogProc,
+                         reinterpret_cast<LPARAM>(this)) == IDOK;
+}
+
+void TDataDlg::FormCreate() {
+  SetClientSize(dlg_, kClientWidth, kClientHeight);
+  BuildControls(dlg_);
+  CenterWindow(dlg_, GetWindow(dlg_, GW_OWNER));
+  Load(input_);
+  // The controls are made here, not by the template, so the focus is given
+  // by hand: to OK, the first of the tab order.
+  SetFocus(GetDlgItem(dlg_, IDOK));
+}
+
+void TDataDlg::Load(const DataInput& input) {
+  for (std::size_t i = 0; i < kPointCount; ++i) {
+    SetBoxText(dlg_, VolumeId(i), input.V[i]);
+    SetBoxText(dlg_, MinutesId(i), input.Min[i]);
+    SetBoxText(dlg_, SecondsId(i), input.Sec[i]);
+  }
+  if (input.Skip && *input.Skip >= 0 && *input.Skip < kSkipCount)
+    CheckDlgButton(dlg_, IDC_DATA_SKIP0 + *input.Skip, BST_CHECKED);
+}
+
+DataInput TDataDlg::Boxes() const {
+  DataInput input;
+  for (std::size_t i = 0; i < kPointCount; ++i) {
+    input.V[i] = BoxText(dlg_, VolumeId(i));
+    input.Min[i] = BoxText(dlg_, MinutesId(i));
+    input.Sec[i] = BoxText(dlg_, SecondsId(i));
+  }
+  for (int k = 0; k < kSkipCount; ++k)
+    if (IsDlgButtonChecked(dlg_, IDC_DATA_SKIP0 + k) == BST_CHECKED) input.Skip = k;
+  return input;
+}
+
+void TDataDlg::ShowBoxes(const DataInput& input) {
+  for (std::size_t i = 0; i < kPointCount; ++i) {
+    for (auto [id, text] : {std::pair{VolumeId(i), &input.V[i]}, std::pair{MinutesId(i), &input.Min[i]},
+                            std::pair{SecondsId(i), &input.Sec[i]}})
+      if (BoxText(dlg_, id) != *text) SetBoxText(dlg_, id, *text);
+  }
+}
+
+void TDataDlg::DataRangeCheck() {
+  DataInput input = Boxes();
+  std::optional<DataFailure> failed = CheckDataDialog(input, ui_);
+  // The boxes checked before a failure show their canonical text, the
+  // failing one keeps the user's and gets the focus.
+  ShowBoxes(input);
   if (failed) {
-    HWND box = GetDlgItem(dlg, FailedBoxId(*failed));
-    SendMessageW(dlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(box), TRUE);
+    HWND box = GetDlgItem(dlg_, FailedBoxId(*failed));
+    SendMessageW(dlg_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(box), TRUE);
     SendMessageW(box, EM_SETSEL, 0, -1);
     return;
   }
-  RedrawWindow(dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  RedrawWindow(dlg_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   Sleep(kDataAcceptPauseMs);
-  *state.Input = input;
-  EndDialog(dlg, IDOK);
+  input_ = input;
+  EndDialog(dlg_, IDOK);
 }
 
-INT_PTR CALLBACK DataDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+INT_PTR CALLBACK TDataDlg::DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
   try {
-    auto* state = reinterpret_cast<DialogState*>(GetWindowLongPtrW(dlg, DWLP_USER));
-    switch (msg) {
-      case WM_INITDIALOG:
-        SetWindowLongPtrW(dlg, DWLP_USER, lp);
-        state = reinterpret_cast<DialogState*>(lp);
-        SetClientSize(dlg, kClientWidth, kClientHeight);
-        BuildControls(dlg);
-        CenterWindow(dlg, GetWindow(dlg, GW_OWNER));
-        Load(dlg, *state->Input);
-        // The controls are made here, not by the template, so the focus is
-        // given by hand: to OK, the first of the tab order.
-        SetFocus(GetDlgItem(dlg, IDOK));
-        return FALSE;
-      case WM_COMMAND:
-        if (LOWORD(wp) == IDOK) {
-          Accept(dlg, *state);
-          return TRUE;
-        }
-        if (LOWORD(wp) == IDCANCEL) {
-          EndDialog(dlg, IDCANCEL);
-          return TRUE;
-        }
-        break;
+    if (msg == WM_INITDIALOG) {
+      SetWindowLongPtrW(dlg, DWLP_USER, lp);
+      auto* self = reinterpret_cast<TDataDlg*>(lp);
+      self->dlg_ = dlg;
+      self->FormCreate();
+      return FALSE;
+    }
+    auto* self = reinterpret_cast<TDataDlg*>(GetWindowLongPtrW(dlg, DWLP_USER));
+    if (self && msg == WM_COMMAND) {
+      if (LOWORD(wp) == IDOK) {
+        self->DataRangeCheck();
+        return TRUE;
+      }
+      if (LOWORD(wp) == IDCANCEL) {
+        EndDialog(dlg, IDCANCEL);
+        return TRUE;
+      }
     }
   } catch (...) {
     EndDialog(dlg, IDCANCEL);
@@ -233,12 +241,8 @@ INT_PTR CALLBACK DataDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
   return FALSE;
 }
 
-}  // namespace
-
 bool RunDataDialog(HWND owner, DataInput& input, UiPort& ui) {
-  DialogState state{&input, &ui};
-  return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_DATA), owner, DataDialogProc,
-                         reinterpret_cast<LPARAM>(&state)) == IDOK;
+  return TDataDlg(input, ui).ShowModal(owner);
 }
 
 }  // namespace vorsant

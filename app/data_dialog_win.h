@@ -9,6 +9,32 @@
 
 namespace vorsant {
 
+// The dialog for one use: its boxes are loaded from `input` and, on an
+// accepted OK, `input` receives them.
+class TDataDlg {
+ public:
+  TDataDlg(DataInput& input, UiPort& ui);
+  TDataDlg(const TDataDlg&) = delete;
+  TDataDlg& operator=(const TDataDlg&) = delete;
+
+  // True when it closed through an accepted OK; Cancel and the close box
+  // leave `input` as it was.
+  bool ShowModal(HWND owner);
+
+ private:
+  static INT_PTR CALLBACK DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp);
+  void FormCreate();
+  void Load(const DataInput& input);
+  DataInput Boxes() const;
+  void ShowBoxes(const DataInput& input);
+  // The OK button: checks the 108 boxes and closes only when all passed.
+  void DataRangeCheck();
+
+  DataInput& input_;
+  UiPort& ui_;
+  HWND dlg_ = nullptr;
+};
+
 // Shows the dialog modally, loaded from `input` (the record's single-byte
 // texts); its OK button checks the boxes, showing the message through `ui`.
 // True on an accepted OK, and then `input` holds the boxes as accepted.
