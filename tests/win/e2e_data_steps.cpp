@@ -173,6 +173,26 @@ bool EnterTrialData(HWND frame) {
   return true;
 }
 
+void ReopenAndCancel(HWND frame, HWND trial) {
+  const std::wstring report = Text(GetDlgItem(trial, IDC_MEMO2));
+  Command(frame, kCmdEditData);
+  HWND dlg = Dialog(L"Filtration Data");
+  Check(dlg != nullptr, "Edit Data opens the dialog again");
+  if (!dlg) return;
+  const std::vector<TypedPoint> points = TrialPoints();
+  Check(Text(Box(dlg, IDC_DATA_V1, 1)) == Canonical(points[0].V, 6) &&
+            Text(Box(dlg, IDC_DATA_MIN1, 1)) == L"  0" && Text(Box(dlg, IDC_DATA_SEC1, 2)) == L"00" &&
+            Text(Box(dlg, IDC_DATA_V1, kTypedPoints + 1)).empty(),
+        "the dialog shows the stored points in their canonical form");
+  CheckSkipButtons(dlg, 1);
+  SetText(Box(dlg, IDC_DATA_V1, 1), L"1");
+  SendMessageW(GetDlgItem(dlg, IDC_DATA_SKIP0 + 5), BM_CLICK, 0, 0);
+  Press(dlg, IDCANCEL);
+  Check(WaitGone(dlg), "Cancel closes the data dialog");
+  Sleep(300);
+  Check(Text(GetDlgItem(trial, IDC_MEMO2)) == report, "after Cancel the report is unchanged");
+}
+
 namespace {
 
 struct GraphCount {

@@ -11,6 +11,10 @@ namespace vorsant::e2e {
 // accepted the points.
 bool EnterTrialData(HWND frame);
 
+// Edit Data once more on the trial window `trial`: the dialog shows the
+// points as stored; a change and then Cancel leave the report as it was.
+void ReopenAndCancel(HWND frame, HWND trial);
+
 // Laboratory Graph and Production Graph on the active trial: checks each
 // window and keeps its picture as NAME.window.bmp and a screenshot as
 // NAME.png (lab_graph, production_graph); opens a second laboratory window

@@ -115,6 +115,7 @@ int Run(const std::wstring& trialPath, const std::wstring& samplePath) {
   Check(Contains(memo2, L"  85.6     0 30"), "the report lists the typed points");
   SaveReport(child, L"entered");
   Shot(L"trial_window_data");
+  ReopenAndCancel(frame, child);
   OpenGraphWindows(frame);
 
   Command(frame, kCmdFileSave);
