@@ -5,7 +5,8 @@
 # port with Set Scale Connection, checking the environment file at once, and
 # runs three collections through the real windows with the schedule sped up
 # 60 times (VORSANT_TEST_TIME_SCALE): an 18-minute run to its end and Save
-# As, a run stopped by the X key, and a run ended by Close. The saved trial
+# As, a run stopped by the X key, a run on a port that cannot be opened and
+# a run ended by Close. The saved trial
 # is then read back with the command-line tool.
 # Screenshots and the trial's panels land in build/artifacts/e2e-collect/.
 #
@@ -28,6 +29,9 @@ artifacts="$repo_root/build/artifacts/e2e-collect"
 # The balance's COM port in the prefix; the environment file starts with a
 # port outside 1 to 9, so the port dialog opens with no button checked.
 port=4
+# A port mapped to a device that does not exist, for the error of a port
+# that cannot be opened.
+missing_port=9
 time_scale=60
 
 give_up() {
@@ -50,6 +54,7 @@ cleanup() {
     wait "$sim_pid" 2>/dev/null || true
   fi
   wine reg delete 'HKLM\Software\Wine\Ports' /v "COM$port" /f >/dev/null 2>&1 || true
+  wine reg delete 'HKLM\Software\Wine\Ports' /v "COM$missing_port" /f >/dev/null 2>&1 || true
   e2e_cleanup
 }
 trap cleanup EXIT
@@ -72,6 +77,8 @@ for _ in $(seq 50); do [ -L "$artifacts/balance" ] && break; sleep 0.1; done
 # Wine rewrites dosdevices/comN at every start, so the mapping goes into the
 # registry and the wineserver restarts to take it up.
 wine reg add 'HKLM\Software\Wine\Ports' /v "COM$port" /t REG_SZ /d "$artifacts/balance" /f >/dev/null 2>&1
+wine reg add 'HKLM\Software\Wine\Ports' /v "COM$missing_port" /t REG_SZ /d "$artifacts/no-such-balance" /f \
+  >/dev/null 2>&1
 wineserver -k >/dev/null 2>&1 || true
 wineserver -w >/dev/null 2>&1 || true
 # A server of our own with its chatter discarded (it dumps its objects when
@@ -102,7 +109,7 @@ watcher=$!
 VORSANT_TEST_TIME_SCALE=$time_scale wine "$program" >"$artifacts/vorsant.log" 2>&1 &
 program_pid=$!
 trial="$artifacts/riesling.vrs"
-timeout 300 wine "$driver" "$(winepath -w "$artifacts")" "$port" "$(winepath -w "$trial")" |
+timeout 300 wine "$driver" "$(winepath -w "$artifacts")" "$port" "$missing_port" "$(winepath -w "$trial")" |
   tee "$artifacts/driver.log"
 driver_rc=${PIPESTATUS[0]}
 

@@ -3,8 +3,10 @@
 // then Cancel) with the environment file read back after each, and three
 // collection runs against the balance simulator: one to the end of an
 // 18-minute schedule with Save As, one stopped by the X key, and one ended
-// by the Close command on the trial being filled.
-// Usage: collect_e2e ARTIFACT_FOLDER PORT_NUMBER TRIAL_PATH (Windows paths).
+// by the Close command on the trial being filled; in between, a run on a
+// port that cannot be opened.
+// Usage: collect_e2e ARTIFACT_FOLDER PORT_NUMBER MISSING_PORT_NUMBER
+// TRIAL_PATH (Windows paths).
 // The program must run with its schedule sped up (VORSANT_TEST_TIME_SCALE)
 // and start with a stored port outside 1 to 9. Asks for screenshots, writes
 // the trial's panels after each run into the folder, and exits 0 when every
@@ -398,6 +400,38 @@ void RunStoppedByX(HWND frame, HWND trial) {
   Check(WaitGone(question), "No leaves the trial unsaved");
 }
 
+// Chooses port `port` in the port dialog and presses OK.
+bool ChoosePort(HWND frame, int port) {
+  Command(frame, kCmdSetScaleConnection);
+  HWND dlg = Dialog(L"Set scale connection");
+  if (!dlg) return false;
+  CheckRadio(dlg, IDC_COM1, IDC_COM1 + kPortCount - 1, IDC_COM1 + port - 1);
+  Press(dlg, IDOK);
+  return WaitGone(dlg) && StoredPort(EnvironmentBytes()) == port;
+}
+
+// A port that cannot be opened: the run ends at once with the port's own
+// error, and no save question.
+void RunOnMissingPort(HWND frame, int missingPort, int port) {
+  Check(ChoosePort(frame, missingPort), "the port that does not exist is chosen");
+  Command(frame, kCmdCollectNewData);
+  HWND dlg = Dialog(L"Collect New Data");
+  if (!Check(dlg != nullptr, "Collect New Data opens its dialog")) return;
+  Press(dlg, IDOK);
+  WaitGone(dlg);
+  HWND error = WaitFor([] { return TopLevel(L"#32770", L"Error"); }, 20000);
+  Check(error != nullptr && !StaticTexts(error).empty(), "the port's error is shown in an error box");
+  if (error) {
+    Shot(L"missing_port");
+    Check(!TopLevel(L"VorsantDataCollection", L"Data Collection"), "the progress window is closed");
+    Press(error, IDOK);
+    WaitGone(error);
+  }
+  Sleep(500);
+  Check(!TopLevel(L"#32770", L"Confirm"), "no save question follows a failing port");
+  Check(ChoosePort(frame, port), "the balance's port is chosen again");
+}
+
 void RunEndedByClose(HWND frame, HWND trial) {
   HWND progress = StartRun(frame, IDC_MAX_DURATION144, false);
   if (!progress) return;
@@ -416,7 +450,7 @@ void RunEndedByClose(HWND frame, HWND trial) {
   Check(WaitGone(trial), "and closes it");
 }
 
-int Run(int port, const std::wstring& trialPath) {
+int Run(int port, int missingPort, const std::wstring& trialPath) {
   HWND frame = WaitFor([] { return TopLevel(L"VorsantFrame", L"QEL - VORSANT"); }, 60000);
   if (!Check(frame != nullptr, "the frame window appears")) return 1;
   DWORD process = 0;
@@ -427,6 +461,7 @@ int Run(int port, const std::wstring& trialPath) {
   SetScaleConnection(frame, port);
   FullRun(frame, trial, trialPath, process);
   RunStoppedByX(frame, trial);
+  RunOnMissingPort(frame, missingPort, port);
   RunEndedByClose(frame, trial);
 
   Command(frame, kCmdExit);
@@ -437,17 +472,18 @@ int Run(int port, const std::wstring& trialPath) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc < 4) {
-    std::fprintf(stderr, "usage: collect_e2e ARTIFACT_FOLDER PORT_NUMBER TRIAL_PATH\n");
+  if (argc < 5) {
+    std::fprintf(stderr, "usage: collect_e2e ARTIFACT_FOLDER PORT_NUMBER MISSING_PORT_NUMBER TRIAL_PATH\n");
     return 2;
   }
   artifacts = argv[1];
   const int port = _wtoi(argv[2]);
-  if (port < 1 || port > kPortCount) {
-    std::fprintf(stderr, "collect_e2e: the port number must be 1 to 9\n");
+  const int missingPort = _wtoi(argv[3]);
+  if (port < 1 || port > kPortCount || missingPort < 1 || missingPort > kPortCount) {
+    std::fprintf(stderr, "collect_e2e: the port numbers must be 1 to 9\n");
     return 2;
   }
-  Run(port, argv[3]);
+  Run(port, missingPort, argv[4]);
   std::printf("collect_e2e: %d passed, %d failed\n", passes, failures);
   return failures == 0 ? 0 : 1;
 }
