@@ -6,6 +6,7 @@
 #include "app/dialogs_win.h"
 #include "app/edit_data_flow.h"
 #include "app/resource_ids.h"
+#include "app/win_handles.h"
 
 namespace vorsant {
 namespace {
@@ -113,27 +114,9 @@ void BuildControls(HWND dlg) {
 }
 
 // The boxes hold the record's single-byte texts, in the ANSI code page.
-std::string BoxText(HWND dlg, int id) {
-  HWND box = GetDlgItem(dlg, id);
-  int n = GetWindowTextLengthW(box);
-  std::wstring w(static_cast<std::size_t>(n) + 1, L'\0');
-  n = GetWindowTextW(box, w.data(), n + 1);
-  if (n <= 0) return {};
-  int bytes = WideCharToMultiByte(CP_ACP, 0, w.data(), n, nullptr, 0, "?", nullptr);
-  std::string s(static_cast<std::size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_ACP, 0, w.data(), n, s.data(), bytes, "?", nullptr);
-  return s;
-}
+std::string BoxText(HWND dlg, int id) { return AnsiWindowText(GetDlgItem(dlg, id)); }
 
-void SetBoxText(HWND dlg, int id, const std::string& ansi) {
-  std::wstring w;
-  if (!ansi.empty()) {
-    int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-    w.resize(static_cast<std::size_t>(n));
-    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), w.data(), n);
-  }
-  SetDlgItemTextW(dlg, id, w.c_str());
-}
+void SetBoxText(HWND dlg, int id, const std::string& ansi) { SetAnsiWindowText(GetDlgItem(dlg, id), ansi); }
 
 int FailedBoxId(const DataFailure& failure) {
   const auto i = static_cast<std::size_t>(failure.Point - 1);

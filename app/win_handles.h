@@ -92,5 +92,8 @@ std::string Narrow(std::wstring_view wide);
 // The window's text as UTF-8.
 std::string WindowText(HWND wnd);
 void SetWindowTextUtf8(HWND wnd, std::string_view utf8);
+// The window's text in the ANSI code page, the record's single-byte texts.
+std::string AnsiWindowText(HWND wnd);
+void SetAnsiWindowText(HWND wnd, std::string_view ansi);
 
 }  // namespace vorsant

@@ -89,7 +89,10 @@ std::string Fixed(double x, int width, int decimals) {
     }
     const std::size_t whole = digits.size() - keep;
     body = digits.substr(0, whole);
-    if (keep > 0) body += "." + digits.substr(whole);
+    if (keep > 0) {
+      body += '.';
+      body.append(digits, whole);
+    }
     // A value that rounds to zero prints as zero, not as "-0.0".
     if (std::signbit(x) && digits.find_first_not_of('0') != std::string::npos) body.insert(0, 1, '-');
   }
