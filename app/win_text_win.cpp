@@ -19,7 +19,8 @@ std::string FromWide(UINT codePage, std::wstring_view wide) {
   int n = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, fallback,
                               nullptr);
   std::string s(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), s.data(), n, fallback, nullptr);
+  WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), s.data(), n, fallback,
+                      nullptr);
   return s;
 }
 
@@ -33,16 +34,28 @@ std::wstring WideWindowText(HWND wnd) {
 
 }  // namespace
 
-std::wstring Widen(std::string_view utf8) { return ToWide(CP_UTF8, utf8); }
+std::wstring Widen(std::string_view utf8) {
+  return ToWide(CP_UTF8, utf8);
+}
 
-std::string Narrow(std::wstring_view wide) { return FromWide(CP_UTF8, wide); }
+std::string Narrow(std::wstring_view wide) {
+  return FromWide(CP_UTF8, wide);
+}
 
-std::string WindowText(HWND wnd) { return Narrow(WideWindowText(wnd)); }
+std::string WindowText(HWND wnd) {
+  return Narrow(WideWindowText(wnd));
+}
 
-void SetWindowTextUtf8(HWND wnd, std::string_view utf8) { SetWindowTextW(wnd, Widen(utf8).c_str()); }
+void SetWindowTextUtf8(HWND wnd, std::string_view utf8) {
+  SetWindowTextW(wnd, Widen(utf8).c_str());
+}
 
-std::string AnsiWindowText(HWND wnd) { return FromWide(CP_ACP, WideWindowText(wnd)); }
+std::string AnsiWindowText(HWND wnd) {
+  return FromWide(CP_ACP, WideWindowText(wnd));
+}
 
-void SetAnsiWindowText(HWND wnd, std::string_view ansi) { SetWindowTextW(wnd, ToWide(CP_ACP, ansi).c_str()); }
+void SetAnsiWindowText(HWND wnd, std::string_view ansi) {
+  SetWindowTextW(wnd, ToWide(CP_ACP, ansi).c_str());
+}
 
 }  // namespace vorsant
