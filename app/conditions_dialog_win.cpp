@@ -93,9 +93,13 @@ int BoxId(ConditionsBox box) {
 }
 
 // The boxes hold the record's single-byte texts, in the ANSI code page.
-std::string BoxText(HWND dlg, int id) { return AnsiWindowText(GetDlgItem(dlg, id)); }
+std::string BoxText(HWND dlg, int id) {
+  return AnsiWindowText(GetDlgItem(dlg, id));
+}
 
-void SetBoxText(HWND dlg, int id, const std::string& ansi) { SetAnsiWindowText(GetDlgItem(dlg, id), ansi); }
+void SetBoxText(HWND dlg, int id, const std::string& ansi) {
+  SetAnsiWindowText(GetDlgItem(dlg, id), ansi);
+}
 
 void Load(HWND dlg, const ConditionsInput& input) {
   for (const TextBox& b : kBoxes) {

@@ -114,9 +114,13 @@ void BuildControls(HWND dlg) {
 }
 
 // The boxes hold the record's single-byte texts, in the ANSI code page.
-std::string BoxText(HWND dlg, int id) { return AnsiWindowText(GetDlgItem(dlg, id)); }
+std::string BoxText(HWND dlg, int id) {
+  return AnsiWindowText(GetDlgItem(dlg, id));
+}
 
-void SetBoxText(HWND dlg, int id, const std::string& ansi) { SetAnsiWindowText(GetDlgItem(dlg, id), ansi); }
+void SetBoxText(HWND dlg, int id, const std::string& ansi) {
+  SetAnsiWindowText(GetDlgItem(dlg, id), ansi);
+}
 
 int FailedBoxId(const DataFailure& failure) {
   const auto i = static_cast<std::size_t>(failure.Point - 1);

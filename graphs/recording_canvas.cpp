@@ -18,12 +18,14 @@ void RecordingCanvas::DrawLine(Point from, Point to, const Pen& pen) {
 
 void RecordingCanvas::DrawText(Point at, std::string_view text, const Font& font, Color ink,
                                Color background) {
-  primitives_.emplace_back(std::in_place_type<RecordedText>, RecordedText{at, std::string(text), font, ink, background});
+  primitives_.emplace_back(std::in_place_type<RecordedText>,
+                           RecordedText{at, std::string(text), font, ink, background});
 }
 
 void RecordingCanvas::DrawTextInBox(const Rect& box, std::string_view text, const Font& font, Color ink,
                                     Color background) {
-  primitives_.emplace_back(std::in_place_type<RecordedBoxText>, RecordedBoxText{box, std::string(text), font, ink, background});
+  primitives_.emplace_back(std::in_place_type<RecordedBoxText>,
+                           RecordedBoxText{box, std::string(text), font, ink, background});
 }
 
 TextSize RecordingCanvas::MeasureText(std::string_view text, const Font& font) const {
