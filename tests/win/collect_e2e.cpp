@@ -160,21 +160,21 @@ struct DialogCount {
   int Count = 0;
 };
 
+BOOL CALLBACK CountDialog(HWND w, LPARAM lp) {
+  auto* c = reinterpret_cast<DialogCount*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  wchar_t cls[32] = {};
+  GetClassNameW(w, cls, 32);
+  if (pid == c->Process && IsWindowVisible(w) && std::wstring(cls) == L"#32770") ++c->Count;
+  return TRUE;
+}
+
 // Visible dialog windows of the program (its message boxes, dialogs and the
-// progress window).
+// progress window). A named callback: on i686 it must be stdcall.
 int ProgramDialogs(DWORD process) {
   DialogCount count{process};
-  EnumWindows(
-      [](HWND w, LPARAM lp) -> BOOL {
-        auto* c = reinterpret_cast<DialogCount*>(lp);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(w, &pid);
-        wchar_t cls[32] = {};
-        GetClassNameW(w, cls, 32);
-        if (pid == c->Process && IsWindowVisible(w) && std::wstring(cls) == L"#32770") ++c->Count;
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&count));
+  EnumWindows(CountDialog, reinterpret_cast<LPARAM>(&count));
   return count.Count;
 }
 
