@@ -12,11 +12,6 @@ constexpr int kClientWidth = 512;
 constexpr int kClientHeight = 413;
 constexpr int kAcceptPauseMs = 200;
 
-struct DialogState {
-  ConditionsInput* Input;
-  UiPort* Ui;
-};
-
 struct TextBox {
   int Id;
   std::string ConditionsInput::*Field;
@@ -121,59 +116,34 @@ ConditionsInput Store(HWND dlg) {
 
 // The OK button: every box checked before the failing one shows its
 // canonical text; the dialog stays open on a failure.
-void Accept(HWND dlg, DialogState& state) {
+bool Accept(HWND dlg, ConditionsInput& accepted, UiPort& ui) {
   ConditionsInput input = Store(dlg);
-  std::optional<ConditionsBox> failed = CheckConditionsDialog(input, *state.Ui);
+  std::optional<ConditionsBox> failed = CheckConditionsDialog(input, ui);
   for (const TextBox& b : kBoxes)
     if (BoxText(dlg, b.Id) != input.*(b.Field)) SetBoxText(dlg, b.Id, input.*(b.Field));
   if (failed) {
     HWND box = GetDlgItem(dlg, BoxId(*failed));
     SetFocus(box);
     SendMessageW(box, EM_SETSEL, 0, -1);
-    return;
+    return false;
   }
   RedrawWindow(dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   Sleep(kAcceptPauseMs);
-  *state.Input = input;
-  EndDialog(dlg, IDOK);
-}
-
-INT_PTR CALLBACK ConditionsProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
-  try {
-    auto* state = reinterpret_cast<DialogState*>(GetWindowLongPtrW(dlg, DWLP_USER));
-    switch (msg) {
-      case WM_INITDIALOG:
-        SetWindowLongPtrW(dlg, DWLP_USER, lp);
-        state = reinterpret_cast<DialogState*>(lp);
-        SetClientSize(dlg, kClientWidth, kClientHeight);
-        for (const Place& p : kLayout)
-          MoveWindow(GetDlgItem(dlg, p.Id), p.Box.left, p.Box.top, p.Box.right, p.Box.bottom, FALSE);
-        CenterWindow(dlg, GetWindow(dlg, GW_OWNER));
-        Load(dlg, *state->Input);
-        return TRUE;
-      case WM_COMMAND:
-        if (LOWORD(wp) == IDOK) {
-          Accept(dlg, *state);
-          return TRUE;
-        }
-        if (LOWORD(wp) == IDCANCEL) {
-          EndDialog(dlg, IDCANCEL);
-          return TRUE;
-        }
-        break;
-    }
-  } catch (...) {
-    EndDialog(dlg, IDCANCEL);
-  }
-  return FALSE;
+  accepted = input;
+  return true;
 }
 
 }  // namespace
 
 bool RunConditionsDialog(HWND owner, ConditionsInput& input, UiPort& ui) {
-  DialogState state{&input, &ui};
-  return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_CONDITIONS), owner, ConditionsProc,
-                         reinterpret_cast<LPARAM>(&state)) == IDOK;
+  const auto init = [&input](HWND dlg) {
+    SetClientSize(dlg, kClientWidth, kClientHeight);
+    for (const Place& p : kLayout)
+      MoveWindow(GetDlgItem(dlg, p.Id), p.Box.left, p.Box.top, p.Box.right, p.Box.bottom, FALSE);
+    CenterWindow(dlg, GetWindow(dlg, GW_OWNER));
+    Load(dlg, input);
+  };
+  return RunOkCancelDialog(owner, IDD_CONDITIONS, init, [&](HWND dlg) { return Accept(dlg, input, ui); });
 }
 
 }  // namespace vorsant

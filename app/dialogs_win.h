@@ -4,12 +4,20 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "app/ui_port.h"
 #include "trial/conditions_input.h"
 
 namespace vorsant {
+
+// A modal dialog with OK and Cancel from the resource template `templateId`.
+// `init` fills it as it opens; `accept` runs on OK and returns true to close
+// it, false to keep it open (having shown its own message). Cancel and the
+// close box close it. Returns true for OK.
+bool RunOkCancelDialog(HWND owner, int templateId, const std::function<void(HWND)>& init,
+                       const std::function<bool(HWND)>& accept);
 
 // The conditions dialog: loads the boxes from `input`, checks them on OK
 // (messages through `ui`) and on OK leaves the accepted boxes in `input`.

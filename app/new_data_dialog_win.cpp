@@ -18,11 +18,6 @@ constexpr int kDensityMaxChars = 12;
 constexpr std::array<int, kMaxDurations.size()> kDurationButtons{
     IDC_MAX_DURATION9, IDC_MAX_DURATION18, IDC_MAX_DURATION36, IDC_MAX_DURATION72, IDC_MAX_DURATION144};
 
-struct DialogState {
-  TNewDataChoice* Choice;
-  const ScaleUiPort::RangeCheckHandler* RangeCheck;
-};
-
 int CheckedDuration(HWND dlg) {
   for (std::size_t i = 0; i < kDurationButtons.size(); ++i)
     if (IsDlgButtonChecked(dlg, kDurationButtons[i]) == BST_CHECKED) return kMaxDurations[i];
@@ -39,55 +34,30 @@ void Load(HWND dlg, const TNewDataChoice& choice) {
 
 // "Begin Data Collection": the density check, which shows its own message
 // and keeps the dialog open on a refusal.
-void RangeCheck(HWND dlg, DialogState& state) {
+bool RangeCheck(HWND dlg, TNewDataChoice& choice, const ScaleUiPort::RangeCheckHandler& rangeCheck) {
   TNewDataChoice boxes{WindowText(GetDlgItem(dlg, IDC_DENSITY)), CheckedDuration(dlg)};
   HWND density = GetDlgItem(dlg, IDC_DENSITY);
-  if (!(*state.RangeCheck)(boxes)) {
+  if (!rangeCheck(boxes)) {
     SetFocus(density);
     SendMessageW(density, EM_SETSEL, 0, -1);
-    return;
+    return false;
   }
   SetWindowTextUtf8(density, boxes.Density);
   RedrawWindow(dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   Sleep(kAcceptPauseMs);
-  *state.Choice = boxes;
-  EndDialog(dlg, IDOK);
-}
-
-INT_PTR CALLBACK NewDataProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
-  try {
-    auto* state = reinterpret_cast<DialogState*>(GetWindowLongPtrW(dlg, DWLP_USER));
-    switch (msg) {
-      case WM_INITDIALOG:
-        SetWindowLongPtrW(dlg, DWLP_USER, lp);
-        state = reinterpret_cast<DialogState*>(lp);
-        CenterWindow(dlg, GetWindow(dlg, GW_OWNER));
-        Load(dlg, *state->Choice);
-        return TRUE;
-      case WM_COMMAND:
-        if (LOWORD(wp) == IDOK) {
-          RangeCheck(dlg, *state);
-          return TRUE;
-        }
-        if (LOWORD(wp) == IDCANCEL) {
-          EndDialog(dlg, IDCANCEL);
-          return TRUE;
-        }
-        break;
-    }
-  } catch (...) {
-    // Nothing may leave a dialog procedure; a dialog that failed is a Cancel.
-    EndDialog(dlg, IDCANCEL);
-  }
-  return FALSE;
+  choice = boxes;
+  return true;
 }
 
 }  // namespace
 
 bool RunNewDataDialog(HWND owner, TNewDataChoice& choice, const ScaleUiPort::RangeCheckHandler& rangeCheck) {
-  DialogState state{&choice, &rangeCheck};
-  return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_NEW_DATA), owner, NewDataProc,
-                         reinterpret_cast<LPARAM>(&state)) == IDOK;
+  const auto init = [&choice](HWND dlg) {
+    CenterWindow(dlg, GetWindow(dlg, GW_OWNER));
+    Load(dlg, choice);
+  };
+  return RunOkCancelDialog(owner, IDD_NEW_DATA, init,
+                           [&](HWND dlg) { return RangeCheck(dlg, choice, rangeCheck); });
 }
 
 }  // namespace vorsant

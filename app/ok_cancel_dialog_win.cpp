@@ -1,0 +1,48 @@
+// The procedure that the program's OK/Cancel dialogs share: each dialog
+// supplies only how it fills its boxes and what its OK button checks.
+
+#include "app/dialogs_win.h"
+
+namespace vorsant {
+namespace {
+
+struct Handlers {
+  const std::function<void(HWND)>* Init;
+  const std::function<bool(HWND)>* Accept;
+};
+
+INT_PTR CALLBACK OkCancelProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+  try {
+    if (msg == WM_INITDIALOG) {
+      SetWindowLongPtrW(dlg, DWLP_USER, lp);
+      (*reinterpret_cast<Handlers*>(lp)->Init)(dlg);
+      return TRUE;
+    }
+    auto* handlers = reinterpret_cast<Handlers*>(GetWindowLongPtrW(dlg, DWLP_USER));
+    if (handlers && msg == WM_COMMAND) {
+      switch (LOWORD(wp)) {
+        case IDOK:
+          if ((*handlers->Accept)(dlg)) EndDialog(dlg, IDOK);
+          return TRUE;
+        case IDCANCEL:
+          EndDialog(dlg, IDCANCEL);
+          return TRUE;
+      }
+    }
+  } catch (...) {
+    // Nothing may leave a dialog procedure; a dialog that failed is a Cancel.
+    EndDialog(dlg, IDCANCEL);
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+bool RunOkCancelDialog(HWND owner, int templateId, const std::function<void(HWND)>& init,
+                       const std::function<bool(HWND)>& accept) {
+  Handlers handlers{&init, &accept};
+  return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), owner, OkCancelProc,
+                         reinterpret_cast<LPARAM>(&handlers)) == IDOK;
+}
+
+}  // namespace vorsant
