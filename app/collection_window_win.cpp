@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "app/dialogs_win.h"
 #include "app/resource_ids.h"
 #include "app/scale_windows_win.h"
 #include "app/win_handles.h"
@@ -32,12 +33,7 @@ void RegisterOnce(HINSTANCE instance, WNDPROC proc) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
   if (GetClassInfoExW(instance, kClassName, &wc)) return;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  wc.lpszClassName = kClassName;
-  RegisterClassExW(&wc);
+  RegisterWindowClass(instance, kClassName, proc, ClassLook::kButtonFace);
 }
 
 }  // namespace

@@ -36,6 +36,11 @@ bool RunFileDialog(HWND owner, FileDialogState& dialog, bool save);
 // that the splash and the About box show.
 void RegisterProductPanel(HINSTANCE instance);
 
+// Registers one of the program's window classes: an arrow cursor, and,
+// when asked, the program's icon and the button-face background.
+enum class ClassLook { kPlain, kButtonFace, kIconAndButtonFace };
+void RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc, ClassLook look);
+
 // Gives `wnd` a client area of exactly width x height pixels.
 void SetClientSize(HWND wnd, int width, int height);
 // Centres `wnd` on `over`, or on the screen's work area when `over` is null.

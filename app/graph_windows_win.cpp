@@ -19,23 +19,8 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIP
 struct WindowClasses {
   WindowClasses(WNDPROC windowProc, WNDPROC imageProc) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = windowProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_VORSANT));
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    wc.lpszClassName = kWindowClass;
-    RegisterClassExW(&wc);
-
-    WNDCLASSEXW ic{};
-    ic.cbSize = sizeof(ic);
-    ic.lpfnWndProc = imageProc;
-    ic.hInstance = instance;
-    ic.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    ic.lpszClassName = kImageClass;
-    RegisterClassExW(&ic);
+    RegisterWindowClass(instance, kWindowClass, windowProc, ClassLook::kIconAndButtonFace);
+    RegisterWindowClass(instance, kImageClass, imageProc, ClassLook::kPlain);
   }
 };
 

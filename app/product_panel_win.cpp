@@ -116,17 +116,8 @@ INT_PTR CALLBACK AboutProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
 }  // namespace
 
 void RegisterProductPanel(HINSTANCE instance) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = PanelProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = kPanelClass;
-  RegisterClassExW(&wc);
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  wc.lpszClassName = kSplashClass;
-  RegisterClassExW(&wc);
+  RegisterWindowClass(instance, kPanelClass, PanelProc, ClassLook::kPlain);
+  RegisterWindowClass(instance, kSplashClass, DefWindowProcW, ClassLook::kButtonFace);
 }
 
 void RunAboutBox(HWND owner) {

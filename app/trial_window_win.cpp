@@ -3,6 +3,7 @@
 #include <array>
 #include <exception>
 
+#include "app/dialogs_win.h"
 #include "app/main_window_win.h"
 #include "app/resource_ids.h"
 #include "app/win_handles.h"
@@ -78,23 +79,8 @@ HWND MakeChild(HWND parent, const wchar_t* cls, DWORD style, const RECT& r, int 
 }  // namespace
 
 void TrialWindow::RegisterClass(HINSTANCE instance) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = WndProc;
-  wc.hInstance = instance;
-  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_VORSANT));
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  wc.lpszClassName = kTrialClass;
-  RegisterClassExW(&wc);
-
-  WNDCLASSEXW gc{};
-  gc.cbSize = sizeof(gc);
-  gc.lpfnWndProc = GraphProc;
-  gc.hInstance = instance;
-  gc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  gc.lpszClassName = kGraphClass;
-  RegisterClassExW(&gc);
+  RegisterWindowClass(instance, kTrialClass, WndProc, ClassLook::kIconAndButtonFace);
+  RegisterWindowClass(instance, kGraphClass, GraphProc, ClassLook::kPlain);
 }
 
 TrialWindow::~TrialWindow() {
