@@ -11,6 +11,8 @@ packages=(
   msitools wixl
   xvfb x11-utils xdotool imagemagick librsvg2-bin fonts-dejavu-core fonts-wine
   socat python3 clang-format
+  clang libclang-rt-14-dev
+  chromium poppler-utils
 )
 
 missing=()

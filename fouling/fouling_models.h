@@ -1,0 +1,94 @@
+#pragma once
+// The classical blocking laws of constant-pressure filtration and the
+// record's power model, fitted to the analysis' working points: which
+// fouling mechanism the trial shows, how much wine and how many hours the
+// production filter gives before it fouls, and how much filter area a target
+// volume needs. Computed on demand; nothing here is stored in the record.
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "trial/analysis_points.h"
+#include "trial/wine_rec.h"
+
+namespace vorsant {
+
+enum class FoulingLaw { kComplete, kStandard, kIntermediate, kCake, kPower };
+
+// In the order every table and list shows them.
+inline constexpr std::array<FoulingLaw, 5> kFoulingLaws = {
+    FoulingLaw::kComplete, FoulingLaw::kStandard, FoulingLaw::kIntermediate, FoulingLaw::kCake,
+    FoulingLaw::kPower};
+
+// "complete", "standard", "intermediate", "cake", "power".
+std::string_view LawKey(FoulingLaw law);
+// "Complete blocking", "Standard blocking", "Intermediate blocking
+// (exponential)", "Cake filtration", "Power model".
+std::string_view LawName(FoulingLaw law);
+
+inline constexpr double kDefaultSafetyFactor = 1.5;
+
+// What the filter must pass; the sizing figures are computed only with a
+// target volume.
+struct SizingRequest {
+  std::optional<double> targetGal;     // US gallons, > 0
+  double safety = kDefaultSafetyFactor;  // >= 1
+  std::optional<double> elementArea;   // m2 of one filter element, > 0
+};
+
+// One model's figures; every optional is empty where the figure does not
+// apply or the model could not be fitted.
+struct ModelFit {
+  FoulingLaw law = FoulingLaw::kComplete;
+  bool fitted = false;
+  std::optional<double> rm, k;     // the four laws: 1/m and m/m3 per m2 (1/m of throughput)
+  std::optional<double> r0, a, n;  // the power model: R0 + a w^n
+  std::optional<double> r2, r2Adjusted;
+  std::optional<double> capacityLm2;  // pore-blocking laws with k > 0, L/m2
+  std::optional<double> wStar;        // throughput (m3/m2) where R reaches Rmax
+  std::optional<double> volumeGal;    // production volume, US gallons
+  std::optional<double> hours;        // at the production rate
+  std::optional<double> areaM2;       // area needed for the request
+  std::optional<long long> elements;  // ceil(area / element area)
+};
+
+// The model's resistance at throughput w (m3/m2), 1/m; nullopt when the
+// model is not fitted or R(w) is not finite and positive.
+std::optional<double> ModelResistance(const ModelFit& fit, double w);
+
+struct FoulingReport {
+  AnalysisPoints points;
+  std::array<ModelFit, 5> models;  // in kFoulingLaws order
+  std::optional<FoulingLaw> best;  // highest adjusted R2; none when no model fits
+};
+
+// Fits every model to `points` (which must hold at least four points) and
+// sizes for `request`.
+FoulingReport FitFoulingModels(const AnalysisPoints& points, const SizingRequest& request);
+
+// The analysis' points of a trial, then FitFoulingModels. The trial is not
+// changed. On a trial that cannot give points, `failure` holds the message to
+// show ("Data is insufficient to calculate fouling constants." or the
+// analysis' non-positive interval message) and nothing else is filled.
+struct FoulingOutcome {
+  std::optional<FoulingReport> report;
+  std::string failure;
+};
+FoulingOutcome AnalyseFouling(const TWineRec& rec, const SizingRequest& request);
+
+// The checks the command line and the window share. Each returns the message
+// naming what is wrong, or nullopt when the value is acceptable.
+std::optional<std::string> CheckTargetVolume(double gallons);  // > 0
+std::optional<std::string> CheckSafetyFactor(double factor);   // >= 1
+std::optional<std::string> CheckElementArea(double m2);        // > 0
+
+// The models table in the report's fixed-pitch style, one line per model in
+// kFoulingLaws order with the best one marked, headed by a line of column
+// titles; UTF-8. Used by vorsant-cli models, the Fouling Models window and
+// the exported report.
+std::vector<std::string> FoulingTableLines(const FoulingReport& report);
+
+}  // namespace vorsant
