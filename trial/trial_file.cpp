@@ -59,8 +59,13 @@ TrialReadResult ReadTrialFile(const std::filesystem::path& path, TrialFileSystem
 }
 
 int SaveTrialFile(const std::filesystem::path& path, const TWineRec& rec, TrialFileSystem& fs) {
-  const std::filesystem::path target = ResolveTarget(path);
   const auto image = EncodeWineRec(rec);
+  return SaveFileSafely(path, image, fs);
+}
+
+int SaveFileSafely(const std::filesystem::path& path, std::span<const std::uint8_t> image,
+                   TrialFileSystem& fs) {
+  const std::filesystem::path target = ResolveTarget(path);
   int errorNumber = 0;
   for (int attempt = 1; attempt <= kTempNameAttempts; ++attempt) {
     const std::filesystem::path temp = TempNameFor(target, attempt);

@@ -1,7 +1,9 @@
 #pragma once
 // Trial files (.vrs): the raw image of one trial record, no header.
 
+#include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -42,5 +44,11 @@ std::string ReadIoErrorMessage(int errorNumber);
 // file is untouched and the temporary file is gone.
 int SaveTrialFile(const std::filesystem::path& path, const TWineRec& rec,
                   TrialFileSystem& fs = SystemFileSystem());
+
+// The same safe save for any other file the program writes (an exported
+// graph or report): `bytes` replace the file at `path` only once they are
+// complete on the disk. Returns 0 or the error number as SaveTrialFile does.
+int SaveFileSafely(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
+                   TrialFileSystem& fs = SystemFileSystem());
 
 }  // namespace vorsant
