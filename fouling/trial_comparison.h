@@ -1,0 +1,44 @@
+#pragma once
+// Several trials side by side: each one's best fouling model with its
+// production volume, hours, capacity and, for a target volume, the area
+// needed. The command line, the comparison window and its graph share it.
+
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "fouling/fouling_models.h"
+#include "trial/wine_rec.h"
+
+namespace vorsant {
+
+// As many as the comparison graph has colours for.
+inline constexpr std::size_t kMaxComparedTrials = 8;
+
+struct TrialToCompare {
+  std::string file;  // the name shown (UTF-8)
+  TWineRec rec;
+};
+
+struct ComparedTrial {
+  std::string file, wine, filter;       // UTF-8 (record texts decoded as the report does)
+  std::optional<FoulingReport> report;  // empty when the trial cannot be analysed
+  std::string failure;                  // then the message (the usual one)
+};
+
+// Each trial's models, in the order given; the trials are not changed.
+std::vector<ComparedTrial> CompareTrials(std::span<const TrialToCompare> trials,
+                                         const SizingRequest& request);
+
+// The best model's figures, or nullptr when the trial has no fitted model.
+const ModelFit* BestModel(const ComparedTrial& trial);
+
+// The comparison table in the report's fixed-pitch style, UTF-8 lines: a
+// title line, a rule, one row per trial; the area column only when the
+// request had a target volume. A trial that cannot be analysed shows its
+// message in place of its figures.
+std::vector<std::string> ComparisonTableLines(std::span<const ComparedTrial> trials, bool withArea);
+
+}  // namespace vorsant

@@ -1,0 +1,177 @@
+#include "graphs/compare_graph.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "graphs/graph_math.h"
+#include "graphs/graph_style.h"
+#include "graphs/plot_drawing.h"
+#include "graphs/scale_graph_parts.h"
+#include "graphs/step_tables.h"
+#include "trial/cp1252.h"
+
+namespace vorsant {
+
+const std::array<Color, kMaxComparedTrials> kCompareColors = {{
+    {100, 149, 237},  // the graphs' curve blue first
+    {178, 34, 34},
+    {0, 128, 0},
+    {255, 140, 0},
+    {128, 0, 128},
+    {0, 139, 139},
+    {139, 69, 19},
+    {255, 20, 147},
+}};
+
+namespace {
+
+// The graphs plot R in units of 10^9 /m.
+constexpr double kRUnit = 1e9;
+constexpr int kCurveSteps = 1000;
+constexpr std::size_t kLegendLimit = 35;  // as the large graphs' titles
+constexpr int kLegendRow = 20;
+
+struct Drawn {
+  const ComparedTrial* trial;
+  const ModelFit* best;  // may be null: points without a curve
+  Color color;
+};
+
+std::vector<Drawn> TrialsToDraw(std::span<const ComparedTrial> trials) {
+  std::vector<Drawn> drawn;
+  for (std::size_t i = 0; i < trials.size() && i < kMaxComparedTrials; ++i) {
+    if (trials[i].report) drawn.push_back({&trials[i], BestModel(trials[i]), kCompareColors[i]});
+  }
+  return drawn;
+}
+
+// X to the next multiple of 0.5 above the last point, Y from 0 in steps of
+// 10 above the highest point, as the laboratory graph rounds them; the
+// curves stop where they leave the range.
+GraphRanges CompareRanges(const std::vector<Drawn>& drawn) {
+  double maxW = 0;
+  double maxR = 0;
+  for (const Drawn& d : drawn) {
+    for (double w : d.trial->report->points.w) maxW = std::max(maxW, w);
+    for (double r : d.trial->report->points.R) maxR = std::max(maxR, r / kRUnit);
+  }
+  GraphRanges r;
+  r.MaxX = std::clamp((std::trunc(2 * maxW) + 1) / 2, 0.5, 100.0);
+  r.MinY = 0;
+  r.MaxY = std::max(10.0, (std::trunc(maxR / 10) + 1) * 10);
+  return r;
+}
+
+std::optional<double> CurveY(const ModelFit& fit, double x) {
+  const auto r = ModelResistance(fit, x);
+  if (!r) return std::nullopt;
+  return *r / kRUnit;
+}
+
+// The curve from V/A 0 to MaxX; where it passes the top of the range it
+// ends on the top edge, at the crossing found by halving the last step.
+void DrawCurve(Canvas& canvas, const GraphRanges& ranges, const ModelFit& fit, Color color) {
+  const Pen pen{color, 1, PenStyle::kSolid};
+  std::optional<Point> current;
+  double x = 0;
+  for (int i = 0; i <= kCurveSteps; ++i) {
+    const double nx = ranges.MaxX * i / kCurveSteps;
+    auto ny = CurveY(fit, nx);
+    if (!ny) return;
+    double px = nx;
+    const bool leaves = *ny > ranges.MaxY;
+    if (leaves) {
+      if (i == 0) return;
+      double lo = x;
+      double hi = nx;
+      for (int k = 0; k < 40; ++k) {
+        const double mid = (lo + hi) / 2;
+        const auto my = CurveY(fit, mid);
+        (my && *my <= ranges.MaxY ? lo : hi) = mid;
+      }
+      px = lo;
+      ny = ranges.MaxY;
+    }
+    const auto next = MapToPixel(kPlotArea, ranges, px, *ny);
+    if (!next) return;
+    if (current && *next != *current) canvas.DrawLine(*current, *next, pen);
+    current = next;
+    x = nx;
+    if (leaves) return;
+  }
+}
+
+// A used point's + (7-pixel arms) in the trial's colour.
+void DrawMarker(Canvas& canvas, Point at, Color color) {
+  const Pen pen{color, 1, PenStyle::kSolid};
+  canvas.DrawLine({at.x - 3, at.y}, {at.x + 4, at.y}, pen);
+  canvas.DrawLine({at.x, at.y - 3}, {at.x, at.y + 4}, pen);
+}
+
+std::string LegendName(const ComparedTrial& trial) {
+  std::string name = Utf8ToWindows1252(trial.wine + " - " + trial.filter);
+  if (name.size() > kLegendLimit) name.resize(kLegendLimit);
+  return name;
+}
+
+// Top left of the plot, where resistance curves that rise with V/A leave room.
+void DrawLegend(Canvas& canvas, const std::vector<Drawn>& drawn) {
+  if (drawn.empty()) return;
+  int textWidth = 0;
+  for (const Drawn& d : drawn)
+    textWidth = std::max(textWidth, canvas.MeasureText(LegendName(*d.trial), kScaleTextFont).width);
+  const int left = kPlotArea.Left + 10;
+  const int top = kPlotArea.Top + 10;
+  const int textLeft = left + 36;
+  const int n = static_cast<int>(drawn.size());
+  DrawLegendBox(canvas, {left, top, textLeft + textWidth + 8, top + n * kLegendRow + 6});
+  for (int i = 0; i < n; ++i) {
+    const int rowTop = top + 4 + i * kLegendRow;
+    const int mid = rowTop + 7;
+    if (drawn[i].best) canvas.DrawLine({left + 8, mid}, {left + 28, mid}, Pen{drawn[i].color});
+    DrawMarker(canvas, {left + 18, mid}, drawn[i].color);
+    canvas.DrawTextInBox({textLeft, rowTop, textLeft + textWidth + 4, rowTop + kLegendRow - 2},
+                         LegendName(*drawn[i].trial), kScaleTextFont, kBlack, kPaleBlue);
+  }
+}
+
+void DrawTitle(Canvas& canvas) {
+  constexpr std::string_view kTitle = "Compare Trials";
+  const Font font{14, FontHeight::kCharacter, 0};
+  const TextSize size = canvas.MeasureText(kTitle, font);
+  canvas.DrawText({(kScaleGraphWidth - size.width) / 2, 20}, kTitle, font, kBlack, kPaleBlue);
+}
+
+}  // namespace
+
+void DrawCompareGraph(Canvas& canvas, std::span<const ComparedTrial> trials) {
+  canvas.DrawRectangle({0, 0, kScaleGraphWidth, kScaleGraphHeight}, kPaleBlue, kBlack);
+  DrawTitle(canvas);
+  canvas.FillRect({kPlotArea.Left, kPlotArea.Top, kPlotArea.Right, kPlotArea.Bottom}, kPaleYellow);
+
+  const std::vector<Drawn> drawn = TrialsToDraw(trials);
+  const GraphRanges ranges = CompareRanges(drawn);
+  for (const Drawn& d : drawn) {
+    if (d.best) DrawCurve(canvas, ranges, *d.best, d.color);
+  }
+  for (const Drawn& d : drawn) {
+    const AnalysisPoints& p = d.trial->report->points;
+    for (std::size_t k = 0; k < p.w.size() && k < p.R.size(); ++k) {
+      if (const auto at = MapToPixel(kPlotArea, ranges, p.w[k], p.R[k] / kRUnit))
+        DrawMarker(canvas, *at, d.color);
+    }
+  }
+
+  DrawFrame(canvas, kPlotArea);
+  DrawScaleAxisTitles(canvas);
+  const auto s = RoundToCount(ranges.MaxX);
+  DrawScaleXLabels(canvas, ranges, s ? XStep(*s) : std::nullopt, 1);
+  DrawScaleXTicks(canvas, ranges, s ? LabXTickStep(*s) : std::nullopt);
+  DrawScaleYAxis(canvas, ranges);
+  DrawLegend(canvas, drawn);
+}
+
+}  // namespace vorsant
