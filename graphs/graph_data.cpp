@@ -13,8 +13,8 @@ GraphPoints ReadGraphPoints(const TWineRec& rec) {
   GraphPoints p;
   int n = 0;
   for (std::size_t k = 0; k < kPointCount; ++k) {
-    p.X[k] = NumberOr0(rec.TableData[k].VA.Str());
-    p.Y[k] = NumberOr0(rec.TableData[k].R.Str());
+    p.X[k] = StoredNumberOr0(rec.TableData[k].VA.Str());
+    p.Y[k] = StoredNumberOr0(rec.TableData[k].R.Str());
     n = static_cast<int>(k) + 1;
     if (k + 1 < kPointCount) {
       const std::string next = rec.TableData[k + 1].V.Str();
@@ -32,8 +32,8 @@ GraphPoints ReadGraphPoints(const TWineRec& rec) {
 }
 
 std::optional<PowerModel> ReadPowerModel(const TWineRec& rec) {
-  const auto b = ParseDecimal(rec.bP.Str());
-  const auto rm = ParseDecimal(rec.RmP.Str());
+  const auto b = ParseStoredNumber(rec.bP.Str());
+  const auto rm = ParseStoredNumber(rec.RmP.Str());
   if (!b || !rm) return std::nullopt;
   const double c = rec.aReal.Value() / 1e9;
   if (!std::isfinite(c)) return std::nullopt;

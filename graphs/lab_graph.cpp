@@ -31,7 +31,7 @@ void DrawLabGraph(Canvas& canvas, const TWineRec& rec) {
   DrawScalePage(canvas, rec);
 
   const GraphPoints points = ReadGraphPoints(rec);
-  const GraphRanges ranges = LabRanges(points, NumberOr0(rec.RmP.Str()));
+  const GraphRanges ranges = LabRanges(points, StoredNumberOr0(rec.RmP.Str()));
 
   if (const auto model = CurveToDraw(rec, points)) DrawModelCurve(canvas, kPlotArea, ranges, *model);
   if (!IsUnanalysable(rec)) DrawPointMarkers(canvas, kPlotArea, ranges, points, MarkerSize::kLarge);

@@ -31,7 +31,7 @@ void DrawProdGraph(Canvas& canvas, const TWineRec& rec) {
   DrawScalePage(canvas, rec);
 
   const GraphPoints points = ReadGraphPoints(rec);
-  const double rmax = NumberOr0(rec.MaxProdR.Str());
+  const double rmax = StoredNumberOr0(rec.MaxProdR.Str());
   const GraphRanges ranges = ProdRanges(points, ReadPowerModel(rec), rmax);
 
   if (const auto model = CurveToDraw(rec, points)) DrawModelCurve(canvas, kPlotArea, ranges, *model);

@@ -77,7 +77,7 @@ void DrawGraph(Canvas& canvas, const TWineRec& rec, int width, int height, Color
   canvas.FillRect({kPlot.Left, kPlot.Top, kPlot.Right, kPlot.Bottom}, kPaleBlue);
 
   const GraphPoints points = ReadGraphPoints(rec);
-  const GraphRanges ranges = LabRanges(points, NumberOr0(rec.RmP.Str()));
+  const GraphRanges ranges = LabRanges(points, StoredNumberOr0(rec.RmP.Str()));
 
   if (const auto model = CurveToDraw(rec, points)) DrawModelCurve(canvas, kPlot, ranges, *model);
   if (!IsUnanalysable(rec)) DrawPointMarkers(canvas, kPlot, ranges, points, MarkerSize::kSmall);

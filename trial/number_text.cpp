@@ -19,9 +19,9 @@ std::size_t SkipDigits(std::string_view s, std::size_t i) {
   return i;
 }
 
-}  // namespace
-
-std::optional<double> ParseDecimal(std::string_view text) {
+// The decimal grammar; with `barePoint`, digits may also end in a point with
+// no fraction and nothing after it.
+std::optional<double> Parse(std::string_view text, bool barePoint) {
   std::size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
   bool negative = false;
@@ -35,7 +35,7 @@ std::optional<double> ParseDecimal(std::string_view text) {
   if (end < text.size() && text[end] == '.') {
     const std::size_t fraction = end + 1;
     end = SkipDigits(text, fraction);
-    if (end == fraction) return std::nullopt;
+    if (end == fraction && !(barePoint && end == text.size())) return std::nullopt;
   }
   if (end < text.size() && (text[end] == 'e' || text[end] == 'E')) {
     std::size_t e = end + 1;
@@ -55,8 +55,22 @@ std::optional<double> ParseDecimal(std::string_view text) {
   return negative ? -value : value;
 }
 
+}  // namespace
+
+std::optional<double> ParseDecimal(std::string_view text) {
+  return Parse(text, false);
+}
+
 double NumberOr0(std::string_view text) {
   return ParseDecimal(text).value_or(0.0);
+}
+
+std::optional<double> ParseStoredNumber(std::string_view text) {
+  return Parse(text, true);
+}
+
+double StoredNumberOr0(std::string_view text) {
+  return ParseStoredNumber(text).value_or(0.0);
 }
 
 std::string Fixed(double x, int width, int decimals) {

@@ -18,6 +18,15 @@ std::optional<double> ParseDecimal(std::string_view text);
 // ParseDecimal, reading a failure as 0.
 double NumberOr0(std::string_view text);
 
+// A number text the program stored itself: the decimal grammar, and also
+// digits ending in a bare point, which is what a fixed-width field keeps of
+// a value too wide for its decimals ("11542." of 11542.34). What the user
+// types is checked with ParseDecimal instead.
+std::optional<double> ParseStoredNumber(std::string_view text);
+
+// ParseStoredNumber, reading a failure as 0.
+double StoredNumberOr0(std::string_view text);
+
 // x rounded to `decimals` decimals, "." as the decimal point, no grouping,
 // padded with blanks on the left to at least `width` characters. Rounding
 // works on the shortest decimal form of x, half away from zero; a value that

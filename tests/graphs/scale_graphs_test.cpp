@@ -249,6 +249,29 @@ TEST(ProdGraphTest, FailedFitLeavesXAtTheLastPointAndDrawsNoCurve) {
   EXPECT_EQ(LinesOf(canvas, kCurveColor).size(), 1u);  // legend only
 }
 
+TEST(ScaleGraphsTest, FiveDigitResistancesCutAtTheirPointSetTheRanges) {
+  const TWineRec rec =
+      TrialBuilder()
+          .Points({{0.1, 10500}, {0.2, 11000}, {0.3, 11542.34}, {0.4, 12000.5}, {0.5, 12600}})
+          .Power(10000, 1.2, 5e12)
+          .MaxProdR(Fixed(12000.45, 6, 2))
+          .Build();
+  ASSERT_EQ(rec.MaxProdR.Str(), "12000.");
+  RecordingCanvas lab;
+  DrawLabGraph(lab, rec);
+  EXPECT_EQ(YLabels(lab), (std::vector<std::string>{"    0", " 5000", "10000"}));  // 0..12610
+
+  RecordingCanvas prod;
+  DrawProdGraph(prod, rec);
+  EXPECT_EQ(YLabels(prod), (std::vector<std::string>{"    0", " 5000", "10000"}));  // 0..13230
+  const auto dotted = LinesOf(prod, kMaxResistanceColor);
+  ASSERT_FALSE(dotted.empty());
+  EXPECT_EQ(dotted[0].from, (Point{70, 105}));  // 540 - 480 * 12000 / 13230
+  const auto used = LinesOf(prod, kUsedPointColor);
+  ASSERT_GE(used.size(), 10u);
+  EXPECT_EQ(used[4].from, (Point{151, 121}));  // point 3 at (154, 540 - 480 * 11542 / 13230)
+}
+
 TEST(TranslateTest, UsesTheLargePlotRectangle) {
   EXPECT_EQ(Translate(0, 0, {0, 2, 0, 40}), (Point{70, 540}));
   EXPECT_EQ(Translate(2, 40, {0, 2, 0, 40}), (Point{630, 60}));

@@ -126,6 +126,26 @@ TEST(TrialGraphTest, MarkersSitOnTheTranslatedPixel) {
   EXPECT_EQ(used[1].to, (Point{135, 145}));
 }
 
+TEST(TrialGraphTest, FiveDigitResistancesCutAtTheirPointAreDrawnAtTheirValue) {
+  // R past 10^13 /m is stored as "11542." and RmP as "10000.".
+  const TWineRec rec =
+      TrialBuilder()
+          .Points({{0.1, 10500}, {0.2, 11000}, {0.3, 11542.34}, {0.4, 12000.5}, {0.5, 12600}})
+          .Power(10000, 1.2, 5e12)
+          .Build();
+  ASSERT_EQ(rec.TableData[2].R.Str(), "11542.");
+  const RecordingCanvas canvas = Draw(rec);
+  std::vector<std::string> labels;
+  for (const auto& t : canvas.All<RecordedText>()) {
+    if (t.font.orientation == 0 && t.text.size() == 5) labels.push_back(t.text);
+  }
+  EXPECT_EQ(labels, (std::vector<std::string>{"    0", " 5000", "10000"}));  // 0..12610, RmP below the points
+  const auto used = LinesOf(canvas, kUsedPointColor);
+  ASSERT_EQ(used.size(), 10u);
+  EXPECT_EQ(used[4].from, (Point{93, 28}));  // point 3 at (95, 165 - 150 * 11542 / 12610)
+  EXPECT_FALSE(LinesOf(canvas, kCurveColor).empty());
+}
+
 TEST(TrialGraphTest, CurveStartsAtTheAsymptoteAndEndsOnTheTopEdge) {
   // R = 12 + 40 x^2 reaches MaxY 30 at x = 0.67, before MaxX 1.5.
   const TWineRec rec = TrialBuilder()

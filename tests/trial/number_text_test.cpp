@@ -40,6 +40,17 @@ TEST(NumberOr0, ReadsFailuresAsZero) {
   EXPECT_EQ(NumberOr0("x1"), 0.0);
 }
 
+TEST(ParseStoredNumber, AlsoReadsDigitsCutAtTheirPoint) {
+  EXPECT_EQ(ParseStoredNumber("11542."), 11542.0);
+  EXPECT_EQ(ParseStoredNumber(" -1234."), -1234.0);
+  EXPECT_EQ(ParseStoredNumber("  12.50"), 12.5);
+  EXPECT_EQ(ParseStoredNumber("1.5e+2"), 150.0);
+  for (const char* text : {"", "      ", ".", " .", "-.", "1.2.", "5.e3", "5. ", "> 1E15"}) {
+    EXPECT_FALSE(ParseStoredNumber(text).has_value()) << '"' << text << '"';
+  }
+  EXPECT_EQ(StoredNumberOr0("> 1E15"), 0.0);
+}
+
 TEST(Fixed, RoundsPadsAndNeverCuts) {
   EXPECT_EQ(Fixed(12.5, 5, 3), "12.500");
   EXPECT_EQ(Fixed(-0.123, 5, 3), "-0.123");
