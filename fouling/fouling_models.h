@@ -19,9 +19,9 @@ namespace vorsant {
 enum class FoulingLaw { kComplete, kStandard, kIntermediate, kCake, kPower };
 
 // In the order every table and list shows them.
-inline constexpr std::array<FoulingLaw, 5> kFoulingLaws = {
-    FoulingLaw::kComplete, FoulingLaw::kStandard, FoulingLaw::kIntermediate, FoulingLaw::kCake,
-    FoulingLaw::kPower};
+inline constexpr std::array<FoulingLaw, 5> kFoulingLaws = {FoulingLaw::kComplete, FoulingLaw::kStandard,
+                                                           FoulingLaw::kIntermediate, FoulingLaw::kCake,
+                                                           FoulingLaw::kPower};
 
 // "complete", "standard", "intermediate", "cake", "power".
 std::string_view LawKey(FoulingLaw law);
@@ -34,9 +34,9 @@ inline constexpr double kDefaultSafetyFactor = 1.5;
 // What the filter must pass; the sizing figures are computed only with a
 // target volume.
 struct SizingRequest {
-  std::optional<double> targetGal;     // US gallons, > 0
+  std::optional<double> targetGal;       // US gallons, > 0
   double safety = kDefaultSafetyFactor;  // >= 1
-  std::optional<double> elementArea;   // m2 of one filter element, > 0
+  std::optional<double> elementArea;     // m2 of one filter element, > 0
 };
 
 // One model's figures; every optional is empty where the figure does not

@@ -1,5 +1,7 @@
 #include "trial/analysis.h"
 
+#include "trial/analysis_points.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -40,8 +42,11 @@ TTableRow& Row(TWineRec& rec, long j) {
 
 class Analysis {
  public:
-  Analysis(TWineRec& rec, bool showDialogs, std::string_view separator)
-      : rec_(rec), show_(showDialogs), separator_(separator) {}
+  // `points`, when given, receives the working figures of the fits; the
+  // record's results are the same either way.
+  Analysis(TWineRec& rec, bool showDialogs, std::string_view separator,
+           AnalysisPointsOutcome* points = nullptr)
+      : rec_(rec), show_(showDialogs), separator_(separator), points_(points) {}
 
   std::vector<std::string> Run() {
     FillData(rec_);
@@ -49,7 +54,9 @@ class Analysis {
     ReadConditions();
     FindUsableRows();
     if (!IntervalResistances()) return std::move(warnings_);
-    if (!SkipLeadingPoints()) return std::move(warnings_);
+    const bool enough = SkipLeadingPoints();
+    HandOutPoints();
+    if (!enough) return std::move(warnings_);
     FitModels();
     return std::move(warnings_);
   }
@@ -57,6 +64,29 @@ class Analysis {
  private:
   void Warn(std::string_view message) {
     if (show_) warnings_.emplace_back(message);
+  }
+
+  // A warning that ends the run before the fits.
+  void Stop(std::string_view message) {
+    Warn(message);
+    if (points_) points_->failure = std::string(message);
+  }
+
+  // The fitted points after the skip, and the production conditions.
+  void HandOutPoints() {
+    if (!points_) return;
+    AnalysisPoints& p = points_->points;
+    p.w.clear();
+    p.R.clear();
+    for (long i = 1; i <= count_; ++i) {
+      p.w.push_back(At(w_, i));
+      p.R.push_back(At(r_, i));
+    }
+    p.rMax = rMax_;
+    p.prodArea = prodArea_;
+    p.prodFlow = prodFlow_;
+    p.prodPressure = prodPa_;
+    p.viscosity = viscosity_;
   }
 
   // Cumulative times and the interval before each point.
@@ -143,9 +173,9 @@ class Analysis {
     for (long j = count_ + 1; j <= kPoints; ++j) ClearRow(Row(rec_, j));
 
     if (timeNegative) {
-      Warn(kTimeIntervalWarning);
+      Stop(kTimeIntervalWarning);
     } else if (volumeNegative) {
-      Warn(kVolumeIntervalWarning);
+      Stop(kVolumeIntervalWarning);
     }
     if (!timeNegative && !volumeNegative) return true;
     BlankResults("   neg");
@@ -184,7 +214,7 @@ class Analysis {
       for (long i = count_ + 1; i <= kPoints; ++i) Ref(r_, i) = Ref(lnR_, i) = Ref(w_, i) = 0;
     }
     if (count_ >= kLeastFittedPoints) return true;
-    Warn(kInsufficientDataWarning);
+    Stop(kInsufficientDataWarning);
     BlankWithoutFit();
     return false;
   }
@@ -316,6 +346,14 @@ class Analysis {
       Row(rec_, j).RmodelP.Set(ResistanceText(At(model, j)));
     }
     powerR_ = fit.r;
+    if (points_) {
+      AnalysisPoints& p = points_->points;
+      p.powerFitted = true;
+      p.R0 = fit.R0;
+      p.a = a;
+      p.n = fit.n;
+      p.powerR = fit.r;
+    }
     return true;
   }
 
@@ -333,6 +371,7 @@ class Analysis {
   bool show_;
   std::string_view separator_;
   std::vector<std::string> warnings_;
+  AnalysisPointsOutcome* points_;
 
   TRegressionData t_{}, dt_{}, v_{}, w_{}, r_{}, lnR_{};
   double area_ = 0, labPa_ = 0, prodPa_ = 0, prodArea_ = 0, prodFlow_ = 0, viscosity_ = 0, rMax_ = 0;
@@ -360,6 +399,14 @@ std::vector<std::string> Calculate(TWineRec& WineRec, bool ShowDialogs, std::str
 std::vector<std::string> Calculate(TWineRec& WineRec, bool ShowDialogs) {
   const std::string separator = LocaleThousandsSeparator();
   return Calculate(WineRec, ShowDialogs, separator);
+}
+
+AnalysisPointsOutcome AnalyseTrialPoints(const TWineRec& rec) {
+  TWineRec copy = rec;
+  AnalysisPointsOutcome outcome;
+  // The separator only groups a volume text of the copy, which is dropped.
+  Analysis(copy, false, ",", &outcome).Run();
+  return outcome;
 }
 
 void DataCollapse(TWineRec& WineRec) {

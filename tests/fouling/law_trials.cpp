@@ -1,0 +1,55 @@
+#include "law_trials.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <string>
+
+#include "trial/data_input.h"
+
+namespace vorsant::testing {
+
+namespace {
+
+constexpr double kLabPa = 30 * 6894.8;
+constexpr double kLabArea = 0.0235 * 0.0235 * 3.14159;
+constexpr double kViscosity = 0.0015;
+
+}  // namespace
+
+double ProductionRmax() {
+  const double flow = 40 * 0.75 / 1000 / 60;
+  return 30 * 6894.8 * kProductionArea / (kViscosity * flow);
+}
+
+TWineRec LawTrial(const std::function<double(double)>& R, int count, int intervalSeconds) {
+  const auto rate = [&](double v) { return kLabPa * kLabArea / (kViscosity * R(v / kLabArea)); };
+  DataInput input;
+  double v = 0;  // m3
+  constexpr int kSteps = 200;
+  const double h = static_cast<double>(intervalSeconds) / kSteps;
+  for (int j = 0; j < count; ++j) {
+    for (int s = 0; s < kSteps; ++s) {  // Runge-Kutta, fourth order
+      const double k1 = rate(v), k2 = rate(v + h / 2 * k1), k3 = rate(v + h / 2 * k2), k4 = rate(v + h * k3);
+      v += h / 6 * (k1 + 2 * k2 + 2 * k3 + k4);
+    }
+    const int t = (j + 1) * intervalSeconds;
+    input.V[static_cast<std::size_t>(j)] = std::to_string(v * 1e6);
+    input.Min[static_cast<std::size_t>(j)] = std::to_string(t / 60);
+    input.Sec[static_cast<std::size_t>(j)] = std::to_string(t % 60);
+  }
+  input.Skip = 0;
+  EXPECT_FALSE(DataRangeCheck(input).has_value());
+
+  TWineClass wine;
+  TConditions& k = wine.WineRec.Conditions;
+  k.WineName.Set("Law");
+  k.LabP.Set("30.0");
+  k.LabFiltDia.Set("47.0");
+  k.ProdP.Set("  30");
+  k.ProdA.Set("20.0");
+  k.ProdRate.Set("40.0");
+  ApplyData(input, wine);
+  return wine.WineRec;
+}
+
+}  // namespace vorsant::testing

@@ -1,0 +1,19 @@
+#pragma once
+// Laboratory trials of a known fouling law: a constant-pressure filtration
+// dV/dt = dP A / (mu R(V/A)) integrated finely, read every interval as the
+// balance would, and stored through the data dialog's checks and formatting.
+
+#include <functional>
+
+#include "trial/wine_rec.h"
+
+namespace vorsant::testing {
+
+// 47 mm disc at 30 psi, Normal wine; production 20 m2 at 30 psi, 40 bpm.
+TWineRec LawTrial(const std::function<double(double)>& R, int count, int intervalSeconds);
+
+// The production filter's largest resistance and area for those conditions.
+double ProductionRmax();
+inline constexpr double kProductionArea = 20;
+
+}  // namespace vorsant::testing
