@@ -6,6 +6,37 @@
 
 namespace vorsant {
 
+TComTimeouts DeviceTimeouts(const TComTimeouts& configured) {
+  TComTimeouts t = configured;
+  if (t.WriteMultiplier == 0 && t.WriteConstant == 0) {
+    t.WriteMultiplier = kOwnWriteMultiplierMs;
+    t.WriteConstant = kOwnWriteConstantMs;
+  }
+  return t;
+}
+
+std::chrono::milliseconds WriteLimit(const TComTimeouts& timeouts, std::size_t count) {
+  return std::chrono::milliseconds(static_cast<std::uint64_t>(timeouts.WriteMultiplier) * count +
+                                   timeouts.WriteConstant);
+}
+
+RefusalAction OnRefusedLineSetup(LineSetupRefusal why, bool pseudoTerminal, bool speedTaken) {
+  if (!pseudoTerminal) return RefusalAction::Raise;
+  switch (why) {
+    case LineSetupRefusal::InvalidSetting:
+      return speedTaken ? RefusalAction::KeepDeviceFraming : RefusalAction::Raise;
+    case LineSetupRefusal::NotSupported:
+      return RefusalAction::Accept;
+    case LineSetupRefusal::Other:
+      break;
+  }
+  return RefusalAction::Raise;
+}
+
+bool IsPseudoTerminalPath(std::string_view path) {
+  return path.rfind("/dev/pts/", 0) == 0;
+}
+
 TCustomComPort::TCustomComPort() = default;
 
 TCustomComPort::~TCustomComPort() {

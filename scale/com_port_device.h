@@ -9,10 +9,46 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "scale/com_settings.h"
 
 namespace vorsant {
+
+// Writes are always bounded, so a line held in XOFF or by stalled hardware
+// flow control cannot keep the program waiting inside a write. When the
+// settings give no write limit, the port's own applies: enough for a byte
+// of the longest frame (12 bits) at the slowest speed, 50 baud.
+inline constexpr std::uint32_t kOwnWriteMultiplierMs = 250;
+inline constexpr std::uint32_t kOwnWriteConstantMs = 1000;
+
+// The time limits the device works with: `configured`, with the port's own
+// write limit when it sets none.
+TComTimeouts DeviceTimeouts(const TComTimeouts& configured);
+// Multiplier x count + Constant of the write limit in `timeouts`.
+std::chrono::milliseconds WriteLimit(const TComTimeouts& timeouts, std::size_t count);
+
+// Why a device refused the line set-up.
+enum class LineSetupRefusal {
+  InvalidSetting,  // a value the device cannot take
+  NotSupported,    // a control the device does not have (modem-control lines)
+  Other
+};
+enum class RefusalAction {
+  Raise,              // the port's error, with the system's text
+  KeepDeviceFraming,  // set everything again but with the device's own framing
+  Accept              // the line is set; only the modem-control step failed
+};
+// A real port's refusal is always raised: running on at a framing the
+// balance does not speak would only fail later with a misleading reading
+// error. A pseudo-terminal standing in for a COM port has no wire to frame
+// and no modem-control lines: there a refused framing at a speed it took is
+// set again without the framing, and a missing control is accepted.
+// `speedTaken` is false for a refusal of that second attempt.
+RefusalAction OnRefusedLineSetup(LineSetupRefusal why, bool pseudoTerminal, bool speedTaken);
+
+// Whether a Unix device path names a pseudo-terminal.
+bool IsPseudoTerminalPath(std::string_view path);
 
 class ComDevice {
  public:

@@ -14,7 +14,6 @@
 #include <chrono>
 #include <cstring>
 #include <limits>
-#include <string_view>
 #include <utility>
 
 #include "scale/com_port.h"
@@ -213,15 +212,13 @@ class PosixComDevice final : public ComDevice {
                  settings.FlowControl.RTSControl == TRTSFlowControl::fcDisable);
   }
 
-  void ApplyTimeouts(const TComTimeouts& timeouts) override { timeouts_ = timeouts; }
+  void ApplyTimeouts(const TComTimeouts& timeouts) override { timeouts_ = DeviceTimeouts(timeouts); }
 
   void StartWrite(const std::uint8_t* data, std::size_t count) override {
     // A terminal write only hands the bytes to the driver, so it is done here
-    // and its result kept for FinishWrite.
-    std::optional<Clock::time_point> deadline;
-    const std::uint64_t totalMs =
-        static_cast<std::uint64_t>(timeouts_.WriteMultiplier) * count + timeouts_.WriteConstant;
-    if (totalMs > 0) deadline = Clock::now() + std::chrono::milliseconds(totalMs);
+    // and its result kept for FinishWrite; a device that takes nothing until
+    // the deadline (held in XOFF) gives a short write.
+    const Clock::time_point deadline = Clock::now() + WriteLimit(timeouts_, count);
     written_ = 0;
     while (written_ < count) {
       const ssize_t n = write(fd_, data + written_, count - written_);
@@ -301,7 +298,7 @@ class PosixComDevice final : public ComDevice {
   bool FramingIgnoredByPseudoTerminal(const termios& wanted) const {
     if (errno != EINVAL) return false;
     const char* name = ttyname(fd_);
-    if (name == nullptr || std::string_view(name).rfind("/dev/pts/", 0) != 0) return false;
+    if (name == nullptr || !IsPseudoTerminalPath(name)) return false;
     termios now{};
     if (tcgetattr(fd_, &now) != 0) return false;
     constexpr tcflag_t kFraming = CSIZE | PARENB;

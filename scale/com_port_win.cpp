@@ -131,14 +131,23 @@ void ToDcb(const DeviceLineState& s, DCB& d) {
 
 // How long closing waits for the last write to leave before giving up on it.
 constexpr DWORD kCloseWriteWaitMs = 2000;
+// How much longer than its time limit a write is waited for.
+constexpr std::chrono::milliseconds kWriteWaitMargin{500};
+
+LineSetupRefusal Refusal(DWORD code) {
+  if (code == ERROR_INVALID_PARAMETER) return LineSetupRefusal::InvalidSetting;
+  if (code == ERROR_NOT_SUPPORTED) return LineSetupRefusal::NotSupported;
+  return LineSetupRefusal::Other;
+}
 
 class WinComDevice final : public ComDevice {
  public:
-  WinComDevice(Handle device, Handle events, Handle reads, Handle writes)
+  WinComDevice(Handle device, Handle events, Handle reads, Handle writes, bool pseudoTerminal)
       : events_(std::move(events)),
         reads_(std::move(reads)),
         writes_(std::move(writes)),
-        device_(std::move(device)) {}
+        device_(std::move(device)),
+        pseudoTerminal_(pseudoTerminal) {}
 
   ~WinComDevice() override {
     // The system writes into the OVERLAPPED blocks and buffers of a pending
@@ -180,26 +189,24 @@ class WinComDevice final : public ComDevice {
     ToDcb(state, dcb);
     if (SetCommState(device_.get(), &dcb)) return;
     DWORD code = GetLastError();
-    if (code == ERROR_INVALID_PARAMETER) {
-      // A port that took the speed but refuses the character framing is a
-      // virtual one without a wire to frame (a pseudo-terminal behind the
-      // COM name): keep its framing and set everything else.
+    RefusalAction action =
+        OnRefusedLineSetup(Refusal(code), pseudoTerminal_, pseudoTerminal_ && SpeedTaken(dcb));
+    if (action == RefusalAction::KeepDeviceFraming) {
       DCB now{};
       now.DCBlength = sizeof(now);
       Check(GetCommState(device_.get(), &now));
-      if (now.BaudRate != dcb.BaudRate) RaiseError(code);
       dcb.ByteSize = now.ByteSize;
       dcb.Parity = now.Parity;
       if (SetCommState(device_.get(), &dcb)) return;
       code = GetLastError();
+      action = OnRefusedLineSetup(Refusal(code), pseudoTerminal_, false);
     }
-    // A device without modem-control lines refuses the DTR/RTS step that
-    // comes after the line settings; the line itself is set up.
-    if (code != ERROR_NOT_SUPPORTED) RaiseError(code);
+    if (action != RefusalAction::Accept) RaiseError(code);
     SetLastError(0);
   }
 
-  void ApplyTimeouts(const TComTimeouts& t) override {
+  void ApplyTimeouts(const TComTimeouts& configured) override {
+    const TComTimeouts t = DeviceTimeouts(configured);
     COMMTIMEOUTS ct{};
     Check(GetCommTimeouts(device_.get(), &ct));
     ct.ReadIntervalTimeout = t.ReadInterval;
@@ -208,6 +215,7 @@ class WinComDevice final : public ComDevice {
     ct.WriteTotalTimeoutMultiplier = t.WriteMultiplier;
     ct.WriteTotalTimeoutConstant = t.WriteConstant;
     Check(SetCommTimeouts(device_.get(), &ct));
+    timeouts_ = t;
   }
 
   void StartWrite(const std::uint8_t* data, std::size_t count) override {
@@ -218,14 +226,32 @@ class WinComDevice final : public ComDevice {
     const BOOL ok = WriteFile(device_.get(), data, static_cast<DWORD>(count), nullptr, &writeOv_);
     if (!ok && GetLastError() != ERROR_IO_PENDING) RaiseError(GetLastError());
     writePending_ = true;
+    writeCount_ = count;
   }
 
   std::size_t FinishWrite() override {
     if (!writePending_) return 0;
+    // The driver ends the write at its time limit; this wait, a little
+    // longer, covers a driver that does not, and the write is then
+    // cancelled. Either way the caller sees a short write.
+    const auto limit = WriteLimit(timeouts_, writeCount_) + kWriteWaitMargin;
+    const DWORD w = WaitForSingleObject(writes_.get(), static_cast<DWORD>(limit.count()));
+    if (w == WAIT_FAILED) RaiseError(GetLastError());
+    if (w == WAIT_TIMEOUT) CancelIoEx(device_.get(), &writeOv_);
     DWORD n = 0;
     const BOOL ok = GetOverlappedResult(device_.get(), &writeOv_, &n, TRUE);
     writePending_ = false;
-    Check(ok);
+    if (!ok) {
+      const DWORD code = GetLastError();
+      // An expired or cancelled write: what it sent counts, the rest is the
+      // caller's "Timeout".
+      if (code == ERROR_SEM_TIMEOUT || code == ERROR_TIMEOUT || code == WAIT_TIMEOUT ||
+          code == ERROR_OPERATION_ABORTED) {
+        SetLastError(0);
+        return static_cast<std::size_t>(writeOv_.InternalHigh);
+      }
+      Check(FALSE);
+    }
     return n;
   }
 
@@ -285,6 +311,14 @@ class WinComDevice final : public ComDevice {
     SetLastError(0);
   }
 
+  // Whether the device, although it refused the set-up, runs at the speed
+  // `wanted` asks for.
+  bool SpeedTaken(const DCB& wanted) const {
+    DCB now{};
+    now.DCBlength = sizeof(now);
+    return GetCommState(device_.get(), &now) && now.BaudRate == wanted.BaudRate;
+  }
+
   // Waits until the system is done with `ov`; the bytes it transferred.
   std::size_t Settle(OVERLAPPED& ov) {
     DWORD n = 0;
@@ -296,9 +330,35 @@ class WinComDevice final : public ComDevice {
   // Declared first, closed last: the device goes before its signals.
   Handle events_, reads_, writes_;
   Handle device_;
+  const bool pseudoTerminal_;
+  TComTimeouts timeouts_;
   OVERLAPPED readOv_{}, writeOv_{};
+  std::size_t writeCount_ = 0;
   bool readPending_ = false, writePending_ = false;
 };
+
+// Wine shows a Unix device as a COM port when its Ports key maps the COM
+// name to the device's path. A pseudo-terminal mapped there (the balance
+// simulator's) cannot take the balance's framing; Windows itself has no such
+// key, so a real port is never treated as one.
+bool IsWinePseudoTerminal(const std::string& name) {
+  const std::string com = name.rfind("\\\\.\\", 0) == 0 ? name.substr(4) : name;
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Wine\\Ports", 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
+                    &key) != ERROR_SUCCESS) {
+    return false;
+  }
+  const std::wstring value(com.begin(), com.end());
+  wchar_t path[MAX_PATH + 1] = {};
+  DWORD type = 0;
+  DWORD size = sizeof(path) - sizeof(wchar_t);
+  const LONG got = RegQueryValueExW(key, value.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(path), &size);
+  RegCloseKey(key);
+  if (got != ERROR_SUCCESS || type != REG_SZ) return false;
+  std::string unixPath;
+  for (const wchar_t* c = path; *c != 0; ++c) unixPath.push_back(*c < 0x80 ? static_cast<char>(*c) : '?');
+  return IsPseudoTerminalPath(unixPath);
+}
 
 }  // namespace
 
@@ -313,7 +373,7 @@ std::unique_ptr<ComDevice> OpenComDevice(const std::string& name, const ComLineS
                             FILE_FLAG_OVERLAPPED, nullptr));
   if (!device) RaiseError(GetLastError());
   auto com = std::make_unique<WinComDevice>(std::move(device), std::move(events), std::move(reads),
-                                            std::move(writes));
+                                            std::move(writes), IsWinePseudoTerminal(name));
   com->Setup(settings, buffers, timeouts);
   return com;
 }
