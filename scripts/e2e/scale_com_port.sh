@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# The Windows serial port under Wine against the balance simulator: three
+# The Windows serial port under Wine against the balance simulator: four
 # simulators on pseudo-terminals (one answering, one silent, one running 120
-# times faster) are mapped as COM5, COM6 and COM7 in a Wine prefix of this
-# test's own. The cross-built scale_com_wine_test opens, sets up, reads and
-# closes them and checks the error of a port that does not exist (COM42);
-# then vorsant-cli.exe runs a whole 9-minute collection on COM7 with
-# VORSANT_TEST_TIME_SCALE=120.
+# times faster, one holding the line in XOFF) are mapped as COM5, COM6, COM7
+# and COM8 in a Wine prefix of this test's own; COM9 reaches the silent one
+# through a symlink, so the port does not know it for a pseudo-terminal.
+# The cross-built scale_com_wine_test opens, sets up, reads and closes them
+# and checks the error of a port that does not exist (COM42); then
+# vorsant-cli.exe runs a whole 9-minute collection on COM7 with
+# VORSANT_TEST_TIME_SCALE=120, and one on COM8 that must end at its first
+# stalled write.
 #
 # usage: scripts/e2e/scale_com_port.sh [NATIVE_BUILD_DIR [MINGW_BUILD_DIR]]
 #   defaults: build/native and build/mingw64; missing targets are built.
@@ -37,9 +40,9 @@ pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-  wine reg delete 'HKLM\Software\Wine\Ports' /v COM5 /f >/dev/null 2>&1 || true
-  wine reg delete 'HKLM\Software\Wine\Ports' /v COM6 /f >/dev/null 2>&1 || true
-  wine reg delete 'HKLM\Software\Wine\Ports' /v COM7 /f >/dev/null 2>&1 || true
+  for com in COM5 COM6 COM7 COM8 COM9; do
+    wine reg delete 'HKLM\Software\Wine\Ports' /v "$com" /f >/dev/null 2>&1 || true
+  done
   wineserver -k >/dev/null 2>&1 || true
   rm -rf "$work"
 }
@@ -51,16 +54,23 @@ pids+=($!)
 pids+=($!)
 "$sim" --verbose --time-scale 120 --link "$work/fast" >"$work/fast.out" 2>"$work/fast.log" &
 pids+=($!)
+"$sim" --verbose --xoff --link "$work/xoff" >"$work/xoff.out" 2>"$work/xoff.log" &
+pids+=($!)
+sims=(balance silent fast xoff)
 for _ in $(seq 50); do
-  [ -L "$work/balance" ] && [ -L "$work/silent" ] && [ -L "$work/fast" ] && break
+  up=1
+  for s in "${sims[@]}"; do [ -L "$work/$s" ] || up=0; done
+  [ "$up" = 1 ] && break
   sleep 0.1
 done
-[ -L "$work/balance" ] && [ -L "$work/silent" ] && [ -L "$work/fast" ] ||
-  { echo "balance simulators did not start" >&2; exit 1; }
+[ "$up" = 1 ] || { echo "balance simulators did not start" >&2; exit 1; }
 
-wine reg add 'HKLM\Software\Wine\Ports' /v COM5 /t REG_SZ /d "$work/balance" /f >/dev/null 2>&1
-wine reg add 'HKLM\Software\Wine\Ports' /v COM6 /t REG_SZ /d "$work/silent" /f >/dev/null 2>&1
-wine reg add 'HKLM\Software\Wine\Ports' /v COM7 /t REG_SZ /d "$work/fast" /f >/dev/null 2>&1
+# The terminals themselves are mapped, as Wine shows a pseudo-terminal.
+ports=(COM5:"$(readlink "$work/balance")" COM6:"$(readlink "$work/silent")" COM7:"$(readlink "$work/fast")"
+  COM8:"$(readlink "$work/xoff")" COM9:"$work/silent")
+for p in "${ports[@]}"; do
+  wine reg add 'HKLM\Software\Wine\Ports' /v "${p%%:*}" /t REG_SZ /d "${p#*:}" /f >/dev/null 2>&1
+done
 wineserver -k >/dev/null 2>&1 || true
 wineserver -w >/dev/null 2>&1 || true
 # A server of our own with its chatter discarded (it dumps its objects when
@@ -69,6 +79,7 @@ wineserver -p5 >/dev/null 2>&1
 
 status=0
 VORSANT_TEST_COM_PORT=COM5 VORSANT_TEST_SILENT_COM_PORT=COM6 VORSANT_TEST_MISSING_COM_PORT=COM42 \
+  VORSANT_TEST_XOFF_COM_PORT=COM8 VORSANT_TEST_UNMAPPED_PTY_COM_PORT=COM9 \
   wine "$exe" --gtest_brief=1 || status=$?
 
 # What the balance saw of the line Wine set up for the program.
@@ -90,6 +101,22 @@ if grep -q "^point 36: " "$work/run.out" && grep -q "^saved " "$work/run.out" &&
 else
   echo "the collection through COM7 failed:" >&2
   cat "$work/run.out" >&2
+  status=1
+fi
+
+# A balance that holds the line in XOFF ends the run at its first write
+# (the tare) with the port's "Timeout", well within the write limit.
+"$cli" new -o "$work/xoff.vrs" --wine Riesling --filter "Pad 47" --lab-pressure 30 --diameter 47 \
+  --max-pressure 30 --area 1 --rate 60
+xoff_status=0
+timeout 60 wine "$cliexe" collect "$(winepath -w "$work/xoff.vrs")" --port COM8 --density 1 \
+  --duration 9 >"$work/xoff-run.out" 2>&1 || xoff_status=$?
+if [ "$xoff_status" -ne 0 ] && [ "$xoff_status" -ne 124 ] && grep -q "Timeout" "$work/xoff-run.out" &&
+  ! grep -q "^balance: " "$work/xoff.log"; then
+  echo "collection through COM8 held in XOFF: ended with Timeout"
+else
+  echo "the collection through COM8 held in XOFF did not end with Timeout (exit $xoff_status):" >&2
+  cat "$work/xoff-run.out" >&2
   status=1
 fi
 exit "$status"

@@ -186,6 +186,22 @@ TEST_F(PtyBalance, ReadShorterThanAskedWithinTheTimeLimitsIsATimeout) {
   EXPECT_EQ(reply[13], '\n');
 }
 
+TEST_F(PtyBalance, LineHeldInXoffEndsTheExchangeWithATimeout) {
+  Start();
+  pty_.HoldInXoff();
+  const auto start = SteadyClock::now();
+  try {
+    GetWeight(port_);
+    FAIL() << "a weight request went out on a line held in XOFF";
+  } catch (const EComError& e) {
+    EXPECT_STREQ(e.what(), "Timeout");
+    EXPECT_EQ(e.ErrorCode(), 0);
+  }
+  EXPECT_LT(SteadyClock::now() - start, std::chrono::seconds(3));
+  EXPECT_FALSE(port_.Active());
+  EXPECT_EQ(balance_->Requests(), 0);
+}
+
 TEST(TComPortPosix, MissingDeviceCarriesTheSystemErrorNumber) {
   TComPort port;
   port.SetDeviceName("/nonexistent/ttyBalance");

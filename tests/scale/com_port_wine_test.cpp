@@ -5,6 +5,9 @@
 //   VORSANT_TEST_COM_PORT         a balance that answers
 //   VORSANT_TEST_SILENT_COM_PORT  a balance that never answers
 //   VORSANT_TEST_MISSING_COM_PORT a port that does not exist
+//   VORSANT_TEST_XOFF_COM_PORT    a balance that holds the line in XOFF
+//   VORSANT_TEST_UNMAPPED_PTY_COM_PORT a pseudo-terminal reached through a
+//                                 symlink, so not known as one
 
 #include <windows.h>
 
@@ -99,6 +102,43 @@ TEST(WineComPortFaults, SilentBalanceEndsTheWaitWithAnError) {
   // The abandoned read leaves the port usable.
   port.SetActive(true);
   EXPECT_TRUE(port.Active());
+}
+
+TEST(WineComPortFaults, LineHeldInXoffEndsTheExchangeWithATimeout) {
+  const std::string name = PortFromEnvironment("VORSANT_TEST_XOFF_COM_PORT");
+  ASSERT_FALSE(name.empty());
+  TComPort port;
+  SetBalanceLineSettings(port);
+  port.SetDeviceName(name);
+  const auto start = std::chrono::steady_clock::now();
+  try {
+    GetWeight(port);
+    FAIL() << "a weight request went out on a line held in XOFF";
+  } catch (const EComError& e) {
+    EXPECT_STREQ(e.what(), "Timeout");
+    EXPECT_EQ(e.ErrorCode(), 0);
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
+  EXPECT_FALSE(port.Active());
+}
+
+// What a real port that cannot take 7 bits and odd parity does: the open
+// fails with the system's error instead of running on at its old framing.
+TEST(WineComPortFaults, RefusedFramingOnAPortNotKnownAsAPseudoTerminalIsRaised) {
+  const std::string name = PortFromEnvironment("VORSANT_TEST_UNMAPPED_PTY_COM_PORT");
+  ASSERT_FALSE(name.empty());
+  TComPort port;
+  SetBalanceLineSettings(port);
+  port.SetDeviceName(name);
+  try {
+    port.SetActive(true);
+    FAIL() << "opened " << name << " at a framing it refuses";
+  } catch (const EComError& e) {
+    EXPECT_EQ(e.ErrorCode(), ERROR_INVALID_PARAMETER);
+    EXPECT_STRNE(e.what(), "");
+    std::printf("refused framing: %d %s\n", e.ErrorCode(), e.what());
+  }
+  EXPECT_FALSE(port.Active());
 }
 
 TEST(WineComPortFaults, MissingPortRaisesTheSystemError) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "scale/com_port.h"
+#include "scale/com_port_device.h"
 
 namespace vorsant {
 namespace {
@@ -93,6 +94,32 @@ TEST(LineSettingValues, EnumerationsMapToTheirDeviceValues) {
   EXPECT_EQ(ParityCode(TParity::paSpace), 4);
   EXPECT_EQ(StopBitsCode(TStopBits::sb1_5), 1);
   EXPECT_EQ(StopBitsCode(TStopBits::sb2), 2);
+}
+
+TEST(RefusedLineSetup, OnlyAPseudoTerminalKeepsItsFramingOrLacksModemLines) {
+  for (LineSetupRefusal why :
+       {LineSetupRefusal::InvalidSetting, LineSetupRefusal::NotSupported, LineSetupRefusal::Other}) {
+    EXPECT_EQ(OnRefusedLineSetup(why, false, true), RefusalAction::Raise);
+  }
+  EXPECT_EQ(OnRefusedLineSetup(LineSetupRefusal::InvalidSetting, true, true),
+            RefusalAction::KeepDeviceFraming);
+  EXPECT_EQ(OnRefusedLineSetup(LineSetupRefusal::InvalidSetting, true, false), RefusalAction::Raise);
+  EXPECT_EQ(OnRefusedLineSetup(LineSetupRefusal::NotSupported, true, false), RefusalAction::Accept);
+  EXPECT_EQ(OnRefusedLineSetup(LineSetupRefusal::Other, true, true), RefusalAction::Raise);
+
+  EXPECT_TRUE(IsPseudoTerminalPath("/dev/pts/7"));
+  EXPECT_FALSE(IsPseudoTerminalPath("/dev/ttyUSB0"));
+  EXPECT_FALSE(IsPseudoTerminalPath("/tmp/link/dev/pts/7"));
+}
+
+TEST(DeviceTimeouts, WritesAreBoundedEvenWithoutAWriteLimit) {
+  const TComTimeouts own = DeviceTimeouts(TComTimeouts{});
+  EXPECT_EQ(WriteLimit(own, 1), std::chrono::milliseconds(1250));
+  EXPECT_EQ(WriteLimit(own, 3), std::chrono::milliseconds(1750));
+  TComTimeouts set;
+  set.ReadConstant = 100;
+  set.WriteConstant = 40;
+  EXPECT_EQ(DeviceTimeouts(set), set);
 }
 
 TEST(TComPort, DefaultsAndRefusalsOfAClosedPort) {

@@ -52,6 +52,7 @@ constexpr char kUsage[] =
     "  --silent-after N      answer N weight requests, then fall silent\n"
     "  --garbage             answer every weight request with a line that is no number\n"
     "  --garbage-after N     answer N requests properly, then with garbage\n"
+    "  --xoff                hold the line in XOFF: the program's writes stall\n"
     "  --backwards-after S   the weight falls from S seconds after the tare\n"
     "  --time-scale F        time passes F times faster (default VORSANT_TEST_TIME_SCALE or 1)\n"
     "  --seed N              noise seed\n"
@@ -74,6 +75,7 @@ int main(int argc, char** argv) {
   double startGrams = 152.37;
   std::string link;
   bool verbose = false;
+  bool xoff = false;
   gTimeScale = vorsant::TestTimeScale();
 
   for (int i = 1; i < argc; ++i) {
@@ -107,6 +109,8 @@ int main(int argc, char** argv) {
       faults.GarbageAfter = 0;
     } else if (a == "--garbage-after") {
       faults.GarbageAfter = static_cast<int>(number());
+    } else if (a == "--xoff") {
+      xoff = true;
     } else if (a == "--backwards-after") {
       faults.BackwardsAfter = number();
     } else if (a == "--time-scale") {
@@ -138,6 +142,7 @@ int main(int argc, char** argv) {
     gClock = &clock;
     vorsant::sim::PseudoTerminal pty;
     if (!link.empty()) pty.CreateLink(link);
+    if (xoff) pty.HoldInXoff();
     vorsant::sim::SimulatedBalance balance(curve, faults, startGrams);
     std::cout << pty.SlavePath() << std::endl;
     vorsant::sim::ServeBalance(pty, balance, gStop, Now, verbose ? Log : nullptr);

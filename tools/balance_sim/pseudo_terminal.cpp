@@ -104,6 +104,14 @@ PseudoTerminal::LineSettings PseudoTerminal::ReadLineSettings() const {
   return s;
 }
 
+void PseudoTerminal::HoldInXoff() {
+  termios t{};
+  if (tcgetattr(slave_, &t) != 0) Fail("tcgetattr");
+  t.c_iflag |= IXON;
+  if (tcsetattr(slave_, TCSANOW, &t) != 0) Fail("tcsetattr");
+  WriteAll(master_, std::string(1, static_cast<char>(t.c_cc[VSTOP])));
+}
+
 void ServeBalance(PseudoTerminal& pty, SimulatedBalance& balance, const std::atomic<bool>& stop,
                   double (*now)(), void (*log)(const std::string& line)) {
   char buffer[256];

@@ -35,6 +35,11 @@ class PseudoTerminal {
   };
   LineSettings ReadLineSettings() const;
 
+  // Holds the program's end in XOFF for good: switches its output flow
+  // control on (as a port set up for XON/XOFF has it) and sends XOFF, never
+  // XON, so its writes stall.
+  void HoldInXoff();
+
  private:
   int master_ = -1;
   // Held open so the master never sees a hang-up between the program's
