@@ -1,11 +1,16 @@
-// report FILE.vrs [--json]: the trial window's two panels, summary first, as
-// stored in the file (nothing is recalculated); or every field of the record
-// with the panels as one JSON object.
+// report FILE.vrs [--json | --html -o OUT.html]: the trial window's two
+// panels, summary first, as stored in the file (nothing is recalculated); or
+// every field of the record with the panels as one JSON object; or the whole
+// report as a web page to print or send, dated today.
+
+#include <ctime>
 
 #include "cli/command.h"
 #include "cli/json_writer.h"
 #include "cli/options.h"
+#include "cli/output_file.h"
 #include "cli/trial_io.h"
+#include "export/report_html.h"
 #include "trial/cp1252.h"
 #include "trial/report.h"
 
@@ -97,12 +102,31 @@ class RecordJson {
   JsonWriter json_;
 };
 
+// Today in the local calendar, yyyy-mm-dd.
+std::string Today() {
+  const std::time_t now = std::time(nullptr);
+  char text[16] = "";
+  if (const std::tm* local = std::localtime(&now)) std::strftime(text, sizeof text, "%Y-%m-%d", local);
+  return text;
+}
+
 }  // namespace
 
 int RunReport(CommandArgs args, CommandIo& io) {
-  const Options options(args, {}, {"--json"});
-  options.ExpectPositional(1, "one trial file: report FILE.vrs [--json]");
-  const TWineRec rec = ReadTrial(options.Positional()[0]);
+  const Options options(args, {"-o"}, {"--json", "--html"});
+  options.ExpectPositional(1, "one trial file: report FILE.vrs [--json | --html -o OUT.html]");
+  const bool html = options.Flag("--html");
+  if (html && options.Flag("--json")) throw UsageError("--html and --json cannot be combined");
+  if (!html && options.Value("-o"))
+    throw UsageError("-o writes the web page: report FILE.vrs --html -o OUT.html");
+  const std::string& file = options.Positional()[0];
+  const TWineRec rec = ReadTrial(file);
+  if (html) {
+    const std::string out = options.Required("-o");
+    const std::u8string name = PathArg(file).filename().u8string();
+    SaveOutputFile(out, TrialReportHtml(rec, std::string(name.begin(), name.end()), Today()));
+    return 0;
+  }
   const ReportLines lines = FillLines(rec);
   if (options.Flag("--json")) {
     RecordJson(io.out).Write(rec, lines);
