@@ -14,11 +14,12 @@ int RunData(CommandArgs args, CommandIo& io);
 int RunGraph(CommandArgs args, CommandIo& io);
 int RunScale(CommandArgs args, CommandIo& io);
 int RunCollect(CommandArgs args, CommandIo& io);
+int RunCompare(CommandArgs args, CommandIo& io);
 
 namespace {
 
 constexpr std::array kCommands = {
-    Command{"report", "FILE.vrs [--json]", RunReport},
+    Command{"report", "FILE.vrs [--json | --html -o OUT.html]", RunReport},
     Command{"analyse", "FILE.vrs -o OUT.vrs", RunAnalyse},
     Command{"new",
             "-o OUT.vrs --wine NAME --filter NAME [--type normal|dessert] --lab-pressure P --diameter D "
@@ -28,6 +29,7 @@ constexpr std::array kCommands = {
     Command{"graph", "FILE.vrs --kind trial|lab|production -o OUT.svg", RunGraph},
     Command{"scale", "read|tare --port DEVICE", RunScale},
     Command{"collect", "FILE.vrs --port DEVICE --density D --duration 9|18|36|72|144", RunCollect},
+    Command{"compare", "A.vrs B.vrs [...] [--volume GAL] [--safety S] [-o OUT.svg] [--json]", RunCompare},
 };
 
 }  // namespace
