@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <stdexcept>
 #include <system_error>
 
 namespace vorsant::sim {
@@ -110,6 +111,14 @@ void PseudoTerminal::HoldInXoff() {
   t.c_iflag |= IXON;
   if (tcsetattr(slave_, TCSANOW, &t) != 0) Fail("tcsetattr");
   WriteAll(master_, std::string(1, static_cast<char>(t.c_cc[VSTOP])));
+  // The kernel takes the XOFF in on its own time; once it has, the program's
+  // end no longer polls writable.
+  for (int i = 0; i < 200; ++i) {
+    pollfd p{slave_, POLLOUT, 0};
+    if (poll(&p, 1, 0) == 0) return;
+    usleep(5000);
+  }
+  throw std::runtime_error("the terminal did not stop on XOFF");
 }
 
 void ServeBalance(PseudoTerminal& pty, SimulatedBalance& balance, const std::atomic<bool>& stop,
