@@ -1,4 +1,10 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -48,23 +54,24 @@ class PosixFileSystem final : public FileSystem {
   }
 
   bool WriteBytes(const std::u16string& path, std::string_view bytes) override {
-    fs::path pending = ToPath(PendingWritePath(path));
-    {
-      std::ofstream out(pending, std::ios::binary | std::ios::trunc);
-      if (!out) return false;
-      out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-      out.close();
-      if (!out) {
-        std::error_code ignored;
-        fs::remove(pending, ignored);
-        return false;
+    std::string pending = ToPath(PendingWritePath(path)).string();
+    // A planted link under the pending name goes, and is not written through.
+    ::unlink(pending.c_str());
+    int fd = ::open(pending.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    bool complete = true;
+    while (!bytes.empty()) {
+      ssize_t written = ::write(fd, bytes.data(), bytes.size());
+      if (written < 0 && errno == EINTR) continue;
+      if (written <= 0) {
+        complete = false;
+        break;
       }
+      bytes.remove_prefix(static_cast<std::size_t>(written));
     }
-    std::error_code ec;
-    fs::rename(pending, ToPath(path), ec);
-    if (!ec) return true;
-    std::error_code ignored;
-    fs::remove(pending, ignored);
+    if (::close(fd) != 0) complete = false;
+    if (complete && ::rename(pending.c_str(), ToPath(path).c_str()) == 0) return true;
+    ::unlink(pending.c_str());
     return false;
   }
 
@@ -72,6 +79,36 @@ class PosixFileSystem final : public FileSystem {
     std::error_code ec;
     return fs::remove(ToPath(path), ec);
   }
+
+  EntryKind Kind(const std::u16string& path) override {
+    std::error_code ec;
+    fs::file_status status = fs::symlink_status(ToPath(path), ec);
+    switch (status.type()) {
+      case fs::file_type::not_found:
+        return EntryKind::kMissing;
+      case fs::file_type::regular:
+        return EntryKind::kFile;
+      case fs::file_type::directory:
+        return EntryKind::kFolder;
+      case fs::file_type::symlink:
+        return EntryKind::kLink;
+      default:
+        return ec ? EntryKind::kMissing : EntryKind::kOther;
+    }
+  }
+
+  std::optional<std::int64_t> ModifiedTime(const std::u16string& path) override {
+    struct stat info {};
+    if (::stat(ToPath(path).c_str(), &info) != 0) return std::nullopt;
+    return static_cast<std::int64_t>(info.st_mtime);
+  }
+
+  bool SetModifiedTime(const std::u16string& path, std::int64_t seconds) override {
+    struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<std::time_t>(seconds), 0}};
+    return ::utimensat(AT_FDCWD, ToPath(path).c_str(), times, AT_SYMLINK_NOFOLLOW) == 0;
+  }
+
+  std::int64_t Now() override { return static_cast<std::int64_t>(std::time(nullptr)); }
 
   std::optional<std::vector<FolderEntry>> ListFolder(const std::u16string& path) override {
     std::error_code ec;

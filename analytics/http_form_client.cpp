@@ -19,12 +19,12 @@ int HttpFormClient::AddField(std::u16string_view key, std::u16string_view value)
   }
 }
 
-int HttpFormClient::Post(std::u16string_view url, std::uint32_t& status) noexcept {
+int HttpFormClient::Post(std::u16string_view url, std::uint32_t& status, std::uint32_t timeLimitMs) noexcept {
   if (!sender_) return kClientNoSession;
   try {
     if (fieldCodePage != kUtf8CodePage) throw ClientExcept(kClientCodePage);
     FormRequest request{std::u16string(url), std::u16string(kFormContentTypeHeader),
-                        RenderFormFields(fields_)};
+                        RenderFormFields(fields_), timeLimitMs};
     FormResponse response = sender_->Send(request);
     status = response.status;
     lastError_ = 0;

@@ -18,11 +18,16 @@ inline constexpr std::u16string_view kFormContentTypeHeader =
     u"Content-Type:application/x-www-form-urlencoded; charset=utf-8\r\n";
 inline constexpr unsigned kUtf8CodePage = 65001;
 
+// No limit beyond the request's own time limits.
+inline constexpr std::uint32_t kNoTimeLimit = 0xFFFFFFFFu;
+
 struct FormRequest {
   std::u16string url;
   std::u16string headers;
   // Each field's bytes; written one after the other they form the body.
   std::vector<std::string> fields;
+  // How long the whole request may take, in milliseconds.
+  std::uint32_t timeLimitMs = kNoTimeLimit;
 
   std::size_t BodyLength() const;
 };
@@ -50,9 +55,10 @@ class HttpFormClient {
   void ClearFields() noexcept { fields_.clear(); }
   const FormFields& fields() const { return fields_; }
 
-  // Posts the fields. 1 without an internet session, else 0: a failure of
-  // any step is kept in LastError() and goes no further.
-  int Post(std::u16string_view url, std::uint32_t& status) noexcept;
+  // Posts the fields within about `timeLimitMs`. 1 without an internet
+  // session, else 0: a failure of any step is kept in LastError() and goes
+  // no further.
+  int Post(std::u16string_view url, std::uint32_t& status, std::uint32_t timeLimitMs = kNoTimeLimit) noexcept;
   // The code of the last failed post, 0 after a delivered one; -1 for a
   // failure that carried no code.
   int LastError() const { return lastError_; }
@@ -87,6 +93,8 @@ std::uint32_t CertificateOverride(int failedAttempt, std::uint32_t error);
 inline constexpr std::uint32_t kConnectTimeoutMs = 3000;
 inline constexpr std::uint32_t kSendTimeoutMs = 3000;
 inline constexpr std::uint32_t kReceiveTimeoutMs = 3000;
+// The most of a response that is read; nothing uses it.
+inline constexpr std::size_t kResponseLimitBytes = 64 * 1024;
 
 // System errors that say the endpoint cannot be reached at all: time-outs,
 // unknown host, refused, aborted or reset connections.

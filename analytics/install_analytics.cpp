@@ -1,7 +1,5 @@
 #include "analytics/install_analytics.h"
 
-#include <new>
-
 #include "analytics/endpoint.h"
 
 namespace plumeta {
@@ -27,8 +25,7 @@ void InstallAnalytics::PrepareTracking(Installer& installer) {
     // The User-Agent is composed here once and kept by the internet session.
     std::unique_ptr<FormSender> sender;
     if (platform_.makeSender) sender = platform_.makeSender(FormatUserAgent(activeVersion_, platform_.wow64));
-    tracker_ = std::make_unique<InstallTracker>(std::make_unique<HttpFormClient>(std::move(sender)), endpoint,
-                                                platform_.clock);
+    tracker_ = std::make_unique<Tracker>(std::make_unique<HttpFormClient>(std::move(sender)), endpoint);
   }
   tracker_->SetEndpointUrl(std::move(endpoint));
   store_.Prepare(*tracker_, AppInfo{applicationId, name, name, version}, MachineId(platform_.machine));
@@ -39,13 +36,12 @@ HitStamp InstallAnalytics::Stamp() {
 }
 
 void InstallAnalytics::Track(const std::function<std::unique_ptr<Hit>()>& make) {
-  std::unique_ptr<Hit> hit;
   try {
-    hit = make();
-  } catch (const std::bad_alloc&) {
-    return;
+    std::unique_ptr<Hit> hit = make();
+    if (hit) store_.TrackHit(std::move(hit));
+  } catch (...) {
+    // The export's other hits and its flush still run.
   }
-  store_.TrackHit(std::move(hit));
 }
 
 void InstallAnalytics::TrackProperty(std::u16string label, std::u16string value) {
@@ -69,8 +65,11 @@ void InstallAnalytics::TrackException(std::u16string details, bool fatal) {
 
 void InstallAnalytics::LogPropertyList(Installer& installer, std::span<const std::u16string_view> names) {
   for (std::u16string_view name : names) {
-    std::u16string value = installer.Property(name);
-    if (!value.empty()) TrackProperty(std::u16string(name), std::move(value));
+    Track([&]() -> std::unique_ptr<Hit> {
+      std::u16string value = installer.Property(name);
+      if (value.empty()) return nullptr;
+      return std::make_unique<PropertyHit>(Stamp(), std::u16string(name), std::move(value));
+    });
   }
 }
 

@@ -14,7 +14,6 @@
 
 #include "analytics/file_system.h"
 #include "analytics/hit.h"
-#include "analytics/install_tracker.h"
 #include "analytics/installer.h"
 #include "analytics/machine_data.h"
 #include "analytics/machine_id.h"
@@ -22,6 +21,7 @@
 #include "analytics/profile_reader.h"
 #include "analytics/session_store.h"
 #include "analytics/system_services.h"
+#include "analytics/tracker.h"
 
 namespace plumeta {
 
@@ -82,14 +82,15 @@ class InstallAnalytics {
   void LogPropertyList(Installer& installer, std::span<const std::u16string_view> names);
 
   // Null until the first PrepareTracking.
-  const InstallTracker* tracker() const { return tracker_.get(); }
+  const Tracker* tracker() const { return tracker_.get(); }
   const OsVersionInfo& activeVersion() const { return activeVersion_; }
   const EmbeddedUiValues& embeddedUi() const { return ui_; }
   SessionStore& store() { return store_; }
 
  private:
   HitStamp Stamp();
-  // Hands the hit to the store; a hit that cannot be made is skipped.
+  // Makes the hit and hands it to the store. Whatever fails on the way
+  // loses this hit only; `make` may return null for no hit.
   void Track(const std::function<std::unique_ptr<Hit>()>& make);
   void TrackProperty(std::u16string label, std::u16string value);
   void TrackLifecycle(std::u16string_view control, std::u16string_view status);
@@ -100,7 +101,7 @@ class InstallAnalytics {
   Platform platform_;
   std::optional<OsVersionInfo> propertyVersion_;
   OsVersionInfo activeVersion_;
-  std::unique_ptr<InstallTracker> tracker_;
+  std::unique_ptr<Tracker> tracker_;
   SessionStore store_;
   EmbeddedUiValues ui_;
 };

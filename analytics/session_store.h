@@ -10,7 +10,13 @@
 //                   "Current Session" (the session id, absent after a flush)
 //   "<session id>.session"  one section "Activity <activity id>" per hit,
 //                   one entry per parameter, by display name.
+//
+// A flush never holds an installation long: it ends once it has run for
+// kFlushBudgetMs or a post has found the endpoint unreachable. The hits it
+// did not get to stay in their files for the next flush; the folder keeps
+// at most kKeptHitLimit of them, none older than kKeptFileAgeSeconds.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -23,6 +29,10 @@
 #include "analytics/tracker.h"
 
 namespace plumeta {
+
+inline constexpr std::uint32_t kFlushBudgetMs = 6000;
+inline constexpr std::size_t kKeptHitLimit = 1000;
+inline constexpr std::int64_t kKeptFileAgeSeconds = 30 * 24 * 60 * 60;
 
 struct StoreServices {
   FileSystem& files;
@@ -47,22 +57,32 @@ class SessionStore {
   // Stores the hit in the current session file and keeps it. True when the
   // file was saved. Without a prepared tracker the hit is dropped.
   bool TrackHit(std::unique_ptr<Hit> hit);
-  // Sends every session file of the folder once and deletes it, or only
-  // deletes them when "Active" is not "true". Does nothing unprepared.
+  // Posts every hit of the folder's session files once, as far as the
+  // flush's limits allow, and removes what was posted; or deletes every
+  // session file unsent when "Active" is not "true". Does nothing
+  // unprepared, or when the folder, "tracking.ini" or a session file is
+  // not plain.
   void FlushQueue();
 
   // A value of section "General" of "tracking.ini"; empty when missing.
   std::u16string ReadGeneral(std::u16string_view key);
   bool WriteGeneral(std::u16string_view key, std::u16string_view value);
 
-  // The storage folder of the prepared application, created when missing.
+  // The storage folder of the prepared application, created when missing;
+  // empty when it is no plain folder of its own (see StorageFolder).
   std::u16string Folder();
   std::size_t keptHits() const { return kept_.size(); }
 
  private:
+  struct QueuedFile;
+
   std::u16string NewSessionId();
+  // "tracking.ini" of the folder, or empty when the folder or the file is not plain.
+  std::u16string IniPath();
   bool StoreParams(const Hit& hit);
-  void SendFile(const std::u16string& path);
+  std::vector<QueuedFile> LoadQueue(const std::vector<std::u16string>& paths, std::uint32_t start);
+  void PostQueue(std::vector<QueuedFile>& queue, std::uint32_t start);
+  void SettleQueue(std::vector<QueuedFile>& queue);
 
   StoreServices services_;
   Tracker* tracker_ = nullptr;

@@ -16,9 +16,16 @@ inline constexpr std::u16string_view kSessionExtension = u"session";
 
 // The temporary folder, "OrvexAnalytics", the product name and the product
 // version, in the form the file system needs (see LongPathForm). The folder
-// and any missing parents are created on every call.
+// and any missing parents are created on every call. The temporary folder
+// may be shared with other users (the system account's is), so every folder
+// from it down must be a folder of its own: when one of them is a link,
+// junction or anything but a folder, the result is empty and nothing is
+// created.
 std::u16string StorageFolder(FileSystem& files, std::u16string_view productName,
                              std::u16string_view productVersion);
+
+// True when the path names a plain file or nothing: never a link.
+bool IsPlainFileOrMissing(FileSystem& files, const std::u16string& path);
 
 // A file of the folder, long form when needed.
 std::u16string FilePath(const FileSystem& files, std::u16string_view folder, std::u16string_view name);

@@ -20,12 +20,14 @@ void Tracker::AppendApplication(ParamList& list, const AppInfo& app) {
   list.Add(u"Application Version", app.productVersion);
 }
 
-void Tracker::Send(const ParamList& list) {
-  if (!client_) return;
+PostOutcome Tracker::Send(const ParamList& list, std::uint32_t timeLimitMs) {
+  if (!client_) return PostOutcome::kNotPosted;
   client_->ClearFields();
   for (const auto& [key, value] : ToFormFields(list)) client_->AddField(key, value);
   std::uint32_t status = 0;
-  client_->Post(endpointUrl_, status);
+  if (client_->Post(endpointUrl_, status, timeLimitMs) == kClientNoSession) return PostOutcome::kNotPosted;
+  return IsUnreachable(client_->LastError(), client_->LastSystemError()) ? PostOutcome::kUnreachable
+                                                                         : PostOutcome::kPosted;
 }
 
 ParamList BuildParamList(Tracker& tracker, const TrackingSession& session, const Hit& hit) {

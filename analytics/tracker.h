@@ -2,6 +2,7 @@
 // The tracker: the sources of a hit's parameters and the slot that sends a
 // parameter list through the form client.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -26,6 +27,13 @@ struct TrackingSession {
   std::u16string contentDescription;  // the last non-empty one seen
 };
 
+// What a post tells the flush.
+enum class PostOutcome {
+  kPosted,       // the hit went out, whether or not it was delivered
+  kUnreachable,  // the hit went out and found no endpoint; the next would not either
+  kNotPosted,    // the hit never left: there is no connection to post over
+};
+
 class Tracker {
  public:
   // `client` may be null for a tracker that sends nothing.
@@ -42,8 +50,9 @@ class Tracker {
   virtual void AppendEnvironment(ParamList& list);
   // "Protocol Version", "Application ID", "Application Version".
   virtual void AppendApplication(ParamList& list, const AppInfo& app);
-  // Posts the list's form fields to the endpoint; the outcome is not reported.
-  virtual void Send(const ParamList& list);
+  // Posts the list's form fields to the endpoint, taking at most about
+  // `timeLimitMs` (kNoTimeLimit: the client's own limits only).
+  virtual PostOutcome Send(const ParamList& list, std::uint32_t timeLimitMs);
   // Called around the sending of the stored hits.
   virtual void BeforeFlush() {}
   virtual void AfterFlush() {}

@@ -1,6 +1,8 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <algorithm>
+
 #include "analytics/text.h"
 #include "analytics/win_text.h"
 #include "analytics/wininet_sender.h"
@@ -33,15 +35,33 @@ class InternetHandle {
   throw ClientExcept(code, GetLastError());
 }
 
+// The time a request has left, in milliseconds, from its start tick.
+class Deadline {
+ public:
+  explicit Deadline(std::uint32_t limitMs) : start_(GetTickCount()), limit_(limitMs) {}
+  DWORD Left() const {
+    if (limit_ == kNoTimeLimit) return INFINITE;
+    DWORD elapsed = GetTickCount() - start_;
+    return elapsed >= limit_ ? 0 : limit_ - elapsed;
+  }
+  bool Passed() const { return Left() == 0; }
+
+ private:
+  DWORD start_;
+  std::uint32_t limit_;
+};
+
 // Some WinINet versions honour time limits only on the handle a request
-// uses, so every handle gets them.
-void SetTimeLimits(HINTERNET handle) {
+// uses, so every handle gets them, none longer than what the request has
+// left (name resolution and proxy look-up run under the connect limit).
+void SetTimeLimits(HINTERNET handle, DWORD leftMs = INFINITE) {
+  auto within = [leftMs](DWORD limit) { return leftMs < limit ? (leftMs == 0 ? 1 : leftMs) : limit; };
   const std::pair<DWORD, DWORD> limits[] = {
-      {INTERNET_OPTION_CONNECT_TIMEOUT, kConnectTimeoutMs},
-      {INTERNET_OPTION_SEND_TIMEOUT, kSendTimeoutMs},
-      {INTERNET_OPTION_RECEIVE_TIMEOUT, kReceiveTimeoutMs},
-      {INTERNET_OPTION_DATA_SEND_TIMEOUT, kSendTimeoutMs},
-      {INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, kReceiveTimeoutMs},
+      {INTERNET_OPTION_CONNECT_TIMEOUT, within(kConnectTimeoutMs)},
+      {INTERNET_OPTION_SEND_TIMEOUT, within(kSendTimeoutMs)},
+      {INTERNET_OPTION_RECEIVE_TIMEOUT, within(kReceiveTimeoutMs)},
+      {INTERNET_OPTION_DATA_SEND_TIMEOUT, within(kSendTimeoutMs)},
+      {INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, within(kReceiveTimeoutMs)},
       {INTERNET_OPTION_CONNECT_RETRIES, 1},
   };
   for (auto [option, value] : limits) InternetSetOptionW(handle, option, &value, sizeof value);
@@ -52,6 +72,8 @@ class WinInetSender final : public FormSender {
   explicit WinInetSender(HINTERNET session) : session_(session) {}
 
   FormResponse Send(const FormRequest& request) override {
+    Deadline deadline(request.timeLimitMs);
+    SetTimeLimits(session_.get(), deadline.Left());
     // The previous post's handles close first: closing a connection frees
     // its requests, and WinINet hands the freed handle values out again.
     request_.Reset();
@@ -74,14 +96,14 @@ class WinInetSender final : public FormSender {
     connection_.Reset(
         InternetConnectW(session_.get(), host, parts.nPort, user, password, INTERNET_SERVICE_HTTP, 0, 0));
     if (connection_.get() == nullptr) Fail(kClientConnect);
-    SetTimeLimits(connection_.get());
+    SetTimeLimits(connection_.get(), deadline.Left());
 
     DWORD flags = INTERNET_FLAG_KEEP_CONNECTION;
     secure_ = parts.nScheme == INTERNET_SCHEME_HTTPS;
     if (secure_) flags |= INTERNET_FLAG_SECURE;
     request_.Reset(HttpOpenRequestW(connection_.get(), L"POST", path, nullptr, nullptr, nullptr, flags, 0));
     if (request_.get() == nullptr) Fail(kClientOpenRequest);
-    SetTimeLimits(request_.get());
+    SetTimeLimits(request_.get(), deadline.Left());
 
     std::wstring headers = ToWide(request.headers);
     if (!HttpAddRequestHeadersW(request_.get(), headers.c_str(), static_cast<DWORD>(-1),
@@ -92,7 +114,7 @@ class WinInetSender final : public FormSender {
     SendHeaders(static_cast<DWORD>(request.BodyLength()));
     for (const std::string& field : request.fields) WriteField(field);
     if (!HttpEndRequestW(request_.get(), nullptr, 0, 0)) Fail(kClientEndRequest);
-    return ReadResponse();
+    return ReadResponse(deadline);
   }
 
  private:
@@ -127,7 +149,10 @@ class WinInetSender final : public FormSender {
     }
   }
 
-  FormResponse ReadResponse() {
+  // Reads what the endpoint answers, up to kResponseLimitBytes and while
+  // the request has time left: the hit is delivered once the request has
+  // ended, and an endpoint that answers slowly must not hold the flush.
+  FormResponse ReadResponse(const Deadline& deadline) {
     FormResponse response;
     std::string block;
     try {
@@ -135,10 +160,19 @@ class WinInetSender final : public FormSender {
     } catch (const std::bad_alloc&) {
       throw ClientExcept(kClientResponseBuffer);
     }
-    for (;;) {
+    std::size_t total = 0;
+    while (total < kResponseLimitBytes && !deadline.Passed()) {
+      // Asking what has arrived first keeps each read from waiting for a
+      // whole block that comes a byte at a time.
+      DWORD available = 0;
+      if (!InternetQueryDataAvailable(request_.get(), &available, 0, 0)) Fail(kClientReadResponse);
+      if (available == 0) break;
+      DWORD want =
+          std::min<DWORD>({available, kResponseBlock, static_cast<DWORD>(kResponseLimitBytes - total)});
       DWORD read = 0;
-      if (!InternetReadFile(request_.get(), block.data(), kResponseBlock, &read)) Fail(kClientReadResponse);
+      if (!InternetReadFile(request_.get(), block.data(), want, &read)) Fail(kClientReadResponse);
       if (read == 0) break;
+      total += read;
       response.text += FromUtf8(std::string_view(block.data(), read));
     }
     DWORD status = 0;

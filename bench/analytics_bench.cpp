@@ -56,6 +56,14 @@ class BenchFiles final : public FileSystem {
   std::optional<std::string> ReadBytes(const std::u16string& p) override { return system_->ReadBytes(p); }
   bool WriteBytes(const std::u16string& p, std::string_view b) override { return system_->WriteBytes(p, b); }
   bool RemoveFile(const std::u16string& p) override { return system_->RemoveFile(p); }
+  EntryKind Kind(const std::u16string& p) override { return system_->Kind(p); }
+  std::optional<std::int64_t> ModifiedTime(const std::u16string& p) override {
+    return system_->ModifiedTime(p);
+  }
+  bool SetModifiedTime(const std::u16string& p, std::int64_t s) override {
+    return system_->SetModifiedTime(p, s);
+  }
+  std::int64_t Now() override { return system_->Now(); }
   std::optional<std::vector<FolderEntry>> ListFolder(const std::u16string& p) override {
     return system_->ListFolder(p);
   }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "analytics/ini_document.h"
 #include "analytics/install_mode.h"
 #include "analytics/machine_id.h"
@@ -251,6 +253,20 @@ TEST_F(CustomActions, JunkInTheStoreDoesNotStopTheInstallationsHits) {
   analytics_.OnAnalyticsLogStart(installer_);
   analytics_.OnAnalyticsLogFinish(installer_);
   EXPECT_EQ(Values("lc"), (std::vector<std::string>{"start", "end"}));
+  EXPECT_TRUE(SessionFilesLeft().empty());
+}
+
+TEST_F(CustomActions, AHitThatThrowsLosesOnlyItselfAndTheFlushStillRuns) {
+  StandardProperties();
+  analytics_.OnAnalyticsToggle(installer_);
+  analytics_.OnAnalyticsLogStart(installer_);
+  files_.throwOnWrite = 2;  // the second machine fact
+  analytics_.OnAnalyticsLogMachineInfo(installer_);
+  files_.throwOnWrite = 1;  // the end hit
+  analytics_.OnAnalyticsLogFinish(installer_);
+  std::vector<std::string> types = Values("t");
+  EXPECT_EQ(std::count(types.begin(), types.end(), "property"), 3) << "4 machine facts, one lost";
+  EXPECT_EQ(Values("lc"), (std::vector<std::string>{"start", "<none>", "<none>", "<none>"}));
   EXPECT_TRUE(SessionFilesLeft().empty());
 }
 

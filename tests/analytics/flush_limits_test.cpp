@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "analytics/install_tracker.h"
+#include <algorithm>
+#include <set>
+
+#include "analytics/ini_document.h"
+#include "analytics/session_store.h"
+#include "analytics/storage_paths.h"
 #include "install_fakes.h"
 
 namespace plumeta {
@@ -19,6 +24,26 @@ class FlushLimits : public testing::InstallTest {
     analytics_.OnAnalyticsLogStart(installer_);        // a second session file
     analytics_.OnAnalyticsLogFinish(installer_);
   }
+  // Every section left in the session files, as (activity, queue time).
+  std::vector<std::pair<std::u16string, std::u16string>> KeptHits() {
+    std::vector<std::pair<std::u16string, std::u16string>> kept;
+    for (const std::u16string& path : SessionFilesLeft()) {
+      IniDocument doc(path);
+      doc.Load(*reader_);
+      for (const IniSection& s : doc.sections()) kept.emplace_back(s.name(), *s.Find(u"Queue Time"));
+    }
+    return kept;
+  }
+  std::u16string WriteHits(std::u16string_view name, const std::string& prefix, int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+      std::string label = prefix + std::to_string(i);
+      text += "[Activity {" + label + "}]\r\nHit Type = property\r\nLabel = " + label + "\r\n\r\n";
+    }
+    std::u16string path = FilePath(files_, Folder(), name);
+    testing::WriteAll(path, text);
+    return path;
+  }
 };
 
 TEST_F(FlushLimits, AllHitsArePostedWhenTheEndpointAnswers) {
@@ -29,18 +54,34 @@ TEST_F(FlushLimits, AllHitsArePostedWhenTheEndpointAnswers) {
   };
   TrackTenHitsAndFinish();
   EXPECT_EQ(attempts, 8);
-  EXPECT_EQ(analytics_.tracker()->skippedInFlush(), 0);
+  EXPECT_TRUE(SessionFilesLeft().empty());
 }
 
-TEST_F(FlushLimits, ARefusedConnectionSkipsTheRestOfTheFlush) {
-  onSend_ = [this](const FormRequest&) -> FormResponse {
+TEST_F(FlushLimits, AnUnreachableEndpointLeavesTheUntriedHitsForTheNextFlush) {
+  bool down = true;
+  onSend_ = [&](const FormRequest& r) -> FormResponse {
     ++attempts;
-    throw ClientExcept(kClientSendRequest, kErrorCannotConnect);
+    if (down) throw ClientExcept(kClientSendRequest, kErrorCannotConnect);
+    requests_.push_back(r);
+    return FormResponse{200, u""};
   };
+  clock_.tick = 500;
   TrackTenHitsAndFinish();
   EXPECT_EQ(attempts, 1);
-  EXPECT_EQ(analytics_.tracker()->skippedInFlush(), 7);
-  EXPECT_TRUE(SessionFilesLeft().empty()) << "skipped hits go with their files";
+  auto kept = KeptHits();
+  ASSERT_EQ(kept.size(), 7u) << "the one tried hit is gone";
+  for (const auto& [activity, queueTime] : kept) EXPECT_EQ(queueTime, u"500") << "stored as it was";
+
+  down = false;
+  clock_.tick = 2500;
+  analytics_.OnAnalyticsLogStart(installer_);
+  analytics_.OnAnalyticsLogFinish(installer_);
+  std::set<std::string> bodies;
+  for (const FormRequest& r : requests_) bodies.insert(JoinFields(r.fields));
+  ASSERT_EQ(requests_.size(), 9u) << "the 7 kept hits and the 2 new ones";
+  EXPECT_EQ(bodies.size(), 9u) << "each once";
+  EXPECT_EQ(testing::FieldOf(Hits()[0], "qt"), "2000");
+  EXPECT_TRUE(SessionFilesLeft().empty());
 }
 
 TEST_F(FlushLimits, ATimeOutAtAnyStepCountsAsUnreachable) {
@@ -60,34 +101,62 @@ TEST_F(FlushLimits, OtherFailuresLoseOnlyTheirOwnHit) {
   };
   TrackTenHitsAndFinish();
   EXPECT_EQ(attempts, 8);
+  EXPECT_TRUE(SessionFilesLeft().empty()) << "a posted hit is not retried";
 }
 
-TEST_F(FlushLimits, ASlowEndpointIsGivenUpWhenTheBudgetIsSpent) {
-  onSend_ = [this](const FormRequest&) {
-    ++attempts;
+TEST_F(FlushLimits, ASlowEndpointGetsTheRestOfTheBudgetAndTheOtherHitsWait) {
+  std::vector<std::uint32_t> limits;
+  onSend_ = [&](const FormRequest& r) {
+    limits.push_back(r.timeLimitMs);
     clock_.tick += 2500;
     return FormResponse{200, u""};
   };
   TrackTenHitsAndFinish();
   // 0, 2500 and 5000 ms into the flush are within the budget; 7500 is not.
-  EXPECT_EQ(attempts, 3);
-  EXPECT_EQ(analytics_.tracker()->skippedInFlush(), 5);
+  EXPECT_EQ(limits, (std::vector<std::uint32_t>{6000, 3500, 1000}));
+  EXPECT_EQ(KeptHits().size(), 5u);
 }
 
-TEST_F(FlushLimits, TheNextFlushTriesAgain) {
-  bool down = true;
-  onSend_ = [&](const FormRequest& r) -> FormResponse {
-    ++attempts;
-    if (down) throw ClientExcept(kClientConnect);
+TEST_F(FlushLimits, TheFolderKeepsTheNewestThousandHitsOfTheLastThirtyDays) {
+  onSend_ = [](const FormRequest&) -> FormResponse { throw ClientExcept(kClientConnect); };
+  TrackTenHitsAndFinish();
+  const std::int64_t now = files_.Now();
+  constexpr std::int64_t kDay = 24 * 60 * 60;
+  files_.SetModifiedTime(WriteHits(u"A.session", "old", 1), now - 31 * kDay);
+  files_.SetModifiedTime(WriteHits(u"B.session", "b", 10), now - 29 * kDay);
+  files_.SetModifiedTime(WriteHits(u"C.session", "c", 986), now - kDay);
+  // Within 30 days: 7 kept from the installation, 2 new ones, 10 + 986.
+  requests_.clear();
+  onSend_ = [this](const FormRequest& r) {
     requests_.push_back(r);
     return FormResponse{200, u""};
   };
-  TrackTenHitsAndFinish();
-  EXPECT_EQ(attempts, 1);
-  down = false;
   analytics_.OnAnalyticsLogStart(installer_);
   analytics_.OnAnalyticsLogFinish(installer_);
-  EXPECT_EQ(requests_.size(), 2u);
+  std::vector<std::string> labels;
+  for (const auto& hit : Hits()) labels.push_back(testing::FieldOf(hit, "lb"));
+  ASSERT_EQ(labels.size(), 1000u);
+  EXPECT_EQ(labels[0], "b5") << "the oldest hits beyond the thousand are dropped";
+  EXPECT_EQ(std::count(labels.begin(), labels.end(), "old"), 0);
+}
+
+TEST_F(FlushLimits, AKeptFileKeepsItsAgeAndGoesUnsentAfterThirtyDays) {
+  onSend_ = [](const FormRequest&) -> FormResponse { throw ClientExcept(kClientConnect); };
+  TrackTenHitsAndFinish();
+  const std::int64_t stored = files_.Now() - 20 * 24 * 60 * 60;
+  for (const std::u16string& path : SessionFilesLeft()) files_.SetModifiedTime(path, stored);
+  analytics_.store().FlushQueue();
+  ASSERT_FALSE(SessionFilesLeft().empty());
+  for (const std::u16string& path : SessionFilesLeft()) EXPECT_EQ(files_.ModifiedTime(path), stored);
+  files_.nowShift = 11 * 24 * 60 * 60;
+  attempts = 0;
+  onSend_ = [this](const FormRequest&) {
+    ++attempts;
+    return FormResponse{200, u""};
+  };
+  analytics_.store().FlushQueue();
+  EXPECT_EQ(attempts, 0);
+  EXPECT_TRUE(SessionFilesLeft().empty());
 }
 
 TEST(IsUnreachable, ConnectFailuresAndNetworkErrorsOnly) {

@@ -23,9 +23,9 @@ class RecordingTracker final : public Tracker {
       : Tracker(std::make_unique<HttpFormClient>(std::make_unique<testing::RecordingSender>(requests)),
                 u"http://collector.test") {}
   std::vector<std::string> events;
-  void Send(const ParamList& list) override {
+  PostOutcome Send(const ParamList& list, std::uint32_t timeLimitMs) override {
     events.push_back("send");
-    Tracker::Send(list);
+    return Tracker::Send(list, timeLimitMs);
   }
   void BeforeFlush() override { events.push_back("before"); }
   void AfterFlush() override { events.push_back("after"); }
@@ -271,14 +271,14 @@ TEST_F(SessionStoreTest, AHitAfterTheFlushWaitsInADotSessionFileForTheNextFlush)
 TEST_F(SessionStoreTest, AFailedSendStillDeletesTheFileAfterEveryHitWasTried) {
   std::vector<FormRequest> none;
   Tracker failing(
-      std::make_unique<HttpFormClient>(std::make_unique<testing::RecordingSender>(none, kClientConnect)),
+      std::make_unique<HttpFormClient>(std::make_unique<testing::RecordingSender>(none, kClientReadResponse)),
       u"http://down");
   store_.Prepare(failing, AppInfo{u"APP", u"Vorsant", u"Vorsant", u"6.1"}, u"CID");
   store_.WriteGeneral(u"Active", u"true");
   store_.TrackHit(Property(u"A", u"1"));
   store_.TrackHit(Property(u"B", u"2"));
   store_.FlushQueue();
-  EXPECT_EQ(failing.client()->LastError(), kClientConnect);
+  EXPECT_EQ(failing.client()->LastError(), kClientReadResponse);
   EXPECT_TRUE(SessionFiles(files_, Folder()).empty());
 }
 

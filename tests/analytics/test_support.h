@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -50,13 +51,16 @@ class ScratchFolder {
 std::filesystem::path ToFsPath(const std::u16string& path);
 
 // The system file system with its temporary folder moved into a scratch
-// folder; writes can be made to fail.
+// folder; writes can be made to fail or throw, and its present time moved.
 class RootedFiles final : public FileSystem {
  public:
   explicit RootedFiles(std::u16string temp) : system_(MakeSystemFileSystem()), temp_(std::move(temp)) {}
 
   bool failWrites = false;
+  // Counts down on each write; the write that reaches 0 throws.
+  int throwOnWrite = 0;
   int writes = 0;
+  std::int64_t nowShift = 0;
 
   char16_t Separator() const override { return system_->Separator(); }
   std::u16string TempFolder() override { return temp_; }
@@ -66,9 +70,18 @@ class RootedFiles final : public FileSystem {
   }
   bool WriteBytes(const std::u16string& path, std::string_view bytes) override {
     ++writes;
+    if (throwOnWrite > 0 && --throwOnWrite == 0) throw std::runtime_error("write failed");
     return !failWrites && system_->WriteBytes(path, bytes);
   }
   bool RemoveFile(const std::u16string& path) override { return system_->RemoveFile(path); }
+  EntryKind Kind(const std::u16string& path) override { return system_->Kind(path); }
+  std::optional<std::int64_t> ModifiedTime(const std::u16string& path) override {
+    return system_->ModifiedTime(path);
+  }
+  bool SetModifiedTime(const std::u16string& path, std::int64_t seconds) override {
+    return system_->SetModifiedTime(path, seconds);
+  }
+  std::int64_t Now() override { return system_->Now() + nowShift; }
   std::optional<std::vector<FolderEntry>> ListFolder(const std::u16string& path) override {
     return system_->ListFolder(path);
   }

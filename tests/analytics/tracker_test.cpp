@@ -58,7 +58,7 @@ TEST(TrackerSend, StartHitBodyCarriesTheFieldsInOrder) {
   Tracker tracker(std::make_unique<HttpFormClient>(std::make_unique<testing::RecordingSender>(sent)),
                   u"http://collector.example");
   LifecycleHit hit({u"{A}", 1234}, u"start", u"");
-  tracker.Send(BuildParamList(tracker, Session(), hit));
+  tracker.Send(BuildParamList(tracker, Session(), hit), kNoTimeLimit);
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0].url, u"http://collector.example");
   EXPECT_EQ(sent[0].headers, u"Content-Type:application/x-www-form-urlencoded; charset=utf-8\r\n");
@@ -74,8 +74,8 @@ TEST(TrackerSend, EachSendStartsFromAnEmptyFieldList) {
   ParamList first, second;
   first.Add(u"Label", u"one");
   second.Add(u"Value", u"two");
-  tracker.Send(first);
-  tracker.Send(second);
+  tracker.Send(first, kNoTimeLimit);
+  tracker.Send(second, kNoTimeLimit);
   ASSERT_EQ(sent.size(), 2u);
   EXPECT_EQ(JoinFields(sent[1].fields), "val=two");
 }
