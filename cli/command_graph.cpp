@@ -1,13 +1,16 @@
-// graph FILE.vrs --kind trial|lab|production -o OUT.svg: the picture that the
-// trial window's graph (250 x 200) or the laboratory or production graph
-// window (700 x 600) shows for the stored trial, at its pixel size, as SVG.
-// Nothing is recalculated: the graphs draw the results stored in the file.
+// graph FILE.vrs --kind trial|lab|production|models -o OUT.svg: the picture
+// that the trial window's graph (250 x 200), the laboratory or production
+// graph window or the fouling models window (700 x 600) shows for the stored
+// trial, at its pixel size, as SVG. The first three draw the results stored
+// in the file; the models are fitted afresh on a copy of the trial.
 
 #include <fstream>
 
 #include "cli/command.h"
 #include "cli/options.h"
 #include "cli/trial_io.h"
+#include "fouling/fouling_models.h"
+#include "graphs/fouling_graph.h"
 #include "graphs/scale_graphs.h"
 #include "graphs/svg_canvas.h"
 #include "graphs/trial_graph.h"
@@ -16,11 +19,11 @@ namespace vorsant::cli {
 
 int RunGraph(CommandArgs args, CommandIo&) {
   const Options options(args, {"--kind", "-o"});
-  options.ExpectPositional(1, "one trial file: graph FILE.vrs --kind trial|lab|production -o OUT.svg");
+  options.ExpectPositional(1, "one trial file: graph FILE.vrs --kind trial|lab|production|models -o OUT.svg");
   const std::string kind = options.Required("--kind");
   const std::string out = options.Required("-o");
-  if (kind != "trial" && kind != "lab" && kind != "production") {
-    throw UsageError("--kind must be trial, lab or production, not " + kind);
+  if (kind != "trial" && kind != "lab" && kind != "production" && kind != "models") {
+    throw UsageError("--kind must be trial, lab, production or models, not " + kind);
   }
   const TWineRec rec = ReadTrial(options.Positional()[0]);
 
@@ -33,6 +36,10 @@ int RunGraph(CommandArgs args, CommandIo&) {
     SvgCanvas canvas(kScaleGraphWidth, kScaleGraphHeight);
     if (kind == "lab") {
       DrawLabGraph(canvas, rec);
+    } else if (kind == "models") {
+      const FoulingOutcome outcome = AnalyseFouling(rec, {});
+      if (!outcome.report) throw CommandError(outcome.failure);
+      DrawFoulingGraph(canvas, rec, *outcome.report);
     } else {
       DrawProdGraph(canvas, rec);
     }

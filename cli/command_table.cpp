@@ -12,6 +12,7 @@ int RunAnalyse(CommandArgs args, CommandIo& io);
 int RunNew(CommandArgs args, CommandIo& io);
 int RunData(CommandArgs args, CommandIo& io);
 int RunGraph(CommandArgs args, CommandIo& io);
+int RunModels(CommandArgs args, CommandIo& io);
 int RunScale(CommandArgs args, CommandIo& io);
 int RunCollect(CommandArgs args, CommandIo& io);
 int RunCompare(CommandArgs args, CommandIo& io);
@@ -26,7 +27,8 @@ constexpr std::array kCommands = {
             "--max-pressure P --area A --rate R [--units bpm|gpm]",
             RunNew},
     Command{"data", "FILE.vrs --csv POINTS.csv [--skip K] [-o OUT.vrs]", RunData},
-    Command{"graph", "FILE.vrs --kind trial|lab|production -o OUT.svg", RunGraph},
+    Command{"graph", "FILE.vrs --kind trial|lab|production|models -o OUT.svg", RunGraph},
+    Command{"models", "FILE.vrs [--volume GAL] [--safety S] [--element-area M2] [--json]", RunModels},
     Command{"scale", "read|tare --port DEVICE", RunScale},
     Command{"collect", "FILE.vrs --port DEVICE --density D --duration 9|18|36|72|144", RunCollect},
     Command{"compare", "A.vrs B.vrs [...] [--volume GAL] [--safety S] [-o OUT.svg] [--json]", RunCompare},

@@ -75,7 +75,7 @@ TEST_F(GraphCommandTest, WritesEachKindAtItsWindowsPixelSize) {
 
 TEST_F(GraphCommandTest, MisuseIsAUsageErrorAndWritesNothing) {
   EXPECT_EQ(Run({"graph", Path("trial.vrs"), "--kind", "pie", "-o", Path("x.svg")}), cli::kExitUsage);
-  EXPECT_NE(err_.str().find("trial, lab or production"), std::string::npos);
+  EXPECT_NE(err_.str().find("trial, lab, production or models"), std::string::npos);
   EXPECT_EQ(Run({"graph", Path("trial.vrs"), "-o", Path("x.svg")}), cli::kExitUsage);
   EXPECT_EQ(Run({"graph", Path("trial.vrs"), "--kind", "lab"}), cli::kExitUsage);
   EXPECT_FALSE(std::filesystem::exists(Path("x.svg")));

@@ -1,0 +1,112 @@
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "cli/command.h"
+#include "law_trials.h"
+#include "trial/analysis.h"
+#include "trial/trial_file.h"
+
+namespace vorsant::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+struct Outcome {
+  int code;
+  std::string out;
+  std::string err;
+};
+
+class ModelsCli : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("vorsant-models-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string Trial(const std::string& name, int points) {
+    TWineRec rec = testing::LawTrial([](double w) { return 5e11 * (1 + 6 * w); }, points, 30);
+    Calculate(rec, false, ",");
+    const std::string path = (dir_ / name).string();
+    EXPECT_EQ(SaveTrialFile(path, rec), 0);
+    return path;
+  }
+
+  Outcome Run(std::vector<std::string> args) {
+    std::ostringstream out, err;
+    CommandIo io{out, err};
+    const int code = RunCli(args, io);
+    return {code, out.str(), err.str()};
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(ModelsCli, PrintsTheTableAndTheJsonOfEveryModel) {
+  const std::string trial = Trial("cake.vrs", 20);
+  const Outcome table = Run({"models", trial, "--volume", "2000", "--element-area", "0.5"});
+  ASSERT_EQ(table.code, 0) << table.err;
+  std::istringstream lines(table.out);
+  std::vector<std::string> rows;
+  for (std::string line; std::getline(lines, line);) rows.push_back(line);
+  ASSERT_EQ(rows.size(), 6u);
+  EXPECT_THAT(rows[4], StartsWith("* Cake filtration"));
+
+  const Outcome json = Run({"models", trial, "--json", "--safety", "2"});
+  ASSERT_EQ(json.code, 0) << json.err;
+  EXPECT_THAT(json.out, StartsWith("{\n  \"points\": 20,\n  \"rmax\": "));
+  EXPECT_THAT(json.out, HasSubstr("\"best\": \"cake\""));
+  // The five models in the table's order, each with every key; no target
+  // volume, so no sizing.
+  std::size_t at = 0;
+  for (const char* model : {"complete", "standard", "intermediate", "cake", "power"}) {
+    at = json.out.find(std::string("\"model\": \"") + model + "\"", at);
+    ASSERT_NE(at, std::string::npos) << model;
+    std::size_t key = at;
+    for (const char* name : {"rm", "k", "r0", "a", "n", "r2", "r2_adjusted", "capacity_l_m2", "volume_gal",
+                             "hours", "area_m2", "elements"}) {
+      key = json.out.find(std::string("\"") + name + "\": ", key);
+      ASSERT_NE(key, std::string::npos) << model << " " << name;
+    }
+    EXPECT_THAT(json.out.substr(key), StartsWith("\"elements\": null"));
+  }
+  EXPECT_THAT(json.out, HasSubstr("\"model\": \"cake\",\n      \"rm\": 5"));
+  EXPECT_THAT(json.out, HasSubstr("\"r0\": null"));
+
+  const std::string svg = (dir_ / "m.svg").string();
+  EXPECT_EQ(Run({"graph", trial, "--kind", "models", "-o", svg}).code, 0);
+  EXPECT_GT(fs::file_size(svg), 1000u);
+}
+
+TEST_F(ModelsCli, RefusesTooFewPointsAndOptionsOutOfRange) {
+  const Outcome few = Run({"models", Trial("few.vrs", 3), "--json"});
+  EXPECT_EQ(few.code, 1);
+  EXPECT_EQ(few.err, std::string(kInsufficientDataWarning) + "\n");
+  EXPECT_EQ(few.out, "");
+  EXPECT_EQ(
+      Run({"graph", (dir_ / "few.vrs").string(), "--kind", "models", "-o", (dir_ / "x.svg").string()}).code,
+      1);
+
+  const std::string trial = Trial("t.vrs", 12);
+  for (const auto& [option, value] : std::vector<std::pair<std::string, std::string>>{
+           {"--volume", "0"}, {"--safety", "0.99"}, {"--element-area", "-1"}, {"--volume", "lots"}}) {
+    const Outcome bad = Run({"models", trial, option, value});
+    EXPECT_EQ(bad.code, 2) << option << " " << value;
+    EXPECT_THAT(bad.err, StartsWith("vorsant-cli: " + option));
+    EXPECT_EQ(bad.err.find('\n'), bad.err.size() - 1);
+  }
+  EXPECT_EQ(Run({"models", trial, "--safety", "1"}).code, 0);
+}
+
+}  // namespace
+}  // namespace vorsant::cli
