@@ -1,7 +1,9 @@
-// collect FILE.vrs --port DEVICE --density D --duration 9|18|36|72|144: a
-// real collection run from the balance into the trial FILE (made with
-// "new"), which is saved when the run ends (not when the port itself
-// fails). X or Ctrl+C stops it early.
+// collect FILE.vrs --port DEVICE --density D --duration 9|18|36|72|144
+// [-o OUT.vrs]: a real collection run from the balance into the trial FILE
+// (made with "new"). The collected trial is written, through the safe save,
+// to OUT or else over FILE, only when the run stored at least one point;
+// a failing port writes nothing. A run that ends by its own message or
+// before its first point exits 1. X or Ctrl+C stops it early.
 // VORSANT_TEST_TIME_SCALE speeds the schedule up for tests.
 
 #include <algorithm>
@@ -44,9 +46,11 @@ class InterruptScope {
 }  // namespace
 
 int RunCollect(CommandArgs args, CommandIo& io) {
-  const Options options(args, {"--port", "--density", "--duration"});
-  options.ExpectPositional(1, "one trial file: collect FILE.vrs --port DEVICE --density D --duration MIN");
+  const Options options(args, {"--port", "--density", "--duration", "-o"});
+  options.ExpectPositional(
+      1, "one trial file: collect FILE.vrs --port DEVICE --density D --duration MIN [-o OUT.vrs]");
   const std::string path = options.Positional()[0];
+  const std::string output = options.Value("-o").value_or(path);
   const std::optional<std::string> density = RangeCheck(options.Required("--density"));
   if (!density) throw CommandError(kDensityRangeMessage);
   const std::string durationText = options.Required("--duration");
@@ -60,7 +64,7 @@ int RunCollect(CommandArgs args, CommandIo& io) {
   SetBalanceLineSettings(port);
   port.SetDeviceName(options.Required("--port"));
   SteadyRunClock clock;
-  ConsoleCollectionUi ui({*density, *duration}, path, io, StdoutIsTerminal());
+  ConsoleCollectionUi ui({*density, *duration}, output, io, StdoutIsTerminal());
   CollectionRun run(port, clock, ui);
   ui.Attach(run);
   InterruptScope interrupts;
@@ -71,6 +75,9 @@ int RunCollect(CommandArgs args, CommandIo& io) {
     // question, so the file keeps what it held before.
     throw CommandError(e.what());
   }
+  // The run's own message, when it ended by one, is on stderr already.
+  if (ui.EndedByMessage()) return kExitFailure;
+  if (ui.Points() == 0) throw CommandError("vorsant-cli: stopped before the first point; nothing was saved");
   return 0;
 }
 

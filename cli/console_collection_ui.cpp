@@ -73,11 +73,13 @@ void ConsoleCollectionUi::ProcessMessages() {
 void ConsoleCollectionUi::ShowInformation(const std::string& text) {
   EndCountdownLine();
   io_.err << text << "\n";
+  endedByMessage_ = true;
 }
 
 bool ConsoleCollectionUi::Confirm(const std::string& text) {
-  io_.out << text << " Yes\n";
-  return true;
+  const bool save = pointsShown_ > 0;
+  io_.out << text << (save ? " Yes\n" : " No\n");
+  return save;
 }
 
 void ConsoleCollectionUi::SaveAs(TWineClass& trial) {

@@ -1,8 +1,9 @@
 #pragma once
 // A collection run on the terminal: the new-data dialog's boxes come from
 // the command line, the progress window is a countdown line, every stored
-// point is printed as it comes, and the save question is answered Yes by
-// saving into the file the command was given.
+// point is printed as it comes, and the save question is answered Yes, by
+// saving into the output file, only when the run stored at least one point:
+// a run that read nothing must not overwrite a trial with an empty one.
 
 #include <csignal>
 #include <string>
@@ -35,6 +36,10 @@ class ConsoleCollectionUi final : public CollectionUi {
   void SaveAs(TWineClass& trial) override;
 
   bool Saved() const { return saved_; }
+  // The run ended by one of its own messages (an unreadable reading, too
+  // little volume).
+  bool EndedByMessage() const { return endedByMessage_; }
+  std::size_t Points() const { return pointsShown_; }
 
  private:
   void EndCountdownLine();
@@ -48,6 +53,7 @@ class ConsoleCollectionUi final : public CollectionUi {
   std::size_t pointsShown_ = 0;
   bool countdownShown_ = false;
   bool saved_ = false;
+  bool endedByMessage_ = false;
 };
 
 }  // namespace vorsant::cli

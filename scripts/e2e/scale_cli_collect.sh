@@ -2,7 +2,9 @@
 # vorsant-cli's balance commands against the balance simulator on a
 # pseudo-terminal, with the schedule sped up by VORSANT_TEST_TIME_SCALE: an
 # 18-minute collection (one halving of the points) runs in 9 seconds, then
-# a silent balance, a balance that stalls, and a port that does not exist.
+# a silent balance, one that falls silent after three points, a balance that
+# stalls, and a port that does not exist. A run that collected nothing must
+# leave its file byte for byte as it was.
 #
 # usage: scripts/e2e/scale_cli_collect.sh [NATIVE_BUILD_DIR]   (default build/native)
 set -euo pipefail
@@ -53,26 +55,50 @@ new_trial() {
 
 start_balance "$work/balance"
 start_balance "$work/silent" --silent
+start_balance "$work/three" --silent-after 4  # the starting weight and three points
 start_balance "$work/stalling" --fouling 0 --resistance 1e20
 
 # One reading and a tare.
 check "scale read prints a weight" bash -c "'$cli' scale read --port '$work/balance' | grep -Eq '^-?[0-9]+\.[0-9]{2} g$'"
 check "scale tare" "$cli" scale tare --port "$work/balance"
 
-# A whole 18-minute run.
+# A whole 18-minute run, written to another file.
 new_trial "$work/run.vrs"
-"$cli" collect "$work/run.vrs" --port "$work/balance" --density 0.995 --duration 18 >"$work/run.out" 2>&1 || true
+cp "$work/run.vrs" "$work/run.before"
+status=0
+"$cli" collect "$work/run.vrs" --port "$work/balance" --density 0.995 --duration 18 -o "$work/run-out.vrs" \
+  >"$work/run.out" 2>&1 || status=$?
+check "a whole run succeeds" test "$status" -eq 0
 check "collect reports 36 points" grep -q "^point 36: " "$work/run.out"
 check "collect halves the points once" test "$(grep -c '^points halved' "$work/run.out")" -eq 1
-check "collect saves the trial" grep -q "^saved " "$work/run.out"
+check "collect saves the trial to -o" grep -q "^saved $work/run-out.vrs" "$work/run.out"
+check "-o leaves the input alone" cmp -s "$work/run.vrs" "$work/run.before"
 check "the 36th point is at 18 minutes" bash -c \
-  "'$cli' report '$work/run.vrs' --json | tr -d '\n ' | grep -q '\"M\":\[\"0\",\"1\",.*\"18\"\]'"
+  "'$cli' report '$work/run-out.vrs' --json | tr -d '\n ' | grep -q '\"M\":\[\"0\",\"1\",.*\"18\"\]'"
 
-# A silent balance: the starting weight cannot be read.
-new_trial "$work/silent.vrs"
-"$cli" collect "$work/silent.vrs" --port "$work/silent" --density 1 --duration 9 >"$work/silent.out" 2>&1 || true
+# A silent balance: the starting weight cannot be read and the trial, with
+# its points, stays as it was.
+cp "$work/run-out.vrs" "$work/silent.vrs"
+cp "$work/silent.vrs" "$work/silent.before"
+status=0
+"$cli" collect "$work/silent.vrs" --port "$work/silent" --density 1 --duration 9 >"$work/silent.out" 2>&1 ||
+  status=$?
+check "silent balance fails" test "$status" -eq 1
 check "silent balance ends with the reading message" \
   grep -q "Trouble reading starting weight. Data collection will exit." "$work/silent.out"
+check "silent balance leaves the trial byte for byte" cmp -s "$work/silent.vrs" "$work/silent.before"
+
+# A balance that falls silent after three points: the three are saved over
+# the input, and the run still fails with its message.
+new_trial "$work/three.vrs"
+status=0
+"$cli" collect "$work/three.vrs" --port "$work/three" --density 1 --duration 9 >"$work/three.out" 2>&1 ||
+  status=$?
+check "a balance falling silent fails" test "$status" -eq 1
+check "a balance falling silent ends with the reading message" \
+  grep -q "Trouble reading starting weight. Data collection will exit." "$work/three.out"
+check "the file holds the three points" bash -c \
+  "'$cli' report '$work/three.vrs' --json | tr -d '\n ' | grep -Eq '\"V\":\[(\"[^\"]+\",){3}\"\",'"
 
 # A filter that passes nothing.
 new_trial "$work/stall.vrs"
