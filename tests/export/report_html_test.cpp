@@ -1,0 +1,96 @@
+#include "export/report_html.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <string>
+
+#include "fouling/fouling_models.h"
+#include "trial/analysis.h"
+#include "trial/data_input.h"
+#include "trial/report.h"
+
+namespace vorsant {
+namespace {
+
+// A 20-point trial that fouls as the sample trials do, analysed, with
+// names that a page must escape.
+TWineRec AnalysedTrial() {
+  DataInput input;
+  for (std::size_t k = 0; k < 20; ++k) {
+    const int t = 30 * static_cast<int>(k + 1);
+    input.V[k] = std::to_string(1200 * (1 - std::exp(-t / 400.0)));
+    input.Min[k] = std::to_string(t / 60);
+    input.Sec[k] = std::to_string(t % 60);
+  }
+  TWineClass wine;
+  TConditions& c = wine.WineRec.Conditions;
+  c.WineName.Set("Pinot <b>Noir");
+  c.FilterName.Set("K&250 \x01\xE9");
+  c.LabP.Set("30.0");
+  c.LabFiltDia.Set("47.0");
+  c.ProdP.Set("  30");
+  c.ProdA.Set("20.0");
+  c.ProdRate.Set("40.0");
+  ApplyData(input, wine);
+  Calculate(wine.WineRec, false, ",");
+  return wine.WineRec;
+}
+
+std::size_t Count(const std::string& s, const std::string& part) {
+  std::size_t n = 0;
+  for (std::size_t at = s.find(part); at != std::string::npos; at = s.find(part, at + 1)) ++n;
+  return n;
+}
+
+// Nothing is fetched from anywhere, and every element that is opened is
+// closed.
+void ExpectSelfContainedAndBalanced(const std::string& html) {
+  EXPECT_EQ(html.rfind("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">", 0), 0u);
+  EXPECT_TRUE(html.ends_with("</body>\n</html>\n"));
+  for (const char* outside : {"http:", "https:", "src=", "href=", "@import", "url(", "<script", "<link"}) {
+    EXPECT_EQ(html.find(outside), std::string::npos) << outside;
+  }
+  for (const char* element : {"head", "body", "section", "pre", "figure", "svg", "text", "h1", "h2", "p"}) {
+    const std::string name = element;
+    EXPECT_EQ(Count(html, "<" + name + ">") + Count(html, "<" + name + " "), Count(html, "</" + name + ">"))
+        << name;
+  }
+}
+
+TEST(TrialReportHtml, ShowsEveryPanelLineTheModelsAndTheGraphsOfTheTrial) {
+  const TWineRec rec = AnalysedTrial();
+  const std::string html = TrialReportHtml(rec, "Pinot & co.vrs", "2026-12-09");
+  ExpectSelfContainedAndBalanced(html);
+
+  const ReportLines lines = FillLines(rec);
+  for (const auto* panel : {&lines.Memo1, &lines.Memo2}) {
+    for (const std::string& line : *panel)
+      EXPECT_NE(html.find(HtmlText(line) + "\n"), std::string::npos) << line;
+  }
+  const FoulingOutcome models = AnalyseFouling(rec, {});
+  ASSERT_TRUE(models.report);
+  for (const std::string& line : FoulingTableLines(*models.report)) {
+    EXPECT_NE(html.find(HtmlText(line) + "\n"), std::string::npos) << line;
+  }
+  EXPECT_EQ(Count(html, "<figure>"), 3u);  // trial, laboratory and production graphs
+  EXPECT_NE(html.find("File: Pinot &amp; co.vrs"), std::string::npos);
+  EXPECT_NE(html.find("2026-12-09"), std::string::npos);
+}
+
+TEST(TrialReportHtml, EscapesRecordTextsAndReplacesControlCharacters) {
+  const std::string html = TrialReportHtml(AnalysedTrial(), "t.vrs", "2026-12-09");
+  EXPECT_NE(html.find("<h1>Pinot &lt;b&gt;Noir - K&amp;250 ?\u00e9</h1>"), std::string::npos);
+  EXPECT_EQ(html.find("<b>"), std::string::npos);
+  EXPECT_EQ(html.find('\x01'), std::string::npos);
+  EXPECT_EQ(HtmlText("\"a\"\t\x7f\u0085"), "&quot;a&quot;\t??");
+}
+
+TEST(TrialReportHtml, NamesWhyATrialWithoutDataHasNoModels) {
+  const std::string html = TrialReportHtml(TWineRec{}, "new.vrs", "2026-12-09");
+  ExpectSelfContainedAndBalanced(html);
+  EXPECT_NE(html.find("<p class=\"failure\">" + std::string(kInsufficientDataWarning) + "</p>"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace vorsant

@@ -1,0 +1,127 @@
+#include "fouling/trial_comparison.h"
+
+#include <algorithm>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "graphs/compare_graph.h"
+#include "graphs/recording_canvas.h"
+#include "graphs/scale_graphs.h"
+#include "law_trials.h"
+#include "trial/analysis.h"
+
+namespace vorsant {
+namespace {
+
+using testing::LawTrial;
+
+TrialToCompare Trial(std::string file, const std::string& wine, const std::string& filter,
+                     double (*R)(double)) {
+  TWineRec rec = LawTrial(R, 20, 30);
+  rec.Conditions.WineName.Set(wine);
+  rec.Conditions.FilterName.Set(filter);
+  return {std::move(file), rec};
+}
+
+// A cake trial named in Windows-1252, a complete-blocking trial, and one
+// without any data between them.
+std::vector<TrialToCompare> ThreeTrials() {
+  std::vector<TrialToCompare> trials;
+  trials.push_back(Trial("cake.vrs", "Ros\xE9", "K<250", [](double w) { return 5e11 * (1 + 6 * w); }));
+  trials.push_back({"empty.vrs", TWineRec{}});
+  trials.push_back(Trial("complete.vrs", "Merlot", "EK", [](double w) { return 5e11 / (1 - 1.2 * w); }));
+  return trials;
+}
+
+// The character column (from 0) at which `part` ends in a UTF-8 line.
+std::size_t EndColumn(const std::string& line, const std::string& part) {
+  const std::size_t at = line.find(part);
+  EXPECT_NE(at, std::string::npos) << part << " in " << line;
+  const std::string head = line.substr(0, at + part.size());
+  return static_cast<std::size_t>(std::count_if(
+      head.begin(), head.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+TEST(CompareTrials, KeepsTheOrderAndFindsEachTrialsBestModel) {
+  SizingRequest request;
+  request.targetGal = 1000;
+  const std::vector<ComparedTrial> compared = CompareTrials(ThreeTrials(), request);
+  ASSERT_EQ(compared.size(), 3u);
+  EXPECT_EQ(compared[0].file, "cake.vrs");
+  EXPECT_EQ(compared[0].wine, "Ros\u00e9");
+  ASSERT_NE(BestModel(compared[0]), nullptr);
+  EXPECT_EQ(BestModel(compared[0])->law, FoulingLaw::kCake);
+  EXPECT_TRUE(BestModel(compared[0])->areaM2.has_value());
+  ASSERT_NE(BestModel(compared[2]), nullptr);
+  EXPECT_EQ(BestModel(compared[2])->law, FoulingLaw::kComplete);
+
+  EXPECT_FALSE(compared[1].report.has_value());
+  EXPECT_EQ(compared[1].failure, kInsufficientDataWarning);
+  EXPECT_EQ(BestModel(compared[1]), nullptr);
+}
+
+TEST(ComparisonTableLines, LinesUpTheFiguresUnderTheirTitlesWhateverTheNames) {
+  SizingRequest request;
+  request.targetGal = 1000;
+  const std::vector<ComparedTrial> compared = CompareTrials(ThreeTrials(), request);
+  const std::vector<std::string> lines = ComparisonTableLines(compared, true);
+  ASSERT_EQ(lines.size(), 5u);
+  const std::string& title = lines[0];
+  EXPECT_NE(lines[1].find("\u2014\u2014"), std::string::npos);
+  EXPECT_NE(lines[2].find("Cake filtration"), std::string::npos);
+  EXPECT_NE(lines[3].find(std::string(kInsufficientDataWarning)), std::string::npos);
+  EXPECT_NE(lines[4].find("Complete blocking"), std::string::npos);
+
+  // "Rosé" is five bytes but four characters: the columns count characters.
+  for (const std::size_t row : {2u, 4u}) {
+    const ModelFit& best = *BestModel(compared[row - 2]);
+    const std::string volume = std::to_string(std::lround(*best.volumeGal));
+    EXPECT_EQ(EndColumn(lines[row], volume), EndColumn(title, "Volume (gal)")) << lines[row];
+    const std::string& filter = compared[row - 2].filter;
+    EXPECT_EQ(EndColumn(lines[row], filter) - filter.size(), EndColumn(title, "Filter") - 6) << lines[row];
+  }
+
+  EXPECT_NE(title.find("Area (m2)"), std::string::npos);
+  EXPECT_EQ(ComparisonTableLines(compared, false)[0].find("Area"), std::string::npos);
+}
+
+TEST(CompareGraph, DrawsEachAnalysableTrialInItsOwnColourInsideThePlot) {
+  const std::vector<ComparedTrial> compared = CompareTrials(ThreeTrials(), {});
+  RecordingCanvas canvas;
+  DrawCompareGraph(canvas, compared);
+
+  std::vector<std::string> legend;
+  for (const RecordedBoxText& t : canvas.All<RecordedBoxText>()) legend.push_back(t.text);
+  EXPECT_EQ(legend, (std::vector<std::string>{"Ros\xE9 - K<250", "Merlot - EK"}));
+
+  int first = 0, second = 0, third = 0;
+  for (const RecordedLine& l : canvas.All<RecordedLine>()) {
+    const Color c = l.pen.color;
+    if (c == kCompareColors[0]) ++first;
+    if (c == kCompareColors[1]) ++second;
+    if (c == kCompareColors[2]) ++third;
+    if (c == kCompareColors[0] || c == kCompareColors[2]) {
+      // Curves end on the frame; markers reach a few pixels past it.
+      for (const Point p : {l.from, l.to}) {
+        EXPECT_GE(p.y, kScalePlot.Top - 4);
+        EXPECT_LE(p.y, kScalePlot.Bottom + 4);
+        EXPECT_GE(p.x, kScalePlot.Left - 4);
+        EXPECT_LE(p.x, kScalePlot.Right + 4);
+      }
+    }
+  }
+  // 20 points of two strokes each, the curve and the legend's symbol.
+  EXPECT_GT(first, 42);
+  EXPECT_GT(third, 42);
+  EXPECT_EQ(second, 0);  // the trial without data keeps its colour unused
+
+  std::vector<TrialToCompare> many(kMaxComparedTrials + 1, ThreeTrials()[0]);
+  RecordingCanvas crowded;
+  DrawCompareGraph(crowded, CompareTrials(many, {}));
+  EXPECT_EQ(crowded.All<RecordedBoxText>().size(), kMaxComparedTrials);
+}
+
+}  // namespace
+}  // namespace vorsant
