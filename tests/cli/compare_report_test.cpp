@@ -1,0 +1,200 @@
+// vorsant-cli compare and report --html as scripts use them: outputs, the
+// messages of trials that cannot be compared, and the exit codes.
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <initializer_list>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+
+namespace vorsant::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+
+struct Outcome {
+  int code;
+  std::string out;
+  std::string err;
+};
+
+// `text` matched as it is by std::regex.
+std::string Literal(const std::string& text) {
+  return std::regex_replace(text, std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)");
+}
+
+class CompareAndExport : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("vorsant-compare-test-" +
+            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+
+  Outcome Run(std::vector<std::string> args) {
+    std::ostringstream out, err;
+    CommandIo io{out, err};
+    const int code = RunCli(args, io);
+    return {code, out.str(), err.str()};
+  }
+
+  std::string Read(const std::string& name) const {
+    std::ifstream in(dir_ / name, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+
+  // A trial whose filtrate volume levels off towards 1200 ml with time
+  // constant `tau` seconds, read every 30 s; none without points.
+  std::string Trial(const std::string& name, const std::string& wine, double tau) {
+    const std::string file = Path(name);
+    EXPECT_EQ(Run({"new", "-o", file, "--wine", wine, "--filter", "K250", "--lab-pressure", "30",
+                   "--diameter", "47", "--max-pressure", "30", "--area", "20", "--rate", "40"})
+                  .code,
+              0);
+    if (tau <= 0) return file;
+    std::ofstream csv(dir_ / "points.csv");
+    csv << "volume_ml,minutes,seconds\n";
+    for (int k = 1; k <= 20; ++k) {
+      csv << 1200 * (1 - std::exp(-30.0 * k / tau)) << "," << 30 * k / 60 << "," << 30 * k % 60 << "\n";
+    }
+    csv.close();
+    EXPECT_EQ(Run({"data", file, "--csv", Path("points.csv")}).code, 0);
+    return file;
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(CompareAndExport, ComparesTheReadableTrialsInOrderAndNamesTheOthers) {
+  const std::string merlot = Trial("merlot.vrs", "Merlot", 400);
+  const std::string empty = Trial("empty.vrs", "Syrah", 0);
+  const std::string shiraz = Trial("shiraz.vrs", "Shiraz", 250);
+  std::ofstream(dir_ / "bad.vrs") << "not a trial";
+
+  const Outcome r = Run({"compare", merlot, Path("bad.vrs"), empty, shiraz, "-o", Path("cmp.svg")});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_THAT(r.err, HasSubstr(Path("bad.vrs") + ": Error reading the data file.\n"));
+  EXPECT_THAT(r.err, HasSubstr(empty + ": Data is insufficient to calculate fouling constants.\n"));
+  std::vector<std::string> lines;
+  std::istringstream out(r.out);
+  for (std::string line; std::getline(out, line);) lines.push_back(line);
+  ASSERT_EQ(lines.size(), 5u) << r.out;
+  EXPECT_THAT(lines[0], ::testing::StartsWith("  File "));
+  EXPECT_THAT(lines[2], HasSubstr("merlot.vrs  Merlot  K250"));
+  EXPECT_THAT(lines[3],
+              ::testing::EndsWith(
+                  "empty.vrs   Syrah   K250    Data is insufficient to calculate fouling constants."));
+  EXPECT_THAT(lines[4], HasSubstr("shiraz.vrs  Shiraz  K250"));
+  const std::string svg = Read("cmp.svg");
+  EXPECT_THAT(svg, HasSubstr(">Merlot - K250</text>"));
+  EXPECT_THAT(svg, HasSubstr(">Shiraz - K250</text>"));
+  EXPECT_THAT(svg, ::testing::Not(HasSubstr("Syrah")));
+}
+
+TEST_F(CompareAndExport, GivesEachTrialsBestModelAsTheModelsCommandComputesIt) {
+  const std::string merlot = Trial("merlot.vrs", "Merlot", 400);
+  const std::string empty = Trial("empty.vrs", "Syrah", 0);
+  const Outcome r = Run({"compare", merlot, empty, "--json", "--volume", "1000", "--safety", "2"});
+  EXPECT_EQ(r.code, 1);
+
+  const Outcome models = Run({"models", merlot, "--json", "--volume", "1000", "--safety", "2"});
+  std::smatch best;
+  ASSERT_TRUE(std::regex_search(models.out, best, std::regex("\"best\": \"([a-z]+)\"")));
+  std::smatch fit;
+  ASSERT_TRUE(
+      std::regex_search(models.out, fit,
+                        std::regex("\"model\": \"" + best[1].str() +
+                                   "\",[^}]*\"capacity_l_m2\": ([^,]+),\\s*\"volume_gal\": ([^,]+),\\s*"
+                                   "\"hours\": ([^,]+),\\s*\"area_m2\": ([^,]+),")));
+  const std::string number = "[-0-9.e+]+";
+  // std::regex: the test also runs where GoogleTest has only its simple one.
+  EXPECT_TRUE(std::regex_match(
+      r.out,
+      std::regex("\\{\\s*\"trials\": \\[\\s*\\{\\s*"
+                 "\"file\": \"[^\"]*merlot\\.vrs\",\\s*\"wine\": \"Merlot\",\\s*\"filter\": \"K250\",\\s*"
+                 "\"best\": \"" +
+                 best[1].str() +
+                 "\",\\s*"
+                 "\"volume_gal\": " +
+                 Literal(fit[2]) +
+                 ",\\s*"
+                 "\"hours\": " +
+                 Literal(fit[3]) +
+                 ",\\s*"
+                 "\"capacity_l_m2\": " +
+                 Literal(fit[1]) +
+                 ",\\s*"
+                 "\"area_m2\": " +
+                 Literal(fit[4]) +
+                 "\\s*\\},\\s*"
+                 "\\{\\s*\"file\": \"[^\"]*empty\\.vrs\",\\s*\"wine\": \"Syrah\",\\s*"
+                 "\"filter\": \"K250\",\\s*\"best\": null,\\s*\"volume_gal\": null,\\s*"
+                 "\"hours\": null,\\s*\"capacity_l_m2\": null,\\s*\"area_m2\": null\\s*"
+                 "\\}\\s*\\]\\s*\\}\\s*")))
+      << r.out;
+  EXPECT_TRUE(std::regex_match(fit[4].str(), std::regex(number))) << fit[4];
+}
+
+TEST_F(CompareAndExport, RefusesMisuseWithOneLineNamingTheProblem) {
+  const std::string t = Trial("t.vrs", "Merlot", 400);
+  const std::vector<std::string> nine(9, t);
+  std::vector<std::string> args = {"compare"};
+  args.insert(args.end(), nine.begin(), nine.end());
+  const struct {
+    std::vector<std::string> args;
+    const char* named;
+  } cases[] = {
+      {args, "at most 8 trials"},
+      {{"compare"}, "no trial file"},
+      {{"compare", t, "--volume", "0"}, "--volume"},
+      {{"compare", t, "--volume", "lots"}, "--volume"},
+      {{"compare", t, "--safety", "0.9"}, "--safety"},
+      {{"report", t, "--html"}, "-o"},
+      {{"report", t, "-o", Path("x.html")}, "--html"},
+      {{"report", t, "--html", "--json", "-o", Path("x.html")}, "--json"},
+  };
+  for (const auto& c : cases) {
+    const Outcome r = Run(c.args);
+    EXPECT_EQ(r.code, kExitUsage) << c.named;
+    EXPECT_THAT(r.err, ::testing::StartsWith("vorsant-cli: "));
+    EXPECT_THAT(r.err, HasSubstr(c.named));
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+  EXPECT_FALSE(fs::exists(dir_ / "x.html"));
+}
+
+TEST_F(CompareAndExport, ExportsTheReportAsAWebPageDatedToday) {
+  const std::string t = Trial("Merlot 2024.vrs", "Merlot", 400);
+  const Outcome r = Run({"report", t, "--html", "-o", Path("out.html")});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+  const std::string html = Read("out.html");
+  EXPECT_THAT(html, ::testing::StartsWith("<!DOCTYPE html>"));
+  EXPECT_TRUE(std::regex_search(
+      html, std::regex("File: Merlot 2024\\.vrs &middot; Exported: 20[0-9][0-9]-[01][0-9]-[0-3][0-9]<")));
+
+  std::ofstream(dir_ / "bad.vrs") << "not a trial";
+  const Outcome bad = Run({"report", Path("bad.vrs"), "--html", "-o", Path("bad.html")});
+  EXPECT_EQ(bad.code, kExitFailure);
+  EXPECT_EQ(bad.err, "Error reading the data file.\n");
+  EXPECT_FALSE(fs::exists(dir_ / "bad.html"));
+}
+
+}  // namespace
+}  // namespace vorsant::cli
