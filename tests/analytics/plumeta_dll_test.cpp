@@ -290,7 +290,7 @@ TEST_F(PlumetaDll, AnEndpointThatRefusesConnectionsEndsTheFlushAtOnce) {
   DWORD start = GetTickCount();
   Run({"OnAnalyticsLogFinish"});
   EXPECT_LT(GetTickCount() - start, 10000u);
-  EXPECT_EQ(SessionFilesLeft(), 0);
+  EXPECT_GT(SessionFilesLeft(), 0) << "the untried hits wait for the next flush";
 }
 
 TEST_F(PlumetaDll, AnEndpointThatNeverAnswersIsGivenUpWithinSeconds) {
@@ -300,9 +300,9 @@ TEST_F(PlumetaDll, AnEndpointThatNeverAnswersIsGivenUpWithinSeconds) {
   DWORD start = GetTickCount();
   Run({"OnAnalyticsLogFinish"});
   // One request's time limits (Wine waits out the receive limit twice), then
-  // the rest is given up.
+  // the rest waits for the next flush.
   EXPECT_LT(GetTickCount() - start, 10000u);
-  EXPECT_EQ(SessionFilesLeft(), 0);
+  EXPECT_GT(SessionFilesLeft(), 0);
 }
 
 class EmbeddedHandler : public PlumetaDll {
