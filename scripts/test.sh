@@ -39,6 +39,7 @@ done
 # one that prints no such line counts as one test judged by its exit code.
 e2e=(
   "scripts/e2e/scale_cli_collect.sh build/native"
+  "scripts/e2e/report_html.sh build/native"
   "scripts/e2e/scale_com_port.sh build/native build/mingw64"
   "scripts/e2e/vorsant_ui.sh build/mingw64"
   "scripts/e2e/vorsant_collect.sh build/mingw64 build/native"
