@@ -62,7 +62,9 @@ std::optional<double> ModelResistance(const ModelFit& fit, double w);
 struct FoulingReport {
   AnalysisPoints points;
   std::array<ModelFit, 5> models;  // in kFoulingLaws order
-  std::optional<FoulingLaw> best;  // highest adjusted R2; none when no model fits
+  // Highest adjusted R2; none when no model has one (none fits, or the
+  // resistance is the same at every point and there is nothing to explain).
+  std::optional<FoulingLaw> best;
 };
 
 // Fits every model to `points` (which must hold at least four points) and
