@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "trial/trial_file_system.h"
 
 namespace vorsant {
@@ -32,6 +34,20 @@ class Handle {
 int LastErrorOr(DWORD fallback) {
   const DWORD e = GetLastError();
   return static_cast<int>(e != 0 ? e : fallback);
+}
+
+// Gives `file` the access rules (the DACL) of `likeFile`, so that a file
+// rewritten through a new file keeps them: one made writable for every user
+// of a shared PC stays so. Best effort: without them the file still gets
+// its folder's rules, and the save goes on.
+void CopyAccessRules(const std::filesystem::path& likeFile, HANDLE file) {
+  DWORD needed = 0;
+  GetFileSecurityW(likeFile.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
+  if (needed == 0) return;  // no such file, or its rules cannot be read
+  std::vector<BYTE> descriptor(needed);
+  if (!GetFileSecurityW(likeFile.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), needed, &needed))
+    return;
+  SetKernelObjectSecurity(file, DACL_SECURITY_INFORMATION, descriptor.data());
 }
 
 class WinFileSystem final : public TrialFileSystem {
@@ -67,18 +83,17 @@ class WinFileSystem final : public TrialFileSystem {
   }
 
   CreateOutcome CreateNew(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
-                          const std::filesystem::path& /*likeFile*/) override {
-    // The new file inherits the folder's access rules, as a rewritten file
-    // in that folder would have them.
+                          const std::filesystem::path& likeFile) override {
     CreateOutcome out;
-    Handle file(
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    Handle file(CreateFileW(path.c_str(), GENERIC_WRITE | WRITE_DAC, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) {
       const DWORD e = GetLastError();
       out.AlreadyExists = e == ERROR_FILE_EXISTS || e == ERROR_ALREADY_EXISTS;
       out.ErrorNumber = static_cast<int>(e != 0 ? e : ERROR_CANNOT_MAKE);
       return out;
     }
+    CopyAccessRules(likeFile, file.Get());
     std::size_t done = 0;
     while (done < bytes.size()) {
       DWORD n = 0;

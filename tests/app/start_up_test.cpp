@@ -36,12 +36,18 @@ TEST_F(StartUpTest, ReadsThePortShowsTheSplashAndSetsTheDialogFolders) {
   EXPECT_TRUE(ui.Messages.empty());
 }
 
-TEST_F(StartUpTest, RewritesTheEnvironmentFileKeepingItsReservedBytes) {
+TEST_F(StartUpTest, RewritesTheEnvironmentFileKeepingItsReservedBytesAndPermissions) {
   std::vector<std::uint8_t> image(kEnvironmentRecSize, 0x5A);
   WriteBytes(Path("vorsant.dat"), image);
+  // Made writable for every user of a shared PC: the rewrite must keep that.
+  namespace fs = std::filesystem;
+  fs::permissions(Path("vorsant.dat"), fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::add);
+  const fs::perms shared = fs::status(Path("vorsant.dat")).permissions();
   ASSERT_TRUE(form->StartUp());
   form->Environment.ScalePort = 7;
   ASSERT_EQ(form->WriteDataFile(), 0);
+  EXPECT_EQ(fs::status(Path("vorsant.dat")).permissions(), shared);
   auto written = ReadBytes(Path("vorsant.dat"));
   ASSERT_EQ(written.size(), kEnvironmentRecSize);
   EXPECT_TRUE(std::all_of(written.begin(), written.begin() + 1540, [](auto b) { return b == 0x5A; }));
