@@ -138,7 +138,7 @@ void DrawFoulingGraph(Canvas& canvas, const TWineRec& rec, const FoulingReport& 
   for (const ModelFit& fit : report.models) {
     if (!fit.fitted) continue;
     const bool best = report.best == fit.law;
-    const Pen pen{FoulingCurveColor(fit.law), best ? 2 : 1, PenStyle::kSolid};
+    const Pen pen{FoulingCurveColor(fit.law), 1, PenStyle::kSolid};
     DrawFoulingCurve(canvas, kPlotArea, ranges, fit, pen);
     legend.push_back(
         {std::string(LawName(fit.law)) + (best ? " (best)" : ""), LegendEntry::Symbol::kLine, pen});
