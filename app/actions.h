@@ -26,7 +26,7 @@ struct ActionInfo {
   int ImageIndex;  // picture in the shared image list, -1 for none
 };
 
-inline constexpr std::size_t kActionCount = 16;
+inline constexpr std::size_t kActionCount = 19;
 
 const std::array<ActionInfo, kActionCount>& Actions();
 const ActionInfo* FindAction(CommandId id);

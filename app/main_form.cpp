@@ -348,6 +348,15 @@ void TMainForm::Execute(CommandId id) {
     case kCmdProductionGraph:
       ProductionGraphExecute();
       break;
+    case kCmdFoulingModels:
+      FoulingModelsExecute();
+      break;
+    case kCmdCompareOpenTrials:
+      CompareOpenTrialsExecute();
+      break;
+    case kCmdExportReport:
+      ExportReportExecute();
+      break;
     case kCmdCollectNewData:
       if (Scale) Scale->CollectNewDataExecute();
       break;

@@ -52,6 +52,9 @@ class TMainForm {
   void EditDataExecute();
   void LaboratoryGraphExecute();
   void ProductionGraphExecute();
+  void FoulingModelsExecute();
+  void CompareOpenTrialsExecute();
+  void ExportReportExecute();
   // Runs the handler of a menu, toolbar or accelerator command, if the
   // command is enabled.
   void Execute(CommandId id);
@@ -87,6 +90,8 @@ class TMainForm {
   TEnvironmentRec Environment{};
   FileDialogState OpenDialog;
   FileDialogState SaveDialog;
+  // Export Report's own dialog, so exporting never moves where Save As starts.
+  FileDialogState ExportDialog;
   ActionStates ActionList;
   // The balance's port, set up at start-up from ScalePort.
   TComPort ComPort;

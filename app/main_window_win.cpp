@@ -3,10 +3,13 @@
 #include <shlobj.h>
 
 #include <array>
+#include <cstdio>
 #include <exception>
 
+#include "app/compare_window_win.h"
 #include "app/data_dialog_win.h"
 #include "app/dialogs_win.h"
+#include "app/fouling_window_win.h"
 #include "app/graph_windows_win.h"
 #include "app/resource_ids.h"
 
@@ -321,6 +324,14 @@ void MainWindow::ShowGraphWindow(GraphWindowKind kind, const TWineRec& rec) {
   OpenGraphWindow(frame_, kind, rec);
 }
 
+void MainWindow::ShowFoulingWindow(const TWineRec& rec, const FoulingReport& report) {
+  OpenFoulingWindow(frame_, rec, report);
+}
+
+void MainWindow::ShowCompareWindow(std::span<const ComparedTrial> trials) {
+  OpenCompareWindow(frame_, trials);
+}
+
 bool MainWindow::ExecuteWelcomeDialog() {
   return RunWelcomeDialog(frame_);
 }
@@ -347,6 +358,14 @@ std::string MainWindow::DocumentsFolder() {
   wchar_t path[MAX_PATH] = {};
   if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, path))) return {};
   return Narrow(path);
+}
+
+std::string MainWindow::Today() {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  char text[16];
+  std::snprintf(text, sizeof text, "%04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
+  return text;
 }
 
 void MainWindow::CreateTrialWindow(TMDIChild& child) {

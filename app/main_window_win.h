@@ -42,12 +42,15 @@ class MainWindow final : public UiPort {
   bool ExecuteConditionsDialog(ConditionsInput& input) override;
   bool ExecuteDataDialog(DataInput& input) override;
   void ShowGraphWindow(GraphWindowKind kind, const TWineRec& rec) override;
+  void ShowFoulingWindow(const TWineRec& rec, const FoulingReport& report) override;
+  void ShowCompareWindow(std::span<const ComparedTrial> trials) override;
   bool ExecuteWelcomeDialog() override;
   void ExecuteAboutBox() override;
   void ShowSplash(int milliseconds) override;
   void Wait(int milliseconds) override;
   void SetStatusText(const std::string& text) override;
   std::string DocumentsFolder() override;
+  std::string Today() override;
   void CreateTrialWindow(TMDIChild& child) override;
   void DestroyTrialWindow(TMDIChild& child) override;
   void CaptionChanged(TMDIChild& child) override;

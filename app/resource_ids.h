@@ -68,6 +68,16 @@
 #define IDC_DATA_LABEL 3500
 #define IDC_GRAPH_IMAGE 3601
 
+// The Fouling Models and Compare Trials windows: the table, and the fouling
+// window's sizing boxes with their labels.
+#define IDC_MODEL_TABLE 3602
+#define IDC_TARGET_VOLUME 3611
+#define IDC_SAFETY_FACTOR 3612
+#define IDC_ELEMENT_AREA 3613
+#define IDC_TARGET_VOLUME_LABEL 3621
+#define IDC_SAFETY_FACTOR_LABEL 3622
+#define IDC_ELEMENT_AREA_LABEL 3623
+
 // Balance dialogs: the port dialog (COM button n is IDC_COM1 + n - 1), the
 // new-data dialog and the collection's progress window.
 #define IDD_COM 4000

@@ -4,8 +4,11 @@
 // text crossing the port is UTF-8, except the conditions dialog's boxes,
 // which hold the record's single-byte texts.
 
+#include <span>
 #include <string>
 
+#include "fouling/fouling_models.h"
+#include "fouling/trial_comparison.h"
 #include "trial/report.h"
 
 namespace vorsant {
@@ -52,6 +55,11 @@ class UiPort {
   // Opens another graph window of `kind`, shows it and hands it `rec`, which
   // it draws once from a copy of its own.
   virtual void ShowGraphWindow(GraphWindowKind kind, const TWineRec& rec) = 0;
+  // Opens another Fouling Models window on its own copy of `rec`, showing
+  // `report` (the models with the default sizing) until its boxes change.
+  virtual void ShowFoulingWindow(const TWineRec& rec, const FoulingReport& report) = 0;
+  // Opens another Compare Trials window, drawn once from copies of `trials`.
+  virtual void ShowCompareWindow(std::span<const ComparedTrial> trials) = 0;
   // The welcome choice, modal: true for "Open an existing wine file".
   virtual bool ExecuteWelcomeDialog() = 0;
   virtual void ExecuteAboutBox() = 0;
@@ -62,6 +70,8 @@ class UiPort {
   virtual void SetStatusText(const std::string& text) = 0;
   // The user's Documents folder, empty when the shell cannot tell.
   virtual std::string DocumentsFolder() = 0;
+  // Today's date as an exported report states it.
+  virtual std::string Today() = 0;
 
   // Trial windows. Create places the window at child.Left/Top with
   // child.Caption; Destroy removes it at once, without asking anything.

@@ -33,6 +33,11 @@ struct ShownGraphWindow {
   TWineRec WineRec;  // the copy the window drew from
 };
 
+struct ShownFoulingWindow {
+  TWineRec WineRec;
+  FoulingReport Report;
+};
+
 struct ShownFileDialog {
   FileDialogState State;  // as the command set it up
   bool Save;
@@ -49,12 +54,15 @@ class ScriptedUi : public UiPort {
   std::deque<bool> WelcomeAnswers;  // true: "Open an existing wine file"
   std::deque<DataDialogPress> DataPresses;
   std::string Documents = "/home/user/Documents/";
+  std::string Date = "2026-12-09";
 
   std::vector<ShownMessage> Messages;
   std::vector<ShownFileDialog> FileDialogs;
   std::vector<ConditionsInput> ConditionsShown;
   std::vector<DataInput> DataShown;
   std::vector<ShownGraphWindow> GraphWindows;
+  std::vector<ShownFoulingWindow> FoulingWindows;
+  std::vector<std::vector<ComparedTrial>> CompareWindows;
   std::vector<std::string> StatusTexts;
   std::vector<int> Waits;
   std::vector<std::string> Log;  // one entry per visible event, in order
@@ -112,6 +120,15 @@ class ScriptedUi : public UiPort {
     Log.push_back(kind == GraphWindowKind::Laboratory ? "lab graph window" : "production graph window");
   }
 
+  void ShowFoulingWindow(const TWineRec& rec, const FoulingReport& report) override {
+    FoulingWindows.push_back({rec, report});
+    Log.push_back("fouling window");
+  }
+  void ShowCompareWindow(std::span<const ComparedTrial> trials) override {
+    CompareWindows.emplace_back(trials.begin(), trials.end());
+    Log.push_back("compare window");
+  }
+
   bool ExecuteWelcomeDialog() override {
     ++Welcomes;
     Log.push_back("welcome");
@@ -129,6 +146,7 @@ class ScriptedUi : public UiPort {
   void Wait(int ms) override { Waits.push_back(ms); }
   void SetStatusText(const std::string& text) override { StatusTexts.push_back(text); }
   std::string DocumentsFolder() override { return Documents; }
+  std::string Today() override { return Date; }
 
   void CreateTrialWindow(TMDIChild& child) override {
     Open.push_back(&child);

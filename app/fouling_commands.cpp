@@ -1,0 +1,35 @@
+#include "app/main_form.h"
+
+namespace vorsant {
+
+// Like the graph windows, each use opens another window from a copy of the
+// trial; a trial that cannot give the models' points opens none.
+void TMainForm::FoulingModelsExecute() {
+  TMDIChild* w = ui_.ActiveTrialWindow();
+  if (!w) return;
+  const TWineRec rec = w->WineClass.WineRec;
+  FoulingOutcome outcome = AnalyseFouling(rec, SizingRequest{});
+  if (!outcome.report) {
+    ui_.ShowMessage(outcome.failure, MessageIcon::Warning, MessageButtons::Ok, MessageAnswer::Ok);
+    return;
+  }
+  ui_.ShowFoulingWindow(rec, *outcome.report);
+}
+
+// Every open trial window in the order they were opened, which is the order
+// of the Window list; a trial that cannot be analysed is still listed, with
+// its reason. The overlay has colours for kMaxComparedTrials trials.
+void TMainForm::CompareOpenTrialsExecute() {
+  std::vector<TrialToCompare> trials;
+  for (const auto& w : windows_) trials.push_back({w->Caption, w->WineClass.WineRec});
+  if (trials.empty()) return;
+  if (trials.size() > kMaxComparedTrials) {
+    ui_.ShowMessage("Only the first " + std::to_string(kMaxComparedTrials) + " of the " +
+                        std::to_string(trials.size()) + " open trials are compared.",
+                    MessageIcon::Information, MessageButtons::Ok, MessageAnswer::Ok);
+    trials.resize(kMaxComparedTrials);
+  }
+  ui_.ShowCompareWindow(CompareTrials(trials, SizingRequest{}));
+}
+
+}  // namespace vorsant

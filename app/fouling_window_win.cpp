@@ -1,0 +1,177 @@
+#include "app/fouling_window_win.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <cwchar>
+#include <string>
+
+#include "app/dialogs_win.h"
+#include "app/resource_ids.h"
+#include "app/table_graph_window_win.h"
+#include "graphs/fouling_graph.h"
+#include "trial/number_text.h"
+
+namespace vorsant {
+namespace {
+
+constexpr int kBandHeight = 30;
+// Posted when a box has been left, so its check runs after the focus has
+// settled rather than inside the change of focus.
+constexpr UINT kBoxLeft = WM_APP + 1;
+
+struct BoxSpec {
+  int id;
+  int labelId;
+  const wchar_t* label;
+  int boxWidth;
+  const wchar_t* initial;
+  std::optional<std::string> (*check)(double);
+};
+
+constexpr std::array<BoxSpec, 3> kBoxes{{
+    {IDC_TARGET_VOLUME, IDC_TARGET_VOLUME_LABEL, L"Target volume (gal)", 70, L"", CheckTargetVolume},
+    {IDC_SAFETY_FACTOR, IDC_SAFETY_FACTOR_LABEL, L"Safety factor", 44, L"1.5", CheckSafetyFactor},
+    {IDC_ELEMENT_AREA, IDC_ELEMENT_AREA_LABEL, L"Element area (m\u00b2)", 60, L"", CheckElementArea},
+}};
+
+// What a box holds: nothing (the figure is not asked for; for the safety
+// factor, the default), an accepted value, or the reason it is refused.
+struct BoxValue {
+  std::optional<double> value;
+  std::optional<std::string> problem;
+};
+
+BoxValue ReadBox(HWND box, const BoxSpec& spec) {
+  const std::string text = WindowText(box);
+  if (text.find_first_not_of(' ') == std::string::npos) return {};
+  const double value = ParseDecimal(text).value_or(std::numeric_limits<double>::quiet_NaN());
+  if (auto problem = spec.check(value)) return {std::nullopt, problem};
+  return {value, std::nullopt};
+}
+
+// Tab and Shift+Tab move between the boxes as in a dialog.
+LRESULT CALLBACK TabbingBox(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+  if (msg == WM_KEYDOWN && wp == VK_TAB) {
+    if (HWND next = GetNextDlgTabItem(GetParent(wnd), wnd, GetKeyState(VK_SHIFT) < 0)) SetFocus(next);
+    return 0;
+  }
+  if (msg == WM_CHAR && wp == L'\t') return 0;
+  if (msg == WM_NCDESTROY) RemoveWindowSubclass(wnd, TabbingBox, 0);
+  return DefSubclassProc(wnd, msg, wp, lp);
+}
+
+class FoulingWindow final : public TableGraphWindow {
+ public:
+  FoulingWindow(const TWineRec& rec, const FoulingReport& report) : rec_(rec), report_(report) {}
+
+  void Fill() {
+    SetTable(FoulingTableLines(report_));
+    DrawPicture([this](Canvas& canvas) { DrawFoulingGraph(canvas, rec_, report_); });
+    ready_ = true;
+  }
+
+ protected:
+  const wchar_t* Caption() const override { return L"Fouling Models"; }
+  int BandHeight() const override { return kBandHeight; }
+
+  void CreateBand(HWND wnd, HFONT font) override {
+    wnd_ = wnd;
+    WindowDc dc(wnd);
+    SelectGuard select(dc.Get(), font);
+    int x = 6;
+    for (std::size_t i = 0; i < kBoxes.size(); ++i) {
+      const BoxSpec& spec = kBoxes[i];
+      SIZE text{};
+      GetTextExtentPoint32W(dc.Get(), spec.label, static_cast<int>(wcslen(spec.label)), &text);
+      HWND label = CreateWindowExW(
+          0, L"STATIC", spec.label, WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, x, 9, text.cx + 2, 14, wnd,
+          reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.labelId)), GetModuleHandleW(nullptr), nullptr);
+      x += text.cx + 6;
+      boxes_[i] = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", spec.initial,
+                                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, x, 5, spec.boxWidth,
+                                  20, wnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+                                  GetModuleHandleW(nullptr), nullptr);
+      x += spec.boxWidth + 14;
+      for (HWND control : {label, boxes_[i]})
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
+      SetWindowSubclass(boxes_[i], TabbingBox, 0, 0);
+    }
+    SetFocusControl(boxes_[0]);
+  }
+
+  void OnCommand(int id, int code) override {
+    const int i = BoxIndex(id);
+    if (i < 0 || !ready_) return;
+    if (code == EN_CHANGE) Recompute();
+    if (code == EN_KILLFOCUS) PostMessageW(wnd_, kBoxLeft, static_cast<WPARAM>(i), 0);
+  }
+
+  void OnPosted(UINT msg, WPARAM wp) override {
+    if (msg == kBoxLeft && wp < kBoxes.size()) ReportIfRefused(static_cast<std::size_t>(wp));
+  }
+
+ private:
+  static int BoxIndex(int id) {
+    for (std::size_t i = 0; i < kBoxes.size(); ++i)
+      if (kBoxes[i].id == id) return static_cast<int>(i);
+    return -1;
+  }
+
+  // The sizing columns follow the boxes at every change. A refused box
+  // contributes nothing; a refused safety factor leaves the sizing out
+  // altogether, as no area would be right for it.
+  void Recompute() {
+    const BoxValue target = ReadBox(boxes_[0], kBoxes[0]);
+    const BoxValue safety = ReadBox(boxes_[1], kBoxes[1]);
+    const BoxValue element = ReadBox(boxes_[2], kBoxes[2]);
+    SizingRequest request;
+    if (!safety.problem) {
+      request.targetGal = target.value;
+      request.safety = safety.value.value_or(kDefaultSafetyFactor);
+    }
+    request.elementArea = element.value;
+    SetTable(FoulingTableLines(FitFoulingModels(report_.points, request)));
+  }
+
+  // Shown when the box is left, once for each refused text, so leaving the
+  // same text again (or the window) asks nothing more.
+  void ReportIfRefused(std::size_t i) {
+    if (Closing()) return;
+    const std::string text = WindowText(boxes_[i]);
+    const BoxValue value = ReadBox(boxes_[i], kBoxes[i]);
+    if (!value.problem) {
+      reported_[i].reset();
+      return;
+    }
+    if (reported_[i] == text) return;
+    reported_[i] = text;
+    RunMessageBox(wnd_, *value.problem, MessageIcon::Information, MessageButtons::Ok, MessageAnswer::Ok);
+  }
+
+  const TWineRec rec_;
+  const FoulingReport report_;
+  HWND wnd_ = nullptr;
+  std::array<HWND, 3> boxes_{};
+  std::array<std::optional<std::string>, 3> reported_{};
+  bool ready_ = false;
+};
+
+}  // namespace
+
+void OpenFoulingWindow(HWND owner, const TWineRec& rec, const FoulingReport& report) {
+  auto window = std::make_unique<FoulingWindow>(rec, report);
+  const auto lines = FoulingTableLines(report);
+  int columns = 0;
+  for (const std::string& line : lines) columns = std::max(columns, static_cast<int>(Widen(line).size()));
+  if (!window->Create(owner, static_cast<int>(lines.size()), columns)) return;
+  window->Show();
+  window->Fill();
+  TableGraphWindow::HandOver(std::move(window));
+}
+
+}  // namespace vorsant

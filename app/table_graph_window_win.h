@@ -1,0 +1,71 @@
+#pragma once
+// What the Fouling Models and Compare Trials windows share: a fixed-size
+// window owned by the frame, with an optional band of controls at the top,
+// a read-only table in the report's fixed-pitch font (so it can be selected
+// and copied) and a 700 x 600 picture drawn once.
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/gdi_canvas_win.h"
+#include "app/win_handles.h"
+
+namespace vorsant {
+
+class TableGraphWindow {
+ public:
+  TableGraphWindow(const TableGraphWindow&) = delete;
+  TableGraphWindow& operator=(const TableGraphWindow&) = delete;
+  virtual ~TableGraphWindow();
+
+  // Creates the window, hidden, owned by `owner`, with room for a table of
+  // `tableLines` lines of `tableColumns` characters.
+  bool Create(HWND owner, int tableLines, int tableColumns);
+  void Show();
+
+  HWND Handle() const { return wnd_; }
+  // From here on the window frees this object when it is destroyed.
+  static void HandOver(std::unique_ptr<TableGraphWindow> window);
+
+ protected:
+  TableGraphWindow() = default;
+  virtual const wchar_t* Caption() const = 0;
+  // Height of the band above the table, 0 for none.
+  virtual int BandHeight() const { return 0; }
+  // Creates the band's controls in `wnd`, in the interface font `font`.
+  virtual void CreateBand(HWND /*wnd*/, HFONT /*font*/) {}
+  // WM_COMMAND from a control of the band, and the window's own posted
+  // messages (WM_APP and up).
+  virtual void OnCommand(int /*id*/, int /*code*/) {}
+  virtual void OnPosted(UINT /*msg*/, WPARAM /*wp*/) {}
+
+  void SetTable(const std::vector<std::string>& lines);
+  // Composes the picture in a fresh 700 x 600 bitmap and shows it.
+  void DrawPicture(const std::function<void(Canvas&)>& draw);
+  // The window is on its way out: no more questions to the user.
+  bool Closing() const { return closing_; }
+  // The control that takes the focus when the window is activated, as a
+  // dialog's does; afterwards, the one that had it when the window was left.
+  void SetFocusControl(HWND control) { focus_ = control; }
+
+ private:
+  static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  static LRESULT CALLBACK PictureProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+
+  HWND wnd_ = nullptr;
+  HWND table_ = nullptr;
+  HWND picture_ = nullptr;
+  HWND focus_ = nullptr;
+  UniqueFont uiFont_;
+  UniqueFont tableFont_;
+  std::unique_ptr<OffscreenBitmap> bitmap_;
+  bool ownedByWindow_ = false;
+  bool closing_ = false;
+};
+
+}  // namespace vorsant

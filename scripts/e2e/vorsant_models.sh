@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# End-to-end test of the fouling models, the comparison and the exported
+# report in vorsant.exe under Wine and Xvfb: the program starts on a sample
+# trial, the driver opens Fouling Models (and types a target volume, then a
+# refused one), opens a second trial, compares both and exports the second
+# one's report. What the windows show and the exported file must equal what
+# vorsant-cli prints for the same files. Screenshots, tables and pictures
+# land in build/artifacts/e2e-models/.
+# Usage: scripts/e2e/vorsant_models.sh [BUILD_DIR]   (default build/mingw64)
+# The native command-line tool ($VORSANT_CLI, default build/native/bin/
+# vorsant-cli) makes the trials and the expected outputs.
+# Ends with "e2e-models: N passed, M failed" and exits non-zero on any failure.
+set -uo pipefail
+source "$(dirname "$0")/wine_desktop.sh"
+cd "$repo_root"
+
+build="${1:-build/mingw64}"
+program="$build/bin/vorsant.exe"
+driver="$build/bin/models_e2e.exe"
+artifacts="$repo_root/build/artifacts/e2e-models"
+fail() { echo "$1"; echo "e2e-models: 0 passed, 1 failed"; exit 1; }
+for f in "$program" "$driver"; do
+  [ -f "$f" ] || fail "missing $f (build the mingw64 preset first)"
+done
+cli="$(realpath -m "${VORSANT_CLI:-build/native/bin/vorsant-cli}")"
+[ -x "$cli" ] || fail "missing vorsant-cli (build the native preset first)"
+rm -rf "$artifacts"
+mkdir -p "$artifacts"
+
+# The first trial fouls like the sample; the second builds a cake (the
+# volume grows with the square root of time), so the two differ in the
+# overlay and in their best models.
+bash scripts/e2e/make_sample_trial.sh "$cli" "$artifacts/merlot.vrs" || fail "FAILED: the sample trial"
+python3 - >"$artifacts/.cake.csv" <<'PY'
+import math
+print("volume_ml,minutes,seconds")
+for k in range(1, 19):
+    t = 30 * k
+    print(f"{300 * (math.sqrt(1 + t / 60) - 1):.1f},{t // 60},{t % 60}")
+PY
+{ "$cli" new -o "$artifacts/syrah.vrs" --wine Syrah --filter DE --lab-pressure 30 --diameter 47 \
+    --max-pressure 30 --area 20 --rate 40 --units bpm &&
+  "$cli" data "$artifacts/syrah.vrs" --csv "$artifacts/.cake.csv"; } >/dev/null ||
+  fail "FAILED: the second trial"
+
+trap e2e_cleanup EXIT
+e2e_start_display || fail "FAILED: no display"
+e2e_prepare_prefix || fail "FAILED: no Wine prefix"
+
+stop="$artifacts/.stop"
+e2e_serve_screenshots "$artifacts" "$stop" &
+watcher=$!
+
+# Started on the first trial: no welcome choice, one program start in all.
+wine "$program" "$(winepath -w "$artifacts/merlot.vrs")" >"$artifacts/vorsant.log" 2>&1 &
+program_pid=$!
+timeout 180 wine "$driver" "$(winepath -w "$artifacts")" "$(winepath -w "$artifacts/merlot.vrs")" \
+  "$(winepath -w "$artifacts/syrah.vrs")" | tee "$artifacts/driver.log"
+driver_rc=${PIPESTATUS[0]}
+for _ in $(seq 1 100); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$program_pid" 2>/dev/null; then
+  echo "FAILED: vorsant.exe still running after Exit"
+  driver_rc=1
+fi
+touch "$stop"
+wait "$watcher" 2>/dev/null
+
+passed=$(grep -c '^ok:' "$artifacts/driver.log")
+failed=$(grep -c '^FAILED:' "$artifacts/driver.log")
+verdict() {  # OK? WHAT
+  if [ "$1" -eq 0 ]; then
+    echo "ok: $2"
+    passed=$((passed + 1))
+  else
+    echo "FAILED: $2"
+    failed=$((failed + 1))
+  fi
+}
+
+# The tables as the windows show them against the command line's, run in the
+# artifact folder so the trials are named by their file names as the
+# program names them.
+same_as_cli() {  # SHOWN WHAT CLI-ARGS...
+  local shown="$1" what="$2"
+  shift 2
+  (cd "$artifacts" && "$cli" "$@") >"$artifacts/${shown%.txt}.cli.txt" 2>&1
+  [ -f "$artifacts/$shown" ] &&
+    diff "$artifacts/$shown" "$artifacts/${shown%.txt}.cli.txt" >"$artifacts/${shown%.txt}.diff"
+  verdict $? "$what"
+}
+same_as_cli models.txt "the Fouling Models table equals vorsant-cli models" models merlot.vrs
+same_as_cli models_sized.txt "with 5000 gal typed it equals vorsant-cli models --volume 5000" \
+  models merlot.vrs --volume 5000
+same_as_cli compare.txt "the Compare Trials table equals vorsant-cli compare" compare merlot.vrs syrah.vrs
+
+# The exported report against the command line's, apart from the line with
+# the date of export.
+(cd "$artifacts" && "$cli" report syrah.vrs --html -o "$artifacts/syrah.cli.html") >/dev/null 2>&1
+today=$(date +%Y-%m-%d)
+if [ -f "$artifacts/syrah.html" ] && [ -f "$artifacts/syrah.cli.html" ]; then
+  diff <(grep -v -- "$today" "$artifacts/syrah.html") <(grep -v -- "$today" "$artifacts/syrah.cli.html") \
+    >"$artifacts/syrah.html.diff" &&
+    [ "$(grep -c -- "$today" "$artifacts/syrah.html")" -eq 1 ]
+  verdict $? "the exported report equals vorsant-cli report --html apart from its date line"
+else
+  verdict 1 "the exported report equals vorsant-cli report --html (a file is missing)"
+fi
+
+# The windows' pictures against the command line's SVG, rendered. The lower
+# part of the plot holds only curves and points, drawn by both to the same
+# pixels but for a few joints of steep curves that GDI's pens and the SVG
+# renderer place differently. Elsewhere the fonts differ, and the legends
+# are as wide as their texts, so the whole may differ more.
+# NAME.side_by_side.png shows both.
+max_plot_pixels=150      # of the 132804 below the legend
+max_picture_pixels=15000 # of 420000
+same_picture() {  # NAME WHAT CLI-ARGS... (the SVG goes to NAME.svg)
+  local name="$1" what="$2" shown="$artifacts/$1.window.png" drawn="$artifacts/$1.svg.png" plot whole
+  shift 2
+  [ -f "$artifacts/$name.window.bmp" ] && convert "$artifacts/$name.window.bmp" "$shown" &&
+    (cd "$artifacts" && "$cli" "$@" -o "$artifacts/$name.svg") >/dev/null 2>&1 &&
+    rsvg-convert -b white "$artifacts/$name.svg" -o "$drawn" || { verdict 1 "$what (no picture)"; return; }
+  rm -f "$artifacts/$name.window.bmp"
+  convert "$shown" "$drawn" +append "$artifacts/$name.side_by_side.png"
+  convert "$shown" -crop 558x238+71+300 "$artifacts/.a.png"
+  convert "$drawn" -crop 558x238+71+300 "$artifacts/.b.png"
+  plot=$(compare -metric AE "$artifacts/.a.png" "$artifacts/.b.png" null: 2>&1)
+  rm -f "$artifacts/.a.png" "$artifacts/.b.png"
+  whole=$(compare -metric AE -fuzz 3% "$shown" "$drawn" null: 2>&1)
+  [[ "$plot" =~ ^[0-9]+$ && "$whole" =~ ^[0-9]+$ ]] && [ "$plot" -le "$max_plot_pixels" ] &&
+    [ "$whole" -le "$max_picture_pixels" ]
+  verdict $? "$what ($plot pixels of the lower plot and $whole of the whole differ)"
+}
+same_picture models "the models picture matches vorsant-cli graph --kind models" graph merlot.vrs --kind models
+same_picture compare "the comparison picture matches vorsant-cli compare -o" compare merlot.vrs syrah.vrs
+if [ "$driver_rc" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi
+echo "e2e-models: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,210 @@
+// Drives the fouling models, the comparison and the exported report of the
+// real vorsant.exe, started on a first trial: Fouling Models (the table, a
+// target volume typed into its box, a refused one), a second trial opened,
+// Compare Open Trials, Export Report (the proposed name, the file written,
+// the overwrite question), Exit.
+// Usage: models_e2e ARTIFACT_FOLDER FIRST_TRIAL SECOND_TRIAL (Windows
+// paths; the program must have been started on FIRST_TRIAL). Writes the
+// tables the windows show (models.txt, models_sized.txt, compare.txt) and
+// the models' picture (models.window.bmp) into the folder for the script to
+// compare with vorsant-cli, asks for screenshots, and exits 0 when every
+// check passed. Its last line counts the checks.
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/command_ids.h"
+#include "app/resource_ids.h"
+#include "e2e_checks.h"
+#include "ui_driver.h"
+
+using namespace vorsant;
+using namespace vorsant::driver;
+using namespace vorsant::e2e;
+
+namespace {
+
+constexpr wchar_t kTableGraphClass[] = L"VorsantTableGraphWindow";
+
+std::wstring FileName(const std::wstring& path) {
+  return path.substr(path.find_last_of(L'\\') + 1);
+}
+
+HWND TrialWindow(HWND frame, const std::wstring& caption) {
+  return WaitFor([&]() -> HWND {
+    HWND w = Descendant(frame, L"VorsantTrialWindow");
+    return w && Text(w) == caption ? w : nullptr;
+  });
+}
+
+// The name box of a common file dialog: a combo box in newer layouts, an
+// edit box in older ones.
+HWND FileNameBox(HWND dlg) {
+  HWND name = GetDlgItem(dlg, 0x47c);
+  return name ? name : GetDlgItem(dlg, 0x480);
+}
+
+// The table with its lines ending in "\n" only, as vorsant-cli prints it.
+void SaveTable(HWND window, const wchar_t* name) {
+  std::wstring text = Text(GetDlgItem(window, IDC_MODEL_TABLE));
+  std::wstring lines;
+  for (wchar_t c : text)
+    if (c != L'\r') lines += c;
+  WriteUtf8(artifacts + L"\\" + name, lines + L"\n");
+}
+
+HWND OpenTableWindow(HWND frame, int command, const std::wstring& caption) {
+  Command(frame, command);
+  HWND w = WaitFor([&] { return TopLevel(kTableGraphClass, caption); });
+  Check(w != nullptr, "a window \"" + Utf8(caption) + "\" opens");
+  if (!w) return nullptr;
+  Check(GetWindow(w, GW_OWNER) == frame, Utf8(caption) + ": owned by the main window");
+  const LONG style = GetWindowLongW(w, GWL_STYLE);
+  Check((style & (WS_THICKFRAME | WS_MAXIMIZEBOX)) == 0 && (style & WS_SYSMENU) != 0,
+        Utf8(caption) + ": fixed size with the close button");
+  RECT picture{};
+  GetClientRect(GetDlgItem(w, IDC_GRAPH_IMAGE), &picture);
+  Check(picture.right == 700 && picture.bottom == 600, Utf8(caption) + ": a 700 x 600 picture");
+  Sleep(300);
+  return w;
+}
+
+// A modal box with this caption; its text must contain `part`; OK closes it.
+bool Answer(const wchar_t* caption, const std::wstring& part, int button, const wchar_t* shot) {
+  HWND box = Dialog(caption, 10000);
+  const bool found = box && Contains(StaticTexts(box), part);
+  Check(found, "a box \"" + Utf8(caption) + "\" says: " + (box ? Utf8(StaticTexts(box)) : "(none)"));
+  if (!box) return false;
+  if (shot) Shot(shot);
+  Press(box, button);
+  WaitGone(box);
+  return found;
+}
+
+void FoulingModels(HWND frame) {
+  HWND w = OpenTableWindow(frame, kCmdFoulingModels, L"Fouling Models");
+  if (!w) return;
+  HWND volume = GetDlgItem(w, IDC_TARGET_VOLUME);
+  HWND safety = GetDlgItem(w, IDC_SAFETY_FACTOR);
+  Check(volume && safety && GetDlgItem(w, IDC_ELEMENT_AREA), "the window has its three sizing boxes");
+  Check(Text(safety) == L"1.5" && Text(volume).empty(), "the safety factor starts at 1.5, no target volume");
+  const std::wstring unsized = Text(GetDlgItem(w, IDC_MODEL_TABLE));
+  Check(Contains(unsized, L"Complete blocking") && Contains(unsized, L"Power model") &&
+            Contains(unsized, L"* "),
+        "the table lists the models with the best one marked");
+  SaveTable(w, L"models.txt");
+  Check(SaveClientArea(GetDlgItem(w, IDC_GRAPH_IMAGE), artifacts + L"\\models.window.bmp"),
+        "picture captured");
+  Shot(L"fouling_models");
+
+  TypeChars(volume, L"5000");
+  Sleep(300);
+  const std::wstring sized = Text(GetDlgItem(w, IDC_MODEL_TABLE));
+  Check(sized != unsized, "typing a target volume changes the sizing columns");
+  SaveTable(w, L"models_sized.txt");
+  Shot(L"fouling_models_sized");
+
+  // A refused value: reported once the box is left (Tab), and the sizing
+  // columns are empty again meanwhile.
+  SetText(volume, L"");
+  TypeChars(volume, L"0");
+  Sleep(200);
+  Check(Text(GetDlgItem(w, IDC_MODEL_TABLE)) == unsized, "a target volume of 0 leaves the sizing out");
+  PostMessageW(volume, WM_KEYDOWN, VK_TAB, 1);
+  Answer(L"Information", L"The target volume must be greater than 0 gallons.", IDOK, L"fouling_refused");
+  Check(Text(volume) == L"0", "the refused box keeps the typed text");
+  PostMessageW(w, WM_CLOSE, 0, 0);
+  Check(WaitGone(w), "the Fouling Models window closes");
+}
+
+void Compare(HWND frame, const std::wstring& first, const std::wstring& second) {
+  HWND w = OpenTableWindow(frame, kCmdCompareOpenTrials, L"Compare Trials");
+  if (!w) return;
+  const std::wstring table = Text(GetDlgItem(w, IDC_MODEL_TABLE));
+  const auto a = table.find(FileName(first)), b = table.find(FileName(second));
+  Check(a != std::wstring::npos && b != std::wstring::npos && a < b,
+        "the table lists both trials in the order they were opened");
+  SaveTable(w, L"compare.txt");
+  Check(SaveClientArea(GetDlgItem(w, IDC_GRAPH_IMAGE), artifacts + L"\\compare.window.bmp"),
+        "picture captured");
+  Shot(L"compare_trials");
+  PostMessageW(w, WM_CLOSE, 0, 0);
+  Check(WaitGone(w), "the Compare Trials window closes");
+}
+
+void Export(HWND frame, const std::wstring& trial) {
+  const std::wstring name = FileName(trial);
+  const std::wstring report = name.substr(0, name.rfind(L'.')) + L".html";
+  const std::wstring target = trial.substr(0, trial.size() - name.size()) + report;
+  DeleteFileW(target.c_str());
+
+  Command(frame, kCmdExportReport);
+  HWND dlg = Dialog(L"Save As");
+  Check(dlg != nullptr, "Export Report shows the save dialog");
+  if (!dlg) return;
+  Sleep(300);
+  Check(Text(FileNameBox(dlg)) == report, "the dialog proposes " + Utf8(report));
+  Shot(L"export_dialog");
+  // The full path, so the check does not depend on where the dialog opened.
+  SetText(FileNameBox(dlg), target);
+  Press(dlg, IDOK);
+  WaitGone(dlg);
+  bool written = false;
+  for (int i = 0; i < 50 && !written; ++i, Sleep(100))
+    written = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
+  Check(written, "the report is written as " + Utf8(report));
+
+  Command(frame, kCmdExportReport);
+  dlg = Dialog(L"Save As");
+  if (!dlg) return;
+  Sleep(300);
+  SetText(FileNameBox(dlg), target);
+  Press(dlg, IDOK);
+  Answer(L"Warning", L"A file with that name already exists. Overwrite it?", IDCANCEL, L"export_overwrite");
+  dlg = Dialog(L"Save As");
+  Check(dlg != nullptr, "Cancel on the question shows the save dialog again");
+  if (dlg) {
+    Press(dlg, IDCANCEL);
+    Check(WaitGone(dlg), "Cancel there ends the export");
+  }
+}
+
+int Run(const std::wstring& first, const std::wstring& second) {
+  HWND frame = WaitFor([] { return TopLevel(L"VorsantFrame", L"QEL - VORSANT"); }, 60000);
+  Check(frame != nullptr, "the frame window appears");
+  if (!frame) return 1;
+  Check(TrialWindow(frame, FileName(first)) != nullptr, "the first trial is open");
+
+  FoulingModels(frame);
+
+  Command(frame, kCmdFileOpen);
+  HWND open = Dialog(L"Open");
+  if (open) {
+    Sleep(300);
+    SetText(FileNameBox(open), second);
+    Press(open, IDOK);
+  }
+  Check(TrialWindow(frame, FileName(second)) != nullptr, "the second trial opens");
+
+  Compare(frame, first, second);
+  Export(frame, second);
+
+  Command(frame, kCmdExit);
+  Check(WaitGone(frame), "Exit closes the program");
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 4) {
+    std::fprintf(stderr, "usage: models_e2e ARTIFACT_FOLDER FIRST_TRIAL SECOND_TRIAL\n");
+    return 2;
+  }
+  artifacts = argv[1];
+  int rc = Run(argv[2], argv[3]);
+  std::printf("e2e: %d passed, %d failed\n", Passes(), Failures());
+  return rc != 0 || Failures() != 0 ? 1 : 0;
+}
