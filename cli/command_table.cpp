@@ -30,7 +30,11 @@ constexpr std::array kCommands = {
     Command{"graph", "FILE.vrs --kind trial|lab|production|models -o OUT.svg", RunGraph},
     Command{"models", "FILE.vrs [--volume GAL] [--safety S] [--element-area M2] [--json]", RunModels},
     Command{"scale", "read|tare --port DEVICE", RunScale},
-    Command{"collect", "FILE.vrs --port DEVICE --density D --duration 9|18|36|72|144", RunCollect},
+    Command{"collect",
+            "FILE.vrs --port DEVICE --density D --duration 9|18|36|72|144 [-o OUT.vrs]\n"
+            "      writes OUT.vrs (else replaces FILE.vrs) only when at least one point was collected;\n"
+            "      exits 1 when the run ends by an error or before its first point",
+            RunCollect},
     Command{"compare", "A.vrs B.vrs [...] [--volume GAL] [--safety S] [-o OUT.svg] [--json]", RunCompare},
 };
 
