@@ -2,6 +2,12 @@
 #include <wininet.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 #include "analytics/text.h"
 #include "analytics/win_text.h"
@@ -67,18 +73,16 @@ void SetTimeLimits(HINTERNET handle, DWORD leftMs = INFINITE) {
   for (auto [option, value] : limits) InternetSetOptionW(handle, option, &value, sizeof value);
 }
 
-class WinInetSender final : public FormSender {
+// One post with its own connection and request handles. It may outlive
+// the wait for it (see WinInetSender), so it keeps everything it uses.
+class Exchange {
  public:
-  explicit WinInetSender(HINTERNET session) : session_(session) {}
+  Exchange(HINTERNET session, FormRequest form)
+      : form_(std::move(form)), session_(session), deadline_(form_.timeLimitMs) {}
 
-  FormResponse Send(const FormRequest& request) override {
-    Deadline deadline(request.timeLimitMs);
-    SetTimeLimits(session_.get(), deadline.Left());
-    // The previous post's handles close first: closing a connection frees
-    // its requests, and WinINet hands the freed handle values out again.
-    request_.Reset();
-    connection_.Reset();
-    std::wstring url = ToWide(request.url);
+  // Runs the post; a failing step raises ClientExcept.
+  FormResponse Perform() {
+    std::wstring url = ToWide(form_.url);
     wchar_t host[kUrlPartChars] = {}, user[kUrlPartChars] = {}, password[kUrlPartChars] = {},
             path[kUrlPartChars] = {};
     URL_COMPONENTSW parts{};
@@ -94,27 +98,55 @@ class WinInetSender final : public FormSender {
     if (!InternetCrackUrlW(url.c_str(), 0, 0, &parts)) Fail(kClientCrackUrl);
 
     connection_.Reset(
-        InternetConnectW(session_.get(), host, parts.nPort, user, password, INTERNET_SERVICE_HTTP, 0, 0));
+        InternetConnectW(session_, host, parts.nPort, user, password, INTERNET_SERVICE_HTTP, 0, 0));
     if (connection_.get() == nullptr) Fail(kClientConnect);
-    SetTimeLimits(connection_.get(), deadline.Left());
+    SetTimeLimits(connection_.get(), deadline_.Left());
 
     DWORD flags = INTERNET_FLAG_KEEP_CONNECTION;
     secure_ = parts.nScheme == INTERNET_SCHEME_HTTPS;
     if (secure_) flags |= INTERNET_FLAG_SECURE;
     request_.Reset(HttpOpenRequestW(connection_.get(), L"POST", path, nullptr, nullptr, nullptr, flags, 0));
     if (request_.get() == nullptr) Fail(kClientOpenRequest);
-    SetTimeLimits(request_.get(), deadline.Left());
+    SetTimeLimits(request_.get(), deadline_.Left());
 
-    std::wstring headers = ToWide(request.headers);
+    std::wstring headers = ToWide(form_.headers);
     if (!HttpAddRequestHeadersW(request_.get(), headers.c_str(), static_cast<DWORD>(-1),
                                 HTTP_ADDREQ_FLAG_ADD)) {
       Fail(kClientAddHeaders);
     }
 
-    SendHeaders(static_cast<DWORD>(request.BodyLength()));
-    for (const std::string& field : request.fields) WriteField(field);
+    SendHeaders(static_cast<DWORD>(form_.BodyLength()));
+    for (const std::string& field : form_.fields) WriteField(field);
     if (!HttpEndRequestW(request_.get(), nullptr, 0, 0)) Fail(kClientEndRequest);
-    return ReadResponse(deadline);
+    return ReadResponse();
+  }
+
+  // Runs the post and hands its outcome to whoever waits for it.
+  void PerformAndSignal() {
+    FormResponse response;
+    std::exception_ptr failure;
+    try {
+      response = Perform();
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    response_ = std::move(response);
+    failure_ = failure;
+    done_ = true;
+    finished_.notify_all();
+  }
+
+  // The outcome once the post has ended within its time limit; false when
+  // it is still running.
+  bool WaitWithinLimit(FormResponse& response) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (!finished_.wait_for(lock, std::chrono::milliseconds(deadline_.Left()), [this] { return done_; })) {
+      return false;
+    }
+    if (failure_) std::rethrow_exception(failure_);
+    response = std::move(response_);
+    return true;
   }
 
  private:
@@ -152,7 +184,7 @@ class WinInetSender final : public FormSender {
   // Reads what the endpoint answers, up to kResponseLimitBytes and while
   // the request has time left: the hit is delivered once the request has
   // ended, and an endpoint that answers slowly must not hold the flush.
-  FormResponse ReadResponse(const Deadline& deadline) {
+  FormResponse ReadResponse() {
     FormResponse response;
     std::string block;
     try {
@@ -161,7 +193,7 @@ class WinInetSender final : public FormSender {
       throw ClientExcept(kClientResponseBuffer);
     }
     std::size_t total = 0;
-    while (total < kResponseLimitBytes && !deadline.Passed()) {
+    while (total < kResponseLimitBytes && !deadline_.Passed()) {
       // Asking what has arrived first keeps each read from waiting for a
       // whole block that comes a byte at a time.
       DWORD available = 0;
@@ -185,11 +217,56 @@ class WinInetSender final : public FormSender {
     return response;
   }
 
-  InternetHandle session_;
-  // Declared after the session so that they close before it.
+  const FormRequest form_;
+  HINTERNET session_;
+  Deadline deadline_;
+  // Closed request first: closing a connection frees its requests, and
+  // WinINet hands the freed handle values out again.
   InternetHandle connection_;
   InternetHandle request_;
   bool secure_ = false;
+
+  std::mutex mutex_;
+  std::condition_variable finished_;
+  bool done_ = false;
+  FormResponse response_;
+  std::exception_ptr failure_;
+};
+
+// A post never takes much longer than its time limit, whatever the endpoint
+// does: WinINet's own limits apply to each wait, and an endpoint that sends
+// its answer a byte at a time never lets one of them expire. So a post with
+// a time limit runs on a thread of its own; when the limit passes first the
+// caller stops waiting, and the thread finishes on its own, holding its
+// handles until then.
+class WinInetSender final : public FormSender {
+ public:
+  explicit WinInetSender(HINTERNET session) : session_(session) {}
+
+  FormResponse Send(const FormRequest& request) override {
+    // The previous post's handles close first, unless its thread still runs.
+    last_.reset();
+    SetTimeLimits(session_.get(), Deadline(request.timeLimitMs).Left());
+    auto exchange = std::make_shared<Exchange>(session_.get(), request);
+    last_ = exchange;
+    if (request.timeLimitMs == kNoTimeLimit) return exchange->Perform();
+    std::thread([exchange] { exchange->PerformAndSignal(); }).detach();
+    FormResponse response;
+    if (exchange->WaitWithinLimit(response)) return response;
+    // The thread runs code of this library until it ends.
+    KeepLibraryLoaded();
+    throw ClientExcept(kClientEndRequest, ERROR_INTERNET_TIMEOUT);
+  }
+
+ private:
+  static void KeepLibraryLoaded() {
+    HMODULE self = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                       reinterpret_cast<LPCWSTR>(&KeepLibraryLoaded), &self);
+  }
+
+  InternetHandle session_;
+  std::shared_ptr<Exchange> last_;
 };
 
 }  // namespace

@@ -2,6 +2,7 @@
 """Checks the hits a loopback collector recorded during installations.
 
 usage: check_hits.py LOG SESSION... [--end STATUS] [--serial HEX] [--macs A,B,...]
+  LOG may be several logs joined by ",", read in that order.
   Each SESSION is MODE@VERSION, one per session expected in the log, in the
   order the sessions were sent: the install mode the session must report
   ("install", "uninstall"; alternatives joined by "|") and the product
@@ -55,8 +56,10 @@ def main():
         if not ok:
             failures.append(what)
 
-    with open(log, encoding="utf-8") as f:
-        requests = [json.loads(line) for line in f if line.strip()]
+    requests = []
+    for path in log.split(","):
+        with open(path, encoding="utf-8") as f:
+            requests += [json.loads(line) for line in f if line.strip()]
     check(len(requests) > 0, "no request reached the collector")
     all_hits = [fields(r["body"]) for r in requests]
     for r in requests:
@@ -93,6 +96,10 @@ def check_session(hits, modes, version, end_status, serial, macs, check):
         check(types[-1] == "lifecycle" and hits[-1].get("lc") == "end" and hits[-1].get("ls") == end_status,
               f"last hit {hits[-1]} is not the end with status {end_status!r}")
     check(types.count("lifecycle") == 2, f"lifecycle hits: {types.count('lifecycle')}")
+    # No two hits of a session carry the same content: one that arrives
+    # twice shows up here.
+    contents = [tuple(h.get(k) for k in ("t", "lb", "val", "lc", "ls")) for h in hits]
+    check(len(set(contents)) == len(contents), "a hit arrived more than once")
     install_types = [h.get("val") for h in hits if h.get("t") == "installtype"]
     check(len(install_types) == 1 and install_types[0] in modes, f"install type {install_types}, expected one of {modes}")
     mode = install_types[0] if install_types else ""

@@ -6,7 +6,10 @@ answers 200. Listens on 127.0.0.1 on a free port, which it writes to
 --port-file once it is ready, and stops by itself after --lifetime seconds.
 
 With --silent it accepts connections and never answers: an endpoint that
-holds every request until the client gives up.
+holds every request until the client gives up. With --delay SECONDS it
+records each request at once and answers only after that long; with
+--trickle it sends its answer (status line, headers and a long body) one
+byte a second.
 """
 import argparse
 import http.server
@@ -19,6 +22,8 @@ import time
 class Recorder(http.server.BaseHTTPRequestHandler):
     log_path = None
     lock = threading.Lock()
+    delay = 0.0
+    trickle = False
 
     def do_POST(self):
         length = int(self.headers.get("Content-Length") or 0)
@@ -31,6 +36,23 @@ class Recorder(http.server.BaseHTTPRequestHandler):
         }
         with self.lock, open(self.log_path, "a", encoding="utf-8") as log:
             log.write(json.dumps(entry) + "\n")
+        try:
+            self.answer()
+        except OSError:
+            pass  # the client gave up first
+
+    def answer(self):
+        time.sleep(self.delay)
+        if self.trickle:
+            # Status line, headers and a long body, one byte a second.
+            body = b"ok" * 50000
+            reply = (b"HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: %d\r\n\r\n" % len(body)) + body
+            self.close_connection = True
+            for i in range(len(reply)):
+                self.wfile.write(reply[i:i + 1])
+                self.wfile.flush()
+                time.sleep(1)
+            return
         reply = b"ok"
         self.send_response(200)
         self.send_header("Content-Type", "text/plain")
@@ -51,6 +73,8 @@ class Recorder(http.server.BaseHTTPRequestHandler):
 
 def serve_recording(args):
     Recorder.log_path = args.log
+    Recorder.delay = args.delay
+    Recorder.trickle = args.trickle
     open(args.log, "w").close()
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Recorder)
     server.daemon_threads = True
@@ -86,6 +110,8 @@ def main():
     parser.add_argument("--log", default="/dev/null")
     parser.add_argument("--lifetime", type=float, default=300)
     parser.add_argument("--silent", action="store_true")
+    parser.add_argument("--delay", type=float, default=0.0)
+    parser.add_argument("--trickle", action="store_true")
     args = parser.parse_args()
     (serve_silent if args.silent else serve_recording)(args)
 

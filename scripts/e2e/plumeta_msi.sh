@@ -9,7 +9,11 @@
 #   3. sending off, install and remove: nothing posted, no session file
 #      left; an existing environment file is kept as it was
 #   4. an endpoint that refuses connections and one that never answers:
-#      the installation still succeeds within seconds
+#      the installation still succeeds within seconds, the untried hits
+#      wait on disk; an endpoint that answers after 5 s, then a quick one:
+#      every hit arrives exactly once; an endpoint that trickles its answer
+#      and one whose host name does not resolve; a link planted where the
+#      storage folder goes: nothing written through it
 #   5. an upgrade from an older build: the old version's removal and the
 #      new version's "upgrade" are two sessions
 #   6. an installation that fails: its session ends with "fatal error"
@@ -103,6 +107,7 @@ msiexec_run() {
 session_files() {
   find "$drive_c/users" -path '*OrvexAnalytics*' -iname '*.session' 2>/dev/null | wc -l
 }
+clear_sessions() { find "$drive_c/users" -path '*OrvexAnalytics*' -iname '*.session' -delete 2>/dev/null || true; }
 posted() { [ -s "$work/hits.jsonl" ] && wc -l <"$work/hits.jsonl" || echo 0; }
 program=$drive_c/Program\ Files/Vorsant/vorsant.exe
 environment=$drive_c/ProgramData/vorsant/vorsant.dat
@@ -178,17 +183,63 @@ expect "an existing environment file is kept" test "$(scale_port "$environment" 
 echo "== an endpoint that refuses connections"
 port=$(closed_port)
 msiexec_run /i install-refused OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
-expect "install succeeds (msiexec $rc) within 30 s (${seconds} s)" test "$rc" -eq 0 -a "$seconds" -lt 30
+expect "install succeeds (msiexec $rc) within 15 s (${seconds} s)" test "$rc" -eq 0 -a "$seconds" -lt 15
 expect "vorsant.exe is installed" test -f "$program"
-expect "no session file is left" test "$(session_files)" -eq 0
+expect "the untried hits wait for the next flush" test "$(session_files)" -gt 0
 
 echo "== an endpoint that never answers"
 start_collector --silent
 msiexec_run /x uninstall-silent OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
 stop_collector
-expect "removal succeeds (msiexec $rc) within 30 s (${seconds} s)" test "$rc" -eq 0 -a "$seconds" -lt 30
+expect "removal succeeds (msiexec $rc) within 15 s (${seconds} s)" test "$rc" -eq 0 -a "$seconds" -lt 15
 expect "vorsant.exe is removed" test ! -e "$program"
+expect "the untried hits wait for the next flush" test "$(session_files)" -gt 0
+clear_sessions
+
+echo "== an endpoint that answers after 5 s, then a quick one"
+start_collector --delay 5
+msiexec_run /i install-slow OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
+stop_collector
+slow_seconds=$seconds
+mv "$work/hits.jsonl" "$work/hits-slow.jsonl"
+expect "install succeeds (msiexec $rc) within 30 s (${seconds} s)" test "$rc" -eq 0 -a "$seconds" -lt 30
+expect "hits wait for the next flush" test "$(session_files)" -gt 0
+start_collector
+msiexec_run /x uninstall-quick OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
+stop_collector
+expect "removal succeeds (msiexec $rc)" test "$rc" -eq 0
+expect "every hit of both arrived exactly once" python3 scripts/e2e/check_hits.py \
+  "$work/hits-slow.jsonl,$work/hits.jsonl" install@$version uninstall@$version --serial "$serial" --macs "$macs"
 expect "no session file is left" test "$(session_files)" -eq 0
+
+echo "== an endpoint that trickles its answer, a host name that does not resolve"
+start_collector --trickle
+msiexec_run /i install-trickle OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
+stop_collector
+trickle_seconds=$seconds
+expect "install succeeds (msiexec $rc) within 15 s (${seconds} s)" test "$rc" -eq 0 -a "$seconds" -lt 15
+msiexec_run /x uninstall-unresolved OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://collector.invalid"
+expect "removal succeeds (msiexec $rc) within 15 s (${seconds} s)" test "$rc" -eq 0 -a "$seconds" -lt 15
+clear_sessions
+echo "flush figures: msiexec took ${slow_seconds} s with a 5 s collector, ${trickle_seconds} s with a trickling one"
+
+echo "== a link planted where the storage folder goes"
+# What Wine shows as a reparse point: a host symbolic link (its mklink /J
+# fails and CreateSymbolicLinkW makes nothing).
+temp=$(winepath -u "$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')")
+planted=$work/planted
+mkdir -p "$planted"
+rm -rf "$temp/OrvexAnalytics"
+ln -s "$planted" "$temp/OrvexAnalytics"
+start_collector
+msiexec_run /i install-linked OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
+stop_collector
+expect "install succeeds (msiexec $rc)" test "$rc" -eq 0 -a -f "$program"
+expect "nothing is written through the link" test -z "$(ls -A "$planted")"
+expect "nothing is posted ($(posted) requests)" test "$(posted)" -eq 0
+rm -f "$temp/OrvexAnalytics"
+msiexec_run /x remove-linked OX_TR_ENABLE=0
+expect "removal succeeds (msiexec $rc)" test "$rc" -eq 0 -a ! -e "$program"
 
 echo "== upgrade"
 start_collector

@@ -153,6 +153,11 @@ class PlumetaDll : public ::testing::Test {
     session_.Set(L"OX_TR_ENABLE", L"1");
     session_.Set(L"OX_TR_ENDPOINT", collector_.Url());
   }
+  // Hits a test leaves waiting must not reach a later run of the same name.
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::path(Folder()), ignored);
+  }
   std::wstring Folder() const { return TempFolder() + L"OrvexAnalytics\\" + product_ + L"\\1.2.3\\"; }
   std::string TrackingIni() const { return ReadFileBytes(Folder() + L"tracking.ini"); }
   int SessionFilesLeft() const {
