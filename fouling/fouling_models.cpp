@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstddef>
-#include <limits>
 
 #include "trial/analysis.h"
 #include "trial/regression.h"
@@ -195,7 +194,9 @@ void Project(ModelFit& fit, const AnalysisPoints& p, const SizingRequest& reques
   if (request.targetGal) {
     fit.areaM2 = AreaFor(fit, p, request.safety * *request.targetGal * kGallonLitres / 1000);
     if (fit.areaM2 && request.elementArea) {
-      fit.elements = static_cast<long long>(std::ceil(*fit.areaM2 / *request.elementArea));
+      // A vanishingly small element would need more elements than can be counted.
+      const double elements = std::ceil(*fit.areaM2 / *request.elementArea);
+      if (elements < 9e18) fit.elements = static_cast<long long>(elements);
     }
   }
 }
