@@ -6,15 +6,6 @@
 namespace vorsant {
 namespace {
 
-// Graph texts are Windows-1252 whatever the system's code page is.
-std::wstring FromCanvasText(std::string_view text) {
-  if (text.empty()) return {};
-  int n = MultiByteToWideChar(1252, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring w(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(1252, 0, text.data(), static_cast<int>(text.size()), w.data(), n);
-  return w;
-}
-
 HFONT MakeFont(const Font& font) {
   LOGFONTW lf{};
   // GDI reads a positive height as the cell, a negative one as the
@@ -32,6 +23,14 @@ HFONT MakeFont(const Font& font) {
 }
 
 }  // namespace
+
+std::wstring CanvasText(std::string_view text) {
+  if (text.empty()) return {};
+  int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring w(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), w.data(), n);
+  return w;
+}
 
 COLORREF ToColorRef(Color c) {
   return RGB(c.r, c.g, c.b);
@@ -100,7 +99,7 @@ void GdiCanvas::DrawText(Point at, std::string_view text, const Font& font, Colo
   SetTextColor(dc_, ToColorRef(ink));
   SetBkMode(dc_, TRANSPARENT);
   SetTextAlign(dc_, TA_LEFT | TA_TOP | TA_NOUPDATECP);
-  std::wstring w = FromCanvasText(text);
+  std::wstring w = CanvasText(text);
   TextOutW(dc_, at.x, at.y, w.c_str(), static_cast<int>(w.size()));
 }
 
@@ -115,7 +114,7 @@ void GdiCanvas::DrawTextInBox(const Rect& box, std::string_view text, const Font
   SetBkColor(dc_, ToColorRef(background));
   SetBkMode(dc_, OPAQUE);
   SetTextAlign(dc_, TA_LEFT | TA_TOP | TA_NOUPDATECP);
-  std::wstring w = FromCanvasText(text);
+  std::wstring w = CanvasText(text);
   RECT r{box.left, box.top, box.right, box.bottom};
   ExtTextOutW(dc_, box.left, box.top, ETO_CLIPPED | ETO_OPAQUE, &r, w.c_str(), static_cast<UINT>(w.size()),
               nullptr);
@@ -126,7 +125,7 @@ TextSize GdiCanvas::MeasureText(std::string_view text, const Font& font) const {
   flat.orientation = 0;
   UniqueFont f(MakeFont(flat));
   SelectGuard select(dc_, f.Get());
-  std::wstring w = FromCanvasText(text);
+  std::wstring w = CanvasText(text);
   SIZE size{};
   GetTextExtentPoint32W(dc_, w.c_str(), static_cast<int>(w.size()), &size);
   if (w.empty()) {

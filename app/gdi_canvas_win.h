@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <string_view>
+
 #include "app/win_handles.h"
 #include "graphs/canvas.h"
 
@@ -46,6 +49,11 @@ class OffscreenBitmap {
   UniqueBitmap bitmap_;
   HGDIOBJ previous_ = nullptr;
 };
+
+// A graph text as the canvas draws it. The texts come from the trial record,
+// which keeps them in the system's ANSI code page, so they are read in it,
+// as the report panels read them.
+std::wstring CanvasText(std::string_view text);
 
 COLORREF ToColorRef(Color c);
 Color FromColorRef(COLORREF c);

@@ -84,8 +84,10 @@ class Canvas {
   // therefore sets each joint exactly once. A zero-length line draws nothing.
   virtual void DrawLine(Point from, Point to, const Pen& pen) = 0;
 
-  // Draws `text` (single-byte characters, Windows-1252) with its text cell
-  // anchored at `at`. Orientation 0: `at` is the top-left corner of the cell,
+  // Draws `text` (single-byte characters as the trial record keeps them; the
+  // GDI canvas reads them in the system's ANSI code page, like the report,
+  // the SVG canvas as Windows-1252) with its text cell anchored at `at`.
+  // Orientation 0: `at` is the top-left corner of the cell,
   // which spans MeasureText(text).width to the right and .height downwards.
   // Orientation 90: the same cell turned about `at`, so it spans .width
   // upwards from `at` and .height to the right of it. The whole cell is first

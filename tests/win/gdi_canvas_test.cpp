@@ -1,5 +1,8 @@
 #include "app/gdi_canvas_win.h"
 
+#include <cstdlib>
+#include <string>
+
 #include <gtest/gtest.h>
 
 namespace vorsant {
@@ -84,6 +87,21 @@ TEST_F(GdiCanvasTest, BoxedTextIsClippedToItsBox) {
   EXPECT_NE(At(5, 60), kWhite);
   EXPECT_NE(At(24, 74), kWhite);
   EXPECT_EQ(At(25, 62), kWhite);
+}
+
+// The record keeps its texts in the system's code page, and the report
+// shows them in it: a graph title must show the same characters. ctest runs
+// this again under a Cyrillic code page, named by VORSANT_TEST_CODE_PAGE.
+TEST(GdiCanvasTextTest, RecordTextsAreReadInTheSystemCodePage) {
+  const UINT codePage = GetACP();
+  if (const char* wanted = std::getenv("VORSANT_TEST_CODE_PAGE")) ASSERT_EQ(codePage, std::stoul(wanted));
+  if (codePage == 1251) {
+    EXPECT_EQ(CanvasText("\xC0\xFF"), L"\x0410\x044F");
+  } else if (codePage == 1252) {
+    EXPECT_EQ(CanvasText("\xC0\xFF"), L"\x00C0\x00FF");
+  } else {
+    GTEST_SKIP() << "no expectation for code page " << codePage;
+  }
 }
 
 }  // namespace
