@@ -25,7 +25,7 @@ constexpr long kPoints = static_cast<long>(kPointCount);
 
 template <std::size_t N>
 double Number(const ShortText<N>& t) {
-  return NumberOr0(t.Str());
+  return StoredNumberOr0(t.Str());
 }
 
 // Working arrays are indexed by point j = 1..36 like the table; anything

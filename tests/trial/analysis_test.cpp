@@ -435,6 +435,21 @@ TEST(Calculate, ReadsDamagedValuesSafely) {
   EXPECT_TRUE(rec.TableData[20].RmodelE.Empty());
 }
 
+TEST(Calculate, ReadsVolumesCollectedPastTenLitresAsTheirDigits) {
+  // The collection stores 10000.0 ml as "10000." (cut to six characters).
+  TWineRec typed = MakeTrial();
+  SetPoints(typed, {{10000, 60}, {19000, 120}, {27000, 180}, {34000, 240}, {40000, 300}});
+  TWineRec collected = typed;
+  for (auto& v : collected.Data.V) {
+    if (!v.Empty()) v.Set(Fixed(NumberOr0(v.Str()), 6, 1));
+  }
+  ASSERT_EQ(collected.Data.V[0].Str(), "10000.");
+  Calculate(typed, false);
+  Calculate(collected, false);
+  EXPECT_NE(collected.RmE.Str(), "   neg");
+  EXPECT_EQ(Results(collected), Results(typed));
+}
+
 TEST(Calculate, WritesEveryNumberWithADecimalPoint) {
   TWineRec rec = MakeTrial();
   SetPoints(rec, PowerTrial());
