@@ -112,7 +112,7 @@ fi
 # renderer place differently. Elsewhere the fonts differ, and the legends
 # are as wide as their texts, so the whole may differ more.
 # NAME.side_by_side.png shows both.
-max_plot_pixels=150      # of the 132804 below the legend
+max_plot_pixels=100      # of the 132804 below the legend
 max_picture_pixels=15000 # of 420000
 same_picture() {  # NAME WHAT CLI-ARGS... (the SVG goes to NAME.svg)
   local name="$1" what="$2" shown="$artifacts/$1.window.png" drawn="$artifacts/$1.svg.png" plot whole
