@@ -72,7 +72,7 @@ bool MainWindow::Start(const std::string& startFile, int showCommand) {
   if (!frame_) return false;
   SetClientSize(frame_, kClientWidth, kClientHeight);
   CenterWindow(frame_, nullptr);
-  scale_ = std::make_unique<ScaleWindows>(form_, frame_, [this](MSG& msg) { return TranslateShortcut(msg); });
+  scale_ = std::make_unique<ScaleWindows>(form_, frame_);
 
   if (!form_.StartUp(startFile)) {
     DestroyWindow(frame_);

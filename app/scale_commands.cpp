@@ -9,22 +9,6 @@
 
 namespace vorsant {
 
-namespace {
-
-// Forgets the trial being filled on every way out of a run.
-class FillingMark {
- public:
-  FillingMark(TMDIChild*& slot, TMDIChild& child) : slot_(slot) { slot_ = &child; }
-  ~FillingMark() { slot_ = nullptr; }
-  FillingMark(const FillingMark&) = delete;
-  FillingMark& operator=(const FillingMark&) = delete;
-
- private:
-  TMDIChild*& slot_;
-};
-
-}  // namespace
-
 bool CheckNewDataDialog(TNewDataChoice& choice, UiPort& ui) {
   const std::optional<std::string> formatted = RangeCheck(choice.Density);
   if (!formatted) {
@@ -85,16 +69,52 @@ void ScaleCommands::CollectNewDataExecute() {
   TMDIChild* child = form_.Ui().ActiveTrialWindow();
   if (child == nullptr) return;
   deferred_.reset();
-  {
-    FillingMark mark(filling_, *child);
-    try {
-      run_.CollectNewDataExecute(child->WineClass);
-    } catch (...) {
-      deferred_.reset();
-      throw;
-    }
+  filling_ = child;
+  bool running = false;
+  try {
+    running = run_.Start(child->WineClass);
+  } catch (...) {
+    EndRun();
+    deferred_.reset();
+    throw;
   }
+  if (running) {
+    ScheduleNextRound();
+    return;
+  }
+  EndRun();
   RunDeferredClose(*child);
+}
+
+void ScaleCommands::Tick() {
+  // A call left over from a run that has ended does nothing.
+  if (!filling_) return;
+  TMDIChild& child = *filling_;
+  bool running = false;
+  try {
+    running = run_.Tick();
+  } catch (...) {
+    EndRun();
+    deferred_.reset();
+    throw;
+  }
+  // Also when this call came while another round is busy (from one of its
+  // message boxes): the rounds go on once that one is done.
+  if (running) {
+    ScheduleNextRound();
+    return;
+  }
+  EndRun();
+  RunDeferredClose(child);
+}
+
+void ScaleCommands::ScheduleNextRound() {
+  shell_.ScheduleTick(run_.NextRoundIn(), [this] { Tick(); });
+}
+
+void ScaleCommands::EndRun() {
+  filling_ = nullptr;
+  shell_.CancelTick();
 }
 
 void ScaleCommands::RunDeferredClose(TMDIChild& child) {
@@ -146,7 +166,8 @@ void ScaleCommands::TrialChanged(TWineClass&) {
 }
 
 void ScaleCommands::ProcessMessages() {
-  shell_.ProcessMessages();
+  // The shell's own message loop serves the messages between rounds.
+  shell_.RepaintProgress();
 }
 
 void ScaleCommands::ShowInformation(const std::string& text) {

@@ -3,8 +3,10 @@
 // Connection, and the guard that keeps the trial a collection is filling in
 // place for as long as the run goes on.
 //
-// A run keeps the program usable: it handles the program's messages between
-// its rounds, so the menus still work. While it fills a trial:
+// A run keeps the program usable: its rounds come from a timer of the
+// shell, which every message loop serves, so the menus, the dialogs and the
+// moving of windows go on while the readings stay on schedule. While it
+// fills a trial:
 // - Collect New Data is disabled: one balance, one run at a time;
 // - Edit Data and Edit Conditions are disabled while the active window is
 //   the trial being filled (other trials can still be edited);
@@ -47,9 +49,11 @@ class ScaleCommands final : private CollectionUi {
   ScaleCommands(const ScaleCommands&) = delete;
   ScaleCommands& operator=(const ScaleCommands&) = delete;
 
-  // Collect New Data on the active trial window. An error of the serial port
-  // itself (EComError) ends the run and is passed on to the caller, whose
-  // error handler shows it; a close held back by the run is then dropped.
+  // Collect New Data on the active trial window: starts the run, whose
+  // rounds then come from the shell's timer. An error of the serial port
+  // itself (EComError), here or in a round, ends the run and is passed on to
+  // the caller, whose error handler shows it; a close held back by the run
+  // is then dropped.
   void CollectNewDataExecute();
   void SetScaleConnectionExecute();
 
@@ -78,6 +82,11 @@ class ScaleCommands final : private CollectionUi {
   bool Confirm(const std::string& text) override;
   void SaveAs(TWineClass& trial) override;
 
+  // One round of the run, from the shell's timer.
+  void Tick();
+  void ScheduleNextRound();
+  // Forgets the trial that was filled and stops the timer.
+  void EndRun();
   void Defer(CloseRequest how);
   void RunDeferredClose(TMDIChild& child);
 

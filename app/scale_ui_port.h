@@ -1,13 +1,14 @@
 #pragma once
 // What the balance commands need from the user interface beyond the frame's
 // UiPort: the port dialog, the new-data dialog, the collection's progress
-// window and the pumping of messages while a collection runs. The Windows
-// shell implements it with real windows; the tests script it.
+// window and the timer that drives a collection's rounds. The Windows shell
+// implements it with real windows; the tests script it.
 
 #include <functional>
 #include <string>
 
 #include "scale/collection_ui.h"
+#include "scale/run_clock.h"
 
 namespace vorsant {
 
@@ -36,9 +37,16 @@ class ScaleUiPort {
   virtual void ShowProgress(const KeyHandler& onKey) = 0;
   virtual void SetCountdown(const std::string& text) = 0;
   virtual void CloseProgress() = 0;
-  // Repaints the progress window and handles every pending message of the
-  // program (menus, repaints, the keys of the progress window).
-  virtual void ProcessMessages() = 0;
+  // Paints what is waiting to be painted in the progress window.
+  virtual void RepaintProgress() = 0;
+
+  // Calls `onTick` once, when `after` of run time has passed, from
+  // whichever message loop is running then: the program's own or a modal
+  // one (a dialog, a message box, a menu, a window being moved or sized).
+  // A later call replaces a call still waiting.
+  using TickHandler = std::function<void()>;
+  virtual void ScheduleTick(RunClock::Seconds after, const TickHandler& onTick) = 0;
+  virtual void CancelTick() = 0;
 
   // Makes `child` the active trial window.
   virtual void ActivateTrialWindow(TMDIChild& child) = 0;

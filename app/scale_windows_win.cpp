@@ -1,16 +1,46 @@
 #include "app/scale_windows_win.h"
 
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <system_error>
+
+#include "app/dialogs_win.h"
 #include "app/main_form.h"
 #include "app/trial_window_win.h"
 
 namespace vorsant {
 
-ScaleWindows::ScaleWindows(TMainForm& form, HWND frame, std::function<bool(MSG&)> translateShortcut)
-    : frame_(frame),
-      translateShortcut_(std::move(translateShortcut)),
-      commands_(form, *this, form.ComPort, clock_) {}
+namespace {
 
-ScaleWindows::~ScaleWindows() = default;
+constexpr wchar_t kTimerClass[] = L"VorsantRunTimer";
+constexpr UINT_PTR kRoundTimer = 1;
+// Longest real wait between two rounds, so a late WM_TIMER never holds a
+// reading back by much.
+constexpr double kLongestTimerMs = 100.0;
+
+// As the frame's own error handler shows what reaches it.
+void ShowError(HWND owner, const char* what) {
+  MessageBoxW(owner, Widen(what).c_str(), L"Error", MB_OK | MB_ICONERROR);
+}
+
+}  // namespace
+
+ScaleWindows::ScaleWindows(TMainForm& form, HWND frame)
+    : frame_(frame), commands_(form, *this, form.ComPort, clock_) {
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  if (!GetClassInfoExW(instance, kTimerClass, &wc))
+    RegisterWindowClass(instance, kTimerClass, TimerProc, ClassLook::kPlain);
+  timerWindow_.Reset(
+      CreateWindowExW(0, kTimerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, this));
+  if (!timerWindow_) throw std::system_error(static_cast<int>(GetLastError()), std::system_category());
+}
+
+ScaleWindows::~ScaleWindows() {
+  if (timerWindow_) SetWindowLongPtrW(timerWindow_.Get(), GWLP_USERDATA, 0);
+}
 
 bool ScaleWindows::ExecuteComDialog(int& portNumber) {
   return RunComDialog(frame_, portNumber);
@@ -32,19 +62,46 @@ void ScaleWindows::CloseProgress() {
   progress_.reset();
 }
 
-void ScaleWindows::ProcessMessages() {
+void ScaleWindows::RepaintProgress() {
   if (progress_) progress_->Repaint();
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      // Leave it for the program's own loop.
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      return;
-    }
-    if (translateShortcut_ && translateShortcut_(msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+}
+
+void ScaleWindows::ScheduleTick(RunClock::Seconds after, const TickHandler& onTick) {
+  tick_ = onTick;
+  const double ms = std::clamp(std::ceil(after.count() / clock_.Scale() * 1000.0), 0.0, kLongestTimerMs);
+  // Below USER_TIMER_MINIMUM the system waits that long anyway.
+  SetTimer(timerWindow_.Get(), kRoundTimer, static_cast<UINT>(ms), nullptr);
+}
+
+void ScaleWindows::CancelTick() {
+  KillTimer(timerWindow_.Get(), kRoundTimer);
+  tick_ = nullptr;
+}
+
+void ScaleWindows::OnTimer() {
+  // One call per scheduling: the round asks for the next one itself.
+  KillTimer(timerWindow_.Get(), kRoundTimer);
+  const TickHandler tick = std::exchange(tick_, nullptr);
+  if (!tick) return;
+  try {
+    tick();
+  } catch (const std::exception& e) {
+    ShowError(frame_, e.what());
+  } catch (...) {
+    ShowError(frame_, "Unexpected error.");
   }
+}
+
+LRESULT CALLBACK ScaleWindows::TimerProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto* self = static_cast<ScaleWindows*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  if (msg == WM_TIMER && wp == kRoundTimer) {
+    if (auto* self = reinterpret_cast<ScaleWindows*>(GetWindowLongPtrW(wnd, GWLP_USERDATA))) self->OnTimer();
+    return 0;
+  }
+  return DefWindowProcW(wnd, msg, wp, lp);
 }
 
 void ScaleWindows::ActivateTrialWindow(TMDIChild& child) {

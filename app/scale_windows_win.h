@@ -1,7 +1,7 @@
 #pragma once
 // The balance commands' windows: the port dialog (TCOMDlg), the new-data
 // dialog (TNewDataDlg), the collection's progress window
-// (TDataCollectionDlg), and the message pump a run turns between its rounds.
+// (TDataCollectionDlg), and the timer that drives a run's rounds.
 // Owns the frame's ScaleCommands, so the frame's balance commands work for as
 // long as this object lives.
 
@@ -49,9 +49,7 @@ class ProgressWindow {
 
 class ScaleWindows final : public ScaleUiPort {
  public:
-  // `translateShortcut` gives the frame's accelerators their turn in the
-  // run's message pump, as the program's own loop does.
-  ScaleWindows(TMainForm& form, HWND frame, std::function<bool(MSG&)> translateShortcut);
+  ScaleWindows(TMainForm& form, HWND frame);
   ~ScaleWindows() override;
   ScaleWindows(const ScaleWindows&) = delete;
   ScaleWindows& operator=(const ScaleWindows&) = delete;
@@ -61,12 +59,21 @@ class ScaleWindows final : public ScaleUiPort {
   void ShowProgress(const KeyHandler& onKey) override;
   void SetCountdown(const std::string& text) override;
   void CloseProgress() override;
-  void ProcessMessages() override;
+  void RepaintProgress() override;
+  // A WM_TIMER of a message-only window of ours: every message loop of the
+  // thread dispatches it, the modal loops of dialogs, message boxes, menus
+  // and of moving or sizing a window included.
+  void ScheduleTick(RunClock::Seconds after, const TickHandler& onTick) override;
+  void CancelTick() override;
   void ActivateTrialWindow(TMDIChild& child) override;
 
  private:
+  static LRESULT CALLBACK TimerProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  void OnTimer();
+
   HWND frame_;
-  std::function<bool(MSG&)> translateShortcut_;
+  UniqueHandle<HWND, DestroyWindow> timerWindow_;
+  TickHandler tick_;
   std::unique_ptr<ProgressWindow> progress_;
   SteadyRunClock clock_;
   // Last: it registers with the frame once everything it uses exists.

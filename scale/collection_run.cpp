@@ -22,37 +22,16 @@ constexpr double kMinRoundPause = 0.001;
 // Less gain than this since the previous point ends the run, ml.
 constexpr double kLeastVolumeGain = 1.0;
 
-// Marks the run as in progress for as long as it exists.
-class RunningMark {
+// Sets a flag for as long as it exists.
+class FlagScope {
  public:
-  RunningMark(TWineClass*& slot, TWineClass& trial) : slot_(slot) { slot_ = &trial; }
-  ~RunningMark() { slot_ = nullptr; }
-  RunningMark(const RunningMark&) = delete;
-  RunningMark& operator=(const RunningMark&) = delete;
+  explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+  ~FlagScope() { flag_ = false; }
+  FlagScope(const FlagScope&) = delete;
+  FlagScope& operator=(const FlagScope&) = delete;
 
  private:
-  TWineClass*& slot_;
-};
-
-// Closes the progress window and makes the port inactive on every way out
-// of the run, the error path included.
-class ProgressScope {
- public:
-  ProgressScope(CollectionUi& ui, SerialPort& port) : ui_(ui), port_(port) { ui_.ShowProgress(); }
-  ~ProgressScope() {
-    try {
-      ui_.CloseProgress();
-    } catch (...) {
-      // Leaving anyway; the error that got us here matters more.
-    }
-    PortCloser closer(port_);
-  }
-  ProgressScope(const ProgressScope&) = delete;
-  ProgressScope& operator=(const ProgressScope&) = delete;
-
- private:
-  CollectionUi& ui_;
-  SerialPort& port_;
+  bool& flag_;
 };
 
 bool IsMaxDuration(int minutes) {
@@ -90,100 +69,156 @@ void CollectionRun::Recalculated(TWineClass& trial) {
 }
 
 void CollectionRun::CollectNewDataExecute(TWineClass& trial) {
-  if (InProgress()) return;
+  if (!Start(trial)) return;
+  while (Tick()) {
+    const RunClock::Seconds pause = NextRoundIn();
+    if (pause.count() > 0) clock_.Sleep(pause);
+  }
+}
+
+bool CollectionRun::Start(TWineClass& trial) {
+  if (InProgress()) return false;
   stopCollection_ = false;
   TNewDataChoice choice;
-  if (!ui_.ExecuteNewDataDialog(choice)) return;
+  if (!ui_.ExecuteNewDataDialog(choice)) return false;
   // The dialog has checked the density already; a shell that let a bad one
   // through is treated like Cancel rather than run with a wrong density.
   const std::optional<std::string> densityText = RangeCheck(choice.Density);
-  if (!densityText || !IsMaxDuration(choice.MaxDuration)) return;
-  const double density = NumberOr0(*densityText);
+  if (!densityText || !IsMaxDuration(choice.MaxDuration)) return false;
+  density_ = NumberOr0(*densityText);
+  timeLimit_ = choice.MaxDuration * 60.0;
 
-  RunningMark running(trial_, trial);
-  EraseDataSet(trial.WineRec);
-  trial.Modified = true;
-  Calculate(trial.WineRec, false);
-  Recalculated(trial);
-  {
-    ProgressScope progress(ui_, port_);
-    Collect(trial, density, choice.MaxDuration);
+  trial_ = &trial;
+  FlagScope busy(busy_);
+  TWeightReading start;
+  try {
+    EraseDataSet(trial.WineRec);
+    trial.Modified = true;
+    Calculate(trial.WineRec, false);
+    Recalculated(trial);
+    ui_.ShowProgress();
+    SendTare(port_);
+    start = GetWeight(port_);
+    if (start.Error) ui_.ShowInformation(kReadingTroubleMessage);
+  } catch (...) {
+    EndAtOnce();
+    throw;
   }
-  if (ui_.Confirm(kSaveQuestion)) ui_.SaveAs(trial);
+  if (start.Error) {
+    Finish();
+    return false;
+  }
+  w0_ = start.WeightVal;
+  t0_ = clock_.Now();
+  r_ = 1;
+  interval_ = kFirstInterval;
+  previousVolume_ = 0;
+  shownCountdown_.clear();
+  return true;
 }
 
-void CollectionRun::Collect(TWineClass& trial, double density, int maxDuration) {
-  SendTare(port_);
-  const TWeightReading start = GetWeight(port_);
-  if (start.Error) {
-    ui_.ShowInformation(kReadingTroubleMessage);
-    return;
+bool CollectionRun::Tick() {
+  if (!InProgress()) return false;
+  if (busy_) return true;
+  FlagScope busy(busy_);
+  bool stop = stopCollection_;
+  if (!stop) {
+    try {
+      stop = Round();
+    } catch (...) {
+      EndAtOnce();
+      throw;
+    }
   }
-  const double w0 = start.WeightVal;
-  const RunClock::Seconds t0 = clock_.Now();
-  int r = 1;
-  double interval = kFirstInterval;
-  double previousVolume = 0;
-  std::string shownCountdown;
-  const double timeLimit = maxDuration * 60.0;
+  if (stop) Finish();
+  return InProgress();
+}
+
+RunClock::Seconds CollectionRun::NextRoundIn() {
+  if (!InProgress()) return RunClock::Seconds(0);
+  const double untilDue = r_ * interval_ - (clock_.Now() - t0_).count();
+  if (untilDue <= 0) return RunClock::Seconds(0);
+  return RunClock::Seconds(std::clamp(untilDue, kMinRoundPause, kMaxRoundPause));
+}
+
+void CollectionRun::CloseProgress() {
+  try {
+    ui_.CloseProgress();
+  } catch (...) {
+    // Leaving anyway; the error that got us here matters more.
+  }
+  PortCloser closer(port_);
+}
+
+void CollectionRun::EndAtOnce() {
+  CloseProgress();
+  trial_ = nullptr;
+}
+
+void CollectionRun::Finish() {
+  // The trial stays marked as being filled until the question is answered
+  // and Save As is done, so nothing closes or edits it in between.
+  struct Done {
+    TWineClass*& slot;
+    ~Done() { slot = nullptr; }
+  } done{trial_};
+  CloseProgress();
+  if (ui_.Confirm(kSaveQuestion)) ui_.SaveAs(*trial_);
+}
+
+bool CollectionRun::Round() {
+  TWineClass& trial = *trial_;
+  RunClock::Seconds now = clock_.Now();
+  const double elapsed = (now - t0_).count();
+  const double dueAt = r_ * interval_;
+  const double remaining = dueAt - elapsed;
+  if (remaining > 0) {
+    const std::string text = CountdownText(remaining);
+    if (text != shownCountdown_) {
+      ui_.SetCountdown(text);
+      shownCountdown_ = text;
+    }
+  }
 
   bool stop = false;
-  while (!stop) {
-    RunClock::Seconds now = clock_.Now();
-    const double elapsed = (now - t0).count();
-    const double dueAt = r * interval;
-    const double remaining = dueAt - elapsed;
-    if (remaining > 0) {
-      const std::string text = CountdownText(remaining);
-      if (text != shownCountdown) {
-        ui_.SetCountdown(text);
-        shownCountdown = text;
-      }
-    }
-
-    if (elapsed >= dueAt) {
-      if (r == kPointsFull) {
-        if (interval < kLongestInterval) {
-          interval *= 2;
-          DataCollapse(trial.WineRec);
-          Recalculated(trial);
-          r = kFirstPointAfterCollapse;
-        } else {
-          stop = true;
-        }
+  if (elapsed >= dueAt) {
+    if (r_ == kPointsFull) {
+      if (interval_ < kLongestInterval) {
+        interval_ *= 2;
+        DataCollapse(trial.WineRec);
+        Recalculated(trial);
+        r_ = kFirstPointAfterCollapse;
       } else {
-        const TWeightReading reading = GetWeight(port_);
-        if (reading.Error) {
-          ui_.ShowInformation(kReadingTroubleMessage);
+        stop = true;
+      }
+    } else {
+      const TWeightReading reading = GetWeight(port_);
+      if (reading.Error) {
+        ui_.ShowInformation(kReadingTroubleMessage);
+        stop = true;
+      } else {
+        now = clock_.Now();  // the time of the point
+        const double volume = (reading.WeightVal - w0_) / density_;
+        if (volume - previousVolume_ < kLeastVolumeGain) {
+          ui_.ShowInformation(kTooSmallVolumeMessage);
           stop = true;
         } else {
-          now = clock_.Now();  // the time of the point
-          const double volume = (reading.WeightVal - w0) / density;
-          if (volume - previousVolume < kLeastVolumeGain) {
-            ui_.ShowInformation(kTooSmallVolumeMessage);
-            stop = true;
-          } else {
-            const PointTexts texts = MakePointTexts(volume, (now - t0).count());
-            const auto k = static_cast<std::size_t>(r - 1);
-            trial.WineRec.Data.V[k].Set(texts.V);
-            trial.WineRec.Data.M[k].Set(texts.M);
-            trial.WineRec.Data.Sc[k].Set(texts.Sc);
-            Calculate(trial.WineRec, false);
-            Recalculated(trial);
-            ++r;
-            previousVolume = volume;
-          }
+          const PointTexts texts = MakePointTexts(volume, (now - t0_).count());
+          const auto k = static_cast<std::size_t>(r_ - 1);
+          trial.WineRec.Data.V[k].Set(texts.V);
+          trial.WineRec.Data.M[k].Set(texts.M);
+          trial.WineRec.Data.Sc[k].Set(texts.Sc);
+          Calculate(trial.WineRec, false);
+          Recalculated(trial);
+          ++r_;
+          previousVolume_ = volume;
         }
       }
-    }
-
-    ui_.ProcessMessages();
-    if (stopCollection_ || timeLimit < (now - t0).count()) stop = true;
-    if (!stop) {
-      const double untilDue = r * interval - (clock_.Now() - t0).count();
-      if (untilDue > 0) clock_.Sleep(RunClock::Seconds(std::clamp(untilDue, kMinRoundPause, kMaxRoundPause)));
     }
   }
+
+  ui_.ProcessMessages();
+  return stop || stopCollection_ || timeLimit_ < (now - t0_).count();
 }
 
 }  // namespace vorsant

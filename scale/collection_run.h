@@ -40,11 +40,29 @@ class CollectionRun {
  public:
   CollectionRun(SerialPort& port, RunClock& clock, CollectionUi& ui) : port_(port), clock_(clock), ui_(ui) {}
 
-  // Runs the whole command for `trial`. An error of the serial port itself
-  // (EComError) ends the run at once: the progress window is closed, the
-  // port made inactive and the error passed on to the caller's error
-  // handler, with no save question. The points stored so far stay.
+  // Runs the whole command for `trial`, pausing on the clock between
+  // rounds; for a caller without a message loop of its own. An error of the
+  // serial port itself (EComError) ends the run at once: the progress
+  // window is closed, the port made inactive and the error passed on to the
+  // caller's error handler, with no save question. The points stored so far
+  // stay.
   void CollectNewDataExecute(TWineClass& trial);
+
+  // The same run a round at a time, for a caller whose message loop (or
+  // whichever modal loop is running) calls Tick when NextRoundIn has passed.
+  // Start runs the dialog, the erasing, the tare and the starting weight;
+  // true when the run goes on and wants its rounds. False when nothing was
+  // started or the run has already ended (an unreadable starting weight).
+  bool Start(TWineClass& trial);
+  // One round: the countdown, the reading or collapse that is due, the
+  // stop checks; at the end of the run the progress window closes and the
+  // save question is asked. True while the run goes on. A Tick that comes
+  // while another one is busy (from a message box or the Save As that a
+  // round shows) does nothing, so the run's end happens exactly once.
+  // Port errors leave as in CollectNewDataExecute.
+  bool Tick();
+  // Run-clock time until the next round is wanted.
+  RunClock::Seconds NextRoundIn();
 
   bool InProgress() const { return trial_ != nullptr; }
   bool IsFilling(const TWineClass& trial) const { return trial_ == &trial; }
@@ -57,8 +75,15 @@ class CollectionRun {
   bool StopCollection() const { return stopCollection_; }
 
  private:
-  // Reads the balance on the schedule until something ends the run.
-  void Collect(TWineClass& trial, double density, int maxDuration);
+  // The countdown, the reading or collapse that is due, the pending
+  // messages and the time limit; true when the run is to stop.
+  bool Round();
+  // Closes the progress window and makes the port inactive.
+  void CloseProgress();
+  // The run's end: progress closed, then the save question.
+  void Finish();
+  // The end by an error: progress closed, no question.
+  void EndAtOnce();
   void Recalculated(TWineClass& trial);
 
   SerialPort& port_;
@@ -66,6 +91,16 @@ class CollectionRun {
   CollectionUi& ui_;
   TWineClass* trial_ = nullptr;
   bool stopCollection_ = false;
+  bool busy_ = false;
+  // The schedule of the run in progress.
+  double density_ = 1;
+  double timeLimit_ = 0;
+  double w0_ = 0;
+  RunClock::Seconds t0_{};
+  int r_ = 1;
+  double interval_ = kFirstInterval;
+  double previousVolume_ = 0;
+  std::string shownCountdown_;
 };
 
 // Empties the data set and the results a run rebuilds; MinSkip becomes 1.

@@ -30,6 +30,8 @@ class SteadyRunClock final : public RunClock {
   explicit SteadyRunClock(double scale = TestTimeScale());
   Seconds Now() override;
   void Sleep(Seconds span) override;
+  // Run seconds per real second.
+  double Scale() const { return scale_; }
 
  private:
   double scale_;

@@ -5,9 +5,9 @@
 # port with Set Scale Connection, checking the environment file at once, and
 # runs three collections through the real windows with the schedule sped up
 # 60 times (VORSANT_TEST_TIME_SCALE): an 18-minute run to its end and Save
-# As, a run stopped by the X key, a run on a port that cannot be opened and
-# a run ended by Close. The saved trial
-# is then read back with the command-line tool.
+# As, a run stopped by the X key, a 9-minute run across About and a move of
+# the frame, a run on a port that cannot be opened and a run ended by Close.
+# The saved trials are then read back with the command-line tool.
 # Screenshots and the trial's panels land in build/artifacts/e2e-collect/.
 #
 # usage: scripts/e2e/vorsant_collect.sh [MINGW_BUILD_DIR [NATIVE_BUILD_DIR]]
@@ -75,8 +75,10 @@ for _ in $(seq 50); do [ -L "$artifacts/balance" ] && break; sleep 0.1; done
 [ -L "$artifacts/balance" ] || give_up "the balance simulator did not start"
 
 # Wine rewrites dosdevices/comN at every start, so the mapping goes into the
-# registry and the wineserver restarts to take it up.
-wine reg add 'HKLM\Software\Wine\Ports' /v "COM$port" /t REG_SZ /d "$artifacts/balance" /f >/dev/null 2>&1
+# registry and the wineserver restarts to take it up. The balance is mapped
+# as the pseudo-terminal itself, not the link to it: the program tells a
+# pseudo-terminal behind a COM name by its /dev/pts path.
+wine reg add 'HKLM\Software\Wine\Ports' /v "COM$port" /t REG_SZ /d "$(readlink "$artifacts/balance")" /f >/dev/null 2>&1
 wine reg add 'HKLM\Software\Wine\Ports' /v "COM$missing_port" /t REG_SZ /d "$artifacts/no-such-balance" /f \
   >/dev/null 2>&1
 wineserver -k >/dev/null 2>&1 || true
@@ -109,8 +111,9 @@ watcher=$!
 VORSANT_TEST_TIME_SCALE=$time_scale wine "$program" >"$artifacts/vorsant.log" 2>&1 &
 program_pid=$!
 trial="$artifacts/riesling.vrs"
-timeout 300 wine "$driver" "$(winepath -w "$artifacts")" "$port" "$missing_port" "$(winepath -w "$trial")" |
-  tee "$artifacts/driver.log"
+modal_trial="$artifacts/beside-modal-loops.vrs"
+timeout 300 wine "$driver" "$(winepath -w "$artifacts")" "$port" "$missing_port" "$(winepath -w "$trial")" \
+  "$(winepath -w "$modal_trial")" | tee "$artifacts/driver.log"
 driver_rc=${PIPESTATUS[0]}
 
 for _ in $(seq 1 100); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
@@ -173,6 +176,26 @@ sys.exit(0 if json.load(open(sys.argv[1]))["MinSkip"] == 1 else 1)
 EOF
 else
   echo "FAILED: no readable trial was saved at $trial"
+  failed=$((failed + 1))
+fi
+
+# The run beside About and the move: every reading on its 15 s schedule,
+# none held back and taken late in a burst.
+modal_json="$artifacts/beside-modal-loops.json"
+if [ -f "$modal_trial" ] && "$cli" report "$modal_trial" --json >"$modal_json" 2>&1; then
+  check "the run beside the modal loops has 36 points, each within 10 s after its due time" python3 - "$modal_json" <<'EOF'
+import json, sys
+data = json.load(open(sys.argv[1]))
+times = [int(m) * 60 + int(s) for m, s, v in zip(data["M"], data["Sc"], data["V"]) if v.strip()]
+# A point's time is taken after its reading, which is not sped up: the
+# balance's reply takes a few scheduled seconds here.
+ok = len(times) == 36 and all(15 * (k + 1) <= t <= 15 * (k + 1) + 10 for k, t in enumerate(times))
+if not ok:
+    print(times)
+sys.exit(0 if ok else 1)
+EOF
+else
+  echo "FAILED: no readable trial was saved at $modal_trial"
   failed=$((failed + 1))
 fi
 

@@ -46,7 +46,12 @@ class ScaleCommandsTest : public FlowTest {
   // Runs Collect New Data with density 1 and the duration given.
   void Collect(int minutes = 9) {
     shell.NewDataAnswers.push_back({{"1"}, minutes});
-    form->Execute(kCmdCollectNewData);
+    Execute(kCmdCollectNewData);
+  }
+  // A command from the menu, then the run's rounds it may have started.
+  void Execute(CommandId id) {
+    form->Execute(id);
+    shell.RunTicks(clock);
   }
   bool Logged(const std::string& entry) const {
     return std::find(ui.Log.begin(), ui.Log.end(), entry) != ui.Log.end();
@@ -161,7 +166,7 @@ TEST_F(ScaleCommandsTest, TheDensityIsCheckedBeforeTheDialogClosesAndKeptForTheN
   TMDIChild& w = NewTrial();
   ui.MessageAnswers.push_back(MessageAnswer::No);
   shell.NewDataAnswers.push_back({{"abc", "2.5", "0.5"}, 9});
-  form->Execute(kCmdCollectNewData);
+  Execute(kCmdCollectNewData);
   ASSERT_EQ(ui.Messages.size(), 3u);
   EXPECT_EQ(ui.Messages[0].Text, kDensityRangeMessage);
   EXPECT_EQ(ui.Messages[0].Icon, MessageIcon::Information);
@@ -177,7 +182,7 @@ TEST_F(ScaleCommandsTest, TheDensityIsCheckedBeforeTheDialogClosesAndKeptForTheN
   EXPECT_TRUE(ui.FileDialogs.empty());
 
   shell.NewDataAnswers.push_back({{}, 9, true});
-  form->Execute(kCmdCollectNewData);
+  Execute(kCmdCollectNewData);
   EXPECT_EQ(shell.NewDataShown[1].Density, "0.5000");
 }
 
@@ -224,14 +229,24 @@ TEST_F(ScaleCommandsTest, TheXKeyEndsTheRunAfterItsRoundAndOtherKeysDoNothing) {
 
 TEST_F(ScaleCommandsTest, AFailingPortEndsTheRunWithoutTheSaveQuestionAndPassesItsErrorOn) {
   NewTrial();
-  balance.failOnOpen = 1;
-  shell.NewDataAnswers.push_back({{"1"}, 9});
-  EXPECT_THROW(form->Execute(kCmdCollectNewData), EComError);
-  EXPECT_TRUE(Logged("progress closed"));
-  EXPECT_FALSE(shell.ProgressOpen);
-  EXPECT_FALSE(Logged(kSaveQuestionLog));
-  EXPECT_FALSE(scale->InProgress());
-  EXPECT_TRUE(Enabled(kCmdCollectNewData));
+  // At the tare, from the command itself; then at the third point's
+  // reading, from the timer (opens: tare, starting weight, points 1 to 3).
+  for (const int failingOpen : {1, 2 + 3}) {
+    balance.opens = 0;
+    balance.failOnOpen = failingOpen;
+    shell.NewDataAnswers.push_back({{"1"}, 9});
+    EXPECT_THROW(Execute(kCmdCollectNewData), EComError) << failingOpen;
+    EXPECT_TRUE(Logged("progress closed"));
+    EXPECT_FALSE(shell.ProgressOpen);
+    EXPECT_FALSE(balance.Active());
+    EXPECT_FALSE(Logged(kSaveQuestionLog));
+    EXPECT_FALSE(scale->InProgress());
+    EXPECT_TRUE(Enabled(kCmdCollectNewData));
+  }
+  EXPECT_EQ(PointCount(form->Windows()[0]->WineClass.WineRec), 2u);
+  // Nothing is left to call: the program goes on as usual.
+  shell.RunTicks(clock);
+  EXPECT_EQ(balance.requests, 1 + 2) << "the starting weight and two points";
 }
 
 // The guard of a running collection

@@ -1,6 +1,6 @@
 #pragma once
 // The balance commands' side of the shell, scripted: the port dialog, the
-// new-data dialog, the progress window and the message pump of a run. What
+// new-data dialog, the progress window and the timer of a run. What
 // it shows goes into the frame's ScriptedUi log, so the order of everything
 // the user saw can be checked in one place.
 
@@ -9,10 +9,12 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/scale_ui_port.h"
 #include "scripted_ui.h"
+#include "tests/scale/scripted_balance.h"
 
 namespace vorsant::testing {
 
@@ -33,7 +35,8 @@ class ScriptedScaleUi final : public ScaleUiPort {
   // nullopt plays Cancel; a number plays OK with that port checked (0: none).
   std::deque<std::optional<int>> ComAnswers;
   std::deque<NewDataAnswer> NewDataAnswers;
-  // Runs inside each round's message pump, as the user's clicks would.
+  // Runs after each round, as the user's clicks come between the timer's
+  // calls.
   std::function<void(int round)> OnRound;
 
   std::vector<int> ComShown;                   // the port checked on opening
@@ -84,9 +87,23 @@ class ScriptedScaleUi final : public ScaleUiPort {
     key_ = nullptr;
     frame_.Log.push_back("progress closed");
   }
-  void ProcessMessages() override {
-    ++Rounds;
-    if (OnRound) OnRound(Rounds);
+  void RepaintProgress() override {}
+  void ScheduleTick(RunClock::Seconds after, const TickHandler& onTick) override {
+    tickAfter_ = after;
+    tick_ = onTick;
+  }
+  void CancelTick() override { tick_ = nullptr; }
+
+  // The program's message loop while a run goes on: lets each scheduled
+  // time pass on `clock`, calls the timer, then gives the user a turn.
+  void RunTicks(FakeClock& clock) {
+    while (tick_) {
+      const TickHandler tick = std::exchange(tick_, nullptr);
+      clock.Advance(tickAfter_.count());
+      tick();
+      ++Rounds;
+      if (OnRound && tick_) OnRound(Rounds);
+    }
   }
   void ActivateTrialWindow(TMDIChild& child) override { frame_.Active = &child; }
 
@@ -99,6 +116,8 @@ class ScriptedScaleUi final : public ScaleUiPort {
  private:
   ScriptedUi& frame_;
   KeyHandler key_;
+  TickHandler tick_;
+  RunClock::Seconds tickAfter_{};
 };
 
 }  // namespace vorsant::testing

@@ -313,6 +313,36 @@ TEST_F(RunFixture, StopFromBeforeARunIsClearedWhenTheNextStarts) {
   EXPECT_FALSE(run.StopCollection());
 }
 
+// Driven a round at a time, as a message loop's timer does: a round that
+// comes from inside the run's own message boxes and Save As does nothing,
+// and the end (progress closed, question, Save As) happens once.
+TEST_F(RunFixture, RoundsFromInsideTheRunsOwnModalLoopsDoNothing) {
+  port.replyAt = [this](double t) { return ReplyFor(Grams(t, 80.0)); };
+  ui.confirmAnswer = true;
+  int nested = 0;
+  ui.onModal = [&] {
+    const int requests = port.requests;
+    EXPECT_TRUE(run.Tick());
+    EXPECT_EQ(port.requests, requests);
+    ++nested;
+  };
+  ASSERT_TRUE(run.Start(trial));
+  int ticks = 0;
+  for (; run.Tick() && ticks < 10000; ++ticks) {
+    const double pause = run.NextRoundIn().count();
+    EXPECT_GE(pause, 0.0);
+    EXPECT_LE(pause, kMaxRoundPause);
+    clock.Advance(pause);
+  }
+  EXPECT_FALSE(run.Tick());
+  EXPECT_EQ(nested, 3) << "the too-small message, the question and Save As";
+  EXPECT_EQ(PointCount(trial.WineRec), 6u);
+  EXPECT_THAT(ui.events,
+              ElementsAre("dialog  18", "progress shown", std::string("info ") + kTooSmallVolumeMessage,
+                          "progress closed", std::string("confirm ") + kSaveQuestion, "save as"));
+  EXPECT_FALSE(run.InProgress());
+}
+
 TEST(SteadyRunClock, ScaleMakesRunTimePassFaster) {
   SteadyRunClock clock(60.0);
   const RunClock::Seconds start = clock.Now();

@@ -100,6 +100,8 @@ class ScriptedCollectionUi final : public CollectionUi {
   TNewDataChoice dialogChoice{"1", 9};
   bool confirmAnswer = false;
   std::function<void()> onRound;  // runs inside ProcessMessages
+  // Runs while a message box or Save As is open, as their modal loops would.
+  std::function<void()> onModal;
 
   bool ExecuteNewDataDialog(TNewDataChoice& choice) override {
     events.push_back("dialog " + choice.Density + " " + std::to_string(choice.MaxDuration));
@@ -114,12 +116,19 @@ class ScriptedCollectionUi final : public CollectionUi {
     ++rounds;
     if (onRound) onRound();
   }
-  void ShowInformation(const std::string& text) override { events.push_back("info " + text); }
+  void ShowInformation(const std::string& text) override {
+    events.push_back("info " + text);
+    if (onModal) onModal();
+  }
   bool Confirm(const std::string& text) override {
     events.push_back("confirm " + text);
+    if (onModal) onModal();
     return confirmAnswer;
   }
-  void SaveAs(TWineClass&) override { events.push_back("save as"); }
+  void SaveAs(TWineClass&) override {
+    events.push_back("save as");
+    if (onModal) onModal();
+  }
 
   std::vector<std::string> events;
   std::vector<std::string> countdowns;

@@ -1,12 +1,13 @@
 // Drives the real vorsant.exe through its balance commands: a new trial,
 // Set Scale Connection (OK with no port checked, then the balance's port,
-// then Cancel) with the environment file read back after each, and three
+// then Cancel) with the environment file read back after each, and
 // collection runs against the balance simulator: one to the end of an
 // 18-minute schedule with Save As, one stopped by the X key, and one ended
-// by the Close command on the trial being filled; in between, a run on a
-// port that cannot be opened.
+// by the Close command on the trial being filled; in between, a run kept on
+// its schedule while About is open and while the frame is moved, and a run
+// on a port that cannot be opened.
 // Usage: collect_e2e ARTIFACT_FOLDER PORT_NUMBER MISSING_PORT_NUMBER
-// TRIAL_PATH (Windows paths).
+// TRIAL_PATH MODAL_TRIAL_PATH (Windows paths).
 // The program must run with its schedule sped up (VORSANT_TEST_TIME_SCALE)
 // and start with a stored port outside 1 to 9. Asks for screenshots, writes
 // the trial's panels after each run into the folder, and exits 0 when every
@@ -400,6 +401,74 @@ void RunStoppedByX(HWND frame, HWND trial) {
   Check(WaitGone(question), "No leaves the trial unsaved");
 }
 
+// How often the report changed (a point was stored) in `ms`.
+int ReportChangesWithin(HWND trial, int ms) {
+  std::wstring last = Text(GetDlgItem(trial, IDC_MEMO2));
+  int changes = 0;
+  for (int waited = 0; waited < ms; waited += 20) {
+    Sleep(20);
+    const std::wstring now = Text(GetDlgItem(trial, IDC_MEMO2));
+    if (now != last) ++changes;
+    last = now;
+  }
+  return changes;
+}
+
+bool InMoveOrSize(HWND frame) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  return GetGUIThreadInfo(GetWindowThreadProcessId(frame, nullptr), &info) && (info.flags & GUI_INMOVESIZE);
+}
+
+// A 9-minute run (a reading every 15 s, a quarter of a second here) kept on
+// its schedule while About is open and while the frame is being moved; the
+// script checks the times of the saved points.
+void RunAcrossModalLoops(HWND frame, HWND trial, const std::wstring& trialPath) {
+  HWND progress = StartRun(frame, IDC_MAX_DURATION9, false);
+  if (!progress) return;
+  const std::wstring erased = Text(GetDlgItem(trial, IDC_MEMO2));
+  Check(WaitForReportChange(trial, erased, 10000), "points arrive in the run beside About");
+
+  Command(frame, kCmdHelpAbout);
+  HWND about = Dialog(L"About QEL VORSANT", 5000);
+  if (Check(about != nullptr, "About opens during the run")) {
+    // Six due readings pass while it is open.
+    const int changes = ReportChangesWithin(trial, 1500);
+    Check(changes >= 2, "points are stored while About is open (" + std::to_string(changes) + ")");
+    Shot(L"collecting_beside_about");
+    Press(about, IDOK);
+    Check(WaitGone(about), "About closes");
+  }
+  Check(ReportChangesWithin(trial, 800) >= 1 && IsWindow(progress) && !TopLevel(L"#32770", L"Information"),
+        "after About the run goes on, with no message");
+
+  // The frame in the keyboard move loop of its system menu's Move, nudged
+  // to the right; Enter ends the move.
+  RECT before{};
+  GetWindowRect(frame, &before);
+  PostMessageW(frame, WM_SYSCOMMAND, SC_MOVE, 0);
+  const bool moving = WaitFor([&] { return InMoveOrSize(frame) ? frame : nullptr; }, 5000) != nullptr;
+  if (Check(moving, "the frame enters its move loop")) {
+    for (int i = 0; i < 3; ++i) PostMessageW(frame, WM_KEYDOWN, VK_RIGHT, 0);
+    const int changes = ReportChangesWithin(trial, 1500);
+    Check(changes >= 2 && InMoveOrSize(frame),
+          "points are stored while the frame is being moved (" + std::to_string(changes) + ")");
+    PostMessageW(frame, WM_KEYDOWN, VK_RETURN, 0);
+    WaitFor([&] { return InMoveOrSize(frame) ? nullptr : frame; }, 5000);
+    RECT after{};
+    GetWindowRect(frame, &after);
+    Check(!InMoveOrSize(frame) && after.left > before.left, "the frame has moved and its move loop ended");
+  }
+
+  HWND question = MessageBoxWith(L"Confirm", kSaveQuestion, 20000);
+  Check(question != nullptr && !TopLevel(L"#32770", L"Information"),
+        "the run ends at its time limit with the save question and no message");
+  if (!question) return;
+  SavePanels(trial, L"modal_run");
+  Press(question, IDYES);
+  Check(ChooseFile(L"Save As", trialPath), "Yes saves the run beside About and the move");
+}
+
 // Chooses port `port` in the port dialog and presses OK.
 bool ChoosePort(HWND frame, int port) {
   Command(frame, kCmdSetScaleConnection);
@@ -450,7 +519,7 @@ void RunEndedByClose(HWND frame, HWND trial) {
   Check(WaitGone(trial), "and closes it");
 }
 
-int Run(int port, int missingPort, const std::wstring& trialPath) {
+int Run(int port, int missingPort, const std::wstring& trialPath, const std::wstring& modalTrialPath) {
   HWND frame = WaitFor([] { return TopLevel(L"VorsantFrame", L"QEL - VORSANT"); }, 60000);
   if (!Check(frame != nullptr, "the frame window appears")) return 1;
   DWORD process = 0;
@@ -461,6 +530,7 @@ int Run(int port, int missingPort, const std::wstring& trialPath) {
   SetScaleConnection(frame, port);
   FullRun(frame, trial, trialPath, process);
   RunStoppedByX(frame, trial);
+  RunAcrossModalLoops(frame, trial, modalTrialPath);
   RunOnMissingPort(frame, missingPort, port);
   RunEndedByClose(frame, trial);
 
@@ -472,8 +542,10 @@ int Run(int port, int missingPort, const std::wstring& trialPath) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc < 5) {
-    std::fprintf(stderr, "usage: collect_e2e ARTIFACT_FOLDER PORT_NUMBER MISSING_PORT_NUMBER TRIAL_PATH\n");
+  if (argc < 6) {
+    std::fprintf(stderr,
+                 "usage: collect_e2e ARTIFACT_FOLDER PORT_NUMBER MISSING_PORT_NUMBER TRIAL_PATH "
+                 "MODAL_TRIAL_PATH\n");
     return 2;
   }
   artifacts = argv[1];
@@ -483,7 +555,7 @@ int wmain(int argc, wchar_t** argv) {
     std::fprintf(stderr, "collect_e2e: the port numbers must be 1 to 9\n");
     return 2;
   }
-  Run(port, missingPort, argv[4]);
+  Run(port, missingPort, argv[4], argv[5]);
   std::printf("collect_e2e: %d passed, %d failed\n", passes, failures);
   return failures == 0 ? 0 : 1;
 }
