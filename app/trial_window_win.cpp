@@ -1,5 +1,6 @@
 #include "app/trial_window_win.h"
 
+#include <algorithm>
 #include <array>
 #include <exception>
 
@@ -179,16 +180,43 @@ void TrialWindow::OnScroll(int bar, WPARAM wp) {
       pos = si.nMax;
       break;
   }
-  int maxPos = si.nMax - static_cast<int>(si.nPage) + 1;
-  if (pos > maxPos) pos = maxPos;
-  if (pos < 0) pos = 0;
+  ScrollTo(bar, pos);
+}
+
+void TrialWindow::ScrollTo(int bar, int pos) {
+  SCROLLINFO si{};
+  si.cbSize = sizeof(si);
+  si.fMask = SIF_RANGE | SIF_PAGE;
+  GetScrollInfo(wnd_, bar, &si);
+  const int maxPos = std::max(0, si.nMax - static_cast<int>(si.nPage) + 1);
+  pos = std::clamp(pos, 0, maxPos);
   int& current = bar == SB_HORZ ? scrollX_ : scrollY_;
-  int delta = current - pos;
+  const int delta = current - pos;
+  SetScrollPos(wnd_, bar, pos, TRUE);
   if (delta == 0) return;
   current = pos;
-  SetScrollPos(wnd_, bar, pos, TRUE);
   ScrollWindowEx(wnd_, bar == SB_HORZ ? delta : 0, bar == SB_VERT ? delta : 0, nullptr, nullptr, nullptr,
                  nullptr, SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+}
+
+void TrialWindow::OnSize() {
+  // Showing or hiding one bar resizes the client area again (and sends a
+  // WM_SIZE of its own), so each page is taken from the client area as it
+  // is at that moment.
+  for (const int bar : {SB_HORZ, SB_VERT}) {
+    RECT client{};
+    GetClientRect(wnd_, &client);
+    SCROLLINFO si{};
+    si.cbSize = sizeof(si);
+    si.fMask = SIF_RANGE | SIF_PAGE;
+    si.nMax = (bar == SB_HORZ ? kRangeX : kRangeY) - 1;
+    si.nPage = static_cast<UINT>(bar == SB_HORZ ? client.right : client.bottom);
+    SetScrollInfo(wnd_, bar, &si, TRUE);
+  }
+  // A larger page can leave the position past the end of the new range, or
+  // the bar hidden with the panels still shifted: bring both back in step.
+  ScrollTo(SB_HORZ, scrollX_);
+  ScrollTo(SB_VERT, scrollY_);
 }
 
 LRESULT CALLBACK TrialWindow::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -217,18 +245,9 @@ LRESULT TrialWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CREATE:
       OnCreate();
       break;
-    case WM_SIZE: {
-      SCROLLINFO si{};
-      si.cbSize = sizeof(si);
-      si.fMask = SIF_RANGE | SIF_PAGE;
-      si.nMax = kRangeX - 1;
-      si.nPage = LOWORD(lp);
-      SetScrollInfo(wnd_, SB_HORZ, &si, TRUE);
-      si.nMax = kRangeY - 1;
-      si.nPage = HIWORD(lp);
-      SetScrollInfo(wnd_, SB_VERT, &si, TRUE);
+    case WM_SIZE:
+      if (wp != SIZE_MINIMIZED) OnSize();
       break;
-    }
     case WM_HSCROLL:
       OnScroll(SB_HORZ, wp);
       return 0;

@@ -40,6 +40,10 @@ class TrialWindow {
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
   void OnCreate();
   void OnScroll(int bar, WPARAM wp);
+  // Moves the view and the panels with it to `pos` of `bar`, kept within
+  // the bar's range.
+  void ScrollTo(int bar, int pos);
+  void OnSize();
   void DrawGraphPicture();
 
   MainWindow& main_;

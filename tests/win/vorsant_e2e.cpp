@@ -1,6 +1,7 @@
 // Drives the real vorsant.exe through its windows: the welcome choice, a new
 // trial through the conditions dialog (one refused value first), its points
-// through the data dialog (one refused box first), both large graphs, Save
+// through the data dialog (one refused box first), its scrolling across a
+// maximise and a widening, both large graphs, Save
 // through the save dialog, Close, Open again, a second Open of the same file,
 // a prepared trial with data, Exit.
 // Usage: vorsant_e2e ARTIFACT_FOLDER TRIAL_PATH [SAMPLE_TRIAL] (Windows
@@ -52,6 +53,73 @@ HWND TrialWindow(HWND frame, const std::wstring& caption) {
 void SaveReport(HWND trial, const std::wstring& name) {
   WriteUtf8(artifacts + L"\\" + name + L".memo1.txt", Text(GetDlgItem(trial, IDC_MEMO1)));
   WriteUtf8(artifacts + L"\\" + name + L".memo2.txt", Text(GetDlgItem(trial, IDC_MEMO2)));
+}
+
+// Where control `id` of `trial` sits in the trial's client area.
+POINT ControlOrigin(HWND trial, int id) {
+  RECT r{};
+  GetWindowRect(GetDlgItem(trial, id), &r);
+  POINT p{r.left, r.top};
+  ScreenToClient(trial, &p);
+  return p;
+}
+
+// The panels sit at (0, -5), (223, 0) and (0, 201) of a 474 by 852 view;
+// `what` names the state checked.
+void CheckPanelsScrolledBy(HWND trial, int x, int y, const std::string& what) {
+  const POINT memo1 = ControlOrigin(trial, IDC_MEMO1);
+  const POINT graph = ControlOrigin(trial, IDC_GRAPH);
+  const POINT memo2 = ControlOrigin(trial, IDC_MEMO2);
+  const bool ok = memo1.x == -x && memo1.y == -5 - y && graph.x == 223 - x && graph.y == -y &&
+                  memo2.x == -x && memo2.y == 201 - y;
+  Check(ok, what + ": the panels are scrolled by (" + std::to_string(x) + ", " + std::to_string(y) +
+                "), the summary is at (" + std::to_string(memo1.x) + ", " + std::to_string(memo1.y) + ")");
+}
+
+// Scrolled to the end, then maximised, and scrolled to the end of a narrow
+// window that is then widened past the view: the position follows the new
+// range and the panels follow the position.
+void ScrollThenResize(HWND trial) {
+  const auto furthest = [trial](int range, bool horizontal) {
+    RECT client{};
+    GetClientRect(trial, &client);
+    const int page = horizontal ? client.right : client.bottom;
+    return range > page ? range - page : 0;
+  };
+  const auto resize = [trial](int width, int height) {
+    SetWindowPos(trial, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
+  };
+  const auto scrollToEnd = [trial] {
+    SendMessageW(trial, WM_VSCROLL, SB_BOTTOM, 0);
+    SendMessageW(trial, WM_HSCROLL, SB_BOTTOM, 0);
+  };
+  RECT placed{};
+  GetWindowRect(trial, &placed);
+  scrollToEnd();
+  const int bottom = furthest(852, false);
+  CheckPanelsScrolledBy(trial, furthest(474, true), bottom, "scrolled to the end");
+
+  SendMessageW(GetParent(trial), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(trial), 0);
+  Sleep(300);
+  Shot(L"trial_window_maximised");
+  Check(furthest(852, false) < bottom, "the maximised window has a shorter vertical range");
+  CheckPanelsScrolledBy(trial, furthest(474, true), furthest(852, false), "maximised");
+  SendMessageW(GetParent(trial), WM_MDIRESTORE, reinterpret_cast<WPARAM>(trial), 0);
+
+  resize(300, 400);
+  scrollToEnd();
+  const int right = furthest(474, true);
+  Check(right > 0, "a narrow window scrolls horizontally");
+  CheckPanelsScrolledBy(trial, right, furthest(852, false), "narrow, scrolled to the end");
+  resize(600, 700);
+  Check((GetWindowLongPtrW(trial, GWL_STYLE) & WS_HSCROLL) == 0,
+        "widened past the view, the window shows no horizontal scroll bar");
+  const int y = furthest(852, false);
+  CheckPanelsScrolledBy(trial, 0, y, "widened past the view");
+
+  resize(placed.right - placed.left, placed.bottom - placed.top);
+  CheckPanelsScrolledBy(trial, 0, y, "back at its size");
+  SendMessageW(trial, WM_VSCROLL, SB_TOP, 0);
 }
 
 int Run(const std::wstring& trialPath, const std::wstring& samplePath) {
@@ -115,6 +183,7 @@ int Run(const std::wstring& trialPath, const std::wstring& samplePath) {
   Check(Contains(memo2, L"  85.6     0 30"), "the report lists the typed points");
   SaveReport(child, L"entered");
   Shot(L"trial_window_data");
+  ScrollThenResize(child);
   ReopenAndCancel(frame, child);
   OpenGraphWindows(frame);
 
