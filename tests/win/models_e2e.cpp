@@ -1,6 +1,7 @@
 // Drives the fouling models, the comparison and the exported report of the
-// real vorsant.exe, started on a first trial: Fouling Models (the table, a
-// target volume typed into its box, a refused one), a second trial opened,
+// real vorsant.exe, started on a first trial: the Wine and Data menus (as
+// screenshots), Fouling Models (the table, a target volume typed into its
+// box, a refused one), a second trial opened,
 // Compare Open Trials, Export Report (the proposed name, the file written,
 // the overwrite question), Exit.
 // Usage: models_e2e ARTIFACT_FOLDER FIRST_TRIAL SECOND_TRIAL (Windows
@@ -30,6 +31,14 @@ constexpr wchar_t kTableGraphClass[] = L"VorsantTableGraphWindow";
 
 std::wstring FileName(const std::wstring& path) {
   return path.substr(path.find_last_of(L'\\') + 1);
+}
+
+// Focus and menu state of the thread that owns `wnd`.
+GUITHREADINFO GuiState(HWND wnd) {
+  GUITHREADINFO gui{};
+  gui.cbSize = sizeof(gui);
+  GetGUIThreadInfo(GetWindowThreadProcessId(wnd, nullptr), &gui);
+  return gui;
 }
 
 HWND TrialWindow(HWND frame, const std::wstring& caption) {
@@ -90,6 +99,7 @@ void FoulingModels(HWND frame) {
   HWND safety = GetDlgItem(w, IDC_SAFETY_FACTOR);
   Check(volume && safety && GetDlgItem(w, IDC_ELEMENT_AREA), "the window has its three sizing boxes");
   Check(Text(safety) == L"1.5" && Text(volume).empty(), "the safety factor starts at 1.5, no target volume");
+  Check(GuiState(w).hwndFocus == volume, "the target volume box has the focus");
   const std::wstring unsized = Text(GetDlgItem(w, IDC_MODEL_TABLE));
   Check(Contains(unsized, L"Complete blocking") && Contains(unsized, L"Power model") &&
             Contains(unsized, L"* "),
@@ -171,11 +181,30 @@ void Export(HWND frame, const std::wstring& trial) {
   }
 }
 
+// Opens the frame's menu with this access key as Alt+key does, for a
+// screenshot of its items, and leaves it again: the first Escape closes the
+// popup, the second the menu bar.
+void ShowMenu(HWND frame, wchar_t key, const wchar_t* shot) {
+  SetForegroundWindow(frame);
+  PostMessageW(frame, WM_SYSCOMMAND, SC_KEYMENU, key);
+  Sleep(500);
+  Shot(shot);
+  HWND menu = FindWindowW(L"#32768", nullptr);
+  Check(menu != nullptr, "a menu opens for a screenshot");
+  if (menu) PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+  Sleep(300);
+  if (GuiState(frame).flags & GUI_INMENUMODE) PostMessageW(frame, WM_KEYDOWN, VK_ESCAPE, 0);
+  Sleep(300);
+  Check((GuiState(frame).flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE)) == 0, "Escape leaves the menu");
+}
+
 int Run(const std::wstring& first, const std::wstring& second) {
   HWND frame = WaitFor([] { return TopLevel(L"VorsantFrame", L"QEL - VORSANT"); }, 60000);
   Check(frame != nullptr, "the frame window appears");
   if (!frame) return 1;
   Check(TrialWindow(frame, FileName(first)) != nullptr, "the first trial is open");
+  ShowMenu(frame, L'w', L"menu_wine");
+  ShowMenu(frame, L'd', L"menu_data");
 
   FoulingModels(frame);
 
