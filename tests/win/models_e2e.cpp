@@ -1,15 +1,14 @@
 // Drives the fouling models, the comparison and the exported report of the
 // real vorsant.exe, started on a first trial: the Wine and Data menus (as
 // screenshots), Fouling Models (the table, a target volume typed into its
-// box, a refused one), a second trial opened,
-// Compare Open Trials, Export Report (the proposed name, the file written,
-// the overwrite question), Exit.
+// box, a refused one), a second trial opened, Compare Open Trials, Export
+// Report (the proposed name, the file written, the overwrite question), Exit.
 // Usage: models_e2e ARTIFACT_FOLDER FIRST_TRIAL SECOND_TRIAL (Windows
 // paths; the program must have been started on FIRST_TRIAL). Writes the
 // tables the windows show (models.txt, models_sized.txt, compare.txt) and
-// the models' picture (models.window.bmp) into the folder for the script to
-// compare with vorsant-cli, asks for screenshots, and exits 0 when every
-// check passed. Its last line counts the checks.
+// their pictures (models.window.bmp, compare.window.bmp) into the folder for
+// the script to compare with vorsant-cli, asks for screenshots, and exits 0
+// when every check passed. Its last line counts the checks.
 
 #include <windows.h>
 
