@@ -65,4 +65,21 @@ bool IsUnreachable(int clientError, std::uint32_t systemError) {
   }
 }
 
+bool MayHaveArrived(int clientError) {
+  switch (clientError) {
+    case kClientNoSession:
+    case kClientCrackUrl:
+    case kClientConnect:
+    case kClientOpenRequest:
+    case kClientAddHeaders:
+    case kClientSendRequest:
+    case kClientFieldTooLong:
+    case kClientFieldAlloc:
+    case kClientCodePage:
+      return false;
+    default:
+      return true;
+  }
+}
+
 }  // namespace plumeta

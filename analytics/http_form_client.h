@@ -110,4 +110,9 @@ inline constexpr std::uint32_t kErrorSocketTimeout = 10060;
 // the next post of the same flush would only find out again, slowly.
 bool IsUnreachable(int clientError, std::uint32_t systemError);
 
+// True when a post that failed with this code may have delivered its hit:
+// the step that failed came once the body had begun to go out. Up to the
+// request's headers nothing of the hit has left.
+bool MayHaveArrived(int clientError);
+
 }  // namespace plumeta

@@ -26,8 +26,9 @@ PostOutcome Tracker::Send(const ParamList& list, std::uint32_t timeLimitMs) {
   for (const auto& [key, value] : ToFormFields(list)) client_->AddField(key, value);
   std::uint32_t status = 0;
   if (client_->Post(endpointUrl_, status, timeLimitMs) == kClientNoSession) return PostOutcome::kNotPosted;
-  return IsUnreachable(client_->LastError(), client_->LastSystemError()) ? PostOutcome::kUnreachable
-                                                                         : PostOutcome::kPosted;
+  int error = client_->LastError();
+  if (!IsUnreachable(error, client_->LastSystemError())) return PostOutcome::kPosted;
+  return MayHaveArrived(error) ? PostOutcome::kUnreachable : PostOutcome::kNotPosted;
 }
 
 ParamList BuildParamList(Tracker& tracker, const TrackingSession& session, const Hit& hit) {

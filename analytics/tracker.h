@@ -30,8 +30,8 @@ struct TrackingSession {
 // What a post tells the flush.
 enum class PostOutcome {
   kPosted,       // the hit went out, whether or not it was delivered
-  kUnreachable,  // the hit went out and found no endpoint; the next would not either
-  kNotPosted,    // the hit never left: there is no connection to post over
+  kUnreachable,  // the hit may have gone out, then the endpoint stopped answering
+  kNotPosted,    // the hit never left: no session, or the endpoint cannot be reached
 };
 
 class Tracker {

@@ -2,6 +2,7 @@
 #include <wininet.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <exception>
@@ -116,10 +117,16 @@ class Exchange {
     }
 
     SendHeaders(static_cast<DWORD>(form_.BodyLength()));
+    stage_ = kClientWrite;
     for (const std::string& field : form_.fields) WriteField(field);
+    stage_ = kClientEndRequest;
     if (!HttpEndRequestW(request_.get(), nullptr, 0, 0)) Fail(kClientEndRequest);
+    stage_ = kClientReadResponse;
     return ReadResponse();
   }
+
+  // The code of the step the post is in: whether its hit may have arrived.
+  int Stage() const { return stage_; }
 
   // Runs the post and hands its outcome to whoever waits for it.
   void PerformAndSignal() {
@@ -226,6 +233,7 @@ class Exchange {
   InternetHandle request_;
   bool secure_ = false;
 
+  std::atomic<int> stage_{kClientSendRequest};
   std::mutex mutex_;
   std::condition_variable finished_;
   bool done_ = false;
@@ -255,7 +263,7 @@ class WinInetSender final : public FormSender {
     if (exchange->WaitWithinLimit(response)) return response;
     // The thread runs code of this library until it ends.
     KeepLibraryLoaded();
-    throw ClientExcept(kClientEndRequest, ERROR_INTERNET_TIMEOUT);
+    throw ClientExcept(exchange->Stage(), ERROR_INTERNET_TIMEOUT);
   }
 
  private:
