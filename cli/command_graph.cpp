@@ -4,10 +4,9 @@
 // trial, at its pixel size, as SVG. The first three draw the results stored
 // in the file; the models are fitted afresh on a copy of the trial.
 
-#include <fstream>
-
 #include "cli/command.h"
 #include "cli/options.h"
+#include "cli/output_file.h"
 #include "cli/trial_io.h"
 #include "fouling/fouling_models.h"
 #include "graphs/fouling_graph.h"
@@ -46,10 +45,7 @@ int RunGraph(CommandArgs args, CommandIo&) {
     document = canvas.Document();
   }
 
-  std::ofstream file(PathArg(out), std::ios::binary | std::ios::trunc);
-  file << document;
-  file.close();
-  if (!file) throw CommandError("vorsant-cli: cannot write " + out);
+  SaveOutputFile(out, document);
   return 0;
 }
 
