@@ -1,9 +1,9 @@
 // collect FILE.vrs --port DEVICE --density D --duration 9|18|36|72|144
 // [-o OUT.vrs]: a real collection run from the balance into the trial FILE
 // (made with "new"). The collected trial is written, through the safe save,
-// to OUT or else over FILE, only when the run stored at least one point;
-// a failing port writes nothing. A run that ends by its own message or
-// before its first point exits 1. X or Ctrl+C stops it early.
+// to OUT or else over FILE, only when the run stored at least one point,
+// also when the port fails after that point. A run that ends by its own
+// message, by a port error or before its first point exits 1. X or Ctrl+C stops it early.
 // VORSANT_TEST_TIME_SCALE speeds the schedule up for tests.
 
 #include <algorithm>
@@ -71,8 +71,17 @@ int RunCollect(CommandArgs args, CommandIo& io) {
   try {
     run.CollectNewDataExecute(trial);
   } catch (const EComError& e) {
-    // As in the program, a failing port ends the run without the save
-    // question, so the file keeps what it held before.
+    // A port that fails half-way through ends the run without the save
+    // question; the program keeps the points in its window, and here the
+    // only place to keep them is the file. With no point, the file keeps
+    // what it held.
+    if (ui.Points() > 0 && !ui.Saved()) {
+      try {
+        ui.SaveAs(trial);
+      } catch (const std::exception&) {
+        // The port's error is the one to report.
+      }
+    }
     throw CommandError(e.what());
   }
   // The run's own message, when it ended by one, is on stderr already.

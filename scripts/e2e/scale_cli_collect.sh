@@ -100,6 +100,23 @@ check "a balance falling silent ends with the reading message" \
 check "the file holds the three points" bash -c \
   "'$cli' report '$work/three.vrs' --json | tr -d '\n ' | grep -Eq '\"V\":\[(\"[^\"]+\",){3}\"\",'"
 
+# A balance that goes away half-way (its terminal closes): the port's error
+# ends the run, and the points collected before it are saved.
+"$sim" --link "$work/vanishing" >/dev/null 2>&1 &
+vanishing=$!
+pids+=($vanishing)
+for _ in $(seq 50); do [ -L "$work/vanishing" ] && break; sleep 0.1; done
+new_trial "$work/vanish.vrs"
+"$cli" collect "$work/vanish.vrs" --port "$work/vanishing" --density 1 --duration 9 >"$work/vanish.out" 2>&1 &
+collector=$!
+for _ in $(seq 100); do grep -q '^point 3: ' "$work/vanish.out" 2>/dev/null && break; sleep 0.1; done
+kill "$vanishing"
+status=0
+wait "$collector" || status=$?
+check "a vanished balance fails" test "$status" -eq 1
+check "the points before the port failed are saved" bash -c \
+  "'$cli' report '$work/vanish.vrs' --json | tr -d '\n ' | grep -Eq '\"V\":\[(\"[^\"]+\",){3}'"
+
 # A filter that passes nothing.
 new_trial "$work/stall.vrs"
 "$cli" collect "$work/stall.vrs" --port "$work/stalling" --density 1 --duration 9 >"$work/stall.out" 2>&1 || true
