@@ -144,16 +144,17 @@ class Exchange {
     finished_.notify_all();
   }
 
-  // The outcome once the post has ended within its time limit; false when
-  // it is still running.
-  bool WaitWithinLimit(FormResponse& response) {
+  // Whether the post ended within its time limit.
+  bool WaitWithinLimit() {
     std::unique_lock<std::mutex> lock(mutex_);
-    if (!finished_.wait_for(lock, std::chrono::milliseconds(deadline_.Left()), [this] { return done_; })) {
-      return false;
-    }
+    return finished_.wait_for(lock, std::chrono::milliseconds(deadline_.Left()), [this] { return done_; });
+  }
+
+  // The outcome of an ended post: its response, or its failure raised again.
+  FormResponse Result() {
+    std::lock_guard<std::mutex> lock(mutex_);
     if (failure_) std::rethrow_exception(failure_);
-    response = std::move(response_);
-    return true;
+    return std::move(response_);
   }
 
  private:
@@ -258,10 +259,14 @@ class WinInetSender final : public FormSender {
     auto exchange = std::make_shared<Exchange>(session_.get(), request);
     last_ = exchange;
     if (request.timeLimitMs == kNoTimeLimit) return exchange->Perform();
-    std::thread([exchange] { exchange->PerformAndSignal(); }).detach();
-    FormResponse response;
-    if (exchange->WaitWithinLimit(response)) return response;
-    // The thread runs code of this library until it ends.
+    std::thread worker([exchange] { exchange->PerformAndSignal(); });
+    if (exchange->WaitWithinLimit()) {
+      worker.join();
+      return exchange->Result();
+    }
+    // The thread runs code of this library until it ends, maybe after the
+    // installer has let go of the library.
+    worker.detach();
     KeepLibraryLoaded();
     throw ClientExcept(exchange->Stage(), ERROR_INTERNET_TIMEOUT);
   }
