@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets in their own clang tree (preset fuzz) and runs
+# each one for a short, fixed time from its seeds in fuzz/corpus/<target>/.
+# A target that runs clean counts as a passed test; a crash, a leak, a
+# sanitizer report or an input slower than a second as a failed one, whose
+# input is kept as build/artifacts/fuzz/<target>-crash-*, -leak-* or
+# -timeout-*. Ends with "fuzz: N passed, M failed".
+#   VORSANT_FUZZ_SECONDS   seconds per program target (20); the analytics
+#                          targets run half as long
+#   VORSANT_FUZZ_TARGETS   the targets to run (all)
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+seconds=${VORSANT_FUZZ_SECONDS:-20}
+short=$(((seconds + 1) / 2))
+declare -A budget=(
+  [trial_record]=$seconds [balance_reply]=$seconds [points_csv]=$seconds
+  [profile_text]=$short [session_flush]=$short [form_body]=$short [embedded_ui]=$short
+)
+targets=(${VORSANT_FUZZ_TARGETS:-trial_record balance_reply points_csv profile_text session_flush form_body embedded_ui})
+
+artifacts=build/artifacts/fuzz
+mkdir -p "$artifacts"
+if ! { cmake --preset fuzz >/dev/null && cmake --build --preset fuzz --target fuzz_all; }; then
+  echo "fuzz: the targets do not build"
+  echo "fuzz: 0 passed, 1 failed"
+  exit 1
+fi
+
+passed=0
+failed=0
+for t in "${targets[@]}"; do
+  # A fresh copy of the seeds each time, so a run is repeatable.
+  work=build/fuzz/corpus/$t
+  rm -rf "$work"
+  mkdir -p "$work"
+  log=$artifacts/$t.log
+  echo "--- fuzz_$t: ${budget[$t]} s"
+  build/fuzz/bin/fuzz_"$t" -seed=1 -max_total_time="${budget[$t]}" -timeout=1 -rss_limit_mb=2048 \
+    -artifact_prefix="$artifacts/$t-" -print_final_stats=1 "$work" "fuzz/corpus/$t" >"$log" 2>&1
+  rc=$?
+  if [ "$rc" -eq 0 ]; then
+    passed=$((passed + 1))
+    grep -E '^Done [0-9]+ runs' "$log" || true
+  else
+    failed=$((failed + 1))
+    echo "fuzz_$t failed (exit $rc); log $log"
+    grep -E 'ERROR|SUMMARY|runtime error|Test unit written' "$log" | head -20
+  fi
+done
+echo "fuzz: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
