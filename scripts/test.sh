@@ -45,6 +45,7 @@ e2e=(
   "scripts/e2e/vorsant_models.sh build/mingw64"
   "scripts/e2e/vorsant_collect.sh build/mingw64 build/native"
   "scripts/e2e/plumeta_msi.sh build/mingw32 build/mingw64"
+  "scripts/fuzz.sh"
 )
 if [ -z "${VORSANT_SKIP_E2E:-}" ]; then
   mkdir -p build/artifacts
