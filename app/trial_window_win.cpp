@@ -6,6 +6,7 @@
 
 #include "app/dialogs_win.h"
 #include "app/main_window_win.h"
+#include "app/report_font_win.h"
 #include "app/resource_ids.h"
 #include "app/win_handles.h"
 #include "graphs/trial_graph.h"
@@ -23,37 +24,6 @@ constexpr int kLineStep = 10;
 constexpr RECT kMemo1{0, -5, 217, 195};
 constexpr RECT kGraph{223, 0, 223 + kTrialGraphWidth, kTrialGraphHeight};
 constexpr RECT kMemo2{0, 201, 473, 881};
-
-int CALLBACK FontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
-  *reinterpret_cast<bool*>(found) = true;
-  return 0;
-}
-
-bool FontInstalled(HDC dc, const wchar_t* face) {
-  LOGFONTW lf{};
-  lf.lfCharSet = DEFAULT_CHARSET;
-  wcsncpy_s(lf.lfFaceName, face, LF_FACESIZE - 1);
-  bool found = false;
-  EnumFontFamiliesExW(dc, &lf, FontFound, reinterpret_cast<LPARAM>(&found), 0);
-  return found;
-}
-
-// Consolas where it is installed, otherwise the first fixed-pitch face
-// found; the report's columns line up only in a fixed pitch. Every face is
-// given Consolas' 6-pixel advance so the table's 70 columns fit the panel.
-HFONT MakeReportFont(HWND wnd) {
-  WindowDc dc(wnd);
-  const wchar_t* face = L"";
-  for (const wchar_t* candidate :
-       {L"Consolas", L"Courier New", L"DejaVu Sans Mono", L"Liberation Mono", L"Lucida Console"}) {
-    if (FontInstalled(dc.Get(), candidate)) {
-      face = candidate;
-      break;
-    }
-  }
-  return CreateFontW(-11, 6, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, face);
-}
 
 std::wstring JoinLines(const std::vector<std::string>& lines) {
   std::string text;
@@ -141,7 +111,7 @@ void TrialWindow::DrawGraphPicture() {
 }
 
 void TrialWindow::OnCreate() {
-  memoFont_.Reset(MakeReportFont(wnd_));
+  memoFont_.Reset(CreateReportFont(wnd_));
   memo1_ = MakeChild(wnd_, L"EDIT", ES_MULTILINE | ES_READONLY | ES_CENTER, kMemo1, IDC_MEMO1);
   graph_ = MakeChild(wnd_, kGraphClass, 0, kGraph, IDC_GRAPH);
   memo2_ = MakeChild(wnd_, L"EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL, kMemo2, IDC_MEMO2);
