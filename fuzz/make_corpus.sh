@@ -24,7 +24,8 @@ for t in trial_record balance_reply points_csv profile_text session_flush form_b
 done
 
 # Trials: a normal wine with the sample points, a dessert wine in gallons per
-# minute with a few points, and a trial with no points at all.
+# minute with a few points, a small filter that fouls until its resistances
+# are stored with five digits, and a trial with no points at all.
 "$cli" new -o "$work/empty.vrs" --wine "Chardonnay 24" --filter "PES 0.45" --lab-pressure 30 \
   --diameter 47 --max-pressure 30 --area 10 --rate 40
 "$cli" new -o "$work/dessert.vrs" --wine "Late Harvest" --filter "Pad K300" --type dessert \
@@ -33,6 +34,11 @@ cp "$work/empty.vrs" "$out/trial_record/empty.vrs"
 "$cli" data "$work/empty.vrs" --csv tools/samples/sample_points.csv -o "$out/trial_record/sample.vrs" >/dev/null
 printf 'volume_ml,minutes,seconds\n5.0,0,15\n9.5,0,30\n\n13.0,0,45\n15.5,1,00\n' >"$work/few.csv"
 "$cli" data "$work/dessert.vrs" --csv "$work/few.csv" --skip 0 -o "$out/trial_record/dessert.vrs" >/dev/null
+
+"$cli" new -o "$work/small.vrs" --wine "Fouling Red" --filter "Membrane 0.2" --lab-pressure 30 \
+  --diameter 13 --max-pressure 30 --area 10 --rate 40
+printf '1.0,5,00\n1.8,10,00\n2.4,15,00\n2.8,20,00\n3.1,25,00\n3.3,30,00\n3.5,40,00\n3.7,60,00\n' >"$work/fouling.csv"
+"$cli" data "$work/small.vrs" --csv "$work/fouling.csv" -o "$out/trial_record/fouling.vrs" >/dev/null 2>&1
 
 cp tools/samples/sample_points.csv "$out/points_csv/sample.csv"
 cp "$work/few.csv" "$out/points_csv/few.csv"
