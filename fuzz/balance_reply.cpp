@@ -11,6 +11,7 @@
 #include "scale/point_texts.h"
 #include "scale/serial_port.h"
 #include "trial/analysis.h"
+#include "trial/new_trial.h"
 #include "trial/wine_rec.h"
 
 namespace {
@@ -51,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   StreamPort port(bytes);
   const TWeightReading start = GetWeight(port);
   if (start.Error) return 0;
-  TWineRec rec{};
+  TWineRec rec = NewWineRec({"Chardonnay 24", "PES 0.45", 0, "30", "47", "30", "10", "40", true});
   double elapsed = 0;
   double previous = 0;
   for (std::size_t k = 0; k < kPointCount && !port.Drained(); ++k) {

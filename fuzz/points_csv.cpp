@@ -9,6 +9,7 @@
 #include "cli/points_csv.h"
 #include "trial/analysis.h"
 #include "trial/data_input.h"
+#include "trial/new_trial.h"
 #include "trial/wine_rec.h"
 
 using namespace vorsant;
@@ -23,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (rows.size() > kPointCount) __builtin_trap();
 
-  TWineClass wine;
+  // The conditions of a usual laboratory trial, so the whole analysis runs.
+  TWineClass wine = NewWineClass({"Chardonnay 24", "PES 0.45", 0, "30", "47", "30", "10", "40", true});
   DataInput input = LoadData(wine.WineRec.Data);
   for (std::size_t i = 0; i < rows.size(); ++i) {
     input.V[i] = rows[i][0];
