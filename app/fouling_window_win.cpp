@@ -24,7 +24,7 @@ constexpr int kBandHeight = 30;
 // settled rather than inside the change of focus.
 constexpr UINT kBoxLeft = WM_APP + 1;
 
-struct BoxSpec {
+struct SizingBox {
   int id;
   int labelId;
   const wchar_t* label;
@@ -33,7 +33,7 @@ struct BoxSpec {
   std::optional<std::string> (*check)(double);
 };
 
-constexpr std::array<BoxSpec, 3> kBoxes{{
+constexpr std::array<SizingBox, 3> kBoxes{{
     {IDC_TARGET_VOLUME, IDC_TARGET_VOLUME_LABEL, L"Target volume (gal)", 70, L"", CheckTargetVolume},
     {IDC_SAFETY_FACTOR, IDC_SAFETY_FACTOR_LABEL, L"Safety factor", 44, L"1.5", CheckSafetyFactor},
     {IDC_ELEMENT_AREA, IDC_ELEMENT_AREA_LABEL, L"Element area (m\u00b2)", 60, L"", CheckElementArea},
@@ -46,11 +46,11 @@ struct BoxValue {
   std::optional<std::string> problem;
 };
 
-BoxValue ReadBox(HWND box, const BoxSpec& spec) {
+BoxValue ReadBox(HWND box, const SizingBox& field) {
   const std::string text = WindowText(box);
   if (text.find_first_not_of(' ') == std::string::npos) return {};
   const double value = ParseDecimal(text).value_or(std::numeric_limits<double>::quiet_NaN());
-  if (auto problem = spec.check(value)) return {std::nullopt, problem};
+  if (auto problem = field.check(value)) return {std::nullopt, problem};
   return {value, std::nullopt};
 }
 
@@ -85,18 +85,18 @@ class FoulingWindow final : public TableGraphWindow {
     SelectGuard select(dc.Get(), font);
     int x = 6;
     for (std::size_t i = 0; i < kBoxes.size(); ++i) {
-      const BoxSpec& spec = kBoxes[i];
+      const SizingBox& field = kBoxes[i];
       SIZE text{};
-      GetTextExtentPoint32W(dc.Get(), spec.label, static_cast<int>(wcslen(spec.label)), &text);
+      GetTextExtentPoint32W(dc.Get(), field.label, static_cast<int>(wcslen(field.label)), &text);
       HWND label = CreateWindowExW(
-          0, L"STATIC", spec.label, WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, x, 9, text.cx + 2, 14, wnd,
-          reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.labelId)), GetModuleHandleW(nullptr), nullptr);
+          0, L"STATIC", field.label, WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, x, 9, text.cx + 2, 14, wnd,
+          reinterpret_cast<HMENU>(static_cast<INT_PTR>(field.labelId)), GetModuleHandleW(nullptr), nullptr);
       x += text.cx + 6;
-      boxes_[i] = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", spec.initial,
-                                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, x, 5, spec.boxWidth,
-                                  20, wnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+      boxes_[i] = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", field.initial,
+                                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, x, 5, field.boxWidth,
+                                  20, wnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(field.id)),
                                   GetModuleHandleW(nullptr), nullptr);
-      x += spec.boxWidth + 14;
+      x += field.boxWidth + 14;
       for (HWND control : {label, boxes_[i]})
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
       SetWindowSubclass(boxes_[i], TabbingBox, 0, 0);
