@@ -70,36 +70,26 @@ void ScaleCommands::CollectNewDataExecute() {
   if (child == nullptr) return;
   deferred_.reset();
   filling_ = child;
-  bool running = false;
-  try {
-    running = run_.Start(child->WineClass);
-  } catch (...) {
-    EndRun();
-    deferred_.reset();
-    throw;
-  }
-  if (running) {
-    ScheduleNextRound();
-    return;
-  }
-  EndRun();
-  RunDeferredClose(*child);
+  Advance(*child, [&] { return run_.Start(child->WineClass); });
 }
 
 void ScaleCommands::Tick() {
   // A call left over from a run that has ended does nothing.
   if (!filling_) return;
-  TMDIChild& child = *filling_;
+  // Also when this call came while another round is busy (from one of its
+  // message boxes): the rounds go on once that one is done.
+  Advance(*filling_, [&] { return run_.Tick(); });
+}
+
+void ScaleCommands::Advance(TMDIChild& child, const std::function<bool()>& step) {
   bool running = false;
   try {
-    running = run_.Tick();
+    running = step();
   } catch (...) {
     EndRun();
     deferred_.reset();
     throw;
   }
-  // Also when this call came while another round is busy (from one of its
-  // message boxes): the rounds go on once that one is done.
   if (running) {
     ScheduleNextRound();
     return;

@@ -16,6 +16,7 @@
 //   stops after its current round and asks its save question, and then the
 //   close goes ahead as asked, with its own questions.
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -84,6 +85,9 @@ class ScaleCommands final : private CollectionUi {
 
   // One round of the run, from the shell's timer.
   void Tick();
+  // Runs one step of the run (its start or a round) for `child`, then
+  // schedules the next round or ends the run.
+  void Advance(TMDIChild& child, const std::function<bool()>& step);
   void ScheduleNextRound();
   // Forgets the trial that was filled and stops the timer.
   void EndRun();
