@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/command.h"
+#include "tests/cli/cli_fixture.h"
 #include "trial/analysis.h"
 #include "trial/data_input.h"
 #include "trial/report.h"
@@ -21,11 +22,7 @@ namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
-struct Outcome {
-  int code;
-  std::string out;
-  std::string err;
-};
+using test_support::Outcome;
 
 // Lines of the kind a filtration at 30 psi on a 47 mm disc gives.
 constexpr const char* kPoints =
@@ -99,27 +96,8 @@ class JsonSyntax {
   std::size_t i_ = 0;
 };
 
-class Cli : public ::testing::Test {
+class Cli : public test_support::CliFixture {
  protected:
-  void SetUp() override {
-    dir_ =
-        fs::temp_directory_path() /
-        ("vorsant-cli-test-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-
-  Outcome Run(std::initializer_list<std::string> args) {
-    std::ostringstream out, err;
-    CommandIo io{out, err};
-    const std::vector<std::string> v(args);
-    const int code = RunCli(v, io);
-    return {code, out.str(), err.str()};
-  }
-
   void Write(const std::string& name, const std::string& content) {
     std::ofstream(dir_ / name, std::ios::binary) << content;
   }
@@ -128,8 +106,6 @@ class Cli : public ::testing::Test {
     return Run({"new", "-o", Path(out), "--wine", "Ros\u00E9 2024", "--filter", "0.45 um", "--lab-pressure",
                 "30", "--diameter", "47", "--max-pressure", "30", "--area", "20", "--rate", "40"});
   }
-
-  fs::path dir_;
 };
 
 TEST_F(Cli, CreatesFillsAnalysesAndReportsATrial) {

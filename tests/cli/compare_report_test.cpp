@@ -6,13 +6,13 @@
 #include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <initializer_list>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/command.h"
+#include "tests/cli/cli_fixture.h"
 
 namespace vorsant::cli {
 namespace {
@@ -20,44 +20,15 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
-struct Outcome {
-  int code;
-  std::string out;
-  std::string err;
-};
+using test_support::Outcome;
 
 // `text` matched as it is by std::regex.
 std::string Literal(const std::string& text) {
   return std::regex_replace(text, std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)");
 }
 
-class CompareAndExport : public ::testing::Test {
+class CompareAndExport : public test_support::CliFixture {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("vorsant-compare-test-" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-
-  Outcome Run(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    CommandIo io{out, err};
-    const int code = RunCli(args, io);
-    return {code, out.str(), err.str()};
-  }
-
-  std::string Read(const std::string& name) const {
-    std::ifstream in(dir_ / name, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-
   // A trial whose filtrate volume levels off towards 1200 ml with time
   // constant `tau` seconds, read every 30 s; none without points.
   std::string Trial(const std::string& name, const std::string& wine, double tau) {
@@ -76,8 +47,6 @@ class CompareAndExport : public ::testing::Test {
     EXPECT_EQ(Run({"data", file, "--csv", Path("points.csv")}).code, 0);
     return file;
   }
-
-  fs::path dir_;
 };
 
 TEST_F(CompareAndExport, ComparesTheReadableTrialsInOrderAndNamesTheOthers) {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/command.h"
+#include "tests/cli/cli_fixture.h"
 #include "law_trials.h"
 #include "trial/analysis.h"
 #include "trial/trial_file.h"
@@ -19,21 +20,10 @@ namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
-struct Outcome {
-  int code;
-  std::string out;
-  std::string err;
-};
+using test_support::Outcome;
 
-class ModelsCli : public ::testing::Test {
+class ModelsCli : public test_support::CliFixture {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("vorsant-models-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   std::string Trial(const std::string& name, int points) {
     TWineRec rec = testing::LawTrial([](double w) { return 5e11 * (1 + 6 * w); }, points, 30);
     Calculate(rec, false, ",");
@@ -41,15 +31,6 @@ class ModelsCli : public ::testing::Test {
     EXPECT_EQ(SaveTrialFile(path, rec), 0);
     return path;
   }
-
-  Outcome Run(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    CommandIo io{out, err};
-    const int code = RunCli(args, io);
-    return {code, out.str(), err.str()};
-  }
-
-  fs::path dir_;
 };
 
 TEST_F(ModelsCli, PrintsTheTableAndTheJsonOfEveryModel) {
