@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "graphs/fouling_graph.h"
 #include "graphs/graph_math.h"
 #include "graphs/graph_style.h"
 #include "graphs/plot_drawing.h"
@@ -30,7 +31,6 @@ namespace {
 
 // The graphs plot R in units of 10^9 /m.
 constexpr double kRUnit = 1e9;
-constexpr int kCurveSteps = 1000;
 constexpr std::size_t kLegendLimit = 35;  // as the large graphs' titles
 constexpr int kLegendRow = 20;
 
@@ -63,45 +63,6 @@ GraphRanges CompareRanges(const std::vector<Drawn>& drawn) {
   r.MinY = 0;
   r.MaxY = std::max(10.0, (std::trunc(maxR / 10) + 1) * 10);
   return r;
-}
-
-std::optional<double> CurveY(const ModelFit& fit, double x) {
-  const auto r = ModelResistance(fit, x);
-  if (!r) return std::nullopt;
-  return *r / kRUnit;
-}
-
-// The curve from V/A 0 to MaxX; where it passes the top of the range it
-// ends on the top edge, at the crossing found by halving the last step.
-void DrawCurve(Canvas& canvas, const GraphRanges& ranges, const ModelFit& fit, Color color) {
-  const Pen pen{color, 1, PenStyle::kSolid};
-  std::optional<Point> current;
-  double x = 0;
-  for (int i = 0; i <= kCurveSteps; ++i) {
-    const double nx = ranges.MaxX * i / kCurveSteps;
-    auto ny = CurveY(fit, nx);
-    if (!ny) return;
-    double px = nx;
-    const bool leaves = *ny > ranges.MaxY;
-    if (leaves) {
-      if (i == 0) return;
-      double lo = x;
-      double hi = nx;
-      for (int k = 0; k < 40; ++k) {
-        const double mid = (lo + hi) / 2;
-        const auto my = CurveY(fit, mid);
-        (my && *my <= ranges.MaxY ? lo : hi) = mid;
-      }
-      px = lo;
-      ny = ranges.MaxY;
-    }
-    const auto next = MapToPixel(kPlotArea, ranges, px, *ny);
-    if (!next) return;
-    if (current && *next != *current) canvas.DrawLine(*current, *next, pen);
-    current = next;
-    x = nx;
-    if (leaves) return;
-  }
 }
 
 // A used point's + (7-pixel arms) in the trial's colour.
@@ -155,7 +116,7 @@ void DrawCompareGraph(Canvas& canvas, std::span<const ComparedTrial> trials) {
   const std::vector<Drawn> drawn = TrialsToDraw(trials);
   const GraphRanges ranges = CompareRanges(drawn);
   for (const Drawn& d : drawn) {
-    if (d.best) DrawCurve(canvas, ranges, *d.best, d.color);
+    if (d.best) DrawFoulingCurve(canvas, kPlotArea, ranges, *d.best, Pen{d.color, 1, PenStyle::kSolid});
   }
   for (const Drawn& d : drawn) {
     const AnalysisPoints& p = d.trial->report->points;
