@@ -1,4 +1,5 @@
 #include "app/main_form.h"
+#include "app/system_text.h"
 
 namespace vorsant {
 
@@ -29,7 +30,7 @@ void TMainForm::CompareOpenTrialsExecute() {
                     MessageIcon::Information, MessageButtons::Ok, MessageAnswer::Ok);
     trials.resize(kMaxComparedTrials);
   }
-  ui_.ShowCompareWindow(CompareTrials(trials, SizingRequest{}));
+  ui_.ShowCompareWindow(CompareTrials(trials, SizingRequest{}, AnsiToUtf8));
 }
 
 }  // namespace vorsant

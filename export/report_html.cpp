@@ -8,7 +8,6 @@
 #include "graphs/scale_graphs.h"
 #include "graphs/svg_canvas.h"
 #include "graphs/trial_graph.h"
-#include "trial/cp1252.h"
 #include "trial/report.h"
 
 namespace vorsant {
@@ -123,10 +122,11 @@ std::string HtmlText(std::string_view utf8) {
   return out;
 }
 
-std::string TrialReportHtml(const TWineRec& rec, std::string_view fileName, std::string_view exportDate) {
-  const std::string title = HtmlText(Windows1252ToUtf8(rec.Conditions.WineName.Str()) + " - " +
-                                     Windows1252ToUtf8(rec.Conditions.FilterName.Str()));
-  const ReportLines lines = FillLines(rec);
+std::string TrialReportHtml(const TWineRec& rec, std::string_view fileName, std::string_view exportDate,
+                            const AnsiDecoder& decode) {
+  const std::string title =
+      HtmlText(decode(rec.Conditions.WineName.Str()) + " - " + decode(rec.Conditions.FilterName.Str()));
+  const ReportLines lines = FillLines(rec, decode);
 
   std::string html = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
   html += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";

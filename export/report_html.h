@@ -7,14 +7,18 @@
 #include <string>
 #include <string_view>
 
+#include "trial/cp1252.h"
+#include "trial/report.h"
 #include "trial/wine_rec.h"
 
 namespace vorsant {
 
 // The page, UTF-8. `fileName` and `exportDate` are UTF-8 and shown as
-// given; nothing in the record is recalculated except the fouling models,
-// which are always computed on demand.
-std::string TrialReportHtml(const TWineRec& rec, std::string_view fileName, std::string_view exportDate);
+// given; the record's texts are decoded with `decode`, as the trial window's
+// report is. Nothing in the record is recalculated except the fouling
+// models, which are always computed on demand.
+std::string TrialReportHtml(const TWineRec& rec, std::string_view fileName, std::string_view exportDate,
+                            const AnsiDecoder& decode = AnsiDecoder(Windows1252ToUtf8));
 
 // `utf8` as HTML character data or attribute text: & < > " escaped, and
 // the control characters a page cannot carry as "?".

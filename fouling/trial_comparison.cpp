@@ -50,15 +50,17 @@ struct Column {
 
 }  // namespace
 
-std::vector<ComparedTrial> CompareTrials(std::span<const TrialToCompare> trials,
-                                         const SizingRequest& request) {
+std::vector<ComparedTrial> CompareTrials(std::span<const TrialToCompare> trials, const SizingRequest& request,
+                                         const AnsiDecoder& decode) {
   std::vector<ComparedTrial> compared;
   compared.reserve(trials.size());
   for (const TrialToCompare& t : trials) {
     ComparedTrial c;
     c.file = t.file;
-    c.wine = Windows1252ToUtf8(t.rec.Conditions.WineName.Str());
-    c.filter = Windows1252ToUtf8(t.rec.Conditions.FilterName.Str());
+    c.wine = decode(t.rec.Conditions.WineName.Str());
+    c.filter = decode(t.rec.Conditions.FilterName.Str());
+    c.legend =
+        std::string(t.rec.Conditions.WineName.Str()) + " - " + std::string(t.rec.Conditions.FilterName.Str());
     FoulingOutcome outcome = AnalyseFouling(t.rec, request);
     c.report = std::move(outcome.report);
     c.failure = std::move(outcome.failure);

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "fouling/fouling_models.h"
+#include "trial/cp1252.h"
+#include "trial/report.h"
 #include "trial/wine_rec.h"
 
 namespace vorsant {
@@ -24,13 +26,16 @@ struct TrialToCompare {
 
 struct ComparedTrial {
   std::string file, wine, filter;       // UTF-8 (record texts decoded as the report does)
+  std::string legend;                   // "WINE - FILTER" in the record's own bytes, for a canvas
   std::optional<FoulingReport> report;  // empty when the trial cannot be analysed
   std::string failure;                  // then the message (the usual one)
 };
 
-// Each trial's models, in the order given; the trials are not changed.
-std::vector<ComparedTrial> CompareTrials(std::span<const TrialToCompare> trials,
-                                         const SizingRequest& request);
+// Each trial's models, in the order given; the trials are not changed. The
+// names are decoded with `decode`, as the report's are (the program passes
+// the system's code page).
+std::vector<ComparedTrial> CompareTrials(std::span<const TrialToCompare> trials, const SizingRequest& request,
+                                         const AnsiDecoder& decode = AnsiDecoder(Windows1252ToUtf8));
 
 // The best model's figures, or nullptr when the trial has no fitted model.
 const ModelFit* BestModel(const ComparedTrial& trial);

@@ -12,7 +12,6 @@
 #include "graphs/plot_drawing.h"
 #include "graphs/scale_graph_parts.h"
 #include "graphs/step_tables.h"
-#include "trial/cp1252.h"
 
 namespace vorsant {
 
@@ -73,7 +72,7 @@ void DrawMarker(Canvas& canvas, Point at, Color color) {
 }
 
 std::string LegendName(const ComparedTrial& trial) {
-  std::string name = Utf8ToWindows1252(trial.wine + " - " + trial.filter);
+  std::string name = trial.legend;
   if (name.size() > kLegendLimit) name.resize(kLegendLimit);
   return name;
 }

@@ -60,6 +60,13 @@ TEST(CompareTrials, KeepsTheOrderAndFindsEachTrialsBestModel) {
   EXPECT_FALSE(compared[1].report.has_value());
   EXPECT_EQ(compared[1].failure, kInsufficientDataWarning);
   EXPECT_EQ(BestModel(compared[1]), nullptr);
+
+  // The program decodes the names in the system's code page; the graph's
+  // legend keeps the record's own bytes, which its canvas decodes.
+  const auto marked = [](std::string_view bytes) { return "[" + std::string(bytes) + "]"; };
+  const std::vector<ComparedTrial> decoded = CompareTrials(ThreeTrials(), request, marked);
+  EXPECT_EQ(decoded[0].wine, "[Ros\xE9]");
+  EXPECT_EQ(decoded[0].legend, "Ros\xE9 - K<250");
 }
 
 TEST(ComparisonTableLines, LinesUpTheFiguresUnderTheirTitlesWhateverTheNames) {
