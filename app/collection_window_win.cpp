@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "app/dialogs_win.h"
+#include "app/dpi_win.h"
 #include "app/resource_ids.h"
 #include "app/scale_windows_win.h"
 #include "app/win_handles.h"
@@ -45,19 +46,16 @@ ProgressWindow::ProgressWindow(HWND owner, ScaleUiPort::KeyHandler onKey) : onKe
   RegisterOnce(instance, WndProc);
   const DWORD style = WS_POPUP | WS_CAPTION;  // no system menu: no caption buttons
   const DWORD exStyle = WS_EX_TOPMOST | WS_EX_DLGMODALFRAME;
-  RECT frame{0, 0, kClientWidth, kClientHeight};
+  DpiScale px(owner);
+  RECT frame{0, 0, px(kClientWidth), px(kClientHeight)};
   AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-  wnd_ = CreateWindowExW(exStyle, kClassName, kCaption, style, kLeft, kTop, frame.right - frame.left,
+  wnd_ = CreateWindowExW(exStyle, kClassName, kCaption, style, px(kLeft), px(kTop), frame.right - frame.left,
                          frame.bottom - frame.top, owner, nullptr, instance, this);
   if (!wnd_) throw std::system_error(static_cast<int>(GetLastError()), std::system_category());
-  font_.Reset(CreateFontW(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
-  for (const Label& label : kLabels) {
-    HWND control =
-        CreateWindowExW(0, L"STATIC", label.Text, WS_CHILD | WS_VISIBLE | SS_LEFT, label.Box.left,
-                        label.Box.top, label.Box.right, label.Box.bottom, wnd_,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(label.Id)), instance, nullptr);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
-  }
+  for (const Label& label : kLabels)
+    CreateWindowExW(0, L"STATIC", label.Text, WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 0, 0, 0, wnd_,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(label.Id)), instance, nullptr);
+  LayOut();
   ShowWindow(wnd_, SW_SHOW);
   UpdateWindow(wnd_);
 }
@@ -66,6 +64,17 @@ ProgressWindow::~ProgressWindow() {
   if (!wnd_) return;
   SetWindowLongPtrW(wnd_, GWLP_USERDATA, 0);
   DestroyWindow(wnd_);
+}
+
+void ProgressWindow::LayOut() {
+  DpiScale px(wnd_);
+  font_.Reset(CreateFontW(-px(11), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
+  for (const Label& label : kLabels) {
+    HWND control = GetDlgItem(wnd_, label.Id);
+    MoveWindow(control, px(label.Box.left), px(label.Box.top), px(label.Box.right), px(label.Box.bottom),
+               TRUE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
+  }
 }
 
 void ProgressWindow::SetCountdown(const std::string& text) {
@@ -98,6 +107,10 @@ LRESULT CALLBACK ProgressWindow::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM l
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     case WM_CLOSE:
       return 0;  // only the run closes it
+    case WM_DPICHANGED:
+      MoveToSuggestedRect(wnd, lp);
+      if (self) self->LayOut();
+      return 0;
   }
   return DefWindowProcW(wnd, msg, wp, lp);
 }

@@ -1,6 +1,7 @@
 #include <array>
 
 #include "app/dialogs_win.h"
+#include "app/dpi_win.h"
 #include "app/main_form.h"
 #include "app/resource_ids.h"
 #include "app/win_handles.h"
@@ -137,9 +138,11 @@ bool Accept(HWND dlg, ConditionsInput& accepted, UiPort& ui) {
 
 bool RunConditionsDialog(HWND owner, ConditionsInput& input, UiPort& ui) {
   const auto init = [&input](HWND dlg) {
-    SetClientSize(dlg, kClientWidth, kClientHeight);
+    DpiScale px(dlg);
+    SetClientSize(dlg, px(kClientWidth), px(kClientHeight));
     for (const Place& p : kLayout)
-      MoveWindow(GetDlgItem(dlg, p.Id), p.Box.left, p.Box.top, p.Box.right, p.Box.bottom, FALSE);
+      MoveWindow(GetDlgItem(dlg, p.Id), px(p.Box.left), px(p.Box.top), px(p.Box.right), px(p.Box.bottom),
+                 FALSE);
     CenterWindow(dlg, GetWindow(dlg, GW_OWNER));
     Load(dlg, input);
   };

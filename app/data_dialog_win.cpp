@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/dialogs_win.h"
+#include "app/dpi_win.h"
 #include "app/edit_data_flow.h"
 #include "app/resource_ids.h"
 #include "app/win_handles.h"
@@ -53,11 +54,13 @@ int RowTop(std::size_t i) {
   return kFirstRowTop + static_cast<int>(i % kRowsPerColumn) * kRowStep;
 }
 
+// Places are given at 96 DPI and made at the dialog's.
 HWND AddControl(HWND dlg, const wchar_t* cls, const std::wstring& text, DWORD style, DWORD exStyle, int id,
                 int x, int y, int w, int h) {
-  HWND c =
-      CreateWindowExW(exStyle, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, x, y, w, h, dlg,
-                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+  DpiScale px(dlg);
+  HWND c = CreateWindowExW(exStyle, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, px(x), px(y), px(w),
+                           px(h), dlg, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           GetModuleHandleW(nullptr), nullptr);
   SendMessageW(c, WM_SETFONT, SendMessageW(dlg, WM_GETFONT, 0, 0), FALSE);
   return c;
 }
@@ -145,7 +148,8 @@ bool TDataDlg::ShowModal(HWND owner) {
 }
 
 void TDataDlg::FormCreate() {
-  SetClientSize(dlg_, kClientWidth, kClientHeight);
+  DpiScale px(dlg_);
+  SetClientSize(dlg_, px(kClientWidth), px(kClientHeight));
   BuildControls(dlg_);
   CenterWindow(dlg_, GetWindow(dlg_, GW_OWNER));
   Load(input_);

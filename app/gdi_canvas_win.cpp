@@ -1,16 +1,18 @@
 #include "app/gdi_canvas_win.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
 namespace vorsant {
 namespace {
 
-HFONT MakeFont(const Font& font) {
+HFONT MakeFont(const Font& font, const DpiScale& scale) {
   LOGFONTW lf{};
   // GDI reads a positive height as the cell, a negative one as the
   // character height, which is exactly the Canvas' distinction.
-  lf.lfHeight = font.kind == FontHeight::kCell ? font.height : -font.height;
+  const int height = scale(font.height);
+  lf.lfHeight = font.kind == FontHeight::kCell ? height : -height;
   lf.lfEscapement = lf.lfOrientation = font.orientation * 10;
   lf.lfWeight = FW_NORMAL;
   lf.lfCharSet = DEFAULT_CHARSET;
@@ -41,29 +43,38 @@ Color FromColorRef(COLORREF c) {
                static_cast<std::uint8_t>(GetBValue(c))};
 }
 
-void GdiCanvas::FillRect(const Rect& area, Color color) {
-  if (area.right <= area.left || area.bottom <= area.top) return;
+void GdiCanvas::FillDevice(const RECT& r, Color color) {
+  if (r.right <= r.left || r.bottom <= r.top) return;
   UniqueBrush brush(CreateSolidBrush(ToColorRef(color)));
-  RECT r{area.left, area.top, area.right, area.bottom};
   ::FillRect(dc_, &r, brush.Get());
 }
 
+void GdiCanvas::FillRect(const Rect& area, Color color) {
+  FillDevice(scale_(RECT{area.left, area.top, area.right, area.bottom}), color);
+}
+
 void GdiCanvas::DrawRectangle(const Rect& area, Color fill, Color border) {
-  FillRect(area, border);
-  FillRect(Rect{area.left + 1, area.top + 1, area.right - 1, area.bottom - 1}, fill);
+  RECT outer = scale_(RECT{area.left, area.top, area.right, area.bottom});
+  const int ring = std::max(1, scale_(1));
+  FillDevice(outer, border);
+  FillDevice(RECT{outer.left + ring, outer.top + ring, outer.right - ring, outer.bottom - ring}, fill);
 }
 
 void GdiCanvas::DrawLine(Point from, Point to, const Pen& pen) {
   if (from == to) return;
+  const int width = std::max(1, scale_(pen.width));
+  from = {scale_(from.x), scale_(from.y)};
+  to = {scale_(to.x), scale_(to.y)};
   if (pen.style == PenStyle::kSolid) {
-    UniquePen gdiPen(CreatePen(PS_SOLID, pen.width, ToColorRef(pen.color)));
+    UniquePen gdiPen(CreatePen(PS_SOLID, width, ToColorRef(pen.color)));
     SelectGuard select(dc_, gdiPen.Get());
     MoveToEx(dc_, from.x, from.y, nullptr);
     LineTo(dc_, to.x, to.y);
     return;
   }
   // Dotted lines are set pixel by pixel: GDI's own dot pattern differs
-  // between systems, and the graphs need 3 on, 3 off.
+  // between systems, and the graphs need 3 on, 3 off (at 96 DPI).
+  const int run = std::max(1, scale_(3));
   const COLORREF c = ToColorRef(pen.color);
   const int dx = std::abs(to.x - from.x), dy = -std::abs(to.y - from.y);
   const int sx = from.x < to.x ? 1 : -1, sy = from.y < to.y ? 1 : -1;
@@ -71,8 +82,8 @@ void GdiCanvas::DrawLine(Point from, Point to, const Pen& pen) {
   int err = dx + dy;
   int x = from.x, y = from.y;
   for (int i = 0; x != to.x || y != to.y; ++i) {
-    if ((i / 3) % 2 == 0) {
-      for (int k = 0; k < pen.width; ++k) SetPixelV(dc_, flat ? x : x + k, flat ? y + k : y, c);
+    if ((i / run) % 2 == 0) {
+      for (int k = 0; k < width; ++k) SetPixelV(dc_, flat ? x : x + k, flat ? y + k : y, c);
     }
     const int e2 = 2 * err;
     if (e2 >= dy) {
@@ -89,12 +100,13 @@ void GdiCanvas::DrawLine(Point from, Point to, const Pen& pen) {
 void GdiCanvas::DrawText(Point at, std::string_view text, const Font& font, Color ink, Color background) {
   // The cell is filled here rather than by opaque text output: not every GDI
   // fills the cell of turned text.
-  const TextSize size = MeasureText(text, font);
+  const TextSize size = MeasureDevice(text, font);
+  at = {scale_(at.x), scale_(at.y)};
   if (font.orientation == 90)
-    FillRect(Rect{at.x, at.y - size.width, at.x + size.height, at.y}, background);
+    FillDevice(RECT{at.x, at.y - size.width, at.x + size.height, at.y}, background);
   else
-    FillRect(Rect{at.x, at.y, at.x + size.width, at.y + size.height}, background);
-  UniqueFont f(MakeFont(font));
+    FillDevice(RECT{at.x, at.y, at.x + size.width, at.y + size.height}, background);
+  UniqueFont f(MakeFont(font, scale_));
   SelectGuard select(dc_, f.Get());
   SetTextColor(dc_, ToColorRef(ink));
   SetBkMode(dc_, TRANSPARENT);
@@ -105,25 +117,25 @@ void GdiCanvas::DrawText(Point at, std::string_view text, const Font& font, Colo
 
 void GdiCanvas::DrawTextInBox(const Rect& box, std::string_view text, const Font& font, Color ink,
                               Color background) {
-  FillRect(box, background);
+  RECT r = scale_(RECT{box.left, box.top, box.right, box.bottom});
+  FillDevice(r, background);
   Font flat = font;
   flat.orientation = 0;
-  UniqueFont f(MakeFont(flat));
+  UniqueFont f(MakeFont(flat, scale_));
   SelectGuard select(dc_, f.Get());
   SetTextColor(dc_, ToColorRef(ink));
   SetBkColor(dc_, ToColorRef(background));
   SetBkMode(dc_, OPAQUE);
   SetTextAlign(dc_, TA_LEFT | TA_TOP | TA_NOUPDATECP);
   std::wstring w = CanvasText(text);
-  RECT r{box.left, box.top, box.right, box.bottom};
-  ExtTextOutW(dc_, box.left, box.top, ETO_CLIPPED | ETO_OPAQUE, &r, w.c_str(), static_cast<UINT>(w.size()),
+  ExtTextOutW(dc_, r.left, r.top, ETO_CLIPPED | ETO_OPAQUE, &r, w.c_str(), static_cast<UINT>(w.size()),
               nullptr);
 }
 
-TextSize GdiCanvas::MeasureText(std::string_view text, const Font& font) const {
+TextSize GdiCanvas::MeasureDevice(std::string_view text, const Font& font) const {
   Font flat = font;
   flat.orientation = 0;
-  UniqueFont f(MakeFont(flat));
+  UniqueFont f(MakeFont(flat, scale_));
   SelectGuard select(dc_, f.Get());
   std::wstring w = CanvasText(text);
   SIZE size{};
@@ -134,6 +146,13 @@ TextSize GdiCanvas::MeasureText(std::string_view text, const Font& font) const {
     size.cy = tm.tmHeight;
   }
   return TextSize{size.cx, size.cy};
+}
+
+TextSize GdiCanvas::MeasureText(std::string_view text, const Font& font) const {
+  const TextSize device = MeasureDevice(text, font);
+  const int dpi = static_cast<int>(scale_.Dpi());
+  const int base = static_cast<int>(kBaseDpi);
+  return TextSize{MulDiv(device.width, base, dpi), MulDiv(device.height, base, dpi)};
 }
 
 OffscreenBitmap::OffscreenBitmap(HDC compatibleWith, int width, int height)

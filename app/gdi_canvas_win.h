@@ -7,14 +7,18 @@
 #include <string>
 #include <string_view>
 
+#include "app/dpi_win.h"
 #include "app/win_handles.h"
 #include "graphs/canvas.h"
 
 namespace vorsant {
 
+// The graphs are laid out at 96 DPI; the canvas draws them at `dpi`, so a
+// picture shown at 150 % is drawn at 150 % rather than stretched. Texts are
+// measured back in 96-DPI units. At 96 DPI every pixel is as laid out.
 class GdiCanvas final : public Canvas {
  public:
-  explicit GdiCanvas(HDC dc) : dc_(dc) {}
+  explicit GdiCanvas(HDC dc, UINT dpi = kBaseDpi) : dc_(dc), scale_(dpi) {}
 
   void FillRect(const Rect& area, Color color) override;
   void DrawRectangle(const Rect& area, Color fill, Color border) override;
@@ -25,7 +29,11 @@ class GdiCanvas final : public Canvas {
   TextSize MeasureText(std::string_view text, const Font& font) const override;
 
  private:
+  void FillDevice(const RECT& r, Color color);
+  TextSize MeasureDevice(std::string_view text, const Font& font) const;
+
   HDC dc_;
+  DpiScale scale_;
 };
 
 // A bitmap of fixed size with its own memory device context, selected for

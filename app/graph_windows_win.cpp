@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/dialogs_win.h"
+#include "app/dpi_win.h"
 #include "app/resource_ids.h"
 #include "app/win_handles.h"
 #include "graphs/scale_graphs.h"
@@ -42,15 +43,17 @@ GraphWindow::~GraphWindow() {
 
 bool GraphWindow::Create(HWND owner) {
   static const WindowClasses classes(WndProc, ImageProc);
-  RECT frame{0, 0, kScaleGraphWidth, kScaleGraphHeight};
+  DpiScale ownerPx(owner);
+  RECT frame{0, 0, ownerPx(kScaleGraphWidth), ownerPx(kScaleGraphHeight)};
   AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
   HWND wnd = CreateWindowExW(0, kWindowClass, L"", kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                              frame.right - frame.left, frame.bottom - frame.top, owner, nullptr,
                              GetModuleHandleW(nullptr), this);
   if (!wnd) return false;
-  SetClientSize(wnd, kScaleGraphWidth, kScaleGraphHeight);
+  DpiScale px(wnd);
+  SetClientSize(wnd, px(kScaleGraphWidth), px(kScaleGraphHeight));
   image_ = CreateWindowExW(
-      0, kImageClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, kScaleGraphWidth, kScaleGraphHeight, wnd,
+      0, kImageClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, px(kScaleGraphWidth), px(kScaleGraphHeight), wnd,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_GRAPH_IMAGE)), GetModuleHandleW(nullptr), nullptr);
   if (!image_) return false;
   SetWindowLongPtrW(image_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -72,8 +75,9 @@ void GraphWindow::FormCreate(const TWineRec& WineRec) {
   // Drawn from a copy taken now; later changes of the trial are not seen.
   const TWineRec rec = WineRec;
   WindowDc screen(image_);
-  auto picture = std::make_unique<OffscreenBitmap>(screen.Get(), kScaleGraphWidth, kScaleGraphHeight);
-  GdiCanvas canvas(picture->Dc());
+  DpiScale px(wnd_);
+  auto picture = std::make_unique<OffscreenBitmap>(screen.Get(), px(kScaleGraphWidth), px(kScaleGraphHeight));
+  GdiCanvas canvas(picture->Dc(), px.Dpi());
   Draw(canvas, rec);
   picture_ = std::move(picture);
   InvalidateRect(image_, nullptr, FALSE);
@@ -99,6 +103,15 @@ LRESULT CALLBACK GraphWindow::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) 
     SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
   auto* self = reinterpret_cast<GraphWindow*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+  if (msg == WM_DPICHANGED && self) {
+    // The window keeps only its picture, so on a monitor of another scale
+    // the picture is stretched to the new size.
+    MoveToSuggestedRect(wnd, lp);
+    RECT client{};
+    GetClientRect(wnd, &client);
+    MoveWindow(self->image_, 0, 0, client.right, client.bottom, TRUE);
+    return 0;
+  }
   if (msg == WM_NCDESTROY) {
     SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
     if (self) {

@@ -9,6 +9,7 @@
 
 #include "app/compare_window_win.h"
 #include "app/data_dialog_win.h"
+#include "app/dpi_win.h"
 #include "app/dialogs_win.h"
 #include "app/fouling_window_win.h"
 #include "app/graph_windows_win.h"
@@ -75,7 +76,8 @@ bool MainWindow::Start(const std::string& startFile, int showCommand) {
   if (!frame_) return false;
   menu.Release();
   form_.RecentStore = &recentStore_;
-  SetClientSize(frame_, kClientWidth, kClientHeight);
+  DpiScale px(frame_);
+  SetClientSize(frame_, px(kClientWidth), px(kClientHeight));
   CenterWindow(frame_, nullptr);
   scale_ = std::make_unique<ScaleWindows>(form_, frame_);
 
@@ -157,12 +159,17 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MEASUREITEM: {
       auto* mi = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
       if (mi->CtlType == ODT_MENU) {
-        mi->itemWidth = 16;
-        mi->itemHeight = 16;
+        mi->itemWidth = static_cast<UINT>(imageSize_);
+        mi->itemHeight = static_cast<UINT>(imageSize_);
         return TRUE;
       }
       break;
     }
+    case WM_DPICHANGED:
+      MoveToSuggestedRect(frame_, lp);
+      ApplyDpi();
+      OnSize();
+      return 0;
     case WM_DRAWITEM: {
       auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
       if (di->CtlType == ODT_MENU) {
@@ -190,19 +197,43 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
   return DefFrameProcW(frame_, mdiClient_, msg, wp, lp);
 }
 
+namespace {
+
+// The toolbar's pictures drawn for the nearest scale at or below `dpi`, so
+// they stay sharp: 16 pixels at 100 %, 24 at 150 %, 32 at 200 %.
+int ToolbarImageSize(UINT dpi) {
+  return dpi >= 192 ? 32 : dpi >= 144 ? 24 : 16;
+}
+
+}  // namespace
+
+void MainWindow::ApplyDpi() {
+  DpiScale px(frame_);
+  uiFont_.Reset(CreateFontW(-px(11), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
+  if (statusBar_) SendMessageW(statusBar_, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_.Get()), TRUE);
+
+  imageSize_ = ToolbarImageSize(px.Dpi());
+  const int strip = imageSize_ == 32 ? IDB_TOOLBAR32 : imageSize_ == 24 ? IDB_TOOLBAR24 : IDB_TOOLBAR;
+  HIMAGELIST images = ImageList_Create(imageSize_, imageSize_, ILC_COLOR24 | ILC_MASK, 6, 0);
+  HBITMAP bitmap = static_cast<HBITMAP>(
+      LoadImageW(instance_, MAKEINTRESOURCEW(strip), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  ImageList_AddMasked(images, bitmap, RGB(255, 0, 255));
+  DeleteObject(bitmap);
+  if (toolbar_) {
+    SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+    SendMessageW(toolbar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(px(24), px(24)));
+  }
+  if (images_) ImageList_Destroy(images_);
+  images_ = images;
+  toolbarHeight_ = px(kToolbarHeight);
+}
+
 void MainWindow::OnCreate() {
-  uiFont_.Reset(CreateFontW(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
-
-  images_ = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 6, 0);
-  HBITMAP strip = static_cast<HBITMAP>(
-      LoadImageW(instance_, MAKEINTRESOURCEW(IDB_TOOLBAR), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-  ImageList_AddMasked(images_, strip, RGB(255, 0, 255));
-  DeleteObject(strip);
-
+  ApplyDpi();
   toolbar_ = CreateWindowExW(0, TOOLBARCLASSNAMEW, L"",
                              WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE |
                                  CCS_NOPARENTALIGN | CCS_NODIVIDER,
-                             0, 0, kClientWidth, kToolbarHeight, frame_,
+                             0, 0, ScaleToDpi(kClientWidth, WindowDpi(frame_)), toolbarHeight_, frame_,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TOOLBAR)), instance_, nullptr);
   SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_));
@@ -210,7 +241,7 @@ void MainWindow::OnCreate() {
   for (std::size_t i = 0; i < kToolButtons.size(); ++i) {
     TBBUTTON& b = buttons[i];
     if (kToolButtons[i].Id == 0) {
-      b.iBitmap = kToolbarSeparator;
+      b.iBitmap = ScaleToDpi(kToolbarSeparator, WindowDpi(frame_));
       b.fsStyle = BTNS_SEP;
       continue;
     }
@@ -220,7 +251,8 @@ void MainWindow::OnCreate() {
     b.fsStyle = BTNS_BUTTON;
   }
   SendMessageW(toolbar_, TB_ADDBUTTONS, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
-  SendMessageW(toolbar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(24, 24));
+  SendMessageW(toolbar_, TB_SETBUTTONSIZE, 0,
+               MAKELPARAM(ScaleToDpi(24, WindowDpi(frame_)), ScaleToDpi(24, WindowDpi(frame_))));
 
   statusBar_ =
       CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, frame_,
@@ -254,8 +286,8 @@ void MainWindow::OnSize() {
   RECT sr{};
   GetWindowRect(statusBar_, &sr);
   int statusHeight = sr.bottom - sr.top;
-  MoveWindow(toolbar_, 0, 0, r.right, kToolbarHeight, TRUE);
-  MoveWindow(mdiClient_, 0, kToolbarHeight, r.right, r.bottom - kToolbarHeight - statusHeight, TRUE);
+  MoveWindow(toolbar_, 0, 0, r.right, toolbarHeight_, TRUE);
+  MoveWindow(mdiClient_, 0, toolbarHeight_, r.right, r.bottom - toolbarHeight_ - statusHeight, TRUE);
 }
 
 void MainWindow::OnNotify(NMHDR* header) {

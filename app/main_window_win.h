@@ -66,6 +66,8 @@ class MainWindow final : public UiPort {
   static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
   void OnCreate();
+  // The fonts, the toolbar's pictures and sizes at the frame's DPI.
+  void ApplyDpi();
   void OnSize();
   void OnNotify(NMHDR* header);
   void OnMenuSelect(UINT item, UINT flags);
@@ -85,6 +87,8 @@ class MainWindow final : public UiPort {
   HWND toolbar_ = nullptr;
   HWND statusBar_ = nullptr;
   HIMAGELIST images_ = nullptr;
+  int imageSize_ = 16;
+  int toolbarHeight_ = 30;
   UniqueAccelerators accelerators_;
   UniqueFont uiFont_;
   std::map<TMDIChild*, std::unique_ptr<TrialWindow>> windows_;

@@ -1,4 +1,5 @@
 #include "app/dialogs_win.h"
+#include "app/dpi_win.h"
 #include "app/main_form.h"
 #include "app/resource_ids.h"
 #include "app/win_handles.h"
@@ -65,8 +66,17 @@ void PaintPicture(HDC dc, int left, int top) {
 void PaintPanel(HWND wnd) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(wnd, &ps);
+  // The panel is drawn at 96 DPI and scaled by the device context, so the
+  // picture and its texts keep their places at every scale.
+  const UINT dpi = WindowDpi(wnd);
+  if (dpi != kBaseDpi) {
+    SetMapMode(dc, MM_ANISOTROPIC);
+    SetWindowExtEx(dc, kBaseDpi, kBaseDpi, nullptr);
+    SetViewportExtEx(dc, static_cast<int>(dpi), static_cast<int>(dpi), nullptr);
+  }
   RECT r;
   GetClientRect(wnd, &r);
+  DPtoLP(dc, reinterpret_cast<POINT*>(&r), 2);
   FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
   DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
   PaintPicture(dc, 9, 9);
@@ -97,12 +107,14 @@ LRESULT CALLBACK PanelProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 INT_PTR CALLBACK AboutProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
   switch (msg) {
-    case WM_INITDIALOG:
-      SetClientSize(dlg, 485, 388);
+    case WM_INITDIALOG: {
+      DpiScale px(dlg);
+      SetClientSize(dlg, px(485), px(388));
       CenterWindow(dlg, GetWindow(dlg, GW_OWNER));
-      MoveWindow(GetDlgItem(dlg, IDC_PRODUCT_PANEL), 8, 8, 469, 320, FALSE);
-      MoveWindow(GetDlgItem(dlg, IDOK), 205, 344, 75, 25, FALSE);
+      MoveWindow(GetDlgItem(dlg, IDC_PRODUCT_PANEL), px(8), px(8), px(469), px(320), FALSE);
+      MoveWindow(GetDlgItem(dlg, IDOK), px(205), px(344), px(75), px(25), FALSE);
       return TRUE;
+    }
     case WM_COMMAND:
       if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
         EndDialog(dlg, IDOK);
@@ -129,9 +141,10 @@ void ShowSplashFor(int milliseconds) {
   HWND splash = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kSplashClass, L"VORSANT", WS_POPUP, 0, 0,
                                 484, 336, nullptr, nullptr, instance, nullptr);
   if (!splash) return;
-  SetClientSize(splash, 484, 336);
+  DpiScale px(splash);
+  SetClientSize(splash, px(484), px(336));
   CenterWindow(splash, nullptr);
-  CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_VISIBLE, 8, 8, 468, 320, splash,
+  CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_VISIBLE, px(8), px(8), px(468), px(320), splash,
                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_PRODUCT_PANEL)), instance, nullptr);
   ShowWindow(splash, SW_SHOWNOACTIVATE);
   UpdateWindow(splash);

@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "app/dpi_win.h"
 #include "app/win_handles.h"
 
 namespace vorsant {
@@ -33,7 +34,8 @@ HFONT CreateReportFont(HWND wnd) {
       break;
     }
   }
-  return CreateFontW(-11, 6, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+  DpiScale px(wnd);
+  return CreateFontW(-px(11), px(6), 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, face);
 }
 

@@ -7,8 +7,8 @@
 namespace vorsant {
 
 // Consolas where it is installed, otherwise the first fixed-pitch face
-// found, 8 point with a 6-pixel advance whatever the face, so tables keep
-// their widths. The caller owns the font.
+// found, 8 point with a 6-pixel advance (at 96 DPI; scaled to the window's)
+// whatever the face, so tables keep their widths. The caller owns the font.
 HFONT CreateReportFont(HWND wnd);
 
 }  // namespace vorsant

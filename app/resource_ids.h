@@ -5,6 +5,9 @@
 
 #define IDI_VORSANT 1
 #define IDB_TOOLBAR 2
+// The toolbar strip again at 150 % and 200 %.
+#define IDB_TOOLBAR24 3
+#define IDB_TOOLBAR32 4
 
 #define IDD_CONDITIONS 110
 #define IDD_WELCOME 111

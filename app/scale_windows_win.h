@@ -41,6 +41,8 @@ class ProgressWindow {
   void Repaint();
 
  private:
+  // Places the labels and sizes their font for the window's DPI.
+  void LayOut();
   static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
   HWND wnd_ = nullptr;
   UniqueFont font_;

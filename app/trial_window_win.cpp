@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "app/dialogs_win.h"
+#include "app/dpi_win.h"
 #include "app/main_window_win.h"
 #include "app/report_font_win.h"
 #include "app/resource_ids.h"
@@ -41,10 +42,14 @@ void SetPanelText(HWND memo, const std::vector<std::string>& lines) {
   InvalidateRect(memo, nullptr, TRUE);
 }
 
-HWND MakeChild(HWND parent, const wchar_t* cls, DWORD style, const RECT& r, int id) {
-  return CreateWindowExW(0, cls, L"", WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
-                         r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                         GetModuleHandleW(nullptr), nullptr);
+HWND MakeChild(HWND parent, const wchar_t* cls, DWORD style, int id) {
+  return CreateWindowExW(0, cls, L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
+                         nullptr);
+}
+
+void Place(HWND child, const RECT& r) {
+  MoveWindow(child, r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
 }
 
 }  // namespace
@@ -75,8 +80,9 @@ bool TrialWindow::Create(HWND mdiClient) {
   mcs.hOwner = GetModuleHandleW(nullptr);
   mcs.x = child_.Left;
   mcs.y = child_.Top;
-  mcs.cx = kOuterWidth;
-  mcs.cy = kOuterHeight;
+  DpiScale px(mdiClient);
+  mcs.cx = px(kOuterWidth);
+  mcs.cy = px(kOuterHeight);
   mcs.style = WS_HSCROLL | WS_VSCROLL;
   mcs.lParam = reinterpret_cast<LPARAM>(this);
   wnd_ = reinterpret_cast<HWND>(SendMessageW(mdiClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
@@ -102,8 +108,9 @@ void TrialWindow::ShowReport(const ReportLines& report) {
 
 void TrialWindow::DrawGraphPicture() {
   WindowDc screen(graph_);
-  auto picture = std::make_unique<OffscreenBitmap>(screen.Get(), kTrialGraphWidth, kTrialGraphHeight);
-  GdiCanvas canvas(picture->Dc());
+  DpiScale px(dpi_);
+  auto picture = std::make_unique<OffscreenBitmap>(screen.Get(), px(kTrialGraphWidth), px(kTrialGraphHeight));
+  GdiCanvas canvas(picture->Dc(), dpi_);
   DrawGraph(canvas, child_.WineClass.WineRec, kTrialGraphWidth, kTrialGraphHeight,
             FromColorRef(GetSysColor(COLOR_BTNFACE)));
   picture_ = std::move(picture);
@@ -111,13 +118,39 @@ void TrialWindow::DrawGraphPicture() {
 }
 
 void TrialWindow::OnCreate() {
-  memoFont_.Reset(CreateReportFont(wnd_));
-  memo1_ = MakeChild(wnd_, L"EDIT", ES_MULTILINE | ES_READONLY | ES_CENTER, kMemo1, IDC_MEMO1);
-  graph_ = MakeChild(wnd_, kGraphClass, 0, kGraph, IDC_GRAPH);
-  memo2_ = MakeChild(wnd_, L"EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL, kMemo2, IDC_MEMO2);
+  memo1_ = MakeChild(wnd_, L"EDIT", ES_MULTILINE | ES_READONLY | ES_CENTER, IDC_MEMO1);
+  graph_ = MakeChild(wnd_, kGraphClass, 0, IDC_GRAPH);
+  memo2_ = MakeChild(wnd_, L"EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL, IDC_MEMO2);
   SetWindowLongPtrW(graph_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  LayOut();
+}
+
+void TrialWindow::LayOut() {
+  dpi_ = WindowDpi(wnd_);
+  DpiScale px(dpi_);
+  memoFont_.Reset(CreateReportFont(wnd_));
+  Place(memo1_, px(kMemo1));
+  Place(graph_, px(kGraph));
+  Place(memo2_, px(kMemo2));
   for (HWND memo : {memo1_, memo2_})
     SendMessageW(memo, WM_SETFONT, reinterpret_cast<WPARAM>(memoFont_.Get()), 0);
+}
+
+void TrialWindow::OnDpiChanged() {
+  const UINT old = dpi_;
+  if (WindowDpi(wnd_) == old) return;
+  // The panels are placed from the top-left corner again, then scrolled.
+  ScrollTo(SB_HORZ, 0);
+  ScrollTo(SB_VERT, 0);
+  LayOut();
+  RECT r{};
+  GetWindowRect(wnd_, &r);
+  SetWindowPos(wnd_, nullptr, 0, 0, MulDiv(r.right - r.left, static_cast<int>(dpi_), static_cast<int>(old)),
+               MulDiv(r.bottom - r.top, static_cast<int>(dpi_), static_cast<int>(old)),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  OnSize();
+  if (picture_) DrawGraphPicture();
+  InvalidateRect(wnd_, nullptr, TRUE);
 }
 
 void TrialWindow::OnScroll(int bar, WPARAM wp) {
@@ -128,10 +161,10 @@ void TrialWindow::OnScroll(int bar, WPARAM wp) {
   int pos = si.nPos;
   switch (LOWORD(wp)) {
     case SB_LINEUP:
-      pos -= kLineStep;
+      pos -= ScaleToDpi(kLineStep, dpi_);
       break;
     case SB_LINEDOWN:
-      pos += kLineStep;
+      pos += ScaleToDpi(kLineStep, dpi_);
       break;
     case SB_PAGEUP:
       pos -= static_cast<int>(si.nPage);
@@ -179,7 +212,7 @@ void TrialWindow::OnSize() {
     SCROLLINFO si{};
     si.cbSize = sizeof(si);
     si.fMask = SIF_RANGE | SIF_PAGE;
-    si.nMax = (bar == SB_HORZ ? kRangeX : kRangeY) - 1;
+    si.nMax = ScaleToDpi(bar == SB_HORZ ? kRangeX : kRangeY, dpi_) - 1;
     si.nPage = static_cast<UINT>(bar == SB_HORZ ? client.right : client.bottom);
     SetScrollInfo(wnd_, bar, &si, TRUE);
   }
@@ -238,6 +271,9 @@ LRESULT TrialWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MDIACTIVATE:
       main_.ChildActivated();
       break;
+    case WM_DPICHANGED_AFTERPARENT:
+      OnDpiChanged();
+      return 0;
     case WM_NCDESTROY:
       SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
       wnd_ = nullptr;

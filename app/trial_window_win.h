@@ -39,6 +39,10 @@ class TrialWindow {
   static LRESULT CALLBACK GraphProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
   void OnCreate();
+  // Places the panels and the graph, and sizes the panels' font, for the
+  // window's DPI; again when the window moves to a monitor of another scale.
+  void LayOut();
+  void OnDpiChanged();
   void OnScroll(int bar, WPARAM wp);
   // Moves the view and the panels with it to `pos` of `bar`, kept within
   // the bar's range.
@@ -54,6 +58,7 @@ class TrialWindow {
   UniqueFont memoFont_;
   std::unique_ptr<OffscreenBitmap> picture_;
   int scrollX_ = 0, scrollY_ = 0;
+  UINT dpi_ = 96;
 };
 
 }  // namespace vorsant

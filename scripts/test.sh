@@ -62,6 +62,7 @@ e2e=(
   "scripts/e2e/scale_com_port.sh build/native build/mingw64"
   "scripts/e2e/vorsant_ui.sh build/mingw64"
   "scripts/e2e/vorsant_models.sh build/mingw64"
+  "scripts/e2e/vorsant_dpi.sh build/mingw64"
   "scripts/e2e/vorsant_collect.sh build/mingw64 build/native"
   "scripts/e2e/plumeta_msi.sh build/mingw32 build/mingw64"
   "scripts/fuzz.sh"

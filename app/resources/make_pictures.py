@@ -1,5 +1,7 @@
 #!/usr/bin/env python3
-"""Draws the program icon (vorsant.ico) and the toolbar strip (toolbar.bmp).
+"""Draws the program icon (vorsant.ico) and the toolbar strip (toolbar.bmp),
+with the strip again at 150 % and 200 % (toolbar24.bmp, toolbar32.bmp) for
+screens at those scales.
 
 Run from this folder; the outputs are committed beside it. Pictures are
 drawn pixel by pixel so nothing but the standard library is needed.
@@ -98,6 +100,16 @@ def glass(size):
     return img
 
 
+def scaled(img, factor):
+    """The picture at `factor` times its size, pixel for pixel, so its edges
+    stay sharp."""
+    out = Image(round(img.w * factor), round(img.h * factor), MAGENTA)
+    for y in range(out.h):
+        for x in range(out.w):
+            out.px[y][x] = img.px[min(img.h - 1, int(y / factor))][min(img.w - 1, int(x / factor))]
+    return out
+
+
 def bmp_bytes(img):
     row = (img.w * 3 + 3) & ~3
     data = bytearray()
@@ -142,7 +154,11 @@ def ico_bytes(images):
 
 
 if __name__ == "__main__":
+    strip = toolbar()
     with open("toolbar.bmp", "wb") as f:
-        f.write(bmp_bytes(toolbar()))
+        f.write(bmp_bytes(strip))
+    for size in (24, 32):
+        with open(f"toolbar{size}.bmp", "wb") as f:
+            f.write(bmp_bytes(scaled(strip, size / 16)))
     with open("vorsant.ico", "wb") as f:
         f.write(ico_bytes([glass(16), glass(32), glass(48)]))

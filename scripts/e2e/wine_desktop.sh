@@ -6,6 +6,9 @@ export VORSANT_WINEPREFIX="${VORSANT_E2E_PREFIX:-$repo_root/build/e2e-wineprefix
 source "$repo_root/scripts/wine-env.sh"
 
 xvfb_pid=""
+# The screen, and Wine's virtual desktop on it; a script may ask for a larger
+# one before it starts the display.
+E2E_SCREEN="${E2E_SCREEN:-1024x768}"
 
 e2e_cleanup() {
   WINEPREFIX="$WINEPREFIX" wineserver -k 2>/dev/null || true
@@ -17,7 +20,7 @@ e2e_start_display() {
   local n
   for n in $(seq 90 190); do
     if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-      Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+      Xvfb ":$n" -screen 0 "${E2E_SCREEN}x24" -nolisten tcp >/dev/null 2>&1 &
       xvfb_pid=$!
       sleep 1
       if kill -0 "$xvfb_pid" 2>/dev/null; then
@@ -31,12 +34,12 @@ e2e_start_display() {
 }
 
 # Creates the prefix on first use, makes every Wine program share one
-# 1024x768 virtual desktop, and writes the 1544-byte environment file
+# virtual desktop of the screen's size, and writes the 1544-byte environment file
 # (balance on COM1) that the program needs before its first start.
 e2e_prepare_prefix() {
   vorsant_wine_prefix || return 1
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$E2E_SCREEN" /f >/dev/null 2>&1
   # The desktop is chosen when the first program starts: let the session
   # that ran reg end, so the next one starts with the virtual desktop.
   wineserver -w

@@ -1,0 +1,94 @@
+// Reads back the sizes of the real program's windows at the display scale
+// the prefix is set to: the trial window's graph, a graph window's client
+// area and the data dialog's boxes must be their 96-DPI sizes times the
+// scale, and the report text is kept for the script to compare between
+// scales.
+// Usage: dpi_e2e ARTIFACT_FOLDER DPI NAME (the program already running with
+// a trial open). Writes NAME.memo2.txt and asks for screenshots NAME.png and
+// NAME_graph.png. Its last line counts the checks.
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/command_ids.h"
+#include "app/resource_ids.h"
+#include "e2e_checks.h"
+#include "graphs/scale_graphs.h"
+#include "graphs/trial_graph.h"
+#include "ui_driver.h"
+
+using namespace vorsant;
+using namespace vorsant::driver;
+using namespace vorsant::e2e;
+
+namespace {
+
+SIZE ClientSize(HWND wnd) {
+  RECT r{};
+  GetClientRect(wnd, &r);
+  return {r.right, r.bottom};
+}
+
+SIZE WindowSize(HWND wnd) {
+  RECT r{};
+  GetWindowRect(wnd, &r);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
+void CheckSize(SIZE got, int width, int height, int dpi, const std::string& what) {
+  const int w = MulDiv(width, dpi, 96), h = MulDiv(height, dpi, 96);
+  Check(got.cx == w && got.cy == h, what + " is " + std::to_string(got.cx) + " x " + std::to_string(got.cy) +
+                                        " (expected " + std::to_string(w) + " x " + std::to_string(h) + ")");
+}
+
+int Run(int dpi, const std::wstring& name) {
+  HWND frame = WaitFor([] { return TopLevel(L"VorsantFrame", L"QEL - VORSANT"); }, 60000);
+  Check(frame != nullptr, "the frame window appears");
+  if (!frame) return 1;
+  HWND trial = WaitFor([&] { return Descendant(frame, L"VorsantTrialWindow"); });
+  Check(trial != nullptr, "the trial window opens");
+  if (!trial) return 1;
+  CheckSize(ClientSize(GetDlgItem(trial, IDC_GRAPH)), kTrialGraphWidth, kTrialGraphHeight, dpi,
+            "the trial window's graph");
+  WriteUtf8(artifacts + L"\\" + name + L".memo2.txt", Text(GetDlgItem(trial, IDC_MEMO2)));
+  Shot(name.c_str());
+
+  Command(frame, kCmdLaboratoryGraph);
+  HWND graph = WaitFor([] { return TopLevel(L"VorsantGraphWindow", L"Lab Scale Graph"); });
+  Check(graph != nullptr, "the laboratory graph window opens");
+  if (graph) {
+    CheckSize(ClientSize(graph), kScaleGraphWidth, kScaleGraphHeight, dpi, "the graph window's client area");
+    Shot((name + L"_graph").c_str());
+    PostMessageW(graph, WM_CLOSE, 0, 0);
+    WaitGone(graph);
+  }
+
+  Command(frame, kCmdEditData);
+  HWND data = Dialog(L"Filtration Data");
+  Check(data != nullptr, "the data dialog opens");
+  if (data) {
+    CheckSize(WindowSize(GetDlgItem(data, IDC_DATA_V1)), 52, 19, dpi, "a volume box of the data dialog");
+    CheckSize(WindowSize(GetDlgItem(data, IDC_DATA_MIN1)), 34, 19, dpi, "a minutes box of the data dialog");
+    Shot((name + L"_data").c_str());
+    Press(data, IDCANCEL);
+    WaitGone(data);
+  }
+  Command(frame, kCmdExit);
+  Check(WaitGone(frame), "Exit closes the program");
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 4) {
+    std::fprintf(stderr, "usage: dpi_e2e ARTIFACT_FOLDER DPI NAME\n");
+    return 2;
+  }
+  artifacts = argv[1];
+  int rc = Run(_wtoi(argv[2]), argv[3]);
+  std::printf("e2e-dpi: %d passed, %d failed\n", Passes(), Failures());
+  return rc != 0 || Failures() != 0 ? 1 : 0;
+}
