@@ -1,6 +1,7 @@
 #include "collector/server.h"
 
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include "collector/access.h"
 #include "collector/csv.h"
@@ -13,6 +14,7 @@ namespace {
 // Enough request threads that a commit group can gather many hits; each
 // waits only while its hit is being committed.
 constexpr std::size_t kRequestThreads = 64;
+constexpr int kListenBacklog = 1024;
 
 void Text(httplib::Response& res, int status, const std::string& text) {
   res.status = status;
@@ -35,14 +37,25 @@ CollectorServer::CollectorServer(ServerOptions options, IngestQueue& queue)
   server_->set_payload_max_length(kMaxBodyBytes);
   server_->set_keep_alive_max_count(10'000);
   server_->set_keep_alive_timeout(2);
+  // Answers are small; without this they wait for the client's delayed ACK.
+  server_->set_tcp_nodelay(true);
+  // The listening socket is kept so Bind can widen its backlog.
+  server_->set_socket_options([this](socket_t sock) {
+    httplib::default_socket_options(sock);
+    listenSocket_ = sock;
+  });
   Routes();
 }
 
 CollectorServer::~CollectorServer() = default;
 
 int CollectorServer::Bind(const std::string& host, int port) {
-  if (port == 0) return server_->bind_to_any_port(host.c_str());
-  return server_->bind_to_port(host.c_str(), port) ? port : -1;
+  int bound = port == 0 ? server_->bind_to_any_port(host.c_str()) : server_->bind_to_port(host.c_str(), port) ? port : -1;
+  // The HTTP library listens with a backlog of 5: a burst of installers
+  // connecting at once would see their connections dropped and retried a
+  // second later. Listening again on the same socket only sets the backlog.
+  if (bound > 0 && listenSocket_ >= 0) ::listen(listenSocket_, kListenBacklog);
+  return bound;
 }
 
 void CollectorServer::Listen() { server_->listen_after_bind(); }

@@ -44,6 +44,7 @@ class CollectorServer {
   ServerOptions options_;
   IngestQueue& queue_;
   std::unique_ptr<httplib::Server> server_;
+  int listenSocket_ = -1;
 };
 
 }  // namespace collector
