@@ -44,7 +44,10 @@ run() {  # run NAME DB RESET_COMMAND...
   "$@"
   start "$db"
   echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
-  echo -n "ingest, as fast as answered, 32 connections: "
+  echo "ingest with wrk, 2 threads, 32 connections, ${seconds} s:"
+  wrk -t2 -c32 -d"${seconds}s" --latency -s bench/collector_hits.lua "http://127.0.0.1:$port/" |
+    grep -E 'Requests/sec|Non-2xx|Socket errors|^ +(50|99)%|requests in'
+  echo -n "ingest, as fast as answered, 32 connections (collector_load): "
   "$load" ingest --port "$port" --connections 32 --seconds "$seconds"
   echo -n "ingest at 1000 hits/s, 16 connections: "
   "$load" ingest --port "$port" --connections 16 --seconds "$seconds" --rate 1000
