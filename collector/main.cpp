@@ -6,6 +6,7 @@
 //   plumeta-collector export hits|sessions [--db URL] [FILTERS] [-o FILE]
 //   FILTERS: --app ID --version V --since YYYY-MM-DD --until YYYY-MM-DD
 
+#include <malloc.h>
 #include <pthread.h>
 #include <signal.h>
 
@@ -145,6 +146,9 @@ int Serve(const Options& o) {
   sigaddset(&signals, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
   signal(SIGPIPE, SIG_IGN);
+  // Each of the many request threads would otherwise keep a malloc arena of
+  // its own, each as large as the largest summary it ever built.
+  mallopt(M_ARENA_MAX, 2);
 
   std::unique_ptr<Store> store = OpenStore(o.db, true);
   std::string described = store->connection().Describe();

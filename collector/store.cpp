@@ -148,22 +148,6 @@ Where SessionWhere(const Filters& filters) {
 std::int64_t Int(const std::optional<std::string>& text) { return text ? std::stoll(*text) : 0; }
 std::string Text(const std::optional<std::string>& text) { return text.value_or(std::string()); }
 
-// Counts per outcome as SQL columns, in the order of ReadOutcomes.
-constexpr const char* kOutcomeColumns =
-    "COUNT(*), SUM(CASE WHEN s.end_status = 'success' THEN 1 ELSE 0 END), "
-    "SUM(CASE WHEN s.end_status = 'user abort' THEN 1 ELSE 0 END), "
-    "SUM(CASE WHEN s.end_status = 'fatal error' THEN 1 ELSE 0 END)";
-
-OutcomeCounts ReadOutcomes(const SqlRow& row, std::size_t first) {
-  OutcomeCounts counts;
-  counts.sessions = Int(row[first]);
-  counts.success = Int(row[first + 1]);
-  counts.userAbort = Int(row[first + 2]);
-  counts.fatalError = Int(row[first + 3]);
-  counts.unfinished = counts.sessions - counts.success - counts.userAbort - counts.fatalError;
-  return counts;
-}
-
 std::string MsText(const std::optional<std::string>& ms) { return ms ? TimeText(std::stoll(*ms)) : std::string(); }
 
 }  // namespace
@@ -251,69 +235,48 @@ void Store::DeleteReceivedBefore(std::int64_t cutoffMs) {
 }
 
 Summary Store::Summarize(const Filters& filters) {
-  Summary summary;
   Where where = SessionWhere(filters);
-  auto tallies = [&](const std::string& column, const char* count, std::vector<Tally>& out,
-                     const std::string& extra = "") {
-    db_->Run("SELECT " + column + ", " + count + " FROM sessions s" + where.sql + " AND " + column +
-                 " IS NOT NULL" + extra + " GROUP BY " + column,
-             where.params, [&](const SqlRow& row) { out.push_back({Text(row[0]), Int(row[1])}); });
-    SortTallies(out);
-  };
+  SummaryBuilder builder;
+  SessionFacts facts;
+  db_->Run("SELECT s.client_id, s.app, s.version, s.day, s.hits, s.end_status, s.install_type, s.last_screen, "
+           "s.os_version, s.architecture, s.language, s.screen, s.dpi, s.features, s.missing_prerequisites "
+           "FROM sessions s" + where.sql,
+           where.params, [&](const SqlRow& row) {
+             facts.clientId = Text(row[0]);
+             facts.app = Text(row[1]);
+             facts.version = Text(row[2]);
+             facts.day = Text(row[3]);
+             facts.hits = Int(row[4]);
+             facts.endStatus = row[5];
+             facts.installType = row[6];
+             facts.lastScreen = row[7];
+             facts.osVersion = row[8];
+             facts.architecture = row[9];
+             facts.language = row[10];
+             facts.screen = row[11];
+             facts.dpi = row[12];
+             facts.features = row[13];
+             facts.missingPrerequisites = row[14];
+             builder.Add(facts);
+           });
 
-  db_->Run(std::string("SELECT COALESCE(SUM(s.hits), 0), COUNT(DISTINCT s.client_id), ") + kOutcomeColumns +
-               " FROM sessions s" + where.sql,
-           where.params, [&](const SqlRow& row) {
-             summary.hits = Int(row[0]);
-             summary.machines = Int(row[1]);
-             summary.outcomes = ReadOutcomes(row, 2);
-           });
-  {
-    // Rejected bodies have no application; only the dates apply.
-    std::string sql = "SELECT COALESCE(SUM(count), 0) FROM rejections WHERE 1 = 1";
-    std::vector<SqlValue> params;
-    if (!filters.since.empty()) sql += " AND day >= ?", params.emplace_back(filters.since);
-    if (!filters.until.empty()) sql += " AND day <= ?", params.emplace_back(filters.until);
-    db_->Run(sql, params, [&](const SqlRow& row) { summary.rejected = Int(row[0]); });
-  }
-  tallies("s.install_type", "COUNT(*)", summary.installTypes);
-  db_->Run(std::string("SELECT s.app, s.version, ") + kOutcomeColumns + " FROM sessions s" + where.sql +
-               " GROUP BY s.app, s.version",
-           where.params, [&](const SqlRow& row) {
-             summary.byVersion.push_back({Text(row[0]), Text(row[1]), ReadOutcomes(row, 2)});
-           });
-  std::sort(summary.byVersion.begin(), summary.byVersion.end(), [](const auto& a, const auto& b) {
-    if (a.outcomes.sessions != b.outcomes.sessions) return a.outcomes.sessions > b.outcomes.sessions;
-    return a.app != b.app ? a.app < b.app : a.version < b.version;
-  });
-  db_->Run(std::string("SELECT s.day, ") + kOutcomeColumns + " FROM sessions s" + where.sql +
-               " GROUP BY s.day ORDER BY s.day",
-           where.params, [&](const SqlRow& row) { summary.perDay.push_back({Text(row[0]), ReadOutcomes(row, 1)}); });
-  tallies("s.last_screen", "COUNT(*)", summary.abortScreens, " AND s.end_status = 'user abort'");
+  // Rejected bodies have no application; only the dates apply.
+  std::int64_t rejected = 0;
+  std::string sql = "SELECT COALESCE(SUM(count), 0) FROM rejections WHERE 1 = 1";
+  std::vector<SqlValue> params;
+  if (!filters.since.empty()) sql += " AND day >= ?", params.emplace_back(filters.since);
+  if (!filters.until.empty()) sql += " AND day <= ?", params.emplace_back(filters.until);
+  db_->Run(sql, params, [&](const SqlRow& row) { rejected = Int(row[0]); });
+
+  // Exception hits are few, and reached through their own index.
+  std::vector<ErrorGroup> errors;
   db_->Run("SELECT COALESCE(h.exception_description, ''), COALESCE(h.exception_details, ''), "
            "CASE WHEN h.exception_fatal = '1' THEN 1 ELSE 0 END, COUNT(DISTINCT h.session_id) "
            "FROM hits h JOIN sessions s ON s.session_id = h.session_id" +
                where.sql + " AND h.type = 'exception' GROUP BY 1, 2, 3",
-           where.params, [&](const SqlRow& row) {
-             summary.errors.push_back({Text(row[0]), Text(row[1]), Int(row[2]) != 0, Int(row[3])});
-           });
-  std::sort(summary.errors.begin(), summary.errors.end(), [](const ErrorGroup& a, const ErrorGroup& b) {
-    if (a.sessions != b.sessions) return a.sessions > b.sessions;
-    if (a.fatal != b.fatal) return a.fatal;
-    return a.action != b.action ? a.action < b.action : a.details < b.details;
-  });
-  tallies("s.os_version", "COUNT(DISTINCT s.client_id)", summary.osVersions);
-  tallies("s.architecture", "COUNT(DISTINCT s.client_id)", summary.architectures);
-  tallies("s.language", "COUNT(DISTINCT s.client_id)", summary.languages);
-  tallies("s.screen", "COUNT(DISTINCT s.client_id)", summary.screens);
-  tallies("s.dpi", "COUNT(DISTINCT s.client_id)", summary.dpi);
-  std::vector<Tally> lists;
-  tallies("s.features", "COUNT(*)", lists);
-  summary.features = SplitTallies(lists);
-  lists.clear();
-  tallies("s.missing_prerequisites", "COUNT(*)", lists);
-  summary.missingPrerequisites = SplitTallies(lists);
-  return summary;
+           where.params,
+           [&](const SqlRow& row) { errors.push_back({Text(row[0]), Text(row[1]), Int(row[2]) != 0, Int(row[3])}); });
+  return builder.Finish(rejected, std::move(errors));
 }
 
 void Store::ExportHits(const Filters& filters, const std::function<void(const std::vector<std::string>&)>& row) {

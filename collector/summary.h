@@ -2,6 +2,8 @@
 // The figures of the dashboard, of "report" and of GET /api/summary.
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +45,30 @@ struct Summary {
   // Counted in distinct machines.
   std::vector<Tally> osVersions, architectures, languages, screens, dpi;
   std::vector<Tally> features, missingPrerequisites;  // counted in sessions
+};
+
+// What one stored session contributes to the figures.
+struct SessionFacts {
+  std::string clientId, app, version, day;
+  std::int64_t hits = 0;
+  std::optional<std::string> endStatus, installType, lastScreen;
+  std::optional<std::string> osVersion, architecture, language, screen, dpi;
+  std::optional<std::string> features, missingPrerequisites;
+};
+
+// The figures of a set of sessions, gathered in one pass over them: one
+// scan of the sessions is much quicker than a query per figure.
+class SummaryBuilder {
+ public:
+  SummaryBuilder();
+  ~SummaryBuilder();
+  void Add(const SessionFacts& session);
+  // The rejections and the error groups come from their own tables.
+  Summary Finish(std::int64_t rejected, std::vector<ErrorGroup> errors);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
 };
 
 // The object of GET /api/summary.
