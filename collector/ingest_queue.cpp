@@ -16,9 +16,14 @@ std::int64_t NowMs() {
   return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
 
-IngestQueue::IngestQueue(Store& store, int retainDays) : store_(store), retainDays_(retainDays) {
-  Retain();
-  writer_ = std::thread([this] { Run(); });
+IngestQueue::IngestQueue(Store& store, int retainDays) : IngestQueue(std::vector<Store*>{&store}, retainDays) {}
+
+IngestQueue::IngestQueue(std::vector<Store*> writers, int retainDays)
+    : stores_(std::move(writers)), retainDays_(retainDays) {
+  Retain(*stores_.front());
+  for (std::size_t i = 0; i < stores_.size(); ++i) {
+    writers_.emplace_back([this, i] { Run(*stores_[i], i == 0); });
+  }
 }
 
 IngestQueue::~IngestQueue() { Stop(); }
@@ -42,14 +47,15 @@ void IngestQueue::CountRejection(std::int64_t receivedMs) {
 void IngestQueue::Stop() {
   {
     std::lock_guard lock(mutex_);
-    if (stopping_ && !writer_.joinable()) return;
     stopping_ = true;
-    work_.notify_one();
+    work_.notify_all();
   }
-  if (writer_.joinable()) writer_.join();
+  for (std::thread& writer : writers_) {
+    if (writer.joinable()) writer.join();
+  }
 }
 
-void IngestQueue::Run() {
+void IngestQueue::Run(Store& store, bool retains) {
   auto lastRetain = std::chrono::steady_clock::now();
   std::unique_lock lock(mutex_);
   for (;;) {
@@ -57,9 +63,9 @@ void IngestQueue::Run() {
                    [&] { return stopping_ || !pending_.empty() || !rejections_.empty(); });
     if (pending_.empty() && rejections_.empty()) {
       if (stopping_) return;
-      if (std::chrono::steady_clock::now() - lastRetain >= std::chrono::hours(24)) {
+      if (retains && std::chrono::steady_clock::now() - lastRetain >= std::chrono::hours(24)) {
         lock.unlock();
-        Retain();
+        Retain(store);
         lastRetain = std::chrono::steady_clock::now();
         lock.lock();
       }
@@ -73,14 +79,15 @@ void IngestQueue::Run() {
     std::map<std::string, std::int64_t> rejections;
     rejections.swap(rejections_);
     lock.unlock();
-    CommitBatch(batch, rejections);
+    CommitBatch(store, batch, rejections);
     lock.lock();
     for (Pending& p : batch) p.waiter->done = true;
     committed_.notify_all();
   }
 }
 
-void IngestQueue::CommitBatch(std::deque<Pending>& batch, std::map<std::string, std::int64_t>& rejections) {
+void IngestQueue::CommitBatch(Store& store, std::deque<Pending>& batch,
+                              std::map<std::string, std::int64_t>& rejections) {
   std::vector<HitRecord> hits;
   hits.reserve(batch.size());
   for (const Pending& p : batch) hits.push_back(p.hit);
@@ -88,7 +95,7 @@ void IngestQueue::CommitBatch(std::deque<Pending>& batch, std::map<std::string, 
   // SQLite file, passes; anything else is reported and the hits refused.
   for (int attempt = 0;; ++attempt) {
     try {
-      store_.Insert(hits, rejections);
+      store.Insert(hits, rejections);
       for (Pending& p : batch) p.waiter->stored = true;
       return;
     } catch (const SqlError& e) {
@@ -102,9 +109,9 @@ void IngestQueue::CommitBatch(std::deque<Pending>& batch, std::map<std::string, 
   }
 }
 
-void IngestQueue::Retain() {
+void IngestQueue::Retain(Store& store) {
   try {
-    store_.DeleteReceivedBefore(NowMs() - static_cast<std::int64_t>(retainDays_) * kDayMs);
+    store.DeleteReceivedBefore(NowMs() - static_cast<std::int64_t>(retainDays_) * kDayMs);
   } catch (const SqlError& e) {
     std::fprintf(stderr, "plumeta-collector: deleting old hits failed: %s\n", e.what());
   }

@@ -1,8 +1,10 @@
 #pragma once
-// Group commit: request threads hand their hit over and wait; one writer
+// Group commit: request threads hand their hit over and wait; a writer
 // thread stores everything that waits in one transaction and then wakes
 // them, so an answer of 204 always follows a commit, and a burst of hits
-// costs one commit instead of one each.
+// costs one commit instead of one each. SQLite takes one writer at a time;
+// a PostgreSQL server commits several transactions at once, so there each
+// of a few writers has a connection of its own.
 
 #include <condition_variable>
 #include <cstdint>
@@ -11,6 +13,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "collector/hit_record.h"
 #include "collector/store.h"
@@ -19,8 +22,10 @@ namespace collector {
 
 class IngestQueue {
  public:
-  // `retainDays`: hits received longer ago are deleted at start and daily.
+  // `retainDays`: hits received longer ago are deleted at start and daily
+  // (by the first writer). One writer thread per store.
   IngestQueue(Store& store, int retainDays);
+  IngestQueue(std::vector<Store*> writers, int retainDays);
   ~IngestQueue();  // Stop()
   IngestQueue(const IngestQueue&) = delete;
   IngestQueue& operator=(const IngestQueue&) = delete;
@@ -43,11 +48,11 @@ class IngestQueue {
     Waiter* waiter;
   };
 
-  void Run();
-  void CommitBatch(std::deque<Pending>& batch, std::map<std::string, std::int64_t>& rejections);
-  void Retain();
+  void Run(Store& store, bool retains);
+  void CommitBatch(Store& store, std::deque<Pending>& batch, std::map<std::string, std::int64_t>& rejections);
+  void Retain(Store& store);
 
-  Store& store_;
+  std::vector<Store*> stores_;
   int retainDays_;
   std::mutex mutex_;
   std::condition_variable work_;
@@ -55,7 +60,7 @@ class IngestQueue {
   std::deque<Pending> pending_;
   std::map<std::string, std::int64_t> rejections_;
   bool stopping_ = false;
-  std::thread writer_;
+  std::vector<std::thread> writers_;
 };
 
 std::int64_t NowMs();

@@ -34,6 +34,9 @@ using namespace collector;
 constexpr const char* kUsage =
     "usage: plumeta-collector serve|report|export ... (see docs/collector.md)";
 
+// Connections that commit hits at once on PostgreSQL.
+constexpr int kPostgresWriters = 4;
+
 struct Misuse {
   std::string message;
 };
@@ -152,7 +155,12 @@ int Serve(const Options& o) {
 
   std::unique_ptr<Store> store = OpenStore(o.db, true);
   std::string described = store->connection().Describe();
-  IngestQueue queue(*store, o.retainDays);
+  std::vector<std::unique_ptr<Store>> more;
+  std::vector<Store*> writers{store.get()};
+  if (store->connection().dialect() == SqlDialect::kPostgres) {
+    for (int i = 1; i < kPostgresWriters; ++i) writers.push_back(more.emplace_back(OpenStore(o.db, false)).get());
+  }
+  IngestQueue queue(writers, o.retainDays);
   ServerOptions serverOptions{token, [url = o.db] { return OpenStore(url, false); }};
   CollectorServer server(std::move(serverOptions), queue);
   int bound = server.Bind(host, port);
