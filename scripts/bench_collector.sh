@@ -36,6 +36,14 @@ stop() {
   pid=""
 }
 peak_mb() { awk '/VmHWM/ {printf "%.0f", $2 / 1024}' "/proc/$pid/status"; }
+# CPU time the collector has used so far, in milliseconds (user + system).
+cpu_ms() { awk -v hz="$(getconf CLK_TCK)" '{printf "%.0f", ($14 + $15) * 1000 / hz}' "/proc/$pid/stat"; }
+timed_get() {  # timed_get PATH: 7 runs, and the collector's own CPU time per run
+  local before
+  before=$(cpu_ms)
+  "$load" get --port "$port" --path "$1" --runs 7
+  echo "  collector CPU per run: $((($(cpu_ms) - before) / 7)) ms"
+}
 
 run() {  # run NAME DB RESET_COMMAND...
   local name=$1 db=$2
@@ -50,7 +58,10 @@ run() {  # run NAME DB RESET_COMMAND...
   echo -n "ingest, as fast as answered, 32 connections (collector_load): "
   "$load" ingest --port "$port" --connections 32 --seconds "$seconds"
   echo -n "ingest at 1000 hits/s, 16 connections: "
+  local before
+  before=$(cpu_ms)
   "$load" ingest --port "$port" --connections 16 --seconds "$seconds" --rate 1000
+  echo "  collector CPU per hit at 1000 hits/s: $(((($(cpu_ms) - before) * 1000) / (seconds * 1000))) us"
   echo "peak memory while ingesting: $(peak_mb) MB"
   stop
   "$@"
@@ -58,9 +69,9 @@ run() {  # run NAME DB RESET_COMMAND...
   "$load" seed --db "$db" --hits "$hits"
   echo "seeding took $((SECONDS - t0)) s"
   start "$db"
-  "$load" get --port "$port" --path /api/summary --runs 7
-  "$load" get --port "$port" --path / --runs 7
-  "$load" get --port "$port" --path "/api/summary?version=6.1.0&since=$(date -u -d '-30 days' +%F)" --runs 7
+  timed_get /api/summary
+  timed_get /
+  timed_get "/api/summary?version=6.1.0&since=$(date -u -d '-30 days' +%F)"
   echo "peak memory after the summaries: $(peak_mb) MB"
   stop
 }
