@@ -43,7 +43,8 @@ std::string Guid(std::mt19937_64& random) {
   char text[40];
   std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%04X-%012llX}", static_cast<unsigned>(random()),
                 static_cast<unsigned>(random() & 0xFFFF), static_cast<unsigned>(random() & 0xFFFF),
-                static_cast<unsigned>(random() & 0xFFFF), static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFULL));
+                static_cast<unsigned>(random() & 0xFFFF),
+                static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFULL));
   return text;
 }
 
@@ -76,7 +77,10 @@ std::vector<std::vector<std::pair<std::string, std::string>>> Installation(std::
   property("ScreenResolution", kScreens[random() % 4]);
   property("UserLanguage", kLanguages[random() % 6]);
   property("DpiScale", random() % 3 ? "96" : "144");
-  hits.push_back({{"t", "installtype"}, {"val", roll < 80 ? "install" : roll < 90 ? "maintenance" : "uninstall"}});
+  hits.push_back({{"t", "installtype"},
+                  {"val", roll < 80   ? "install"
+                          : roll < 90 ? "maintenance"
+                                      : "uninstall"}});
   property("INSTALLLEVEL", "1");
   property("ADDLOCAL", random() % 2 ? "Main,Docs" : "Main");
   if (random() % 4 == 0) property("OX_MISSING_PREREQS", "VCRedist2015");
@@ -87,16 +91,18 @@ std::vector<std::vector<std::pair<std::string, std::string>>> Installation(std::
   } else if (roll < 95) {
     hits.push_back({{"t", "lifecycle"}, {"lc", "end"}, {"ls", "user abort"}});
   } else if (roll < 99) {
-    hits.push_back({{"t", "exception"}, {"exd", "InstallFiles"},
-                    {"exdt", "Error 1310. Error writing to file: C:\\Program Files\\Vorsant\\vorsant.exe"}, {"exf", "1"}});
+    hits.push_back({{"t", "exception"},
+                    {"exd", "InstallFiles"},
+                    {"exdt", "Error 1310. Error writing to file: C:\\Program Files\\Vorsant\\vorsant.exe"},
+                    {"exf", "1"}});
     hits.push_back({{"t", "lifecycle"}, {"lc", "end"}, {"ls", "fatal error"}});
   }
   for (auto& hit : hits) hit.insert(hit.begin() + 1, {"av", kVersions[random() % 5]});
   return hits;
 }
 
-std::string Body(const std::string& sid, const std::string& cid, const std::vector<std::pair<std::string, std::string>>& f,
-                 int queueMs) {
+std::string Body(const std::string& sid, const std::string& cid,
+                 const std::vector<std::pair<std::string, std::string>>& f, int queueMs) {
   std::string body = "v=2&aid=Vorsant&cid=" + cid + "&sid=" + sid + "&qt=" + std::to_string(queueMs);
   for (const auto& [key, value] : f) body += "&" + key + "=" + EncodeFormText(value);
   return body;
@@ -110,7 +116,8 @@ int Ingest(int argc, char** argv) {
   std::atomic<long> ok{0}, other{0};
   std::vector<std::vector<double>> latencies(static_cast<std::size_t>(connections));
   const auto start = Clock::now();
-  const auto end = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+  const auto end =
+      start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
   std::vector<std::thread> threads;
   for (int c = 0; c < connections; ++c) {
     threads.emplace_back([&, c] {
@@ -119,18 +126,22 @@ int Ingest(int argc, char** argv) {
       client.set_keep_alive(true);
       client.set_tcp_nodelay(true);
       const httplib::Headers headers = {{"User-Agent", kAgent}};
-      const auto interval = rate > 0 ? std::chrono::duration<double>(connections / rate) : std::chrono::duration<double>(0);
-      auto due = start + std::chrono::duration_cast<Clock::duration>(interval * (static_cast<double>(c) / connections));
+      const auto interval =
+          rate > 0 ? std::chrono::duration<double>(connections / rate) : std::chrono::duration<double>(0);
+      auto due = start + std::chrono::duration_cast<Clock::duration>(interval *
+                                                                     (static_cast<double>(c) / connections));
       while (true) {
         const std::string sid = Guid(random), cid = ClientId(static_cast<int>(random() % 5000));
         for (const auto& fields : Installation(random)) {
           if (rate > 0) std::this_thread::sleep_until(due);
           const auto sent = rate > 0 ? due : Clock::now();
           if (sent >= end) return;
-          auto res = client.Post("/", headers, Body(sid, cid, fields, 5), "application/x-www-form-urlencoded; charset=utf-8");
+          auto res = client.Post("/", headers, Body(sid, cid, fields, 5),
+                                 "application/x-www-form-urlencoded; charset=utf-8");
           const auto done = Clock::now();
           (res && res->status == 204 ? ok : other)++;
-          latencies[static_cast<std::size_t>(c)].push_back(std::chrono::duration<double, std::milli>(done - sent).count());
+          latencies[static_cast<std::size_t>(c)].push_back(
+              std::chrono::duration<double, std::milli>(done - sent).count());
           due += std::chrono::duration_cast<Clock::duration>(interval);
         }
       }
@@ -141,9 +152,13 @@ int Ingest(int argc, char** argv) {
   std::vector<double> all;
   for (auto& l : latencies) all.insert(all.end(), l.begin(), l.end());
   std::sort(all.begin(), all.end());
-  auto pct = [&](double p) { return all.empty() ? 0.0 : all[std::min(all.size() - 1, static_cast<std::size_t>(p * all.size()))]; };
-  std::printf("answered 204: %ld, other: %ld, %.0f hits/s over %.1f s; answer ms p50 %.2f p99 %.2f max %.2f\n",
-              ok.load(), other.load(), ok.load() / elapsed, elapsed, pct(0.5), pct(0.99), all.empty() ? 0.0 : all.back());
+  auto pct = [&](double p) {
+    return all.empty() ? 0.0 : all[std::min(all.size() - 1, static_cast<std::size_t>(p * all.size()))];
+  };
+  std::printf(
+      "answered 204: %ld, other: %ld, %.0f hits/s over %.1f s; answer ms p50 %.2f p99 %.2f max %.2f\n",
+      ok.load(), other.load(), ok.load() / elapsed, elapsed, pct(0.5), pct(0.99),
+      all.empty() ? 0.0 : all.back());
   return other.load() == 0 ? 0 : 1;
 }
 
@@ -152,7 +167,8 @@ int Seed(int argc, char** argv) {
   Store store(OpenSqlConnection(Arg(argc, argv, "--db", "sqlite:plumeta.db")));
   std::mt19937_64 random(42);
   const std::int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
-                               std::chrono::system_clock::now().time_since_epoch()).count();
+                               std::chrono::system_clock::now().time_since_epoch())
+                               .count();
   std::vector<HitRecord> batch;
   long stored = 0;
   while (stored < total) {
@@ -202,8 +218,8 @@ int Get(int argc, char** argv) {
     bytes = res->body.size();
   }
   std::sort(times.begin(), times.end());
-  std::printf("%s: %zu bytes; ms min %.1f median %.1f max %.1f over %d runs\n", path.c_str(), bytes, times.front(),
-              times[times.size() / 2], times.back(), runs);
+  std::printf("%s: %zu bytes; ms min %.1f median %.1f max %.1f over %d runs\n", path.c_str(), bytes,
+              times.front(), times[times.size() / 2], times.back(), runs);
   return 0;
 }
 

@@ -27,7 +27,9 @@ td.n,th.n{text-align:right;font-variant-numeric:tabular-nums}
 form label{margin-right:1em}.grid{display:flex;flex-wrap:wrap;gap:0 3em}
 )css";
 
-std::string Num(std::int64_t n) { return std::to_string(n); }
+std::string Num(std::int64_t n) {
+  return std::to_string(n);
+}
 
 void Tallies(std::string& out, const char* title, const char* valueHead, const char* countHead,
              const std::vector<Tally>& tallies) {
@@ -38,8 +40,8 @@ void Tallies(std::string& out, const char* title, const char* valueHead, const c
   }
   out += "<table><tr><th>" + std::string(valueHead) + "</th><th class=n>" + countHead + "</th></tr>";
   for (const Tally& t : tallies) {
-    out += "<tr><td>" + (t.value.empty() ? std::string("(empty)") : HtmlEscape(t.value)) + "</td><td class=n>" +
-           Num(t.count) + "</td></tr>";
+    out += "<tr><td>" + (t.value.empty() ? std::string("(empty)") : HtmlEscape(t.value)) +
+           "</td><td class=n>" + Num(t.count) + "</td></tr>";
   }
   out += "</table></div>";
 }
@@ -63,12 +65,23 @@ std::string HtmlEscape(std::string_view text) {
   out.reserve(text.size());
   for (char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default: out.push_back(c);
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      default:
+        out.push_back(c);
     }
   }
   return out;
@@ -82,9 +95,11 @@ std::string PerDaySvg(const Summary& summary) {
   const int height = 180, top = 10, bottom = 40, left = 40;
   const int bar = std::clamp(700 / static_cast<int>(days.size()), 4, 40);
   const int width = left + bar * static_cast<int>(days.size()) + 10;
-  std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" role=\"img\" aria-label=\"installations per day\" width=\"" +
-                    Num(width) + "\" height=\"" + Num(height + top + bottom) + "\" font-size=\"10\">";
-  svg += "<text x=\"" + Num(left - 4) + "\" y=\"" + Num(top + 8) + "\" text-anchor=\"end\">" + Num(most) + "</text>";
+  std::string svg =
+      "<svg xmlns=\"http://www.w3.org/2000/svg\" role=\"img\" aria-label=\"installations per day\" width=\"" +
+      Num(width) + "\" height=\"" + Num(height + top + bottom) + "\" font-size=\"10\">";
+  svg += "<text x=\"" + Num(left - 4) + "\" y=\"" + Num(top + 8) + "\" text-anchor=\"end\">" + Num(most) +
+         "</text>";
   svg += "<text x=\"" + Num(left - 4) + "\" y=\"" + Num(top + height) + "\" text-anchor=\"end\">0</text>";
   svg += "<line x1=\"" + Num(left) + "\" y1=\"" + Num(top + height) + "\" x2=\"" + Num(width) + "\" y2=\"" +
          Num(top + height) + "\" stroke=\"#888\"/>";
@@ -99,15 +114,16 @@ std::string PerDaySvg(const Summary& summary) {
       y -= h;
       char rect[256];
       std::snprintf(rect, sizeof rect,
-                    "<rect x=\"%d\" y=\"%.1f\" width=\"%d\" height=\"%.1f\" fill=\"%s\"><title>%s %s: %lld</title></rect>",
+                    "<rect x=\"%d\" y=\"%.1f\" width=\"%d\" height=\"%.1f\" fill=\"%s\"><title>%s %s: "
+                    "%lld</title></rect>",
                     x + 1, y, std::max(bar - 2, 1), h, o.colour, days[i].date.c_str(), o.name,
                     static_cast<long long>(n));
       svg += rect;
     }
     if (i % labelEvery == 0) {
       svg += "<text x=\"" + Num(x + bar / 2) + "\" y=\"" + Num(top + height + 12) +
-             "\" text-anchor=\"end\" transform=\"rotate(-45 " + Num(x + bar / 2) + " " + Num(top + height + 12) +
-             ")\">" + HtmlEscape(days[i].date.substr(5)) + "</text>";
+             "\" text-anchor=\"end\" transform=\"rotate(-45 " + Num(x + bar / 2) + " " +
+             Num(top + height + 12) + ")\">" + HtmlEscape(days[i].date.substr(5)) + "</text>";
     }
   }
   return svg + "</svg>";
@@ -133,8 +149,8 @@ std::string RenderDashboard(const Summary& s, const Filters& filters) {
 
   out += "<table class=counts><tr><th>installations</th><th>machines</th><th>hits</th><th>rejected</th>";
   for (const OutcomeStyle& o : kOutcomes) out += "<th>" + std::string(o.name) + "</th>";
-  out += "</tr><tr><td>" + Num(s.outcomes.sessions) + "</td><td>" + Num(s.machines) + "</td><td>" + Num(s.hits) +
-         "</td><td>" + Num(s.rejected) + "</td>";
+  out += "</tr><tr><td>" + Num(s.outcomes.sessions) + "</td><td>" + Num(s.machines) + "</td><td>" +
+         Num(s.hits) + "</td><td>" + Num(s.rejected) + "</td>";
   for (const OutcomeStyle& o : kOutcomes) out += "<td>" + Num(s.outcomes.*o.count) + "</td>";
   out += "</tr></table>";
 
@@ -184,8 +200,9 @@ std::string RenderDashboard(const Summary& s, const Filters& filters) {
   Tallies(out, "Missing prerequisites", "prerequisite", "installations", s.missingPrerequisites);
   out += "</div>";
 
-  out += "<h2>Export</h2><p><a href=\"/export/hits.csv" + suffix + "\">hits.csv</a> &middot; <a href=\"/export/sessions.csv" +
-         suffix + "\">sessions.csv</a> &middot; <a href=\"/api/summary" + suffix + "\">summary (JSON)</a></p>";
+  out += "<h2>Export</h2><p><a href=\"/export/hits.csv" + suffix +
+         "\">hits.csv</a> &middot; <a href=\"/export/sessions.csv" + suffix +
+         "\">sessions.csv</a> &middot; <a href=\"/api/summary" + suffix + "\">summary (JSON)</a></p>";
   out += "</body></html>\n";
   return out;
 }

@@ -30,7 +30,9 @@ void CivilFromDays(std::int64_t z, int& y, unsigned& m, unsigned& d) {
   y = static_cast<int>(yoe + era * 400 + (m <= 2));
 }
 
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+  return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
 
 std::string UrlEncode(std::string_view text) {
   static constexpr char kHex[] = "0123456789ABCDEF";
@@ -82,8 +84,9 @@ std::string DayText(std::int64_t unixMs) {
 std::string TimeText(std::int64_t unixMs) {
   std::int64_t ms = unixMs - FloorDiv(unixMs, kDayMs) * kDayMs;
   char text[48];
-  std::snprintf(text, sizeof text, "%sT%02d:%02d:%02d.%03dZ", DayText(unixMs).c_str(), static_cast<int>(ms / 3'600'000),
-                static_cast<int>(ms / 60'000 % 60), static_cast<int>(ms / 1000 % 60), static_cast<int>(ms % 1000));
+  std::snprintf(text, sizeof text, "%sT%02d:%02d:%02d.%03dZ", DayText(unixMs).c_str(),
+                static_cast<int>(ms / 3'600'000), static_cast<int>(ms / 60'000 % 60),
+                static_cast<int>(ms / 1000 % 60), static_cast<int>(ms % 1000));
   return text;
 }
 

@@ -8,7 +8,9 @@
 namespace collector {
 namespace {
 
-bool IsHex(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
+bool IsHex(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
 
 // The queue time in milliseconds: digits only; anything else counts as 0,
 // so a hit with a broken age is kept with the time it arrived.
@@ -65,11 +67,20 @@ std::optional<HitRecord> MakeHitRecord(std::string_view body, std::string_view a
     std::string* target;
   };
   const Known known[] = {
-      {"v", &protocol},  {"aid", &hit.app},          {"av", &hit.version},
-      {"cid", &hit.clientId}, {"sid", &hit.sessionId}, {"t", &hit.type},
-      {"qt", &queue},    {"lc", &hit.lifeControl},   {"ls", &hit.lifeStatus},
-      {"lb", &hit.label}, {"val", &hit.value},       {"exd", &hit.exceptionDescription},
-      {"exdt", &hit.exceptionDetails}, {"exf", &hit.exceptionFatal},
+      {"v", &protocol},
+      {"aid", &hit.app},
+      {"av", &hit.version},
+      {"cid", &hit.clientId},
+      {"sid", &hit.sessionId},
+      {"t", &hit.type},
+      {"qt", &queue},
+      {"lc", &hit.lifeControl},
+      {"ls", &hit.lifeStatus},
+      {"lb", &hit.label},
+      {"val", &hit.value},
+      {"exd", &hit.exceptionDescription},
+      {"exdt", &hit.exceptionDetails},
+      {"exf", &hit.exceptionFatal},
   };
   bool seen[std::size(known)] = {};
   for (auto& [key, value] : *fields) {
@@ -83,7 +94,8 @@ std::optional<HitRecord> MakeHitRecord(std::string_view body, std::string_view a
       *known[k].target = std::move(value);
     }
   }
-  if (protocol != "2") return fail(protocol.empty() ? "no protocol version \"v\"" : "protocol version is not 2");
+  if (protocol != "2")
+    return fail(protocol.empty() ? "no protocol version \"v\"" : "protocol version is not 2");
   if (!IsHitType(hit.type)) return fail("\"t\" is not a hit type");
   if (!IsClientId(hit.clientId)) return fail("\"cid\" is not 40 hexadecimal characters");
   if (!IsGuidText(hit.sessionId)) return fail("\"sid\" is not a GUID");
@@ -108,10 +120,14 @@ Outcome OutcomeOf(const std::optional<std::string>& endStatus) {
 
 std::string_view OutcomeName(Outcome outcome) {
   switch (outcome) {
-    case Outcome::kSuccess: return "success";
-    case Outcome::kUserAbort: return "user_abort";
-    case Outcome::kFatalError: return "fatal_error";
-    case Outcome::kUnfinished: break;
+    case Outcome::kSuccess:
+      return "success";
+    case Outcome::kUserAbort:
+      return "user_abort";
+    case Outcome::kFatalError:
+      return "fatal_error";
+    case Outcome::kUnfinished:
+      break;
   }
   return "unfinished";
 }

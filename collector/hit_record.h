@@ -31,8 +31,8 @@ std::optional<HitRecord> MakeHitRecord(std::string_view body, std::string_view a
                                        std::string* reason);
 
 bool IsHitType(std::string_view type);
-bool IsClientId(std::string_view text);   // 40 hexadecimal characters
-bool IsGuidText(std::string_view text);   // "{8-4-4-4-12}" hexadecimal
+bool IsClientId(std::string_view text);  // 40 hexadecimal characters
+bool IsGuidText(std::string_view text);  // "{8-4-4-4-12}" hexadecimal
 
 // How a session ended, from its lifecycle end hit's status.
 enum class Outcome { kSuccess, kUserAbort, kFatalError, kUnfinished };

@@ -16,7 +16,8 @@ std::int64_t NowMs() {
   return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
 
-IngestQueue::IngestQueue(Store& store, int retainDays) : IngestQueue(std::vector<Store*>{&store}, retainDays) {}
+IngestQueue::IngestQueue(Store& store, int retainDays)
+    : IngestQueue(std::vector<Store*>{&store}, retainDays) {}
 
 IngestQueue::IngestQueue(std::vector<Store*> writers, int retainDays)
     : stores_(std::move(writers)), retainDays_(retainDays) {
@@ -26,7 +27,9 @@ IngestQueue::IngestQueue(std::vector<Store*> writers, int retainDays)
   }
 }
 
-IngestQueue::~IngestQueue() { Stop(); }
+IngestQueue::~IngestQueue() {
+  Stop();
+}
 
 bool IngestQueue::Submit(HitRecord hit) {
   Waiter waiter;

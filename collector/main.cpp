@@ -31,8 +31,7 @@ namespace {
 
 using namespace collector;
 
-constexpr const char* kUsage =
-    "usage: plumeta-collector serve|report|export ... (see docs/collector.md)";
+constexpr const char* kUsage = "usage: plumeta-collector serve|report|export ... (see docs/collector.md)";
 
 // Connections that commit hits at once on PostgreSQL.
 constexpr int kPostgresWriters = 4;
@@ -117,11 +116,13 @@ std::string ReadToken(const std::string& path) {
   std::stringstream content;
   content << file.rdbuf();
   std::string token = content.str();
-  while (!token.empty() && (token.back() == '\n' || token.back() == '\r' || token.back() == ' ')) token.pop_back();
+  while (!token.empty() && (token.back() == '\n' || token.back() == '\r' || token.back() == ' '))
+    token.pop_back();
   if (token.empty()) throw Misuse{"the token file " + path + " is empty"};
   for (char c : token) {
     // The token travels in a header, a query and a cookie.
-    if (c <= ' ' || c > '~' || c == ';' || c == ',' || c == '"' || c == '\\' || c == '&' || c == '%' || c == '+') {
+    if (c <= ' ' || c > '~' || c == ';' || c == ',' || c == '"' || c == '\\' || c == '&' || c == '%' ||
+        c == '+') {
       throw Misuse{"the token in " + path + " must be printable ASCII without blanks or ;,\"\\&%+"};
     }
   }
@@ -158,7 +159,8 @@ int Serve(const Options& o) {
   std::vector<std::unique_ptr<Store>> more;
   std::vector<Store*> writers{store.get()};
   if (store->connection().dialect() == SqlDialect::kPostgres) {
-    for (int i = 1; i < kPostgresWriters; ++i) writers.push_back(more.emplace_back(OpenStore(o.db, false)).get());
+    for (int i = 1; i < kPostgresWriters; ++i)
+      writers.push_back(more.emplace_back(OpenStore(o.db, false)).get());
   }
   IngestQueue queue(writers, o.retainDays);
   ServerOptions serverOptions{token, [url = o.db] { return OpenStore(url, false); }};

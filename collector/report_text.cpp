@@ -20,14 +20,15 @@ void Tallies(std::string& out, const char* title, const char* unit, const std::v
   out += "\n" + std::string(title) + " (" + unit + ")\n";
   if (tallies.empty()) out += "  none\n";
   for (const Tally& t : tallies) {
-    out += Line("  %8lld  %s", static_cast<long long>(t.count), t.value.empty() ? "(empty)" : t.value.c_str());
+    out +=
+        Line("  %8lld  %s", static_cast<long long>(t.count), t.value.empty() ? "(empty)" : t.value.c_str());
   }
 }
 
 std::string OutcomeColumns(const OutcomeCounts& c) {
-  return Line("%9lld %9lld %9lld %9lld %9lld", static_cast<long long>(c.sessions), static_cast<long long>(c.success),
-              static_cast<long long>(c.userAbort), static_cast<long long>(c.fatalError),
-              static_cast<long long>(c.unfinished));
+  return Line("%9lld %9lld %9lld %9lld %9lld", static_cast<long long>(c.sessions),
+              static_cast<long long>(c.success), static_cast<long long>(c.userAbort),
+              static_cast<long long>(c.fatalError), static_cast<long long>(c.unfinished));
 }
 
 }  // namespace

@@ -50,7 +50,9 @@ CollectorServer::CollectorServer(ServerOptions options, IngestQueue& queue)
 CollectorServer::~CollectorServer() = default;
 
 int CollectorServer::Bind(const std::string& host, int port) {
-  int bound = port == 0 ? server_->bind_to_any_port(host.c_str()) : server_->bind_to_port(host.c_str(), port) ? port : -1;
+  int bound = port == 0                                   ? server_->bind_to_any_port(host.c_str())
+              : server_->bind_to_port(host.c_str(), port) ? port
+                                                          : -1;
   // The HTTP library listens with a backlog of 5: a burst of installers
   // connecting at once would see their connections dropped and retried a
   // second later. Listening again on the same socket only sets the backlog.
@@ -58,9 +60,13 @@ int CollectorServer::Bind(const std::string& host, int port) {
   return bound;
 }
 
-void CollectorServer::Listen() { server_->listen_after_bind(); }
+void CollectorServer::Listen() {
+  server_->listen_after_bind();
+}
 
-void CollectorServer::Stop() { server_->stop(); }
+void CollectorServer::Stop() {
+  server_->stop();
+}
 
 void CollectorServer::Routes() {
   httplib::Server& svr = *server_;
@@ -80,7 +86,8 @@ void CollectorServer::Routes() {
     std::int64_t received = NowMs();
     if (req.body.size() > kMaxBodyBytes) return Text(res, 413, "body larger than 16 KiB");
     std::string reason;
-    std::optional<HitRecord> hit = MakeHitRecord(req.body, req.get_header_value("User-Agent"), received, &reason);
+    std::optional<HitRecord> hit =
+        MakeHitRecord(req.body, req.get_header_value("User-Agent"), received, &reason);
     if (!hit) return Text(res, 400, reason);
     if (!queue_.Submit(std::move(*hit))) return Text(res, 503, "the hit could not be stored");
     res.status = 204;
@@ -110,7 +117,8 @@ void CollectorServer::Routes() {
   svr.Get("/", [this](const httplib::Request& req, httplib::Response& res) {
     Filters filters;
     if (!ReadFilters(req, res, filters)) return;
-    res.set_content(RenderDashboard(options_.openReader()->Summarize(filters), filters), "text/html; charset=utf-8");
+    res.set_content(RenderDashboard(options_.openReader()->Summarize(filters), filters),
+                    "text/html; charset=utf-8");
   });
 
   svr.Get("/api/summary", [this](const httplib::Request& req, httplib::Response& res) {
@@ -124,28 +132,28 @@ void CollectorServer::Routes() {
       Filters filters;
       if (!ReadFilters(req, res, filters)) return;
       std::shared_ptr<Store> store = options_.openReader();
-      res.set_header("Content-Disposition", hits ? "attachment; filename=\"hits.csv\""
-                                                 : "attachment; filename=\"sessions.csv\"");
-      res.set_chunked_content_provider("text/csv; charset=utf-8", [store, filters, hits](std::size_t,
-                                                                                         httplib::DataSink& sink) {
-        // The whole export in one call, written out in pieces of about 64 KiB.
-        std::string buffer;
-        auto row = [&](const std::vector<std::string>& cells) {
-          buffer += CsvRow(cells);
-          if (buffer.size() >= 65536) {
-            if (!sink.write(buffer.data(), buffer.size())) throw std::runtime_error("client gone");
-            buffer.clear();
-          }
-        };
-        try {
-          hits ? store->ExportHits(filters, row) : store->ExportSessions(filters, row);
-          if (!buffer.empty()) sink.write(buffer.data(), buffer.size());
-          sink.done();
-        } catch (const std::exception&) {
-          return false;
-        }
-        return true;
-      });
+      res.set_header("Content-Disposition",
+                     hits ? "attachment; filename=\"hits.csv\"" : "attachment; filename=\"sessions.csv\"");
+      res.set_chunked_content_provider(
+          "text/csv; charset=utf-8", [store, filters, hits](std::size_t, httplib::DataSink& sink) {
+            // The whole export in one call, written out in pieces of about 64 KiB.
+            std::string buffer;
+            auto row = [&](const std::vector<std::string>& cells) {
+              buffer += CsvRow(cells);
+              if (buffer.size() >= 65536) {
+                if (!sink.write(buffer.data(), buffer.size())) throw std::runtime_error("client gone");
+                buffer.clear();
+              }
+            };
+            try {
+              hits ? store->ExportHits(filters, row) : store->ExportSessions(filters, row);
+              if (!buffer.empty()) sink.write(buffer.data(), buffer.size());
+              sink.done();
+            } catch (const std::exception&) {
+              return false;
+            }
+            return true;
+          });
     };
   };
   svr.Get("/export/hits.csv", exporter(true));

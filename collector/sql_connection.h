@@ -20,7 +20,8 @@ using SqlRow = std::vector<std::optional<std::string>>;  // nullopt for NULL
 
 class SqlError : public std::runtime_error {
  public:
-  SqlError(const std::string& what, bool retryable = false) : std::runtime_error(what), retryable_(retryable) {}
+  SqlError(const std::string& what, bool retryable = false)
+      : std::runtime_error(what), retryable_(retryable) {}
   // A deadlock or serialization failure: the transaction may be run again.
   bool retryable() const { return retryable_; }
 

@@ -16,8 +16,8 @@ class SqliteConnection final : public SqlConnection {
  public:
   explicit SqliteConnection(const std::string& path) : path_(path) {
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                             nullptr);
+    int rc = sqlite3_open_v2(path.c_str(), &db,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     db_.reset(db);
     if (rc != SQLITE_OK) throw SqlError(db ? sqlite3_errmsg(db) : "out of memory");
     sqlite3_busy_timeout(db, 10'000);
@@ -69,7 +69,8 @@ class SqliteConnection final : public SqlConnection {
       for (int c = 0; c < columns; ++c) {
         if (sqlite3_column_type(statement, c) == SQLITE_NULL) continue;
         auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, c));
-        values[static_cast<std::size_t>(c)].emplace(text, static_cast<std::size_t>(sqlite3_column_bytes(statement, c)));
+        values[static_cast<std::size_t>(c)].emplace(
+            text, static_cast<std::size_t>(sqlite3_column_bytes(statement, c)));
       }
       row(values);
     }
@@ -92,7 +93,8 @@ class SqliteConnection final : public SqlConnection {
     auto found = statements_.find(sql);
     if (found != statements_.end()) return found->second.get();
     sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db_.get(), sql.data(), static_cast<int>(sql.size()), &statement, nullptr) != SQLITE_OK) {
+    if (sqlite3_prepare_v2(db_.get(), sql.data(), static_cast<int>(sql.size()), &statement, nullptr) !=
+        SQLITE_OK) {
       throw SqlError(sqlite3_errmsg(db_.get()));
     }
     return statements_.emplace(std::string(sql), Statement(statement)).first->second.get();
@@ -106,6 +108,8 @@ class SqliteConnection final : public SqlConnection {
 
 }  // namespace
 
-std::unique_ptr<SqlConnection> OpenSqlite(const std::string& path) { return std::make_unique<SqliteConnection>(path); }
+std::unique_ptr<SqlConnection> OpenSqlite(const std::string& path) {
+  return std::make_unique<SqliteConnection>(path);
+}
 
 }  // namespace collector

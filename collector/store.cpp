@@ -59,7 +59,8 @@ CREATE TABLE IF NOT EXISTS collector_schema (version INTEGER NOT NULL);
 )sql";
 
 constexpr const char* kHitColumns =
-    "received_ms, made_ms, queue_ms, app, version, client_id, session_id, type, life_control, life_status, label, "
+    "received_ms, made_ms, queue_ms, app, version, client_id, session_id, type, life_control, life_status, "
+    "label, "
     "value, exception_description, exception_details, exception_fatal, os_version, architecture, extra";
 constexpr int kHitColumnCount = 18;
 
@@ -95,8 +96,12 @@ ON CONFLICT (session_id) DO UPDATE SET
   missing_prerequisites = COALESCE(excluded.missing_prerequisites, sessions.missing_prerequisites)
 )sql";
 
-SqlValue TextOrNull(const std::string& text) { return text.empty() ? SqlValue(nullptr) : SqlValue(text); }
-SqlValue Optional(const std::optional<std::string>& text) { return text ? SqlValue(*text) : SqlValue(nullptr); }
+SqlValue TextOrNull(const std::string& text) {
+  return text.empty() ? SqlValue(nullptr) : SqlValue(text);
+}
+SqlValue Optional(const std::optional<std::string>& text) {
+  return text ? SqlValue(*text) : SqlValue(nullptr);
+}
 
 // What the hits of one batch tell about their session, merged the way the
 // upsert merges them into the stored row.
@@ -140,15 +145,23 @@ Where SessionWhere(const Filters& filters) {
   Where where{" WHERE 1 = 1", {}};
   if (!filters.app.empty()) where.sql += " AND s.app = ?", where.params.emplace_back(filters.app);
   if (!filters.version.empty()) where.sql += " AND s.version = ?", where.params.emplace_back(filters.version);
-  if (auto since = filters.SinceMs()) where.sql += " AND s.first_made_ms >= ?", where.params.emplace_back(*since);
-  if (auto until = filters.UntilMs()) where.sql += " AND s.first_made_ms < ?", where.params.emplace_back(*until);
+  if (auto since = filters.SinceMs())
+    where.sql += " AND s.first_made_ms >= ?", where.params.emplace_back(*since);
+  if (auto until = filters.UntilMs())
+    where.sql += " AND s.first_made_ms < ?", where.params.emplace_back(*until);
   return where;
 }
 
-std::int64_t Int(const std::optional<std::string>& text) { return text ? std::stoll(*text) : 0; }
-std::string Text(const std::optional<std::string>& text) { return text.value_or(std::string()); }
+std::int64_t Int(const std::optional<std::string>& text) {
+  return text ? std::stoll(*text) : 0;
+}
+std::string Text(const std::optional<std::string>& text) {
+  return text.value_or(std::string());
+}
 
-std::string MsText(const std::optional<std::string>& ms) { return ms ? TimeText(std::stoll(*ms)) : std::string(); }
+std::string MsText(const std::optional<std::string>& ms) {
+  return ms ? TimeText(std::stoll(*ms)) : std::string();
+}
 
 }  // namespace
 
@@ -166,9 +179,11 @@ void Store::Migrate() {
     if (postgres) db_->Script("SELECT pg_advisory_xact_lock(7215001)");
     db_->Script(schema);
     std::optional<std::int64_t> version;
-    db_->Run("SELECT MAX(version) FROM collector_schema", {},
-             [&](const SqlRow& row) { if (row[0]) version = Int(row[0]); });
-    if (!version) db_->Run("INSERT INTO collector_schema (version) VALUES (?)", {std::int64_t{kSchemaVersion}});
+    db_->Run("SELECT MAX(version) FROM collector_schema", {}, [&](const SqlRow& row) {
+      if (row[0]) version = Int(row[0]);
+    });
+    if (!version)
+      db_->Run("INSERT INTO collector_schema (version) VALUES (?)", {std::int64_t{kSchemaVersion}});
     if (version && *version > kSchemaVersion) {
       throw SqlError("the database was made by a newer collector (schema " + std::to_string(*version) + ")");
     }
@@ -182,7 +197,8 @@ void Store::Migrate() {
   }
 }
 
-void Store::Insert(const std::vector<HitRecord>& hits, const std::map<std::string, std::int64_t>& rejections) {
+void Store::Insert(const std::vector<HitRecord>& hits,
+                   const std::map<std::string, std::int64_t>& rejections) {
   std::map<std::string, SessionDelta> sessions;  // ordered by id: every writer locks rows in one order
   for (const HitRecord& hit : hits) sessions[hit.sessionId].Add(hit);
 
@@ -197,26 +213,28 @@ void Store::Insert(const std::vector<HitRecord>& hits, const std::map<std::strin
         const HitRecord& h = hits[start + i];
         sql += i ? ", (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
                  : "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
-        params.insert(params.end(), {h.receivedMs, h.madeMs, h.queueMs, h.app, h.version, h.clientId, h.sessionId,
-                                     h.type, TextOrNull(h.lifeControl), TextOrNull(h.lifeStatus), TextOrNull(h.label),
-                                     TextOrNull(h.value), TextOrNull(h.exceptionDescription),
-                                     TextOrNull(h.exceptionDetails), TextOrNull(h.exceptionFatal),
-                                     TextOrNull(h.osVersion), TextOrNull(h.architecture), TextOrNull(h.extra)});
+        params.insert(
+            params.end(),
+            {h.receivedMs, h.madeMs, h.queueMs, h.app, h.version, h.clientId, h.sessionId, h.type,
+             TextOrNull(h.lifeControl), TextOrNull(h.lifeStatus), TextOrNull(h.label), TextOrNull(h.value),
+             TextOrNull(h.exceptionDescription), TextOrNull(h.exceptionDetails), TextOrNull(h.exceptionFatal),
+             TextOrNull(h.osVersion), TextOrNull(h.architecture), TextOrNull(h.extra)});
       }
       db_->Run(sql, params);
     }
     for (const auto& [id, s] : sessions) {
       db_->Run(kSessionUpsert,
-               {id, s.app, s.version, s.clientId, s.firstMadeMs, DayText(s.firstMadeMs), s.lastReceivedMs, s.hits,
-                Optional(s.endStatus), Optional(s.installType), Optional(s.lastScreen),
+               {id, s.app, s.version, s.clientId, s.firstMadeMs, DayText(s.firstMadeMs), s.lastReceivedMs,
+                s.hits, Optional(s.endStatus), Optional(s.installType), Optional(s.lastScreen),
                 s.lastScreenMs ? SqlValue(*s.lastScreenMs) : SqlValue(nullptr), Optional(s.osVersion),
                 Optional(s.architecture), Optional(s.language), Optional(s.screen), Optional(s.dpi),
                 Optional(s.features), Optional(s.missingPrerequisites)});
     }
     for (const auto& [day, count] : rejections) {
-      db_->Run("INSERT INTO rejections (day, count) VALUES (?, ?) "
-               "ON CONFLICT (day) DO UPDATE SET count = rejections.count + excluded.count",
-               {day, count});
+      db_->Run(
+          "INSERT INTO rejections (day, count) VALUES (?, ?) "
+          "ON CONFLICT (day) DO UPDATE SET count = rejections.count + excluded.count",
+          {day, count});
     }
     db_->Script("COMMIT");
   } catch (...) {
@@ -238,27 +256,29 @@ Summary Store::Summarize(const Filters& filters) {
   Where where = SessionWhere(filters);
   SummaryBuilder builder;
   SessionFacts facts;
-  db_->Run("SELECT s.client_id, s.app, s.version, s.day, s.hits, s.end_status, s.install_type, s.last_screen, "
-           "s.os_version, s.architecture, s.language, s.screen, s.dpi, s.features, s.missing_prerequisites "
-           "FROM sessions s" + where.sql,
-           where.params, [&](const SqlRow& row) {
-             facts.clientId = Text(row[0]);
-             facts.app = Text(row[1]);
-             facts.version = Text(row[2]);
-             facts.day = Text(row[3]);
-             facts.hits = Int(row[4]);
-             facts.endStatus = row[5];
-             facts.installType = row[6];
-             facts.lastScreen = row[7];
-             facts.osVersion = row[8];
-             facts.architecture = row[9];
-             facts.language = row[10];
-             facts.screen = row[11];
-             facts.dpi = row[12];
-             facts.features = row[13];
-             facts.missingPrerequisites = row[14];
-             builder.Add(facts);
-           });
+  db_->Run(
+      "SELECT s.client_id, s.app, s.version, s.day, s.hits, s.end_status, s.install_type, s.last_screen, "
+      "s.os_version, s.architecture, s.language, s.screen, s.dpi, s.features, s.missing_prerequisites "
+      "FROM sessions s" +
+          where.sql,
+      where.params, [&](const SqlRow& row) {
+        facts.clientId = Text(row[0]);
+        facts.app = Text(row[1]);
+        facts.version = Text(row[2]);
+        facts.day = Text(row[3]);
+        facts.hits = Int(row[4]);
+        facts.endStatus = row[5];
+        facts.installType = row[6];
+        facts.lastScreen = row[7];
+        facts.osVersion = row[8];
+        facts.architecture = row[9];
+        facts.language = row[10];
+        facts.screen = row[11];
+        facts.dpi = row[12];
+        facts.features = row[13];
+        facts.missingPrerequisites = row[14];
+        builder.Add(facts);
+      });
 
   // Rejected bodies have no application; only the dates apply.
   std::int64_t rejected = 0;
@@ -270,16 +290,19 @@ Summary Store::Summarize(const Filters& filters) {
 
   // Exception hits are few, and reached through their own index.
   std::vector<ErrorGroup> errors;
-  db_->Run("SELECT COALESCE(h.exception_description, ''), COALESCE(h.exception_details, ''), "
-           "CASE WHEN h.exception_fatal = '1' THEN 1 ELSE 0 END, COUNT(DISTINCT h.session_id) "
-           "FROM hits h JOIN sessions s ON s.session_id = h.session_id" +
-               where.sql + " AND h.type = 'exception' GROUP BY 1, 2, 3",
-           where.params,
-           [&](const SqlRow& row) { errors.push_back({Text(row[0]), Text(row[1]), Int(row[2]) != 0, Int(row[3])}); });
+  db_->Run(
+      "SELECT COALESCE(h.exception_description, ''), COALESCE(h.exception_details, ''), "
+      "CASE WHEN h.exception_fatal = '1' THEN 1 ELSE 0 END, COUNT(DISTINCT h.session_id) "
+      "FROM hits h JOIN sessions s ON s.session_id = h.session_id" +
+          where.sql + " AND h.type = 'exception' GROUP BY 1, 2, 3",
+      where.params, [&](const SqlRow& row) {
+        errors.push_back({Text(row[0]), Text(row[1]), Int(row[2]) != 0, Int(row[3])});
+      });
   return builder.Finish(rejected, std::move(errors));
 }
 
-void Store::ExportHits(const Filters& filters, const std::function<void(const std::vector<std::string>&)>& row) {
+void Store::ExportHits(const Filters& filters,
+                       const std::function<void(const std::vector<std::string>&)>& row) {
   row({"received", "made", "queue_ms", "app", "version", "client_id", "session_id", "type", "life_control",
        "life_status", "label", "value", "exception_description", "exception_details", "exception_fatal",
        "os_version", "architecture", "extra"});
@@ -290,23 +313,26 @@ void Store::ExportHits(const Filters& filters, const std::function<void(const st
     std::vector<SqlValue> params = where.params;
     params.emplace_back(after);
     std::size_t rows = 0;
-    db_->Run(std::string("SELECT h.id, h.") + "received_ms, h.made_ms, h.queue_ms, h.app, h.version, h.client_id, "
-                 "h.session_id, h.type, h.life_control, h.life_status, h.label, h.value, h.exception_description, "
-                 "h.exception_details, h.exception_fatal, h.os_version, h.architecture, h.extra "
-                 "FROM hits h JOIN sessions s ON s.session_id = h.session_id" +
-                 where.sql + " AND h.id > ? ORDER BY h.id LIMIT 5000",
-             params, [&](const SqlRow& r) {
-               ++rows;
-               after = Int(r[0]);
-               std::vector<std::string> cells{MsText(r[1]), MsText(r[2])};
-               for (std::size_t c = 3; c < r.size(); ++c) cells.push_back(Text(r[c]));
-               row(cells);
-             });
+    db_->Run(
+        std::string("SELECT h.id, h.") +
+            "received_ms, h.made_ms, h.queue_ms, h.app, h.version, h.client_id, "
+            "h.session_id, h.type, h.life_control, h.life_status, h.label, h.value, h.exception_description, "
+            "h.exception_details, h.exception_fatal, h.os_version, h.architecture, h.extra "
+            "FROM hits h JOIN sessions s ON s.session_id = h.session_id" +
+            where.sql + " AND h.id > ? ORDER BY h.id LIMIT 5000",
+        params, [&](const SqlRow& r) {
+          ++rows;
+          after = Int(r[0]);
+          std::vector<std::string> cells{MsText(r[1]), MsText(r[2])};
+          for (std::size_t c = 3; c < r.size(); ++c) cells.push_back(Text(r[c]));
+          row(cells);
+        });
     if (rows < 5000) break;
   }
 }
 
-void Store::ExportSessions(const Filters& filters, const std::function<void(const std::vector<std::string>&)>& row) {
+void Store::ExportSessions(const Filters& filters,
+                           const std::function<void(const std::vector<std::string>&)>& row) {
   row({"session_id", "client_id", "app", "version", "started", "day", "hits", "outcome", "install_type",
        "last_screen", "os_version", "architecture", "language", "screen", "dpi", "features",
        "missing_prerequisites"});
@@ -316,25 +342,26 @@ void Store::ExportSessions(const Filters& filters, const std::function<void(cons
     std::vector<SqlValue> params = where.params;
     params.emplace_back(after);
     std::size_t rows = 0;
-    db_->Run("SELECT s.session_id, s.client_id, s.app, s.version, s.first_made_ms, s.day, s.hits, s.end_status, "
-             "s.install_type, s.last_screen, s.os_version, s.architecture, s.language, s.screen, s.dpi, "
-             "s.features, s.missing_prerequisites FROM sessions s" +
-                 where.sql + " AND s.session_id > ? ORDER BY s.session_id LIMIT 5000",
-             params, [&](const SqlRow& r) {
-               ++rows;
-               after = Text(r[0]);
-               std::vector<std::string> cells;
-               for (std::size_t c = 0; c < r.size(); ++c) {
-                 if (c == 4) {
-                   cells.push_back(MsText(r[c]));
-                 } else if (c == 7) {
-                   cells.emplace_back(OutcomeName(OutcomeOf(r[c])));
-                 } else {
-                   cells.push_back(Text(r[c]));
-                 }
-               }
-               row(cells);
-             });
+    db_->Run(
+        "SELECT s.session_id, s.client_id, s.app, s.version, s.first_made_ms, s.day, s.hits, s.end_status, "
+        "s.install_type, s.last_screen, s.os_version, s.architecture, s.language, s.screen, s.dpi, "
+        "s.features, s.missing_prerequisites FROM sessions s" +
+            where.sql + " AND s.session_id > ? ORDER BY s.session_id LIMIT 5000",
+        params, [&](const SqlRow& r) {
+          ++rows;
+          after = Text(r[0]);
+          std::vector<std::string> cells;
+          for (std::size_t c = 0; c < r.size(); ++c) {
+            if (c == 4) {
+              cells.push_back(MsText(r[c]));
+            } else if (c == 7) {
+              cells.emplace_back(OutcomeName(OutcomeOf(r[c])));
+            } else {
+              cells.push_back(Text(r[c]));
+            }
+          }
+          row(cells);
+        });
     if (rows < 5000) break;
   }
 }

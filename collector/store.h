@@ -35,7 +35,8 @@ class Store {
 
   // Rows of the CSV exports, header first; `row` gets the cells.
   void ExportHits(const Filters& filters, const std::function<void(const std::vector<std::string>&)>& row);
-  void ExportSessions(const Filters& filters, const std::function<void(const std::vector<std::string>&)>& row);
+  void ExportSessions(const Filters& filters,
+                      const std::function<void(const std::vector<std::string>&)>& row);
 
   SqlConnection& connection() { return *db_; }
 

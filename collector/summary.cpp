@@ -61,10 +61,18 @@ std::vector<Tally> Sorted(const Machines& machines) {
 void AddOutcome(OutcomeCounts& counts, const std::optional<std::string>& endStatus) {
   ++counts.sessions;
   switch (OutcomeOf(endStatus)) {
-    case Outcome::kSuccess: ++counts.success; break;
-    case Outcome::kUserAbort: ++counts.userAbort; break;
-    case Outcome::kFatalError: ++counts.fatalError; break;
-    case Outcome::kUnfinished: ++counts.unfinished; break;
+    case Outcome::kSuccess:
+      ++counts.success;
+      break;
+    case Outcome::kUserAbort:
+      ++counts.userAbort;
+      break;
+    case Outcome::kFatalError:
+      ++counts.fatalError;
+      break;
+    case Outcome::kUnfinished:
+      ++counts.unfinished;
+      break;
   }
 }
 

@@ -3,7 +3,9 @@
 namespace collector {
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // "N.N.N" with 1 to 10 digits per part.
 bool IsVersion(std::string_view text) {

@@ -26,15 +26,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (reason.empty() || reason.find('\n') != std::string::npos) std::abort();
     return 0;
   }
-  for (const std::string* text : {&hit->app, &hit->version, &hit->label, &hit->value, &hit->exceptionDetails}) {
+  for (const std::string* text :
+       {&hit->app, &hit->version, &hit->label, &hit->value, &hit->exceptionDetails}) {
     if (!IsUtf8(*text)) std::abort();
   }
-  if (hit->madeMs > hit->receivedMs || !IsGuidText(hit->sessionId) || !IsClientId(hit->clientId)) std::abort();
+  if (hit->madeMs > hit->receivedMs || !IsGuidText(hit->sessionId) || !IsClientId(hit->clientId))
+    std::abort();
   if (!hit->extra.empty()) {
     const auto fields = DecodeForm(hit->extra, nullptr);
     if (!fields) std::abort();
     std::string again;
-    for (const auto& [key, value] : *fields) again += (again.empty() ? "" : "&") + EncodeFormText(key) + "=" + EncodeFormText(value);
+    for (const auto& [key, value] : *fields)
+      again += (again.empty() ? "" : "&") + EncodeFormText(key) + "=" + EncodeFormText(value);
     if (again != hit->extra) std::abort();
   }
   return 0;

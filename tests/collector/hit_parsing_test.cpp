@@ -21,8 +21,8 @@ TEST(FormDecoder, DecodesPercentEscapesOnlyAndKeepsPlusAndBlanks) {
 }
 
 TEST(FormDecoder, RefusesMalformedBodiesWithAReason) {
-  for (const char* body : {"", "v=2&novalue", "v=2&=x", "v=%2", "v=%zz", "v=2&", "v=%C3", "v=%C0%AF",
-                           "v=%ED%A0%80", "v=\xFF"}) {
+  for (const char* body :
+       {"", "v=2&novalue", "v=2&=x", "v=%2", "v=%zz", "v=2&", "v=%C3", "v=%C0%AF", "v=%ED%A0%80", "v=\xFF"}) {
     FormError error;
     EXPECT_FALSE(DecodeForm(body, &error)) << body;
     EXPECT_FALSE(error.reason.empty()) << body;
@@ -32,8 +32,12 @@ TEST(FormDecoder, RefusesMalformedBodiesWithAReason) {
 
 TEST(HitRecord, KeepsEveryFieldTheAgeAndTheAgentsPlatform) {
   std::string reason;
-  auto hit = MakeHitRecord(Body({{"t", "exception"}, {"qt", "1500"}, {"exd", "InstallFiles"},
-                                 {"exdt", "Error 1335 a+b"}, {"exf", "1"}, {"new", "x&y"}}),
+  auto hit = MakeHitRecord(Body({{"t", "exception"},
+                                 {"qt", "1500"},
+                                 {"exd", "InstallFiles"},
+                                 {"exdt", "Error 1335 a+b"},
+                                 {"exf", "1"},
+                                 {"new", "x&y"}}),
                            kAgent64, 10'000, &reason);
   ASSERT_TRUE(hit) << reason;
   EXPECT_EQ(hit->madeMs, 8'500);
@@ -52,9 +56,14 @@ TEST(HitRecord, KeepsEveryFieldTheAgeAndTheAgentsPlatform) {
 
 TEST(HitRecord, RefusesWrongProtocolTypeClientSessionAndSize) {
   const std::vector<std::pair<std::string, std::string>> bad = {
-      {"v", "1"}, {"v", ""}, {"t", "pageview"}, {"t", "Lifecycle"},
-      {"cid", std::string(39, 'A')}, {"cid", std::string(39, 'A') + "G"},
-      {"sid", "11111111-2222-3333-4444-555555555555"}, {"sid", "{11111111-2222-3333-4444-55555555555X}"}};
+      {"v", "1"},
+      {"v", ""},
+      {"t", "pageview"},
+      {"t", "Lifecycle"},
+      {"cid", std::string(39, 'A')},
+      {"cid", std::string(39, 'A') + "G"},
+      {"sid", "11111111-2222-3333-4444-555555555555"},
+      {"sid", "{11111111-2222-3333-4444-55555555555X}"}};
   for (const auto& [key, value] : bad) {
     std::string reason;
     EXPECT_FALSE(MakeHitRecord(Body({{key, value}}), kAgent64, 0, &reason)) << key << "=" << value;
@@ -69,13 +78,16 @@ TEST(HitRecord, RefusesWrongProtocolTypeClientSessionAndSize) {
 }
 
 TEST(UserAgent, ReadsTheLibrarysAgentAndNothingElse) {
-  EXPECT_EQ(ParseUserAgent("OrvexAnalytics/1.0 (Microsoft Windows NT 10.0.19045 ; x86)").osVersion, "10.0.19045");
+  EXPECT_EQ(ParseUserAgent("OrvexAnalytics/1.0 (Microsoft Windows NT 10.0.19045 ; x86)").osVersion,
+            "10.0.19045");
   EXPECT_EQ(ParseUserAgent("OrvexAnalytics/1.0 (Microsoft Windows NT 10.0.19045 ; x86)").architecture, "x86");
-  AgentPlatform withPack = ParseUserAgent("OrvexAnalytics/1.0 (Microsoft Windows NT 6.1.7601 Service Pack 1; x64)");
+  AgentPlatform withPack =
+      ParseUserAgent("OrvexAnalytics/1.0 (Microsoft Windows NT 6.1.7601 Service Pack 1; x64)");
   EXPECT_EQ(withPack.osVersion, "6.1.7601");
   EXPECT_EQ(withPack.architecture, "x64");
-  for (const char* agent : {"", "Mozilla/5.0 (Windows NT 10.0; Win64; x64)", "(Microsoft Windows NT 6.1 ; x64)",
-                            "(Microsoft Windows NT 6.1.x ; arm64)", "(Microsoft Windows NT "}) {
+  for (const char* agent :
+       {"", "Mozilla/5.0 (Windows NT 10.0; Win64; x64)", "(Microsoft Windows NT 6.1 ; x64)",
+        "(Microsoft Windows NT 6.1.x ; arm64)", "(Microsoft Windows NT "}) {
     AgentPlatform p = ParseUserAgent(agent);
     EXPECT_EQ(p.osVersion, "") << agent;
   }

@@ -20,12 +20,14 @@ class ServerTest : public testing::Test {
     queue_ = std::make_unique<IngestQueue>(*store_, 400);
     std::string url = db_.url();
     server_ = std::make_unique<CollectorServer>(
-        ServerOptions{token, [url] { return std::make_unique<Store>(OpenSqlConnection(url), false); }}, *queue_);
+        ServerOptions{token, [url] { return std::make_unique<Store>(OpenSqlConnection(url), false); }},
+        *queue_);
     port_ = server_->Bind("127.0.0.1", 0);
     ASSERT_GT(port_, 0);
     thread_ = std::thread([this] { server_->Listen(); });
     client_ = std::make_unique<httplib::Client>("127.0.0.1", port_);
-    for (int i = 0; i < 100 && !client_->Get("/healthz"); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    for (int i = 0; i < 100 && !client_->Get("/healthz"); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   void TearDown() override {
     if (server_) server_->Stop();
@@ -71,7 +73,9 @@ TEST_F(ServerTest, StoresValidHitsRefusesTheRestAndNeverFailsWithA5xx) {
   Summary s = store_->Summarize({});
   EXPECT_GE(s.hits, 3);
   EXPECT_GE(s.rejected, 2);
-  EXPECT_EQ(summary->body.find(R"({"hits":)" + std::to_string(s.hits) + R"(,"rejected":)" + std::to_string(s.rejected)), 0u);
+  EXPECT_EQ(summary->body.find(R"({"hits":)" + std::to_string(s.hits) + R"(,"rejected":)" +
+                               std::to_string(s.rejected)),
+            0u);
   EXPECT_EQ(GetStatus("/api/summary?since=yesterday"), 400);
 }
 

@@ -19,7 +19,8 @@ const std::int64_t kDay2 = kDay1 + 86'400'000;
 class StoreTest : public testing::TestWithParam<Backend> {
  protected:
   void SetUp() override {
-    if (!db_.available()) GTEST_SKIP() << "PLUMETA_TEST_POSTGRES is not set (scripts/pg_test_server.sh start)";
+    if (!db_.available())
+      GTEST_SKIP() << "PLUMETA_TEST_POSTGRES is not set (scripts/pg_test_server.sh start)";
   }
   std::unique_ptr<Store> Open() { return std::make_unique<Store>(OpenSqlConnection(db_.url())); }
 
@@ -46,12 +47,14 @@ class StoreTest : public testing::TestWithParam<Backend> {
         Hit(s2, kClientB, "screenview", {{"lb", "Welcome"}}, kDay1 + 2500),
         Hit(s3, kClientB, "lifecycle", {{"lc", "start"}}, kDay2 + 10, "6.0.0", kAgent86Win10),
         Hit(s3, kClientB, "installtype", {{"val", "uninstall"}}, kDay2 + 11, "6.0.0", kAgent86Win10),
-        Hit(s3, kClientB, "exception", {{"exd", "InstallFiles"}, {"exdt", "Error 1335"}, {"exf", "1"}}, kDay2 + 12,
-            "6.0.0", kAgent86Win10),
-        Hit(s3, kClientB, "exception", {{"exd", "InstallFiles"}, {"exdt", "Error 1335"}, {"exf", "1"}}, kDay2 + 13,
-            "6.0.0", kAgent86Win10),
-        Hit(s3, kClientB, "exception", {{"exd", "InstallFiles"}, {"exf", "0"}}, kDay2 + 14, "6.0.0", kAgent86Win10),
-        Hit(s3, kClientB, "lifecycle", {{"lc", "end"}, {"ls", "fatal error"}}, kDay2 + 15, "6.0.0", kAgent86Win10),
+        Hit(s3, kClientB, "exception", {{"exd", "InstallFiles"}, {"exdt", "Error 1335"}, {"exf", "1"}},
+            kDay2 + 12, "6.0.0", kAgent86Win10),
+        Hit(s3, kClientB, "exception", {{"exd", "InstallFiles"}, {"exdt", "Error 1335"}, {"exf", "1"}},
+            kDay2 + 13, "6.0.0", kAgent86Win10),
+        Hit(s3, kClientB, "exception", {{"exd", "InstallFiles"}, {"exf", "0"}}, kDay2 + 14, "6.0.0",
+            kAgent86Win10),
+        Hit(s3, kClientB, "lifecycle", {{"lc", "end"}, {"ls", "fatal error"}}, kDay2 + 15, "6.0.0",
+            kAgent86Win10),
         Hit(s4, kClientA, "lifecycle", {{"lc", "start"}}, kDay2 + 20),
         Hit(s4, kClientA, "property", {{"lb", "ADDLOCAL"}, {"val", "Main"}}, kDay2 + 21),
     };
@@ -64,23 +67,24 @@ class StoreTest : public testing::TestWithParam<Backend> {
 TEST_P(StoreTest, SummaryAnswersTheDeployersQuestions) {
   auto store = Open();
   StoreKnownInstallations(*store);
-  EXPECT_EQ(SummaryJson(store->Summarize({})),
-            R"({"hits":21,"rejected":2,"sessions":4,"machines":2,)"
-            R"("outcomes":{"success":1,"user_abort":1,"fatal_error":1,"unfinished":1},)"
-            R"("install_types":{"install":2,"uninstall":1},)"
-            R"("by_version":[{"app":"Vorsant","version":"6.1.0","sessions":3,"success":1,"user_abort":1,"fatal_error":0,"unfinished":1},)"
-            R"({"app":"Vorsant","version":"6.0.0","sessions":1,"success":0,"user_abort":0,"fatal_error":1,"unfinished":0}],)"
-            R"("per_day":[{"date":"2026-03-10","sessions":2,"success":1,"user_abort":1,"fatal_error":0,"unfinished":0},)"
-            R"({"date":"2026-03-11","sessions":2,"success":0,"user_abort":0,"fatal_error":1,"unfinished":1}],)"
-            R"("abort_screens":[{"screen":"License","sessions":1}],)"
-            R"("errors":[{"action":"InstallFiles","details":"Error 1335","fatal":true,"sessions":1},)"
-            R"({"action":"InstallFiles","details":"","fatal":false,"sessions":1}],)"
-            R"("machine":{"os_versions":[{"value":"6.1.7601","machines":2},{"value":"10.0.19045","machines":1}],)"
-            R"("architectures":[{"value":"x64","machines":2},{"value":"x86","machines":1}],)"
-            R"("languages":[{"value":"en-US","machines":1}],"screens":[{"value":"1920x1080","machines":1}],)"
-            R"("dpi":[{"value":"96","machines":1}]},)"
-            R"("features":[{"feature":"Main","sessions":2},{"feature":"Docs","sessions":1}],)"
-            R"("missing_prerequisites":[{"value":"VCRedist","sessions":1}]})");
+  EXPECT_EQ(
+      SummaryJson(store->Summarize({})),
+      R"({"hits":21,"rejected":2,"sessions":4,"machines":2,)"
+      R"("outcomes":{"success":1,"user_abort":1,"fatal_error":1,"unfinished":1},)"
+      R"("install_types":{"install":2,"uninstall":1},)"
+      R"("by_version":[{"app":"Vorsant","version":"6.1.0","sessions":3,"success":1,"user_abort":1,"fatal_error":0,"unfinished":1},)"
+      R"({"app":"Vorsant","version":"6.0.0","sessions":1,"success":0,"user_abort":0,"fatal_error":1,"unfinished":0}],)"
+      R"("per_day":[{"date":"2026-03-10","sessions":2,"success":1,"user_abort":1,"fatal_error":0,"unfinished":0},)"
+      R"({"date":"2026-03-11","sessions":2,"success":0,"user_abort":0,"fatal_error":1,"unfinished":1}],)"
+      R"("abort_screens":[{"screen":"License","sessions":1}],)"
+      R"("errors":[{"action":"InstallFiles","details":"Error 1335","fatal":true,"sessions":1},)"
+      R"({"action":"InstallFiles","details":"","fatal":false,"sessions":1}],)"
+      R"("machine":{"os_versions":[{"value":"6.1.7601","machines":2},{"value":"10.0.19045","machines":1}],)"
+      R"("architectures":[{"value":"x64","machines":2},{"value":"x86","machines":1}],)"
+      R"("languages":[{"value":"en-US","machines":1}],"screens":[{"value":"1920x1080","machines":1}],)"
+      R"("dpi":[{"value":"96","machines":1}]},)"
+      R"("features":[{"feature":"Main","sessions":2},{"feature":"Docs","sessions":1}],)"
+      R"("missing_prerequisites":[{"value":"VCRedist","sessions":1}]})");
 
   Filters older;
   older.version = "6.0.0";
@@ -99,7 +103,8 @@ TEST_P(StoreTest, SummaryAnswersTheDeployersQuestions) {
   EXPECT_EQ(store->Summarize(firstDay).outcomes.sessions, 2);
   Filters other;
   other.app = "Other";
-  EXPECT_EQ(SummaryJson(store->Summarize(other)).substr(0, 52), R"({"hits":0,"rejected":2,"sessions":0,"machines":0,"ou)");
+  EXPECT_EQ(SummaryJson(store->Summarize(other)).substr(0, 52),
+            R"({"hits":0,"rejected":2,"sessions":0,"machines":0,"ou)");
 }
 
 TEST_P(StoreTest, ReopeningKeepsEveryHitAndRetentionDropsOnlyOldOnes) {
@@ -150,7 +155,8 @@ TEST_P(StoreTest, TwoCollectorsWritingAtOnceLoseNothing) {
       IngestQueue& queue = t % 2 ? queueB : queueA;
       for (int i = 0; i < kHitsEach; ++i) {
         // Both collectors update the same sessions.
-        HitRecord hit = Hit(SessionId((i + t) % kSessions), kClientA, "property", {{"lb", "x"}, {"val", "y"}}, NowMs());
+        HitRecord hit =
+            Hit(SessionId((i + t) % kSessions), kClientA, "property", {{"lb", "x"}, {"val", "y"}}, NowMs());
         if (!queue.Submit(std::move(hit))) ++refused;
       }
     });
@@ -165,7 +171,8 @@ TEST_P(StoreTest, TwoCollectorsWritingAtOnceLoseNothing) {
   EXPECT_EQ(rows, 1u + kThreads * kHitsEach);
 }
 
-INSTANTIATE_TEST_SUITE_P(Databases, StoreTest, testing::Values(Backend::kSqlite, Backend::kPostgres), BackendName);
+INSTANTIATE_TEST_SUITE_P(Databases, StoreTest, testing::Values(Backend::kSqlite, Backend::kPostgres),
+                         BackendName);
 
 }  // namespace
 }  // namespace collector

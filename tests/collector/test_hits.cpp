@@ -9,8 +9,14 @@ namespace collector {
 
 std::string Body(const std::vector<std::pair<std::string, std::string>>& changes) {
   std::vector<std::pair<std::string, std::string>> fields = {
-      {"v", "2"}, {"aid", "Vorsant"}, {"av", "6.1.0"}, {"cid", kClientA},
-      {"sid", "{0A1B2C3D-0000-1111-2222-333344445555}"}, {"t", "lifecycle"}, {"qt", "12"}, {"lc", "start"}};
+      {"v", "2"},
+      {"aid", "Vorsant"},
+      {"av", "6.1.0"},
+      {"cid", kClientA},
+      {"sid", "{0A1B2C3D-0000-1111-2222-333344445555}"},
+      {"t", "lifecycle"},
+      {"qt", "12"},
+      {"lc", "start"}};
   for (const auto& [key, value] : changes) {
     bool replaced = false;
     for (auto& field : fields) {
@@ -28,7 +34,8 @@ std::string Body(const std::vector<std::pair<std::string, std::string>>& changes
 
 std::string SessionId(int n) {
   char text[40];
-  std::snprintf(text, sizeof text, "{%08X-0000-4000-8000-%012X}", static_cast<unsigned>(n), static_cast<unsigned>(n));
+  std::snprintf(text, sizeof text, "{%08X-0000-4000-8000-%012X}", static_cast<unsigned>(n),
+                static_cast<unsigned>(n));
   return text;
 }
 

@@ -48,7 +48,8 @@ class Module {
   Module& operator=(const Module&) = delete;
   template <typename F>
   F Get(const char* name) const {
-    return module_ ? reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module_, name))) : nullptr;
+    return module_ ? reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module_, name)))
+                   : nullptr;
   }
 
  private:
@@ -75,7 +76,8 @@ int wmain(int argc, wchar_t** argv) {
   auto initialize = plumeta.Get<Initialize>("InitializeEmbeddedUI");
   auto handler = plumeta.Get<Handler>("EmbeddedUIHandler");
   auto shutdown = plumeta.Get<Shutdown>("ShutdownEmbeddedUI");
-  if (!toggle || !initialize || !handler || !shutdown) return Fail("the library or one of its exports is missing");
+  if (!toggle || !initialize || !handler || !shutdown)
+    return Fail("the library or one of its exports is missing");
 
   int failures = 0;
   failures += toggle(session.get()) != 0;
@@ -88,7 +90,8 @@ int wmain(int argc, wchar_t** argv) {
     failures += handler(type, record.get()) != 0;
   };
   message(INSTALLMESSAGE_ACTIONSTART, {{0, L"Action: [1]"}, {1, L"WelcomeDlg"}, {2, L"Dialog created"}});
-  message(INSTALLMESSAGE_ACTIONSTART, {{0, L"Action: [1]"}, {1, L"LicenseAgreementDlg"}, {2, L"Dialog created"}});
+  message(INSTALLMESSAGE_ACTIONSTART,
+          {{0, L"Action: [1]"}, {1, L"LicenseAgreementDlg"}, {2, L"Dialog created"}});
   message(INSTALLMESSAGE_INSTALLEND, {{1, L"Vorsant"}, {3, L"2"}});
   failures += shutdown() != 0;
   if (failures != 0) return Fail("an export did not answer 0");
