@@ -55,8 +55,10 @@ std::string RenderReport(const Summary& s) {
   out += "\nFailing actions (installations)\n";
   if (s.errors.empty()) out += "  none\n";
   for (const ErrorGroup& e : s.errors) {
-    out += Line("  %8lld  %s%s: %s", static_cast<long long>(e.sessions), e.action.c_str(),
-                e.fatal ? " (fatal)" : "", e.details.c_str());
+    // Installer messages can be long: only the count goes through the format.
+    out += Line("  %8lld  ", static_cast<long long>(e.sessions));
+    out.pop_back();
+    out += e.action + (e.fatal ? " (fatal): " : ": ") + e.details + "\n";
   }
   Tallies(out, "Windows versions", "machines", s.osVersions);
   Tallies(out, "32/64-bit", "machines", s.architectures);
