@@ -7,7 +7,8 @@ Misuse and an unopenable database end with one line and exit 2 or 1; the
 start line; SIGTERM answers what is in flight and exits 0; a second start
 keeps every hit; "report --json" prints what GET /api/summary answers; and
 a collector killed with SIGKILL under load has stored every hit it answered
-with 204 (on SQLite, and on PostgreSQL when PLUMETA_TEST_POSTGRES is set).
+with 204 (on SQLite, and on PostgreSQL when PLUMETA_TEST_POSTGRES is set);
+two collectors on one PostgreSQL database receive at once and lose nothing.
 """
 import csv
 import io
@@ -134,6 +135,38 @@ def killed_under_load(db, label):
           f"{label}: killed under load, every one of {len(answered)} answered hits is stored ({len(lost)} lost)")
 
 
+def two_collectors(db):
+    """Two collectors on one PostgreSQL database, the same installations
+    posted to both at once: every answered hit is stored once."""
+    a, _, port_a, _ = start(db)
+    b, _, port_b, _ = start(db)
+    run_id = uuid.uuid4().hex[:8]
+    sessions = [guid() for _ in range(6)]
+    answered = []
+    lock = threading.Lock()
+
+    def load(n):
+        for i in range(120):
+            value = f"{run_id}-{n}-{i}"
+            if post(port_a if (n + i) % 2 else port_b, body(sessions[(n + i) % len(sessions)], value)) == 204:
+                with lock:
+                    answered.append(value)
+
+    threads = [threading.Thread(target=load, args=(n,)) for n in range(12)]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+    for proc in (a, b):
+        proc.send_signal(signal.SIGTERM)
+        proc.wait(timeout=30)
+    rows = [row for row in csv.DictReader(io.StringIO(run("export", "hits", "--db", db).stdout))
+            if row["value"].startswith(run_id + "-")]
+    stored = sorted(row["value"] for row in rows)
+    check(len(answered) == 12 * 120 and stored == sorted(answered),
+          f"two collectors on one PostgreSQL database: {len(answered)} answered, {len(stored)} stored")
+
+
 def main():
     with tempfile.TemporaryDirectory() as tmp:
         misuse(tmp)
@@ -141,6 +174,7 @@ def main():
         killed_under_load(f"sqlite:{tmp}/kill.db", "SQLite")
         if os.environ.get("PLUMETA_TEST_POSTGRES"):
             killed_under_load(os.environ["PLUMETA_TEST_POSTGRES"], "PostgreSQL")
+            two_collectors(os.environ["PLUMETA_TEST_POSTGRES"])
         else:
             print("SKIP PostgreSQL: PLUMETA_TEST_POSTGRES is not set")
     print(f"{len(failures)} failed")
