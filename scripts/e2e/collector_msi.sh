@@ -40,7 +40,12 @@ export VORSANT_WINEPREFIX="${COLLECTOR_WINEPREFIX:-$repo/build/collector-winepre
 source scripts/wine-env.sh
 # The library and the program that plays its embedded handler come from the
 # tree whose plumeta.dll the package carries.
-if [ "$VORSANT_WINE_32" = 1 ]; then tree=$mingw32; arch=x64; else tree=$mingw64; arch=x86; fi
+if [ "$VORSANT_WINE_32" = 1 ]; then
+  tree=$mingw32 arch=x64
+else
+  tree=$mingw64 arch=x86
+  echo "skipped: the i686 plumeta package against the collector ($(vorsant_wine_32_reason)); its x86_64 library is tested instead"
+fi
 cmake --build "$tree" --target plumeta plumeta_embedded_cancel -j2 >/dev/null
 dll=$tree/bin/plumeta.dll
 cancel_exe=$tree/bin/plumeta_embedded_cancel.exe
