@@ -34,6 +34,22 @@ constexpr std::array<ActionInfo, kActionCount> kActions{{
      "Tile|Tile windows vertically", false, 5},
 }};
 
+constexpr CommandId kSep = kMenuSeparator;
+constexpr std::array<CommandId, 8> kWineMenu{kCmdFileNew,    kCmdFileOpen,     kCmdFileClose, kCmdFileSave,
+                                             kCmdFileSaveAs, kCmdExportReport, kSep,          kCmdExit};
+constexpr std::array<CommandId, 10> kDataMenu{
+    kCmdEditConditions,  kCmdEditData,      kCmdCollectNewData,    kSep, kCmdLaboratoryGraph,
+    kCmdProductionGraph, kCmdFoulingModels, kCmdCompareOpenTrials, kSep, kCmdSetScaleConnection};
+constexpr std::array<CommandId, 3> kViewMenu{kCmdWindowCascade, kCmdWindowTileHorizontal,
+                                             kCmdWindowTileVertical};
+constexpr std::array<CommandId, 1> kHelpMenu{kCmdHelpAbout};
+constexpr std::array<MenuPopupLayout, 4> kMenuBar{{
+    {"&Wine", kWineMenu},
+    {"&Data", kDataMenu},
+    {"&View", kViewMenu},
+    {"&Help", kHelpMenu},
+}};
+
 std::optional<std::size_t> IndexOf(CommandId id) {
   for (std::size_t i = 0; i < kActions.size(); ++i)
     if (kActions[i].Id == id) return i;
@@ -53,6 +69,30 @@ const std::array<ActionInfo, kActionCount>& Actions() {
 const ActionInfo* FindAction(CommandId id) {
   auto i = IndexOf(id);
   return i ? &kActions[*i] : nullptr;
+}
+
+std::span<const MenuPopupLayout> MenuBarLayout() {
+  return kMenuBar;
+}
+
+std::string MenuItemText(const ActionInfo& action) {
+  std::string text(action.Caption);
+  if (!action.Shortcut.empty()) text.append("\t").append(action.Shortcut);
+  return text;
+}
+
+std::optional<ShortcutKey> ParseShortcut(std::string_view text) {
+  constexpr std::string_view kCtrl = "Ctrl+";
+  ShortcutKey key;
+  if (text.starts_with(kCtrl)) {
+    key.Control = true;
+    text.remove_prefix(kCtrl.size());
+  }
+  if (text.size() != 1) return std::nullopt;
+  char c = text[0];
+  if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return std::nullopt;
+  key.Key = c;
+  return key;
 }
 
 std::string_view ShortHint(std::string_view hint) {

@@ -1,11 +1,13 @@
 #pragma once
 // The action list of the frame: every command with its caption, shortcut,
-// hints and category, and whether it is enabled. Menu, toolbar and
-// accelerators are all built from this one table.
+// hints and category, and whether it is enabled. Menu bar, toolbar and
+// accelerators are all built from this one table when the program starts.
 
 #include <array>
 #include <cstddef>
 #include <optional>
+#include <span>
+#include <string>
 #include <string_view>
 
 #include "app/command_ids.h"
@@ -30,6 +32,26 @@ inline constexpr std::size_t kActionCount = 19;
 
 const std::array<ActionInfo, kActionCount>& Actions();
 const ActionInfo* FindAction(CommandId id);
+
+// The menu bar as the user sees it: its popups in order, each a list of
+// commands where kMenuSeparator draws a line. The shell builds the menu from
+// this and the captions and shortcuts above.
+inline constexpr CommandId kMenuSeparator = CommandId(0);
+struct MenuPopupLayout {
+  std::string_view Caption;
+  std::span<const CommandId> Items;
+};
+std::span<const MenuPopupLayout> MenuBarLayout();
+// A menu item's text: the caption, then a tab and the shortcut if it has one.
+std::string MenuItemText(const ActionInfo& action);
+
+// A shortcut of the table ("Ctrl+N") as a key: Control held and an upper-case
+// letter or digit. Nothing for an empty or unknown text.
+struct ShortcutKey {
+  bool Control = false;
+  char Key = 0;
+};
+std::optional<ShortcutKey> ParseShortcut(std::string_view text);
 
 // The hint part before the bar (tooltips) and after it (status bar). A hint
 // without a bar uses the whole text for both.

@@ -27,4 +27,8 @@ enum CommandId : int {
   kCmdWindowTileVertical = 403,
 };
 
+// The Wine menu's recent trials: kRecentTrialCount ids from here. They are
+// not actions; the frame hands them to TMainForm::OpenRecentExecute.
+inline constexpr int kCmdRecentTrial1 = 111;
+
 }  // namespace vorsant

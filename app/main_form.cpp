@@ -63,6 +63,7 @@ bool TMainForm::StartUp(const std::string& startFile) {
     SaveDialog.InitialDir = documents;
   }
   startFile_ = startFile;
+  if (RecentStore) Recent.Load(RecentStore->Load());
   return true;
 }
 
@@ -147,9 +148,33 @@ void TMainForm::FileOpenExecute() {
   OpenDialog.Filter = kTrialFileFilter;
   OpenDialog.FileName.clear();
   if (!ui_.ExecuteOpenDialog(OpenDialog)) return;
-  std::string path = OpenDialog.FileName;
-  OpenWineWindow(path, kCmdFileOpen);
+  OpenChosenFile(OpenDialog.FileName);
+}
+
+void TMainForm::OpenRecentExecute(std::size_t index) {
+  if (index >= Recent.Paths().size()) return;
+  std::string path = Recent.Paths()[index];
+  if (OpenChosenFile(path) == OpenOutcome::Unreadable) ForgetRecent(path);
+}
+
+void TMainForm::OpenDroppedFiles(const std::vector<std::string>& paths) {
+  for (const std::string& path : paths) OpenChosenFile(path);
+}
+
+TMainForm::OpenOutcome TMainForm::OpenChosenFile(const std::string& path) {
+  OpenOutcome outcome = OpenTrialFile(path);
   OpenDialog.InitialDir = FolderPart(path);
+  return outcome;
+}
+
+void TMainForm::RememberRecent(const std::string& path) {
+  Recent.Add(path);
+  if (RecentStore) RecentStore->Save(Recent.Paths());
+}
+
+void TMainForm::ForgetRecent(const std::string& path) {
+  Recent.Remove(path);
+  if (RecentStore) RecentStore->Save(Recent.Paths());
 }
 
 void TMainForm::OpenWineWindow(const std::string& path, CommandId action) {
@@ -157,6 +182,10 @@ void TMainForm::OpenWineWindow(const std::string& path, CommandId action) {
     FileNewExecute();
     return;
   }
+  OpenTrialFile(path);
+}
+
+TMainForm::OpenOutcome TMainForm::OpenTrialFile(const std::string& path) {
   for (TMDIChild* w : CountedWindows()) {
     if (w->FileName == path) {
       ui_.ShowMessage(
@@ -165,7 +194,7 @@ void TMainForm::OpenWineWindow(const std::string& path, CommandId action) {
           "again.  " +
               path,
           MessageIcon::Information, MessageButtons::Ok, MessageAnswer::Ok);
-      return;
+      return OpenOutcome::AlreadyOpen;
     }
   }
   TMDIChild& child = CreateTrialWindow();
@@ -177,16 +206,18 @@ void TMainForm::OpenWineWindow(const std::string& path, CommandId action) {
   if (!FileExistsAt(path)) {
     ui_.ShowMessage("Can not locate file.", MessageIcon::Information, MessageButtons::Ok, MessageAnswer::Ok);
     CloseAndDestroy(child);
-    return;
+    return OpenOutcome::Unreadable;
   }
   TWineRec rec{};
   if (!child.FilterFileOpen(path, rec)) {
     CloseAndDestroy(child);
-    return;
+    return OpenOutcome::Unreadable;
   }
   child.WineClass.WineRec = rec;
   child.WineClass.Modified = false;
   child.FillLines();
+  RememberRecent(path);
+  return OpenOutcome::Opened;
 }
 
 void TMainForm::SaveWineFile(const std::string& LocalFileName, bool& Error, bool SaveAs) {
@@ -224,6 +255,7 @@ void TMainForm::SaveWineFile(const std::string& LocalFileName, bool& Error, bool
   target->FileName = LocalFileName;
   target->WineClass.Modified = false;
   ui_.CaptionChanged(*target);
+  RememberRecent(LocalFileName);
   ui_.SetStatusText("File Saved");
   ui_.Wait(400);
   ui_.SetStatusText("");

@@ -10,6 +10,7 @@
 
 #include "app/actions.h"
 #include "app/environment_file.h"
+#include "app/recent_trials.h"
 #include "app/trial_window.h"
 #include "app/ui_port.h"
 #include "scale/com_port.h"
@@ -59,6 +60,13 @@ class TMainForm {
   // command is enabled.
   void Execute(CommandId id);
 
+  // The Wine menu's recent trial `index` (0 for the newest), opened as the
+  // Open command opens a chosen file; one that cannot be read leaves the
+  // list after its message.
+  void OpenRecentExecute(std::size_t index);
+  // Files dropped on the frame, opened one by one as Open opens a chosen file.
+  void OpenDroppedFiles(const std::vector<std::string>& paths);
+
   void OpenWineWindow(const std::string& path, CommandId action);
   void SaveWineFile(const std::string& LocalFileName, bool& Error, bool SaveAs);
   void EnableWineActions();
@@ -98,8 +106,18 @@ class TMainForm {
   // The balance commands and the guard of a running collection, once the
   // shell has attached them.
   ScaleCommands* Scale = nullptr;
+  // The trials most recently opened or saved, and where the shell keeps
+  // them (none: the list lives as long as the program).
+  RecentTrials Recent;
+  RecentTrialsStore* RecentStore = nullptr;
 
  private:
+  enum class OpenOutcome { Opened, AlreadyOpen, Unreadable };
+  OpenOutcome OpenTrialFile(const std::string& path);
+  // What the Open command does with the file the user chose.
+  OpenOutcome OpenChosenFile(const std::string& path);
+  void RememberRecent(const std::string& path);
+  void ForgetRecent(const std::string& path);
   TMDIChild& CreateTrialWindow();
   // Runs the close handler and destroys the window at once, as a failed
   // Open and the Close command do.

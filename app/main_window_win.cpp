@@ -1,5 +1,6 @@
 #include "app/main_window_win.h"
 
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <array>
@@ -11,6 +12,7 @@
 #include "app/dialogs_win.h"
 #include "app/fouling_window_win.h"
 #include "app/graph_windows_win.h"
+#include "app/menu_bar_win.h"
 #include "app/resource_ids.h"
 
 namespace vorsant {
@@ -62,14 +64,17 @@ bool MainWindow::Start(const std::string& startFile, int showCommand) {
       static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_VORSANT), IMAGE_ICON, 16, 16, 0));
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszMenuName = MAKEINTRESOURCEW(IDR_MAINMENU);
   wc.lpszClassName = kFrameClass;
   RegisterClassExW(&wc);
-  accelerators_.Reset(LoadAcceleratorsW(instance_, MAKEINTRESOURCEW(IDR_ACCELERATORS)));
+  accelerators_.Reset(BuildAccelerators());
 
-  frame_ = CreateWindowExW(0, kFrameClass, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                           CW_USEDEFAULT, 600, 700, nullptr, nullptr, instance_, this);
+  // The frame owns the menu once it is created; until then it is ours.
+  UniqueMenu menu(BuildMenuBar());
+  frame_ = CreateWindowExW(WS_EX_ACCEPTFILES, kFrameClass, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                           CW_USEDEFAULT, CW_USEDEFAULT, 600, 700, nullptr, menu.Get(), instance_, this);
   if (!frame_) return false;
+  menu.Release();
+  form_.RecentStore = &recentStore_;
   SetClientSize(frame_, kClientWidth, kClientHeight);
   CenterWindow(frame_, nullptr);
   scale_ = std::make_unique<ScaleWindows>(form_, frame_);
@@ -127,6 +132,12 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_COMMAND: {
       auto id = static_cast<CommandId>(LOWORD(wp));
+      int recent = static_cast<int>(LOWORD(wp)) - kCmdRecentTrial1;
+      if (recent >= 0 && recent < static_cast<int>(kRecentTrialCount)) {
+        form_.OpenRecentExecute(static_cast<std::size_t>(recent));
+        UpdateToolbar();
+        return 0;
+      }
       if (FindAction(id)) {
         form_.Execute(id);
         UpdateToolbar();
@@ -137,6 +148,9 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_INITMENUPOPUP:
       UpdateMenu(reinterpret_cast<HMENU>(wp));
       break;
+    case WM_DROPFILES:
+      OnDropFiles(reinterpret_cast<HDROP>(wp));
+      return 0;
     case WM_MENUSELECT:
       OnMenuSelect(LOWORD(wp), HIWORD(wp));
       return 0;
@@ -259,9 +273,32 @@ void MainWindow::OnNotify(NMHDR* header) {
 }
 
 void MainWindow::OnMenuSelect(UINT item, UINT flags) {
-  const ActionInfo* a =
-      (flags & MF_POPUP) || flags == 0xFFFF ? nullptr : FindAction(static_cast<CommandId>(item));
+  bool command = !(flags & MF_POPUP) && flags != 0xFFFF;
+  int recent = static_cast<int>(item) - kCmdRecentTrial1;
+  const auto& paths = form_.Recent.Paths();
+  if (command && recent >= 0 && recent < static_cast<int>(paths.size())) {
+    SetStatusText(paths[static_cast<std::size_t>(recent)]);
+    return;
+  }
+  const ActionInfo* a = command ? FindAction(static_cast<CommandId>(item)) : nullptr;
   SetStatusText(a ? std::string(LongHint(MenuItemHint(*a))) : "");
+}
+
+void MainWindow::OnDropFiles(HDROP drop) {
+  std::vector<std::string> paths;
+  UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    UINT length = DragQueryFileW(drop, i, nullptr, 0);
+    std::wstring path(length + 1, L'\0');
+    length = DragQueryFileW(drop, i, path.data(), length + 1);
+    path.resize(length);
+    paths.push_back(Narrow(path));
+  }
+  DragFinish(drop);
+  // The one who dropped is not kept waiting while the files open.
+  SetForegroundWindow(frame_);
+  form_.OpenDroppedFiles(paths);
+  UpdateToolbar();
 }
 
 int MainWindow::MdiChildCount() const {
@@ -269,6 +306,7 @@ int MainWindow::MdiChildCount() const {
 }
 
 void MainWindow::UpdateMenu(HMENU popup) {
+  if (popup == GetSubMenu(GetMenu(frame_), 0)) ShowRecentTrials(popup, form_.Recent.Paths());
   int count = GetMenuItemCount(popup);
   for (int i = 0; i < count; ++i) {
     UINT id = GetMenuItemID(popup, i);

@@ -4,12 +4,14 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <map>
 #include <memory>
 #include <string>
 
 #include "app/main_form.h"
+#include "app/recent_store_win.h"
 #include "app/scale_windows_win.h"
 #include "app/trial_window_win.h"
 #include "app/ui_port.h"
@@ -67,12 +69,14 @@ class MainWindow final : public UiPort {
   void OnSize();
   void OnNotify(NMHDR* header);
   void OnMenuSelect(UINT item, UINT flags);
+  void OnDropFiles(HDROP drop);
   void UpdateMenu(HMENU popup);
   void UpdateToolbar();
   HWND DialogOwner() const;
   int MdiChildCount() const;
 
   HINSTANCE instance_;
+  RegistryRecentTrials recentStore_;
   TMainForm form_;
   // The balance commands and their windows; after form_, which they use.
   std::unique_ptr<ScaleWindows> scale_;

@@ -6,9 +6,6 @@
 #define IDI_VORSANT 1
 #define IDB_TOOLBAR 2
 
-#define IDR_MAINMENU 100
-#define IDR_ACCELERATORS 101
-
 #define IDD_CONDITIONS 110
 #define IDD_WELCOME 111
 #define IDD_ABOUT 112

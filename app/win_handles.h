@@ -29,6 +29,8 @@ class UniqueHandle {
     h_ = h;
   }
   H Get() const { return h_; }
+  // Gives the handle up to a new owner.
+  H Release() { return std::exchange(h_, nullptr); }
   explicit operator bool() const { return h_ != nullptr; }
 
  private:

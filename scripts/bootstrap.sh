@@ -10,7 +10,7 @@ packages=(
   wine wine64 wine32:i386
   msitools wixl
   xvfb x11-utils xdotool imagemagick librsvg2-bin fonts-dejavu-core fonts-wine
-  socat python3 clang-format
+  socat python3 python3-xlib clang-format
   clang libclang-rt-14-dev
   chromium poppler-utils
   libcpp-httplib-dev libsqlite3-dev libpq-dev postgresql wrk

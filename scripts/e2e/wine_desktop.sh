@@ -51,14 +51,25 @@ e2e_prepare_prefix() {
   python3 -c 'import struct,sys; sys.stdout.buffer.write(bytes(1540) + struct.pack("<i", 1))' >"$dir/vorsant.dat"
 }
 
-# Serves the screenshot requests of a driver: NAME.shot in $1 becomes
-# NAME.png of the whole screen. Runs until $2 exists.
+# Serves the requests of a driver in folder $1 until $2 exists:
+# - NAME.shot becomes NAME.png of the whole screen;
+# - NAME.drop ("X Y", then one Windows path a line) is an X drag-and-drop of
+#   those files at that point of the screen, as a file manager makes it;
+#   NAME.dropped then holds its exit status.
 e2e_serve_screenshots() {
   local folder="$1" stop="$2" req
   while [ ! -e "$stop" ]; do
     for req in "$folder"/*.shot; do
       [ -e "$req" ] || continue
       import -window root "${req%.shot}.png" 2>/dev/null
+      rm -f "$req"
+    done
+    for req in "$folder"/*.drop; do
+      [ -e "$req" ] || continue
+      local point files=() line rc=0
+      { read -r point; while read -r line; do files+=("$(winepath -u "${line%$'\r'}" 2>/dev/null)"); done; } <"$req"
+      /usr/bin/python3 "$repo_root/scripts/e2e/xdnd_drop.py" $point "${files[@]}" || rc=$?
+      echo "$rc" >"${req%.drop}.dropped"
       rm -f "$req"
     done
     sleep 0.2

@@ -3,7 +3,7 @@
 // through the data dialog (one refused box first), its scrolling across a
 // maximise and a widening, both large graphs, Save
 // through the save dialog, Close, Open again, a second Open of the same file,
-// a prepared trial with data, Exit.
+// a prepared trial with data, the recent trials and dropped files, Exit.
 // Usage: vorsant_e2e ARTIFACT_FOLDER TRIAL_PATH [SAMPLE_TRIAL] (Windows
 // paths). Asks for screenshots, writes the panels of the trial after data
 // entry and of the reopened trials (NAME.memo1.txt, NAME.memo2.txt) and the
@@ -19,6 +19,7 @@
 #include "app/resource_ids.h"
 #include "e2e_checks.h"
 #include "e2e_data_steps.h"
+#include "e2e_file_steps.h"
 #include "ui_driver.h"
 
 using namespace vorsant;
@@ -224,6 +225,7 @@ int Run(const std::wstring& trialPath, const std::wstring& samplePath) {
     if (sample) {
       SaveReport(sample, L"sample");
       Shot(L"sample_trial");
+      RecentAndDroppedTrials(frame, trialPath, samplePath);
     }
   }
 

@@ -1,0 +1,74 @@
+#include "app/recent_store_win.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/win_handles.h"
+
+namespace vorsant {
+namespace {
+
+constexpr wchar_t kRecentKey[] = L"Software\\QEL\\Vorsant\\Recent";
+
+class RegistryKey {
+ public:
+  RegistryKey() = default;
+  RegistryKey(const RegistryKey&) = delete;
+  RegistryKey& operator=(const RegistryKey&) = delete;
+  ~RegistryKey() {
+    if (key_) RegCloseKey(key_);
+  }
+  HKEY* Out() { return &key_; }
+  HKEY Get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+std::wstring ValueName(std::size_t index) {
+  return L"File" + std::to_wstring(index + 1);
+}
+
+}  // namespace
+
+std::vector<std::string> RegistryRecentTrials::Load() {
+  std::vector<std::string> paths;
+  RegistryKey key;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kRecentKey, 0, KEY_QUERY_VALUE, key.Out()) != ERROR_SUCCESS)
+    return paths;
+  for (std::size_t i = 0; i < kRecentTrialCount; ++i) {
+    DWORD bytes = 0;
+    std::wstring name = ValueName(i);
+    if (RegGetValueW(key.Get(), nullptr, name.c_str(), RRF_RT_REG_SZ, nullptr, nullptr, &bytes) !=
+            ERROR_SUCCESS ||
+        bytes < sizeof(wchar_t))
+      continue;
+    std::wstring value(bytes / sizeof(wchar_t), L'\0');
+    if (RegGetValueW(key.Get(), nullptr, name.c_str(), RRF_RT_REG_SZ, nullptr, value.data(), &bytes) !=
+        ERROR_SUCCESS)
+      continue;
+    value.resize(wcsnlen(value.c_str(), value.size()));
+    paths.push_back(Narrow(value));
+  }
+  return paths;
+}
+
+void RegistryRecentTrials::Save(const std::vector<std::string>& paths) {
+  RegistryKey key;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kRecentKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Out(),
+                      nullptr) != ERROR_SUCCESS)
+    return;
+  for (std::size_t i = 0; i < kRecentTrialCount; ++i) {
+    std::wstring name = ValueName(i);
+    if (i >= paths.size()) {
+      RegDeleteValueW(key.Get(), name.c_str());
+      continue;
+    }
+    std::wstring value = Widen(paths[i]);
+    RegSetValueExW(key.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  }
+}
+
+}  // namespace vorsant
