@@ -18,7 +18,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-for t in trial_record balance_reply points_csv profile_text session_flush form_body embedded_ui; do
+for t in trial_record balance_reply points_csv profile_text session_flush form_body embedded_ui collector_body; do
   rm -rf "${out:?}/$t"
   mkdir -p "$out/$t"
 done
@@ -121,5 +121,16 @@ printf '\x03Action 12:00:01: WelcomeDlg.\x01WelcomeDlg\x01Dialog created\0\x03Ac
   >"$out/embedded_ui/success"
 printf '\x00Error 1310. Error writing to file: vorsant.exe\0\x02Action ended 12:00:05: InstallFiles. Return value 3.\x01InstallFiles\x013\0\x01Warning 1910. Could not remove shortcut.\0\x02Info 1720. There is a problem with this package.\0\x04\x01Vorsant\x01\x013\0' \
   >"$out/embedded_ui/failure"
+
+# Collector request bodies as the library posts them (first line also read
+# as the User-Agent): a start, an exception with escapes, an unknown key.
+cid=0123456789ABCDEF0123456789ABCDEF01234567
+sid='{0A1B2C3D-0000-1111-2222-333344445555}'
+printf 'OrvexAnalytics/1.0 (Microsoft Windows NT 6.1.7601 ; x64)\nv=2&aid=Vorsant&av=6.1.0&cid=%s&sid=%s&t=lifecycle&qt=12&lc=start' \
+  "$cid" "$sid" >"$out/collector_body/start"
+printf 'v=2&aid=Vorsant&av=6.1.0&cid=%s&sid=%s&t=exception&qt=3&exd=InstallFiles&exdt=Error 1335 100%%25 a+b%%0D%%0A&exf=1' \
+  "$cid" "$sid" >"$out/collector_body/exception"
+printf 'v=2&aid=Vorsant&av=6.1.0&cid=%s&sid=%s&t=property&qt=7&lb=ADDLOCAL&val=Main,Docs&new%%3Dkey=%%C3%%A9t%%C3%%A9' \
+  "$cid" "$sid" >"$out/collector_body/property"
 
 for d in "$out"/*; do echo "$(basename "$d"): $(cat "$d"/* | wc -c) bytes"; done

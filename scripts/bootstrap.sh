@@ -13,6 +13,7 @@ packages=(
   socat python3 python3-xlib clang-format
   clang libclang-rt-14-dev
   chromium poppler-utils
+  libcpp-httplib-dev libsqlite3-dev libpq-dev postgresql wrk
 )
 
 missing=()

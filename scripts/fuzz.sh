@@ -6,7 +6,7 @@
 # input is kept as build/artifacts/fuzz/<target>-crash-*, -leak-* or
 # -timeout-*. Ends with "fuzz: N passed, M failed".
 #   VORSANT_FUZZ_SECONDS   seconds per program target (20); the analytics
-#                          targets run half as long
+#                          and collector targets run half as long
 #   VORSANT_FUZZ_TARGETS   the targets to run (all)
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -20,9 +20,9 @@ short=$(((seconds + 1) / 2))
 declare -A limit=([trial_record]=5 [balance_reply]=5 [points_csv]=5)
 declare -A budget=(
   [trial_record]=$seconds [balance_reply]=$seconds [points_csv]=$seconds
-  [profile_text]=$short [session_flush]=$short [form_body]=$short [embedded_ui]=$short
+  [profile_text]=$short [session_flush]=$short [form_body]=$short [embedded_ui]=$short [collector_body]=$short
 )
-targets=(${VORSANT_FUZZ_TARGETS:-trial_record balance_reply points_csv profile_text session_flush form_body embedded_ui})
+targets=(${VORSANT_FUZZ_TARGETS:-trial_record balance_reply points_csv profile_text session_flush form_body embedded_ui collector_body})
 
 artifacts=build/artifacts/fuzz
 mkdir -p "$artifacts"

@@ -1,0 +1,42 @@
+#pragma once
+// One received hit as the collector stores it, and the checks a body must
+// pass before it is stored.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "collector/form_decoder.h"
+
+namespace collector {
+
+inline constexpr std::size_t kMaxBodyBytes = 16 * 1024;
+
+struct HitRecord {
+  std::int64_t receivedMs = 0;  // Unix milliseconds, when the body arrived
+  std::int64_t madeMs = 0;      // received minus the hit's queue time
+  std::int64_t queueMs = 0;
+  std::string app, version, clientId, sessionId, type;
+  // Fields the hit types use; empty when absent.
+  std::string lifeControl, lifeStatus, label, value;
+  std::string exceptionDescription, exceptionDetails, exceptionFatal;
+  std::string osVersion, architecture;  // from the User-Agent
+  std::string extra;                    // unknown keys, re-encoded as a form body
+};
+
+// The body's fields as a hit received at `receivedMs` with the User-Agent
+// `agent`; nullopt with a one-line reason when the hit is not valid.
+std::optional<HitRecord> MakeHitRecord(std::string_view body, std::string_view agent, std::int64_t receivedMs,
+                                       std::string* reason);
+
+bool IsHitType(std::string_view type);
+bool IsClientId(std::string_view text);  // 40 hexadecimal characters
+bool IsGuidText(std::string_view text);  // "{8-4-4-4-12}" hexadecimal
+
+// How a session ended, from its lifecycle end hit's status.
+enum class Outcome { kSuccess, kUserAbort, kFatalError, kUnfinished };
+Outcome OutcomeOf(const std::optional<std::string>& endStatus);
+std::string_view OutcomeName(Outcome outcome);  // "success", "user_abort", ...
+
+}  // namespace collector

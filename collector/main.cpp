@@ -1,0 +1,239 @@
+// plumeta-collector: receives the installer library's hits, stores them and
+// shows what they say.
+//
+//   plumeta-collector serve [--listen HOST:PORT] [--db URL] [--token-file FILE] [--retain-days N]
+//   plumeta-collector report [--db URL] [FILTERS] [--json]
+//   plumeta-collector export hits|sessions [--db URL] [FILTERS] [-o FILE]
+//   FILTERS: --app ID --version V --since YYYY-MM-DD --until YYYY-MM-DD
+
+#include <malloc.h>
+#include <pthread.h>
+#include <signal.h>
+
+#include <charconv>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "collector/access.h"
+#include "collector/csv.h"
+#include "collector/filters.h"
+#include "collector/ingest_queue.h"
+#include "collector/report_text.h"
+#include "collector/server.h"
+#include "collector/store.h"
+
+namespace {
+
+using namespace collector;
+
+constexpr const char* kUsage = "usage: plumeta-collector serve|report|export ... (see docs/collector.md)";
+
+// Connections that commit hits at once on PostgreSQL.
+constexpr int kPostgresWriters = 4;
+
+struct Misuse {
+  std::string message;
+};
+
+struct Options {
+  std::string command, exportWhat;
+  std::string listen = "127.0.0.1:8080";
+  std::string db = "sqlite:plumeta.db";
+  std::string tokenFile, output;
+  int retainDays = 400;
+  bool json = false;
+  Filters filters;
+};
+
+Options ParseArguments(int argc, char** argv) {
+  if (argc < 2) throw Misuse{kUsage};
+  Options o;
+  o.command = argv[1];
+  if (o.command != "serve" && o.command != "report" && o.command != "export") {
+    throw Misuse{"unknown command " + o.command + "; " + kUsage};
+  }
+  int i = 2;
+  if (o.command == "export") {
+    if (argc < 3 || (std::string(argv[2]) != "hits" && std::string(argv[2]) != "sessions")) {
+      throw Misuse{"export needs \"hits\" or \"sessions\""};
+    }
+    o.exportWhat = argv[2];
+    i = 3;
+  }
+  auto value = [&](const std::string& option) -> std::string {
+    if (i + 1 >= argc) throw Misuse{option + " needs a value"};
+    return argv[++i];
+  };
+  for (; i < argc; ++i) {
+    std::string arg = argv[i];
+    bool serve = o.command == "serve";
+    if (arg == "--db") {
+      o.db = value(arg);
+      if (!IsDatabaseUrl(o.db)) throw Misuse{"--db must be sqlite:PATH or postgresql://..., not " + o.db};
+    } else if (serve && arg == "--listen") {
+      o.listen = value(arg);
+    } else if (serve && arg == "--token-file") {
+      o.tokenFile = value(arg);
+    } else if (serve && arg == "--retain-days") {
+      std::string text = value(arg);
+      auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), o.retainDays);
+      if (ec != std::errc() || end != text.data() + text.size() || o.retainDays < 1) {
+        throw Misuse{"--retain-days must be a whole number of days, at least 1"};
+      }
+    } else if (!serve && (arg == "--app" || arg == "--version" || arg == "--since" || arg == "--until")) {
+      std::string reason;
+      if (!SetFilter(o.filters, arg.substr(2), value(arg), &reason)) throw Misuse{reason};
+    } else if (o.command == "report" && arg == "--json") {
+      o.json = true;
+    } else if (o.command == "export" && (arg == "-o" || arg == "--output")) {
+      o.output = value(arg);
+    } else {
+      throw Misuse{"unknown option " + arg + " for " + o.command};
+    }
+  }
+  return o;
+}
+
+// HOST:PORT, the host possibly in brackets.
+bool SplitListen(const std::string& listen, std::string& host, int& port) {
+  std::size_t colon = listen.rfind(':');
+  if (colon == std::string::npos || colon == 0) return false;
+  host = listen.substr(0, colon);
+  if (host.size() > 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+  std::string text = listen.substr(colon + 1);
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), port);
+  return ec == std::errc() && end == text.data() + text.size() && port >= 0 && port <= 65535 && !text.empty();
+}
+
+std::string ReadToken(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw Misuse{"cannot read the token file " + path};
+  std::stringstream content;
+  content << file.rdbuf();
+  std::string token = content.str();
+  while (!token.empty() && (token.back() == '\n' || token.back() == '\r' || token.back() == ' '))
+    token.pop_back();
+  if (token.empty()) throw Misuse{"the token file " + path + " is empty"};
+  for (char c : token) {
+    // The token travels in a header, a query and a cookie.
+    if (c <= ' ' || c > '~' || c == ';' || c == ',' || c == '"' || c == '\\' || c == '&' || c == '%' ||
+        c == '+') {
+      throw Misuse{"the token in " + path + " must be printable ASCII without blanks or ;,\"\\&%+"};
+    }
+  }
+  return token;
+}
+
+std::unique_ptr<Store> OpenStore(const std::string& url, bool migrate) {
+  return std::make_unique<Store>(OpenSqlConnection(url), migrate);
+}
+
+int Serve(const Options& o) {
+  std::string host;
+  int port = 0;
+  if (!SplitListen(o.listen, host, port)) throw Misuse{"--listen must be HOST:PORT, not " + o.listen};
+  std::string token = o.tokenFile.empty() ? std::string() : ReadToken(o.tokenFile);
+  if (token.empty() && !IsLoopbackHost(host)) {
+    throw Misuse{"listening on " + host + " needs --token-file: the figures would be open to everyone"};
+  }
+
+  // The signals are taken by one thread with sigwait; every other thread
+  // inherits the block.
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+  signal(SIGPIPE, SIG_IGN);
+  // Each of the many request threads would otherwise keep a malloc arena of
+  // its own, each as large as the largest summary it ever built.
+  mallopt(M_ARENA_MAX, 2);
+
+  std::unique_ptr<Store> store = OpenStore(o.db, true);
+  std::string described = store->connection().Describe();
+  std::vector<std::unique_ptr<Store>> more;
+  std::vector<Store*> writers{store.get()};
+  if (store->connection().dialect() == SqlDialect::kPostgres) {
+    for (int i = 1; i < kPostgresWriters; ++i)
+      writers.push_back(more.emplace_back(OpenStore(o.db, false)).get());
+  }
+  IngestQueue queue(writers, o.retainDays);
+  ServerOptions serverOptions{token, [url = o.db] { return OpenStore(url, false); }};
+  CollectorServer server(std::move(serverOptions), queue);
+  int bound = server.Bind(host, port);
+  if (bound < 0) {
+    std::fprintf(stderr, "plumeta-collector: cannot listen on %s\n", o.listen.c_str());
+    return 1;
+  }
+  std::thread stopper([&] {
+    int received = 0;
+    sigwait(&signals, &received);
+    server.Stop();
+  });
+  std::string shownHost = host.find(':') != std::string::npos ? "[" + host + "]" : host;
+  std::printf("plumeta-collector: listening on http://%s:%d, storing in %s\n", shownHost.c_str(), bound,
+              described.c_str());
+  std::fflush(stdout);
+  server.Listen();
+  // Listen also returns when the server stops for another reason; wake the
+  // signal thread so it can be joined.
+  pthread_kill(stopper.native_handle(), SIGTERM);
+  stopper.join();
+  queue.Stop();
+  return 0;
+}
+
+int Report(const Options& o) {
+  Summary summary = OpenStore(o.db, true)->Summarize(o.filters);
+  std::cout << (o.json ? SummaryJson(summary) + "\n" : RenderReport(summary));
+  return 0;
+}
+
+int Export(const Options& o) {
+  std::ofstream file;
+  if (!o.output.empty()) {
+    file.open(o.output, std::ios::binary | std::ios::trunc);
+    if (!file) {
+      std::fprintf(stderr, "plumeta-collector: cannot write %s\n", o.output.c_str());
+      return 1;
+    }
+  }
+  std::ostream& out = o.output.empty() ? std::cout : file;
+  std::unique_ptr<Store> store = OpenStore(o.db, true);
+  auto row = [&](const std::vector<std::string>& cells) { out << CsvRow(cells); };
+  o.exportWhat == "hits" ? store->ExportHits(o.filters, row) : store->ExportSessions(o.filters, row);
+  out.flush();
+  if (!out) {
+    std::fprintf(stderr, "plumeta-collector: writing the export failed\n");
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  try {
+    options = ParseArguments(argc, argv);
+  } catch (const Misuse& m) {
+    std::fprintf(stderr, "plumeta-collector: %s\n", m.message.c_str());
+    return 2;
+  }
+  try {
+    if (options.command == "serve") return Serve(options);
+    if (options.command == "report") return Report(options);
+    return Export(options);
+  } catch (const Misuse& m) {
+    std::fprintf(stderr, "plumeta-collector: %s\n", m.message.c_str());
+    return 2;
+  } catch (const SqlError& e) {
+    std::fprintf(stderr, "plumeta-collector: cannot use the database %s: %s\n", options.db.c_str(), e.what());
+    return 1;
+  }
+}

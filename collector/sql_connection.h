@@ -1,0 +1,56 @@
+#pragma once
+// The little the store needs of a database: statements with parameters,
+// rows read as texts, transactions. One implementation over SQLite, one over
+// libpq; the store's SQL is shared and written with "?" placeholders.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace collector {
+
+using SqlValue = std::variant<std::nullptr_t, std::int64_t, std::string>;
+using SqlRow = std::vector<std::optional<std::string>>;  // nullopt for NULL
+
+class SqlError : public std::runtime_error {
+ public:
+  SqlError(const std::string& what, bool retryable = false)
+      : std::runtime_error(what), retryable_(retryable) {}
+  // A deadlock or serialization failure: the transaction may be run again.
+  bool retryable() const { return retryable_; }
+
+ private:
+  bool retryable_;
+};
+
+enum class SqlDialect { kSqlite, kPostgres };
+
+class SqlConnection {
+ public:
+  virtual ~SqlConnection() = default;
+  virtual SqlDialect dialect() const = 0;
+  // Runs one statement; calls `row` for each result row. Throws SqlError.
+  virtual void Run(std::string_view sql, const std::vector<SqlValue>& params = {},
+                   const std::function<void(const SqlRow&)>& row = {}) = 0;
+  // Several statements without parameters or results.
+  virtual void Script(std::string_view sql) = 0;
+  // What the database is, for messages: "sqlite:PATH" or the URI without its password.
+  virtual std::string Describe() const = 0;
+};
+
+// Opens "sqlite:PATH" or a "postgresql://" / "postgres://" URI. Throws
+// SqlError when the database cannot be opened.
+std::unique_ptr<SqlConnection> OpenSqlConnection(const std::string& url);
+// Whether `url` names a database kind the collector knows.
+bool IsDatabaseUrl(std::string_view url);
+
+std::unique_ptr<SqlConnection> OpenSqlite(const std::string& path);
+std::unique_ptr<SqlConnection> OpenPostgres(const std::string& conninfo);
+
+}  // namespace collector

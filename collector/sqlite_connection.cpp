@@ -1,0 +1,115 @@
+#include <sqlite3.h>
+
+#include <map>
+
+#include "collector/sql_connection.h"
+
+namespace collector {
+namespace {
+
+struct StatementCloser {
+  void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, StatementCloser>;
+
+class SqliteConnection final : public SqlConnection {
+ public:
+  explicit SqliteConnection(const std::string& path) : path_(path) {
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(path.c_str(), &db,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    db_.reset(db);
+    if (rc != SQLITE_OK) throw SqlError(db ? sqlite3_errmsg(db) : "out of memory");
+    sqlite3_busy_timeout(db, 10'000);
+    // WAL lets the dashboard read while hits are written. A transaction
+    // committed in WAL mode survives the process being killed; NORMAL only
+    // leaves the last commits to a power cut, which saves an fsync per commit.
+    Script("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA foreign_keys=OFF;");
+  }
+
+  SqlDialect dialect() const override { return SqlDialect::kSqlite; }
+  std::string Describe() const override { return "sqlite:" + path_; }
+
+  void Script(std::string_view sql) override {
+    char* message = nullptr;
+    if (sqlite3_exec(db_.get(), std::string(sql).c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+      std::string text = message ? message : sqlite3_errmsg(db_.get());
+      sqlite3_free(message);
+      throw SqlError(text, IsBusy());
+    }
+  }
+
+  void Run(std::string_view sql, const std::vector<SqlValue>& params,
+           const std::function<void(const SqlRow&)>& row) override {
+    sqlite3_stmt* statement = Prepare(sql);
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+    for (std::size_t i = 0; i < params.size(); ++i) {
+      int index = static_cast<int>(i + 1);
+      if (auto* number = std::get_if<std::int64_t>(&params[i])) {
+        sqlite3_bind_int64(statement, index, *number);
+      } else if (auto* text = std::get_if<std::string>(&params[i])) {
+        sqlite3_bind_text(statement, index, text->data(), static_cast<int>(text->size()), SQLITE_TRANSIENT);
+      } else {
+        sqlite3_bind_null(statement, index);
+      }
+    }
+    SqlRow values;
+    for (;;) {
+      int rc = sqlite3_step(statement);
+      if (rc == SQLITE_DONE) break;
+      if (rc != SQLITE_ROW) {
+        std::string text = sqlite3_errmsg(db_.get());
+        sqlite3_reset(statement);
+        throw SqlError(text, IsBusy());
+      }
+      if (!row) continue;
+      int columns = sqlite3_column_count(statement);
+      values.assign(static_cast<std::size_t>(columns), std::nullopt);
+      for (int c = 0; c < columns; ++c) {
+        if (sqlite3_column_type(statement, c) == SQLITE_NULL) continue;
+        auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, c));
+        values[static_cast<std::size_t>(c)].emplace(
+            text, static_cast<std::size_t>(sqlite3_column_bytes(statement, c)));
+      }
+      row(values);
+    }
+    sqlite3_reset(statement);
+  }
+
+ private:
+  struct DatabaseCloser {
+    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+  };
+
+  bool IsBusy() const {
+    int code = sqlite3_errcode(db_.get());
+    return code == SQLITE_BUSY || code == SQLITE_LOCKED;
+  }
+
+  // Statements are prepared once per connection and kept: ingestion runs the
+  // same few statements for every hit.
+  sqlite3_stmt* Prepare(std::string_view sql) {
+    auto found = statements_.find(sql);
+    if (found != statements_.end()) return found->second.get();
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db_.get(), sql.data(), static_cast<int>(sql.size()), &statement, nullptr) !=
+        SQLITE_OK) {
+      throw SqlError(sqlite3_errmsg(db_.get()));
+    }
+    return statements_.emplace(std::string(sql), Statement(statement)).first->second.get();
+  }
+
+  std::string path_;
+  std::unique_ptr<sqlite3, DatabaseCloser> db_;
+  // Declared after the database so they are finalized before it closes.
+  std::map<std::string, Statement, std::less<>> statements_;
+};
+
+}  // namespace
+
+std::unique_ptr<SqlConnection> OpenSqlite(const std::string& path) {
+  return std::make_unique<SqliteConnection>(path);
+}
+
+}  // namespace collector

@@ -1,0 +1,369 @@
+#include "collector/store.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace collector {
+namespace {
+
+// Tables common to both databases; the hits' key is the one difference.
+constexpr const char* kSchema = R"sql(
+CREATE TABLE IF NOT EXISTS hits (
+  id %ID%,
+  received_ms BIGINT NOT NULL,
+  made_ms BIGINT NOT NULL,
+  queue_ms BIGINT NOT NULL,
+  app TEXT NOT NULL,
+  version TEXT NOT NULL,
+  client_id TEXT NOT NULL,
+  session_id TEXT NOT NULL,
+  type TEXT NOT NULL,
+  life_control TEXT,
+  life_status TEXT,
+  label TEXT,
+  value TEXT,
+  exception_description TEXT,
+  exception_details TEXT,
+  exception_fatal TEXT,
+  os_version TEXT,
+  architecture TEXT,
+  extra TEXT);
+CREATE INDEX IF NOT EXISTS hits_received ON hits (received_ms);
+CREATE INDEX IF NOT EXISTS hits_exceptions ON hits (session_id) WHERE type = 'exception';
+CREATE TABLE IF NOT EXISTS sessions (
+  session_id TEXT PRIMARY KEY,
+  app TEXT NOT NULL,
+  version TEXT NOT NULL,
+  client_id TEXT NOT NULL,
+  first_made_ms BIGINT NOT NULL,
+  day TEXT NOT NULL,
+  last_received_ms BIGINT NOT NULL,
+  hits BIGINT NOT NULL,
+  end_status TEXT,
+  install_type TEXT,
+  last_screen TEXT,
+  last_screen_ms BIGINT,
+  os_version TEXT,
+  architecture TEXT,
+  language TEXT,
+  screen TEXT,
+  dpi TEXT,
+  features TEXT,
+  missing_prerequisites TEXT);
+CREATE INDEX IF NOT EXISTS sessions_first_made ON sessions (first_made_ms);
+CREATE INDEX IF NOT EXISTS sessions_last_received ON sessions (last_received_ms);
+CREATE TABLE IF NOT EXISTS rejections (
+  day TEXT PRIMARY KEY,
+  count BIGINT NOT NULL);
+CREATE TABLE IF NOT EXISTS collector_schema (version INTEGER NOT NULL);
+)sql";
+
+constexpr const char* kHitColumns =
+    "received_ms, made_ms, queue_ms, app, version, client_id, session_id, type, life_control, life_status, "
+    "label, "
+    "value, exception_description, exception_details, exception_fatal, os_version, architecture, extra";
+constexpr int kHitColumnCount = 18;
+
+// The most hits one INSERT carries (SQLite allows 32766 parameters).
+constexpr std::size_t kRowsPerInsert = 256;
+
+constexpr const char* kSessionUpsert = R"sql(
+INSERT INTO sessions (session_id, app, version, client_id, first_made_ms, day, last_received_ms, hits, end_status,
+  install_type, last_screen, last_screen_ms, os_version, architecture, language, screen, dpi, features,
+  missing_prerequisites)
+VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)
+ON CONFLICT (session_id) DO UPDATE SET
+  first_made_ms = CASE WHEN excluded.first_made_ms < sessions.first_made_ms
+                       THEN excluded.first_made_ms ELSE sessions.first_made_ms END,
+  day = CASE WHEN excluded.first_made_ms < sessions.first_made_ms THEN excluded.day ELSE sessions.day END,
+  last_received_ms = CASE WHEN excluded.last_received_ms > sessions.last_received_ms
+                          THEN excluded.last_received_ms ELSE sessions.last_received_ms END,
+  hits = sessions.hits + excluded.hits,
+  end_status = COALESCE(excluded.end_status, sessions.end_status),
+  install_type = COALESCE(excluded.install_type, sessions.install_type),
+  last_screen = CASE WHEN excluded.last_screen_ms IS NOT NULL AND (sessions.last_screen_ms IS NULL
+                       OR excluded.last_screen_ms >= sessions.last_screen_ms)
+                     THEN excluded.last_screen ELSE sessions.last_screen END,
+  last_screen_ms = CASE WHEN excluded.last_screen_ms IS NOT NULL AND (sessions.last_screen_ms IS NULL
+                          OR excluded.last_screen_ms >= sessions.last_screen_ms)
+                        THEN excluded.last_screen_ms ELSE sessions.last_screen_ms END,
+  os_version = COALESCE(sessions.os_version, excluded.os_version),
+  architecture = COALESCE(sessions.architecture, excluded.architecture),
+  language = COALESCE(excluded.language, sessions.language),
+  screen = COALESCE(excluded.screen, sessions.screen),
+  dpi = COALESCE(excluded.dpi, sessions.dpi),
+  features = COALESCE(excluded.features, sessions.features),
+  missing_prerequisites = COALESCE(excluded.missing_prerequisites, sessions.missing_prerequisites)
+)sql";
+
+SqlValue TextOrNull(const std::string& text) {
+  return text.empty() ? SqlValue(nullptr) : SqlValue(text);
+}
+SqlValue Optional(const std::optional<std::string>& text) {
+  return text ? SqlValue(*text) : SqlValue(nullptr);
+}
+
+// What the hits of one batch tell about their session, merged the way the
+// upsert merges them into the stored row.
+struct SessionDelta {
+  std::string app, version, clientId;
+  std::int64_t firstMadeMs = 0, lastReceivedMs = 0, hits = 0;
+  std::optional<std::string> endStatus, installType, lastScreen, osVersion, architecture;
+  std::optional<std::string> language, screen, dpi, features, missingPrerequisites;
+  std::optional<std::int64_t> lastScreenMs;
+
+  void Add(const HitRecord& hit) {
+    if (hits == 0 || hit.madeMs < firstMadeMs) firstMadeMs = hit.madeMs;
+    if (hits == 0) app = hit.app, version = hit.version, clientId = hit.clientId;
+    lastReceivedMs = std::max(lastReceivedMs, hit.receivedMs);
+    ++hits;
+    if (!osVersion && !hit.osVersion.empty()) osVersion = hit.osVersion;
+    if (!architecture && !hit.architecture.empty()) architecture = hit.architecture;
+    if (hit.type == "lifecycle" && hit.lifeControl == "end") {
+      endStatus = hit.lifeStatus;
+    } else if (hit.type == "installtype") {
+      installType = hit.value;
+    } else if (hit.type == "screenview") {
+      if (!lastScreenMs || hit.madeMs >= *lastScreenMs) lastScreen = hit.label, lastScreenMs = hit.madeMs;
+    } else if (hit.type == "property") {
+      if (hit.label == "UserLanguage") language = hit.value;
+      if (hit.label == "ScreenResolution") screen = hit.value;
+      if (hit.label == "DpiScale") dpi = hit.value;
+      if (hit.label == "ADDLOCAL") features = hit.value;
+      if (hit.label == "OX_MISSING_PREREQS") missingPrerequisites = hit.value;
+    }
+  }
+};
+
+// " WHERE ..." over the sessions table (alias `s`) and its parameters.
+struct Where {
+  std::string sql;
+  std::vector<SqlValue> params;
+};
+
+Where SessionWhere(const Filters& filters) {
+  Where where{" WHERE 1 = 1", {}};
+  if (!filters.app.empty()) where.sql += " AND s.app = ?", where.params.emplace_back(filters.app);
+  if (!filters.version.empty()) where.sql += " AND s.version = ?", where.params.emplace_back(filters.version);
+  if (auto since = filters.SinceMs())
+    where.sql += " AND s.first_made_ms >= ?", where.params.emplace_back(*since);
+  if (auto until = filters.UntilMs())
+    where.sql += " AND s.first_made_ms < ?", where.params.emplace_back(*until);
+  return where;
+}
+
+std::int64_t Int(const std::optional<std::string>& text) {
+  return text ? std::stoll(*text) : 0;
+}
+std::string Text(const std::optional<std::string>& text) {
+  return text.value_or(std::string());
+}
+
+std::string MsText(const std::optional<std::string>& ms) {
+  return ms ? TimeText(std::stoll(*ms)) : std::string();
+}
+
+}  // namespace
+
+Store::Store(std::unique_ptr<SqlConnection> connection, bool migrate) : db_(std::move(connection)) {
+  if (migrate) Migrate();
+}
+
+void Store::Migrate() {
+  bool postgres = db_->dialect() == SqlDialect::kPostgres;
+  std::string schema = kSchema;
+  schema.replace(schema.find("%ID%"), 4, postgres ? "BIGSERIAL PRIMARY KEY" : "INTEGER PRIMARY KEY");
+  db_->Script(postgres ? "BEGIN" : "BEGIN IMMEDIATE");
+  try {
+    // Two collectors starting on one PostgreSQL database take turns here.
+    if (postgres) db_->Script("SELECT pg_advisory_xact_lock(7215001)");
+    db_->Script(schema);
+    std::optional<std::int64_t> version;
+    db_->Run("SELECT MAX(version) FROM collector_schema", {}, [&](const SqlRow& row) {
+      if (row[0]) version = Int(row[0]);
+    });
+    if (!version)
+      db_->Run("INSERT INTO collector_schema (version) VALUES (?)", {std::int64_t{kSchemaVersion}});
+    if (version && *version > kSchemaVersion) {
+      throw SqlError("the database was made by a newer collector (schema " + std::to_string(*version) + ")");
+    }
+    db_->Script("COMMIT");
+  } catch (...) {
+    try {
+      db_->Script("ROLLBACK");
+    } catch (const SqlError&) {
+    }
+    throw;
+  }
+}
+
+void Store::Insert(const std::vector<HitRecord>& hits,
+                   const std::map<std::string, std::int64_t>& rejections) {
+  std::map<std::string, SessionDelta> sessions;  // ordered by id: every writer locks rows in one order
+  for (const HitRecord& hit : hits) sessions[hit.sessionId].Add(hit);
+
+  db_->Script(db_->dialect() == SqlDialect::kPostgres ? "BEGIN" : "BEGIN IMMEDIATE");
+  try {
+    for (std::size_t start = 0; start < hits.size(); start += kRowsPerInsert) {
+      std::size_t count = std::min(kRowsPerInsert, hits.size() - start);
+      std::string sql = std::string("INSERT INTO hits (") + kHitColumns + ") VALUES ";
+      std::vector<SqlValue> params;
+      params.reserve(count * kHitColumnCount);
+      for (std::size_t i = 0; i < count; ++i) {
+        const HitRecord& h = hits[start + i];
+        sql += i ? ", (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
+                 : "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+        params.insert(
+            params.end(),
+            {h.receivedMs, h.madeMs, h.queueMs, h.app, h.version, h.clientId, h.sessionId, h.type,
+             TextOrNull(h.lifeControl), TextOrNull(h.lifeStatus), TextOrNull(h.label), TextOrNull(h.value),
+             TextOrNull(h.exceptionDescription), TextOrNull(h.exceptionDetails), TextOrNull(h.exceptionFatal),
+             TextOrNull(h.osVersion), TextOrNull(h.architecture), TextOrNull(h.extra)});
+      }
+      db_->Run(sql, params);
+    }
+    for (const auto& [id, s] : sessions) {
+      db_->Run(kSessionUpsert,
+               {id, s.app, s.version, s.clientId, s.firstMadeMs, DayText(s.firstMadeMs), s.lastReceivedMs,
+                s.hits, Optional(s.endStatus), Optional(s.installType), Optional(s.lastScreen),
+                s.lastScreenMs ? SqlValue(*s.lastScreenMs) : SqlValue(nullptr), Optional(s.osVersion),
+                Optional(s.architecture), Optional(s.language), Optional(s.screen), Optional(s.dpi),
+                Optional(s.features), Optional(s.missingPrerequisites)});
+    }
+    for (const auto& [day, count] : rejections) {
+      db_->Run(
+          "INSERT INTO rejections (day, count) VALUES (?, ?) "
+          "ON CONFLICT (day) DO UPDATE SET count = rejections.count + excluded.count",
+          {day, count});
+    }
+    db_->Script("COMMIT");
+  } catch (...) {
+    try {
+      db_->Script("ROLLBACK");
+    } catch (const SqlError&) {
+    }
+    throw;
+  }
+}
+
+void Store::DeleteReceivedBefore(std::int64_t cutoffMs) {
+  db_->Run("DELETE FROM hits WHERE received_ms < ?", {cutoffMs});
+  db_->Run("DELETE FROM sessions WHERE last_received_ms < ?", {cutoffMs});
+  db_->Run("DELETE FROM rejections WHERE day < ?", {DayText(cutoffMs)});
+}
+
+Summary Store::Summarize(const Filters& filters) {
+  Where where = SessionWhere(filters);
+  SummaryBuilder builder;
+  SessionFacts facts;
+  db_->Run(
+      "SELECT s.client_id, s.app, s.version, s.day, s.hits, s.end_status, s.install_type, s.last_screen, "
+      "s.os_version, s.architecture, s.language, s.screen, s.dpi, s.features, s.missing_prerequisites "
+      "FROM sessions s" +
+          where.sql,
+      where.params, [&](const SqlRow& row) {
+        facts.clientId = Text(row[0]);
+        facts.app = Text(row[1]);
+        facts.version = Text(row[2]);
+        facts.day = Text(row[3]);
+        facts.hits = Int(row[4]);
+        facts.endStatus = row[5];
+        facts.installType = row[6];
+        facts.lastScreen = row[7];
+        facts.osVersion = row[8];
+        facts.architecture = row[9];
+        facts.language = row[10];
+        facts.screen = row[11];
+        facts.dpi = row[12];
+        facts.features = row[13];
+        facts.missingPrerequisites = row[14];
+        builder.Add(facts);
+      });
+
+  // Rejected bodies have no application; only the dates apply.
+  std::int64_t rejected = 0;
+  std::string sql = "SELECT COALESCE(SUM(count), 0) FROM rejections WHERE 1 = 1";
+  std::vector<SqlValue> params;
+  if (!filters.since.empty()) sql += " AND day >= ?", params.emplace_back(filters.since);
+  if (!filters.until.empty()) sql += " AND day <= ?", params.emplace_back(filters.until);
+  db_->Run(sql, params, [&](const SqlRow& row) { rejected = Int(row[0]); });
+
+  // Exception hits are few, and reached through their own index.
+  std::vector<ErrorGroup> errors;
+  db_->Run(
+      "SELECT COALESCE(h.exception_description, ''), COALESCE(h.exception_details, ''), "
+      "CASE WHEN h.exception_fatal = '1' THEN 1 ELSE 0 END, COUNT(DISTINCT h.session_id) "
+      "FROM hits h JOIN sessions s ON s.session_id = h.session_id" +
+          where.sql + " AND h.type = 'exception' GROUP BY 1, 2, 3",
+      where.params, [&](const SqlRow& row) {
+        errors.push_back({Text(row[0]), Text(row[1]), Int(row[2]) != 0, Int(row[3])});
+      });
+  return builder.Finish(rejected, std::move(errors));
+}
+
+void Store::ExportHits(const Filters& filters,
+                       const std::function<void(const std::vector<std::string>&)>& row) {
+  row({"received", "made", "queue_ms", "app", "version", "client_id", "session_id", "type", "life_control",
+       "life_status", "label", "value", "exception_description", "exception_details", "exception_fatal",
+       "os_version", "architecture", "extra"});
+  Where where = SessionWhere(filters);
+  // Pages by id, so neither database holds the whole export in memory.
+  std::int64_t after = -1;
+  for (;;) {
+    std::vector<SqlValue> params = where.params;
+    params.emplace_back(after);
+    std::size_t rows = 0;
+    db_->Run(
+        std::string("SELECT h.id, h.") +
+            "received_ms, h.made_ms, h.queue_ms, h.app, h.version, h.client_id, "
+            "h.session_id, h.type, h.life_control, h.life_status, h.label, h.value, h.exception_description, "
+            "h.exception_details, h.exception_fatal, h.os_version, h.architecture, h.extra "
+            "FROM hits h JOIN sessions s ON s.session_id = h.session_id" +
+            where.sql + " AND h.id > ? ORDER BY h.id LIMIT 5000",
+        params, [&](const SqlRow& r) {
+          ++rows;
+          after = Int(r[0]);
+          std::vector<std::string> cells{MsText(r[1]), MsText(r[2])};
+          for (std::size_t c = 3; c < r.size(); ++c) cells.push_back(Text(r[c]));
+          row(cells);
+        });
+    if (rows < 5000) break;
+  }
+}
+
+void Store::ExportSessions(const Filters& filters,
+                           const std::function<void(const std::vector<std::string>&)>& row) {
+  row({"session_id", "client_id", "app", "version", "started", "day", "hits", "outcome", "install_type",
+       "last_screen", "os_version", "architecture", "language", "screen", "dpi", "features",
+       "missing_prerequisites"});
+  Where where = SessionWhere(filters);
+  std::string after;
+  for (;;) {
+    std::vector<SqlValue> params = where.params;
+    params.emplace_back(after);
+    std::size_t rows = 0;
+    db_->Run(
+        "SELECT s.session_id, s.client_id, s.app, s.version, s.first_made_ms, s.day, s.hits, s.end_status, "
+        "s.install_type, s.last_screen, s.os_version, s.architecture, s.language, s.screen, s.dpi, "
+        "s.features, s.missing_prerequisites FROM sessions s" +
+            where.sql + " AND s.session_id > ? ORDER BY s.session_id LIMIT 5000",
+        params, [&](const SqlRow& r) {
+          ++rows;
+          after = Text(r[0]);
+          std::vector<std::string> cells;
+          for (std::size_t c = 0; c < r.size(); ++c) {
+            if (c == 4) {
+              cells.push_back(MsText(r[c]));
+            } else if (c == 7) {
+              cells.emplace_back(OutcomeName(OutcomeOf(r[c])));
+            } else {
+              cells.push_back(Text(r[c]));
+            }
+          }
+          row(cells);
+        });
+    if (rows < 5000) break;
+  }
+}
+
+}  // namespace collector

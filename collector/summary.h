@@ -1,0 +1,83 @@
+#pragma once
+// The figures of the dashboard, of "report" and of GET /api/summary.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace collector {
+
+struct Tally {
+  std::string value;
+  std::int64_t count = 0;
+};
+
+struct OutcomeCounts {
+  std::int64_t sessions = 0, success = 0, userAbort = 0, fatalError = 0, unfinished = 0;
+};
+
+struct VersionOutcomes {
+  std::string app, version;
+  OutcomeCounts outcomes;
+};
+
+struct DayOutcomes {
+  std::string date;
+  OutcomeCounts outcomes;
+};
+
+struct ErrorGroup {
+  std::string action, details;
+  bool fatal = false;
+  std::int64_t sessions = 0;
+};
+
+struct Summary {
+  std::int64_t hits = 0, rejected = 0, machines = 0;
+  OutcomeCounts outcomes;  // outcomes.sessions is "sessions"
+  std::vector<Tally> installTypes;
+  std::vector<VersionOutcomes> byVersion;
+  std::vector<DayOutcomes> perDay;
+  std::vector<Tally> abortScreens;
+  std::vector<ErrorGroup> errors;
+  // Counted in distinct machines.
+  std::vector<Tally> osVersions, architectures, languages, screens, dpi;
+  std::vector<Tally> features, missingPrerequisites;  // counted in sessions
+};
+
+// What one stored session contributes to the figures.
+struct SessionFacts {
+  std::string clientId, app, version, day;
+  std::int64_t hits = 0;
+  std::optional<std::string> endStatus, installType, lastScreen;
+  std::optional<std::string> osVersion, architecture, language, screen, dpi;
+  std::optional<std::string> features, missingPrerequisites;
+};
+
+// The figures of a set of sessions, gathered in one pass over them: one
+// scan of the sessions is much quicker than a query per figure.
+class SummaryBuilder {
+ public:
+  SummaryBuilder();
+  ~SummaryBuilder();
+  void Add(const SessionFacts& session);
+  // The rejections and the error groups come from their own tables.
+  Summary Finish(std::int64_t rejected, std::vector<ErrorGroup> errors);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+// The object of GET /api/summary.
+std::string SummaryJson(const Summary& summary);
+
+// Splits each "A,B" value at commas (blanks around a part dropped, empty
+// parts skipped) and adds its count to every part; sorted like all lists.
+std::vector<Tally> SplitTallies(const std::vector<Tally>& lists);
+// Largest count first, then by value.
+void SortTallies(std::vector<Tally>& tallies);
+
+}  // namespace collector

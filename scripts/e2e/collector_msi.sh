@@ -1,0 +1,206 @@
+#!/usr/bin/env bash
+# plumeta-collector end to end: the real installation package under
+# `wine msiexec` posts its hits to a running collector, which then answers
+# with the right sessions, outcomes and install types, in JSON and on its
+# dashboard rendered by headless Chromium.
+#
+#   1. install, repair and remove, sending on: three sessions that succeed
+#      ("install", "maintenance", "uninstall")
+#   2. an installation whose custom action fails: "fatal error"
+#   3. an installation cancelled through plumeta's embedded handler (the
+#      install-end result "2", played by plumeta_embedded_cancel.exe on the
+#      package's installer session): "user abort", cancelled on the licence
+#      dialog
+#   4. GET /api/summary with the token; the dashboard in headless Chromium,
+#      its screenshot kept as build/artifacts/collector-dashboard.png
+#
+# usage: scripts/e2e/collector_msi.sh [MINGW32_BUILD_DIR [MINGW64_BUILD_DIR [NATIVE_BUILD_DIR]]]
+#   defaults build/mingw32, build/mingw64, build/native, all configured.
+#   The Wine prefix is this test's own: build/collector-wineprefix.
+# Ends with "N passed, M failed".
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+repo=$PWD
+mingw32=${1:-build/mingw32}
+mingw64=${2:-build/mingw64}
+native=${3:-build/native}
+version=$(sed -nE 's/^project\(vorsant VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
+art=$repo/build/artifacts
+mkdir -p "$art"
+
+for tree in "$mingw32" "$mingw64" "$native"; do
+  [ -f "$tree/CMakeCache.txt" ] || { echo "$tree is not configured"; echo "0 passed, 1 failed"; exit 1; }
+done
+cmake --build "$native" --target plumeta-collector -j2 >/dev/null
+collector_bin=$native/bin/plumeta-collector
+msi=$(bash scripts/e2e/package_under_test.sh "$mingw32" "$mingw64" 2>/dev/null) ||
+  { echo "the package could not be built"; echo "0 passed, 1 failed"; exit 1; }
+
+export VORSANT_WINEPREFIX="${COLLECTOR_WINEPREFIX:-$repo/build/collector-wineprefix}"
+source scripts/wine-env.sh
+# The library and the program that plays its embedded handler come from the
+# tree whose plumeta.dll the package carries.
+if [ "$VORSANT_WINE_32" = 1 ]; then
+  tree=$mingw32 arch=x64
+else
+  tree=$mingw64 arch=x86
+  echo "skipped: the i686 plumeta package against the collector ($(vorsant_wine_32_reason)); its x86_64 library is tested instead"
+fi
+cmake --build "$tree" --target plumeta plumeta_embedded_cancel -j2 >/dev/null
+dll=$tree/bin/plumeta.dll
+cancel_exe=$tree/bin/plumeta_embedded_cancel.exe
+vorsant_wine_prefix
+drive_c=$WINEPREFIX/drive_c
+
+work=$(mktemp -d)
+collector_pid=""
+cleanup() {
+  [ -z "$collector_pid" ] || kill "$collector_pid" 2>/dev/null || true
+  wineserver -k 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+passed=0
+failed=0
+pass() { echo "PASS $1"; passed=$((passed + 1)); }
+fail() { echo "FAIL $1"; failed=$((failed + 1)); }
+expect() {  # expect NAME COMMAND...
+  local name=$1
+  shift
+  if "$@"; then pass "$name"; else fail "$name"; fi
+}
+
+# msiexec_run ACTION LOGNAME PROPERTIES...: quietly on $package (default the
+# package under test); sets $rc.
+msiexec_run() {
+  local action=$1 log=$2
+  shift 2
+  set +e
+  timeout 300 wine msiexec "$action" "$(winepath -w "${package:-$msi}")" /qn /l*v "$(winepath -w "$work/$log.log")" "$@"
+  rc=$?
+  set -e
+  cp "$work/$log.log" "$art/collector-e2e-$log.log" 2>/dev/null || true
+}
+
+# A clean start: no earlier installation of the program in this prefix.
+wineserver -k 2>/dev/null || true
+for product in $(python3 - "$WINEPREFIX/system.reg" <<'PY'
+import re, sys
+key = None
+for line in open(sys.argv[1], encoding="utf-8", errors="replace"):
+    m = re.match(r'\[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\(\{[0-9A-F-]{36}\})\]', line)
+    if line.startswith("["):
+        key = m.group(1) if m else None
+    elif key and line.strip() == '"DisplayName"="Vorsant"':
+        print(key)
+PY
+); do
+  timeout 120 wine msiexec /x "$product" /qn >/dev/null 2>&1 || true
+done
+find "$drive_c/users" -path '*OrvexAnalytics*' -delete 2>/dev/null || true
+
+echo "== the collector"
+token=e2e-$(head -c 12 /dev/urandom | od -An -tx1 | tr -d ' \n')
+echo "$token" >"$work/token"
+"$collector_bin" serve --listen 127.0.0.1:0 --db "sqlite:$work/hits.db" --token-file "$work/token" \
+  >"$work/collector.out" 2>"$work/collector.err" &
+collector_pid=$!
+for _ in $(seq 50); do grep -q listening "$work/collector.out" 2>/dev/null && break; sleep 0.1; done
+port=$(sed -nE 's|^plumeta-collector: listening on http://127\.0\.0\.1:([0-9]+), storing in .*|\1|p' "$work/collector.out")
+expect "the collector starts ($(head -1 "$work/collector.out"))" test -n "$port"
+endpoint=http://127.0.0.1:$port
+send=(OX_TR_ENABLE=1 "OX_TR_ENDPOINT=$endpoint")
+
+echo "== install, repair, remove"
+msiexec_run /i install "${send[@]}"
+expect "install succeeds (msiexec $rc)" test "$rc" -eq 0
+msiexec_run /i repair REINSTALL=ALL REINSTALLMODE=vomus "${send[@]}"
+expect "repair succeeds (msiexec $rc)" test "$rc" -eq 0
+msiexec_run /x uninstall "${send[@]}"
+expect "removal succeeds (msiexec $rc)" test "$rc" -eq 0
+
+echo "== an installation that fails"
+failing=$work/failing/vorsant-$version.msi
+mkdir -p "$work/failing"
+cp "$msi" "$failing"
+msibuild "$failing" \
+  -q "INSERT INTO CustomAction (Action, Type, Target) VALUES ('FailOnPurpose', 19, 'Failed on purpose')" \
+  -q "INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES ('FailOnPurpose', 4001)"
+package=$failing msiexec_run /i install-failing "${send[@]}"
+expect "the installation fails (msiexec $rc)" test "$rc" -eq $((1603 & 255))
+
+echo "== an installation cancelled through the embedded handler"
+set +e
+timeout 120 wine "$cancel_exe" "$(winepath -w "$msi")" "$(winepath -w "$dll")" "$endpoint" 2>"$work/cancel.err"
+rc=$?
+set -e
+expect "the embedded handler plays a cancelled installation (exit $rc)" test "$rc" -eq 0
+
+echo "== what the collector answers"
+status=$(curl -s -o /dev/null -w '%{http_code}' "$endpoint/api/summary")
+expect "the summary needs the token ($status)" test "$status" = 401
+curl -s -H "Authorization: Bearer $token" "$endpoint/api/summary" >"$work/summary.json"
+cp "$work/summary.json" "$art/collector-summary.json"
+expect "the summary shows the five installations with their outcomes and install types" \
+  python3 - "$work/summary.json" "$version" "$arch" <<'PY'
+import json, sys
+s = json.load(open(sys.argv[1]))
+version, arch = sys.argv[2], sys.argv[3]
+problems = []
+def want(ok, what):
+    if not ok: problems.append(what)
+want(s["sessions"] == 5, f"sessions {s['sessions']}")
+want(s["machines"] == 1, f"machines {s['machines']}")
+want(s["rejected"] == 0, f"rejected {s['rejected']}")
+want(s["outcomes"] == {"success": 3, "user_abort": 1, "fatal_error": 1, "unfinished": 0}, f"outcomes {s['outcomes']}")
+want(s["install_types"] == {"install": 2, "maintenance": 1, "uninstall": 1}, f"install types {s['install_types']}")
+want([(v["version"], v["sessions"]) for v in s["by_version"]] == [(version, 5)], f"by version {s['by_version']}")
+want(sum(d["sessions"] for d in s["per_day"]) == 5, f"per day {s['per_day']}")
+want(s["abort_screens"] == [{"screen": "LicenseAgreementDlg", "sessions": 1}], f"abort screens {s['abort_screens']}")
+m = s["machine"]
+want(len(m["os_versions"]) == 1 and m["os_versions"][0]["machines"] == 1, f"os versions {m['os_versions']}")
+want(m["architectures"] == [{"value": arch, "machines": 1}], f"architectures {m['architectures']}")
+for key in ("languages", "screens", "dpi"):
+    want(len(m[key]) == 1, f"{key} {m[key]}")
+want(s["hits"] > 40, f"hits {s['hits']}")
+for p in problems: print("  " + p)
+sys.exit(1 if problems else 0)
+PY
+
+echo "== the dashboard in headless Chromium"
+profile=$work/chromium-profile
+chromium_run() {
+  rm -rf "$profile"
+  timeout 120 /usr/bin/chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
+    --disable-background-networking --disable-component-update --disable-sync --user-data-dir="$profile" \
+    --hide-scrollbars "$@" 2>>"$work/chromium.log"
+}
+chromium_run --dump-dom "$endpoint/?token=$token" >"$work/dashboard.html" || true
+chromium_run --screenshot="$art/collector-dashboard.png" --window-size=1100,2300 "$endpoint/?token=$token" \
+  >/dev/null || true
+expect "the dashboard shows the outcomes, install types, the cancel screen and the machine" \
+  python3 - "$work/dashboard.html" "$version" <<'PY'
+import re, sys
+html = open(sys.argv[1], encoding="utf-8").read()
+text = re.sub(r"<[^>]+>", " ", html)
+missing = [w for w in ("Installations per day", "LicenseAgreementDlg", "maintenance", "uninstall", sys.argv[2],
+                       "fatal error", "user abort", "hits.csv", "sessions.csv") if w not in text]
+missing += [] if "<svg" in html and "<rect" in html else ["the per-day chart"]
+for m in missing: print("  missing: " + m)
+sys.exit(1 if missing else 0)
+PY
+expect "the screenshot is taken" test -s "$art/collector-dashboard.png"
+curl -s -H "Authorization: Bearer $token" "$endpoint/export/sessions.csv" >"$art/collector-sessions.csv"
+expect "the sessions export lists the five installations" test "$(($(wc -l <"$art/collector-sessions.csv") - 1))" -eq 5
+
+kill -TERM "$collector_pid"
+set +e
+wait "$collector_pid"
+rc=$?
+set -e
+collector_pid=""
+expect "the collector stops on SIGTERM with exit 0 ($rc)" test "$rc" -eq 0
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

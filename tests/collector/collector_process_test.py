@@ -1,0 +1,185 @@
+#!/usr/bin/env python3
+"""plumeta-collector as a deployer runs it.
+
+usage: collector_process_test.py PATH_TO_plumeta-collector
+
+Misuse and an unopenable database end with one line and exit 2 or 1; the
+start line; SIGTERM answers what is in flight and exits 0; a second start
+keeps every hit; "report --json" prints what GET /api/summary answers; and
+a collector killed with SIGKILL under load has stored every hit it answered
+with 204 (on SQLite, and on PostgreSQL when PLUMETA_TEST_POSTGRES is set);
+two collectors on one PostgreSQL database receive at once and lose nothing.
+"""
+import csv
+import io
+import os
+import re
+import signal
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import urllib.request
+import uuid
+
+BINARY = sys.argv[1]
+AGENT = "OrvexAnalytics/1.0 (Microsoft Windows NT 10.0.19045 ; x64)"
+failures = []
+
+
+def check(ok, what):
+    print(("PASS " if ok else "FAIL ") + what)
+    if not ok:
+        failures.append(what)
+
+
+def run(*args):
+    return subprocess.run([BINARY, *args], capture_output=True, text=True, timeout=60)
+
+
+def body(sid, value, t="property"):
+    return (f"v=2&aid=Vorsant&av=6.1.0&cid={'AB' * 20}&sid={sid}&t={t}&qt=5&lb=Run&val={value}").encode()
+
+
+def guid():
+    return "{" + str(uuid.uuid4()).upper() + "}"
+
+
+def start(db):
+    proc = subprocess.Popen([BINARY, "serve", "--listen", "127.0.0.1:0", "--db", db],
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    line = proc.stdout.readline().strip()
+    m = re.fullmatch(r"plumeta-collector: listening on http://127\.0\.0\.1:(\d+), storing in (.+)", line)
+    return proc, line, (int(m.group(1)) if m else None), (m.group(2) if m else None)
+
+
+def post(port, data):
+    req = urllib.request.Request(f"http://127.0.0.1:{port}/", data=data, method="POST",
+                                 headers={"User-Agent": AGENT,
+                                          "Content-Type": "application/x-www-form-urlencoded; charset=utf-8"})
+    try:
+        with urllib.request.urlopen(req, timeout=10) as res:
+            return res.status
+    except urllib.error.HTTPError as e:
+        return e.code
+    except OSError:
+        return None
+
+
+def exported_values(db):
+    out = run("export", "hits", "--db", db)
+    return {row["value"] for row in csv.DictReader(io.StringIO(out.stdout))}
+
+
+def misuse(tmp):
+    for args in (["serve", "--bogus"], ["report", "--since", "2024-13-01"], ["export"], ["export", "visits"],
+                 ["serve", "--retain-days", "0"], ["report", "--db", "mysql://x"], []):
+        r = run(*args)
+        check(r.returncode == 2 and r.stderr.count("\n") == 1, f"misuse {args} exits 2 with one line ({r.returncode})")
+    r = run("serve", "--listen", "0.0.0.0:0", "--db", f"sqlite:{tmp}/open.db")
+    check(r.returncode == 2 and "--token-file" in r.stderr, "a non-loopback address without a token is refused")
+    r = run("report", "--db", f"sqlite:{tmp}/missing/dir/x.db")
+    check(r.returncode == 1 and r.stderr.count("\n") == 1 and f"{tmp}/missing/dir/x.db" in r.stderr,
+          "an unopenable database exits 1 naming it")
+
+
+def restart_keeps_hits(tmp):
+    db = f"sqlite:{tmp}/keep.db"
+    proc, line, port, shown = start(db)
+    check(port is not None and shown == db, f"start line: {line!r}")
+    statuses = [post(port, body(guid(), f"k{i}")) for i in range(20)]
+    proc.send_signal(signal.SIGTERM)
+    check(proc.wait(timeout=30) == 0, "SIGTERM stops the collector with exit 0")
+    check(statuses == [204] * 20, "20 hits answered 204")
+    proc, line, port, shown = start(db)
+    with urllib.request.urlopen(f"http://127.0.0.1:{port}/api/summary", timeout=10) as res:
+        summary = res.read().decode()
+    proc.send_signal(signal.SIGINT)
+    check(proc.wait(timeout=30) == 0, "SIGINT stops the collector with exit 0")
+    check(summary.startswith('{"hits":20,'), "a second start keeps every hit")
+    check(run("report", "--db", db, "--json").stdout == summary, "report --json prints the summary object")
+
+
+def killed_under_load(db, label):
+    proc, line, port, shown = start(db)
+    if port is None:
+        check(False, f"{label}: the collector starts ({line!r}, {proc.stderr.read()})")
+        return
+    run_id = uuid.uuid4().hex[:8]
+    answered = []
+    lock = threading.Lock()
+    stop = threading.Event()
+
+    def load(n):
+        i = 0
+        while not stop.is_set():
+            value = f"{run_id}-{n}-{i}"
+            if post(port, body(guid(), value)) == 204:
+                with lock:
+                    answered.append(value)
+            i += 1
+
+    threads = [threading.Thread(target=load, args=(n,)) for n in range(16)]
+    for t in threads:
+        t.start()
+    time.sleep(2)
+    proc.send_signal(signal.SIGKILL)
+    proc.wait()
+    stop.set()
+    for t in threads:
+        t.join()
+    stored = exported_values(db)
+    lost = [v for v in answered if v not in stored]
+    check(len(answered) > 100 and not lost,
+          f"{label}: killed under load, every one of {len(answered)} answered hits is stored ({len(lost)} lost)")
+
+
+def two_collectors(db):
+    """Two collectors on one PostgreSQL database, the same installations
+    posted to both at once: every answered hit is stored once."""
+    a, _, port_a, _ = start(db)
+    b, _, port_b, _ = start(db)
+    run_id = uuid.uuid4().hex[:8]
+    sessions = [guid() for _ in range(6)]
+    answered = []
+    lock = threading.Lock()
+
+    def load(n):
+        for i in range(120):
+            value = f"{run_id}-{n}-{i}"
+            if post(port_a if (n + i) % 2 else port_b, body(sessions[(n + i) % len(sessions)], value)) == 204:
+                with lock:
+                    answered.append(value)
+
+    threads = [threading.Thread(target=load, args=(n,)) for n in range(12)]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+    for proc in (a, b):
+        proc.send_signal(signal.SIGTERM)
+        proc.wait(timeout=30)
+    rows = [row for row in csv.DictReader(io.StringIO(run("export", "hits", "--db", db).stdout))
+            if row["value"].startswith(run_id + "-")]
+    stored = sorted(row["value"] for row in rows)
+    check(len(answered) == 12 * 120 and stored == sorted(answered),
+          f"two collectors on one PostgreSQL database: {len(answered)} answered, {len(stored)} stored")
+
+
+def main():
+    with tempfile.TemporaryDirectory() as tmp:
+        misuse(tmp)
+        restart_keeps_hits(tmp)
+        killed_under_load(f"sqlite:{tmp}/kill.db", "SQLite")
+        if os.environ.get("PLUMETA_TEST_POSTGRES"):
+            killed_under_load(os.environ["PLUMETA_TEST_POSTGRES"], "PostgreSQL")
+            two_collectors(os.environ["PLUMETA_TEST_POSTGRES"])
+        else:
+            print("SKIP PostgreSQL: PLUMETA_TEST_POSTGRES is not set")
+    print(f"{len(failures)} failed")
+    sys.exit(1 if failures else 0)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,178 @@
+// The store on SQLite and on PostgreSQL: what the figures say about a known
+// set of installations, reopening, retention, exports, concurrent writers.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "collector/ingest_queue.h"
+#include "collector/store.h"
+#include "store_backends.h"
+#include "test_hits.h"
+
+namespace collector {
+namespace {
+
+constexpr const char* kAgent86Win10 = "OrvexAnalytics/1.0 (Microsoft Windows NT 10.0.19045 ; x86)";
+const std::int64_t kDay1 = *ParseDay("2026-03-10") * 86'400'000;
+const std::int64_t kDay2 = kDay1 + 86'400'000;
+
+class StoreTest : public testing::TestWithParam<Backend> {
+ protected:
+  void SetUp() override {
+    if (!db_.available())
+      GTEST_SKIP() << "PLUMETA_TEST_POSTGRES is not set (scripts/pg_test_server.sh start)";
+  }
+  std::unique_ptr<Store> Open() { return std::make_unique<Store>(OpenSqlConnection(db_.url())); }
+
+  // Four installations on two machines over two days, one of each outcome;
+  // the hits of the aborted one arrive in two batches, out of order.
+  void StoreKnownInstallations(Store& store) {
+    const std::string s1 = SessionId(1), s2 = SessionId(2), s3 = SessionId(3), s4 = SessionId(4);
+    std::vector<HitRecord> first = {
+        Hit(s1, kClientA, "lifecycle", {{"lc", "start"}}, kDay1 + 1000),
+        Hit(s1, kClientA, "property", {{"lb", "UserLanguage"}, {"val", "en-US"}}, kDay1 + 1001),
+        Hit(s1, kClientA, "property", {{"lb", "ScreenResolution"}, {"val", "1920x1080"}}, kDay1 + 1002),
+        Hit(s1, kClientA, "property", {{"lb", "DpiScale"}, {"val", "96"}}, kDay1 + 1003),
+        Hit(s1, kClientA, "installtype", {{"val", "install"}}, kDay1 + 1004),
+        Hit(s1, kClientA, "property", {{"lb", "ADDLOCAL"}, {"val", "Main,Docs"}}, kDay1 + 1005),
+        Hit(s1, kClientA, "property", {{"lb", "OX_MISSING_PREREQS"}, {"val", "VCRedist"}}, kDay1 + 1006),
+        Hit(s1, kClientA, "lifecycle", {{"lc", "end"}, {"ls", "success"}}, kDay1 + 1007),
+        Hit(s2, kClientB, "lifecycle", {{"lc", "start"}}, kDay1 + 2000),
+        Hit(s2, kClientB, "installtype", {{"val", "install"}}, kDay1 + 2001),
+        Hit(s2, kClientB, "screenview", {{"lb", "License"}}, kDay1 + 3000),
+        Hit(s2, kClientB, "lifecycle", {{"lc", "end"}, {"ls", "user abort"}}, kDay1 + 4000),
+    };
+    store.Insert(first, {{"2026-03-10", 2}});
+    std::vector<HitRecord> second = {
+        Hit(s2, kClientB, "screenview", {{"lb", "Welcome"}}, kDay1 + 2500),
+        Hit(s3, kClientB, "lifecycle", {{"lc", "start"}}, kDay2 + 10, "6.0.0", kAgent86Win10),
+        Hit(s3, kClientB, "installtype", {{"val", "uninstall"}}, kDay2 + 11, "6.0.0", kAgent86Win10),
+        Hit(s3, kClientB, "exception", {{"exd", "InstallFiles"}, {"exdt", "Error 1335"}, {"exf", "1"}},
+            kDay2 + 12, "6.0.0", kAgent86Win10),
+        Hit(s3, kClientB, "exception", {{"exd", "InstallFiles"}, {"exdt", "Error 1335"}, {"exf", "1"}},
+            kDay2 + 13, "6.0.0", kAgent86Win10),
+        Hit(s3, kClientB, "exception", {{"exd", "InstallFiles"}, {"exf", "0"}}, kDay2 + 14, "6.0.0",
+            kAgent86Win10),
+        Hit(s3, kClientB, "lifecycle", {{"lc", "end"}, {"ls", "fatal error"}}, kDay2 + 15, "6.0.0",
+            kAgent86Win10),
+        Hit(s4, kClientA, "lifecycle", {{"lc", "start"}}, kDay2 + 20),
+        Hit(s4, kClientA, "property", {{"lb", "ADDLOCAL"}, {"val", "Main"}}, kDay2 + 21),
+    };
+    store.Insert(second);
+  }
+
+  ScratchDatabase db_{GetParam()};
+};
+
+TEST_P(StoreTest, SummaryAnswersTheDeployersQuestions) {
+  auto store = Open();
+  StoreKnownInstallations(*store);
+  EXPECT_EQ(
+      SummaryJson(store->Summarize({})),
+      R"({"hits":21,"rejected":2,"sessions":4,"machines":2,)"
+      R"("outcomes":{"success":1,"user_abort":1,"fatal_error":1,"unfinished":1},)"
+      R"("install_types":{"install":2,"uninstall":1},)"
+      R"("by_version":[{"app":"Vorsant","version":"6.1.0","sessions":3,"success":1,"user_abort":1,"fatal_error":0,"unfinished":1},)"
+      R"({"app":"Vorsant","version":"6.0.0","sessions":1,"success":0,"user_abort":0,"fatal_error":1,"unfinished":0}],)"
+      R"("per_day":[{"date":"2026-03-10","sessions":2,"success":1,"user_abort":1,"fatal_error":0,"unfinished":0},)"
+      R"({"date":"2026-03-11","sessions":2,"success":0,"user_abort":0,"fatal_error":1,"unfinished":1}],)"
+      R"("abort_screens":[{"screen":"License","sessions":1}],)"
+      R"("errors":[{"action":"InstallFiles","details":"Error 1335","fatal":true,"sessions":1},)"
+      R"({"action":"InstallFiles","details":"","fatal":false,"sessions":1}],)"
+      R"("machine":{"os_versions":[{"value":"6.1.7601","machines":2},{"value":"10.0.19045","machines":1}],)"
+      R"("architectures":[{"value":"x64","machines":2},{"value":"x86","machines":1}],)"
+      R"("languages":[{"value":"en-US","machines":1}],"screens":[{"value":"1920x1080","machines":1}],)"
+      R"("dpi":[{"value":"96","machines":1}]},)"
+      R"("features":[{"feature":"Main","sessions":2},{"feature":"Docs","sessions":1}],)"
+      R"("missing_prerequisites":[{"value":"VCRedist","sessions":1}]})");
+
+  Filters older;
+  older.version = "6.0.0";
+  Summary s = store->Summarize(older);
+  EXPECT_EQ(s.outcomes.sessions, 1);
+  EXPECT_EQ(s.hits, 6);
+  EXPECT_EQ(s.outcomes.fatalError, 1);
+  Filters secondDay;
+  secondDay.since = secondDay.until = "2026-03-11";
+  s = store->Summarize(secondDay);
+  EXPECT_EQ(s.outcomes.sessions, 2);
+  EXPECT_EQ(s.rejected, 0);
+  ASSERT_EQ(s.features.size(), 1u);
+  Filters firstDay;
+  firstDay.until = "2026-03-10";
+  EXPECT_EQ(store->Summarize(firstDay).outcomes.sessions, 2);
+  Filters other;
+  other.app = "Other";
+  EXPECT_EQ(SummaryJson(store->Summarize(other)).substr(0, 52),
+            R"({"hits":0,"rejected":2,"sessions":0,"machines":0,"ou)");
+}
+
+TEST_P(StoreTest, ReopeningKeepsEveryHitAndRetentionDropsOnlyOldOnes) {
+  StoreKnownInstallations(*Open());
+  auto store = Open();  // the schema step runs again
+  EXPECT_EQ(store->Summarize({}).hits, 21);
+  store->DeleteReceivedBefore(kDay2);
+  Summary s = store->Summarize({});
+  EXPECT_EQ(s.hits, 8);
+  EXPECT_EQ(s.outcomes.sessions, 2);
+  EXPECT_EQ(s.rejected, 0);
+  std::size_t rows = 0;
+  store->ExportHits({}, [&](const std::vector<std::string>&) { ++rows; });
+  EXPECT_EQ(rows, 1u + 8u);
+}
+
+TEST_P(StoreTest, ExportsListTheHitsAndSessionsOfTheFilter) {
+  auto store = Open();
+  StoreKnownInstallations(*store);
+  std::vector<std::vector<std::string>> hits, sessions;
+  Filters older;
+  older.version = "6.0.0";
+  store->ExportHits(older, [&](const std::vector<std::string>& r) { hits.push_back(r); });
+  store->ExportSessions({}, [&](const std::vector<std::string>& r) { sessions.push_back(r); });
+  ASSERT_EQ(hits.size(), 7u);
+  EXPECT_EQ(hits[0][0], "received");
+  EXPECT_EQ(hits[3][7], "exception");
+  EXPECT_EQ(hits[3][13], "Error 1335");
+  EXPECT_EQ(hits[1][1], "2026-03-11T00:00:00.010Z");  // made
+  ASSERT_EQ(sessions.size(), 5u);
+  EXPECT_EQ(sessions[0][7], "outcome");
+  std::vector<std::string> outcomes;
+  for (std::size_t i = 1; i < sessions.size(); ++i) outcomes.push_back(sessions[i][7]);
+  EXPECT_EQ(outcomes, (std::vector<std::string>{"success", "user_abort", "fatal_error", "unfinished"}));
+  EXPECT_EQ(sessions[2][9], "License");
+  EXPECT_EQ(sessions[1][15], "Main,Docs");
+}
+
+TEST_P(StoreTest, TwoCollectorsWritingAtOnceLoseNothing) {
+  auto storeA = Open();
+  auto storeB = Open();
+  IngestQueue queueA(*storeA, 400), queueB(*storeB, 400);
+  constexpr int kThreads = 8, kHitsEach = 150, kSessions = 10;
+  std::atomic<int> refused{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      IngestQueue& queue = t % 2 ? queueB : queueA;
+      for (int i = 0; i < kHitsEach; ++i) {
+        // Both collectors update the same sessions.
+        HitRecord hit =
+            Hit(SessionId((i + t) % kSessions), kClientA, "property", {{"lb", "x"}, {"val", "y"}}, NowMs());
+        if (!queue.Submit(std::move(hit))) ++refused;
+      }
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  EXPECT_EQ(refused, 0);
+  Summary s = storeA->Summarize({});
+  EXPECT_EQ(s.hits, kThreads * kHitsEach);
+  EXPECT_EQ(s.outcomes.sessions, kSessions);
+  std::size_t rows = 0;
+  storeB->ExportHits({}, [&](const std::vector<std::string>&) { ++rows; });
+  EXPECT_EQ(rows, 1u + kThreads * kHitsEach);
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, StoreTest, testing::Values(Backend::kSqlite, Backend::kPostgres),
+                         BackendName);
+
+}  // namespace
+}  // namespace collector
