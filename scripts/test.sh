@@ -21,6 +21,14 @@ skip() {
   skipped+=("$1")
 }
 
+# The collector's store tests also run against a PostgreSQL server of their own.
+if PLUMETA_TEST_POSTGRES=$(bash scripts/pg_test_server.sh start); then
+  export PLUMETA_TEST_POSTGRES
+  trap 'bash scripts/pg_test_server.sh stop' EXIT
+else
+  skip "collector store tests on PostgreSQL (the test server did not start)"
+fi
+
 presets=(${VORSANT_TEST_PRESETS:-native native-asan mingw64 mingw32})
 passed=0
 failed=0
@@ -65,6 +73,7 @@ e2e=(
   "scripts/e2e/vorsant_dpi.sh build/mingw64"
   "scripts/e2e/vorsant_collect.sh build/mingw64 build/native"
   "scripts/e2e/plumeta_msi.sh build/mingw32 build/mingw64"
+  "scripts/e2e/collector_msi.sh build/mingw32 build/mingw64 build/native"
   "scripts/fuzz.sh"
 )
 if [ -z "${VORSANT_SKIP_E2E:-}" ]; then
