@@ -6,6 +6,7 @@
 #include "app/dialogs_win.h"
 #include "app/dpi_win.h"
 #include "app/edit_data_flow.h"
+#include "app/owned_window_win.h"
 #include "app/resource_ids.h"
 #include "app/win_handles.h"
 
@@ -227,6 +228,9 @@ INT_PTR CALLBACK TDataDlg::DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) 
       }
     }
   } catch (...) {
+    // Nothing may leave a dialog procedure: the user is told, and a dialog
+    // that failed is a Cancel.
+    ShowUnexpected(dlg, std::current_exception());
     EndDialog(dlg, IDCANCEL);
   }
   return FALSE;

@@ -17,39 +17,30 @@ constexpr wchar_t kImageClass[] = L"VorsantGraphImage";
 // A single border and the close button only: the picture has one size.
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 
-struct WindowClasses {
-  WindowClasses(WNDPROC windowProc, WNDPROC imageProc) {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    RegisterWindowClass(instance, kWindowClass, windowProc, ClassLook::kIconAndButtonFace);
-    RegisterWindowClass(instance, kImageClass, imageProc, ClassLook::kPlain);
-  }
-};
-
-void ShowUnexpected(HWND wnd, const char* what) {
-  MessageBoxW(wnd, Widen(what).c_str(), L"Error", MB_OK | MB_ICONERROR);
+void RegisterImageClass(WNDPROC imageProc) {
+  static const bool registered = [&] {
+    RegisterWindowClass(GetModuleHandleW(nullptr), kImageClass, imageProc, ClassLook::kPlain);
+    return true;
+  }();
+  (void)registered;
 }
 
 }  // namespace
 
 GraphWindow::~GraphWindow() {
-  if (wnd_) {
-    // Destroyed by its owner before the window: the window must not come
-    // back for this object.
-    SetWindowLongPtrW(wnd_, GWLP_USERDATA, 0);
-    SetWindowLongPtrW(image_, GWLP_USERDATA, 0);
-    DestroyWindow(std::exchange(wnd_, nullptr));
-  }
+  // The picture's control must not come back for this object either.
+  if (image_) SetWindowLongPtrW(image_, GWLP_USERDATA, 0);
 }
 
 bool GraphWindow::Create(HWND owner) {
-  static const WindowClasses classes(WndProc, ImageProc);
+  RegisterImageClass(ImageProc);
   DpiScale ownerPx(owner);
   RECT frame{0, 0, ownerPx(kScaleGraphWidth), ownerPx(kScaleGraphHeight)};
   AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
-  HWND wnd = CreateWindowExW(0, kWindowClass, L"", kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                             frame.right - frame.left, frame.bottom - frame.top, owner, nullptr,
-                             GetModuleHandleW(nullptr), this);
-  if (!wnd) return false;
+  if (!CreateOwned(kWindowClass, ClassLook::kIconAndButtonFace, 0, kWindowStyle, L"", CW_USEDEFAULT,
+                   CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, owner))
+    return false;
+  HWND wnd = Handle();
   DpiScale px(wnd);
   SetClientSize(wnd, px(kScaleGraphWidth), px(kScaleGraphHeight));
   image_ = CreateWindowExW(
@@ -60,22 +51,17 @@ bool GraphWindow::Create(HWND owner) {
   return true;
 }
 
-void GraphWindow::HandOver(std::unique_ptr<GraphWindow> window) {
-  window->ownedByWindow_ = true;
-  window.release();
-}
-
 void GraphWindow::Show() {
-  ShowWindow(wnd_, SW_SHOWNORMAL);
-  UpdateWindow(wnd_);
+  ShowWindow(Handle(), SW_SHOWNORMAL);
+  UpdateWindow(Handle());
 }
 
 void GraphWindow::FormCreate(const TWineRec& WineRec) {
-  SetWindowTextW(wnd_, Caption());
+  SetWindowTextW(Handle(), Caption());
   // Drawn from a copy taken now; later changes of the trial are not seen.
   const TWineRec rec = WineRec;
   WindowDc screen(image_);
-  DpiScale px(wnd_);
+  DpiScale px(Handle());
   auto picture = std::make_unique<OffscreenBitmap>(screen.Get(), px(kScaleGraphWidth), px(kScaleGraphHeight));
   GdiCanvas canvas(picture->Dc(), px.Dpi());
   Draw(canvas, rec);
@@ -96,31 +82,17 @@ void GraphWindow::PaintImage(HDC dc, const RECT& area) const {
              picture_->Height(), SRCCOPY);
 }
 
-LRESULT CALLBACK GraphWindow::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* self = static_cast<GraphWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-    self->wnd_ = wnd;
-    SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<GraphWindow*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
-  if (msg == WM_DPICHANGED && self) {
+LRESULT GraphWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_DPICHANGED) {
     // The window keeps only its picture, so on a monitor of another scale
     // the picture is stretched to the new size.
-    MoveToSuggestedRect(wnd, lp);
+    MoveToSuggestedRect(Handle(), lp);
     RECT client{};
-    GetClientRect(wnd, &client);
-    MoveWindow(self->image_, 0, 0, client.right, client.bottom, TRUE);
+    GetClientRect(Handle(), &client);
+    MoveWindow(image_, 0, 0, client.right, client.bottom, TRUE);
     return 0;
   }
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
-    if (self) {
-      self->wnd_ = nullptr;
-      self->image_ = nullptr;
-      if (self->ownedByWindow_) delete self;
-    }
-  }
-  return DefWindowProcW(wnd, msg, wp, lp);
+  return OwnedWindow::HandleMessage(msg, wp, lp);
 }
 
 LRESULT CALLBACK GraphWindow::ImageProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -136,11 +108,8 @@ LRESULT CALLBACK GraphWindow::ImageProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp
       return 0;
     }
     if (msg == WM_ERASEBKGND) return 1;
-  } catch (const std::exception& e) {
-    ShowUnexpected(wnd, e.what());
-    return 0;
   } catch (...) {
-    ShowUnexpected(wnd, "Unexpected error.");
+    ShowUnexpected(wnd, std::current_exception());
     return 0;
   }
   return DefWindowProcW(wnd, msg, wp, lp);
@@ -163,7 +132,7 @@ void OpenGraphWindow(HWND owner, GraphWindowKind kind, const TWineRec& rec) {
   if (!window->Create(owner)) return;
   window->Show();
   window->FormCreate(rec);
-  GraphWindow::HandOver(std::move(window));
+  OwnedWindow::HandOver(std::move(window));
 }
 
 }  // namespace vorsant

@@ -8,16 +8,15 @@
 #include <memory>
 
 #include "app/gdi_canvas_win.h"
+#include "app/owned_window_win.h"
 #include "app/ui_port.h"
 #include "trial/wine_rec.h"
 
 namespace vorsant {
 
-class GraphWindow {
+class GraphWindow : public OwnedWindow {
  public:
-  GraphWindow(const GraphWindow&) = delete;
-  GraphWindow& operator=(const GraphWindow&) = delete;
-  virtual ~GraphWindow();
+  ~GraphWindow() override;
 
   // Creates the window, hidden, owned by `owner`.
   bool Create(HWND owner);
@@ -26,24 +25,19 @@ class GraphWindow {
   // the window keeps only the picture.
   void FormCreate(const TWineRec& WineRec);
 
-  HWND Handle() const { return wnd_; }
-  // From here on the window frees this object when it is destroyed.
-  static void HandOver(std::unique_ptr<GraphWindow> window);
-
  protected:
   GraphWindow() = default;
   virtual const wchar_t* Caption() const = 0;
   virtual void Draw(Canvas& canvas, const TWineRec& rec) const = 0;
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  void WindowDestroyed() override { image_ = nullptr; }
 
  private:
-  static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
   static LRESULT CALLBACK ImageProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
   void PaintImage(HDC dc, const RECT& area) const;
 
-  HWND wnd_ = nullptr;
   HWND image_ = nullptr;
   std::unique_ptr<OffscreenBitmap> picture_;
-  bool ownedByWindow_ = false;
 };
 
 class TGraphWinLab final : public GraphWindow {

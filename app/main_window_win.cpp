@@ -14,6 +14,7 @@
 #include "app/fouling_window_win.h"
 #include "app/graph_windows_win.h"
 #include "app/menu_bar_win.h"
+#include "app/owned_window_win.h"
 #include "app/resource_ids.h"
 
 namespace vorsant {
@@ -40,10 +41,6 @@ constexpr std::array<ToolButton, 7> kToolButtons{{{kCmdFileNew},
 
 std::string_view MenuItemHint(const ActionInfo& a) {
   return a.MenuHint.empty() ? a.Hint : a.MenuHint;
-}
-
-void ShowUnexpected(HWND owner, const char* what) {
-  MessageBoxW(owner, Widen(what).c_str(), L"Error", MB_OK | MB_ICONERROR);
 }
 
 }  // namespace
@@ -110,10 +107,8 @@ LRESULT CALLBACK MainWindow::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (!self) return DefWindowProcW(wnd, msg, wp, lp);
   try {
     return self->Handle(msg, wp, lp);
-  } catch (const std::exception& e) {
-    ShowUnexpected(wnd, e.what());
   } catch (...) {
-    ShowUnexpected(wnd, "Unexpected error.");
+    ShowUnexpected(wnd, std::current_exception());
   }
   return 0;
 }

@@ -2,6 +2,7 @@
 // supplies only how it fills its boxes and what its OK button checks.
 
 #include "app/dialogs_win.h"
+#include "app/owned_window_win.h"
 
 namespace vorsant {
 namespace {
@@ -30,7 +31,9 @@ INT_PTR CALLBACK OkCancelProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       }
     }
   } catch (...) {
-    // Nothing may leave a dialog procedure; a dialog that failed is a Cancel.
+    // Nothing may leave a dialog procedure: the user is told, and a dialog
+    // that failed is a Cancel.
+    ShowUnexpected(dlg, std::current_exception());
     EndDialog(dlg, IDCANCEL);
   }
   return FALSE;

@@ -19,11 +19,6 @@ constexpr UINT_PTR kRoundTimer = 1;
 // reading back by much.
 constexpr double kLongestTimerMs = 100.0;
 
-// As the frame's own error handler shows what reaches it.
-void ShowError(HWND owner, const char* what) {
-  MessageBoxW(owner, Widen(what).c_str(), L"Error", MB_OK | MB_ICONERROR);
-}
-
 }  // namespace
 
 ScaleWindows::ScaleWindows(TMainForm& form, HWND frame)
@@ -85,10 +80,9 @@ void ScaleWindows::OnTimer() {
   if (!tick) return;
   try {
     tick();
-  } catch (const std::exception& e) {
-    ShowError(frame_, e.what());
   } catch (...) {
-    ShowError(frame_, "Unexpected error.");
+    // As the frame's own error handler shows what reaches it.
+    ShowUnexpected(frame_, std::current_exception());
   }
 }
 

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "app/owned_window_win.h"
 #include "app/scale_commands.h"
 #include "app/scale_ui_port.h"
 #include "app/win_handles.h"
@@ -28,12 +29,10 @@ bool RunNewDataDialog(HWND owner, TNewDataChoice& choice, const ScaleUiPort::Ran
 // TDataCollectionDlg: shown at (5, 5) on top of every window, with no
 // caption buttons; destroyed with the object. Nothing in it takes the
 // focus from it, so every key struck in it reaches its key handler.
-class ProgressWindow {
+class ProgressWindow final : public OwnedWindow {
  public:
   ProgressWindow(HWND owner, ScaleUiPort::KeyHandler onKey);
-  ~ProgressWindow();
-  ProgressWindow(const ProgressWindow&) = delete;
-  ProgressWindow& operator=(const ProgressWindow&) = delete;
+  ~ProgressWindow() override { Destroy(); }
 
   // Shows the text in the countdown label at once.
   void SetCountdown(const std::string& text);
@@ -41,10 +40,9 @@ class ProgressWindow {
   void Repaint();
 
  private:
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   // Places the labels and sizes their font for the window's DPI.
   void LayOut();
-  static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
-  HWND wnd_ = nullptr;
   UniqueFont font_;
   ScaleUiPort::KeyHandler onKey_;
 };

@@ -7,6 +7,7 @@
 #include "app/dialogs_win.h"
 #include "app/dpi_win.h"
 #include "app/main_window_win.h"
+#include "app/owned_window_win.h"
 #include "app/report_font_win.h"
 #include "app/resource_ids.h"
 #include "app/win_handles.h"
@@ -234,10 +235,8 @@ LRESULT CALLBACK TrialWindow::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) 
   if (!self) return DefMDIChildProcW(wnd, msg, wp, lp);
   try {
     return self->Handle(msg, wp, lp);
-  } catch (const std::exception& e) {
-    MessageBoxW(wnd, Widen(e.what()).c_str(), L"Error", MB_OK | MB_ICONERROR);
   } catch (...) {
-    MessageBoxW(wnd, L"Unexpected error.", L"Error", MB_OK | MB_ICONERROR);
+    ShowUnexpected(wnd, std::current_exception());
   }
   return 0;
 }

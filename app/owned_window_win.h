@@ -1,0 +1,55 @@
+#pragma once
+// The shape of every window the frame owns (the graph, models, comparison
+// and collection windows): its class registered once, the object kept from
+// WM_NCCREATE, each message to one handler, destruction from either side,
+// and one path for an exception that escapes a handler: the user is told,
+// and the program goes on.
+
+#include <windows.h>
+
+#include <exception>
+#include <memory>
+
+#include "app/dialogs_win.h"
+
+namespace vorsant {
+
+// Shows an exception that reached a window or dialog procedure to the user
+// ("Error" box with the Error icon). Never throws.
+void ShowUnexpected(HWND owner, std::exception_ptr error) noexcept;
+
+class OwnedWindow {
+ public:
+  OwnedWindow(const OwnedWindow&) = delete;
+  OwnedWindow& operator=(const OwnedWindow&) = delete;
+  // Destroys the window if it is still there; it no longer comes back to
+  // this object.
+  virtual ~OwnedWindow();
+
+  HWND Handle() const { return wnd_; }
+  // From here on the window frees the object when it is destroyed.
+  static void HandOver(std::unique_ptr<OwnedWindow> window);
+
+ protected:
+  OwnedWindow() = default;
+  // Registers `cls` (once per process) and creates the window for this
+  // object, owned by `owner`; `width` and `height` are its outer size.
+  bool CreateOwned(const wchar_t* cls, ClassLook look, DWORD exStyle, DWORD style, const wchar_t* caption,
+                   int x, int y, int width, int height, HWND owner);
+  // Every message of the window but WM_NCCREATE; the default is the
+  // system's handling. An exception leaving it is shown by ShowUnexpected.
+  virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+  // WM_NCDESTROY: the window and its children are gone.
+  virtual void WindowDestroyed() {}
+  // Destroys the window now, for a derived destructor whose members (fonts)
+  // the window still uses.
+  void Destroy();
+
+ private:
+  static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+
+  HWND wnd_ = nullptr;
+  bool ownedByWindow_ = false;
+};
+
+}  // namespace vorsant
