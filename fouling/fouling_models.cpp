@@ -1,5 +1,6 @@
 #include "fouling/fouling_models.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 
@@ -14,6 +15,7 @@ constexpr double kGallonLitres = 3.7854;
 constexpr double kLargestArea = 1e7;     // m2; beyond it no filter is built
 constexpr double kAreaPrecision = 1e-6;  // relative
 constexpr std::size_t kLeastPoints = 4;
+const double kIncalculableThroughput = std::exp(46.0);  // m
 
 bool Usable(double x) {
   return std::isfinite(x) && x > 0;
@@ -29,8 +31,9 @@ ModelFit Unfitted(FoulingLaw law) {
   return fit;
 }
 
+// The power model has three: R0, a and n.
 int ParameterCount(FoulingLaw law) {
-  return law == FoulingLaw::kPower ? 2 : 1;
+  return law == FoulingLaw::kPower ? 3 : 1;
 }
 
 double GallonsOf(double m3) {
@@ -85,12 +88,15 @@ bool FitLine(FoulingLaw law, const AnalysisPoints& p, ModelFit& fit) {
       fit.k = m / b;
       break;
   }
+  // A flat line's slope may come out as -0, which would print as "-0".
+  if (*fit.k == 0) fit.k = 0.0;
   return std::isfinite(*fit.rm) && std::isfinite(*fit.k);
 }
 
 // The throughput where the model reaches `rMax`: 0 when it starts at or
-// above it, nullopt when it never gets there.
-std::optional<double> ThroughputAt(const ModelFit& fit, double rMax) {
+// above it, nullopt when it never gets there, infinity when the formula
+// overflows on the way.
+std::optional<double> ThroughputOrOverflow(const ModelFit& fit, double rMax) {
   if (!fit.fitted || !Usable(rMax)) return std::nullopt;
   double w = 0;
   if (fit.law == FoulingLaw::kPower) {
@@ -117,7 +123,14 @@ std::optional<double> ThroughputAt(const ModelFit& fit, double rMax) {
         break;
     }
   }
-  if (!std::isfinite(w)) return std::nullopt;
+  if (std::isnan(w)) return std::nullopt;
+  return w;
+}
+
+// As ThroughputOrOverflow, without the overflow: a volume to show is finite.
+std::optional<double> ThroughputAt(const ModelFit& fit, double rMax) {
+  const std::optional<double> w = ThroughputOrOverflow(fit, rMax);
+  if (!w || !std::isfinite(*w)) return std::nullopt;
   return w;
 }
 
@@ -126,14 +139,19 @@ std::optional<double> ThroughputAt(const ModelFit& fit, double rMax) {
 std::optional<double> AreaFor(const ModelFit& fit, const AnalysisPoints& p, double neededM3) {
   const double rMaxPerArea = p.prodPressure / (p.viscosity * p.prodFlow);
   if (!Usable(rMaxPerArea)) return std::nullopt;
+  // A throughput that overflows is more than any volume needs.
   const auto reaches = [&](double area) {
-    const std::optional<double> w = ThroughputAt(fit, rMaxPerArea * area);
+    const std::optional<double> w = ThroughputOrOverflow(fit, rMaxPerArea * area);
     return w && *w * area >= neededM3;
   };
   double lo = 0, hi = kLargestArea;
   if (!reaches(hi)) return std::nullopt;
+  // A needed volume that rounds to nothing drives hi into the subnormals,
+  // where the relative precision test never ends the halving; a midpoint
+  // that no longer moves does.
   while (hi - lo > kAreaPrecision * hi) {
     const double mid = lo + (hi - lo) / 2;
+    if (mid <= lo || mid >= hi) break;
     if (reaches(mid)) {
       hi = mid;
     } else {
@@ -184,6 +202,9 @@ void Project(ModelFit& fit, const AnalysisPoints& p, const SizingRequest& reques
   if ((fit.law == FoulingLaw::kComplete || fit.law == FoulingLaw::kStandard) && *fit.k > 0) {
     fit.capacityLm2 = (fit.law == FoulingLaw::kComplete ? 1 : 2) / *fit.k * 1000;
   }
+  // Past e^46 m the report calls a volume incalculably high; so do we.
+  const std::optional<double> w = ThroughputOrOverflow(fit, p.rMax);
+  fit.incalculable = w && !(*w <= kIncalculableThroughput);
   fit.wStar = ThroughputAt(fit, p.rMax);
   if (fit.wStar) {
     const double m3 = *fit.wStar * p.prodArea;
@@ -196,7 +217,11 @@ void Project(ModelFit& fit, const AnalysisPoints& p, const SizingRequest& reques
     if (fit.areaM2 && request.elementArea) {
       // A vanishingly small element would need more elements than can be counted.
       const double elements = std::ceil(*fit.areaM2 / *request.elementArea);
-      if (elements < 9e18) fit.elements = static_cast<long long>(elements);
+      if (elements < 9e18) {
+        fit.elements = static_cast<long long>(elements);
+      } else {
+        fit.elementsUncountable = true;
+      }
     }
   }
 }
@@ -286,7 +311,11 @@ FoulingReport FitFoulingModels(const AnalysisPoints& points, const SizingRequest
       best = &fit;
     }
   }
-  if (best) report.best = best->law;
+  // A best fit that still explains little is no answer: no model is marked.
+  if (best && *best->r2Adjusted >= kFairFit) report.best = best->law;
+  report.highestR2Adjusted = best ? best->r2Adjusted : std::nullopt;
+  report.noFouling = std::all_of(points.R.begin(), points.R.end(),
+                                 [&](double R) { return R == points.R.front(); });
   return report;
 }
 

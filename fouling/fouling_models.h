@@ -50,21 +50,31 @@ struct ModelFit {
   std::optional<double> capacityLm2;  // pore-blocking laws with k > 0, L/m2
   std::optional<double> wStar;        // throughput (m3/m2) where R reaches Rmax
   std::optional<double> volumeGal;    // production volume, US gallons
+  bool incalculable = false;          // w* beyond e^46 m (or past a double), as the report's power volume
   std::optional<double> hours;        // at the production rate
   std::optional<double> areaM2;       // area needed for the request
   std::optional<long long> elements;  // ceil(area / element area)
+  bool elementsUncountable = false;   // an element so small that they cannot be counted
 };
 
 // The model's resistance at throughput w (m3/m2), 1/m; nullopt when the
 // model is not fitted or R(w) is not finite and positive.
 std::optional<double> ModelResistance(const ModelFit& fit, double w);
 
+// Adjusted R2 from which a fit counts as good, and as fair; below fair the
+// best fit is no answer.
+inline constexpr double kGoodFit = 0.99;
+inline constexpr double kFairFit = 0.95;
+
 struct FoulingReport {
   AnalysisPoints points;
   std::array<ModelFit, 5> models;  // in kFoulingLaws order
-  // Highest adjusted R2; none when no model has one (none fits, or the
-  // resistance is the same at every point and there is nothing to explain).
+  // Highest adjusted R2 when it is at least kFairFit; none when no model
+  // has one (none fits, or the resistance is the same at every point and
+  // there is nothing to explain) or when even the best fits poorly.
   std::optional<FoulingLaw> best;
+  std::optional<double> highestR2Adjusted;  // whether or not it made a best
+  bool noFouling = false;                   // the same resistance at every point
 };
 
 // Fits every model to `points` (which must hold at least four points) and
