@@ -94,6 +94,12 @@ std::string_view FilterabilityBand(std::optional<double> seconds) {
   return "poor";
 }
 
+double TrialEndThroughput(const TWineRec& rec) {
+  const double area = DiscArea(StoredNumberOr0(rec.Conditions.LabFiltDia.Str()));
+  const double w = Readings(rec).back().ml / 1e6 / area;
+  return std::isfinite(w) ? w : 0;
+}
+
 Filterability AssessFilterability(const TWineRec& rec, const FoulingReport& report) {
   Filterability f;
   f.trialDiameterMm = StoredNumberOr0(rec.Conditions.LabFiltDia.Str());

@@ -37,6 +37,9 @@ std::optional<double> ModelSeconds(const ModelFit& fit, double volumeM3, double 
 // 50 "good", up to 100 "poor", beyond (or a blocked disc) "very poor".
 std::string_view FilterabilityBand(std::optional<double> seconds);
 
+// V/A (m) of the trial's last reading: where its data end.
+double TrialEndThroughput(const TWineRec& rec);
+
 // `rec` is the trial the report was made from.
 Filterability AssessFilterability(const TWineRec& rec, const FoulingReport& report);
 

@@ -103,4 +103,10 @@ std::optional<std::string> CheckElementArea(double m2);        // > 0
 // the exported report.
 std::vector<std::string> FoulingTableLines(const FoulingReport& report);
 
+// The table's figures as texts, one row per model in kFoulingLaws order
+// (empty for a model not fitted), in the columns R2, adjusted R2, Rm or R0
+// (10^9 /m), k or a, n, capacity (L/m2), volume (gal), hours, area (m2),
+// elements. For a page that lays the table out itself.
+std::vector<std::vector<std::string>> FoulingTableCells(const FoulingReport& report);
+
 }  // namespace vorsant

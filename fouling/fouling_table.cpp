@@ -88,16 +88,20 @@ std::vector<std::string> Cells(const ModelFit& fit) {
 
 }  // namespace
 
+std::vector<std::vector<std::string>> FoulingTableCells(const FoulingReport& report) {
+  std::vector<std::vector<std::string>> rows;
+  for (const ModelFit& fit : report.models) rows.push_back(fit.fitted ? Cells(fit) : std::vector<std::string>{});
+  return rows;
+}
+
 std::vector<std::string> FoulingTableLines(const FoulingReport& report) {
   // A column grows where a cell needs it, so every cell keeps a blank
   // before it and the rows stay lined up.
-  std::vector<std::vector<std::string>> rows;
+  const std::vector<std::vector<std::string>> rows = FoulingTableCells(report);
   std::array<int, kColumnCount> widths{};
   for (std::size_t c = 0; c < kColumnCount; ++c) widths[c] = kColumns[c].width;
-  for (const ModelFit& fit : report.models) {
-    rows.push_back(fit.fitted ? Cells(fit) : std::vector<std::string>{});
-    for (std::size_t c = 0; c < rows.back().size(); ++c)
-      widths[c] = std::max(widths[c], Columns(rows.back()[c]) + 1);
+  for (const std::vector<std::string>& row : rows) {
+    for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], Columns(row[c]) + 1);
   }
 
   std::vector<std::string> lines;

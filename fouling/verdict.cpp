@@ -144,6 +144,20 @@ std::string_view MechanismKey(Mechanism mechanism) {
   return "empirical";
 }
 
+std::string_view MechanismName(Mechanism mechanism) {
+  switch (mechanism) {
+    case Mechanism::kPoreBlocking:
+      return "Pore blocking";
+    case Mechanism::kIntermediate:
+      return "Intermediate blocking";
+    case Mechanism::kCake:
+      return "Cake filtration";
+    case Mechanism::kEmpirical:
+      break;
+  }
+  return "Empirical";
+}
+
 std::string GallonsText(double gallons) {
   if (gallons >= kOverVolume) return "over 1,000,000,000,000";
   if (gallons < 10) return Fixed(gallons, 0, gallons < 1 ? 3 : 1);

@@ -50,6 +50,8 @@ struct Verdict {
 // "good", "fair", "poor"; "pore_blocking", "intermediate", "cake", "empirical".
 std::string_view FitQualityKey(FitQuality fit);
 std::string_view MechanismKey(Mechanism mechanism);
+// "Pore blocking", "Intermediate blocking", "Cake filtration", "Empirical".
+std::string_view MechanismName(Mechanism mechanism);
 
 // `rec` is the trial the report was made from (for the filterability index
 // of its readings).
