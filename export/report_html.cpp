@@ -32,9 +32,10 @@ p.source { font-size: 12px; margin: 0 0 14px; }
 p.failure { font-size: 13px; }
 section.verdict p { font-size: 13px; margin: 0 0 6px; line-height: 1.35; }
 table { border-collapse: collapse; font-size: 12px; }
-th, td { padding: 2px 6px; border-bottom: 1px solid #bbb; vertical-align: top; }
+th, td { padding: 2px 5px; border-bottom: 1px solid #bbb; vertical-align: top; }
 th { text-align: left; font-weight: 600; border-bottom: 1px solid #000; }
-td.figure, th.figure { text-align: right; white-space: nowrap; }
+td.figure, th.figure { text-align: right; }
+td.figure { white-space: nowrap; }
 table.key { margin: 0 0 10px; }
 table.key th { border-bottom: 1px solid #bbb; }
 tr.best td { font-weight: 600; }
@@ -54,7 +55,8 @@ section { break-inside: avoid; page-break-inside: avoid; }
   table { font-size: 9pt; }
   pre { overflow: visible; font-size: min(7.5pt, calc(180mm / (var(--cols) * 0.61))); }
   pre.summary { width: 57mm; }
-  section.graph svg { width: 100%; max-width: 180mm; }
+  section.graph svg { width: 100%; max-width: 165mm; }
+  section.graph.small svg { max-width: 95mm; }
   section.appendix { break-before: page; page-break-before: always; }
 }
 )";
@@ -94,8 +96,8 @@ std::string Graph(int width, int height, std::string_view label, Draw draw) {
   return InlineSvg(canvas, label);
 }
 
-std::string GraphSection(std::string_view heading, std::string figure) {
-  return "<section class=\"graph\">\n<h2>" + std::string(heading) + "</h2>\n" + figure + "</section>\n";
+std::string GraphSection(std::string_view heading, std::string figure, std::string_view extraClass = "") {
+  return "<section class=\"graph" + std::string(extraClass) + "\">\n<h2>" + std::string(heading) + "</h2>\n" + figure + "</section>\n";
 }
 
 std::string Cell(std::string_view text, bool figure) {
@@ -207,8 +209,9 @@ std::string TrialReportHtml(const TWineRec& rec, std::string_view fileName, std:
     html += "<section class=\"verdict\">\n<h2>Verdict</h2>\n<p class=\"failure\">" + HtmlText(outcome.failure) +
             "</p>\n</section>\n";
   }
-  html += GraphSection("Trial Graph", Graph(kTrialGraphWidth, kTrialGraphHeight, "Trial graph",
-                                            [&](Canvas& c) { DrawGraph(c, rec); }));
+  html += GraphSection("Trial Graph",
+                       Graph(kTrialGraphWidth, kTrialGraphHeight, "Trial graph", [&](Canvas& c) { DrawGraph(c, rec); }),
+                       " small");
   html += GraphSection("Lab Scale Graph", Graph(kScaleGraphWidth, kScaleGraphHeight, "Lab Scale Graph",
                                                 [&](Canvas& c) { DrawLabGraph(c, rec); }));
   html += GraphSection("Production Scale Graph",
