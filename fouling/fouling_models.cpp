@@ -15,6 +15,7 @@ constexpr double kGallonLitres = 3.7854;
 constexpr double kLargestArea = 1e7;     // m2; beyond it no filter is built
 constexpr double kAreaPrecision = 1e-6;  // relative
 constexpr std::size_t kLeastPoints = 4;
+constexpr double kFlatSpread = 1e-9;  // relative
 const double kIncalculableThroughput = std::exp(46.0);  // m
 
 bool Usable(double x) {
@@ -161,7 +162,15 @@ std::optional<double> AreaFor(const ModelFit& fit, const AnalysisPoints& p, doub
   return hi;
 }
 
+// The same resistance at every point, but for the last bits of rounding: a
+// mean that is no mean, which leaves nothing for a model to explain.
+bool Flat(const AnalysisPoints& p) {
+  const auto [lo, hi] = std::minmax_element(p.R.begin(), p.R.end());
+  return *hi - *lo <= kFlatSpread * *hi;
+}
+
 void Quality(ModelFit& fit, const AnalysisPoints& p) {
+  if (Flat(p)) return;
   const std::size_t c = p.w.size();
   double mean = 0;
   for (double R : p.R) mean += R;
@@ -172,7 +181,7 @@ void Quality(ModelFit& fit, const AnalysisPoints& p) {
     residual += (p.R[i] - model) * (p.R[i] - model);
     total += (p.R[i] - mean) * (p.R[i] - mean);
   }
-  if (!(total > 0)) return;  // a flat curve: nothing for a model to explain
+  if (!(total > 0)) return;
   fit.r2 = 1 - residual / total;
   const double dof = static_cast<double>(c) - ParameterCount(fit.law) - 1;
   if (dof > 0) fit.r2Adjusted = 1 - (1 - *fit.r2) * (static_cast<double>(c) - 1) / dof;
@@ -314,8 +323,7 @@ FoulingReport FitFoulingModels(const AnalysisPoints& points, const SizingRequest
   // A best fit that still explains little is no answer: no model is marked.
   if (best && *best->r2Adjusted >= kFairFit) report.best = best->law;
   report.highestR2Adjusted = best ? best->r2Adjusted : std::nullopt;
-  report.noFouling = std::all_of(points.R.begin(), points.R.end(),
-                                 [&](double R) { return R == points.R.front(); });
+  report.noFouling = Flat(points);
   return report;
 }
 
