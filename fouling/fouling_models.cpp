@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <vector>
 
 #include "trial/analysis.h"
+#include "trial/power_fit.h"
 #include "trial/regression.h"
 
 namespace vorsant {
@@ -235,6 +237,59 @@ void Project(ModelFit& fit, const AnalysisPoints& p, const SizingRequest& reques
   }
 }
 
+// The points without point `skip`, the power model refitted to them as the
+// analysis fits it (with a shorter search: a refit that needs more steps is
+// left out).
+constexpr long kRefitStepLimit = 20000;
+
+AnalysisPoints Without(const AnalysisPoints& p, std::size_t skip) {
+  AnalysisPoints q = p;
+  q.w.erase(q.w.begin() + static_cast<std::ptrdiff_t>(skip));
+  q.R.erase(q.R.begin() + static_cast<std::ptrdiff_t>(skip));
+  TRegressionData R{}, lnW{};
+  for (std::size_t i = 0; i < q.w.size() && i < kPointCount; ++i) {
+    R[i] = q.R[i];
+    lnW[i] = std::log(q.w[i]);
+  }
+  const PowerFitResult fit = FitPower(R, lnW, q.w.size(), kRefitStepLimit);
+  q.powerFitted = !fit.failed;
+  q.R0 = fit.R0;
+  q.a = std::exp(fit.lnA);
+  q.n = fit.n;
+  return q;
+}
+
+// The volume's uncertainty by the jackknife: refitted without each point
+// in turn, the spread of those volumes scaled to a standard error
+// (sqrt((c - 1) / c * sum (V_i - mean)^2)), and two of them either side.
+constexpr double kStandardErrors = 2;
+
+void VolumeSpread(ModelFit& fit, const AnalysisPoints& p) {
+  if (!fit.volumeGal || fit.incalculable || p.w.size() <= kLeastPoints) return;
+  std::vector<double> volumes;
+  for (std::size_t skip = 0; skip < p.w.size(); ++skip) {
+    const AnalysisPoints q = Without(p, skip);
+    ModelFit refit = FitModel(fit.law, q);
+    if (!refit.fitted) continue;
+    Project(refit, q, SizingRequest{});
+    if (!refit.volumeGal || refit.incalculable) {
+      // Without some point the model never fouls the filter: no upper end.
+      fit.volumeLowGal = 0;
+      return;
+    }
+    volumes.push_back(*refit.volumeGal);
+  }
+  if (volumes.size() < 2) return;
+  const double n = static_cast<double>(volumes.size());
+  double mean = 0;
+  for (double v : volumes) mean += v / n;
+  double squares = 0;
+  for (double v : volumes) squares += (v - mean) * (v - mean);
+  const double error = kStandardErrors * std::sqrt((n - 1) / n * squares);
+  fit.volumeLowGal = std::max(0.0, *fit.volumeGal - error);
+  fit.volumeHighGal = *fit.volumeGal + error;
+}
+
 }  // namespace
 
 std::string_view LawKey(FoulingLaw law) {
@@ -309,6 +364,7 @@ FoulingReport FitFoulingModels(const AnalysisPoints& points, const SizingRequest
     ModelFit& fit = report.models[LawIndex(law)];
     fit = FitModel(law, points);
     Project(fit, points, request);
+    VolumeSpread(fit, points);
   }
 
   // Highest adjusted R2; on a tie fewer parameters, then the table's order.

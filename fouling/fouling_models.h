@@ -50,6 +50,10 @@ struct ModelFit {
   std::optional<double> capacityLm2;  // pore-blocking laws with k > 0, L/m2
   std::optional<double> wStar;        // throughput (m3/m2) where R reaches Rmax
   std::optional<double> volumeGal;    // production volume, US gallons
+  // The volume less and plus two jackknife standard errors (refits without
+  // each point in turn); the high end is none when such a refit never
+  // reaches Rmax.
+  std::optional<double> volumeLowGal, volumeHighGal;
   bool incalculable = false;          // w* beyond e^46 m (or past a double), as the report's power volume
   std::optional<double> hours;        // at the production rate
   std::optional<double> areaM2;       // area needed for the request

@@ -210,8 +210,12 @@ Verdict MakeVerdict(const TWineRec& rec, const FoulingReport& report) {
       open = true;
       continue;
     }
-    v.rangeLowGal = std::min(v.rangeLowGal.value_or(*fit.volumeGal), *fit.volumeGal);
-    v.rangeHighGal = std::max(v.rangeHighGal.value_or(*fit.volumeGal), *fit.volumeGal);
+    // Each model with the spread of its own extrapolation.
+    const double lo = fit.volumeLowGal.value_or(*fit.volumeGal);
+    v.rangeLowGal = std::min(v.rangeLowGal.value_or(lo), lo);
+    if (!fit.volumeHighGal && fit.volumeLowGal) open = true;
+    const double hi = fit.volumeHighGal.value_or(*fit.volumeGal);
+    v.rangeHighGal = std::max(v.rangeHighGal.value_or(hi), hi);
   }
   v.hasRange = v.rangeLowGal.has_value();
   if (open) v.rangeHighGal.reset();

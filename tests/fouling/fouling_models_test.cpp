@@ -8,6 +8,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "fouling/verdict.h"
 #include "law_trials.h"
 #include "trial/analysis.h"
 #include "trial/number_text.h"
@@ -74,6 +75,14 @@ TEST_P(LawTrialTest, IdentifiesTheLawAndRecoversTheVolume) {
   const double expected = law.wStar * kProductionArea / kGallon;
   EXPECT_NEAR(*fit.volumeGal, expected, 0.03 * expected);
   EXPECT_GT(*fit.r2Adjusted, 0.99);
+
+  // The verdict counts the generating law among the plausible ones, and
+  // the range it gives holds the true volume.
+  const Verdict verdict = MakeVerdict(rec, report);
+  EXPECT_THAT(verdict.plausible, ::testing::Contains(GetParam()));
+  ASSERT_TRUE(verdict.hasRange);
+  EXPECT_LE(*verdict.rangeLowGal, expected);
+  if (verdict.rangeHighGal) EXPECT_GE(*verdict.rangeHighGal, expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryLaw, LawTrialTest, ::testing::ValuesIn(kFoulingLaws),
