@@ -64,21 +64,26 @@ bool TableGraphWindow::Create(HWND owner, int tableLines, int tableColumns) {
   // As wide as the wider of the picture and the table, the picture centred
   // under the table.
   const int tableWidth = (tableColumns + kTableMarginColumns) * tm.tmAveCharWidth + 2 * kTablePadding;
-  const int width = std::max(kScaleGraphWidth, tableWidth);
+  int width = std::max(kScaleGraphWidth, tableWidth);
   const int band = BandHeight();
   int tableHeight = tableLines * tm.tmHeight + 2 * kTablePadding;
   SetClientSize(wnd, width, band + tableHeight + kScaleGraphHeight);
   // On a screen too short for the whole text the table scrolls, so that the
   // picture stays on the screen.
   DWORD scroll = 0;
-  RECT frame{}, work{};
+  RECT frame{}, client{}, work{};
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
-  if (GetWindowRect(wnd, &frame) && GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
+  if (GetWindowRect(wnd, &frame) && GetClientRect(wnd, &client) &&
+      GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
     work = monitor.rcWork;
-    const int over = (frame.bottom - frame.top) - (work.bottom - work.top);
+    // Worked out rather than read back: the system keeps a window within the
+    // screen's size, whatever its client area asks for.
+    const int frameHeight = (frame.bottom - frame.top) - (client.bottom - client.top);
+    const int over = frameHeight + band + tableHeight + kScaleGraphHeight - (work.bottom - work.top);
     if (over > 0) {
-      tableHeight = std::max(tableHeight - over, kLeastTableLines * tm.tmHeight + 2 * kTablePadding);
+      tableHeight = std::max<int>(tableHeight - over, kLeastTableLines * tm.tmHeight + 2 * kTablePadding);
+      width += GetSystemMetrics(SM_CXVSCROLL);
       SetClientSize(wnd, width, band + tableHeight + kScaleGraphHeight);
       scroll = WS_VSCROLL;
     }
