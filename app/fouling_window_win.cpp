@@ -57,7 +57,8 @@ BoxValue ReadBox(HWND box, const SizingBox& field) {
 }
 
 // The verdict above the models table, as vorsant-cli models prints them.
-std::vector<std::string> ShownLines(const TWineRec& rec, const FoulingReport& report, const SizingRequest& request) {
+std::vector<std::string> ShownLines(const TWineRec& rec, const FoulingReport& report,
+                                    const SizingRequest& request) {
   return ModelsTextLines(report, MakeVerdict(rec, report), request);
 }
 

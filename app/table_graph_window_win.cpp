@@ -90,8 +90,8 @@ bool TableGraphWindow::Create(HWND owner, int tableLines, int tableColumns) {
     // Moved up as far as it needs to be to end on the screen.
     GetWindowRect(wnd, &frame);
     if (frame.bottom > work.bottom) {
-      SetWindowPos(wnd, nullptr, frame.left, std::max(work.top, work.bottom - (frame.bottom - frame.top)), 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      SetWindowPos(wnd, nullptr, frame.left, std::max(work.top, work.bottom - (frame.bottom - frame.top)), 0,
+                   0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
   }
 

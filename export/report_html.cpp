@@ -97,7 +97,8 @@ std::string Graph(int width, int height, std::string_view label, Draw draw) {
 }
 
 std::string GraphSection(std::string_view heading, std::string figure, std::string_view extraClass = "") {
-  return "<section class=\"graph" + std::string(extraClass) + "\">\n<h2>" + std::string(heading) + "</h2>\n" + figure + "</section>\n";
+  return "<section class=\"graph" + std::string(extraClass) + "\">\n<h2>" + std::string(heading) + "</h2>\n" +
+         figure + "</section>\n";
 }
 
 std::string Cell(std::string_view text, bool figure) {
@@ -116,14 +117,15 @@ std::string VerdictSection(const Verdict& v) {
       volume += " (" + GallonsText(*v.rangeLowGal) + " to " +
                 (v.rangeHighGal ? GallonsText(*v.rangeHighGal) : std::string("no limit")) + ")";
     const Filterability& f = v.filterability;
-    const std::string fi = f.standardS             ? Fixed(*f.standardS, 0, 1) + " s, " + std::string(*f.band)
+    const std::string fi = f.standardS ? Fixed(*f.standardS, 0, 1) + " s, " + std::string(*f.band)
                            : f.blocksBeforeStandard ? "the disc blocks, " + std::string(*f.band)
                                                     : std::string("-");
-    html += "<table class=\"key\">\n<tr><th>Mechanism</th><th>Best model</th><th class=\"figure\">Volume</th>"
-            "<th class=\"figure\">Hours</th><th class=\"figure\">FI at 2 bar, 25 mm</th></tr>\n<tr>" +
-            Cell(v.mechanism ? MechanismName(*v.mechanism) : "-", false) + Cell(LawName(*v.best), false) +
-            Cell(volume, true) + Cell(v.hours ? Fixed(*v.hours, 0, 1) : "-", true) + Cell(fi, true) +
-            "</tr>\n</table>\n";
+    html +=
+        "<table class=\"key\">\n<tr><th>Mechanism</th><th>Best model</th><th class=\"figure\">Volume</th>"
+        "<th class=\"figure\">Hours</th><th class=\"figure\">FI at 2 bar, 25 mm</th></tr>\n<tr>" +
+        Cell(v.mechanism ? MechanismName(*v.mechanism) : "-", false) + Cell(LawName(*v.best), false) +
+        Cell(volume, true) + Cell(v.hours ? Fixed(*v.hours, 0, 1) : "-", true) + Cell(fi, true) +
+        "</tr>\n</table>\n";
   }
   for (const std::string& sentence : VerdictSentences(v, SizingRequest{}))
     html += "<p>" + HtmlText(sentence) + "</p>\n";
@@ -133,9 +135,9 @@ std::string VerdictSection(const Verdict& v) {
 // The models as a table with the units in its headers; the report sizes no
 // filter, so the sizing columns are left out.
 std::string ModelsTable(const FoulingReport& report) {
-  static constexpr std::string_view kHeads[] = {"R\u00b2",         "adj. R\u00b2",     "Rm or R0 (10\u2079 /m)",
-                                                "k (1/m) or a",     "n",               "Capacity (L/m\u00b2)",
-                                                "Volume (gal)",     "Hours (h)"};
+  static constexpr std::string_view kHeads[] = {
+      "R\u00b2", "adj. R\u00b2",         "Rm or R0 (10\u2079 /m)", "k (1/m) or a",
+      "n",       "Capacity (L/m\u00b2)", "Volume (gal)",           "Hours (h)"};
   std::string html = "<table class=\"models\">\n<tr><th>Model</th>";
   for (std::string_view head : kHeads) html += "<th class=\"figure\">" + HtmlText(head) + "</th>";
   html += "</tr>\n";
@@ -206,12 +208,13 @@ std::string TrialReportHtml(const TWineRec& rec, std::string_view fileName, std:
     html += GraphSection("Fouling Models", Graph(kScaleGraphWidth, kScaleGraphHeight, "Fouling Models",
                                                  [&](Canvas& c) { DrawFoulingGraph(c, rec, report); }));
   } else {
-    html += "<section class=\"verdict\">\n<h2>Verdict</h2>\n<p class=\"failure\">" + HtmlText(outcome.failure) +
-            "</p>\n</section>\n";
+    html += "<section class=\"verdict\">\n<h2>Verdict</h2>\n<p class=\"failure\">" +
+            HtmlText(outcome.failure) + "</p>\n</section>\n";
   }
-  html += GraphSection("Trial Graph",
-                       Graph(kTrialGraphWidth, kTrialGraphHeight, "Trial graph", [&](Canvas& c) { DrawGraph(c, rec); }),
-                       " small");
+  html += GraphSection(
+      "Trial Graph",
+      Graph(kTrialGraphWidth, kTrialGraphHeight, "Trial graph", [&](Canvas& c) { DrawGraph(c, rec); }),
+      " small");
   html += GraphSection("Lab Scale Graph", Graph(kScaleGraphWidth, kScaleGraphHeight, "Lab Scale Graph",
                                                 [&](Canvas& c) { DrawLabGraph(c, rec); }));
   html += GraphSection("Production Scale Graph",

@@ -29,7 +29,8 @@ std::vector<Reading> Readings(const TWineRec& rec) {
   for (std::size_t i = 0; i < kPointCount; ++i) {
     const std::optional<double> ml = ParseStoredNumber(rec.Data.V[i].Str());
     if (!ml) break;
-    readings.push_back({*ml, 60 * StoredNumberOr0(rec.Data.M[i].Str()) + StoredNumberOr0(rec.Data.Sc[i].Str())});
+    readings.push_back(
+        {*ml, 60 * StoredNumberOr0(rec.Data.M[i].Str()) + StoredNumberOr0(rec.Data.Sc[i].Str())});
   }
   return readings;
 }
@@ -39,7 +40,8 @@ std::vector<Reading> Readings(const TWineRec& rec) {
 std::optional<double> SecondsAt(const std::vector<Reading>& r, double ml) {
   for (std::size_t i = 1; i < r.size(); ++i) {
     if (r[i].ml < ml || r[i].ml <= r[i - 1].ml) continue;
-    return r[i - 1].seconds + (ml - r[i - 1].ml) / (r[i].ml - r[i - 1].ml) * (r[i].seconds - r[i - 1].seconds);
+    return r[i - 1].seconds +
+           (ml - r[i - 1].ml) / (r[i].ml - r[i - 1].ml) * (r[i].seconds - r[i - 1].seconds);
   }
   return std::nullopt;
 }

@@ -20,8 +20,8 @@ struct Filterability {
   std::optional<double> trialS;  // from the readings, when they reach 400 ml
   bool trialStandard = false;    // the trial ran at 2 bar through a 25 mm disc
   double trialDiameterMm = 0, trialPressurePsi = 0;
-  std::optional<double> standardS;  // predicted for the standard disc by the best model
-  bool blocksBeforeStandard = false;  // the best model's disc blocks before 400 ml
+  std::optional<double> standardS;       // predicted for the standard disc by the best model
+  bool blocksBeforeStandard = false;     // the best model's disc blocks before 400 ml
   std::optional<std::string_view> band;  // "very good", "good", "poor", "very poor"
   std::optional<double> vmaxLm2;         // the standard blocking law's capacity
 };

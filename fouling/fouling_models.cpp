@@ -17,7 +17,7 @@ constexpr double kGallonLitres = 3.7854;
 constexpr double kLargestArea = 1e7;     // m2; beyond it no filter is built
 constexpr double kAreaPrecision = 1e-6;  // relative
 constexpr std::size_t kLeastPoints = 4;
-constexpr double kFlatSpread = 1e-9;  // relative
+constexpr double kFlatSpread = 1e-9;                    // relative
 const double kIncalculableThroughput = std::exp(46.0);  // m
 
 bool Usable(double x) {

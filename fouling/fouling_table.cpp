@@ -44,9 +44,9 @@ struct Column {
   int width;  // at least one blank before the widest figure it expects
 };
 
-constexpr Column kColumns[] = {{"R\u00b2", 8},       {"adj. R\u00b2", 8}, {"Rm|R0 E9/m", 11}, {"k|a", 11},
-                               {"n", 7},             {"cap. L/m\u00b2", 10}, {"volume gal", 12}, {"hours", 9},
-                               {"area m\u00b2", 10}, {"elements", 9}};
+constexpr Column kColumns[] = {
+    {"R\u00b2", 8},         {"adj. R\u00b2", 8}, {"Rm|R0 E9/m", 11}, {"k|a", 11},          {"n", 7},
+    {"cap. L/m\u00b2", 10}, {"volume gal", 12},  {"hours", 9},       {"area m\u00b2", 10}, {"elements", 9}};
 constexpr std::size_t kColumnCount = std::size(kColumns);
 constexpr double kOverVolume = 999999999999;  // where the report stops counting gallons
 
@@ -83,14 +83,17 @@ std::vector<std::string> Cells(const ModelFit& fit) {
           Volume(fit, w(6)),
           Figure(fit.hours, "%.1f", w(7)),
           Figure(fit.areaM2, "%.2f", w(8)),
-          fit.elements ? std::to_string(*fit.elements) : fit.elementsUncountable ? "too many" : "-"};
+          fit.elements              ? std::to_string(*fit.elements)
+          : fit.elementsUncountable ? "too many"
+                                    : "-"};
 }
 
 }  // namespace
 
 std::vector<std::vector<std::string>> FoulingTableCells(const FoulingReport& report) {
   std::vector<std::vector<std::string>> rows;
-  for (const ModelFit& fit : report.models) rows.push_back(fit.fitted ? Cells(fit) : std::vector<std::string>{});
+  for (const ModelFit& fit : report.models)
+    rows.push_back(fit.fitted ? Cells(fit) : std::vector<std::string>{});
   return rows;
 }
 
@@ -110,7 +113,8 @@ std::vector<std::string> FoulingTableLines(const FoulingReport& report) {
   lines.push_back(header);
   for (std::size_t i = 0; i < report.models.size(); ++i) {
     const ModelFit& fit = report.models[i];
-    std::string line = (report.best == fit.law ? "* " : "  ") + Left(std::string(LawName(fit.law)), kNameWidth);
+    std::string line =
+        (report.best == fit.law ? "* " : "  ") + Left(std::string(LawName(fit.law)), kNameWidth);
     if (!fit.fitted) line += "   not fitted";
     for (std::size_t c = 0; c < rows[i].size(); ++c) line += Right(rows[i][c], widths[c]);
     lines.push_back(line);

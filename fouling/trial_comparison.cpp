@@ -109,7 +109,7 @@ std::vector<std::string> ComparisonTableLines(std::span<const ComparedTrial> tri
     columns[2].cells.push_back(t.filter);
     const ModelFit* best = BestModel(t);
     if (!best) {
-      messages[i] = !t.report                ? t.failure
+      messages[i] = !t.report             ? t.failure
                     : t.report->noFouling ? std::string(kNoFoulingWarning)
                                           : "No fouling model fits this trial.";
       for (std::size_t c = kFirstFigure; c < columns.size(); ++c) columns[c].cells.emplace_back();
@@ -120,13 +120,14 @@ std::vector<std::string> ComparisonTableLines(std::span<const ComparedTrial> tri
     columns[4].cells.push_back(Figure(best->volumeGal, 0));
     // One plausible volume is no range.
     const bool single = v.hasRange && v.rangeHighGal == v.rangeLowGal;
-    columns[5].cells.push_back(!v.hasRange || single ? std::string(kNotApplicable)
-                                                     : Figure(v.rangeLowGal, 0) + "-" +
-                                                           (v.rangeHighGal ? Figure(v.rangeHighGal, 0) : "no limit"));
+    columns[5].cells.push_back(!v.hasRange || single
+                                   ? std::string(kNotApplicable)
+                                   : Figure(v.rangeLowGal, 0) + "-" +
+                                         (v.rangeHighGal ? Figure(v.rangeHighGal, 0) : "no limit"));
     columns[6].cells.push_back(Figure(best->hours, 1));
     columns[7].cells.push_back(Figure(best->capacityLm2, 1));
     columns[8].cells.push_back(v.filterability.blocksBeforeStandard ? "blocks"
-                                                                     : Figure(v.filterability.standardS, 1));
+                                                                    : Figure(v.filterability.standardS, 1));
     if (withArea) columns[9].cells.push_back(Figure(best->areaM2, 2));
   }
 

@@ -51,8 +51,9 @@ std::string RangeText(const Verdict& v) {
     laws += Lower(LawName(v.plausible[i]));
   }
   const std::string high = v.rangeHighGal ? GallonsText(*v.rangeHighGal) : "no limit";
-  return "between " + GallonsText(*v.rangeLowGal) + " and " + high + " gallons by the laws that fit about as well (" +
-         laws + "), so that is how sure this trial lets us be";
+  return "between " + GallonsText(*v.rangeLowGal) + " and " + high +
+         " gallons by the laws that fit about as well (" + laws +
+         "), so that is how sure this trial lets us be";
 }
 
 bool RangeWorthShowing(const Verdict& v) {
@@ -103,8 +104,9 @@ std::string FilterabilitySentences(const Filterability& f, std::string_view best
   if (f.trialS) {
     if (!s.empty()) s += " ";
     s += "The trial's own readings give FI " + Decimals(*f.trialS, 1) + " s, ";
-    s += f.trialStandard ? std::string("comparable with published figures (the trial ran at 2 bar through a "
-                                       "25 mm disc).")
+    s += f.trialStandard ? std::string(
+                               "comparable with published figures (the trial ran at 2 bar through a "
+                               "25 mm disc).")
                          : "not comparable with published figures: the trial ran at " +
                                Decimals(f.trialPressurePsi, 1) + " psi through a " +
                                Decimals(f.trialDiameterMm, 1) + " mm disc, not at 2 bar through 25 mm.";
@@ -172,7 +174,7 @@ Verdict MakeVerdict(const TWineRec& rec, const FoulingReport& report) {
   const ModelFit& power = Model(report, FoulingLaw::kPower);
   if (power.volumeGal) v.reportVolumeGal = power.volumeGal;
   if (v.r2Adjusted) {
-    v.fit = *v.r2Adjusted >= kGoodFit ? FitQuality::kGood
+    v.fit = *v.r2Adjusted >= kGoodFit   ? FitQuality::kGood
             : *v.r2Adjusted >= kFairFit ? FitQuality::kFair
                                         : FitQuality::kPoor;
   }
@@ -228,8 +230,9 @@ Verdict MakeVerdict(const TWineRec& rec, const FoulingReport& report) {
 std::vector<std::string> VerdictSentences(const Verdict& v, const SizingRequest& request) {
   std::vector<std::string> s;
   if (v.noFouling) {
-    s.push_back("No fouling was observed: the resistance stayed the same at every point, so this trial "
-                "cannot predict when the production filter fouls. Run it longer, or with more wine.");
+    s.push_back(
+        "No fouling was observed: the resistance stayed the same at every point, so this trial "
+        "cannot predict when the production filter fouls. Run it longer, or with more wine.");
     return s;
   }
   if (!v.fit) {
@@ -247,11 +250,13 @@ std::vector<std::string> VerdictSentences(const Verdict& v, const SizingRequest&
               (*v.fit == FitQuality::kGood ? "well" : "fairly well") + r2 + ".");
 
   if (!v.volumeGal && !v.volumeIncalculable) {
-    s.push_back("By " + Lower(name) + " the production filter never reaches its maximum allowable "
+    s.push_back("By " + Lower(name) +
+                " the production filter never reaches its maximum allowable "
                 "resistance, so the trial sets no limit to the volume.");
   } else if (v.volumeGal && *v.volumeGal == 0) {
-    s.push_back("The production filter starts at or above its maximum allowable resistance: it would foul "
-                "at once.");
+    s.push_back(
+        "The production filter starts at or above its maximum allowable resistance: it would foul "
+        "at once.");
   } else {
     std::string volume = "The production filter should pass " + VolumeText(v);
     if (v.hours && !v.volumeIncalculable) volume += " in " + Hours(*v.hours);
@@ -267,14 +272,15 @@ std::vector<std::string> VerdictSentences(const Verdict& v, const SizingRequest&
   if (v.reportVolumeGal && v.volumeGal && *v.best != FoulingLaw::kPower &&
       std::abs(*v.reportVolumeGal - *v.volumeGal) > kReportDiffers * *v.volumeGal) {
     s.push_back("The trial report's estimate, " + GallonsText(*v.reportVolumeGal) +
-                " gallons, comes from the power model; " + Lower(name) + " fits this trial better and gives " +
-                GallonsText(*v.volumeGal) + " gallons.");
+                " gallons, comes from the power model; " + Lower(name) +
+                " fits this trial better and gives " + GallonsText(*v.volumeGal) + " gallons.");
   }
   if (const std::string fi = FilterabilitySentences(v.filterability, name); !fi.empty()) s.push_back(fi);
   return s;
 }
 
-std::vector<std::string> VerdictLines(const Verdict& verdict, const SizingRequest& request, std::size_t width) {
+std::vector<std::string> VerdictLines(const Verdict& verdict, const SizingRequest& request,
+                                      std::size_t width) {
   std::vector<std::string> lines;
   for (const std::string& sentence : VerdictSentences(verdict, request)) {
     std::string line;

@@ -29,7 +29,7 @@ struct Verdict {
   std::optional<FitQuality> fit;  // none when no model could be judged
   bool noFouling = false;         // the resistance never rose
   std::optional<FoulingLaw> best;
-  std::vector<FoulingLaw> plausible;  // in table order, the best among them
+  std::vector<FoulingLaw> plausible;       // in table order, the best among them
   std::optional<double> volumeGal, hours;  // the best model's
   bool volumeIncalculable = false;
   // Lowest and highest volume of the plausible models; the highest is none
@@ -39,7 +39,7 @@ struct Verdict {
   std::optional<double> throughputRatio;
   std::optional<Mechanism> mechanism;
   std::optional<double> reportVolumeGal;  // the power model's, which the trial report shows
-  std::optional<double> r2Adjusted;  // the highest, best or not
+  std::optional<double> r2Adjusted;       // the highest, best or not
   // The best model's sizing, for the report's request.
   std::optional<double> areaM2;
   std::optional<long long> elements;

@@ -52,7 +52,8 @@ void DrawFreeXAxis(Canvas& canvas, const GraphRanges& ranges, double step) {
     const std::string label = AxisLabel(t, step);
     const TextSize size = canvas.MeasureText(label, kScaleTextFont);
     const double x = p.Left + p.W() * t / ranges.MaxX;
-    canvas.DrawText({RoundToInt(x - size.width / 2.0), p.Bottom + 7}, label, kScaleTextFont, kBlack, kPaleBlue);
+    canvas.DrawText({RoundToInt(x - size.width / 2.0), p.Bottom + 7}, label, kScaleTextFont, kBlack,
+                    kPaleBlue);
     canvas.DrawLine({RoundToInt(x), p.Bottom}, {RoundToInt(x), p.Bottom + 4}, pen);
   });
 }
@@ -65,8 +66,8 @@ void DrawFreeYAxis(Canvas& canvas, const GraphRanges& ranges, double step) {
     const double y = p.Bottom - p.H() * (t - ranges.MinY) / span;
     const std::string label = AxisLabel(t, step);
     const TextSize size = canvas.MeasureText(label, kScaleTextFont);
-    canvas.DrawText({p.Left - size.width - 7, RoundToInt(y - size.height / 2.0)}, label, kScaleTextFont, kBlack,
-                    kPaleBlue);
+    canvas.DrawText({p.Left - size.width - 7, RoundToInt(y - size.height / 2.0)}, label, kScaleTextFont,
+                    kBlack, kPaleBlue);
     canvas.DrawLine({p.Left, RoundToInt(y)}, {p.Left - 4, RoundToInt(y)}, pen);
   });
 }

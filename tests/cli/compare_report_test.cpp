@@ -68,7 +68,8 @@ TEST_F(CompareAndExport, ComparesTheReadableTrialsInOrderAndNamesTheOthers) {
   EXPECT_THAT(lines[2], HasSubstr("merlot.vrs  Merlot  K250"));
   EXPECT_THAT(lines[3], HasSubstr("bad.vrs "));
   EXPECT_THAT(lines[3], ::testing::EndsWith("  Error reading the data file."));
-  EXPECT_THAT(lines[4], ::testing::EndsWith("   Syrah   K250    Data is insufficient to calculate fouling constants."));
+  EXPECT_THAT(lines[4],
+              ::testing::EndsWith("   Syrah   K250    Data is insufficient to calculate fouling constants."));
   EXPECT_THAT(lines[5], HasSubstr("shiraz.vrs  Shiraz  K250"));
   const std::string svg = Read("cmp.svg");
   EXPECT_THAT(svg, HasSubstr(">Merlot - K250</text>"));
@@ -203,8 +204,9 @@ TEST_F(CompareAndExport, NamesNoFoulingAndKeepsUnreadableFilesWithoutAGraphOfNot
   EXPECT_THAT(table.out, HasSubstr("missing.vrs"));
 
   const Outcome json = Run({"compare", flat, Path("missing.vrs"), "--json"});
-  EXPECT_TRUE(std::regex_search(json.out, std::regex("\"file\": \"[^\"]*missing\\.vrs\",\\s*\"wine\": null,\\s*"
-                                                      "\"filter\": null,\\s*\"best\": null")))
+  EXPECT_TRUE(
+      std::regex_search(json.out, std::regex("\"file\": \"[^\"]*missing\\.vrs\",\\s*\"wine\": null,\\s*"
+                                             "\"filter\": null,\\s*\"best\": null")))
       << json.out;
 
   const Outcome none = Run({"compare", Path("missing.vrs"), "-o", Path("none.svg")});

@@ -51,8 +51,8 @@ void ExpectSelfContainedAndBalanced(const std::string& html) {
   for (const char* outside : {"http:", "https:", "src=", "href=", "@import", "url(", "<script", "<link"}) {
     EXPECT_EQ(html.find(outside), std::string::npos) << outside;
   }
-  for (const char* element :
-       {"head", "body", "section", "pre", "figure", "svg", "text", "h1", "h2", "p", "table", "tr", "td", "th"}) {
+  for (const char* element : {"head", "body", "section", "pre", "figure", "svg", "text", "h1", "h2", "p",
+                              "table", "tr", "td", "th"}) {
     const std::string name = element;
     EXPECT_EQ(Count(html, "<" + name + ">") + Count(html, "<" + name + " "), Count(html, "</" + name + ">"))
         << name;

@@ -108,8 +108,8 @@ TEST_F(ModelsCli, SizesForATargetThatRoundsToNothing) {
 // the small area that does reach the target.
 TEST_F(ModelsCli, SizesAModelWhoseThroughputOverflowsAtTheSearchBound) {
   const std::string trial = Path("d.vrs");
-  ASSERT_EQ(Run({"new", "-o", trial, "--wine", "D", "--filter", "F", "--lab-pressure", "1000", "--diameter", "1",
-                 "--max-pressure", "1", "--area", "1", "--rate", "40", "--units", "gpm"})
+  ASSERT_EQ(Run({"new", "-o", trial, "--wine", "D", "--filter", "F", "--lab-pressure", "1000", "--diameter",
+                 "1", "--max-pressure", "1", "--area", "1", "--rate", "40", "--units", "gpm"})
                 .code,
             0);
   std::ofstream(dir_ / "d.csv") << "1300.9,0,6\n23620,1,51\n39881,3,9\n49289,3,55\n51899,4,8\n60966,4,54\n"
@@ -127,8 +127,8 @@ TEST_F(ModelsCli, SizesAModelWhoseThroughputOverflowsAtTheSearchBound) {
 // which must print as 0, not -0.
 TEST_F(ModelsCli, PrintsNoNegativeZeroForAConstantRateTrial) {
   const std::string trial = Path("flat.vrs");
-  ASSERT_EQ(Run({"new", "-o", trial, "--wine", "F", "--filter", "F", "--lab-pressure", "30", "--diameter", "47",
-                 "--max-pressure", "30", "--area", "20", "--rate", "40"})
+  ASSERT_EQ(Run({"new", "-o", trial, "--wine", "F", "--filter", "F", "--lab-pressure", "30", "--diameter",
+                 "47", "--max-pressure", "30", "--area", "20", "--rate", "40"})
                 .code,
             0);
   std::ofstream csv(dir_ / "flat.csv");

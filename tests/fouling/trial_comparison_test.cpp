@@ -149,7 +149,8 @@ TEST(CompareGraph, RunsEachCurveToItsOwnRmaxInsideThePlot) {
   EXPECT_NEAR(ends[0].y, ends[1].y, 1);
   EXPECT_GT(ends[0].y, kScalePlot.Top);
   const double ratio = *BestModel(compared[0])->wStar / *BestModel(compared[2])->wStar;
-  EXPECT_NEAR(static_cast<double>(ends[0].x - kScalePlot.Left) / (ends[1].x - kScalePlot.Left), ratio, 0.02 * ratio);
+  EXPECT_NEAR(static_cast<double>(ends[0].x - kScalePlot.Left) / (ends[1].x - kScalePlot.Left), ratio,
+              0.02 * ratio);
 }
 
 }  // namespace

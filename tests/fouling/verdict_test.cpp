@@ -64,7 +64,8 @@ TEST(Verdict, NamesTheMechanismTheReportsEstimateAndHowFarItExtrapolates) {
   const double c = static_cast<double>(report.points.w.size());
   EXPECT_NEAR(*power.r2Adjusted, 1 - (1 - *power.r2) * (c - 1) / (c - 4), 1e-12);
   if (power.volumeGal && std::abs(*power.volumeGal - *v.volumeGal) > 0.1 * *v.volumeGal)
-    EXPECT_THAT(text, HasSubstr("The trial report's estimate, " + GallonsText(*power.volumeGal) + " gallons"));
+    EXPECT_THAT(text,
+                HasSubstr("The trial report's estimate, " + GallonsText(*power.volumeGal) + " gallons"));
 }
 
 TEST(Verdict, APoorFitMarksNoModelAndSaysTheVolumesAreNotReliable) {

@@ -103,8 +103,9 @@ void FoulingModels(HWND frame) {
   Check(Contains(unsized, L"Complete blocking") && Contains(unsized, L"Power model") &&
             Contains(unsized, L"* "),
         "the table lists the models with the best one marked");
-  Check(unsized.rfind(L"Verdict: ", 0) == 0 && unsized.find(L"Verdict: ") < unsized.find(L"Model (* best fit)"),
-        "the verdict stands above the table");
+  Check(
+      unsized.rfind(L"Verdict: ", 0) == 0 && unsized.find(L"Verdict: ") < unsized.find(L"Model (* best fit)"),
+      "the verdict stands above the table");
   SaveTable(w, L"models.txt");
   Check(SaveClientArea(GetDlgItem(w, IDC_GRAPH_IMAGE), artifacts + L"\\models.window.bmp"),
         "picture captured");
