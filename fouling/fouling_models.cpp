@@ -364,7 +364,6 @@ FoulingReport FitFoulingModels(const AnalysisPoints& points, const SizingRequest
     ModelFit& fit = report.models[LawIndex(law)];
     fit = FitModel(law, points);
     Project(fit, points, request);
-    VolumeSpread(fit, points);
   }
 
   // Highest adjusted R2; on a tie fewer parameters, then the table's order.
@@ -378,6 +377,12 @@ FoulingReport FitFoulingModels(const AnalysisPoints& points, const SizingRequest
   }
   // A best fit that still explains little is no answer: no model is marked.
   if (best && *best->r2Adjusted >= kFairFit) report.best = best->law;
+  // The refits cost most for the power model: only where the verdict uses them.
+  if (report.best) {
+    const double least = *best->r2Adjusted - kPlausibleMargin;
+    for (ModelFit& fit : report.models)
+      if (fit.r2Adjusted && *fit.r2Adjusted >= least) VolumeSpread(fit, points);
+  }
   report.highestR2Adjusted = best ? best->r2Adjusted : std::nullopt;
   report.noFouling = Flat(points);
   return report;

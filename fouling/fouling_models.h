@@ -51,8 +51,8 @@ struct ModelFit {
   std::optional<double> wStar;        // throughput (m3/m2) where R reaches Rmax
   std::optional<double> volumeGal;    // production volume, US gallons
   // The volume less and plus two jackknife standard errors (refits without
-  // each point in turn); the high end is none when such a refit never
-  // reaches Rmax.
+  // each point in turn), for the plausible models of a report with a best;
+  // the high end is none when such a refit never reaches Rmax.
   std::optional<double> volumeLowGal, volumeHighGal;
   bool incalculable = false;          // w* beyond e^46 m (or past a double), as the report's power volume
   std::optional<double> hours;        // at the production rate
@@ -69,6 +69,8 @@ std::optional<double> ModelResistance(const ModelFit& fit, double w);
 // best fit is no answer.
 inline constexpr double kGoodFit = 0.99;
 inline constexpr double kFairFit = 0.95;
+// Within this much adjusted R2 of the best, a law is as plausible.
+inline constexpr double kPlausibleMargin = 0.01;
 
 struct FoulingReport {
   AnalysisPoints points;

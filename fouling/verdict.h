@@ -19,8 +19,6 @@ namespace vorsant {
 enum class FitQuality { kGood, kFair, kPoor };
 enum class Mechanism { kPoreBlocking, kIntermediate, kCake, kEmpirical };
 
-// Within this much adjusted R2 of the best, a law is as plausible.
-inline constexpr double kPlausibleMargin = 0.01;
 // Beyond this many times the trial's last throughput, a prediction is a
 // long extrapolation.
 inline constexpr double kFarThroughputRatio = 3;
