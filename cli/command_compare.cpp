@@ -5,6 +5,7 @@
 // are still compared and the exit status is then 1. When no file can be
 // read, no graph is written.
 
+#include <exception>
 #include <limits>
 #include <vector>
 
@@ -119,6 +120,13 @@ int RunCompare(CommandArgs args, CommandIo& io) {
     } catch (const CommandError& e) {
       io.err << file << ": " << e.what() << "\n";
       compared.push_back(UnreadableTrial(file, e.what()));
+      failed = true;
+      continue;
+    } catch (const std::exception&) {
+      // Where file names are UTF-16, bytes that are not UTF-8 name no file.
+      constexpr std::string_view kNoName = "The file name is not valid text.";
+      io.err << file << ": " << kNoName << "\n";
+      compared.push_back(UnreadableTrial(file, std::string(kNoName)));
       failed = true;
       continue;
     }
