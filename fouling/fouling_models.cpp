@@ -237,15 +237,16 @@ void Project(ModelFit& fit, const AnalysisPoints& p, const SizingRequest& reques
   }
 }
 
-// The points without point `skip`, the power model refitted to them as the
-// analysis fits it (with a shorter search: a refit that needs more steps is
-// left out).
+// The points without point `skip`; for the power model refitted to them as
+// the analysis fits it (with a shorter search: a refit that needs more
+// steps is left out).
 constexpr long kRefitStepLimit = 20000;
 
-AnalysisPoints Without(const AnalysisPoints& p, std::size_t skip) {
+AnalysisPoints Without(const AnalysisPoints& p, std::size_t skip, FoulingLaw law) {
   AnalysisPoints q = p;
   q.w.erase(q.w.begin() + static_cast<std::ptrdiff_t>(skip));
   q.R.erase(q.R.begin() + static_cast<std::ptrdiff_t>(skip));
+  if (law != FoulingLaw::kPower) return q;
   TRegressionData R{}, lnW{};
   for (std::size_t i = 0; i < q.w.size() && i < kPointCount; ++i) {
     R[i] = q.R[i];
@@ -268,7 +269,7 @@ void VolumeSpread(ModelFit& fit, const AnalysisPoints& p) {
   if (!fit.volumeGal || fit.incalculable || p.w.size() <= kLeastPoints) return;
   std::vector<double> volumes;
   for (std::size_t skip = 0; skip < p.w.size(); ++skip) {
-    const AnalysisPoints q = Without(p, skip);
+    const AnalysisPoints q = Without(p, skip, fit.law);
     ModelFit refit = FitModel(fit.law, q);
     if (!refit.fitted) continue;
     Project(refit, q, SizingRequest{});
