@@ -252,8 +252,7 @@ std::vector<std::string> VerdictSentences(const Verdict& v, const SizingRequest&
   if (!v.volumeGal && !v.volumeIncalculable) {
     s.push_back("By " + Lower(name) +
                 " the production filter never reaches its maximum allowable "
-                "resistance, so the trial sets no limit to the volume" +
-                SizingText(v, request) + ".");
+                "resistance, so the trial sets no limit to the volume.");
   } else if (v.volumeGal && *v.volumeGal == 0) {
     s.push_back(
         "The production filter starts at or above its maximum allowable resistance: it would foul "
