@@ -9,10 +9,12 @@
 #include <optional>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 #include "app/dialogs_win.h"
 #include "app/resource_ids.h"
 #include "app/table_graph_window_win.h"
+#include "fouling/verdict.h"
 #include "graphs/fouling_graph.h"
 #include "trial/number_text.h"
 
@@ -54,6 +56,12 @@ BoxValue ReadBox(HWND box, const SizingBox& field) {
   return {value, std::nullopt};
 }
 
+// The verdict above the models table, as vorsant-cli models prints them.
+std::vector<std::string> ShownLines(const TWineRec& rec, const FoulingReport& report,
+                                    const SizingRequest& request) {
+  return ModelsTextLines(report, MakeVerdict(rec, report), request);
+}
+
 // Tab and Shift+Tab move between the boxes as in a dialog.
 LRESULT CALLBACK TabbingBox(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
   if (msg == WM_KEYDOWN && wp == VK_TAB) {
@@ -70,7 +78,7 @@ class FoulingWindow final : public TableGraphWindow {
   FoulingWindow(const TWineRec& rec, const FoulingReport& report) : rec_(rec), report_(report) {}
 
   void Fill() {
-    SetTable(FoulingTableLines(report_));
+    SetTable(ShownLines(rec_, report_, {}));
     DrawPicture([this](Canvas& canvas) { DrawFoulingGraph(canvas, rec_, report_); });
     ready_ = true;
   }
@@ -135,7 +143,7 @@ class FoulingWindow final : public TableGraphWindow {
       request.safety = safety.value.value_or(kDefaultSafetyFactor);
     }
     request.elementArea = element.value;
-    SetTable(FoulingTableLines(FitFoulingModels(report_.points, request)));
+    SetTable(ShownLines(rec_, FitFoulingModels(report_.points, request), request));
   }
 
   // Shown when the box is left, once for each refused text, so leaving the
@@ -165,7 +173,7 @@ class FoulingWindow final : public TableGraphWindow {
 
 void OpenFoulingWindow(HWND owner, const TWineRec& rec, const FoulingReport& report) {
   auto window = std::make_unique<FoulingWindow>(rec, report);
-  const auto lines = FoulingTableLines(report);
+  const auto lines = ShownLines(rec, report, {});
   int columns = 0;
   for (const std::string& line : lines) columns = std::max(columns, static_cast<int>(Widen(line).size()));
   if (!window->Create(owner, static_cast<int>(lines.size()), columns)) return;

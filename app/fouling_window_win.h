@@ -1,5 +1,5 @@
 #pragma once
-// The "Fouling Models" window: the models table of one trial, boxes that
+// The "Fouling Models" window: the verdict and the models table of one trial, boxes that
 // size the production filter again as they change, and the models' picture.
 
 #include <windows.h>

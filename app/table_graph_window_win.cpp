@@ -19,6 +19,7 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIP
 constexpr int kTablePadding = 4;
 // Room for the text box's own margins beside the widest line.
 constexpr int kTableMarginColumns = 2;
+constexpr int kLeastTableLines = 6;
 
 void ShowUnexpected(HWND wnd, const char* what) {
   MessageBoxW(wnd, Widen(what).c_str(), L"Error", MB_OK | MB_ICONERROR);
@@ -63,14 +64,41 @@ bool TableGraphWindow::Create(HWND owner, int tableLines, int tableColumns) {
   // As wide as the wider of the picture and the table, the picture centred
   // under the table.
   const int tableWidth = (tableColumns + kTableMarginColumns) * tm.tmAveCharWidth + 2 * kTablePadding;
-  const int width = std::max(kScaleGraphWidth, tableWidth);
+  int width = std::max(kScaleGraphWidth, tableWidth);
   const int band = BandHeight();
-  const int tableHeight = tableLines * tm.tmHeight + 2 * kTablePadding;
+  int tableHeight = tableLines * tm.tmHeight + 2 * kTablePadding;
   SetClientSize(wnd, width, band + tableHeight + kScaleGraphHeight);
+  // On a screen too short for the whole text the table scrolls, so that the
+  // picture stays on the screen.
+  DWORD scroll = 0;
+  RECT frame{}, client{}, work{};
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (GetWindowRect(wnd, &frame) && GetClientRect(wnd, &client) &&
+      GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
+    work = monitor.rcWork;
+    // Worked out rather than read back: the system keeps a window within the
+    // screen's size, whatever its client area asks for.
+    const int frameHeight = (frame.bottom - frame.top) - (client.bottom - client.top);
+    const int over = frameHeight + band + tableHeight + kScaleGraphHeight - (work.bottom - work.top);
+    if (over > 0) {
+      tableHeight = std::max<int>(tableHeight - over, kLeastTableLines * tm.tmHeight + 2 * kTablePadding);
+      width += GetSystemMetrics(SM_CXVSCROLL);
+      SetClientSize(wnd, width, band + tableHeight + kScaleGraphHeight);
+      scroll = WS_VSCROLL;
+    }
+    // Moved up as far as it needs to be to end on the screen.
+    GetWindowRect(wnd, &frame);
+    if (frame.bottom > work.bottom) {
+      SetWindowPos(wnd, nullptr, frame.left, std::max(work.top, work.bottom - (frame.bottom - frame.top)), 0,
+                   0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  }
 
   CreateBand(wnd, uiFont_.Get());
   table_ = CreateWindowExW(
-      0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL,
+      0, L"EDIT", L"",
+      WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL | scroll,
       kTablePadding, band + kTablePadding, width - 2 * kTablePadding, tableHeight - 2 * kTablePadding, wnd,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_MODEL_TABLE)), instance, nullptr);
   picture_ =

@@ -1,9 +1,11 @@
 // compare A.vrs B.vrs [...] [--volume GAL] [--safety S] [-o OUT.svg] [--json]:
 // the trials side by side by their best fouling models, as a table or JSON,
 // and optionally the overlay graph. A trial that cannot be read or analysed
-// is named on stderr with its message; the others are still compared and the
-// exit status is then 1.
+// is named on stderr with its message and listed without figures; the others
+// are still compared and the exit status is then 1. When no file can be
+// read, no graph is written.
 
+#include <exception>
 #include <limits>
 #include <vector>
 
@@ -36,10 +38,18 @@ std::optional<double> SizingOption(const Options& options, std::string_view name
   return value;
 }
 
+// The writer prints a value that is not a number as null.
+void Null(JsonWriter& json) {
+  json.Number(std::numeric_limits<double>::quiet_NaN());
+}
+
+void Figure(JsonWriter& json, const std::optional<double>& value) {
+  json.Number(value.value_or(std::numeric_limits<double>::quiet_NaN()));
+}
+
 void Figure(JsonWriter& json, std::string_view key, const std::optional<double>& value) {
   json.Key(key);
-  // The writer prints a value that is not a number as null.
-  json.Number(value.value_or(std::numeric_limits<double>::quiet_NaN()));
+  Figure(json, value);
 }
 
 void WriteJson(std::ostream& out, const std::vector<ComparedTrial>& trials) {
@@ -55,18 +65,29 @@ void WriteJson(std::ostream& out, const std::vector<ComparedTrial>& trials) {
     json.Key("file");
     json.String(t.file);
     json.Key("wine");
-    json.String(t.wine);
+    t.readable ? json.String(t.wine) : Null(json);
     json.Key("filter");
-    json.String(t.filter);
+    t.readable ? json.String(t.filter) : Null(json);
     json.Key("best");
     if (best) {
       json.String(LawKey(best->law));
     } else {
-      json.Number(std::numeric_limits<double>::quiet_NaN());
+      Null(json);
     }
     Figure(json, "volume_gal", fit.volumeGal);
+    json.Key("volume_range_gal");
+    if (best && t.verdict->hasRange) {
+      json.BeginArray();
+      json.Number(*t.verdict->rangeLowGal);
+      Figure(json, t.verdict->rangeHighGal);
+      json.EndArray();
+    } else {
+      Null(json);
+    }
     Figure(json, "hours", fit.hours);
     Figure(json, "capacity_l_m2", fit.capacityLm2);
+    json.Key("fi_standard_s");
+    Figure(json, best ? t.verdict->filterability.standardS : std::nullopt);
     Figure(json, "area_m2", fit.areaM2);
     json.EndObject();
   }
@@ -88,21 +109,33 @@ int RunCompare(CommandArgs args, CommandIo& io) {
   request.targetGal = SizingOption(options, "--volume", CheckTargetVolume);
   if (const auto safety = SizingOption(options, "--safety", CheckSafetyFactor)) request.safety = *safety;
 
+  // In the order given, unreadable files too.
   bool failed = false;
-  std::vector<TrialToCompare> readable;
+  bool anyRead = false;
+  std::vector<ComparedTrial> compared;
   for (const std::string& file : files) {
+    std::optional<TrialToCompare> trial;
     try {
-      readable.push_back({file, ReadTrial(file)});
+      trial = TrialToCompare{file, ReadTrial(file)};
     } catch (const CommandError& e) {
       io.err << file << ": " << e.what() << "\n";
+      compared.push_back(UnreadableTrial(file, e.what()));
+      failed = true;
+      continue;
+    } catch (const std::exception&) {
+      // Where file names are UTF-16, bytes that are not UTF-8 name no file.
+      constexpr std::string_view kNoName = "The file name is not valid text.";
+      io.err << file << ": " << kNoName << "\n";
+      compared.push_back(UnreadableTrial(file, std::string(kNoName)));
+      failed = true;
+      continue;
+    }
+    anyRead = true;
+    compared.push_back(std::move(CompareTrials(std::span(&*trial, 1), request).front()));
+    if (!compared.back().report) {
+      io.err << file << ": " << compared.back().failure << "\n";
       failed = true;
     }
-  }
-  const std::vector<ComparedTrial> compared = CompareTrials(readable, request);
-  for (const ComparedTrial& t : compared) {
-    if (t.report) continue;
-    io.err << t.file << ": " << t.failure << "\n";
-    failed = true;
   }
 
   if (options.Flag("--json")) {
@@ -112,7 +145,7 @@ int RunCompare(CommandArgs args, CommandIo& io) {
       io.out << line << "\n";
     }
   }
-  if (const auto out = options.Value("-o")) {
+  if (const auto out = options.Value("-o"); out && anyRead) {
     SvgCanvas canvas(kScaleGraphWidth, kScaleGraphHeight);
     DrawCompareGraph(canvas, compared);
     SaveOutputFile(*out, canvas.Document());

@@ -13,6 +13,7 @@
 #include "cli/options.h"
 #include "cli/trial_io.h"
 #include "fouling/fouling_models.h"
+#include "fouling/verdict.h"
 #include "trial/number_text.h"
 
 namespace vorsant::cli {
@@ -39,7 +40,59 @@ void Figure(JsonWriter& json, std::string_view key, const std::optional<double>&
   }
 }
 
-void WriteJson(std::ostream& out, const FoulingReport& report) {
+void Null(JsonWriter& json) {
+  json.Number(std::numeric_limits<double>::quiet_NaN());  // written as null
+}
+
+void WriteVerdict(JsonWriter& json, const Verdict& v, const SizingRequest& request) {
+  json.Key("verdict");
+  json.BeginObject();
+  json.Key("fit");
+  v.fit ? json.String(FitQualityKey(*v.fit)) : Null(json);
+  json.Key("no_fouling");
+  json.Boolean(v.noFouling);
+  json.Key("best");
+  v.best ? json.String(LawKey(*v.best)) : Null(json);
+  json.Key("plausible");
+  json.BeginArray();
+  for (FoulingLaw law : v.plausible) json.String(LawKey(law));
+  json.EndArray();
+  Figure(json, "volume_gal", v.volumeGal);
+  Figure(json, "hours", v.hours);
+  json.Key("volume_range_gal");
+  if (v.hasRange) {
+    json.BeginArray();
+    json.Number(*v.rangeLowGal);
+    v.rangeHighGal ? json.Number(*v.rangeHighGal) : Null(json);
+    json.EndArray();
+  } else {
+    Null(json);
+  }
+  Figure(json, "throughput_ratio", v.throughputRatio);
+  json.Key("mechanism");
+  v.mechanism ? json.String(MechanismKey(*v.mechanism)) : Null(json);
+  Figure(json, "area_m2", v.areaM2);
+  json.Key("elements");
+  v.elements ? json.Integer(*v.elements) : Null(json);
+  const Filterability& f = v.filterability;
+  Figure(json, "fi_trial_s", f.trialS);
+  json.Key("fi_trial_standard_conditions");
+  json.Boolean(f.trialStandard);
+  Figure(json, "fi_standard_s", f.standardS);
+  json.Key("fi_blocks_before_400ml");
+  json.Boolean(f.blocksBeforeStandard);
+  json.Key("fi_band");
+  f.band ? json.String(*f.band) : Null(json);
+  Figure(json, "vmax_l_m2", f.vmaxLm2);
+  json.Key("text");
+  json.BeginArray();
+  for (const std::string& sentence : VerdictSentences(v, request)) json.String(sentence);
+  json.EndArray();
+  json.EndObject();
+}
+
+void WriteJson(std::ostream& out, const FoulingReport& report, const Verdict& verdict,
+               const SizingRequest& request) {
   JsonWriter json(out);
   json.BeginObject();
   json.Key("points");
@@ -52,6 +105,7 @@ void WriteJson(std::ostream& out, const FoulingReport& report) {
   } else {
     json.Number(std::numeric_limits<double>::quiet_NaN());
   }
+  WriteVerdict(json, verdict, request);
   json.Key("models");
   json.BeginArray();
   for (const ModelFit& fit : report.models) {
@@ -96,10 +150,11 @@ int RunModels(CommandArgs args, CommandIo& io) {
   const TWineRec rec = ReadTrial(options.Positional()[0]);
   const FoulingOutcome outcome = AnalyseFouling(rec, request);
   if (!outcome.report) throw CommandError(outcome.failure);
+  const Verdict verdict = MakeVerdict(rec, *outcome.report);
   if (options.Flag("--json")) {
-    WriteJson(io.out, *outcome.report);
+    WriteJson(io.out, *outcome.report, verdict, request);
   } else {
-    for (const std::string& line : FoulingTableLines(*outcome.report)) io.out << line << "\n";
+    for (const std::string& line : ModelsTextLines(*outcome.report, verdict, request)) io.out << line << "\n";
   }
   return 0;
 }

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <string>
 
+#include "trial/cp1252.h"
+
 namespace vorsant::cli {
 
 void JsonWriter::Indent() {
@@ -53,6 +55,7 @@ void JsonWriter::Number(double value) {
     out_ << "null";
     return;
   }
+  if (value == 0) value = 0.0;  // no "-0"
   char buf[32];
   const auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, value);
   out_ << std::string_view(buf, ec == std::errc() ? static_cast<std::size_t>(ptr - buf) : 0);
@@ -63,8 +66,14 @@ void JsonWriter::Integer(long long value) {
   out_ << value;
 }
 
-void JsonWriter::WriteString(std::string_view s) {
+void JsonWriter::Boolean(bool value) {
+  BeforeValue();
+  out_ << (value ? "true" : "false");
+}
+
+void JsonWriter::WriteString(std::string_view bytes) {
   static constexpr char kHex[] = "0123456789abcdef";
+  const std::string s = ValidUtf8(bytes);
   out_ << '"';
   for (const char c : s) {
     const auto b = static_cast<unsigned char>(c);

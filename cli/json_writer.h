@@ -1,6 +1,8 @@
 #pragma once
 // A small streaming JSON writer: objects, arrays, strings and numbers, two
-// spaces of indentation per level. Strings must be UTF-8.
+// spaces of indentation per level. Strings are taken as UTF-8; bytes that
+// are not (a file name from a foreign system) become U+FFFD, so the output
+// always parses.
 
 #include <ostream>
 #include <string_view>
@@ -21,6 +23,7 @@ class JsonWriter {
   void String(std::string_view utf8);
   void Number(double value);  // finite values only; others are written as null
   void Integer(long long value);
+  void Boolean(bool value);
 
  private:
   void Open(char bracket);

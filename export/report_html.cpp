@@ -5,18 +5,23 @@
 #include <vector>
 
 #include "fouling/fouling_models.h"
+#include "fouling/verdict.h"
+#include "graphs/fouling_graph.h"
 #include "graphs/scale_graphs.h"
 #include "graphs/svg_canvas.h"
 #include "graphs/trial_graph.h"
+#include "trial/cp1252.h"
+#include "trial/number_text.h"
 #include "trial/report.h"
 
 namespace vorsant {
 namespace {
 
 // Screen: the trial window's proportions. Print: 12 mm margins leave at
-// least 186 mm of width on A4 and on Letter; each fixed-pitch block shrinks
-// its font until its longest line (--cols characters) fits in 180 mm, and a
-// graph is never split across pages.
+// least 186 mm of width on A4 and on Letter; the verdict and the models
+// table print at 9 pt or more, each fixed-pitch block of the appendix
+// shrinks its font until its longest line (--cols characters) fits in
+// 180 mm, and a graph is never split across pages.
 constexpr std::string_view kStyle = R"(
 :root { color-scheme: light; }
 body { font-family: "Segoe UI", Tahoma, Arial, "Liberation Sans", "DejaVu Sans", sans-serif;
@@ -25,6 +30,15 @@ h1 { font-size: 20px; margin: 0 0 4px; }
 h2 { font-size: 15px; margin: 20px 0 6px; }
 p.source { font-size: 12px; margin: 0 0 14px; }
 p.failure { font-size: 13px; }
+section.verdict p { font-size: 13px; margin: 0 0 6px; line-height: 1.35; }
+table { border-collapse: collapse; font-size: 12px; }
+th, td { padding: 2px 5px; border-bottom: 1px solid #bbb; vertical-align: top; }
+th { text-align: left; font-weight: 600; border-bottom: 1px solid #000; }
+td.figure, th.figure { text-align: right; }
+td.figure { white-space: nowrap; }
+table.key { margin: 0 0 10px; }
+table.key th { border-bottom: 1px solid #bbb; }
+tr.best td { font-weight: 600; }
 pre { font-family: Consolas, "DejaVu Sans Mono", "Liberation Mono", monospace; line-height: 1.15;
   margin: 0; white-space: pre; overflow-x: auto;
   font-size: min(11px, calc(min(100vw - 32px, 700px) / (var(--cols) * 0.61))); }
@@ -37,9 +51,13 @@ section { break-inside: avoid; page-break-inside: avoid; }
   @page { margin: 12mm; }
   body { max-width: none; margin: 0; padding: 0; }
   h2 { break-after: avoid; page-break-after: avoid; }
+  section.verdict p { font-size: 10.5pt; }
+  table { font-size: 9pt; }
   pre { overflow: visible; font-size: min(7.5pt, calc(180mm / (var(--cols) * 0.61))); }
   pre.summary { width: 57mm; }
-  section.graph svg { width: 100%; max-width: 180mm; }
+  section.graph svg { width: 100%; max-width: 165mm; }
+  section.graph.small svg { max-width: 95mm; }
+  section.appendix { break-before: page; page-break-before: always; }
 }
 )";
 
@@ -78,24 +96,72 @@ std::string Graph(int width, int height, std::string_view label, Draw draw) {
   return InlineSvg(canvas, label);
 }
 
-std::string GraphSection(std::string_view heading, std::string figure) {
-  return "<section class=\"graph\">\n<h2>" + std::string(heading) + "</h2>\n" + figure + "</section>\n";
+std::string GraphSection(std::string_view heading, std::string figure, std::string_view extraClass = "") {
+  return "<section class=\"graph" + std::string(extraClass) + "\">\n<h2>" + std::string(heading) + "</h2>\n" +
+         figure + "</section>\n";
 }
 
-std::string ModelsSection(const TWineRec& rec) {
-  std::string html = "<section class=\"models\">\n<h2>Fouling Models</h2>\n";
-  const FoulingOutcome outcome = AnalyseFouling(rec, SizingRequest{});
-  if (outcome.report) {
-    html += Preformatted(FoulingTableLines(*outcome.report), "models");
-  } else {
-    html += "<p class=\"failure\">" + HtmlText(outcome.failure) + "</p>\n";
+std::string Cell(std::string_view text, bool figure) {
+  return std::string(figure ? "<td class=\"figure\">" : "<td>") + HtmlText(text) + "</td>";
+}
+
+// Mechanism, volume with its range, hours and the index at a glance, then
+// the verdict's sentences with their warnings.
+std::string VerdictSection(const Verdict& v) {
+  std::string html = "<section class=\"verdict\">\n<h2>Verdict</h2>\n";
+  if (v.best) {
+    std::string volume = v.volumeIncalculable ? "incalculably high"
+                         : v.volumeGal        ? GallonsText(*v.volumeGal) + " gal"
+                                              : "not reached";
+    if (v.hasRange && v.rangeHighGal != v.rangeLowGal)
+      volume += " (" + GallonsText(*v.rangeLowGal) + " to " +
+                (v.rangeHighGal ? GallonsText(*v.rangeHighGal) : std::string("no limit")) + ")";
+    const Filterability& f = v.filterability;
+    const std::string fi = f.standardS ? Fixed(*f.standardS, 0, 1) + " s, " + std::string(*f.band)
+                           : f.blocksBeforeStandard ? "the disc blocks, " + std::string(*f.band)
+                                                    : std::string("-");
+    html +=
+        "<table class=\"key\">\n<tr><th>Mechanism</th><th>Best model</th><th class=\"figure\">Volume</th>"
+        "<th class=\"figure\">Hours</th><th class=\"figure\">FI at 2 bar, 25 mm</th></tr>\n<tr>" +
+        Cell(v.mechanism ? MechanismName(*v.mechanism) : "-", false) + Cell(LawName(*v.best), false) +
+        Cell(volume, true) + Cell(v.hours ? Fixed(*v.hours, 0, 1) : "-", true) + Cell(fi, true) +
+        "</tr>\n</table>\n";
   }
+  for (const std::string& sentence : VerdictSentences(v, SizingRequest{}))
+    html += "<p>" + HtmlText(sentence) + "</p>\n";
   return html + "</section>\n";
+}
+
+// The models as a table with the units in its headers; the report sizes no
+// filter, so the sizing columns are left out.
+std::string ModelsTable(const FoulingReport& report) {
+  static constexpr std::string_view kHeads[] = {
+      "R\u00b2", "adj. R\u00b2",         "Rm or R0 (10\u2079 /m)", "k (1/m) or a",
+      "n",       "Capacity (L/m\u00b2)", "Volume (gal)",           "Hours (h)"};
+  std::string html = "<table class=\"models\">\n<tr><th>Model</th>";
+  for (std::string_view head : kHeads) html += "<th class=\"figure\">" + HtmlText(head) + "</th>";
+  html += "</tr>\n";
+  const std::vector<std::vector<std::string>> rows = FoulingTableCells(report);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const ModelFit& fit = report.models[i];
+    const bool best = report.best == fit.law;
+    html += best ? "<tr class=\"best\">" : "<tr>";
+    html += Cell(std::string(LawName(fit.law)) + (best ? " (best)" : ""), false);
+    if (rows[i].empty()) {
+      html += "<td colspan=\"" + std::to_string(std::size(kHeads)) + "\">not fitted</td>";
+    } else {
+      for (std::size_t c = 0; c < std::size(kHeads); ++c) html += Cell(rows[i][c], true);
+    }
+    html += "</tr>\n";
+  }
+  return html + "</table>\n";
 }
 
 }  // namespace
 
-std::string HtmlText(std::string_view utf8) {
+std::string HtmlText(std::string_view bytes) {
+  // A file name from a foreign system may not be UTF-8 at all.
+  const std::string utf8 = ValidUtf8(bytes);
   std::string out;
   out.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size(); ++i) {
@@ -127,6 +193,7 @@ std::string TrialReportHtml(const TWineRec& rec, std::string_view fileName, std:
   const std::string title =
       HtmlText(decode(rec.Conditions.WineName.Str()) + " - " + decode(rec.Conditions.FilterName.Str()));
   const ReportLines lines = FillLines(rec, decode);
+  const FoulingOutcome outcome = AnalyseFouling(rec, SizingRequest{});
 
   std::string html = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
   html += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
@@ -135,18 +202,34 @@ std::string TrialReportHtml(const TWineRec& rec, std::string_view fileName, std:
   html += "<p class=\"source\">File: " + HtmlText(fileName) + " &middot; Exported: " + HtmlText(exportDate) +
           "</p>\n";
 
-  html += "<section class=\"trial\">\n" + Preformatted(lines.Memo1, "summary");
-  html += Graph(kTrialGraphWidth, kTrialGraphHeight, "Trial graph", [&](Canvas& c) { DrawGraph(c, rec); });
-  html += "</section>\n";
-  html += Preformatted(lines.Memo2, "table");
-
+  if (outcome.report) {
+    const FoulingReport& report = *outcome.report;
+    html += VerdictSection(MakeVerdict(rec, report));
+    html += GraphSection("Fouling Models", Graph(kScaleGraphWidth, kScaleGraphHeight, "Fouling Models",
+                                                 [&](Canvas& c) { DrawFoulingGraph(c, rec, report); }));
+  } else {
+    html += "<section class=\"verdict\">\n<h2>Verdict</h2>\n<p class=\"failure\">" +
+            HtmlText(outcome.failure) + "</p>\n</section>\n";
+  }
+  html += GraphSection(
+      "Trial Graph",
+      Graph(kTrialGraphWidth, kTrialGraphHeight, "Trial graph", [&](Canvas& c) { DrawGraph(c, rec); }),
+      " small");
   html += GraphSection("Lab Scale Graph", Graph(kScaleGraphWidth, kScaleGraphHeight, "Lab Scale Graph",
                                                 [&](Canvas& c) { DrawLabGraph(c, rec); }));
   html += GraphSection("Production Scale Graph",
                        Graph(kScaleGraphWidth, kScaleGraphHeight, "Production Scale Graph",
                              [&](Canvas& c) { DrawProdGraph(c, rec); }));
-  html += ModelsSection(rec);
-  html += "</body>\n</html>\n";
+  if (outcome.report) {
+    html += "<section class=\"models\">\n<h2>Fouling Models Table</h2>\n" + ModelsTable(*outcome.report) +
+            "</section>\n";
+  }
+
+  // The trial window's panels as they stand, as the record's appendix.
+  html += "<section class=\"appendix\">\n<h2>Appendix: the trial record</h2>\n";
+  html += "<div class=\"trial\">\n" + Preformatted(lines.Memo1, "summary") + "</div>\n";
+  html += Preformatted(lines.Memo2, "table");
+  html += "</section>\n</body>\n</html>\n";
   return html;
 }
 

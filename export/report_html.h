@@ -1,8 +1,9 @@
 #pragma once
 // A trial's report as one self-contained web page, to print or to send:
-// the trial window's two panels, its graph, the laboratory and production
-// graphs and the fouling models table. Everything is inline (CSS and SVG),
-// so the page loads nothing from anywhere.
+// the verdict first, then the fouling models' picture, the trial,
+// laboratory and production graphs, the models table, and the trial
+// window's two panels as the record's appendix. Everything is inline (CSS
+// and SVG), so the page loads nothing from anywhere.
 
 #include <string>
 #include <string_view>
@@ -20,8 +21,9 @@ namespace vorsant {
 std::string TrialReportHtml(const TWineRec& rec, std::string_view fileName, std::string_view exportDate,
                             const AnsiDecoder& decode = AnsiDecoder(Windows1252ToUtf8));
 
-// `utf8` as HTML character data or attribute text: & < > " escaped, and
-// the control characters a page cannot carry as "?".
-std::string HtmlText(std::string_view utf8);
+// `bytes` as HTML character data or attribute text: & < > " escaped, the
+// control characters a page cannot carry as "?", and bytes that are not
+// UTF-8 as U+FFFD.
+std::string HtmlText(std::string_view bytes);
 
 }  // namespace vorsant

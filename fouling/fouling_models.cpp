@@ -1,9 +1,12 @@
 #include "fouling/fouling_models.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <vector>
 
 #include "trial/analysis.h"
+#include "trial/power_fit.h"
 #include "trial/regression.h"
 
 namespace vorsant {
@@ -14,6 +17,8 @@ constexpr double kGallonLitres = 3.7854;
 constexpr double kLargestArea = 1e7;     // m2; beyond it no filter is built
 constexpr double kAreaPrecision = 1e-6;  // relative
 constexpr std::size_t kLeastPoints = 4;
+constexpr double kFlatSpread = 1e-9;                    // relative
+const double kIncalculableThroughput = std::exp(46.0);  // m
 
 bool Usable(double x) {
   return std::isfinite(x) && x > 0;
@@ -29,8 +34,9 @@ ModelFit Unfitted(FoulingLaw law) {
   return fit;
 }
 
+// The power model has three: R0, a and n.
 int ParameterCount(FoulingLaw law) {
-  return law == FoulingLaw::kPower ? 2 : 1;
+  return law == FoulingLaw::kPower ? 3 : 1;
 }
 
 double GallonsOf(double m3) {
@@ -85,12 +91,15 @@ bool FitLine(FoulingLaw law, const AnalysisPoints& p, ModelFit& fit) {
       fit.k = m / b;
       break;
   }
+  // A flat line's slope may come out as -0, which would print as "-0".
+  if (*fit.k == 0) fit.k = 0.0;
   return std::isfinite(*fit.rm) && std::isfinite(*fit.k);
 }
 
 // The throughput where the model reaches `rMax`: 0 when it starts at or
-// above it, nullopt when it never gets there.
-std::optional<double> ThroughputAt(const ModelFit& fit, double rMax) {
+// above it, nullopt when it never gets there, infinity when the formula
+// overflows on the way.
+std::optional<double> ThroughputOrOverflow(const ModelFit& fit, double rMax) {
   if (!fit.fitted || !Usable(rMax)) return std::nullopt;
   double w = 0;
   if (fit.law == FoulingLaw::kPower) {
@@ -117,7 +126,14 @@ std::optional<double> ThroughputAt(const ModelFit& fit, double rMax) {
         break;
     }
   }
-  if (!std::isfinite(w)) return std::nullopt;
+  if (std::isnan(w)) return std::nullopt;
+  return w;
+}
+
+// As ThroughputOrOverflow, without the overflow: a volume to show is finite.
+std::optional<double> ThroughputAt(const ModelFit& fit, double rMax) {
+  const std::optional<double> w = ThroughputOrOverflow(fit, rMax);
+  if (!w || !std::isfinite(*w)) return std::nullopt;
   return w;
 }
 
@@ -126,14 +142,19 @@ std::optional<double> ThroughputAt(const ModelFit& fit, double rMax) {
 std::optional<double> AreaFor(const ModelFit& fit, const AnalysisPoints& p, double neededM3) {
   const double rMaxPerArea = p.prodPressure / (p.viscosity * p.prodFlow);
   if (!Usable(rMaxPerArea)) return std::nullopt;
+  // A throughput that overflows is more than any volume needs.
   const auto reaches = [&](double area) {
-    const std::optional<double> w = ThroughputAt(fit, rMaxPerArea * area);
+    const std::optional<double> w = ThroughputOrOverflow(fit, rMaxPerArea * area);
     return w && *w * area >= neededM3;
   };
   double lo = 0, hi = kLargestArea;
   if (!reaches(hi)) return std::nullopt;
+  // A needed volume that rounds to nothing drives hi into the subnormals,
+  // where the relative precision test never ends the halving; a midpoint
+  // that no longer moves does.
   while (hi - lo > kAreaPrecision * hi) {
     const double mid = lo + (hi - lo) / 2;
+    if (mid <= lo || mid >= hi) break;
     if (reaches(mid)) {
       hi = mid;
     } else {
@@ -143,7 +164,15 @@ std::optional<double> AreaFor(const ModelFit& fit, const AnalysisPoints& p, doub
   return hi;
 }
 
+// The same resistance at every point, but for the last bits of rounding: a
+// mean that is no mean, which leaves nothing for a model to explain.
+bool Flat(const AnalysisPoints& p) {
+  const auto [lo, hi] = std::minmax_element(p.R.begin(), p.R.end());
+  return *hi - *lo <= kFlatSpread * *hi;
+}
+
 void Quality(ModelFit& fit, const AnalysisPoints& p) {
+  if (Flat(p)) return;
   const std::size_t c = p.w.size();
   double mean = 0;
   for (double R : p.R) mean += R;
@@ -154,7 +183,7 @@ void Quality(ModelFit& fit, const AnalysisPoints& p) {
     residual += (p.R[i] - model) * (p.R[i] - model);
     total += (p.R[i] - mean) * (p.R[i] - mean);
   }
-  if (!(total > 0)) return;  // a flat curve: nothing for a model to explain
+  if (!(total > 0)) return;
   fit.r2 = 1 - residual / total;
   const double dof = static_cast<double>(c) - ParameterCount(fit.law) - 1;
   if (dof > 0) fit.r2Adjusted = 1 - (1 - *fit.r2) * (static_cast<double>(c) - 1) / dof;
@@ -184,6 +213,9 @@ void Project(ModelFit& fit, const AnalysisPoints& p, const SizingRequest& reques
   if ((fit.law == FoulingLaw::kComplete || fit.law == FoulingLaw::kStandard) && *fit.k > 0) {
     fit.capacityLm2 = (fit.law == FoulingLaw::kComplete ? 1 : 2) / *fit.k * 1000;
   }
+  // Past e^46 m the report calls a volume incalculably high; so do we.
+  const std::optional<double> w = ThroughputOrOverflow(fit, p.rMax);
+  fit.incalculable = w && !(*w <= kIncalculableThroughput);
   fit.wStar = ThroughputAt(fit, p.rMax);
   if (fit.wStar) {
     const double m3 = *fit.wStar * p.prodArea;
@@ -196,9 +228,67 @@ void Project(ModelFit& fit, const AnalysisPoints& p, const SizingRequest& reques
     if (fit.areaM2 && request.elementArea) {
       // A vanishingly small element would need more elements than can be counted.
       const double elements = std::ceil(*fit.areaM2 / *request.elementArea);
-      if (elements < 9e18) fit.elements = static_cast<long long>(elements);
+      if (elements < 9e18) {
+        fit.elements = static_cast<long long>(elements);
+      } else {
+        fit.elementsUncountable = true;
+      }
     }
   }
+}
+
+// The points without point `skip`; for the power model refitted to them as
+// the analysis fits it (with a shorter search: a refit that needs more
+// steps is left out).
+constexpr long kRefitStepLimit = 20000;
+
+AnalysisPoints Without(const AnalysisPoints& p, std::size_t skip, FoulingLaw law) {
+  AnalysisPoints q = p;
+  q.w.erase(q.w.begin() + static_cast<std::ptrdiff_t>(skip));
+  q.R.erase(q.R.begin() + static_cast<std::ptrdiff_t>(skip));
+  if (law != FoulingLaw::kPower) return q;
+  TRegressionData R{}, lnW{};
+  for (std::size_t i = 0; i < q.w.size() && i < kPointCount; ++i) {
+    R[i] = q.R[i];
+    lnW[i] = std::log(q.w[i]);
+  }
+  const PowerFitResult fit = FitPower(R, lnW, q.w.size(), kRefitStepLimit);
+  q.powerFitted = !fit.failed;
+  q.R0 = fit.R0;
+  q.a = std::exp(fit.lnA);
+  q.n = fit.n;
+  return q;
+}
+
+// The volume's uncertainty by the jackknife: refitted without each point
+// in turn, the spread of those volumes scaled to a standard error
+// (sqrt((c - 1) / c * sum (V_i - mean)^2)), and two of them either side.
+constexpr double kStandardErrors = 2;
+
+void VolumeSpread(ModelFit& fit, const AnalysisPoints& p) {
+  if (!fit.volumeGal || fit.incalculable || p.w.size() <= kLeastPoints) return;
+  std::vector<double> volumes;
+  for (std::size_t skip = 0; skip < p.w.size(); ++skip) {
+    const AnalysisPoints q = Without(p, skip, fit.law);
+    ModelFit refit = FitModel(fit.law, q);
+    if (!refit.fitted) continue;
+    Project(refit, q, SizingRequest{});
+    if (!refit.volumeGal || refit.incalculable) {
+      // Without some point the model never fouls the filter: no upper end.
+      fit.volumeLowGal = 0;
+      return;
+    }
+    volumes.push_back(*refit.volumeGal);
+  }
+  if (volumes.size() < 2) return;
+  const double n = static_cast<double>(volumes.size());
+  double mean = 0;
+  for (double v : volumes) mean += v / n;
+  double squares = 0;
+  for (double v : volumes) squares += (v - mean) * (v - mean);
+  const double error = kStandardErrors * std::sqrt((n - 1) / n * squares);
+  fit.volumeLowGal = std::max(0.0, *fit.volumeGal - error);
+  fit.volumeHighGal = *fit.volumeGal + error;
 }
 
 }  // namespace
@@ -286,7 +376,16 @@ FoulingReport FitFoulingModels(const AnalysisPoints& points, const SizingRequest
       best = &fit;
     }
   }
-  if (best) report.best = best->law;
+  // A best fit that still explains little is no answer: no model is marked.
+  if (best && *best->r2Adjusted >= kFairFit) report.best = best->law;
+  // The refits cost most for the power model: only where the verdict uses them.
+  if (report.best) {
+    const double least = *best->r2Adjusted - kPlausibleMargin;
+    for (ModelFit& fit : report.models)
+      if (fit.r2Adjusted && *fit.r2Adjusted >= least) VolumeSpread(fit, points);
+  }
+  report.highestR2Adjusted = best ? best->r2Adjusted : std::nullopt;
+  report.noFouling = Flat(points);
   return report;
 }
 

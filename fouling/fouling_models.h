@@ -50,21 +50,37 @@ struct ModelFit {
   std::optional<double> capacityLm2;  // pore-blocking laws with k > 0, L/m2
   std::optional<double> wStar;        // throughput (m3/m2) where R reaches Rmax
   std::optional<double> volumeGal;    // production volume, US gallons
+  // The volume less and plus two jackknife standard errors (refits without
+  // each point in turn), for the plausible models of a report with a best;
+  // the high end is none when such a refit never reaches Rmax.
+  std::optional<double> volumeLowGal, volumeHighGal;
+  bool incalculable = false;          // w* beyond e^46 m (or past a double), as the report's power volume
   std::optional<double> hours;        // at the production rate
   std::optional<double> areaM2;       // area needed for the request
   std::optional<long long> elements;  // ceil(area / element area)
+  bool elementsUncountable = false;   // an element so small that they cannot be counted
 };
 
 // The model's resistance at throughput w (m3/m2), 1/m; nullopt when the
 // model is not fitted or R(w) is not finite and positive.
 std::optional<double> ModelResistance(const ModelFit& fit, double w);
 
+// Adjusted R2 from which a fit counts as good, and as fair; below fair the
+// best fit is no answer.
+inline constexpr double kGoodFit = 0.99;
+inline constexpr double kFairFit = 0.95;
+// Within this much adjusted R2 of the best, a law is as plausible.
+inline constexpr double kPlausibleMargin = 0.01;
+
 struct FoulingReport {
   AnalysisPoints points;
   std::array<ModelFit, 5> models;  // in kFoulingLaws order
-  // Highest adjusted R2; none when no model has one (none fits, or the
-  // resistance is the same at every point and there is nothing to explain).
+  // Highest adjusted R2 when it is at least kFairFit; none when no model
+  // has one (none fits, or the resistance is the same at every point and
+  // there is nothing to explain) or when even the best fits poorly.
   std::optional<FoulingLaw> best;
+  std::optional<double> highestR2Adjusted;  // whether or not it made a best
+  bool noFouling = false;                   // the same resistance at every point
 };
 
 // Fits every model to `points` (which must hold at least four points) and
@@ -92,5 +108,11 @@ std::optional<std::string> CheckElementArea(double m2);        // > 0
 // titles; UTF-8. Used by vorsant-cli models, the Fouling Models window and
 // the exported report.
 std::vector<std::string> FoulingTableLines(const FoulingReport& report);
+
+// The table's figures as texts, one row per model in kFoulingLaws order
+// (empty for a model not fitted), in the columns R2, adjusted R2, Rm or R0
+// (10^9 /m), k or a, n, capacity (L/m2), volume (gal), hours, area (m2),
+// elements. For a page that lays the table out itself.
+std::vector<std::vector<std::string>> FoulingTableCells(const FoulingReport& report);
 
 }  // namespace vorsant

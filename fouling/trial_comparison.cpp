@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "trial/analysis.h"
 #include "trial/cp1252.h"
 #include "trial/number_text.h"
 
@@ -63,10 +64,19 @@ std::vector<ComparedTrial> CompareTrials(std::span<const TrialToCompare> trials,
         std::string(t.rec.Conditions.WineName.Str()) + " - " + std::string(t.rec.Conditions.FilterName.Str());
     FoulingOutcome outcome = AnalyseFouling(t.rec, request);
     c.report = std::move(outcome.report);
+    if (c.report) c.verdict = MakeVerdict(t.rec, *c.report);
     c.failure = std::move(outcome.failure);
     compared.push_back(std::move(c));
   }
   return compared;
+}
+
+ComparedTrial UnreadableTrial(std::string file, std::string message) {
+  ComparedTrial c;
+  c.file = std::move(file);
+  c.failure = std::move(message);
+  c.readable = false;
+  return c;
 }
 
 const ModelFit* BestModel(const ComparedTrial& trial) {
@@ -83,8 +93,10 @@ std::vector<std::string> ComparisonTableLines(std::span<const ComparedTrial> tri
                                  {"Filter"},
                                  {"Best model"},
                                  {"Volume (gal)", true},
+                                 {"Range (gal)", true},
                                  {"Hours", true},
-                                 {"Capacity (L/m2)", true}};
+                                 {"Capacity (L/m2)", true},
+                                 {"FI 2 bar (s)", true}};
   if (withArea) columns.push_back({"Area (m2)", true});
   constexpr std::size_t kFirstFigure = 3;
 
@@ -97,15 +109,26 @@ std::vector<std::string> ComparisonTableLines(std::span<const ComparedTrial> tri
     columns[2].cells.push_back(t.filter);
     const ModelFit* best = BestModel(t);
     if (!best) {
-      messages[i] = t.report ? "No fouling model fits this trial." : t.failure;
+      messages[i] = !t.report             ? t.failure
+                    : t.report->noFouling ? std::string(kNoFoulingWarning)
+                                          : "No fouling model fits this trial.";
       for (std::size_t c = kFirstFigure; c < columns.size(); ++c) columns[c].cells.emplace_back();
       continue;
     }
+    const Verdict& v = *t.verdict;
     columns[3].cells.emplace_back(LawName(best->law));
     columns[4].cells.push_back(Figure(best->volumeGal, 0));
-    columns[5].cells.push_back(Figure(best->hours, 1));
-    columns[6].cells.push_back(Figure(best->capacityLm2, 1));
-    if (withArea) columns[7].cells.push_back(Figure(best->areaM2, 2));
+    // One plausible volume is no range.
+    const bool single = v.hasRange && v.rangeHighGal == v.rangeLowGal;
+    columns[5].cells.push_back(!v.hasRange || single
+                                   ? std::string(kNotApplicable)
+                                   : Figure(v.rangeLowGal, 0) + "-" +
+                                         (v.rangeHighGal ? Figure(v.rangeHighGal, 0) : "no limit"));
+    columns[6].cells.push_back(Figure(best->hours, 1));
+    columns[7].cells.push_back(Figure(best->capacityLm2, 1));
+    columns[8].cells.push_back(v.filterability.blocksBeforeStandard ? "blocks"
+                                                                    : Figure(v.filterability.standardS, 1));
+    if (withArea) columns[9].cells.push_back(Figure(best->areaM2, 2));
   }
 
   std::vector<std::size_t> widths;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fouling/fouling_models.h"
+#include "fouling/verdict.h"
 #include "trial/cp1252.h"
 #include "trial/report.h"
 #include "trial/wine_rec.h"
@@ -27,9 +28,14 @@ struct TrialToCompare {
 struct ComparedTrial {
   std::string file, wine, filter;       // UTF-8 (record texts decoded as the report does)
   std::string legend;                   // "WINE - FILTER" in the record's own bytes, for a canvas
-  std::optional<FoulingReport> report;  // empty when the trial cannot be analysed
-  std::string failure;                  // then the message (the usual one)
+  std::optional<FoulingReport> report;  // empty when the trial cannot be read or analysed
+  std::optional<Verdict> verdict;       // with the report
+  std::string failure;                  // without it, the message (the usual one)
+  bool readable = true;                 // false: the file could not be read at all
 };
+
+// A file that could not be read, listed with its message and no figures.
+ComparedTrial UnreadableTrial(std::string file, std::string message);
 
 // Each trial's models, in the order given; the trials are not changed. The
 // names are decoded with `decode`, as the report's are (the program passes
@@ -42,8 +48,8 @@ const ModelFit* BestModel(const ComparedTrial& trial);
 
 // The comparison table in the report's fixed-pitch style, UTF-8 lines: a
 // title line, a rule, one row per trial; the area column only when the
-// request had a target volume. A trial that cannot be analysed shows its
-// message in place of its figures.
+// request had a target volume. A trial that cannot be read or analysed shows
+// its message in place of its figures, one without fouling says so.
 std::vector<std::string> ComparisonTableLines(std::span<const ComparedTrial> trials, bool withArea);
 
 }  // namespace vorsant

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "graphs/fouling_graph.h"
+#include "graphs/free_axes.h"
 #include "graphs/graph_math.h"
 #include "graphs/graph_style.h"
 #include "graphs/plot_drawing.h"
@@ -47,21 +48,33 @@ std::vector<Drawn> TrialsToDraw(std::span<const ComparedTrial> trials) {
   return drawn;
 }
 
-// X to the next multiple of 0.5 above the last point, Y from 0 in steps of
-// 10 above the highest point, as the laboratory graph rounds them; the
-// curves stop where they leave the range.
-GraphRanges CompareRanges(const std::vector<Drawn>& drawn) {
+// Each trial framed whole: its points and its best curve up to its own
+// Rmax, in free steps, so that neither a long extrapolation nor a short
+// trial presses the others against an axis.
+struct CompareAxes {
+  GraphRanges ranges;
+  double xStep = 1, yStep = 1;
+};
+
+CompareAxes CompareRanges(const std::vector<Drawn>& drawn) {
   double maxW = 0;
   double maxR = 0;
   for (const Drawn& d : drawn) {
-    for (double w : d.trial->report->points.w) maxW = std::max(maxW, w);
-    for (double r : d.trial->report->points.R) maxR = std::max(maxR, r / kRUnit);
+    const AnalysisPoints& p = d.trial->report->points;
+    for (double w : p.w) maxW = std::max(maxW, w);
+    for (double r : p.R) maxR = std::max(maxR, r / kRUnit);
+    if (d.best && d.best->wStar) {
+      maxW = std::max(maxW, *d.best->wStar);
+      maxR = std::max(maxR, p.rMax / kRUnit);
+    }
   }
-  GraphRanges r;
-  r.MaxX = std::clamp((std::trunc(2 * maxW) + 1) / 2, 0.5, 100.0);
-  r.MinY = 0;
-  r.MaxY = std::max(10.0, (std::trunc(maxR / 10) + 1) * 10);
-  return r;
+  CompareAxes axes;
+  axes.xStep = NiceStep(maxW > 0 ? maxW : 0.5);
+  axes.ranges.MaxX = StepCeiling(maxW, axes.xStep);
+  axes.ranges.MinY = 0;
+  axes.yStep = NiceStep(maxR > 0 ? 1.05 * maxR : 10);
+  axes.ranges.MaxY = StepCeiling(1.05 * maxR, axes.yStep);
+  return axes;
 }
 
 // A used point's + (7-pixel arms) in the trial's colour.
@@ -113,9 +126,12 @@ void DrawCompareGraph(Canvas& canvas, std::span<const ComparedTrial> trials) {
   canvas.FillRect({kPlotArea.Left, kPlotArea.Top, kPlotArea.Right, kPlotArea.Bottom}, kPaleYellow);
 
   const std::vector<Drawn> drawn = TrialsToDraw(trials);
-  const GraphRanges ranges = CompareRanges(drawn);
+  const CompareAxes axes = CompareRanges(drawn);
+  const GraphRanges& ranges = axes.ranges;
   for (const Drawn& d : drawn) {
-    if (d.best) DrawFoulingCurve(canvas, kPlotArea, ranges, *d.best, Pen{d.color, 1, PenStyle::kSolid});
+    if (d.best)
+      DrawFoulingCurve(canvas, kPlotArea, ranges, *d.best, Pen{d.color, 1, PenStyle::kSolid},
+                       d.trial->report->points.rMax / kRUnit);
   }
   for (const Drawn& d : drawn) {
     const AnalysisPoints& p = d.trial->report->points;
@@ -127,10 +143,8 @@ void DrawCompareGraph(Canvas& canvas, std::span<const ComparedTrial> trials) {
 
   DrawFrame(canvas, kPlotArea);
   DrawScaleAxisTitles(canvas);
-  const auto s = RoundToCount(ranges.MaxX);
-  DrawScaleXLabels(canvas, ranges, s ? XStep(*s) : std::nullopt, 1);
-  DrawScaleXTicks(canvas, ranges, s ? LabXTickStep(*s) : std::nullopt);
-  DrawScaleYAxis(canvas, ranges);
+  DrawFreeXAxis(canvas, ranges, axes.xStep);
+  DrawFreeYAxis(canvas, ranges, axes.yStep);
   DrawLegend(canvas, drawn);
 }
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "fouling/filterability.h"
+#include "graphs/free_axes.h"
 #include "graphs/graph_data.h"
 #include "graphs/graph_math.h"
 #include "graphs/graph_style.h"
@@ -19,6 +21,9 @@ namespace {
 constexpr int kCurveSteps = 1000;
 constexpr int kLegendLine = 20;
 const Pen kMaxResistancePen{kMaxResistanceColor, 1, PenStyle::kDotted};
+const Pen kDataEndPen{{96, 96, 96}, 1, PenStyle::kDotted};
+// Where the production graph's step tables end.
+constexpr double kTableLeast = 1, kTableMost = 9999;
 
 // R in the graphs' unit (10^9 /m), or nullopt where the model has none.
 std::optional<double> ShownResistance(const ModelFit& fit, double w) {
@@ -28,18 +33,49 @@ std::optional<double> ShownResistance(const ModelFit& fit, double w) {
 }
 
 // Like the production graph: Y to 1.05 times the largest of the points and
-// Rmax; X to the last point or the best model's w*, whichever is further.
-GraphRanges FoulingRanges(const GraphPoints& points, const FoulingReport& report) {
-  GraphRanges r = ProdRanges(points, std::nullopt, report.points.rMax / 1e9);
-  double maxX = points.X[static_cast<std::size_t>(points.Count - 1)];
+// Rmax; X to the end of the trial's data or the best model's w*, whichever
+// is further, in the production graph's whole numbers where its step tables
+// reach and in free steps elsewhere (a large disc's few millimetres, or a
+// w* of kilometres).
+struct FoulingAxes {
+  GraphRanges ranges;
+  std::optional<double> freeXStep, freeYStep;
+};
+
+FoulingAxes FoulingRanges(const GraphPoints& points, const FoulingReport& report, double dataEnd) {
+  FoulingAxes axes;
+  GraphRanges& r = axes.ranges;
+  r = ProdRanges(points, std::nullopt, report.points.rMax / 1e9);
+  // The record's texts read "> 1E15" as 0; the working points do not.
+  for (double R : report.points.R) r.MaxY = std::max(r.MaxY, std::ceil(1.05 * R / 1e9 / 10) * 10);
+  double maxX = std::max(points.X[static_cast<std::size_t>(points.Count - 1)], dataEnd);
   if (!report.points.w.empty()) maxX = std::max(maxX, report.points.w.back());
   if (report.best) {
     const ModelFit& best = report.models[static_cast<std::size_t>(*report.best)];
     if (best.wStar) maxX = std::max(maxX, *best.wStar);
   }
-  maxX = std::clamp(maxX, 1.0, 9999.0);
-  r.MaxX = std::trunc(maxX) + 1;
-  return r;
+  if (maxX >= kTableLeast && maxX <= kTableMost) {
+    r.MaxX = std::trunc(maxX) + 1;
+  } else {
+    axes.freeXStep = NiceStep(maxX);
+    r.MaxX = StepCeiling(maxX, *axes.freeXStep);
+  }
+  if (const auto s = RoundToCount((r.MaxY - r.MinY) / 10); !s || !YStep(*s)) {
+    axes.freeYStep = NiceStep(r.MaxY - r.MinY);
+    r.MaxY = StepCeiling(r.MaxY, *axes.freeYStep);
+  }
+  return axes;
+}
+
+// The fitted points as the models saw them (exact, where the record's V/A
+// texts keep three decimals), and the record's unused ones before them.
+void DrawPoints(Canvas& canvas, const GraphRanges& ranges, GraphPoints points, const FoulingReport& report) {
+  points.Count = points.Unused;
+  DrawPointMarkers(canvas, kPlotArea, ranges, points, MarkerSize::kLarge);
+  for (std::size_t k = 0; k < report.points.w.size(); ++k) {
+    if (const auto at = MapToPixel(kPlotArea, ranges, report.points.w[k], report.points.R[k] / 1e9))
+      DrawUsedMarker(canvas, *at, MarkerSize::kLarge);
+  }
 }
 
 struct LegendEntry {
@@ -96,7 +132,8 @@ Color FoulingCurveColor(FoulingLaw law) {
 }
 
 void DrawFoulingCurve(Canvas& canvas, const PlotRect& plot, const GraphRanges& ranges, const ModelFit& fit,
-                      const Pen& pen) {
+                      const Pen& pen, std::optional<double> stopAt) {
+  const double top = stopAt ? std::min(*stopAt, ranges.MaxY) : ranges.MaxY;
   std::optional<Point> last;
   const auto lineTo = [&](double w, double y) {
     const std::optional<Point> at = MapToPixel(plot, ranges, w, y);
@@ -109,7 +146,7 @@ void DrawFoulingCurve(Canvas& canvas, const PlotRect& plot, const GraphRanges& r
   for (int i = 0; i <= kCurveSteps; ++i) {
     const double w = ranges.MaxX * i / kCurveSteps;
     const std::optional<double> y = ShownResistance(fit, w);
-    if (y && *y <= ranges.MaxY) {
+    if (y && *y <= top) {
       if (!lineTo(w, *y)) return;
       previousW = w;
       continue;
@@ -120,9 +157,9 @@ void DrawFoulingCurve(Canvas& canvas, const PlotRect& plot, const GraphRanges& r
     for (int k = 0; k < 40; ++k) {
       const double mid = (lo + hi) / 2;
       const std::optional<double> m = ShownResistance(fit, mid);
-      (m && *m <= ranges.MaxY ? lo : hi) = mid;
+      (m && *m <= top ? lo : hi) = mid;
     }
-    if (y) lineTo(lo, ranges.MaxY);
+    if (y) lineTo(lo, top);
     return;
   }
 }
@@ -131,9 +168,12 @@ void DrawFoulingGraph(Canvas& canvas, const TWineRec& rec, const FoulingReport& 
   DrawScalePage(canvas, rec);
 
   const GraphPoints points = ReadGraphPoints(rec);
-  const GraphRanges ranges = FoulingRanges(points, report);
+  const double dataEnd = TrialEndThroughput(rec);
+  const FoulingAxes axes = FoulingRanges(points, report, dataEnd);
+  const GraphRanges& ranges = axes.ranges;
   std::vector<LegendEntry> legend;
   legend.push_back({"Max Resistance", LegendEntry::Symbol::kLine, kMaxResistancePen});
+  legend.push_back({"End of the trial's data", LegendEntry::Symbol::kLine, kDataEndPen});
 
   for (const ModelFit& fit : report.models) {
     if (!fit.fitted) continue;
@@ -147,16 +187,27 @@ void DrawFoulingGraph(Canvas& canvas, const TWineRec& rec, const FoulingReport& 
   if (const auto from = Translate(0, report.points.rMax / 1e9, ranges)) {
     canvas.DrawLine(*from, {kPlotArea.Right, from->y}, kMaxResistancePen);
   }
-  if (!IsUnanalysable(rec)) DrawPointMarkers(canvas, kPlotArea, ranges, points, MarkerSize::kLarge);
+  if (const auto bottom = MapToPixel(kPlotArea, ranges, dataEnd, ranges.MinY)) {
+    canvas.DrawLine(*bottom, {bottom->x, kPlotArea.Top}, kDataEndPen);
+  }
+  if (!IsUnanalysable(rec)) DrawPoints(canvas, ranges, points, report);
   legend.push_back({"Data Points", LegendEntry::Symbol::kUsed, Pen{}});
   legend.push_back({"Unused Data", LegendEntry::Symbol::kUnused, Pen{}});
 
   DrawFrame(canvas, kPlotArea);
   DrawScaleAxisTitles(canvas);
-  const auto s = RoundToCount(ranges.MaxX);
-  DrawScaleXLabels(canvas, ranges, s ? ProdXLabelStep(*s) : std::nullopt, 0);
-  DrawScaleXTicks(canvas, ranges, s ? ProdXTickStep(*s) : std::nullopt);
-  DrawScaleYAxis(canvas, ranges);
+  if (axes.freeXStep) {
+    DrawFreeXAxis(canvas, ranges, *axes.freeXStep);
+  } else {
+    const auto s = RoundToCount(ranges.MaxX);
+    DrawScaleXLabels(canvas, ranges, s ? ProdXLabelStep(*s) : std::nullopt, 0);
+    DrawScaleXTicks(canvas, ranges, s ? ProdXTickStep(*s) : std::nullopt);
+  }
+  if (axes.freeYStep) {
+    DrawFreeYAxis(canvas, ranges, *axes.freeYStep);
+  } else {
+    DrawScaleYAxis(canvas, ranges);
+  }
   DrawLegend(canvas, legend);
 }
 

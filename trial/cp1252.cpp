@@ -98,4 +98,20 @@ std::string Utf8ToWindows1252(std::string_view utf8) {
   return out;
 }
 
+std::string ValidUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const std::size_t from = i;
+    char32_t cp = 0;
+    if (NextCodePoint(bytes, i, cp)) {
+      out.append(bytes.substr(from, i - from));
+    } else {
+      out += "\uFFFD";
+    }
+  }
+  return out;
+}
+
 }  // namespace vorsant

@@ -18,4 +18,8 @@ std::string Windows1252ToUtf8(std::string_view bytes);
 // UTF-8, become "?".
 std::string Utf8ToWindows1252(std::string_view utf8);
 
+// `bytes` with every byte that is not part of valid UTF-8 replaced by
+// U+FFFD, so that a file name from anywhere can go into a page or JSON.
+std::string ValidUtf8(std::string_view bytes);
+
 }  // namespace vorsant

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # The exported report as its readers see it: vorsant-cli report --html on the
 # sample trial, rendered by headless Chromium to PDF on A4 and on Letter and
-# to a PNG. Checks the page count, that every line of the report's panels
-# and of the models table is in the PDF's text layer, that no text runs past
-# the page's margin (no cut column), that each large graph stays on one page
-# with its heading, and that the page references nothing outside itself.
+# to a PNG. Checks the page count, that the verdict opens the first page
+# with the models' picture, that every sentence of the verdict, every row of
+# the models table (at 9 pt or more) and every line of the report's panels is
+# in the PDF's text layer, that no text runs past the page's margin (no cut
+# column), that each large graph stays on one page with its heading, and
+# that the page references nothing outside itself.
 # The PDFs, their pages as PNG and the screenshot stay in
 # build/artifacts/report_html/ to be looked at.
 #
@@ -46,7 +48,8 @@ chromium_run() {
 bash scripts/e2e/make_sample_trial.sh "$cli" "$work/Merlot.vrs"
 "$cli" report "$work/Merlot.vrs" --html -o "$art/report.html"
 "$cli" report "$work/Merlot.vrs" >"$work/lines.txt"
-"$cli" models "$work/Merlot.vrs" >>"$work/lines.txt"
+"$cli" models "$work/Merlot.vrs" >"$work/models.txt"
+"$cli" models "$work/Merlot.vrs" --json >"$work/models.json"
 
 check "the page loads nothing from outside" python3 - "$art/report.html" <<'PY'
 import re, sys
@@ -71,10 +74,42 @@ for paper in A4 Letter; do
   pdftotext -layout "$pdf" "$work/$paper.txt"
   pdftotext -bbox "$pdf" "$work/$paper.bbox.html"
 
-  check "$paper: three pages" test "$(pdfinfo "$pdf" | awk '/^Pages:/ {print $2}')" -eq 3
+  check "$paper: four pages" test "$(pdfinfo "$pdf" | awk '/^Pages:/ {print $2}')" -eq 4
   # Compared with runs of blanks taken as one: the layout mode spaces the
   # columns from the glyph positions.
-  check "$paper: every report and models line is in the text layer" python3 - "$work/lines.txt" \
+  check "$paper: the first page opens with the verdict and shows the models' picture" python3 - \
+    "$work/$paper.txt" <<'PY'
+import sys
+first = open(sys.argv[1], encoding="utf-8").read().split("\f")[0]
+sys.exit(0 if first.find("Verdict") < first.find("Fouling Models") and "End of the trial's data" in first else 1)
+PY
+  check "$paper: every verdict sentence and every models row is in the text layer" python3 - "$work/models.json" \
+    "$work/models.txt" "$work/$paper.txt" <<'PY'
+import json, re, sys
+norm = lambda s: re.sub(r"\s+", " ", s).strip()
+lines = [norm(l) for l in open(sys.argv[3], encoding="utf-8")]
+whole = norm(" ".join(lines))
+missing = [t for t in json.load(open(sys.argv[1], encoding="utf-8"))["verdict"]["text"] if norm(t) not in whole]
+# A models row: its name wraps in its cell, its figures (less the sizing
+# columns the report leaves out) stay on one line.
+table = open(sys.argv[2], encoding="utf-8").read().split("\n\n", 1)[1].splitlines()[1:]
+for row in table:
+    m = re.match(r"[* ] (.{36})(.*)", row)
+    figures = " ".join(m.group(2).split()[:-2])
+    if not any(figures in l for l in lines):
+        missing.append(row)
+for t in missing:
+    print("missing:", t, file=sys.stderr)
+sys.exit(1 if missing else 0)
+PY
+  check "$paper: the models table prints at 9 pt or more" python3 - "$work/$paper.bbox.html" <<'PY'
+import re, sys
+doc = open(sys.argv[1], encoding="utf-8").read()
+# A 9 pt line of the sans-serif face is 10.4 pt high in the text layer.
+w = re.search(r'yMin="([\d.]+)" xMax="[\d.]+" yMax="([\d.]+)">Capacity<', doc)
+sys.exit(0 if w and float(w.group(2)) - float(w.group(1)) >= 10.4 else 1)
+PY
+  check "$paper: every line of the report's panels is in the text layer" python3 - "$work/lines.txt" \
     "$work/$paper.txt" <<'PY'
 import re, sys
 norm = lambda s: re.sub(r"\s+", " ", s).strip()

@@ -62,13 +62,15 @@ TEST_F(CompareAndExport, ComparesTheReadableTrialsInOrderAndNamesTheOthers) {
   std::vector<std::string> lines;
   std::istringstream out(r.out);
   for (std::string line; std::getline(out, line);) lines.push_back(line);
-  ASSERT_EQ(lines.size(), 5u) << r.out;
+  // The unreadable file keeps its place, with its message.
+  ASSERT_EQ(lines.size(), 6u) << r.out;
   EXPECT_THAT(lines[0], ::testing::StartsWith("  File "));
   EXPECT_THAT(lines[2], HasSubstr("merlot.vrs  Merlot  K250"));
-  EXPECT_THAT(lines[3],
-              ::testing::EndsWith(
-                  "empty.vrs   Syrah   K250    Data is insufficient to calculate fouling constants."));
-  EXPECT_THAT(lines[4], HasSubstr("shiraz.vrs  Shiraz  K250"));
+  EXPECT_THAT(lines[3], HasSubstr("bad.vrs "));
+  EXPECT_THAT(lines[3], ::testing::EndsWith("  Error reading the data file."));
+  EXPECT_THAT(lines[4],
+              ::testing::EndsWith("   Syrah   K250    Data is insufficient to calculate fouling constants."));
+  EXPECT_THAT(lines[5], HasSubstr("shiraz.vrs  Shiraz  K250"));
   const std::string svg = Read("cmp.svg");
   EXPECT_THAT(svg, HasSubstr(">Merlot - K250</text>"));
   EXPECT_THAT(svg, HasSubstr(">Shiraz - K250</text>"));
@@ -90,6 +92,11 @@ TEST_F(CompareAndExport, GivesEachTrialsBestModelAsTheModelsCommandComputesIt) {
                         std::regex("\"model\": \"" + best[1].str() +
                                    "\",[^}]*\"capacity_l_m2\": ([^,]+),\\s*\"volume_gal\": ([^,]+),\\s*"
                                    "\"hours\": ([^,]+),\\s*\"area_m2\": ([^,]+),")));
+  std::smatch range, fi;
+  ASSERT_TRUE(std::regex_search(models.out, range, std::regex("\"volume_range_gal\": (\\[[^\\]]*\\]|null)")));
+  ASSERT_TRUE(std::regex_search(models.out, fi, std::regex("\"fi_standard_s\": ([^,]+),")));
+  // The verdict's range, indented as deep as the comparison nests it.
+  const std::string rangeIn = std::regex_replace(Literal(range[1]), std::regex("\\s+"), "\\s*");
   const std::string number = "[-0-9.e+]+";
   // std::regex: the test also runs where GoogleTest has only its simple one.
   EXPECT_TRUE(std::regex_match(
@@ -102,18 +109,25 @@ TEST_F(CompareAndExport, GivesEachTrialsBestModelAsTheModelsCommandComputesIt) {
                  "\"volume_gal\": " +
                  Literal(fit[2]) +
                  ",\\s*"
+                 "\"volume_range_gal\": " +
+                 rangeIn +
+                 ",\\s*"
                  "\"hours\": " +
                  Literal(fit[3]) +
                  ",\\s*"
                  "\"capacity_l_m2\": " +
                  Literal(fit[1]) +
                  ",\\s*"
+                 "\"fi_standard_s\": " +
+                 Literal(fi[1]) +
+                 ",\\s*"
                  "\"area_m2\": " +
                  Literal(fit[4]) +
                  "\\s*\\},\\s*"
                  "\\{\\s*\"file\": \"[^\"]*empty\\.vrs\",\\s*\"wine\": \"Syrah\",\\s*"
                  "\"filter\": \"K250\",\\s*\"best\": null,\\s*\"volume_gal\": null,\\s*"
-                 "\"hours\": null,\\s*\"capacity_l_m2\": null,\\s*\"area_m2\": null\\s*"
+                 "\"volume_range_gal\": null,\\s*\"hours\": null,\\s*\"capacity_l_m2\": null,\\s*"
+                 "\"fi_standard_s\": null,\\s*\"area_m2\": null\\s*"
                  "\\}\\s*\\]\\s*\\}\\s*")))
       << r.out;
   EXPECT_TRUE(std::regex_match(fit[4].str(), std::regex(number))) << fit[4];
@@ -163,6 +177,40 @@ TEST_F(CompareAndExport, ExportsTheReportAsAWebPageDatedToday) {
   EXPECT_EQ(bad.code, kExitFailure);
   EXPECT_EQ(bad.err, "Error reading the data file.\n");
   EXPECT_FALSE(fs::exists(dir_ / "bad.html"));
+}
+
+// A file name in Latin-1 bytes, as another system may have written it, is
+// not UTF-8: the JSON replaces the bytes so that a parser accepts it. (Not
+// a file on disk: Windows names every file in UTF-16.)
+TEST_F(CompareAndExport, ReplacesTheBytesOfAFileNameThatIsNotUtf8) {
+  const Outcome r = Run({"compare", dir_.string() + "/ros\xe9.vrs", "--json"});
+  EXPECT_EQ(r.code, kExitFailure);
+  EXPECT_EQ(r.out.find('\xe9'), std::string::npos);
+  EXPECT_THAT(r.out, HasSubstr("ros\ufffd.vrs\"")) << r.err;
+}
+
+// No fouling is said as such; an unreadable file keeps its row with nulls
+// like an unanalysable one; with nothing readable no graph is written.
+TEST_F(CompareAndExport, NamesNoFoulingAndKeepsUnreadableFilesWithoutAGraphOfNothing) {
+  const std::string flat = Trial("flat.vrs", "Flat", 0);
+  std::ofstream csv(dir_ / "flat.csv");
+  for (int k = 1; k <= 10; ++k) csv << 20 * k << "," << k / 2 << "," << 30 * (k % 2) << "\n";
+  csv.close();
+  ASSERT_EQ(Run({"data", flat, "--csv", Path("flat.csv")}).code, 0);
+  const Outcome table = Run({"compare", flat, Path("missing.vrs")});
+  EXPECT_EQ(table.code, 1);
+  EXPECT_THAT(table.out, HasSubstr("No fouling was observed."));
+  EXPECT_THAT(table.out, HasSubstr("missing.vrs"));
+
+  const Outcome json = Run({"compare", flat, Path("missing.vrs"), "--json"});
+  EXPECT_TRUE(
+      std::regex_search(json.out, std::regex("\"file\": \"[^\"]*missing\\.vrs\",\\s*\"wine\": null,\\s*"
+                                             "\"filter\": null,\\s*\"best\": null")))
+      << json.out;
+
+  const Outcome none = Run({"compare", Path("missing.vrs"), "-o", Path("none.svg")});
+  EXPECT_EQ(none.code, kExitFailure);
+  EXPECT_FALSE(fs::exists(dir_ / "none.svg"));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "fouling/fouling_models.h"
+#include "fouling/verdict.h"
 #include "trial/analysis.h"
 #include "trial/data_input.h"
 #include "trial/report.h"
@@ -50,7 +51,8 @@ void ExpectSelfContainedAndBalanced(const std::string& html) {
   for (const char* outside : {"http:", "https:", "src=", "href=", "@import", "url(", "<script", "<link"}) {
     EXPECT_EQ(html.find(outside), std::string::npos) << outside;
   }
-  for (const char* element : {"head", "body", "section", "pre", "figure", "svg", "text", "h1", "h2", "p"}) {
+  for (const char* element : {"head", "body", "section", "pre", "figure", "svg", "text", "h1", "h2", "p",
+                              "table", "tr", "td", "th"}) {
     const std::string name = element;
     EXPECT_EQ(Count(html, "<" + name + ">") + Count(html, "<" + name + " "), Count(html, "</" + name + ">"))
         << name;
@@ -69,10 +71,21 @@ TEST(TrialReportHtml, ShowsEveryPanelLineTheModelsAndTheGraphsOfTheTrial) {
   }
   const FoulingOutcome models = AnalyseFouling(rec, {});
   ASSERT_TRUE(models.report);
-  for (const std::string& line : FoulingTableLines(*models.report)) {
-    EXPECT_NE(html.find(HtmlText(line) + "\n"), std::string::npos) << line;
+  // The verdict first, the record's panels last; the models as a real table.
+  const std::size_t verdict = html.find("<h2>Verdict</h2>");
+  for (const std::string& sentence : VerdictSentences(MakeVerdict(rec, *models.report), {}))
+    EXPECT_NE(html.find("<p>" + HtmlText(sentence) + "</p>"), std::string::npos) << sentence;
+  EXPECT_LT(verdict, html.find("<h2>Fouling Models</h2>"));
+  EXPECT_LT(html.find("<h2>Production Scale Graph</h2>"), html.find("<table class=\"models\">"));
+  EXPECT_LT(html.find("<table class=\"models\">"), html.find("<section class=\"appendix\">"));
+  EXPECT_LT(html.find("<section class=\"appendix\">"), html.find(HtmlText(lines.Memo2[2])));
+  const auto cells = FoulingTableCells(*models.report);
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    EXPECT_NE(html.find("<td>" + std::string(LawName(kFoulingLaws[i]))), std::string::npos);
+    for (const std::string& cell : cells[i])
+      EXPECT_NE(html.find("<td class=\"figure\">" + cell + "</td>"), std::string::npos) << cell;
   }
-  EXPECT_EQ(Count(html, "<figure>"), 3u);  // trial, laboratory and production graphs
+  EXPECT_EQ(Count(html, "<figure>"), 4u);  // models, trial, laboratory and production graphs
   EXPECT_NE(html.find("File: Pinot &amp; co.vrs"), std::string::npos);
   EXPECT_NE(html.find("2026-12-09"), std::string::npos);
 }
@@ -83,6 +96,9 @@ TEST(TrialReportHtml, EscapesRecordTextsAndReplacesControlCharacters) {
   EXPECT_EQ(html.find("<b>"), std::string::npos);
   EXPECT_EQ(html.find('\x01'), std::string::npos);
   EXPECT_EQ(HtmlText("\"a\"\t\x7f\u0085"), "&quot;a&quot;\t??");
+  // A file name that is not UTF-8 (Latin-1 bytes from another system).
+  EXPECT_EQ(HtmlText("caf\xe9.vrs"), "caf\ufffd.vrs");
+  EXPECT_EQ(TrialReportHtml(AnalysedTrial(), "\xff\xfe.vrs", "2026-12-09").find('\xff'), std::string::npos);
 }
 
 TEST(TrialReportHtml, NamesWhyATrialWithoutDataHasNoModels) {

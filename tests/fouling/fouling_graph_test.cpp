@@ -66,5 +66,48 @@ TEST(FoulingGraph, DrawsEachFittedCurveToRmaxWithItsLegend) {
   EXPECT_NEAR(crossing->to.x, p.Left + p.W() * wStar / maxX, 2);
 }
 
+// A 1000 mm disc's points lie within millimetres of V/A and far above
+// Rmax: X ends with the data, spread over the plot, Y keeps its labels, and
+// a dotted upright marks where the data end. A best model whose w* lies
+// beyond 9,999 m still reaches Rmax.
+TEST(FoulingGraph, FramesTheDataAndTheBestCurveWhereverTheyLie) {
+  TWineRec rec = testing::LawTrial([](double w) { return 5e11 * (1 + 2 * w); }, 20, 30);
+  rec.Conditions.LabFiltDia.Set("1000");
+  Calculate(rec, false, ",");
+  const FoulingReport report = *AnalyseFouling(rec, {}).report;
+  RecordingCanvas canvas;
+  DrawFoulingGraph(canvas, rec, report);
+  const PlotRect& p = kScalePlot;
+  int right = p.Left, upright = -1;
+  for (const RecordedLine& l : canvas.All<RecordedLine>()) {
+    if (l.pen.color == kUsedPointColor) right = std::max(right, l.to.x);
+    if (l.pen.style == PenStyle::kDotted && l.from.x == l.to.x && l.from.y == p.Bottom && l.to.y == p.Top)
+      upright = l.from.x;
+  }
+  EXPECT_GT(right, p.Left + p.W() / 2);
+  EXPECT_GE(upright, right - 4);
+  int yLabels = 0;
+  for (const RecordedText& t : canvas.All<RecordedText>())
+    yLabels += t.at.x < p.Left - 7 && t.font.orientation == 0 ? 1 : 0;
+  EXPECT_GE(yLabels, 3);
+
+  // Cake with k = 5E-4: w* = (Rmax / Rm - 1) / k, some 20 km.
+  const double rm = 5e11, k = 5e-4;
+  AnalysisPoints far = report.points;
+  for (std::size_t i = 0; i < far.w.size(); ++i) far.R[i] = rm * (1 + k * far.w[i]);
+  const FoulingReport distant = FitFoulingModels(far, {});
+  ASSERT_EQ(distant.best, FoulingLaw::kCake);
+  ASSERT_GT(*distant.models[static_cast<std::size_t>(FoulingLaw::kCake)].wStar, 9999);
+  RecordingCanvas wide;
+  DrawFoulingGraph(wide, rec, distant);
+  int rmaxY = -1, top = p.Bottom;
+  for (const RecordedLine& l : wide.All<RecordedLine>()) {
+    if (l.pen.style == PenStyle::kDotted && l.pen.color == kMaxResistanceColor && l.to.x == p.Right)
+      rmaxY = l.from.y;
+    if (l.pen.color == FoulingCurveColor(FoulingLaw::kCake)) top = std::min(top, l.to.y);
+  }
+  EXPECT_LE(top, rmaxY);
+}
+
 }  // namespace
 }  // namespace vorsant

@@ -40,7 +40,12 @@ TEST_F(ModelsCli, PrintsTheTableAndTheJsonOfEveryModel) {
   std::istringstream lines(table.out);
   std::vector<std::string> rows;
   for (std::string line; std::getline(lines, line);) rows.push_back(line);
-  ASSERT_EQ(rows.size(), 6u);
+  // The verdict first, then an empty line and the table.
+  ASSERT_GT(rows.size(), 7u);
+  EXPECT_THAT(rows[0], StartsWith("Verdict: cake filtration describes this trial well"));
+  rows.erase(rows.begin(), rows.end() - 7);
+  EXPECT_EQ(rows[0], "");
+  rows.erase(rows.begin());
   EXPECT_THAT(rows[4], StartsWith("* Cake filtration"));
 
   const Outcome json = Run({"models", trial, "--json", "--safety", "2"});
@@ -87,6 +92,63 @@ TEST_F(ModelsCli, RefusesTooFewPointsAndOptionsOutOfRange) {
     EXPECT_EQ(bad.err.find('\n'), bad.err.size() - 1);
   }
   EXPECT_EQ(Run({"models", trial, "--safety", "1"}).code, 0);
+}
+
+// A target so small that the volume it needs rounds to nothing once ended
+// the area's bisection in an endless halving through the subnormals.
+TEST_F(ModelsCli, SizesForATargetThatRoundsToNothing) {
+  const std::string trial = Trial("t.vrs", 12);
+  const Outcome r = Run({"models", trial, "--volume", "1e-322", "--json"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_THAT(r.out, ::testing::Not(HasSubstr("\"area_m2\": null")));
+  EXPECT_EQ(Run({"compare", trial, "--volume", "1e-322"}).code, 0);
+}
+
+// A power model whose w* overflows at the largest area searched still gets
+// the small area that does reach the target.
+TEST_F(ModelsCli, SizesAModelWhoseThroughputOverflowsAtTheSearchBound) {
+  const std::string trial = Path("d.vrs");
+  ASSERT_EQ(Run({"new", "-o", trial, "--wine", "D", "--filter", "F", "--lab-pressure", "1000", "--diameter",
+                 "1", "--max-pressure", "1", "--area", "1", "--rate", "40", "--units", "gpm"})
+                .code,
+            0);
+  std::ofstream(dir_ / "d.csv") << "1300.9,0,6\n23620,1,51\n39881,3,9\n49289,3,55\n51899,4,8\n60966,4,54\n"
+                                   "74710,6,5\n82698,6,47\n";
+  ASSERT_EQ(Run({"data", trial, "--csv", Path("d.csv")}).code, 0);
+  const Outcome r = Run({"models", trial, "--volume", "10000", "--json"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  const std::string power = r.out.substr(r.out.find("\"model\": \"power\""));
+  const std::size_t area = power.find("\"area_m2\": ");
+  ASSERT_NE(area, std::string::npos);
+  EXPECT_NEAR(std::stod(power.substr(area + 11)), 0.0094, 0.0005);
+}
+
+// A constant rate is a constant resistance: every law's slope is zero,
+// which must print as 0, not -0.
+TEST_F(ModelsCli, PrintsNoNegativeZeroForAConstantRateTrial) {
+  const std::string trial = Path("flat.vrs");
+  ASSERT_EQ(Run({"new", "-o", trial, "--wine", "F", "--filter", "F", "--lab-pressure", "30", "--diameter",
+                 "47", "--max-pressure", "30", "--area", "20", "--rate", "40"})
+                .code,
+            0);
+  std::ofstream csv(dir_ / "flat.csv");
+  for (int k = 1; k <= 10; ++k) csv << 20 * k << "," << k / 2 << "," << 30 * (k % 2) << "\n";
+  csv.close();
+  ASSERT_EQ(Run({"data", trial, "--csv", Path("flat.csv")}).code, 0);
+  for (const auto& args : {std::vector<std::string>{"models", trial}, {"models", trial, "--json"}}) {
+    const Outcome r = Run(args);
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out.find("-0"), std::string::npos) << r.out;
+    EXPECT_THAT(r.out, HasSubstr("No fouling was observed"));
+  }
+}
+
+// An element so small that the elements cannot be counted says so.
+TEST_F(ModelsCli, SaysWhyTheElementsOfATinyElementAreaAreNotCounted) {
+  const Outcome r = Run({"models", Trial("t.vrs", 12), "--volume", "1000", "--element-area", "1e-300"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_THAT(r.out, HasSubstr("too many elements to count"));
+  EXPECT_THAT(r.out, HasSubstr(" too many\n"));
 }
 
 }  // namespace

@@ -130,5 +130,28 @@ TEST(CompareGraph, DrawsEachAnalysableTrialInItsOwnColourInsideThePlot) {
   EXPECT_EQ(crowded.All<RecordedBoxText>().size(), kMaxComparedTrials);
 }
 
+// Each trial framed whole: both curves run on to their own Rmax inside
+// the plot, at the same height (the same production filter) and as far out
+// as their own w*.
+TEST(CompareGraph, RunsEachCurveToItsOwnRmaxInsideThePlot) {
+  const std::vector<ComparedTrial> compared = CompareTrials(ThreeTrials(), {});
+  RecordingCanvas canvas;
+  DrawCompareGraph(canvas, compared);
+  std::vector<Point> ends;
+  for (std::size_t i : {0u, 2u}) {
+    Point end{kScalePlot.Left, kScalePlot.Bottom};
+    for (const RecordedLine& l : canvas.All<RecordedLine>())
+      if (l.pen.color == kCompareColors[i] && l.to.x <= kScalePlot.Right &&
+          (l.to.x > end.x || (l.to.x == end.x && l.to.y < end.y)))
+        end = l.to;
+    ends.push_back(end);
+  }
+  EXPECT_NEAR(ends[0].y, ends[1].y, 1);
+  EXPECT_GT(ends[0].y, kScalePlot.Top);
+  const double ratio = *BestModel(compared[0])->wStar / *BestModel(compared[2])->wStar;
+  EXPECT_NEAR(static_cast<double>(ends[0].x - kScalePlot.Left) / (ends[1].x - kScalePlot.Left), ratio,
+              0.02 * ratio);
+}
+
 }  // namespace
 }  // namespace vorsant

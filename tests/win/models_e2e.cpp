@@ -1,7 +1,7 @@
 // Drives the fouling models, the comparison and the exported report of the
 // real vorsant.exe, started on a first trial: the Wine and Data menus (as
-// screenshots), Fouling Models (the table, a target volume typed into its
-// box, a refused one), a second trial opened, Compare Open Trials, Export
+// screenshots), Fouling Models (the verdict and the table, a target volume
+// typed into its box, a refused one), a second trial opened, Compare Open Trials, Export
 // Report (the proposed name, the file written, the overwrite question), Exit.
 // Usage: models_e2e ARTIFACT_FOLDER FIRST_TRIAL SECOND_TRIAL (Windows
 // paths; the program must have been started on FIRST_TRIAL). Writes the
@@ -103,6 +103,9 @@ void FoulingModels(HWND frame) {
   Check(Contains(unsized, L"Complete blocking") && Contains(unsized, L"Power model") &&
             Contains(unsized, L"* "),
         "the table lists the models with the best one marked");
+  Check(
+      unsized.rfind(L"Verdict: ", 0) == 0 && unsized.find(L"Verdict: ") < unsized.find(L"Model (* best fit)"),
+      "the verdict stands above the table");
   SaveTable(w, L"models.txt");
   Check(SaveClientArea(GetDlgItem(w, IDC_GRAPH_IMAGE), artifacts + L"\\models.window.bmp"),
         "picture captured");
@@ -112,6 +115,8 @@ void FoulingModels(HWND frame) {
   Sleep(300);
   const std::wstring sized = Text(GetDlgItem(w, IDC_MODEL_TABLE));
   Check(sized != unsized, "typing a target volume changes the sizing columns");
+  Check(Contains(sized, L"; for 5,000 gallons with") && Contains(sized, L"safety factor of 1.5 it needs"),
+        "the verdict sizes the filter in its volume sentence");
   SaveTable(w, L"models_sized.txt");
   Shot(L"fouling_models_sized");
 

@@ -1,0 +1,76 @@
+#pragma once
+// What the models add up to, said before the table that backs it: how well
+// the trial is described, which laws fit about as well as the best and how
+// far apart their volumes lie, how far the prediction reaches beyond what
+// was measured, the fouling mechanism and what helps against it, the
+// filterability index, and the sizing.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fouling/filterability.h"
+#include "fouling/fouling_models.h"
+#include "trial/wine_rec.h"
+
+namespace vorsant {
+
+enum class FitQuality { kGood, kFair, kPoor };
+enum class Mechanism { kPoreBlocking, kIntermediate, kCake, kEmpirical };
+
+// Beyond this many times the trial's last throughput, a prediction is a
+// long extrapolation.
+inline constexpr double kFarThroughputRatio = 3;
+
+struct Verdict {
+  std::optional<FitQuality> fit;  // none when no model could be judged
+  bool noFouling = false;         // the resistance never rose
+  std::optional<FoulingLaw> best;
+  std::vector<FoulingLaw> plausible;       // in table order, the best among them
+  std::optional<double> volumeGal, hours;  // the best model's
+  bool volumeIncalculable = false;
+  // Lowest and highest volume of the plausible models; the highest is none
+  // when one of them never reaches Rmax (or reaches it incalculably late).
+  std::optional<double> rangeLowGal, rangeHighGal;
+  bool hasRange = false;
+  std::optional<double> throughputRatio;
+  std::optional<Mechanism> mechanism;
+  std::optional<double> reportVolumeGal;  // the power model's, which the trial report shows
+  std::optional<double> r2Adjusted;       // the highest, best or not
+  // The best model's sizing, for the report's request.
+  std::optional<double> areaM2;
+  std::optional<long long> elements;
+  bool elementsUncountable = false;
+  Filterability filterability;
+};
+
+// "good", "fair", "poor"; "pore_blocking", "intermediate", "cake", "empirical".
+std::string_view FitQualityKey(FitQuality fit);
+std::string_view MechanismKey(Mechanism mechanism);
+// "Pore blocking", "Intermediate blocking", "Cake filtration", "Empirical".
+std::string_view MechanismName(Mechanism mechanism);
+
+// `rec` is the trial the report was made from (for the filterability index
+// of its readings).
+Verdict MakeVerdict(const TWineRec& rec, const FoulingReport& report);
+
+// The verdict as sentences in the order to read them; `request` is the one
+// the report was sized for.
+std::vector<std::string> VerdictSentences(const Verdict& verdict, const SizingRequest& request);
+
+// The sentences wrapped to `width` characters, for the fixed-pitch outputs
+// above the models table.
+std::vector<std::string> VerdictLines(const Verdict& verdict, const SizingRequest& request,
+                                      std::size_t width = 100);
+
+// What vorsant-cli models and the Fouling Models window show: the verdict's
+// lines, an empty line, the models table.
+std::vector<std::string> ModelsTextLines(const FoulingReport& report, const Verdict& verdict,
+                                         const SizingRequest& request);
+
+// A volume as the report writes one: grouped with ",", "over
+// 1,000,000,000,000" from there on.
+std::string GallonsText(double gallons);
+
+}  // namespace vorsant

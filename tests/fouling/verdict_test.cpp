@@ -1,0 +1,169 @@
+#include "fouling/verdict.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "fouling/filterability.h"
+#include "law_trials.h"
+#include "trial/analysis.h"
+
+namespace vorsant {
+namespace {
+
+using ::testing::HasSubstr;
+using namespace vorsant::testing;
+
+// Points on R(w) with the law trials' production conditions.
+AnalysisPoints Points(const std::function<double(double)>& R, int count = 10, double step = 0.05) {
+  AnalysisPoints p;
+  for (int i = 1; i <= count; ++i) {
+    p.w.push_back(step * i);
+    p.R.push_back(R(step * i));
+  }
+  p.prodArea = 20;
+  p.prodFlow = 40 * 0.75 / 1000 / 60;
+  p.prodPressure = 30 * 6894.8;
+  p.viscosity = 0.0015;
+  p.rMax = p.prodPressure * p.prodArea / (p.viscosity * p.prodFlow);
+  return p;
+}
+
+std::string Joined(const std::vector<std::string>& sentences) {
+  std::string all;
+  for (const std::string& s : sentences) all += s + "\n";
+  return all;
+}
+
+// A cake trial that stops far short of Rmax: a good fit, the cake's
+// mechanism, the report's power volume set against it, a warning that the
+// prediction reaches far beyond the trial, and the power model's adjusted
+// R2 counted with its three parameters.
+TEST(Verdict, NamesTheMechanismTheReportsEstimateAndHowFarItExtrapolates) {
+  TWineRec rec = LawTrial([](double w) { return 5e11 * (1 + 2 * w); }, 20, 30);
+  const FoulingReport report = *AnalyseFouling(rec, {}).report;
+  const Verdict v = MakeVerdict(rec, report);
+  EXPECT_EQ(v.fit, FitQuality::kGood);
+  EXPECT_EQ(v.best, FoulingLaw::kCake);
+  EXPECT_EQ(v.mechanism, Mechanism::kCake);
+  ASSERT_TRUE(v.throughputRatio);
+  EXPECT_GT(*v.throughputRatio, kFarThroughputRatio);
+  const std::string text = Joined(VerdictSentences(v, {.targetGal = 500, .safety = 2, .elementArea = 0.5}));
+  EXPECT_THAT(text, HasSubstr("Verdict: cake filtration describes this trial well"));
+  EXPECT_THAT(text, HasSubstr(" times beyond the throughput the trial measured"));
+  EXPECT_THAT(text, HasSubstr("more filter area or a filter aid"));
+  EXPECT_THAT(text, HasSubstr("before it fouls"));
+  EXPECT_THAT(text, HasSubstr("; for 500 gallons with a safety factor of 2 it needs "));
+
+  const ModelFit& power = report.models[static_cast<std::size_t>(FoulingLaw::kPower)];
+  const double c = static_cast<double>(report.points.w.size());
+  EXPECT_NEAR(*power.r2Adjusted, 1 - (1 - *power.r2) * (c - 1) / (c - 4), 1e-12);
+  if (power.volumeGal && std::abs(*power.volumeGal - *v.volumeGal) > 0.1 * *v.volumeGal)
+    EXPECT_THAT(text,
+                HasSubstr("The trial report's estimate, " + GallonsText(*power.volumeGal) + " gallons"));
+}
+
+TEST(Verdict, APoorFitMarksNoModelAndSaysTheVolumesAreNotReliable) {
+  // A resistance that rises and falls: no law describes it.
+  const FoulingReport report =
+      FitFoulingModels(Points([](double w) { return 1e12 * (1.5 + std::sin(20 * w)); }), {});
+  const Verdict v = MakeVerdict(TWineRec{}, report);
+  EXPECT_EQ(v.fit, FitQuality::kPoor);
+  EXPECT_FALSE(v.best);
+  EXPECT_TRUE(v.plausible.empty());
+  EXPECT_FALSE(v.filterability.band);
+  EXPECT_THAT(Joined(VerdictSentences(v, {})), HasSubstr("No fouling law describes this trial well"));
+}
+
+// T400 - 2 T200 read off the trial's readings by straight lines from 0 ml
+// at 0 s; comparable only at 2 bar through 25 mm.
+TEST(Filterability, ReadsTheIndexOffTheTrialAndPredictsItForTheStandardDisc) {
+  TWineRec rec;
+  const char* readings[][3] = {{" 150.0", "  1", "00"}, {" 300.0", "  2", "30"}, {" 450.0", "  4", "30"}};
+  for (std::size_t i = 0; i < 3; ++i) {
+    rec.Data.V[i].Set(readings[i][0]);
+    rec.Data.M[i].Set(readings[i][1]);
+    rec.Data.Sc[i].Set(readings[i][2]);
+  }
+  rec.Conditions.LabFiltDia.Set("25.0");
+  rec.Conditions.LabP.Set("29.0");
+  // A cake law fitted exactly: T(V) = mu/dP (Rm W + Rm k W^2 / 2), so
+  // FI = mu/dP Rm k W200^2 with W200 = 200 ml over the disc.
+  const double rm = 4e11, k = 30;
+  const FoulingReport cake = FitFoulingModels(Points([&](double w) { return rm * (1 + k * w); }), {});
+  ASSERT_EQ(cake.best, FoulingLaw::kCake);
+  Filterability f = AssessFilterability(rec, cake);
+  ASSERT_TRUE(f.trialS);
+  EXPECT_NEAR(*f.trialS, (150 + 100.0 / 150 * 120) - 2 * (60 + 50.0 / 150 * 90), 1e-9);
+  EXPECT_TRUE(f.trialStandard);
+  const double w200 = 200e-6 / (3.14159 * 1.25 * 1.25 / 1e4);
+  ASSERT_TRUE(f.standardS);
+  EXPECT_NEAR(*f.standardS, 0.0015 / (29.0075 * 6894.8) * rm * k * w200 * w200, 1e-6);
+  EXPECT_EQ(f.band, FilterabilityBand(f.standardS));
+
+  rec.Conditions.LabFiltDia.Set("47.0");
+  EXPECT_FALSE(AssessFilterability(rec, cake).trialStandard);
+  rec.Data.V[2].Set(" 390.0");  // short of 400 ml
+  EXPECT_FALSE(AssessFilterability(rec, cake).trialS);
+
+  // Complete blocking whose capacity a 25 mm disc reaches before 400 ml.
+  const FoulingReport blocked = FitFoulingModels(Points([](double w) { return 4e11 / (1 - 1.5 * w); }), {});
+  ASSERT_EQ(blocked.best, FoulingLaw::kComplete);
+  f = AssessFilterability(rec, blocked);
+  EXPECT_FALSE(f.standardS);
+  EXPECT_TRUE(f.blocksBeforeStandard);
+  EXPECT_EQ(f.band, "very poor");
+
+  EXPECT_EQ(FilterabilityBand(24.9), "very good");
+  EXPECT_EQ(FilterabilityBand(25), "good");
+  EXPECT_EQ(FilterabilityBand(50), "poor");
+  EXPECT_EQ(FilterabilityBand(100), "poor");
+  EXPECT_EQ(FilterabilityBand(100.1), "very poor");
+}
+
+// Figures too wide for their columns: every cell keeps a blank before it,
+// exponent form where a figure would fill its column, and the report's
+// words for volumes at or past its limits.
+TEST(FoulingTable, SeparatesEveryCellWhateverTheFigures) {
+  FoulingReport report;
+  for (FoulingLaw law : kFoulingLaws) report.models[static_cast<std::size_t>(law)].law = law;
+  ModelFit& cake = report.models[static_cast<std::size_t>(FoulingLaw::kCake)];
+  cake.fitted = true;
+  cake.rm = 1e9;
+  cake.k = 1e-12;
+  cake.volumeGal = 4.5229474219023516e16;
+  cake.hours = 1e9;
+  ModelFit& complete = report.models[static_cast<std::size_t>(FoulingLaw::kComplete)];
+  complete.fitted = true;
+  complete.rm = 1e9;
+  complete.k = -1e-6;
+  complete.capacityLm2 = -802037699.8;
+  complete.volumeGal = 1234;
+  ModelFit& power = report.models[static_cast<std::size_t>(FoulingLaw::kPower)];
+  power.fitted = true;
+  power.r0 = 0;
+  power.a = 1e7;
+  power.n = 0.024;
+  power.incalculable = true;
+
+  const std::vector<std::string> lines = FoulingTableLines(report);
+  EXPECT_THAT(lines[1], HasSubstr(" -8.02e+08 "));
+  EXPECT_THAT(lines[4], HasSubstr(" over 1,000,000,000,000 "));
+  EXPECT_THAT(lines[4], HasSubstr(" 1.00e+09 "));
+  EXPECT_THAT(lines[5], HasSubstr(" incalculably high "));
+  // The header's columns end where the figures' do, in characters.
+  const auto end = [](const std::string& line, const std::string& part) {
+    const std::string head = line.substr(0, line.find(part) + part.size());
+    return std::count_if(head.begin(), head.end(), [](char c) { return (c & 0xC0) != 0x80; });
+  };
+  EXPECT_EQ(end(lines[1], "1234"), end(lines[0], "volume gal"));
+  EXPECT_EQ(end(lines[4], "000,000,000,000"), end(lines[0], "volume gal"));
+}
+
+}  // namespace
+}  // namespace vorsant
