@@ -47,9 +47,13 @@ void IniSection::Set(std::u16string_view key, std::u16string_view value) {
 }
 
 void IniDocument::Load(ProfileReader& reader) {
+  Assign(reader.ReadProfile(path_));
+}
+
+void IniDocument::Assign(const std::vector<ProfileSection>& sections) {
   sections_.clear();
   index_.clear();
-  for (const ProfileSection& read : reader.ReadProfile(path_)) {
+  for (const ProfileSection& read : sections) {
     IniSection& section = GetSection(read.name);
     for (std::u16string_view entry : read.entries) {
       std::size_t equals = entry.find(u'=');
@@ -66,6 +70,11 @@ bool IniDocument::Save(FileSystem& files) const {
   std::u16string text = Text();
   if (text.empty()) return true;
   return files.WriteBytes(path_, wide ? WideBytes(text) : ToEightBit(text));
+}
+
+std::string IniDocument::Bytes() const {
+  std::u16string text = Text();
+  return wide ? WideBytes(text) : ToEightBit(text);
 }
 
 std::u16string IniDocument::Text() const {

@@ -6,7 +6,7 @@ namespace plumeta {
 
 InstallAnalytics::InstallAnalytics(Platform platform)
     : platform_(std::move(platform)),
-      store_(StoreServices{platform_.files, platform_.profiles, platform_.clock, platform_.guids}) {}
+      store_(StoreServices{platform_.files, platform_.clock, platform_.guids}) {}
 
 void InstallAnalytics::PrepareTracking(Installer& installer) {
   if (!propertyVersion_) {

@@ -18,7 +18,6 @@
 #include "analytics/machine_data.h"
 #include "analytics/machine_id.h"
 #include "analytics/os_version.h"
-#include "analytics/profile_reader.h"
 #include "analytics/session_store.h"
 #include "analytics/system_services.h"
 #include "analytics/tracker.h"
@@ -29,7 +28,6 @@ namespace plumeta {
 // InstallAnalytics made from it.
 struct Platform {
   FileSystem& files;
-  ProfileReader& profiles;
   Clock& clock;
   GuidSource& guids;
   MachineIdProbe& machine;

@@ -216,7 +216,7 @@ TEST_F(CustomActions, HitsOfLaterActionsJoinTheSessionOfAnotherProcess) {
   StandardProperties();
   analytics_.OnAnalyticsToggle(installer_);
   analytics_.OnAnalyticsLogStart(installer_);
-  InstallAnalytics other(Platform{files_, *reader_, clock_, guids_, machine_, display_, false,
+  InstallAnalytics other(Platform{files_, clock_, guids_, machine_, display_, false,
                                   [this](const std::u16string&) -> std::unique_ptr<FormSender> {
                                     return std::make_unique<testing::ScriptedSender>(onSend_);
                                   },

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "analytics/install_analytics.h"
+#include "analytics/profile_reader.h"
 #include "test_support.h"
 
 namespace plumeta::testing {
