@@ -3,7 +3,6 @@
 #include <sddl.h>
 
 #include <atomic>
-#include <cstring>
 #include <vector>
 
 #include "analytics/file_system.h"
@@ -245,9 +244,12 @@ constexpr DWORD kFolderAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_ADD_F
                                 FILE_READ_ATTRIBUTES | READ_CONTROL | SYNCHRONIZE;
 
 // A folder held open without FILE_SHARE_DELETE, so that nobody can delete,
-// rename or replace it while it is held; the names below it therefore keep
-// meaning the entries of this very folder. Renames and deletions go
-// through the handles of the files themselves, relative to the folder.
+// rename or replace it while it is held: the names below it keep meaning
+// the entries of this very folder for as long as the call holds it. Files
+// are opened without following reparse points and checked through their
+// handles; deletions go through those handles. Renames go by the full name
+// under the held folder: the same-folder form of FileRenameInfo is
+// resolved against the current directory by some implementations.
 class WinFolder final : public Folder {
  public:
   WinFolder(HANDLE h, std::wstring path) : handle_(h), path_(std::move(path)) {
@@ -334,16 +336,23 @@ class WinFolder final : public Folder {
   }
 
   bool Write(std::u16string_view name, std::string_view bytes) override {
-    std::u16string pending = PendingWriteName(name, UniqueText());
-    FileHandle file(CreateFileW(Child(pending, kLongFilePath).c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
-                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file.valid()) return false;
-    // On disk before it takes the old file's place: after a power cut
-    // either the old content or the new one is there, never a hole.
-    if (WriteAll(file.get(), bytes) && FlushFileBuffers(file.get()) && RenameHandle(file.get(), name, true)) {
+    std::wstring pending = Child(PendingWriteName(name, UniqueText()), kLongFilePath);
+    {
+      FileHandle file(CreateFileW(pending.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+      if (!file.valid()) return false;
+      // On disk before it takes the old file's place: after a power cut
+      // either the old content or the new one is there, never a hole.
+      if (!WriteAll(file.get(), bytes) || !FlushFileBuffers(file.get())) {
+        DeleteHandle(file.get());
+        return false;
+      }
+    }
+    if (MoveFileExW(pending.c_str(), Child(name, kLongFilePath).c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       return true;
     }
-    DeleteHandle(file.get());
+    DeleteFileW(pending.c_str());
     return false;
   }
 
@@ -354,9 +363,9 @@ class WinFolder final : public Folder {
   }
 
   bool Rename(std::u16string_view from, std::u16string_view to) override {
-    FileHandle file(OpenEntry(from, DELETE | FILE_READ_ATTRIBUTES));
-    if (!file.valid() || FactsOf(file.get()).kind == EntryKind::kFolder) return false;
-    return RenameHandle(file.get(), to, false);
+    if (Facts(from).kind != EntryKind::kFile) return false;
+    return MoveFileExW(Child(from, kLongFilePath).c_str(), Child(to, kLongFilePath).c_str(),
+                       MOVEFILE_WRITE_THROUGH) != FALSE;
   }
 
   bool SetModifiedTime(std::u16string_view name, std::int64_t seconds) override {
@@ -402,18 +411,6 @@ class WinFolder final : public Folder {
   static bool IsPlainFile(HANDLE file, std::u16string_view name) {
     FileFacts facts = FactsOf(file);
     return facts.kind == EntryKind::kFile && facts.links == 1 && HandleResolvesToItself(file, name);
-  }
-
-  // Gives the open file a new name in this folder.
-  bool RenameHandle(HANDLE file, std::u16string_view to, bool replace) const {
-    std::wstring name = ToWide(std::u16string(to));
-    std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t));
-    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-    info->ReplaceIfExists = replace ? TRUE : FALSE;
-    info->RootDirectory = handle_.get();
-    info->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
-    std::memcpy(info->FileName, name.data(), info->FileNameLength);
-    return SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(buffer.size())) != FALSE;
   }
 
   static bool DeleteHandle(HANDLE file) {

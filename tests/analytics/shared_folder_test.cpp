@@ -94,17 +94,15 @@ TEST_F(SharedFolder, FilesThatAreNotPlainAreLeftAloneAndTheRestIsFlushed) {
 TEST_F(SharedFolder, AFolderOnTheWayThatOthersOwnOrMayWriteToIsNotUsed) {
   fs::path root = Path(scratch_.path() + u"OrvexAnalytics");
   fs::create_directories(root / "Vorsant");
-  fs::permissions(root, fs::perms::others_write, fs::perm_options::add);
-  if ((fs::status(root).permissions() & fs::perms::others_write) == fs::perms::none) {
-    GTEST_SKIP() << "no Unix permissions here";
-  }
+  if (!testing::OpenToOthers(root.u16string())) GTEST_SKIP() << "no rights to give here";
   TrackTwoSessions();
   analytics_.OnAnalyticsLogFinish(installer_);
   EXPECT_TRUE(requests_.empty());
   EXPECT_TRUE(fs::is_empty(root / "Vorsant"));
   EXPECT_EQ(Folder(), u"");
 
-  fs::permissions(root, fs::perms::others_write, fs::perm_options::remove);
+  fs::remove_all(root);
+  fs::create_directories(root / "Vorsant");
   if (!testing::GiveToAnotherUser((root / "Vorsant").u16string())) return;
   TrackTwoSessions();
   analytics_.OnAnalyticsLogFinish(installer_);

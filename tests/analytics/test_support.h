@@ -153,6 +153,8 @@ class RecordingSender final : public FormSender {
 std::string ReadAll(const std::u16string& path);
 // Makes another user the owner of the path; false where a test cannot.
 bool GiveToAnotherUser(const std::u16string& path);
+// Lets other users add files to the folder; false where a test cannot.
+bool OpenToOthers(const std::u16string& path);
 void WriteAll(const std::u16string& path, std::string_view bytes);
 
 }  // namespace plumeta::testing
