@@ -5,10 +5,12 @@
 namespace plumeta {
 namespace {
 
-// A CR or LF inside a name or value would end its line early and corrupt
-// everything after it when the file is read back, so each becomes a blank.
+// A control character inside a name or value would end its line early (CR,
+// LF) or cut the rest of its section when the file is read back (a NUL,
+// which the installer's "[~]" formats to, ends the system reader's text),
+// so each becomes a blank.
 void AppendOneLine(std::u16string& out, std::u16string_view text) {
-  for (char16_t c : text) out.push_back(c == u'\r' || c == u'\n' ? u' ' : c);
+  for (char16_t c : text) out.push_back(c < u' ' || c == 0x7F ? u' ' : c);
 }
 
 bool HasWrittenEntry(const IniSection& section) {
