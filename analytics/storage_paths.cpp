@@ -16,16 +16,13 @@ void AppendPart(std::u16string& path, char16_t separator, std::u16string_view pa
 
 bool IsReservedDeviceName(std::u16string_view name) {
   // The device names count whatever follows a dot ("NUL.txt").
-  std::u16string stem = Folded(name.substr(0, name.find(u'.')));
-  while (!stem.empty() && stem.back() == u' ') stem.pop_back();
-  for (std::u16string_view device : {u"con", u"prn", u"aux", u"nul"}) {
-    if (stem == device) return true;
+  std::u16string_view stem = name.substr(0, name.find(u'.'));
+  while (!stem.empty() && stem.back() == u' ') stem.remove_suffix(1);
+  for (std::u16string_view device : {u"CON", u"PRN", u"AUX", u"NUL"}) {
+    if (EqualsNoCase(stem, device)) return true;
   }
-  if (stem.size() == 4 && (stem.starts_with(u"com") || stem.starts_with(u"lpt")) && stem[3] >= u'1' &&
-      stem[3] <= u'9') {
-    return true;
-  }
-  return false;
+  return stem.size() == 4 && (EqualsNoCase(stem.substr(0, 3), u"COM") || EqualsNoCase(stem.substr(0, 3), u"LPT")) &&
+         stem[3] >= u'1' && stem[3] <= u'9';
 }
 
 }  // namespace
