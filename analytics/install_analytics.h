@@ -76,6 +76,10 @@ class InstallAnalytics {
   void EmbeddedUIHandler(std::uint32_t messageType, InstallerRecord& record);
   void ShutdownEmbeddedUI();
 
+  // Writes one line into the installer's log saying what the export
+  // `action` did (hits stored, the flush's counts) or why it did nothing.
+  void LogOutcome(Installer& installer, std::u16string_view action) noexcept;
+
   // Tracks a property hit for each named property that is not empty.
   void LogPropertyList(Installer& installer, std::span<const std::u16string_view> names);
 
@@ -93,7 +97,7 @@ class InstallAnalytics {
   void TrackProperty(std::u16string label, std::u16string value);
   void TrackLifecycle(std::u16string_view control, std::u16string_view status);
   void TrackException(std::u16string details, bool fatal);
-  void EndInstallation(Installer& installer, std::u16string_view status);
+  void EndInstallation(Installer& installer, std::u16string_view status, std::u16string_view action);
   void OnInfoMessage(InstallerRecord& record);
 
   Platform platform_;

@@ -56,12 +56,16 @@ std::u16string StorageFolder(FileSystem& files, std::u16string_view productName,
                              std::u16string_view productVersion) {
   FolderRefusal why = FolderRefusal::kNone;
   if (!OpenStorageFolder(files, productName, productVersion, why)) return {};
+  return LongPathForm(StoragePath(files, productName, productVersion), kLongFolderPath);
+}
+
+std::u16string StoragePath(FileSystem& files, std::u16string_view productName, std::u16string_view productVersion) {
   char16_t separator = files.Separator();
   std::u16string path = files.TempFolder();
   AppendPart(path, separator, kStorageRootName);
   AppendPart(path, separator, SafePathName(productName));
   AppendPart(path, separator, SafePathName(productVersion));
-  return LongPathForm(path, kLongFolderPath);
+  return path;
 }
 
 std::u16string FilePath(const FileSystem& files, std::u16string_view folder, std::u16string_view name) {

@@ -35,6 +35,10 @@ std::u16string SafePathName(std::u16string_view name);
 std::unique_ptr<Folder> OpenStorageFolder(FileSystem& files, std::u16string_view productName,
                                           std::u16string_view productVersion, FolderRefusal& why);
 
+// The storage folder's path as OpenStorageFolder would reach it, without
+// looking at the file system.
+std::u16string StoragePath(FileSystem& files, std::u16string_view productName, std::u16string_view productVersion);
+
 // The storage folder's path, in the form the file system needs (see
 // LongPathForm); empty when OpenStorageFolder refuses it.
 std::u16string StorageFolder(FileSystem& files, std::u16string_view productName,
