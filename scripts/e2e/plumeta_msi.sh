@@ -21,8 +21,9 @@
 #
 # usage: scripts/e2e/plumeta_msi.sh [MINGW32_BUILD_DIR [MINGW64_BUILD_DIR]]
 #   defaults: build/mingw32 and build/mingw64, both configured; the package
-#   (target vorsant_msi of the i686 tree, with vorsant.exe of the x86_64
-#   tree) is brought up to date first. The Wine prefix is this test's own:
+#   under test (package_under_test.sh: the i686 library where Wine runs
+#   32-bit programs, else the x86_64 one in the same x64 package) is brought
+#   up to date first. The Wine prefix is this test's own:
 #   $PLUMETA_WINEPREFIX, default build/plumeta-wineprefix.
 # Ends with "N passed, N failed".
 set -euo pipefail
@@ -31,19 +32,26 @@ repo=$PWD
 mingw32=${1:-build/mingw32}
 mingw64=${2:-build/mingw64}
 version=$(sed -nE 's/^project\(vorsant VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
-msi=$mingw32/bin/vorsant-$version.msi
 
 # Both trees must be configured already (cmake --preset mingw32/mingw64).
 for tree in "$mingw32" "$mingw64"; do
   [ -f "$tree/CMakeCache.txt" ] || { echo "$tree is not configured"; echo "0 passed, 1 failed"; exit 1; }
 done
-[ -f "$mingw64/bin/vorsant.exe" ] || cmake --build "$mingw64" --target vorsant -j2
-cmake -S . -B "$mingw32" -DVORSANT_EXE="$(realpath "$mingw64/bin/vorsant.exe")" >/dev/null
-cmake --build "$mingw32" --target vorsant_msi -j2 >/dev/null
-[ -f "$msi" ] || { echo "no package at $msi"; echo "0 passed, 1 failed"; exit 1; }
+msi=$(bash scripts/e2e/package_under_test.sh "$mingw32" "$mingw64" 2>/dev/null) ||
+  { echo "the package could not be built"; echo "0 passed, 1 failed"; exit 1; }
 
 export VORSANT_WINEPREFIX="${PLUMETA_WINEPREFIX:-$repo/build/plumeta-wineprefix}"
 source scripts/wine-env.sh
+# The library's architecture decides what its User-Agent says: a 32-bit
+# library under WoW64 reports "x64", a 64-bit one "x86".
+if [ "$VORSANT_WINE_32" = 1 ]; then
+  dll=$mingw32/bin/plumeta.dll
+  export CHECK_HITS_UA_ARCH=x64
+else
+  dll=$mingw64/bin/plumeta.dll
+  export CHECK_HITS_UA_ARCH=x86
+  echo "skipped: the i686 plumeta package under msiexec ($(vorsant_wine_32_reason)); its x86_64 library is tested instead"
+fi
 vorsant_wine_prefix
 drive_c=$WINEPREFIX/drive_c
 # The volume serial Wine reports for C:, so the client id can be checked.
@@ -255,7 +263,7 @@ echo "== upgrade"
 start_collector
 # The older package carries its endpoint: its removal by the upgrade does
 # not see the new installation's command line.
-package_old=$(bash packaging/build_msi.sh --exe "$mingw64/bin/vorsant.exe" --dll "$mingw32/bin/plumeta.dll" \
+package_old=$(bash packaging/build_msi.sh --exe "$mingw64/bin/vorsant.exe" --dll "$dll" \
   --version 0.9.0 --out "$work/old" --endpoint "http://127.0.0.1:$port" 2>/dev/null | tail -1)
 package=$package_old msiexec_run /i install-old
 expect "the older version installs (msiexec $rc)" test "$rc" -eq 0
