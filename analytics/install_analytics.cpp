@@ -82,7 +82,7 @@ namespace {
 std::u16string_view RefusalText(FolderRefusal why) {
   switch (why) {
     case FolderRefusal::kNotAFolder:
-      return u"a link, junction or file stands in its place";
+      return u"a link, junction or file stands in its place or in that of its tracking.ini";
     case FolderRefusal::kForeignOwner:
       return u"another user owns it";
     case FolderRefusal::kOpenToOthers:

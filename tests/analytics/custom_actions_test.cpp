@@ -301,7 +301,7 @@ TEST_F(CustomActions, EachActionWritesOneLineIntoTheInstallerLog) {
                                                             u"storage folder " +
                                                             root + sep + u"Vorsant" + sep +
                                                             u"6.1.0 is refused: a link, junction or file "
-                                                            u"stands in its place"}));
+                                                            u"stands in its place or in that of its tracking.ini"}));
 
   // A log that fails changes nothing.
   std::filesystem::remove_all(testing::ToFsPath(root));
