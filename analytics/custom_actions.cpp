@@ -39,7 +39,8 @@ void InstallAnalytics::OnAnalyticsLogInstallData(Installer& installer) {
   LogOutcome(installer, u"OnAnalyticsLogInstallData");
 }
 
-void InstallAnalytics::EndInstallation(Installer& installer, std::u16string_view status, std::u16string_view action) {
+void InstallAnalytics::EndInstallation(Installer& installer, std::u16string_view status,
+                                       std::u16string_view action) {
   PrepareTracking(installer);
   TrackLifecycle(u"end", status);
   store_.FlushQueue();

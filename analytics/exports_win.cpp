@@ -28,8 +28,8 @@ class Runtime {
         guids_(MakeSystemGuidSource()),
         machine_(MakeSystemMachineIdProbe()),
         display_(MakeSystemDisplayProbe()),
-        analytics_(Platform{*files_, *clock_, *guids_, *machine_, *display_,
-                            ProcessRunsUnderWow64(), &MakeWinInetSender, kDefaultEndpoint}) {}
+        analytics_(Platform{*files_, *clock_, *guids_, *machine_, *display_, ProcessRunsUnderWow64(),
+                            &MakeWinInetSender, kDefaultEndpoint}) {}
 
   InstallAnalytics& analytics() { return analytics_; }
 

@@ -123,7 +123,8 @@ class PosixFolder final : public Folder {
       std::string name = entry->d_name;
       if (name == "." || name == "..") continue;
       struct stat info {};
-      bool folder = ::fstatat(fd_.get(), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode);
+      bool folder =
+          ::fstatat(fd_.get(), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode);
       entries.push_back({FromUtf8(name), folder});
     }
     bool failed = errno != 0;
@@ -141,7 +142,8 @@ class PosixFolder final : public Folder {
 
   std::optional<std::string> Read(std::u16string_view name, std::uint64_t limit) override {
     // Non-blocking: a pipe planted under the name must not hold the call.
-    Descriptor file(::openat(fd_.get(), ToUtf8(name).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    Descriptor file(
+        ::openat(fd_.get(), ToUtf8(name).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat info {};
     if (!file.valid() || ::fstat(file.get(), &info) != 0) return std::nullopt;
     if (!S_ISREG(info.st_mode) || info.st_nlink != 1 || static_cast<std::uint64_t>(info.st_size) > limit) {
@@ -163,7 +165,8 @@ class PosixFolder final : public Folder {
   bool Write(std::u16string_view name, std::string_view bytes) override {
     std::string target = ToUtf8(name);
     std::string pending = ToUtf8(PendingWriteName(name, UniqueText()));
-    Descriptor file(::openat(fd_.get(), pending.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    Descriptor file(
+        ::openat(fd_.get(), pending.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!file.valid()) return false;
     bool complete = WriteFully(file.get(), bytes) && ::fsync(file.get()) == 0;
     if (::close(file.Release()) != 0) complete = false;
@@ -189,7 +192,8 @@ class PosixFolder final : public Folder {
   }
 
   std::unique_ptr<FolderLock> Lock(std::u16string_view name, std::uint32_t waitMs) override {
-    Descriptor file(::openat(fd_.get(), ToUtf8(name).c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+    Descriptor file(
+        ::openat(fd_.get(), ToUtf8(name).c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!file.valid()) return nullptr;
     auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
     while (::flock(file.get(), LOCK_EX | LOCK_NB) != 0) {

@@ -112,7 +112,6 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
   return true;
 }
 
-
 FileFacts FactsOf(HANDLE file) {
   BY_HANDLE_FILE_INFORMATION info{};
   if (!GetFileInformationByHandle(file, &info)) return {EntryKind::kOther};
@@ -168,7 +167,9 @@ class TrustedParties {
     size = sizeof admins_;
     CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, admins_, &size);
   }
-  PSID User() const { return user_.empty() ? nullptr : reinterpret_cast<const TOKEN_USER*>(user_.data())->User.Sid; }
+  PSID User() const {
+    return user_.empty() ? nullptr : reinterpret_cast<const TOKEN_USER*>(user_.data())->User.Sid;
+  }
   bool Trusts(PSID sid) const {
     return sid != nullptr && IsValidSid(sid) &&
            ((User() != nullptr && EqualSid(sid, User())) || EqualSid(sid, const_cast<BYTE*>(system_)) ||
@@ -195,8 +196,9 @@ const TrustedParties& Trusted() {
   return parties;
 }
 
-constexpr DWORD kWriteRights = FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD | FILE_WRITE_ATTRIBUTES |
-                               FILE_WRITE_EA | DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+constexpr DWORD kWriteRights = FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD |
+                               FILE_WRITE_ATTRIBUTES | FILE_WRITE_EA | DELETE | WRITE_DAC | WRITE_OWNER |
+                               GENERIC_WRITE | GENERIC_ALL;
 
 // Whether the folder belongs to a trusted party and gives no one else a
 // right to change it.
@@ -261,14 +263,15 @@ class WinFolder final : public Folder {
     std::wstring sddl = Trusted().PrivateDescriptor();
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     SECURITY_ATTRIBUTES attributes{sizeof attributes, nullptr, FALSE};
-    if (!sddl.empty() &&
-        ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr)) {
+    if (!sddl.empty() && ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
+                                                                              &descriptor, nullptr)) {
       attributes.lpSecurityDescriptor = descriptor;
     }
     CreateDirectoryW(child.c_str(), &attributes);
     if (descriptor != nullptr) LocalFree(descriptor);
     FileHandle sub(CreateFileW(child.c_str(), kFolderAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                               nullptr));
     if (!sub.valid()) {
       why = FolderRefusal::kUnavailable;
       return nullptr;
@@ -306,18 +309,20 @@ class WinFolder final : public Folder {
     if (!entry.valid()) {
       DWORD error = GetLastError();
       return {error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? EntryKind::kMissing
-                                                                            : EntryKind::kOther};
+                                                                             : EntryKind::kOther};
     }
     FileFacts facts = FactsOf(entry.get());
-    if (facts.kind != EntryKind::kLink && !HandleResolvesToItself(entry.get(), name)) facts.kind = EntryKind::kLink;
+    if (facts.kind != EntryKind::kLink && !HandleResolvesToItself(entry.get(), name))
+      facts.kind = EntryKind::kLink;
     return facts;
   }
 
   std::optional<std::string> Read(std::u16string_view name, std::uint64_t limit) override {
     // Writers replace files by renaming, which an open without
     // FILE_SHARE_DELETE would block.
-    FileHandle file(CreateFileW(Child(name, kLongFilePath).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    FileHandle file(CreateFileW(Child(name, kLongFilePath).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file.valid() || !IsPlainFile(file.get(), name)) return std::nullopt;
     FileFacts facts = FactsOf(file.get());
     if (facts.size > limit) return std::nullopt;
@@ -325,7 +330,8 @@ class WinFolder final : public Folder {
     std::size_t done = 0;
     while (done < bytes.size()) {
       DWORD read = 0;
-      if (!ReadFile(file.get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &read, nullptr)) {
+      if (!ReadFile(file.get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &read,
+                    nullptr)) {
         return std::nullopt;
       }
       if (read == 0) break;
@@ -432,7 +438,8 @@ class WinFileSystem final : public FileSystem {
     using TempPathCall = DWORD(WINAPI*)(DWORD, LPWSTR);
     static const TempPathCall getTempPath = [] {
       FARPROC found = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetTempPath2W");
-      return found != nullptr ? reinterpret_cast<TempPathCall>(reinterpret_cast<void*>(found)) : &GetTempPathW;
+      return found != nullptr ? reinterpret_cast<TempPathCall>(reinterpret_cast<void*>(found))
+                              : &GetTempPathW;
     }();
     std::wstring buffer(MAX_PATH + 1, L'\0');
     DWORD length = getTempPath(static_cast<DWORD>(buffer.size()), buffer.data());
@@ -558,9 +565,10 @@ class WinFileSystem final : public FileSystem {
   std::unique_ptr<Folder> OpenFolder(const std::u16string& path) override {
     std::wstring wide = ToWide(path);
     // Reached through links if need be: the temporary folder is the system's.
-    HANDLE h = CreateFileW(wide.c_str(), FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                           nullptr);
+    HANDLE h =
+        CreateFileW(wide.c_str(), FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<WinFolder>(h, wide);
   }

@@ -104,7 +104,8 @@ void InstallAnalytics::LogOutcome(Installer& installer, std::u16string_view acti
     std::u16string line = u"plumeta: " + std::u16string(action) + u": ";
     if (report.refusal != FolderRefusal::kNone && report.stored == 0 && !report.flushed) {
       line += u"nothing done: the storage folder " +
-              StoragePath(platform_.files, store_.session().app.productName, store_.session().app.productVersion) +
+              StoragePath(platform_.files, store_.session().app.productName,
+                          store_.session().app.productVersion) +
               u" is refused: " + std::u16string(RefusalText(report.refusal));
     } else {
       line += Count(report.stored) + (report.stored == 1 ? u" hit stored" : u" hits stored");

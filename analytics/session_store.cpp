@@ -202,7 +202,8 @@ std::vector<SessionStore::QueuedFile> SessionStore::ClaimQueue(Folder& folder) {
     if (entry.isDirectory) continue;
     if (IsPendingName(entry.name)) {
       FileFacts facts = folder.Facts(entry.name);
-      if (facts.kind == EntryKind::kFile && now - facts.modified > kLeftoverSeconds) folder.Remove(entry.name);
+      if (facts.kind == EntryKind::kFile && now - facts.modified > kLeftoverSeconds)
+        folder.Remove(entry.name);
     } else if (std::optional<Claim> claim = ParseClaimName(entry.name)) {
       if (now - claim->seconds > kLeftoverSeconds) candidates.emplace_back(entry.name, claim->original);
     } else if (IsSessionFileName(entry.name)) {

@@ -21,7 +21,8 @@ bool IsReservedDeviceName(std::u16string_view name) {
   for (std::u16string_view device : {u"CON", u"PRN", u"AUX", u"NUL"}) {
     if (EqualsNoCase(stem, device)) return true;
   }
-  return stem.size() == 4 && (EqualsNoCase(stem.substr(0, 3), u"COM") || EqualsNoCase(stem.substr(0, 3), u"LPT")) &&
+  return stem.size() == 4 &&
+         (EqualsNoCase(stem.substr(0, 3), u"COM") || EqualsNoCase(stem.substr(0, 3), u"LPT")) &&
          stem[3] >= u'1' && stem[3] <= u'9';
 }
 
@@ -30,7 +31,8 @@ bool IsReservedDeviceName(std::u16string_view name) {
 std::u16string SafePathName(std::u16string_view name) {
   std::u16string safe;
   for (char16_t c : name) {
-    bool unsafe = c < 0x20 || c == 0x7F || std::u16string_view(u"<>:\"/\\|?*").find(c) != std::u16string_view::npos;
+    bool unsafe =
+        c < 0x20 || c == 0x7F || std::u16string_view(u"<>:\"/\\|?*").find(c) != std::u16string_view::npos;
     safe.push_back(unsafe ? u'_' : c);
   }
   while (!safe.empty() && (safe.back() == u'.' || safe.back() == u' ')) safe.pop_back();
@@ -59,7 +61,8 @@ std::u16string StorageFolder(FileSystem& files, std::u16string_view productName,
   return LongPathForm(StoragePath(files, productName, productVersion), kLongFolderPath);
 }
 
-std::u16string StoragePath(FileSystem& files, std::u16string_view productName, std::u16string_view productVersion) {
+std::u16string StoragePath(FileSystem& files, std::u16string_view productName,
+                           std::u16string_view productVersion) {
   char16_t separator = files.Separator();
   std::u16string path = files.TempFolder();
   AppendPart(path, separator, kStorageRootName);

@@ -37,7 +37,8 @@ std::unique_ptr<Folder> OpenStorageFolder(FileSystem& files, std::u16string_view
 
 // The storage folder's path as OpenStorageFolder would reach it, without
 // looking at the file system.
-std::u16string StoragePath(FileSystem& files, std::u16string_view productName, std::u16string_view productVersion);
+std::u16string StoragePath(FileSystem& files, std::u16string_view productName,
+                           std::u16string_view productVersion);
 
 // The storage folder's path, in the form the file system needs (see
 // LongPathForm); empty when OpenStorageFolder refuses it.

@@ -107,7 +107,8 @@ class Exchange final : public PostSteps {
     DWORD flags = INTERNET_FLAG_KEEP_CONNECTION;
     secure_ = parts.nScheme == INTERNET_SCHEME_HTTPS;
     if (secure_) flags |= INTERNET_FLAG_SECURE;
-    HINTERNET opened = HttpOpenRequestW(connection_.get(), L"POST", path, nullptr, nullptr, nullptr, flags, 0);
+    HINTERNET opened =
+        HttpOpenRequestW(connection_.get(), L"POST", path, nullptr, nullptr, nullptr, flags, 0);
     {
       std::lock_guard<std::mutex> lock(requestMutex_);
       request_.Reset(opened);
@@ -167,8 +168,8 @@ class Exchange final : public PostSteps {
     std::size_t done = 0;
     while (done < field.size()) {
       DWORD written = 0;
-      if (!InternetWriteFile(Request(kClientWrite), field.data() + done, static_cast<DWORD>(field.size() - done),
-                             &written) ||
+      if (!InternetWriteFile(Request(kClientWrite), field.data() + done,
+                             static_cast<DWORD>(field.size() - done), &written) ||
           written == 0) {
         Fail(kClientWrite);
       }

@@ -297,11 +297,12 @@ TEST_F(CustomActions, EachActionWritesOneLineIntoTheInstallerLog) {
   installer_.logged.clear();
   analytics_.OnAnalyticsLogStart(installer_);
   char16_t sep = files_.Separator();
-  EXPECT_EQ(installer_.logged, (std::vector<std::u16string>{u"plumeta: OnAnalyticsLogStart: nothing done: the "
-                                                            u"storage folder " +
-                                                            root + sep + u"Vorsant" + sep +
-                                                            u"6.1.0 is refused: a link, junction or file "
-                                                            u"stands in its place or in that of its tracking.ini"}));
+  EXPECT_EQ(installer_.logged,
+            (std::vector<std::u16string>{u"plumeta: OnAnalyticsLogStart: nothing done: the "
+                                         u"storage folder " +
+                                         root + sep + u"Vorsant" + sep +
+                                         u"6.1.0 is refused: a link, junction or file "
+                                         u"stands in its place or in that of its tracking.ini"}));
 
   // A log that fails changes nothing.
   std::filesystem::remove_all(testing::ToFsPath(root));

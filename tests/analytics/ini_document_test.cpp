@@ -98,9 +98,10 @@ TEST_F(IniDocumentTest, ControlCharactersInsideAValueBecomeBlanksSoTheFileStaysI
           std::u16string(u"Error 1603.\r\nFatal error\nduring [installation]\r a\0b\x1A\x1F c", 55));
   doc.Set(u"Activity {A}", u"Exception Fatal", u"1");
   ASSERT_TRUE(doc.Save(*files_));
-  EXPECT_EQ(testing::ReadAll(doc.path()),
-            "[Activity {A}]\r\nException Details = Error 1603.  Fatal error during [installation]  a b   c\r\n"
-            "Exception Fatal = 1\r\n");
+  EXPECT_EQ(
+      testing::ReadAll(doc.path()),
+      "[Activity {A}]\r\nException Details = Error 1603.  Fatal error during [installation]  a b   c\r\n"
+      "Exception Fatal = 1\r\n");
   IniDocument back(doc.path());
   back.Load(*reader_);
   EXPECT_EQ(back.Get(u"Activity {A}", u"Exception Details"),

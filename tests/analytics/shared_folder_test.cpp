@@ -54,7 +54,8 @@ TEST_F(SharedFolder, AFolderSwappedForALinkDuringAPostChangesNothingOutsideIt) {
   fs::path folder = Path(Folder());
   // The names the flush deletes and rewrites, planted where the link leads.
   for (const std::u16string& path : SessionFilesLeft()) {
-    testing::WriteAll(outside_.File(Path(path).filename().u16string()), "[Activity {bait}]\r\nLabel = bait\r\n");
+    testing::WriteAll(outside_.File(Path(path).filename().u16string()),
+                      "[Activity {bait}]\r\nLabel = bait\r\n");
   }
   testing::WriteAll(outside_.File(u"tracking.ini"), "[General]\r\nActive = true\r\n");
   const auto planted = Contents(Path(outside_.path()));
@@ -150,7 +151,8 @@ TEST_F(SharedFolder, OversizedFilesAndOldLeftoversGoUnreadAndFlushingGoesOn) {
   analytics_.OnAnalyticsLogFinish(installer_);
   EXPECT_EQ(requests_.size(), 7u);
   std::vector<std::u16string> left;
-  for (const auto& entry : fs::directory_iterator(Path(folder))) left.push_back(entry.path().filename().u16string());
+  for (const auto& entry : fs::directory_iterator(Path(folder)))
+    left.push_back(entry.path().filename().u16string());
   std::sort(left.begin(), left.end());
   EXPECT_EQ(left, (std::vector<std::u16string>{u"tracking.ini", u"tracking.lock", u"y.session.9-9-9.new"}));
 }

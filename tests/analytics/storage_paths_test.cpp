@@ -81,7 +81,8 @@ TEST(StorageFolder, NamesAreMadeSafeTheWayWindowsKeepsThem) {
   testing::ScratchFolder scratch;
   testing::RootedFiles files(scratch.path());
   char16_t sep = files.Separator();
-  EXPECT_EQ(StorageFolder(files, u"Acme Inc.", u"1.0 "), scratch.path() + u"OrvexAnalytics" + sep + u"Acme Inc" + sep + u"1.0");
+  EXPECT_EQ(StorageFolder(files, u"Acme Inc.", u"1.0 "),
+            scratch.path() + u"OrvexAnalytics" + sep + u"Acme Inc" + sep + u"1.0");
 }
 
 TEST(StorageFolder, SessionFilesAreListedInNameOrderWithoutFoldersOrOtherFiles) {

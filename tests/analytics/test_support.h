@@ -67,7 +67,8 @@ struct WriteFaults {
 // A system folder whose writes, and those of its subfolders, obey `faults`.
 class FaultyFolder final : public Folder {
  public:
-  FaultyFolder(std::unique_ptr<Folder> folder, WriteFaults& faults) : folder_(std::move(folder)), faults_(faults) {}
+  FaultyFolder(std::unique_ptr<Folder> folder, WriteFaults& faults)
+      : folder_(std::move(folder)), faults_(faults) {}
   std::unique_ptr<Folder> OpenSubfolder(std::u16string_view name, FolderRefusal& why) override {
     auto sub = folder_->OpenSubfolder(name, why);
     return sub ? std::make_unique<FaultyFolder>(std::move(sub), faults_) : nullptr;

@@ -12,7 +12,8 @@ bool GiveToAnotherUser(const std::u16string& path) {
 
 bool OpenToOthers(const std::u16string& path) {
   struct stat info {};
-  return ::stat(ToFsPath(path).c_str(), &info) == 0 && ::chmod(ToFsPath(path).c_str(), info.st_mode | S_IWOTH) == 0;
+  return ::stat(ToFsPath(path).c_str(), &info) == 0 &&
+         ::chmod(ToFsPath(path).c_str(), info.st_mode | S_IWOTH) == 0;
 }
 
 }  // namespace plumeta::testing

@@ -60,7 +60,8 @@ TEST(TimedPost, APostGivenUpInItsHeadersNeverWritesItsBody) {
   // The headers go through only now, after the caller has given up.
   steps->Release();
   // The thread lets go of the steps when it ends.
-  for (int i = 0; i < 500 && steps.use_count() > 1; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  for (int i = 0; i < 500 && steps.use_count() > 1; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
   ASSERT_EQ(steps.use_count(), 1) << "the thread has ended";
   EXPECT_FALSE(steps->bodyWritten);
 }
