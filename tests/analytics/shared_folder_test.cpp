@@ -121,13 +121,17 @@ TEST_F(SharedFolder, TwoProcessesOnOneFolderPostEveryHitExactlyOnce) {
                                   u"http://default.test"});
   TrackTwoSessions();
   other.OnAnalyticsLogStart(installer_);
-  // While the first flush posts, the other process tracks hits into the
-  // files being flushed and flushes itself.
+  // While the first flush posts, the other process tracks a hit into the
+  // session file being flushed (its own session, still in memory), tracks
+  // more into the next session, and flushes itself.
   int posts = 0;
   onSend_ = [&](const FormRequest& r) {
     requests_.push_back(r);
     ++posts;
-    if (posts == 2) other.OnAnalyticsLogMachineInfo(installer_);
+    if (posts == 2) {
+      other.store().TrackHit(std::make_unique<PropertyHit>(NewHitStamp(clock_, otherGuids), u"Late", u"1"));
+      other.OnAnalyticsLogMachineInfo(installer_);
+    }
     if (posts == 4) other.OnAnalyticsLogFinish(installer_);
     return FormResponse{200, u""};
   };
@@ -137,6 +141,8 @@ TEST_F(SharedFolder, TwoProcessesOnOneFolderPostEveryHitExactlyOnce) {
   std::multiset<std::string> bodies = Bodies();
   EXPECT_EQ(bodies.size(), analytics_.store().keptHits() + other.store().keptHits());
   EXPECT_EQ(std::set<std::string>(bodies.begin(), bodies.end()).size(), bodies.size()) << "none twice";
+  std::vector<std::string> labels = Values("lb");
+  EXPECT_EQ(std::count(labels.begin(), labels.end(), "Late"), 1);
   EXPECT_TRUE(SessionFilesLeft().empty());
 }
 
