@@ -10,6 +10,9 @@
 //                   "Current Session" (the session id, absent after a flush)
 //   "<session id>.session"  one section "Activity <activity id>" per hit,
 //                   one entry per parameter, by display name.
+//   "tracking.lock"  empty; stands for the folder's lock
+//   "<file>.<seconds>-<unique>.claimed"  a session file a flush has taken
+//   "<file>.<unique>.new"  a rewrite being written
 //
 // A flush never holds an installation long: it ends once it has run for
 // kFlushBudgetMs or a post has found the endpoint unreachable. The hits it
