@@ -12,11 +12,13 @@ void InstallAnalytics::OnAnalyticsToggle(Installer& installer) {
   PrepareTracking(installer);
   bool on = ParsePropertyInt(installer.Property(u"OX_TR_ENABLE")) == 1;
   store_.WriteGeneral(u"Active", on ? u"true" : u"false");
+  LogOutcome(installer, u"OnAnalyticsToggle");
 }
 
 void InstallAnalytics::OnAnalyticsLogStart(Installer& installer) {
   PrepareTracking(installer);
   TrackLifecycle(u"start", u"");
+  LogOutcome(installer, u"OnAnalyticsLogStart");
 }
 
 void InstallAnalytics::OnAnalyticsLogMachineInfo(Installer& installer) {
@@ -24,6 +26,7 @@ void InstallAnalytics::OnAnalyticsLogMachineInfo(Installer& installer) {
   for (Param& item : MachineInfoProperties(installer, platform_.display)) {
     TrackProperty(std::move(item.name), std::move(item.value));
   }
+  LogOutcome(installer, u"OnAnalyticsLogMachineInfo");
 }
 
 void InstallAnalytics::OnAnalyticsLogInstallData(Installer& installer) {
@@ -33,24 +36,27 @@ void InstallAnalytics::OnAnalyticsLogInstallData(Installer& installer) {
   Track([&] { return std::make_unique<InstallTypeHit>(Stamp(), mode); });
   LogPropertyList(installer, kInstallProperties);
   if (mode == u"install") LogPropertyList(installer, kPrerequisiteProperties);
+  LogOutcome(installer, u"OnAnalyticsLogInstallData");
 }
 
-void InstallAnalytics::EndInstallation(Installer& installer, std::u16string_view status) {
+void InstallAnalytics::EndInstallation(Installer& installer, std::u16string_view status,
+                                       std::u16string_view action) {
   PrepareTracking(installer);
   TrackLifecycle(u"end", status);
   store_.FlushQueue();
+  LogOutcome(installer, action);
 }
 
 void InstallAnalytics::OnAnalyticsLogFinish(Installer& installer) {
-  EndInstallation(installer, u"success");
+  EndInstallation(installer, u"success", u"OnAnalyticsLogFinish");
 }
 
 void InstallAnalytics::OnAnalyticsLogUserAbort(Installer& installer) {
-  EndInstallation(installer, u"user abort");
+  EndInstallation(installer, u"user abort", u"OnAnalyticsLogUserAbort");
 }
 
 void InstallAnalytics::OnAnalyticsLogFatalError(Installer& installer) {
-  EndInstallation(installer, u"fatal error");
+  EndInstallation(installer, u"fatal error", u"OnAnalyticsLogFatalError");
 }
 
 }  // namespace plumeta

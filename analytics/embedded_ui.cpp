@@ -15,6 +15,7 @@ constexpr std::int32_t kActionFailed = 3;
 void InstallAnalytics::InitializeEmbeddedUI(Installer& installer) {
   PrepareTracking(installer);
   TrackLifecycle(u"start", u"");
+  LogOutcome(installer, u"InitializeEmbeddedUI");
 }
 
 void InstallAnalytics::EmbeddedUIHandler(std::uint32_t messageType, InstallerRecord& record) {

@@ -24,19 +24,17 @@ class Runtime {
  public:
   Runtime()
       : files_(MakeSystemFileSystem()),
-        profiles_(MakeSystemProfileReader(*files_)),
         clock_(MakeSystemClock()),
         guids_(MakeSystemGuidSource()),
         machine_(MakeSystemMachineIdProbe()),
         display_(MakeSystemDisplayProbe()),
-        analytics_(Platform{*files_, *profiles_, *clock_, *guids_, *machine_, *display_,
-                            ProcessRunsUnderWow64(), &MakeWinInetSender, kDefaultEndpoint}) {}
+        analytics_(Platform{*files_, *clock_, *guids_, *machine_, *display_, ProcessRunsUnderWow64(),
+                            &MakeWinInetSender, kDefaultEndpoint}) {}
 
   InstallAnalytics& analytics() { return analytics_; }
 
  private:
   std::unique_ptr<FileSystem> files_;
-  std::unique_ptr<ProfileReader> profiles_;
   std::unique_ptr<Clock> clock_;
   std::unique_ptr<GuidSource> guids_;
   std::unique_ptr<MachineIdProbe> machine_;

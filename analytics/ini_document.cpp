@@ -5,10 +5,12 @@
 namespace plumeta {
 namespace {
 
-// A CR or LF inside a name or value would end its line early and corrupt
-// everything after it when the file is read back, so each becomes a blank.
+// A control character inside a name or value would end its line early (CR,
+// LF) or cut the rest of its section when the file is read back (a NUL,
+// which the installer's "[~]" formats to, ends the system reader's text),
+// so each becomes a blank.
 void AppendOneLine(std::u16string& out, std::u16string_view text) {
-  for (char16_t c : text) out.push_back(c == u'\r' || c == u'\n' ? u' ' : c);
+  for (char16_t c : text) out.push_back(c < u' ' || c == 0x7F ? u' ' : c);
 }
 
 bool HasWrittenEntry(const IniSection& section) {
@@ -47,9 +49,13 @@ void IniSection::Set(std::u16string_view key, std::u16string_view value) {
 }
 
 void IniDocument::Load(ProfileReader& reader) {
+  Assign(reader.ReadProfile(path_));
+}
+
+void IniDocument::Assign(const std::vector<ProfileSection>& sections) {
   sections_.clear();
   index_.clear();
-  for (const ProfileSection& read : reader.ReadProfile(path_)) {
+  for (const ProfileSection& read : sections) {
     IniSection& section = GetSection(read.name);
     for (std::u16string_view entry : read.entries) {
       std::size_t equals = entry.find(u'=');
@@ -66,6 +72,11 @@ bool IniDocument::Save(FileSystem& files) const {
   std::u16string text = Text();
   if (text.empty()) return true;
   return files.WriteBytes(path_, wide ? WideBytes(text) : ToEightBit(text));
+}
+
+std::string IniDocument::Bytes() const {
+  std::u16string text = Text();
+  return wide ? WideBytes(text) : ToEightBit(text);
 }
 
 std::u16string IniDocument::Text() const {

@@ -51,9 +51,13 @@ class IniDocument {
   // Replaces the content by what the reader finds in the file; a missing
   // file gives an empty document.
   void Load(ProfileReader& reader);
+  // Replaces the content by what a profile reader delivered.
+  void Assign(const std::vector<ProfileSection>& sections);
   // Writes Text() over the file. An empty text leaves the file as it is and
   // counts as saved.
   bool Save(FileSystem& files) const;
+  // Text() as the file's bytes.
+  std::string Bytes() const;
   // The file text: "[name]", then "key = value" lines, CR LF line ends, one
   // empty line between sections; entries with an empty value and sections
   // without such entries are left out.

@@ -1,14 +1,18 @@
 #include "analytics/install_analytics.h"
 
 #include "analytics/endpoint.h"
+#include "analytics/numbers.h"
+#include "analytics/storage_paths.h"
 
 namespace plumeta {
 
 InstallAnalytics::InstallAnalytics(Platform platform)
     : platform_(std::move(platform)),
-      store_(StoreServices{platform_.files, platform_.profiles, platform_.clock, platform_.guids}) {}
+      store_(StoreServices{platform_.files, platform_.clock, platform_.guids}) {}
 
 void InstallAnalytics::PrepareTracking(Installer& installer) {
+  // Each export's log line tells what it did itself.
+  store_.TakeReport();
   if (!propertyVersion_) {
     propertyVersion_ =
         OsVersionFromProperties(installer.Property(u"VersionNT"), installer.Property(u"WindowsBuild"));
@@ -70,6 +74,50 @@ void InstallAnalytics::LogPropertyList(Installer& installer, std::span<const std
       if (value.empty()) return nullptr;
       return std::make_unique<PropertyHit>(Stamp(), std::u16string(name), std::move(value));
     });
+  }
+}
+
+namespace {
+
+std::u16string_view RefusalText(FolderRefusal why) {
+  switch (why) {
+    case FolderRefusal::kNotAFolder:
+      return u"a link, junction or file stands in its place or in that of its tracking.ini";
+    case FolderRefusal::kForeignOwner:
+      return u"another user owns it";
+    case FolderRefusal::kOpenToOthers:
+      return u"other users may write to it";
+    default:
+      return u"it cannot be created or opened";
+  }
+}
+
+std::u16string Count(std::size_t n) {
+  return FormatInt64(static_cast<std::int64_t>(n));
+}
+
+}  // namespace
+
+void InstallAnalytics::LogOutcome(Installer& installer, std::u16string_view action) noexcept {
+  try {
+    StoreReport report = store_.TakeReport();
+    std::u16string line = u"plumeta: " + std::u16string(action) + u": ";
+    if (report.refusal != FolderRefusal::kNone && report.stored == 0 && !report.flushed) {
+      line += u"nothing done: the storage folder " +
+              StoragePath(platform_.files, store_.session().app.productName,
+                          store_.session().app.productVersion) +
+              u" is refused: " + std::u16string(RefusalText(report.refusal));
+    } else {
+      line += Count(report.stored) + (report.stored == 1 ? u" hit stored" : u" hits stored");
+      if (report.flushed) {
+        line += u"; flush: " + Count(report.posted) + u" posted, " + Count(report.kept) + u" kept, " +
+                Count(report.dropped) + u" dropped, " + Count(report.deletedUnsent) + u" deleted unsent in " +
+                Count(report.flushMs) + u" ms (" + (tracker_ ? tracker_->endpointUrl() : u"") + u")";
+      }
+    }
+    installer.LogInfo(line);
+  } catch (...) {
+    // The log is a courtesy: the installation goes on without it.
   }
 }
 

@@ -18,7 +18,6 @@
 #include "analytics/machine_data.h"
 #include "analytics/machine_id.h"
 #include "analytics/os_version.h"
-#include "analytics/profile_reader.h"
 #include "analytics/session_store.h"
 #include "analytics/system_services.h"
 #include "analytics/tracker.h"
@@ -29,7 +28,6 @@ namespace plumeta {
 // InstallAnalytics made from it.
 struct Platform {
   FileSystem& files;
-  ProfileReader& profiles;
   Clock& clock;
   GuidSource& guids;
   MachineIdProbe& machine;
@@ -78,6 +76,10 @@ class InstallAnalytics {
   void EmbeddedUIHandler(std::uint32_t messageType, InstallerRecord& record);
   void ShutdownEmbeddedUI();
 
+  // Writes one line into the installer's log saying what the export
+  // `action` did (hits stored, the flush's counts) or why it did nothing.
+  void LogOutcome(Installer& installer, std::u16string_view action) noexcept;
+
   // Tracks a property hit for each named property that is not empty.
   void LogPropertyList(Installer& installer, std::span<const std::u16string_view> names);
 
@@ -95,7 +97,7 @@ class InstallAnalytics {
   void TrackProperty(std::u16string label, std::u16string value);
   void TrackLifecycle(std::u16string_view control, std::u16string_view status);
   void TrackException(std::u16string details, bool fatal);
-  void EndInstallation(Installer& installer, std::u16string_view status);
+  void EndInstallation(Installer& installer, std::u16string_view status, std::u16string_view action);
   void OnInfoMessage(InstallerRecord& record);
 
   Platform platform_;

@@ -17,6 +17,8 @@ class Installer : public PropertySource {
   // True only when the installer evaluates the condition as true; false,
   // none and error all count as not satisfied.
   virtual bool EvaluateCondition(std::u16string_view condition) = 0;
+  // Writes a line into the installer's log; a failure is ignored.
+  virtual void LogInfo(std::u16string_view line) = 0;
 };
 
 class InstallerRecord {

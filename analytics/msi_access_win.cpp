@@ -25,6 +25,15 @@ bool MsiInstaller::EvaluateCondition(std::u16string_view condition) {
   return MsiEvaluateConditionW(install_, ToWide(condition).c_str()) == MSICONDITION_TRUE;
 }
 
+void MsiInstaller::LogInfo(std::u16string_view line) {
+  PMSIHANDLE record = MsiCreateRecord(1);
+  if (record == 0) return;
+  // The text goes in as a field, so that brackets in it are not formatted.
+  MsiRecordSetStringW(record, 0, L"[1]");
+  MsiRecordSetStringW(record, 1, ToWide(line).c_str());
+  MsiProcessMessage(install_, INSTALLMESSAGE_INFO, record);
+}
+
 std::u16string MsiRecordView::Field(unsigned index) {
   return ReadInstallerText([&](char16_t* buffer, std::uint32_t& length) -> std::uint32_t {
     DWORD size = length;

@@ -16,6 +16,7 @@ class MsiInstaller final : public Installer {
   explicit MsiInstaller(MSIHANDLE install) : install_(install) {}
   std::u16string Property(std::u16string_view name) override;
   bool EvaluateCondition(std::u16string_view condition) override;
+  void LogInfo(std::u16string_view line) override;
 
  private:
   MSIHANDLE install_;

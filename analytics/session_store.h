@@ -10,11 +10,22 @@
 //                   "Current Session" (the session id, absent after a flush)
 //   "<session id>.session"  one section "Activity <activity id>" per hit,
 //                   one entry per parameter, by display name.
+//   "tracking.lock"  empty; stands for the folder's lock
+//   "<file>.<seconds>-<unique>.claimed"  a session file a flush has taken
+//   "<file>.<unique>.new"  a rewrite being written
 //
 // A flush never holds an installation long: it ends once it has run for
 // kFlushBudgetMs or a post has found the endpoint unreachable. The hits it
 // did not get to stay in their files for the next flush; the folder keeps
-// at most kKeptHitLimit of them, none older than kKeptFileAgeSeconds.
+// at most kKeptHitLimit of them, none older than kKeptFileAgeSeconds, and
+// no session file over kSessionFileLimit bytes.
+//
+// Several processes may work in one folder at once (two packages of a
+// bundle, the embedded handler beside the custom actions). Every change of
+// a file is made under the folder's lock ("tracking.lock"), and a flush
+// takes each session file for itself by renaming it before reading it, so
+// a hit is neither lost nor posted twice; a writer whose file was taken
+// starts a new one.
 
 #include <cstdint>
 #include <memory>
@@ -24,7 +35,6 @@
 
 #include "analytics/file_system.h"
 #include "analytics/hit.h"
-#include "analytics/profile_reader.h"
 #include "analytics/system_services.h"
 #include "analytics/tracker.h"
 
@@ -33,10 +43,27 @@ namespace plumeta {
 inline constexpr std::uint32_t kFlushBudgetMs = 6000;
 inline constexpr std::size_t kKeptHitLimit = 1000;
 inline constexpr std::int64_t kKeptFileAgeSeconds = 30 * 24 * 60 * 60;
+inline constexpr std::uint64_t kSessionFileLimit = 2 * 1024 * 1024;
+// How long a change waits for the folder's lock before it gives up.
+inline constexpr std::uint32_t kLockWaitMs = 1000;
+// After this long a pending write or a flush's claim was left by a process
+// that ended without finishing it.
+inline constexpr std::int64_t kLeftoverSeconds = 60;
+
+// What the store did since the last TakeReport.
+struct StoreReport {
+  std::size_t stored = 0;  // hits saved in a session file
+  bool flushed = false;
+  std::size_t posted = 0;         // hits that went out
+  std::size_t kept = 0;           // hits left for the next flush
+  std::size_t dropped = 0;        // hits (or unread files) given up by the folder's limits
+  std::size_t deletedUnsent = 0;  // hits deleted because sending is off
+  std::uint32_t flushMs = 0;
+  FolderRefusal refusal = FolderRefusal::kNone;  // why the folder was not used
+};
 
 struct StoreServices {
   FileSystem& files;
-  ProfileReader& profiles;
   Clock& clock;
   GuidSource& guids;
 };
@@ -60,35 +87,45 @@ class SessionStore {
   // Posts every hit of the folder's session files once, as far as the
   // flush's limits allow, and removes what was posted; or deletes every
   // session file unsent when "Active" is not "true". Does nothing
-  // unprepared, or when the folder, "tracking.ini" or a session file is
-  // not plain.
+  // unprepared, or when the folder or "tracking.ini" is not plain; a
+  // session file that is not a plain file of a single link is left alone.
   void FlushQueue();
 
   // A value of section "General" of "tracking.ini"; empty when missing.
   std::u16string ReadGeneral(std::u16string_view key);
   bool WriteGeneral(std::u16string_view key, std::u16string_view value);
 
-  // The storage folder of the prepared application, created when missing;
-  // empty when it is no plain folder of its own (see StorageFolder).
-  std::u16string Folder();
   std::size_t keptHits() const { return kept_.size(); }
+  // What was done since the last call, and a fresh start.
+  StoreReport TakeReport();
 
  private:
   struct QueuedFile;
 
   std::u16string NewSessionId();
-  // "tracking.ini" of the folder, or empty when the folder or the file is not plain.
-  std::u16string IniPath();
-  bool StoreParams(const Hit& hit);
-  std::vector<QueuedFile> LoadQueue(const std::vector<std::u16string>& paths, std::uint32_t start);
+  // The storage folder, held by the caller until its call ends; null (and
+  // the reason noted) when it is refused, or when its "tracking.ini" is
+  // not a plain file.
+  std::unique_ptr<Folder> OpenFolder();
+  std::u16string ReadGeneralIn(Folder& folder, std::u16string_view key);
+  bool WriteGeneralIn(Folder& folder, std::u16string_view key, std::u16string_view value);
+  // Clears "Current Session" when it still names `session`: another
+  // process may have started a session of its own since.
+  void ClearCurrentSession(Folder& folder, std::u16string_view session);
+  bool StoreParams(Folder& folder, const Hit& hit);
+  std::vector<QueuedFile> ClaimQueue(Folder& folder);
+  void DeleteUnsent(Folder& folder, std::vector<QueuedFile>& queue);
+  void LoadQueue(Folder& folder, std::vector<QueuedFile>& queue, std::uint32_t start);
   void PostQueue(std::vector<QueuedFile>& queue, std::uint32_t start);
-  void SettleQueue(std::vector<QueuedFile>& queue);
+  void SettleQueue(Folder& folder, std::vector<QueuedFile>& queue);
+  void GiveBack(Folder& folder, const QueuedFile& file);
 
   StoreServices services_;
   Tracker* tracker_ = nullptr;
   TrackingSession session_;
   // Tracked hits live as long as the store.
   std::vector<std::unique_ptr<Hit>> kept_;
+  StoreReport report_;
 };
 
 }  // namespace plumeta

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "analytics/long_path.h"
+#include "analytics/numbers.h"
 #include "analytics/text.h"
 
 namespace plumeta {
@@ -13,51 +14,61 @@ void AppendPart(std::u16string& path, char16_t separator, std::u16string_view pa
   path.append(part);
 }
 
-// Checks the folder at `path` and every folder below it on the way to
-// `path`+`rest`, creating the missing ones. False at the first one that is
-// not a plain folder.
-bool MakePlainFolders(FileSystem& files, std::u16string path, std::u16string_view rest) {
-  char16_t separator = files.Separator();
-  for (;;) {
-    std::u16string form = LongPathForm(path, kLongFolderPath);
-    EntryKind kind = files.Kind(form);
-    if (kind == EntryKind::kMissing) {
-      if (!files.MakeFolders(form) || files.Kind(form) != EntryKind::kFolder) return false;
-    } else if (kind != EntryKind::kFolder) {
-      return false;
-    }
-    while (!rest.empty() && rest.front() == separator) rest.remove_prefix(1);
-    if (rest.empty()) return true;
-    std::size_t cut = rest.find(separator);
-    AppendPart(path, separator, rest.substr(0, cut));
-    rest = cut == std::u16string_view::npos ? std::u16string_view() : rest.substr(cut);
+bool IsReservedDeviceName(std::u16string_view name) {
+  // The device names count whatever follows a dot ("NUL.txt").
+  std::u16string_view stem = name.substr(0, name.find(u'.'));
+  while (!stem.empty() && stem.back() == u' ') stem.remove_suffix(1);
+  for (std::u16string_view device : {u"CON", u"PRN", u"AUX", u"NUL"}) {
+    if (EqualsNoCase(stem, device)) return true;
   }
+  return stem.size() == 4 &&
+         (EqualsNoCase(stem.substr(0, 3), u"COM") || EqualsNoCase(stem.substr(0, 3), u"LPT")) &&
+         stem[3] >= u'1' && stem[3] <= u'9';
 }
 
 }  // namespace
 
-std::u16string StorageFolder(FileSystem& files, std::u16string_view productName,
-                             std::u16string_view productVersion) {
-  char16_t separator = files.Separator();
-  std::u16string temp = files.TempFolder();
-  if (temp.empty()) return {};
-  std::u16string below;
-  AppendPart(below, separator, kStorageRootName);
-  AppendPart(below, separator, productName);
-  AppendPart(below, separator, productVersion);
-  // The temporary folder is checked without its closing separator, which
-  // would make the system look through a link.
-  std::u16string top = temp;
-  while (top.size() > 1 && top.back() == separator) top.pop_back();
-  if (!MakePlainFolders(files, top, below)) return {};
-  std::u16string path = temp;
-  AppendPart(path, separator, below);
-  return LongPathForm(path, kLongFolderPath);
+std::u16string SafePathName(std::u16string_view name) {
+  std::u16string safe;
+  for (char16_t c : name) {
+    bool unsafe =
+        c < 0x20 || c == 0x7F || std::u16string_view(u"<>:\"/\\|?*").find(c) != std::u16string_view::npos;
+    safe.push_back(unsafe ? u'_' : c);
+  }
+  while (!safe.empty() && (safe.back() == u'.' || safe.back() == u' ')) safe.pop_back();
+  if (safe.empty() || IsReservedDeviceName(safe)) safe.insert(safe.begin(), u'_');
+  return safe;
 }
 
-bool IsPlainFileOrMissing(FileSystem& files, const std::u16string& path) {
-  EntryKind kind = files.Kind(path);
-  return kind == EntryKind::kFile || kind == EntryKind::kMissing;
+std::unique_ptr<Folder> OpenStorageFolder(FileSystem& files, std::u16string_view productName,
+                                          std::u16string_view productVersion, FolderRefusal& why) {
+  why = FolderRefusal::kUnavailable;
+  std::u16string temp = files.TempFolder();
+  if (temp.empty()) return nullptr;
+  std::unique_ptr<Folder> folder = files.OpenFolder(LongPathForm(temp, kLongFolderPath));
+  for (std::u16string name :
+       {std::u16string(kStorageRootName), SafePathName(productName), SafePathName(productVersion)}) {
+    if (!folder) return nullptr;
+    folder = folder->OpenSubfolder(name, why);
+  }
+  return folder;
+}
+
+std::u16string StorageFolder(FileSystem& files, std::u16string_view productName,
+                             std::u16string_view productVersion) {
+  FolderRefusal why = FolderRefusal::kNone;
+  if (!OpenStorageFolder(files, productName, productVersion, why)) return {};
+  return LongPathForm(StoragePath(files, productName, productVersion), kLongFolderPath);
+}
+
+std::u16string StoragePath(FileSystem& files, std::u16string_view productName,
+                           std::u16string_view productVersion) {
+  char16_t separator = files.Separator();
+  std::u16string path = files.TempFolder();
+  AppendPart(path, separator, kStorageRootName);
+  AppendPart(path, separator, SafePathName(productName));
+  AppendPart(path, separator, SafePathName(productVersion));
+  return path;
 }
 
 std::u16string FilePath(const FileSystem& files, std::u16string_view folder, std::u16string_view name) {
@@ -92,6 +103,33 @@ std::vector<std::u16string> SessionFiles(FileSystem& files, std::u16string_view 
   paths.reserve(names.size());
   for (const std::u16string& name : names) paths.push_back(FilePath(files, folder, name));
   return paths;
+}
+
+}  // namespace plumeta
+
+namespace plumeta {
+
+std::u16string ClaimName(std::u16string_view name, std::int64_t seconds, std::u16string_view unique) {
+  return std::u16string(name) + u"." + FormatInt64(seconds) + u"-" + std::u16string(unique) + u"." +
+         std::u16string(kClaimExtension);
+}
+
+std::optional<Claim> ParseClaimName(std::u16string_view name) {
+  std::u16string suffix = u"." + std::u16string(kClaimExtension);
+  if (name.size() <= suffix.size() || !EqualsNoCase(name.substr(name.size() - suffix.size()), suffix)) {
+    return std::nullopt;
+  }
+  name.remove_suffix(suffix.size());
+  std::size_t dot = name.rfind(u'.');
+  if (dot == std::u16string_view::npos) return std::nullopt;
+  std::u16string_view stamp = name.substr(dot + 1);
+  std::u16string_view seconds = stamp.substr(0, stamp.find(u'-'));
+  if (seconds.empty()) return std::nullopt;
+  return Claim{std::u16string(name.substr(0, dot)), ParseInt64(seconds)};
+}
+
+bool IsPendingName(std::u16string_view name) {
+  return name.size() > 4 && EqualsNoCase(name.substr(name.size() - 4), u".new");
 }
 
 }  // namespace plumeta

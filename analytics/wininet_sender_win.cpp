@@ -2,15 +2,11 @@
 #include <wininet.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
-#include <condition_variable>
-#include <exception>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 #include "analytics/text.h"
+#include "analytics/timed_post.h"
 #include "analytics/win_text.h"
 #include "analytics/wininet_sender.h"
 
@@ -76,13 +72,18 @@ void SetTimeLimits(HINTERNET handle, DWORD leftMs = INFINITE) {
 
 // One post with its own connection and request handles. It may outlive
 // the wait for it (see WinInetSender), so it keeps everything it uses.
-class Exchange {
+class Exchange final : public PostSteps {
  public:
   Exchange(HINTERNET session, FormRequest form)
       : form_(std::move(form)), session_(session), deadline_(form_.timeLimitMs) {}
 
-  // Runs the post; a failing step raises ClientExcept.
+  // Runs the whole post on the caller's thread; a failing step raises ClientExcept.
   FormResponse Perform() {
+    Begin();
+    return Finish();
+  }
+
+  void Begin() override {
     std::wstring url = ToWide(form_.url);
     wchar_t host[kUrlPartChars] = {}, user[kUrlPartChars] = {}, password[kUrlPartChars] = {},
             path[kUrlPartChars] = {};
@@ -106,73 +107,60 @@ class Exchange {
     DWORD flags = INTERNET_FLAG_KEEP_CONNECTION;
     secure_ = parts.nScheme == INTERNET_SCHEME_HTTPS;
     if (secure_) flags |= INTERNET_FLAG_SECURE;
-    request_.Reset(HttpOpenRequestW(connection_.get(), L"POST", path, nullptr, nullptr, nullptr, flags, 0));
-    if (request_.get() == nullptr) Fail(kClientOpenRequest);
-    SetTimeLimits(request_.get(), deadline_.Left());
+    HINTERNET opened =
+        HttpOpenRequestW(connection_.get(), L"POST", path, nullptr, nullptr, nullptr, flags, 0);
+    {
+      std::lock_guard<std::mutex> lock(requestMutex_);
+      request_.Reset(opened);
+      if (aborted_) request_.Reset();
+    }
+    SetTimeLimits(Request(kClientOpenRequest), deadline_.Left());
 
     std::wstring headers = ToWide(form_.headers);
-    if (!HttpAddRequestHeadersW(request_.get(), headers.c_str(), static_cast<DWORD>(-1),
+    if (!HttpAddRequestHeadersW(Request(kClientAddHeaders), headers.c_str(), static_cast<DWORD>(-1),
                                 HTTP_ADDREQ_FLAG_ADD)) {
       Fail(kClientAddHeaders);
     }
-
     SendHeaders(static_cast<DWORD>(form_.BodyLength()));
-    stage_ = kClientWrite;
+  }
+
+  FormResponse Finish() override {
     for (const std::string& field : form_.fields) WriteField(field);
-    stage_ = kClientEndRequest;
-    if (!HttpEndRequestW(request_.get(), nullptr, 0, 0)) Fail(kClientEndRequest);
-    stage_ = kClientReadResponse;
+    if (!HttpEndRequestW(Request(kClientEndRequest), nullptr, 0, 0)) Fail(kClientEndRequest);
     return ReadResponse();
   }
 
-  // The code of the step the post is in: whether its hit may have arrived.
-  int Stage() const { return stage_; }
-
-  // Runs the post and hands its outcome to whoever waits for it.
-  void PerformAndSignal() {
-    FormResponse response;
-    std::exception_ptr failure;
-    try {
-      response = Perform();
-    } catch (...) {
-      failure = std::current_exception();
-    }
-    std::lock_guard<std::mutex> lock(mutex_);
-    response_ = std::move(response);
-    failure_ = failure;
-    done_ = true;
-    finished_.notify_all();
-  }
-
-  // Whether the post ended within its time limit.
-  bool WaitWithinLimit() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    return finished_.wait_for(lock, std::chrono::milliseconds(deadline_.Left()), [this] { return done_; });
-  }
-
-  // The outcome of an ended post: its response, or its failure raised again.
-  FormResponse Result() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (failure_) std::rethrow_exception(failure_);
-    return std::move(response_);
+  // Closing the request makes a call that waits on it return at once.
+  void Abort() override {
+    std::lock_guard<std::mutex> lock(requestMutex_);
+    aborted_ = true;
+    request_.Reset();
   }
 
  private:
+  // The request handle; none once the post was aborted.
+  HINTERNET Request(int failure) {
+    std::lock_guard<std::mutex> lock(requestMutex_);
+    if (request_.get() == nullptr) throw ClientExcept(failure, ERROR_INTERNET_TIMEOUT);
+    return request_.get();
+  }
+
   void SendHeaders(DWORD bodyLength) {
     INTERNET_BUFFERSW buffers{};
     buffers.dwStructSize = sizeof buffers;
     buffers.dwBufferTotal = bodyLength;
     for (int attempt = 1;; ++attempt) {
-      if (HttpSendRequestExW(request_.get(), &buffers, nullptr, 0, 0)) return;
+      HINTERNET request = Request(kClientSendRequest);
+      if (HttpSendRequestExW(request, &buffers, nullptr, 0, 0)) return;
       DWORD error = GetLastError();
       // Only a secure request may override certificate errors.
       std::uint32_t override = secure_ ? CertificateOverride(attempt, error) : 0;
       if (override == 0) throw ClientExcept(kClientSendRequest, error);
       DWORD security = 0;
       DWORD size = sizeof security;
-      InternetQueryOptionW(request_.get(), INTERNET_OPTION_SECURITY_FLAGS, &security, &size);
+      InternetQueryOptionW(request, INTERNET_OPTION_SECURITY_FLAGS, &security, &size);
       security |= override;
-      InternetSetOptionW(request_.get(), INTERNET_OPTION_SECURITY_FLAGS, &security, sizeof security);
+      InternetSetOptionW(request, INTERNET_OPTION_SECURITY_FLAGS, &security, sizeof security);
     }
   }
 
@@ -180,8 +168,8 @@ class Exchange {
     std::size_t done = 0;
     while (done < field.size()) {
       DWORD written = 0;
-      if (!InternetWriteFile(request_.get(), field.data() + done, static_cast<DWORD>(field.size() - done),
-                             &written) ||
+      if (!InternetWriteFile(Request(kClientWrite), field.data() + done,
+                             static_cast<DWORD>(field.size() - done), &written) ||
           written == 0) {
         Fail(kClientWrite);
       }
@@ -200,25 +188,25 @@ class Exchange {
     } catch (const std::bad_alloc&) {
       throw ClientExcept(kClientResponseBuffer);
     }
+    HINTERNET request = Request(kClientReadResponse);
     std::size_t total = 0;
     while (total < kResponseLimitBytes && !deadline_.Passed()) {
       // Asking what has arrived first keeps each read from waiting for a
       // whole block that comes a byte at a time.
       DWORD available = 0;
-      if (!InternetQueryDataAvailable(request_.get(), &available, 0, 0)) Fail(kClientReadResponse);
+      if (!InternetQueryDataAvailable(request, &available, 0, 0)) Fail(kClientReadResponse);
       if (available == 0) break;
       DWORD want =
           std::min<DWORD>({available, kResponseBlock, static_cast<DWORD>(kResponseLimitBytes - total)});
       DWORD read = 0;
-      if (!InternetReadFile(request_.get(), block.data(), want, &read)) Fail(kClientReadResponse);
+      if (!InternetReadFile(request, block.data(), want, &read)) Fail(kClientReadResponse);
       if (read == 0) break;
       total += read;
       response.text += FromUtf8(std::string_view(block.data(), read));
     }
     DWORD status = 0;
     DWORD size = sizeof status;
-    if (!HttpQueryInfoW(request_.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
-                        nullptr)) {
+    if (!HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) {
       Fail(kClientReadResponse);
     }
     response.status = status;
@@ -231,23 +219,16 @@ class Exchange {
   // Closed request first: closing a connection frees its requests, and
   // WinINet hands the freed handle values out again.
   InternetHandle connection_;
+  std::mutex requestMutex_;
   InternetHandle request_;
+  bool aborted_ = false;
   bool secure_ = false;
-
-  std::atomic<int> stage_{kClientSendRequest};
-  std::mutex mutex_;
-  std::condition_variable finished_;
-  bool done_ = false;
-  FormResponse response_;
-  std::exception_ptr failure_;
 };
 
 // A post never takes much longer than its time limit, whatever the endpoint
 // does: WinINet's own limits apply to each wait, and an endpoint that sends
 // its answer a byte at a time never lets one of them expire. So a post with
-// a time limit runs on a thread of its own; when the limit passes first the
-// caller stops waiting, and the thread finishes on its own, holding its
-// handles until then.
+// a time limit runs on a thread of its own (see RunTimedPost).
 class WinInetSender final : public FormSender {
  public:
   explicit WinInetSender(HINTERNET session) : session_(session) {}
@@ -259,16 +240,9 @@ class WinInetSender final : public FormSender {
     auto exchange = std::make_shared<Exchange>(session_.get(), request);
     last_ = exchange;
     if (request.timeLimitMs == kNoTimeLimit) return exchange->Perform();
-    std::thread worker([exchange] { exchange->PerformAndSignal(); });
-    if (exchange->WaitWithinLimit()) {
-      worker.join();
-      return exchange->Result();
-    }
-    // The thread runs code of this library until it ends, maybe after the
-    // installer has let go of the library.
-    worker.detach();
-    KeepLibraryLoaded();
-    throw ClientExcept(exchange->Stage(), ERROR_INTERNET_TIMEOUT);
+    // A thread given up on runs code of this library until it ends, maybe
+    // after the installer has let go of the library.
+    return RunTimedPost(exchange, request.timeLimitMs, &KeepLibraryLoaded);
   }
 
  private:

@@ -18,6 +18,8 @@
 #   5. an upgrade from an older build: the old version's removal and the
 #      new version's "upgrade" are two sessions
 #   6. an installation that fails: its session ends with "fatal error"
+#   7. product names Windows rewrites in paths ("Acme Inc.", "Vorsant "):
+#      the hits still arrive; each export leaves a line in the verbose log
 #
 # usage: scripts/e2e/plumeta_msi.sh [MINGW32_BUILD_DIR [MINGW64_BUILD_DIR]]
 #   defaults: build/mingw32 and build/mingw64, both configured; the package
@@ -299,6 +301,34 @@ expect "nothing stays installed" test ! -e "$program"
 expect "the session ends with a fatal error" python3 scripts/e2e/check_hits.py "$work/hits.jsonl" \
   install@$version --end "fatal error" --serial "$serial" --macs "$macs"
 expect "no session file is left" test "$(session_files)" -eq 0
+
+echo "== product names that Windows rewrites in paths"
+# The package under test with another product name: a trailing dot, a
+# trailing blank. Installed with sending on, removed with sending off.
+for name in "Acme Inc." "Vorsant "; do
+  renamed=$work/renamed/vorsant-$version.msi
+  mkdir -p "$work/renamed"
+  cp "$msi" "$renamed"
+  msibuild "$renamed" -q "UPDATE Property SET Value = '$name' WHERE Property = 'ProductName'"
+  start_collector
+  package=$renamed msiexec_run /i "install-named" OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
+  stop_collector
+  expect "\"$name\" installs (msiexec $rc) and its hits arrived" python3 scripts/e2e/check_hits.py \
+    "$work/hits.jsonl" install@$version --serial "$serial" --macs "$macs"
+  expect "no session file is left" test "$(session_files)" -eq 0
+  package=$renamed msiexec_run /x "remove-named" OX_TR_ENABLE=0
+  expect "\"$name\" is removed (msiexec $rc)" test "$rc" -eq 0 -a ! -e "$program"
+done
+# The installer's verbose log of the last installation: one line per
+# export, the flush's counts in the ending one.
+log_text() {
+  python3 -c 'import sys; d = open(sys.argv[1], "rb").read()
+print(d.decode("utf-16") if d[:2] == b"\xff\xfe" else d.decode("latin-1"))' "$work/$1.log"
+}
+expect "the verbose log has the flush's line" \
+  grep -qE "plumeta: OnAnalyticsLogFinish: 1 hit stored; flush: [0-9]+ posted, 0 kept, 0 dropped, 0 deleted unsent in [0-9]+ ms \(http://127.0.0.1:$port\)" \
+  <(log_text install-named)
+expect "and a line for each other export" test "$(log_text install-named | grep -cE 'plumeta: OnAnalytics(Toggle|LogStart|LogMachineInfo|LogInstallData): ')" -ge 4
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "analytics/ini_document.h"
 #include "analytics/install_mode.h"
@@ -216,7 +217,7 @@ TEST_F(CustomActions, HitsOfLaterActionsJoinTheSessionOfAnotherProcess) {
   StandardProperties();
   analytics_.OnAnalyticsToggle(installer_);
   analytics_.OnAnalyticsLogStart(installer_);
-  InstallAnalytics other(Platform{files_, *reader_, clock_, guids_, machine_, display_, false,
+  InstallAnalytics other(Platform{files_, clock_, guids_, machine_, display_, false,
                                   [this](const std::u16string&) -> std::unique_ptr<FormSender> {
                                     return std::make_unique<testing::ScriptedSender>(onSend_);
                                   },
@@ -268,6 +269,47 @@ TEST_F(CustomActions, AHitThatThrowsLosesOnlyItselfAndTheFlushStillRuns) {
   EXPECT_EQ(std::count(types.begin(), types.end(), "property"), 3) << "4 machine facts, one lost";
   EXPECT_EQ(Values("lc"), (std::vector<std::string>{"start", "<none>", "<none>", "<none>"}));
   EXPECT_TRUE(SessionFilesLeft().empty());
+}
+
+TEST_F(CustomActions, EachActionWritesOneLineIntoTheInstallerLog) {
+  StandardProperties();
+  onSend_ = [this](const FormRequest& r) {
+    requests_.push_back(r);
+    clock_.tick += 10;
+    return FormResponse{200, u""};
+  };
+  RunInstall();
+  ASSERT_EQ(requests_.size(), 7u);
+  EXPECT_EQ(installer_.logged, (std::vector<std::u16string>{
+                                   u"plumeta: OnAnalyticsToggle: 0 hits stored",
+                                   u"plumeta: OnAnalyticsLogStart: 1 hit stored",
+                                   u"plumeta: OnAnalyticsLogMachineInfo: 4 hits stored",
+                                   u"plumeta: OnAnalyticsLogInstallData: 1 hit stored",
+                                   u"plumeta: OnAnalyticsLogFinish: 1 hit stored; flush: 7 posted, 0 kept, 0 "
+                                   u"dropped, 0 deleted unsent in 70 ms (http://default.test)",
+                               }));
+
+  // A file where the product's folder belongs.
+  std::u16string root = scratch_.path() + u"OrvexAnalytics";
+  std::filesystem::remove_all(testing::ToFsPath(root));
+  files_.MakeFolders(root);
+  testing::WriteAll(root + files_.Separator() + u"Vorsant", "not a folder");
+  installer_.logged.clear();
+  analytics_.OnAnalyticsLogStart(installer_);
+  char16_t sep = files_.Separator();
+  EXPECT_EQ(installer_.logged,
+            (std::vector<std::u16string>{u"plumeta: OnAnalyticsLogStart: nothing done: the "
+                                         u"storage folder " +
+                                         root + sep + u"Vorsant" + sep +
+                                         u"6.1.0 is refused: a link, junction or file "
+                                         u"stands in its place or in that of its tracking.ini"}));
+
+  // A log that fails changes nothing.
+  std::filesystem::remove_all(testing::ToFsPath(root));
+  requests_.clear();
+  installer_.logFails = true;
+  RunInstall();
+  EXPECT_EQ(requests_.size(), 7u);
 }
 
 }  // namespace

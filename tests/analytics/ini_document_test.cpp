@@ -91,18 +91,21 @@ TEST_F(IniDocumentTest, EmptyTextLeavesTheFileUntouchedAndCountsAsSaved) {
   EXPECT_FALSE(files_->ReadBytes(scratch_.File(u"none.ini")).has_value());
 }
 
-TEST_F(IniDocumentTest, LineBreaksInsideAValueBecomeBlanksSoTheFileStaysIntact) {
+TEST_F(IniDocumentTest, ControlCharactersInsideAValueBecomeBlanksSoTheFileStaysIntact) {
   IniDocument doc(scratch_.File(u"crlf.ini"));
-  doc.Set(u"Activity {A}", u"Exception Details", u"Error 1603.\r\nFatal error\nduring [installation]\r");
+  // The installer formats "[~]" to a NUL.
+  doc.Set(u"Activity {A}", u"Exception Details",
+          std::u16string(u"Error 1603.\r\nFatal error\nduring [installation]\r a\0b\x1A\x1F c", 55));
   doc.Set(u"Activity {A}", u"Exception Fatal", u"1");
   ASSERT_TRUE(doc.Save(*files_));
-  EXPECT_EQ(testing::ReadAll(doc.path()),
-            "[Activity {A}]\r\nException Details = Error 1603.  Fatal error during [installation] \r\n"
-            "Exception Fatal = 1\r\n");
+  EXPECT_EQ(
+      testing::ReadAll(doc.path()),
+      "[Activity {A}]\r\nException Details = Error 1603.  Fatal error during [installation]  a b   c\r\n"
+      "Exception Fatal = 1\r\n");
   IniDocument back(doc.path());
   back.Load(*reader_);
   EXPECT_EQ(back.Get(u"Activity {A}", u"Exception Details"),
-            u"Error 1603.  Fatal error during [installation]");
+            u"Error 1603.  Fatal error during [installation]  a b   c");
   EXPECT_EQ(back.Get(u"Activity {A}", u"Exception Fatal"), u"1");
 }
 

@@ -24,7 +24,7 @@ std::string FieldOf(const Fields& fields, const std::string& key) {
 InstallTest::InstallTest()
     : files_(scratch_.path()),
       reader_(MakeSystemProfileReader(files_)),
-      analytics_(Platform{files_, *reader_, clock_, guids_, machine_, display_, true,
+      analytics_(Platform{files_, clock_, guids_, machine_, display_, true,
                           [this](const std::u16string& agent) -> std::unique_ptr<FormSender> {
                             userAgents_.push_back(agent);
                             return std::make_unique<ScriptedSender>(

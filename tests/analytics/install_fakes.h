@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "analytics/install_analytics.h"
+#include "analytics/profile_reader.h"
 #include "test_support.h"
 
 namespace plumeta::testing {
@@ -21,6 +22,8 @@ class FakeInstaller final : public Installer {
   // Conditions that evaluate as true, by their exact text.
   std::set<std::u16string> trueConditions;
   std::vector<std::u16string> asked;
+  std::vector<std::u16string> logged;
+  bool logFails = false;
 
   std::u16string Property(std::u16string_view name) override {
     auto it = properties.find(std::u16string(name));
@@ -29,6 +32,10 @@ class FakeInstaller final : public Installer {
   bool EvaluateCondition(std::u16string_view condition) override {
     asked.emplace_back(condition);
     return trueConditions.count(std::u16string(condition)) != 0;
+  }
+  void LogInfo(std::u16string_view line) override {
+    if (logFails) throw std::runtime_error("no log");
+    logged.emplace_back(line);
   }
 };
 

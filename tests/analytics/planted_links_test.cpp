@@ -71,9 +71,9 @@ TEST_F(PlantedLinks, LinkedFilesStopTheCallAndAreLeftAsTheyAre) {
     for (const auto& label : Values("lb")) EXPECT_NE(label, "planted");
     fs::remove(testing::ToFsPath(at), ignored);
   }
-  // A planted session file stops the flush (its run's two hits wait), a
-  // planted "tracking.ini" every call (nothing stored); a link under the
-  // pending name is replaced, so the last run posts its hits and the first's.
+  // A planted session file is left alone while its run's two hits go out;
+  // a planted "tracking.ini" stops every call (nothing stored); a link under
+  // the old pending name is never used, so the last run posts its hits.
   EXPECT_EQ(requests_.size(), 4u);
 }
 

@@ -36,7 +36,7 @@ class SessionStoreTest : public ::testing::Test {
   SessionStoreTest()
       : files_(scratch_.path()),
         reader_(MakeSystemProfileReader(files_)),
-        store_(StoreServices{files_, *reader_, clock_, guids_}),
+        store_(StoreServices{files_, clock_, guids_}),
         tracker_(requests_) {}
 
   void Prepare() { store_.Prepare(tracker_, AppInfo{u"APP", u"Vorsant", u"Vorsant", u"6.1"}, u"CID"); }
@@ -122,7 +122,7 @@ TEST_F(SessionStoreTest, ALaterCustomActionJoinsTheSessionNamedInTrackingIni) {
   Prepare();
   store_.TrackHit(Lifecycle(u"start", u""));  // session 3
   // The next custom action runs in a fresh copy of the library.
-  SessionStore next(StoreServices{files_, *reader_, clock_, guids_});
+  SessionStore next(StoreServices{files_, clock_, guids_});
   next.Prepare(tracker_, AppInfo{u"APP", u"Vorsant", u"Vorsant", u"6.1"}, u"CID");
   EXPECT_EQ(next.session().sessionId, Id(3));
   next.TrackHit(Property(u"ADDLOCAL", u"Main"));
@@ -320,7 +320,7 @@ TEST_F(SessionStoreTest, LongStorageFoldersStillStoreAndFlush) {
     std::size_t fixed = scratch_.path().size() + std::u16string_view(u"OrvexAnalytics").size() + 2 + 3;
     AppInfo app{u"APP", std::u16string(target - fixed, u'p'), u"", u"6.1"};
     store_.Prepare(tracker_, app, u"CID");
-    std::u16string folder = store_.Folder();
+    std::u16string folder = StorageFolder(files_, app.productName, app.productVersion);
     ASSERT_TRUE(store_.WriteGeneral(u"Active", u"true")) << target;
     EXPECT_TRUE(store_.TrackHit(Lifecycle(u"start", u""))) << target;
     EXPECT_TRUE(store_.TrackHit(Property(u"A", u"1"))) << target;

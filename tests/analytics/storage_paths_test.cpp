@@ -67,6 +67,24 @@ TEST(StorageFolder, IsCreatedUnderTheTemporaryFolderByProductAndVersion) {
   EXPECT_EQ(FilePath(files, folder, u"tracking.ini"), folder + sep + u"tracking.ini");
 }
 
+TEST(StorageFolder, NamesAreMadeSafeTheWayWindowsKeepsThem) {
+  EXPECT_EQ(SafePathName(u"Acme Inc."), u"Acme Inc");
+  EXPECT_EQ(SafePathName(u"Vorsant . ."), u"Vorsant");
+  EXPECT_EQ(SafePathName(u"A<B>C:D\"E/F\\G|H?I*J\tK"), u"A_B_C_D_E_F_G_H_I_J_K");
+  EXPECT_EQ(SafePathName(u"con"), u"_con");
+  EXPECT_EQ(SafePathName(u"NUL.txt"), u"_NUL.txt");
+  EXPECT_EQ(SafePathName(u"COM1"), u"_COM1");
+  EXPECT_EQ(SafePathName(u"COM10"), u"COM10");
+  EXPECT_EQ(SafePathName(u"Console"), u"Console");
+  EXPECT_EQ(SafePathName(u" .."), u"_");
+  // The folder made for a name Windows would rewrite is the one used.
+  testing::ScratchFolder scratch;
+  testing::RootedFiles files(scratch.path());
+  char16_t sep = files.Separator();
+  EXPECT_EQ(StorageFolder(files, u"Acme Inc.", u"1.0 "),
+            scratch.path() + u"OrvexAnalytics" + sep + u"Acme Inc" + sep + u"1.0");
+}
+
 TEST(StorageFolder, SessionFilesAreListedInNameOrderWithoutFoldersOrOtherFiles) {
   testing::ScratchFolder scratch;
   testing::RootedFiles files(scratch.path());

@@ -50,16 +50,58 @@ class ScratchFolder {
 
 std::filesystem::path ToFsPath(const std::u16string& path);
 
-// The system file system with its temporary folder moved into a scratch
-// folder; writes can be made to fail or throw, and its present time moved.
-class RootedFiles final : public FileSystem {
- public:
-  explicit RootedFiles(std::u16string temp) : system_(MakeSystemFileSystem()), temp_(std::move(temp)) {}
-
+struct WriteFaults {
   bool failWrites = false;
   // Counts down on each write; the write that reaches 0 throws.
   int throwOnWrite = 0;
   int writes = 0;
+
+  // Whether the write may go ahead.
+  bool Allow() {
+    ++writes;
+    if (throwOnWrite > 0 && --throwOnWrite == 0) throw std::runtime_error("write failed");
+    return !failWrites;
+  }
+};
+
+// A system folder whose writes, and those of its subfolders, obey `faults`.
+class FaultyFolder final : public Folder {
+ public:
+  FaultyFolder(std::unique_ptr<Folder> folder, WriteFaults& faults)
+      : folder_(std::move(folder)), faults_(faults) {}
+  std::unique_ptr<Folder> OpenSubfolder(std::u16string_view name, FolderRefusal& why) override {
+    auto sub = folder_->OpenSubfolder(name, why);
+    return sub ? std::make_unique<FaultyFolder>(std::move(sub), faults_) : nullptr;
+  }
+  std::optional<std::vector<FolderEntry>> List() override { return folder_->List(); }
+  FileFacts Facts(std::u16string_view name) override { return folder_->Facts(name); }
+  std::optional<std::string> Read(std::u16string_view name, std::uint64_t limit) override {
+    return folder_->Read(name, limit);
+  }
+  bool Write(std::u16string_view name, std::string_view bytes) override {
+    return faults_.Allow() && folder_->Write(name, bytes);
+  }
+  bool Remove(std::u16string_view name) override { return folder_->Remove(name); }
+  bool Rename(std::u16string_view from, std::u16string_view to) override { return folder_->Rename(from, to); }
+  bool SetModifiedTime(std::u16string_view name, std::int64_t seconds) override {
+    return folder_->SetModifiedTime(name, seconds);
+  }
+  std::unique_ptr<FolderLock> Lock(std::u16string_view name, std::uint32_t waitMs) override {
+    return folder_->Lock(name, waitMs);
+  }
+  std::u16string UniqueText() override { return folder_->UniqueText(); }
+
+ private:
+  std::unique_ptr<Folder> folder_;
+  WriteFaults& faults_;
+};
+
+// The system file system with its temporary folder moved into a scratch
+// folder; writes can be made to fail or throw, and its present time moved.
+class RootedFiles final : public FileSystem, public WriteFaults {
+ public:
+  explicit RootedFiles(std::u16string temp) : system_(MakeSystemFileSystem()), temp_(std::move(temp)) {}
+
   std::int64_t nowShift = 0;
 
   char16_t Separator() const override { return system_->Separator(); }
@@ -69,9 +111,7 @@ class RootedFiles final : public FileSystem {
     return system_->ReadBytes(path);
   }
   bool WriteBytes(const std::u16string& path, std::string_view bytes) override {
-    ++writes;
-    if (throwOnWrite > 0 && --throwOnWrite == 0) throw std::runtime_error("write failed");
-    return !failWrites && system_->WriteBytes(path, bytes);
+    return Allow() && system_->WriteBytes(path, bytes);
   }
   bool RemoveFile(const std::u16string& path) override { return system_->RemoveFile(path); }
   EntryKind Kind(const std::u16string& path) override { return system_->Kind(path); }
@@ -84,6 +124,10 @@ class RootedFiles final : public FileSystem {
   std::int64_t Now() override { return system_->Now() + nowShift; }
   std::optional<std::vector<FolderEntry>> ListFolder(const std::u16string& path) override {
     return system_->ListFolder(path);
+  }
+  std::unique_ptr<Folder> OpenFolder(const std::u16string& path) override {
+    auto folder = system_->OpenFolder(path);
+    return folder ? std::make_unique<FaultyFolder>(std::move(folder), *this) : nullptr;
   }
 
  private:
@@ -108,6 +152,10 @@ class RecordingSender final : public FormSender {
 };
 
 std::string ReadAll(const std::u16string& path);
+// Makes another user the owner of the path; false where a test cannot.
+bool GiveToAnotherUser(const std::u16string& path);
+// Lets other users add files to the folder; false where a test cannot.
+bool OpenToOthers(const std::u16string& path);
 void WriteAll(const std::u16string& path, std::string_view bytes);
 
 }  // namespace plumeta::testing
