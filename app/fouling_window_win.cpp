@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/dialogs_win.h"
+#include "app/dpi_win.h"
 #include "app/resource_ids.h"
 #include "app/table_graph_window_win.h"
 #include "fouling/verdict.h"
@@ -91,20 +92,22 @@ class FoulingWindow final : public TableGraphWindow {
     wnd_ = wnd;
     WindowDc dc(wnd);
     SelectGuard select(dc.Get(), font);
-    int x = 6;
+    const DpiScale px(wnd);
+    int x = px(6);
     for (std::size_t i = 0; i < kBoxes.size(); ++i) {
       const SizingBox& field = kBoxes[i];
       SIZE text{};
       GetTextExtentPoint32W(dc.Get(), field.label, static_cast<int>(wcslen(field.label)), &text);
-      HWND label = CreateWindowExW(
-          0, L"STATIC", field.label, WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, x, 9, text.cx + 2, 14, wnd,
-          reinterpret_cast<HMENU>(static_cast<INT_PTR>(field.labelId)), GetModuleHandleW(nullptr), nullptr);
-      x += text.cx + 6;
-      boxes_[i] = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", field.initial,
-                                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, x, 5, field.boxWidth,
-                                  20, wnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(field.id)),
-                                  GetModuleHandleW(nullptr), nullptr);
-      x += field.boxWidth + 14;
+      HWND label = CreateWindowExW(0, L"STATIC", field.label, WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
+                                   x, px(9), text.cx + px(2), px(14), wnd,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(field.labelId)),
+                                   GetModuleHandleW(nullptr), nullptr);
+      x += text.cx + px(6);
+      boxes_[i] = CreateWindowExW(
+          WS_EX_CLIENTEDGE, L"EDIT", field.initial, WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, x,
+          px(5), px(field.boxWidth), px(20), wnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(field.id)),
+          GetModuleHandleW(nullptr), nullptr);
+      x += px(field.boxWidth) + px(14);
       for (HWND control : {label, boxes_[i]})
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
       SetWindowSubclass(boxes_[i], TabbingBox, 0, 0);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/dialogs_win.h"
+#include "app/dpi_win.h"
 #include "app/report_font_win.h"
 #include "app/resource_ids.h"
 #include "graphs/scale_graphs.h"
@@ -21,8 +22,8 @@ constexpr int kTablePadding = 4;
 constexpr int kTableMarginColumns = 2;
 constexpr int kLeastTableLines = 6;
 
-void ShowUnexpected(HWND wnd, const char* what) {
-  MessageBoxW(wnd, Widen(what).c_str(), L"Error", MB_OK | MB_ICONERROR);
+HFONT InterfaceFont(const DpiScale& px) {
+  return CreateFontW(-px(11), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
 }
 
 TEXTMETRICW Metrics(HWND wnd, HFONT font) {
@@ -36,38 +37,39 @@ TEXTMETRICW Metrics(HWND wnd, HFONT font) {
 }  // namespace
 
 TableGraphWindow::~TableGraphWindow() {
-  if (wnd_) {
-    // Destroyed before its window: the window must not come back for it.
-    closing_ = true;
-    SetWindowLongPtrW(wnd_, GWLP_USERDATA, 0);
-    if (picture_) SetWindowLongPtrW(picture_, GWLP_USERDATA, 0);
-    DestroyWindow(std::exchange(wnd_, nullptr));
-  }
+  // Destroyed before its window: the window must not come back for it.
+  closing_ = true;
+  if (picture_) SetWindowLongPtrW(picture_, GWLP_USERDATA, 0);
+  Destroy();
 }
 
 bool TableGraphWindow::Create(HWND owner, int tableLines, int tableColumns) {
   static const bool registered = [] {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    RegisterWindowClass(instance, kWindowClass, WndProc, ClassLook::kIconAndButtonFace);
-    RegisterWindowClass(instance, kPictureClass, PictureProc, ClassLook::kPlain);
+    RegisterWindowClass(GetModuleHandleW(nullptr), kPictureClass, PictureProc, ClassLook::kPlain);
     return true;
   }();
   (void)registered;
   HINSTANCE instance = GetModuleHandleW(nullptr);
-  HWND wnd = CreateWindowExW(0, kWindowClass, Caption(), kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                             kScaleGraphWidth, kScaleGraphHeight, owner, nullptr, instance, this);
-  if (!wnd) return false;
-  uiFont_.Reset(CreateFontW(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
+  const DpiScale ownerPx(owner);
+  if (!CreateOwned(kWindowClass, ClassLook::kIconAndButtonFace, 0, kWindowStyle, Caption(), CW_USEDEFAULT,
+                   CW_USEDEFAULT, ownerPx(kScaleGraphWidth), ownerPx(kScaleGraphHeight), owner))
+    return false;
+  HWND wnd = Handle();
+  const DpiScale px(wnd);
+  dpi_ = px.Dpi();
+  const int graphWidth = px(kScaleGraphWidth), graphHeight = px(kScaleGraphHeight);
+  const int padding = px(kTablePadding);
+  uiFont_.Reset(InterfaceFont(px));
   tableFont_.Reset(CreateReportFont(wnd));
   const TEXTMETRICW tm = Metrics(wnd, tableFont_.Get());
 
   // As wide as the wider of the picture and the table, the picture centred
   // under the table.
-  const int tableWidth = (tableColumns + kTableMarginColumns) * tm.tmAveCharWidth + 2 * kTablePadding;
-  int width = std::max(kScaleGraphWidth, tableWidth);
-  const int band = BandHeight();
-  int tableHeight = tableLines * tm.tmHeight + 2 * kTablePadding;
-  SetClientSize(wnd, width, band + tableHeight + kScaleGraphHeight);
+  const int tableWidth = (tableColumns + kTableMarginColumns) * tm.tmAveCharWidth + 2 * padding;
+  int width = std::max(graphWidth, tableWidth);
+  const int band = px(BandHeight());
+  int tableHeight = tableLines * tm.tmHeight + 2 * padding;
+  SetClientSize(wnd, width, band + tableHeight + graphHeight);
   // On a screen too short for the whole text the table scrolls, so that the
   // picture stays on the screen.
   DWORD scroll = 0;
@@ -80,11 +82,11 @@ bool TableGraphWindow::Create(HWND owner, int tableLines, int tableColumns) {
     // Worked out rather than read back: the system keeps a window within the
     // screen's size, whatever its client area asks for.
     const int frameHeight = (frame.bottom - frame.top) - (client.bottom - client.top);
-    const int over = frameHeight + band + tableHeight + kScaleGraphHeight - (work.bottom - work.top);
+    const int over = frameHeight + band + tableHeight + graphHeight - (work.bottom - work.top);
     if (over > 0) {
-      tableHeight = std::max<int>(tableHeight - over, kLeastTableLines * tm.tmHeight + 2 * kTablePadding);
+      tableHeight = std::max<int>(tableHeight - over, kLeastTableLines * tm.tmHeight + 2 * padding);
       width += GetSystemMetrics(SM_CXVSCROLL);
-      SetClientSize(wnd, width, band + tableHeight + kScaleGraphHeight);
+      SetClientSize(wnd, width, band + tableHeight + graphHeight);
       scroll = WS_VSCROLL;
     }
     // Moved up as far as it needs to be to end on the screen.
@@ -98,13 +100,12 @@ bool TableGraphWindow::Create(HWND owner, int tableLines, int tableColumns) {
   CreateBand(wnd, uiFont_.Get());
   table_ = CreateWindowExW(
       0, L"EDIT", L"",
-      WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL | scroll,
-      kTablePadding, band + kTablePadding, width - 2 * kTablePadding, tableHeight - 2 * kTablePadding, wnd,
+      WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL | scroll, padding,
+      band + padding, width - 2 * padding, tableHeight - 2 * padding, wnd,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_MODEL_TABLE)), instance, nullptr);
-  picture_ =
-      CreateWindowExW(0, kPictureClass, L"", WS_CHILD | WS_VISIBLE, (width - kScaleGraphWidth) / 2,
-                      band + tableHeight, kScaleGraphWidth, kScaleGraphHeight, wnd,
-                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_GRAPH_IMAGE)), instance, nullptr);
+  picture_ = CreateWindowExW(
+      0, kPictureClass, L"", WS_CHILD | WS_VISIBLE, (width - graphWidth) / 2, band + tableHeight, graphWidth,
+      graphHeight, wnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_GRAPH_IMAGE)), instance, nullptr);
   if (!table_ || !picture_) return false;
   SendMessageW(table_, WM_SETFONT, reinterpret_cast<WPARAM>(tableFont_.Get()), FALSE);
   SetWindowLongPtrW(picture_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -112,13 +113,8 @@ bool TableGraphWindow::Create(HWND owner, int tableLines, int tableColumns) {
 }
 
 void TableGraphWindow::Show() {
-  ShowWindow(wnd_, SW_SHOWNORMAL);
-  UpdateWindow(wnd_);
-}
-
-void TableGraphWindow::HandOver(std::unique_ptr<TableGraphWindow> window) {
-  window->ownedByWindow_ = true;
-  window.release();
+  ShowWindow(Handle(), SW_SHOWNORMAL);
+  UpdateWindow(Handle());
 }
 
 void TableGraphWindow::SetTable(const std::vector<std::string>& lines) {
@@ -130,17 +126,38 @@ void TableGraphWindow::SetTable(const std::vector<std::string>& lines) {
   SetWindowTextUtf8(table_, text);
 }
 
-void TableGraphWindow::DrawPicture(const std::function<void(Canvas&)>& draw) {
+void TableGraphWindow::DrawPicture(std::function<void(Canvas&)> draw) {
+  draw_ = std::move(draw);
   WindowDc screen(picture_);
-  auto bitmap = std::make_unique<OffscreenBitmap>(screen.Get(), kScaleGraphWidth, kScaleGraphHeight);
-  GdiCanvas canvas(bitmap->Dc());
-  draw(canvas);
+  const DpiScale px(dpi_);
+  auto bitmap = std::make_unique<OffscreenBitmap>(screen.Get(), px(kScaleGraphWidth), px(kScaleGraphHeight));
+  GdiCanvas canvas(bitmap->Dc(), dpi_);
+  draw_(canvas);
   bitmap_ = std::move(bitmap);
   InvalidateRect(picture_, nullptr, FALSE);
   UpdateWindow(picture_);
 }
 
-LRESULT TableGraphWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+void TableGraphWindow::OnDpiChanged(UINT dpi, LPARAM suggested) {
+  const UINT old = std::exchange(dpi_, dpi);
+  MoveToSuggestedRect(Handle(), suggested);
+  const DpiScale px(dpi_);
+  uiFont_.Reset(InterfaceFont(px));
+  tableFont_.Reset(CreateReportFont(Handle()));
+  const auto scale = [&](LONG v) { return MulDiv(v, static_cast<int>(dpi_), static_cast<int>(old)); };
+  for (HWND child = GetWindow(Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&r), 2);
+    MoveWindow(child, scale(r.left), scale(r.top), scale(r.right - r.left), scale(r.bottom - r.top), TRUE);
+    if (child != picture_)
+      SendMessageW(child, WM_SETFONT,
+                   reinterpret_cast<WPARAM>(child == table_ ? tableFont_.Get() : uiFont_.Get()), TRUE);
+  }
+  if (draw_) DrawPicture(draw_);
+}
+
+LRESULT TableGraphWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_COMMAND:
       if (lp) OnCommand(LOWORD(wp), HIWORD(wp));
@@ -148,12 +165,15 @@ LRESULT TableGraphWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ACTIVATE:
       if (LOWORD(wp) == WA_INACTIVE) {
         HWND focus = GetFocus();
-        if (focus && IsChild(wnd_, focus)) focus_ = focus;
+        if (focus && IsChild(Handle(), focus)) focus_ = focus;
       } else if (focus_ && IsWindow(focus_)) {
         SetFocus(focus_);
         return 0;
       }
       break;
+    case WM_DPICHANGED:
+      OnDpiChanged(HIWORD(wp), lp);
+      return 0;
     case WM_CLOSE:
     case WM_DESTROY:
       closing_ = true;
@@ -164,36 +184,13 @@ LRESULT TableGraphWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
       }
   }
-  return DefWindowProcW(wnd_, msg, wp, lp);
+  return OwnedWindow::HandleMessage(msg, wp, lp);
 }
 
-LRESULT CALLBACK TableGraphWindow::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* self = static_cast<TableGraphWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-    self->wnd_ = wnd;
-    SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<TableGraphWindow*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
-    if (self) {
-      self->wnd_ = nullptr;
-      self->table_ = nullptr;
-      self->picture_ = nullptr;
-      self->focus_ = nullptr;
-      if (self->ownedByWindow_) delete self;
-    }
-    return DefWindowProcW(wnd, msg, wp, lp);
-  }
-  if (!self) return DefWindowProcW(wnd, msg, wp, lp);
-  try {
-    return self->Handle(msg, wp, lp);
-  } catch (const std::exception& e) {
-    ShowUnexpected(wnd, e.what());
-  } catch (...) {
-    ShowUnexpected(wnd, "Unexpected error.");
-  }
-  return 0;
+void TableGraphWindow::WindowDestroyed() {
+  table_ = nullptr;
+  picture_ = nullptr;
+  focus_ = nullptr;
 }
 
 LRESULT CALLBACK TableGraphWindow::PictureProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {

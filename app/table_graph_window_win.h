@@ -12,31 +12,27 @@
 #include <vector>
 
 #include "app/gdi_canvas_win.h"
+#include "app/owned_window_win.h"
 #include "app/win_handles.h"
 
 namespace vorsant {
 
-class TableGraphWindow {
+class TableGraphWindow : public OwnedWindow {
  public:
-  TableGraphWindow(const TableGraphWindow&) = delete;
-  TableGraphWindow& operator=(const TableGraphWindow&) = delete;
-  virtual ~TableGraphWindow();
+  ~TableGraphWindow() override;
 
   // Creates the window, hidden, owned by `owner`, with room for a table of
   // `tableLines` lines of `tableColumns` characters.
   bool Create(HWND owner, int tableLines, int tableColumns);
   void Show();
 
-  HWND Handle() const { return wnd_; }
-  // From here on the window frees this object when it is destroyed.
-  static void HandOver(std::unique_ptr<TableGraphWindow> window);
-
  protected:
   TableGraphWindow() = default;
   virtual const wchar_t* Caption() const = 0;
-  // Height of the band above the table, 0 for none.
+  // Height of the band above the table at 96 DPI, 0 for none.
   virtual int BandHeight() const { return 0; }
-  // Creates the band's controls in `wnd`, in the interface font `font`.
+  // Creates the band's controls in `wnd`, in the interface font `font`,
+  // placed for the window's DPI.
   virtual void CreateBand(HWND /*wnd*/, HFONT /*font*/) {}
   // WM_COMMAND from a control of the band, and the window's own posted
   // messages (WM_APP and up).
@@ -44,27 +40,32 @@ class TableGraphWindow {
   virtual void OnPosted(UINT /*msg*/, WPARAM /*wp*/) {}
 
   void SetTable(const std::vector<std::string>& lines);
-  // Composes the picture in a fresh 700 x 600 bitmap and shows it.
-  void DrawPicture(const std::function<void(Canvas&)>& draw);
+  // Composes the picture (700 x 600 at 96 DPI) in a fresh bitmap at the
+  // window's DPI and shows it; again if the window changes scale.
+  void DrawPicture(std::function<void(Canvas&)> draw);
   // The window is on its way out: no more questions to the user.
   bool Closing() const { return closing_; }
   // The control that takes the focus when the window is activated, as a
   // dialog's does; afterwards, the one that had it when the window was left.
   void SetFocusControl(HWND control) { focus_ = control; }
 
- private:
-  static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
-  static LRESULT CALLBACK PictureProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
-  LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  void WindowDestroyed() override;
 
-  HWND wnd_ = nullptr;
+ private:
+  static LRESULT CALLBACK PictureProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  // WM_DPICHANGED: the suggested size, every control scaled by the change,
+  // the fonts and the picture made again for the new DPI.
+  void OnDpiChanged(UINT dpi, LPARAM suggested);
+
   HWND table_ = nullptr;
   HWND picture_ = nullptr;
   HWND focus_ = nullptr;
   UniqueFont uiFont_;
   UniqueFont tableFont_;
   std::unique_ptr<OffscreenBitmap> bitmap_;
-  bool ownedByWindow_ = false;
+  std::function<void(Canvas&)> draw_;
+  UINT dpi_ = kBaseDpi;
   bool closing_ = false;
 };
 

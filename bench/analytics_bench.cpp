@@ -67,6 +67,7 @@ class BenchFiles final : public FileSystem {
   std::optional<std::vector<FolderEntry>> ListFolder(const std::u16string& p) override {
     return system_->ListFolder(p);
   }
+  std::unique_ptr<Folder> OpenFolder(const std::u16string& p) override { return system_->OpenFolder(p); }
 
  private:
   std::unique_ptr<FileSystem> system_;
@@ -75,8 +76,7 @@ class BenchFiles final : public FileSystem {
 
 struct Rig {
   Rig()
-      : reader(MakeSystemProfileReader(files)),
-        store(StoreServices{files, *reader, clock, guids}),
+      : store(StoreServices{files, clock, guids}),
         tracker(std::make_unique<HttpFormClient>(std::make_unique<InstantSender>()),
                 u"http://collector.test") {
     store.Prepare(tracker, AppInfo{u"{APP-ID}", u"Vorsant", u"Vorsant", u"6.1.0"}, std::u16string(40, u'C'));
@@ -90,7 +90,7 @@ struct Rig {
   // Writes `hits` stored hits over `files` session files directly, as
   // TrackHit would have left them.
   void StoreHits(int hits, int sessionFiles) {
-    std::u16string folder = store.Folder();
+    std::u16string folder = StorageFolder(files, u"Vorsant", u"6.1.0");
     for (int f = 0; f < sessionFiles; ++f) {
       std::u16string sessionId = GuidText(guids.NewGuid());
       IniDocument doc(FilePath(files, folder, sessionId + u".session"));
@@ -107,7 +107,6 @@ struct Rig {
   }
 
   BenchFiles files;
-  std::unique_ptr<ProfileReader> reader;
   StepClock clock;
   CountingGuids guids;
   SessionStore store;

@@ -1,7 +1,7 @@
 // Reads back the sizes of the real program's windows at the display scale
 // the prefix is set to: the trial window's graph, a graph window's client
-// area and the data dialog's boxes must be their 96-DPI sizes times the
-// scale, and the report text is kept for the script to compare between
+// area, the models picture and the data dialog's boxes must be their 96-DPI
+// sizes times the scale, and the report text is kept for the script to compare between
 // scales.
 // Usage: dpi_e2e ARTIFACT_FOLDER DPI NAME (the program already running with
 // a trial open). Writes NAME.memo2.txt and asks for screenshots NAME.png and
@@ -63,6 +63,17 @@ int Run(int dpi, const std::wstring& name) {
     Shot((name + L"_graph").c_str());
     PostMessageW(graph, WM_CLOSE, 0, 0);
     WaitGone(graph);
+  }
+
+  Command(frame, kCmdFoulingModels);
+  HWND models = WaitFor([] { return TopLevel(nullptr, L"Fouling Models"); });
+  Check(models != nullptr, "the Fouling Models window opens");
+  if (models) {
+    CheckSize(ClientSize(GetDlgItem(models, IDC_GRAPH_IMAGE)), kScaleGraphWidth, kScaleGraphHeight, dpi,
+              "the models picture");
+    Shot((name + L"_models").c_str());
+    PostMessageW(models, WM_CLOSE, 0, 0);
+    WaitGone(models);
   }
 
   Command(frame, kCmdEditData);
