@@ -42,7 +42,6 @@ Record::Record(std::string_view bytes) {
 
 Platform Machine::MakePlatform(Storage& storage, int& posts) {
   return Platform{*storage.files,
-                  *storage.profiles,
                   storage.clock,
                   storage.guids,
                   id,

@@ -67,6 +67,7 @@ class Installation final : public Installer {
     return it == properties_.end() ? u"" : it->second;
   }
   bool EvaluateCondition(std::u16string_view condition) override { return condition == u"NOT Installed"; }
+  void LogInfo(std::u16string_view) override {}
 
  private:
   std::map<std::u16string, std::u16string> properties_ = {

@@ -30,13 +30,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   doc.Set(u"General", u"Current Session", u"{00000001-0000-0000-0000-000000000000}");
   (void)doc.Get(u"General", u"Active");
 
+  // Writing turns control characters of values into blanks, so the text
+  // once written, not the input's, must survive a second round unchanged.
   for (bool wide : {false, true}) {
     doc.wide = wide;
     if (!doc.Save(*storage.files)) std::abort();
     IniDocument again(path);
     again.Load(*storage.profiles);
     again.wide = wide;
-    if (again.Text() != doc.Text() && wide) std::abort();
+    if (!again.Save(*storage.files)) std::abort();
+    IniDocument twice(path);
+    twice.Load(*storage.profiles);
+    if (twice.Text() != again.Text() && wide) std::abort();
   }
   return 0;
 }

@@ -24,10 +24,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   int posts = 0;
   Tracker tracker(std::make_unique<HttpFormClient>(std::make_unique<fuzz::AcceptingSender>(posts)),
                   u"http://collector.test");
-  SessionStore store(StoreServices{*storage.files, *storage.profiles, storage.clock, storage.guids});
+  SessionStore store(StoreServices{*storage.files, storage.clock, storage.guids});
   store.Prepare(tracker, AppInfo{u"APP-7", u"Vorsant", u"Vorsant", u"6.1.0"}, u"CID");
-  const std::u16string folder = store.Folder();
   if (!store.WriteGeneral(u"Active", u"true")) std::abort();
+  const std::u16string folder = StorageFolder(*storage.files, u"Vorsant", u"6.1.0");
+  if (folder.empty()) std::abort();
 
   const std::u16string file =
       FilePath(*storage.files, folder, u"{0000000A-0000-0000-0000-000000000000}.session");
