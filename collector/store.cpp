@@ -163,6 +163,24 @@ std::string MsText(const std::optional<std::string>& ms) {
   return ms ? TimeText(std::stoll(*ms)) : std::string();
 }
 
+// Runs `work` in one write transaction, rolled back if it throws. SQLite
+// takes its write lock at BEGIN so that two writers never deadlock on an
+// upgrade.
+template <class Work>
+void InWriteTransaction(SqlConnection& db, Work&& work) {
+  db.Script(db.dialect() == SqlDialect::kPostgres ? "BEGIN" : "BEGIN IMMEDIATE");
+  try {
+    work();
+    db.Script("COMMIT");
+  } catch (...) {
+    try {
+      db.Script("ROLLBACK");
+    } catch (const SqlError&) {
+    }
+    throw;
+  }
+}
+
 }  // namespace
 
 Store::Store(std::unique_ptr<SqlConnection> connection, bool migrate) : db_(std::move(connection)) {
@@ -173,8 +191,7 @@ void Store::Migrate() {
   bool postgres = db_->dialect() == SqlDialect::kPostgres;
   std::string schema = kSchema;
   schema.replace(schema.find("%ID%"), 4, postgres ? "BIGSERIAL PRIMARY KEY" : "INTEGER PRIMARY KEY");
-  db_->Script(postgres ? "BEGIN" : "BEGIN IMMEDIATE");
-  try {
+  InWriteTransaction(*db_, [&] {
     // Two collectors starting on one PostgreSQL database take turns here.
     if (postgres) db_->Script("SELECT pg_advisory_xact_lock(7215001)");
     db_->Script(schema);
@@ -187,14 +204,7 @@ void Store::Migrate() {
     if (version && *version > kSchemaVersion) {
       throw SqlError("the database was made by a newer collector (schema " + std::to_string(*version) + ")");
     }
-    db_->Script("COMMIT");
-  } catch (...) {
-    try {
-      db_->Script("ROLLBACK");
-    } catch (const SqlError&) {
-    }
-    throw;
-  }
+  });
 }
 
 void Store::Insert(const std::vector<HitRecord>& hits,
@@ -202,8 +212,7 @@ void Store::Insert(const std::vector<HitRecord>& hits,
   std::map<std::string, SessionDelta> sessions;  // ordered by id: every writer locks rows in one order
   for (const HitRecord& hit : hits) sessions[hit.sessionId].Add(hit);
 
-  db_->Script(db_->dialect() == SqlDialect::kPostgres ? "BEGIN" : "BEGIN IMMEDIATE");
-  try {
+  InWriteTransaction(*db_, [&] {
     for (std::size_t start = 0; start < hits.size(); start += kRowsPerInsert) {
       std::size_t count = std::min(kRowsPerInsert, hits.size() - start);
       std::string sql = std::string("INSERT INTO hits (") + kHitColumns + ") VALUES ";
@@ -236,20 +245,16 @@ void Store::Insert(const std::vector<HitRecord>& hits,
           "ON CONFLICT (day) DO UPDATE SET count = rejections.count + excluded.count",
           {day, count});
     }
-    db_->Script("COMMIT");
-  } catch (...) {
-    try {
-      db_->Script("ROLLBACK");
-    } catch (const SqlError&) {
-    }
-    throw;
-  }
+  });
 }
 
 void Store::DeleteReceivedBefore(std::int64_t cutoffMs) {
-  db_->Run("DELETE FROM hits WHERE received_ms < ?", {cutoffMs});
-  db_->Run("DELETE FROM sessions WHERE last_received_ms < ?", {cutoffMs});
-  db_->Run("DELETE FROM rejections WHERE day < ?", {DayText(cutoffMs)});
+  // One transaction, so that no reader sees sessions whose hits are gone.
+  InWriteTransaction(*db_, [&] {
+    db_->Run("DELETE FROM hits WHERE received_ms < ?", {cutoffMs});
+    db_->Run("DELETE FROM sessions WHERE last_received_ms < ?", {cutoffMs});
+    db_->Run("DELETE FROM rejections WHERE day < ?", {DayText(cutoffMs)});
+  });
 }
 
 Summary Store::Summarize(const Filters& filters) {
