@@ -112,6 +112,22 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
   return true;
 }
 
+// Reads up to `size` bytes: fewer if the file was cut short meanwhile.
+std::optional<std::string> ReadAll(HANDLE file, std::uint64_t size) {
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    std::size_t left = bytes.size() - done;
+    DWORD chunk = left > 0x10000000 ? 0x10000000 : static_cast<DWORD>(left);
+    DWORD read = 0;
+    if (!ReadFile(file, bytes.data() + done, chunk, &read, nullptr)) return std::nullopt;
+    if (read == 0) break;
+    done += read;
+  }
+  bytes.resize(done);
+  return bytes;
+}
+
 FileFacts FactsOf(HANDLE file) {
   BY_HANDLE_FILE_INFORMATION info{};
   if (!GetFileInformationByHandle(file, &info)) return {EntryKind::kOther};
@@ -326,19 +342,7 @@ class WinFolder final : public Folder {
     if (!file.valid() || !IsPlainFile(file.get(), name)) return std::nullopt;
     FileFacts facts = FactsOf(file.get());
     if (facts.size > limit) return std::nullopt;
-    std::string bytes(static_cast<std::size_t>(facts.size), '\0');
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-      DWORD read = 0;
-      if (!ReadFile(file.get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &read,
-                    nullptr)) {
-        return std::nullopt;
-      }
-      if (read == 0) break;
-      done += read;
-    }
-    bytes.resize(done);
-    return bytes;
+    return ReadAll(file.get(), facts.size);
   }
 
   bool Write(std::u16string_view name, std::string_view bytes) override {
@@ -471,19 +475,7 @@ class WinFileSystem final : public FileSystem {
     if (!file.valid()) return std::nullopt;
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x40000000) return std::nullopt;
-    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-      DWORD read = 0;
-      if (!ReadFile(file.get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &read,
-                    nullptr)) {
-        return std::nullopt;
-      }
-      if (read == 0) break;
-      done += read;
-    }
-    bytes.resize(done);
-    return bytes;
+    return ReadAll(file.get(), static_cast<std::uint64_t>(size.QuadPart));
   }
 
   bool WriteBytes(const std::u16string& path, std::string_view bytes) override {
