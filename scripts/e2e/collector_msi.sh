@@ -61,43 +61,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
-passed=0
-failed=0
-pass() { echo "PASS $1"; passed=$((passed + 1)); }
-fail() { echo "FAIL $1"; failed=$((failed + 1)); }
-expect() {  # expect NAME COMMAND...
-  local name=$1
-  shift
-  if "$@"; then pass "$name"; else fail "$name"; fi
-}
-
-# msiexec_run ACTION LOGNAME PROPERTIES...: quietly on $package (default the
-# package under test); sets $rc.
-msiexec_run() {
-  local action=$1 log=$2
-  shift 2
-  set +e
-  timeout 300 wine msiexec "$action" "$(winepath -w "${package:-$msi}")" /qn /l*v "$(winepath -w "$work/$log.log")" "$@"
-  rc=$?
-  set -e
-  cp "$work/$log.log" "$art/collector-e2e-$log.log" 2>/dev/null || true
-}
+msi_log_keep=$art/collector-e2e-
+source scripts/e2e/msi_common.sh
 
 # A clean start: no earlier installation of the program in this prefix.
-wineserver -k 2>/dev/null || true
-for product in $(python3 - "$WINEPREFIX/system.reg" <<'PY'
-import re, sys
-key = None
-for line in open(sys.argv[1], encoding="utf-8", errors="replace"):
-    m = re.match(r'\[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\(\{[0-9A-F-]{36}\})\]', line)
-    if line.startswith("["):
-        key = m.group(1) if m else None
-    elif key and line.strip() == '"DisplayName"="Vorsant"':
-        print(key)
-PY
-); do
-  timeout 120 wine msiexec /x "$product" /qn >/dev/null 2>&1 || true
-done
+remove_earlier_installations
 find "$drive_c/users" -path '*OrvexAnalytics*' -delete 2>/dev/null || true
 
 echo "== the collector"

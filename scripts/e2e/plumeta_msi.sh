@@ -77,15 +77,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-passed=0
-failed=0
-pass() { echo "PASS $1"; passed=$((passed + 1)); }
-fail() { echo "FAIL $1"; failed=$((failed + 1)); }
-expect() {  # expect NAME COMMAND...
-  local name=$1
-  shift
-  if "$@"; then pass "$name"; else fail "$name"; fi
-}
+msi_log_keep=$repo/build/plumeta-e2e-
+source scripts/e2e/msi_common.sh
 
 # start_collector [--silent]: a collector on a free loopback port, in $port.
 start_collector() {
@@ -101,19 +94,6 @@ closed_port() {
   python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1]); s.close()'
 }
 
-# msiexec ACTION LOGNAME PROPERTIES...: runs the installer quietly on
-# $package (default: the package under test), sets $rc and $seconds.
-msiexec_run() {
-  local action=$1 log=$2
-  shift 2
-  local start=$SECONDS
-  set +e
-  timeout 300 wine msiexec "$action" "$(winepath -w "${package:-$msi}")" /qn /l*v "$(winepath -w "$work/$log.log")" "$@"
-  rc=$?
-  set -e
-  seconds=$((SECONDS - start))
-  cp "$work/$log.log" "$repo/build/plumeta-e2e-$log.log" 2>/dev/null || true
-}
 
 session_files() {
   find "$drive_c/users" -path '*OrvexAnalytics*' -iname '*.session' 2>/dev/null | wc -l
@@ -136,23 +116,8 @@ registry_has() {  # registry_has KEY TEXT
   wine reg query "$1" 2>/dev/null | tr -d '\r' | grep -qF -- "$2"
 }
 
-# A clean start: no earlier installation of the program in this prefix,
-# whichever build of the package made it. The registry file is read once
-# the prefix's server has written it out.
-wineserver -k 2>/dev/null || true
-for product in $(python3 - "$WINEPREFIX/system.reg" <<'PY'
-import re, sys
-key = None
-for line in open(sys.argv[1], encoding="utf-8", errors="replace"):
-    m = re.match(r'\[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\(\{[0-9A-F-]{36}\})\]', line)
-    if line.startswith("["):
-        key = m.group(1) if m else None
-    elif key and line.strip() == '"DisplayName"="Vorsant"':
-        print(key)
-PY
-); do
-  timeout 120 wine msiexec /x "$product" /qn >/dev/null 2>&1 || true
-done
+# A clean start: no earlier installation of the program in this prefix.
+remove_earlier_installations
 rm -f "$environment"
 find "$drive_c/users" -path '*OrvexAnalytics*' -delete 2>/dev/null || true
 

@@ -82,7 +82,9 @@ TEST_P(LawTrialTest, IdentifiesTheLawAndRecoversTheVolume) {
   EXPECT_THAT(verdict.plausible, ::testing::Contains(GetParam()));
   ASSERT_TRUE(verdict.hasRange);
   EXPECT_LE(*verdict.rangeLowGal, expected);
-  if (verdict.rangeHighGal) EXPECT_GE(*verdict.rangeHighGal, expected);
+  if (verdict.rangeHighGal) {
+    EXPECT_GE(*verdict.rangeHighGal, expected);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryLaw, LawTrialTest, ::testing::ValuesIn(kFoulingLaws),
@@ -95,21 +97,6 @@ namespace vorsant {
 namespace {
 
 using namespace vorsant::testing;
-
-// Points exactly on R(w) at the production conditions of the law trials.
-AnalysisPoints ExactPoints(const std::function<double(double)>& R, double step = 0.05, int count = 10) {
-  AnalysisPoints p;
-  for (int i = 1; i <= count; ++i) {
-    p.w.push_back(step * i);
-    p.R.push_back(R(step * i));
-  }
-  p.prodArea = 20;
-  p.prodFlow = 40 * 0.75 / 1000 / 60;
-  p.prodPressure = 30 * 6894.8;
-  p.viscosity = 0.0015;
-  p.rMax = p.prodPressure * p.prodArea / (p.viscosity * p.prodFlow);
-  return p;
-}
 
 TEST(FoulingFormulas, CakeLineGivesItsVolumeHoursAndSizing) {
   // Binary fractions keep the line's fit exact, so that the same line as a

@@ -21,6 +21,20 @@ double ProductionRmax() {
   return 30 * 6894.8 * kProductionArea / (kViscosity * flow);
 }
 
+AnalysisPoints ExactPoints(const std::function<double(double)>& R, double step, int count) {
+  AnalysisPoints p;
+  for (int i = 1; i <= count; ++i) {
+    p.w.push_back(step * i);
+    p.R.push_back(R(step * i));
+  }
+  p.prodArea = kProductionArea;
+  p.prodFlow = 40 * 0.75 / 1000 / 60;
+  p.prodPressure = 30 * 6894.8;
+  p.viscosity = kViscosity;
+  p.rMax = ProductionRmax();
+  return p;
+}
+
 TWineRec LawTrial(const std::function<double(double)>& R, int count, int intervalSeconds) {
   const auto rate = [&](double v) { return kLabPa * kLabArea / (kViscosity * R(v / kLabArea)); };
   DataInput input;

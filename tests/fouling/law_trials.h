@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "trial/analysis_points.h"
 #include "trial/wine_rec.h"
 
 namespace vorsant::testing {
@@ -15,5 +16,9 @@ TWineRec LawTrial(const std::function<double(double)>& R, int count, int interva
 // The production filter's largest resistance and area for those conditions.
 double ProductionRmax();
 inline constexpr double kProductionArea = 20;
+
+// Analysis points lying exactly on R(w), `count` of them `step` kg/m2 apart,
+// with those production conditions.
+AnalysisPoints ExactPoints(const std::function<double(double)>& R, double step = 0.05, int count = 10);
 
 }  // namespace vorsant::testing

@@ -19,21 +19,6 @@ namespace {
 using ::testing::HasSubstr;
 using namespace vorsant::testing;
 
-// Points on R(w) with the law trials' production conditions.
-AnalysisPoints Points(const std::function<double(double)>& R, int count = 10, double step = 0.05) {
-  AnalysisPoints p;
-  for (int i = 1; i <= count; ++i) {
-    p.w.push_back(step * i);
-    p.R.push_back(R(step * i));
-  }
-  p.prodArea = 20;
-  p.prodFlow = 40 * 0.75 / 1000 / 60;
-  p.prodPressure = 30 * 6894.8;
-  p.viscosity = 0.0015;
-  p.rMax = p.prodPressure * p.prodArea / (p.viscosity * p.prodFlow);
-  return p;
-}
-
 std::string Joined(const std::vector<std::string>& sentences) {
   std::string all;
   for (const std::string& s : sentences) all += s + "\n";
@@ -63,15 +48,16 @@ TEST(Verdict, NamesTheMechanismTheReportsEstimateAndHowFarItExtrapolates) {
   const ModelFit& power = report.models[static_cast<std::size_t>(FoulingLaw::kPower)];
   const double c = static_cast<double>(report.points.w.size());
   EXPECT_NEAR(*power.r2Adjusted, 1 - (1 - *power.r2) * (c - 1) / (c - 4), 1e-12);
-  if (power.volumeGal && std::abs(*power.volumeGal - *v.volumeGal) > 0.1 * *v.volumeGal)
+  if (power.volumeGal && std::abs(*power.volumeGal - *v.volumeGal) > 0.1 * *v.volumeGal) {
     EXPECT_THAT(text,
                 HasSubstr("The trial report's estimate, " + GallonsText(*power.volumeGal) + " gallons"));
+  }
 }
 
 TEST(Verdict, APoorFitMarksNoModelAndSaysTheVolumesAreNotReliable) {
   // A resistance that rises and falls: no law describes it.
   const FoulingReport report =
-      FitFoulingModels(Points([](double w) { return 1e12 * (1.5 + std::sin(20 * w)); }), {});
+      FitFoulingModels(ExactPoints([](double w) { return 1e12 * (1.5 + std::sin(20 * w)); }), {});
   const Verdict v = MakeVerdict(TWineRec{}, report);
   EXPECT_EQ(v.fit, FitQuality::kPoor);
   EXPECT_FALSE(v.best);
@@ -95,7 +81,7 @@ TEST(Filterability, ReadsTheIndexOffTheTrialAndPredictsItForTheStandardDisc) {
   // A cake law fitted exactly: T(V) = mu/dP (Rm W + Rm k W^2 / 2), so
   // FI = mu/dP Rm k W200^2 with W200 = 200 ml over the disc.
   const double rm = 4e11, k = 30;
-  const FoulingReport cake = FitFoulingModels(Points([&](double w) { return rm * (1 + k * w); }), {});
+  const FoulingReport cake = FitFoulingModels(ExactPoints([&](double w) { return rm * (1 + k * w); }), {});
   ASSERT_EQ(cake.best, FoulingLaw::kCake);
   Filterability f = AssessFilterability(rec, cake);
   ASSERT_TRUE(f.trialS);
@@ -112,7 +98,7 @@ TEST(Filterability, ReadsTheIndexOffTheTrialAndPredictsItForTheStandardDisc) {
   EXPECT_FALSE(AssessFilterability(rec, cake).trialS);
 
   // Complete blocking whose capacity a 25 mm disc reaches before 400 ml.
-  const FoulingReport blocked = FitFoulingModels(Points([](double w) { return 4e11 / (1 - 1.5 * w); }), {});
+  const FoulingReport blocked = FitFoulingModels(ExactPoints([](double w) { return 4e11 / (1 - 1.5 * w); }), {});
   ASSERT_EQ(blocked.best, FoulingLaw::kComplete);
   f = AssessFilterability(rec, blocked);
   EXPECT_FALSE(f.standardS);

@@ -1,0 +1,49 @@
+# Helpers shared by the end-to-end scripts that run the installation package
+# under `wine msiexec`. Sourced after wine-env.sh has set the prefix; the
+# caller sets $work (a scratch folder), $msi (the package under test) and
+# $msi_log_keep (where each verbose log is copied: a path prefix).
+
+passed=0
+failed=0
+pass() { echo "PASS $1"; passed=$((passed + 1)); }
+fail() { echo "FAIL $1"; failed=$((failed + 1)); }
+expect() {  # expect NAME COMMAND...
+  local name=$1
+  shift
+  if "$@"; then pass "$name"; else fail "$name"; fi
+}
+
+# msiexec_run ACTION LOGNAME PROPERTIES...: runs the installer quietly on
+# $package (default: the package under test), sets $rc and $seconds.
+msiexec_run() {
+  local action=$1 log=$2
+  shift 2
+  local start=$SECONDS
+  set +e
+  timeout 300 wine msiexec "$action" "$(winepath -w "${package:-$msi}")" /qn /l*v "$(winepath -w "$work/$log.log")" "$@"
+  rc=$?
+  set -e
+  seconds=$((SECONDS - start))
+  cp "$work/$log.log" "$msi_log_keep$log.log" 2>/dev/null || true
+}
+
+# Removes every installation of the program from the prefix, whichever
+# build of the package made it. The registry file is read once the prefix's
+# server has written it out.
+remove_earlier_installations() {
+  wineserver -k 2>/dev/null || true
+  local product
+  for product in $(python3 - "$WINEPREFIX/system.reg" <<'PY'
+import re, sys
+key = None
+for line in open(sys.argv[1], encoding="utf-8", errors="replace"):
+    m = re.match(r'\[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\(\{[0-9A-F-]{36}\})\]', line)
+    if line.startswith("["):
+        key = m.group(1) if m else None
+    elif key and line.strip() == '"DisplayName"="Vorsant"':
+        print(key)
+PY
+  ); do
+    timeout 120 wine msiexec /x "$product" /qn >/dev/null 2>&1 || true
+  done
+}
