@@ -116,11 +116,7 @@ timeout 300 wine "$driver" "$(winepath -w "$artifacts")" "$port" "$missing_port"
   "$(winepath -w "$modal_trial")" | tee "$artifacts/driver.log"
 driver_rc=${PIPESTATUS[0]}
 
-for _ in $(seq 1 100); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$program_pid" 2>/dev/null; then
-  echo "FAILED: vorsant.exe still running after Exit"
-  driver_rc=1
-fi
+e2e_program_ended "$program_pid" || driver_rc=1
 touch "$stop"
 wait "$watcher" 2>/dev/null
 

@@ -41,12 +41,7 @@ timeout 240 wine "$driver" "$(winepath -w "$artifacts")" "$(winepath -w "$artifa
   "$(winepath -w "$artifacts/merlot.vrs")" | tee "$artifacts/driver.log"
 driver_rc=${PIPESTATUS[0]}
 
-# The program ends by itself after Exit; give it a moment.
-for _ in $(seq 1 100); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$program_pid" 2>/dev/null; then
-  echo "FAILED: vorsant.exe still running after Exit"
-  driver_rc=1
-fi
+e2e_program_ended "$program_pid" || driver_rc=1
 touch "$stop"
 wait "$watcher" 2>/dev/null
 

@@ -54,6 +54,15 @@ e2e_prepare_prefix() {
   python3 -c 'import struct,sys; sys.stdout.buffer.write(bytes(1540) + struct.pack("<i", 1))' >"$dir/vorsant.dat"
 }
 
+# Gives the program started as PID ten seconds to end after the driver's
+# Exit; says so and returns 1 if it is still running.
+e2e_program_ended() {
+  local _
+  for _ in $(seq 1 100); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
+  echo "FAILED: vorsant.exe still running after Exit"
+  return 1
+}
+
 # Serves the requests of a driver in folder $1 until $2 exists:
 # - NAME.shot becomes NAME.png of the whole screen;
 # - NAME.drop ("X Y", then one Windows path a line) is an X drag-and-drop of

@@ -94,12 +94,6 @@ int Run(int dpi, const std::wstring& name) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc < 4) {
-    std::fprintf(stderr, "usage: dpi_e2e ARTIFACT_FOLDER DPI NAME\n");
-    return 2;
-  }
-  artifacts = argv[1];
-  int rc = Run(_wtoi(argv[2]), argv[3]);
-  std::printf("e2e-dpi: %d passed, %d failed\n", Passes(), Failures());
-  return rc != 0 || Failures() != 0 ? 1 : 0;
+  return DriverMain(argc, argv, 4, "dpi_e2e ARTIFACT_FOLDER DPI NAME", "e2e-dpi",
+                    [](wchar_t** args) { return Run(_wtoi(args[2]), args[3]); });
 }

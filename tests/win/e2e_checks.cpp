@@ -63,4 +63,16 @@ bool Contains(const std::wstring& text, const std::wstring& part) {
   return text.find(part) != std::wstring::npos;
 }
 
+int DriverMain(int argc, wchar_t** argv, int argCount, const char* usage, const char* tag,
+               const std::function<int(wchar_t** argv)>& run) {
+  if (argc < argCount) {
+    std::fprintf(stderr, "usage: %s\n", usage);
+    return 2;
+  }
+  artifacts = argv[1];
+  const int rc = run(argv);
+  std::printf("%s: %d passed, %d failed\n", tag, Passes(), Failures());
+  return rc != 0 || Failures() != 0 ? 1 : 0;
+}
+
 }  // namespace vorsant::e2e

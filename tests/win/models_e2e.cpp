@@ -232,12 +232,6 @@ int Run(const std::wstring& first, const std::wstring& second) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc < 4) {
-    std::fprintf(stderr, "usage: models_e2e ARTIFACT_FOLDER FIRST_TRIAL SECOND_TRIAL\n");
-    return 2;
-  }
-  artifacts = argv[1];
-  int rc = Run(argv[2], argv[3]);
-  std::printf("e2e: %d passed, %d failed\n", Passes(), Failures());
-  return rc != 0 || Failures() != 0 ? 1 : 0;
+  return DriverMain(argc, argv, 4, "models_e2e ARTIFACT_FOLDER FIRST_TRIAL SECOND_TRIAL", "e2e",
+                    [](wchar_t** args) { return Run(args[2], args[3]); });
 }

@@ -237,12 +237,6 @@ int Run(const std::wstring& trialPath, const std::wstring& samplePath) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc < 3) {
-    std::fprintf(stderr, "usage: vorsant_e2e ARTIFACT_FOLDER TRIAL_PATH [SAMPLE_TRIAL]\n");
-    return 2;
-  }
-  artifacts = argv[1];
-  int rc = Run(argv[2], argc > 3 ? argv[3] : L"");
-  std::printf("e2e: %d passed, %d failed\n", Passes(), Failures());
-  return rc != 0 || Failures() != 0 ? 1 : 0;
+  return DriverMain(argc, argv, 3, "vorsant_e2e ARTIFACT_FOLDER TRIAL_PATH [SAMPLE_TRIAL]", "e2e",
+                    [argc](wchar_t** args) { return Run(args[2], argc > 3 ? args[3] : L""); });
 }
