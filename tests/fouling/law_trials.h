@@ -17,7 +17,7 @@ TWineRec LawTrial(const std::function<double(double)>& R, int count, int interva
 double ProductionRmax();
 inline constexpr double kProductionArea = 20;
 
-// Analysis points lying exactly on R(w), `count` of them `step` kg/m2 apart,
+// Analysis points lying exactly on R(w), `count` of them `step` m3/m2 apart,
 // with those production conditions.
 AnalysisPoints ExactPoints(const std::function<double(double)>& R, double step = 0.05, int count = 10);
 
