@@ -13,13 +13,12 @@ namespace {
 constexpr double kLabPa = 30 * 6894.8;
 constexpr double kLabArea = 0.0235 * 0.0235 * 3.14159;
 constexpr double kViscosity = 0.0015;
+constexpr double kProductionPa = 30 * 6894.8;
+constexpr double kProductionFlow = 40 * 0.75 / 1000 / 60;  // 40 bpm, m3/s
 
 }  // namespace
 
-double ProductionRmax() {
-  const double flow = 40 * 0.75 / 1000 / 60;
-  return 30 * 6894.8 * kProductionArea / (kViscosity * flow);
-}
+double ProductionRmax() { return kProductionPa * kProductionArea / (kViscosity * kProductionFlow); }
 
 AnalysisPoints ExactPoints(const std::function<double(double)>& R, double step, int count) {
   AnalysisPoints p;
@@ -28,8 +27,8 @@ AnalysisPoints ExactPoints(const std::function<double(double)>& R, double step, 
     p.R.push_back(R(step * i));
   }
   p.prodArea = kProductionArea;
-  p.prodFlow = 40 * 0.75 / 1000 / 60;
-  p.prodPressure = 30 * 6894.8;
+  p.prodFlow = kProductionFlow;
+  p.prodPressure = kProductionPa;
   p.viscosity = kViscosity;
   p.rMax = ProductionRmax();
   return p;
