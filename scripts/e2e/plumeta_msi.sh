@@ -94,7 +94,6 @@ closed_port() {
   python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1]); s.close()'
 }
 
-
 session_files() {
   find "$drive_c/users" -path '*OrvexAnalytics*' -iname '*.session' 2>/dev/null | wc -l
 }
