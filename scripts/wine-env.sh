@@ -32,10 +32,16 @@ if [ "$VORSANT_WINE_32" = 0 ]; then
   esac
 fi
 
-# The reason printed with every part skipped for want of 32-bit support.
+# The reason printed with every part skipped for want of 32-bit support:
+# switched off, Wine's 32-bit part not installed (bootstrap.sh keeps why),
+# or a loader that is there and still does not run.
 vorsant_wine_32_reason() {
   if [ "${VORSANT_WINE_64_ONLY:-0}" = 1 ]; then
     echo "32-bit programs switched off by VORSANT_WINE_64_ONLY=1"
+  elif [ -s "$repo_root/build/host/wine32-missing" ]; then
+    head -1 "$repo_root/build/host/wine32-missing"
+  elif [ ! -x /usr/lib/wine/wine ]; then
+    echo "Wine's 32-bit part (wine32:i386) is not installed"
   else
     echo "this host cannot run 32-bit programs"
   fi

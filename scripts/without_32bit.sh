@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # Runs a command as on a host whose kernel refuses 32-bit programs, to try
 # the scripts' 64-bit path without forcing it: in a mount namespace of its
-# own, Wine's 32-bit loader, the 32-bit wineserver and the 32-bit dynamic
-# loader are covered by copies whose ELF header names another processor, so
-# that executing any of them fails with "Exec format error" as it does
-# there. Needs root (a mount namespace and bind mounts).
+# own, Wine's 32-bit loader, the 32-bit wineserver, the 32-bit dynamic
+# loader and bootstrap.sh's i386 probe are covered by copies whose ELF header
+# names another processor, so that executing any of them fails with "Exec
+# format error" as it does there. Needs root (a mount namespace and bind
+# mounts).
 #
 #   scripts/without_32bit.sh bash scripts/test.sh
 set -euo pipefail
-covered=(/usr/lib/wine/wine /usr/lib/wine/wineserver32 /lib/ld-linux.so.2)
+source "$(dirname "$0")/host-probe.sh"
+probe=$(vorsant_i386_probe_path)
+[ -f "$probe" ] || vorsant_write_i386_probe "$probe"
+covered=(/usr/lib/wine/wine /usr/lib/wine/wineserver32 /lib/ld-linux.so.2 "$probe")
 
 if [ "${1:-}" = --inside ]; then
   copies=$2
