@@ -74,7 +74,7 @@ echo "$token" >"$work/token"
 "$collector_bin" serve --listen 127.0.0.1:0 --db "sqlite:$work/hits.db" --token-file "$work/token" \
   >"$work/collector.out" 2>"$work/collector.err" &
 collector_pid=$!
-for _ in $(seq 50); do grep -q listening "$work/collector.out" 2>/dev/null && break; sleep 0.1; done
+for _ in $(seq 300); do grep -q listening "$work/collector.out" 2>/dev/null && break; sleep 0.1; done
 port=$(sed -nE 's|^plumeta-collector: listening on http://127\.0\.0\.1:([0-9]+), storing in .*|\1|p' "$work/collector.out")
 expect "the collector starts ($(head -1 "$work/collector.out"))" test -n "$port"
 endpoint=http://127.0.0.1:$port

@@ -85,7 +85,7 @@ start_collector() {
   rm -f "$work/port" "$work/hits.jsonl"
   python3 scripts/e2e/hit_collector.py --port-file "$work/port" --log "$work/hits.jsonl" --lifetime 240 "$@" &
   collector_pid=$!
-  for _ in $(seq 50); do [ -s "$work/port" ] && break; sleep 0.1; done
+  for _ in $(seq 300); do [ -s "$work/port" ] && break; sleep 0.1; done
   port=$(cat "$work/port")
 }
 

@@ -43,7 +43,7 @@ start_balance() {  # start_balance LINK [simulator options]
   shift
   "$sim" --link "$link" "$@" >/dev/null 2>&1 &
   pids+=($!)
-  for _ in $(seq 50); do [ -L "$link" ] && return 0; sleep 0.1; done
+  for _ in $(seq 300); do [ -L "$link" ] && return 0; sleep 0.1; done
   echo "the balance simulator did not start" >&2
   return 1
 }
@@ -105,11 +105,11 @@ check "the file holds the three points" bash -c \
 "$sim" --link "$work/vanishing" >/dev/null 2>&1 &
 vanishing=$!
 pids+=($vanishing)
-for _ in $(seq 50); do [ -L "$work/vanishing" ] && break; sleep 0.1; done
+for _ in $(seq 300); do [ -L "$work/vanishing" ] && break; sleep 0.1; done
 new_trial "$work/vanish.vrs"
 "$cli" collect "$work/vanish.vrs" --port "$work/vanishing" --density 1 --duration 9 >"$work/vanish.out" 2>&1 &
 collector=$!
-for _ in $(seq 100); do grep -q '^point 3: ' "$work/vanish.out" 2>/dev/null && break; sleep 0.1; done
+for _ in $(seq 300); do grep -q '^point 3: ' "$work/vanish.out" 2>/dev/null && break; sleep 0.1; done
 kill "$vanishing"
 status=0
 wait "$collector" || status=$?

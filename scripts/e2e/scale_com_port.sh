@@ -57,7 +57,7 @@ pids+=($!)
 "$sim" --verbose --xoff --link "$work/xoff" >"$work/xoff.out" 2>"$work/xoff.log" &
 pids+=($!)
 sims=(balance silent fast xoff)
-for _ in $(seq 50); do
+for _ in $(seq 300); do
   up=1
   for s in "${sims[@]}"; do [ -L "$work/$s" ] || up=0; done
   [ "$up" = 1 ] && break

@@ -71,7 +71,7 @@ python3 -c 'import struct,sys; sys.stdout.buffer.write(bytes(i % 251 for i in ra
 VORSANT_TEST_TIME_SCALE=$time_scale "$sim" --verbose --link "$artifacts/balance" \
   >"$artifacts/balance.out" 2>"$artifacts/balance.log" &
 sim_pid=$!
-for _ in $(seq 50); do [ -L "$artifacts/balance" ] && break; sleep 0.1; done
+for _ in $(seq 300); do [ -L "$artifacts/balance" ] && break; sleep 0.1; done
 [ -L "$artifacts/balance" ] || give_up "the balance simulator did not start"
 
 # Wine rewrites dosdevices/comN at every start, so the mapping goes into the

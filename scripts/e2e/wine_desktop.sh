@@ -15,21 +15,21 @@ e2e_cleanup() {
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
 }
 
-# Starts Xvfb on the first free display number from 90 on and exports DISPLAY.
+# Starts Xvfb on a display number it picks itself and exports DISPLAY once
+# the server says it is ready (-displayfd writes the number then).
 e2e_start_display() {
-  local n
-  for n in $(seq 90 190); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-      Xvfb ":$n" -screen 0 "${E2E_SCREEN}x24" -nolisten tcp >/dev/null 2>&1 &
-      xvfb_pid=$!
-      sleep 1
-      if kill -0 "$xvfb_pid" 2>/dev/null; then
-        export DISPLAY=":$n"
-        return 0
-      fi
-    fi
-  done
-  echo "no free X display" >&2
+  local fifo n=""
+  fifo=$(mktemp -u)
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN}x24" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  read -r -t 60 n <"$fifo"
+  rm -f "$fifo"
+  if [ -n "$n" ] && kill -0 "$xvfb_pid" 2>/dev/null; then
+    export DISPLAY=":$n"
+    return 0
+  fi
+  echo "Xvfb did not start within 60 s" >&2
   return 1
 }
 
@@ -54,11 +54,11 @@ e2e_prepare_prefix() {
   python3 -c 'import struct,sys; sys.stdout.buffer.write(bytes(1540) + struct.pack("<i", 1))' >"$dir/vorsant.dat"
 }
 
-# Gives the program started as PID ten seconds to end after the driver's
+# Gives the program started as PID thirty seconds to end after the driver's
 # Exit; says so and returns 1 if it is still running.
 e2e_program_ended() {
   local _
-  for _ in $(seq 1 100); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
+  for _ in $(seq 1 300); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
   echo "FAILED: vorsant.exe still running after Exit"
   return 1
 }

@@ -49,7 +49,7 @@ bool Check(bool ok, const std::string& what) {
 // Asks the script that runs us for a screenshot of the X screen (NAME.shot
 // becomes NAME.png); without a watcher the driver captures the screen itself.
 void Shot(const wchar_t* name) {
-  Sleep(300);  // let the last change paint
+  WaitPainted();  // the last change on the screen
   std::wstring request = artifacts + L"\\" + name + L".shot";
   FILE* f = _wfopen(request.c_str(), L"wb");
   if (f) fclose(f);
@@ -191,9 +191,12 @@ bool IsCountdown(const std::wstring& t) {
 bool ChooseFile(const std::wstring& caption, const std::wstring& path) {
   HWND dlg = Dialog(caption);
   if (!dlg) return false;
-  Sleep(300);
-  HWND name = GetDlgItem(dlg, 0x47c);
-  if (!name) name = GetDlgItem(dlg, 0x480);
+  HWND name = nullptr;
+  WaitUntil([&] {
+    name = GetDlgItem(dlg, 0x47c);
+    if (!name) name = GetDlgItem(dlg, 0x480);
+    return name && IsWindowVisible(name);
+  });
   if (!name) return false;
   SetText(name, path);
   Press(dlg, IDOK);
@@ -349,11 +352,12 @@ void FullRun(HWND frame, HWND trial, const std::wstring& trialPath, DWORD proces
 
   // The guard: no second run, no editing of the trial being filled.
   const int dialogs = ProgramDialogs(process);
-  Command(frame, kCmdCollectNewData);
-  Command(frame, kCmdEditData);
-  Command(frame, kCmdEditConditions);
-  Command(frame, kCmdSetScaleConnection);
-  Sleep(1000);
+  // Sent, not posted: each returns once the frame has handled it, or after
+  // 10 s if it opened a modal dialog after all.
+  for (int command : {kCmdCollectNewData, kCmdEditData, kCmdEditConditions, kCmdSetScaleConnection}) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(frame, WM_COMMAND, MAKEWPARAM(command, 0), 0, SMTO_NORMAL, 10000, &result);
+  }
   Check(ProgramDialogs(process) == dialogs && !TopLevel(L"#32770", L"Collect New Data"),
         "during the run Collect New Data, Edit Data, Edit Conditions and Set Scale Connection open nothing");
 
@@ -375,9 +379,15 @@ void RunStoppedByX(HWND frame, HWND trial) {
   if (!progress) return;
   const std::wstring erased = Text(GetDlgItem(trial, IDC_MEMO2));
   Check(WaitForReportChange(trial, erased, 20000), "points arrive in the second run");
-  Sleep(1000);
   // The progress window has the focus since it appeared: a key struck on
   // the keyboard goes to it.
+  Check(WaitUntil([&] {
+          GUITHREADINFO info{};
+          info.cbSize = sizeof(info);
+          GetGUIThreadInfo(GetWindowThreadProcessId(progress, nullptr), &info);
+          return info.hwndActive == progress;
+        }),
+        "the progress window is the active one");
   Check(StrikeKey(L"a"), "an a is struck on the keyboard");
   Sleep(1500);
   Check(IsWindow(progress) && IsWindowVisible(progress) && !TopLevel(L"#32770", L"Confirm"),

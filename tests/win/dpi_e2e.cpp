@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "app/command_ids.h"
@@ -37,8 +38,17 @@ SIZE WindowSize(HWND wnd) {
   return {r.right - r.left, r.bottom - r.top};
 }
 
-void CheckSize(SIZE got, int width, int height, int dpi, const std::string& what) {
+// A window reaches its size when the program has laid it out for its
+// scale: the check waits for that (bounded) and reports the last size seen.
+void CheckSize(const std::function<SIZE()>& size, int width, int height, int dpi, const std::string& what) {
   const int w = MulDiv(width, dpi, 96), h = MulDiv(height, dpi, 96);
+  SIZE got{};
+  WaitUntil(
+      [&] {
+        got = size();
+        return got.cx == w && got.cy == h;
+      },
+      10000);
   Check(got.cx == w && got.cy == h, what + " is " + std::to_string(got.cx) + " x " + std::to_string(got.cy) +
                                         " (expected " + std::to_string(w) + " x " + std::to_string(h) + ")");
 }
@@ -50,8 +60,10 @@ int Run(int dpi, const std::wstring& name) {
   HWND trial = WaitFor([&] { return Descendant(frame, L"VorsantTrialWindow"); });
   Check(trial != nullptr, "the trial window opens");
   if (!trial) return 1;
-  CheckSize(ClientSize(GetDlgItem(trial, IDC_GRAPH)), kTrialGraphWidth, kTrialGraphHeight, dpi,
+  CheckSize([&] { return ClientSize(GetDlgItem(trial, IDC_GRAPH)); }, kTrialGraphWidth, kTrialGraphHeight, dpi,
             "the trial window's graph");
+  // The report is written once the trial is analysed.
+  Check(WaitUntil([&] { return !Text(GetDlgItem(trial, IDC_MEMO2)).empty(); }), "the report is written");
   WriteUtf8(artifacts + L"\\" + name + L".memo2.txt", Text(GetDlgItem(trial, IDC_MEMO2)));
   Shot(name.c_str());
 
@@ -59,7 +71,7 @@ int Run(int dpi, const std::wstring& name) {
   HWND graph = WaitFor([] { return TopLevel(L"VorsantGraphWindow", L"Lab Scale Graph"); });
   Check(graph != nullptr, "the laboratory graph window opens");
   if (graph) {
-    CheckSize(ClientSize(graph), kScaleGraphWidth, kScaleGraphHeight, dpi, "the graph window's client area");
+    CheckSize([&] { return ClientSize(graph); }, kScaleGraphWidth, kScaleGraphHeight, dpi, "the graph window's client area");
     Shot((name + L"_graph").c_str());
     PostMessageW(graph, WM_CLOSE, 0, 0);
     WaitGone(graph);
@@ -69,7 +81,7 @@ int Run(int dpi, const std::wstring& name) {
   HWND models = WaitFor([] { return TopLevel(nullptr, L"Fouling Models"); });
   Check(models != nullptr, "the Fouling Models window opens");
   if (models) {
-    CheckSize(ClientSize(GetDlgItem(models, IDC_GRAPH_IMAGE)), kScaleGraphWidth, kScaleGraphHeight, dpi,
+    CheckSize([&] { return ClientSize(GetDlgItem(models, IDC_GRAPH_IMAGE)); }, kScaleGraphWidth, kScaleGraphHeight, dpi,
               "the models picture");
     Shot((name + L"_models").c_str());
     PostMessageW(models, WM_CLOSE, 0, 0);
@@ -80,8 +92,8 @@ int Run(int dpi, const std::wstring& name) {
   HWND data = Dialog(L"Filtration Data");
   Check(data != nullptr, "the data dialog opens");
   if (data) {
-    CheckSize(WindowSize(GetDlgItem(data, IDC_DATA_V1)), 52, 19, dpi, "a volume box of the data dialog");
-    CheckSize(WindowSize(GetDlgItem(data, IDC_DATA_MIN1)), 34, 19, dpi, "a minutes box of the data dialog");
+    CheckSize([&] { return WindowSize(GetDlgItem(data, IDC_DATA_V1)); }, 52, 19, dpi, "a volume box of the data dialog");
+    CheckSize([&] { return WindowSize(GetDlgItem(data, IDC_DATA_MIN1)); }, 34, 19, dpi, "a minutes box of the data dialog");
     Shot((name + L"_data").c_str());
     Press(data, IDCANCEL);
     WaitGone(data);

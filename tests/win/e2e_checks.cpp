@@ -31,7 +31,7 @@ int Failures() {
 // request. Without a watcher the screen is captured here instead (without
 // the window frames that the X side draws).
 void Shot(const wchar_t* name) {
-  Sleep(300);  // let the last change paint
+  driver::WaitPainted();  // the last change on the screen
   std::wstring request = artifacts + L"\\" + name + L".shot";
   FILE* f = _wfopen(request.c_str(), L"wb");
   if (f) fclose(f);

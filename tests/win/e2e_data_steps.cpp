@@ -230,7 +230,7 @@ HWND OpenGraph(HWND frame, int command, const std::wstring& caption, const wchar
   Check((style & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_MINIMIZEBOX)) == 0 && (style & WS_SYSMENU) != 0,
         Utf8(caption) + ": fixed size with only the close button");
   Check(GetWindow(w, GW_OWNER) == frame, Utf8(caption) + ": owned by the main window");
-  Sleep(500);
+  WaitPainted();
   Check(SaveClientArea(w, artifacts + L"\\" + name + L".window.bmp"), Utf8(caption) + ": picture captured");
   Shot(name);
   return w;

@@ -75,7 +75,8 @@ HWND OpenTableWindow(HWND frame, int command, const std::wstring& caption) {
   RECT picture{};
   GetClientRect(GetDlgItem(w, IDC_GRAPH_IMAGE), &picture);
   Check(picture.right == 700 && picture.bottom == 600, Utf8(caption) + ": a 700 x 600 picture");
-  Sleep(300);
+  Check(WaitUntil([&] { return !Text(GetDlgItem(w, IDC_MODEL_TABLE)).empty(); }),
+        Utf8(caption) + ": the table is filled");
   return w;
 }
 
@@ -112,7 +113,7 @@ void FoulingModels(HWND frame) {
   Shot(L"fouling_models");
 
   TypeChars(volume, L"5000");
-  Sleep(300);
+  WaitUntil([&] { return Contains(Text(GetDlgItem(w, IDC_MODEL_TABLE)), L"; for 5,000 gallons with"); });
   const std::wstring sized = Text(GetDlgItem(w, IDC_MODEL_TABLE));
   Check(sized != unsized, "typing a target volume changes the sizing columns");
   Check(Contains(sized, L"; for 5,000 gallons with") && Contains(sized, L"safety factor of 1.5 it needs"),
@@ -124,8 +125,7 @@ void FoulingModels(HWND frame) {
   // columns are empty again meanwhile.
   SetText(volume, L"");
   TypeChars(volume, L"0");
-  Sleep(200);
-  Check(Text(GetDlgItem(w, IDC_MODEL_TABLE)) == unsized, "a target volume of 0 leaves the sizing out");
+  Check(WaitUntil([&] { return Text(GetDlgItem(w, IDC_MODEL_TABLE)) == unsized; }, 10000), "a target volume of 0 leaves the sizing out");
   PostMessageW(volume, WM_KEYDOWN, VK_TAB, 1);
   Answer(L"Information", L"The target volume must be greater than 0 gallons.", IDOK, L"fouling_refused");
   Check(Text(volume) == L"0", "the refused box keeps the typed text");
@@ -158,22 +158,22 @@ void Export(HWND frame, const std::wstring& trial) {
   HWND dlg = Dialog(L"Save As");
   Check(dlg != nullptr, "Export Report shows the save dialog");
   if (!dlg) return;
-  Sleep(300);
+  // The dialog fills its name box once it has set itself up.
+  WaitUntil([&] { return FileNameBox(dlg) && !Text(FileNameBox(dlg)).empty(); }, 10000);
   Check(Text(FileNameBox(dlg)) == report, "the dialog proposes " + Utf8(report));
   Shot(L"export_dialog");
   // The full path, so the check does not depend on where the dialog opened.
   SetText(FileNameBox(dlg), target);
   Press(dlg, IDOK);
   WaitGone(dlg);
-  bool written = false;
-  for (int i = 0; i < 50 && !written; ++i, Sleep(100))
-    written = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
+  const bool written =
+      WaitUntil([&] { return GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES; }, 20000);
   Check(written, "the report is written as " + Utf8(report));
 
   Command(frame, kCmdExportReport);
   dlg = Dialog(L"Save As");
   if (!dlg) return;
-  Sleep(300);
+  WaitUntil([&] { return FileNameBox(dlg) && !Text(FileNameBox(dlg)).empty(); }, 10000);
   SetText(FileNameBox(dlg), target);
   Press(dlg, IDOK);
   Answer(L"Warning", L"A file with that name already exists. Overwrite it?", IDCANCEL, L"export_overwrite");
@@ -191,15 +191,18 @@ void Export(HWND frame, const std::wstring& trial) {
 void ShowMenu(HWND frame, wchar_t key, const wchar_t* shot) {
   SetForegroundWindow(frame);
   PostMessageW(frame, WM_SYSCOMMAND, SC_KEYMENU, key);
-  Sleep(500);
+  HWND menu = WaitFor([] {
+    HWND m = FindWindowW(L"#32768", nullptr);
+    return m && IsWindowVisible(m) ? m : nullptr;
+  });
   Shot(shot);
-  HWND menu = FindWindowW(L"#32768", nullptr);
   Check(menu != nullptr, "a menu opens for a screenshot");
   if (menu) PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
-  Sleep(300);
+  // The first Escape closes the popup and leaves the menu bar selected.
+  WaitUntil([&] { return (GuiState(frame).flags & GUI_POPUPMENUMODE) == 0; }, 10000);
   if (GuiState(frame).flags & GUI_INMENUMODE) PostMessageW(frame, WM_KEYDOWN, VK_ESCAPE, 0);
-  Sleep(300);
-  Check((GuiState(frame).flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE)) == 0, "Escape leaves the menu");
+  Check(WaitUntil([&] { return (GuiState(frame).flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE)) == 0; }, 10000),
+        "Escape leaves the menu");
 }
 
 int Run(const std::wstring& first, const std::wstring& second) {
@@ -215,7 +218,7 @@ int Run(const std::wstring& first, const std::wstring& second) {
   Command(frame, kCmdFileOpen);
   HWND open = Dialog(L"Open");
   if (open) {
-    Sleep(300);
+    WaitUntil([&] { return FileNameBox(open) && IsWindowVisible(FileNameBox(open)); });
     SetText(FileNameBox(open), second);
     Press(open, IDOK);
   }

@@ -14,11 +14,48 @@ HWND WaitFor(const std::function<HWND()>& find, int timeoutMs) {
 }
 
 bool WaitGone(HWND wnd, int timeoutMs) {
-  for (int waited = 0; waited <= timeoutMs; waited += 100) {
-    if (!IsWindow(wnd) || !IsWindowVisible(wnd)) return true;
-    Sleep(100);
+  return WaitUntil([&] { return !IsWindow(wnd) || !IsWindowVisible(wnd); }, timeoutMs);
+}
+
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
+  for (int waited = 0; waited <= timeoutMs; waited += 50) {
+    if (done()) return true;
+    Sleep(50);
   }
   return false;
+}
+
+namespace {
+
+// EnumChildWindows visits every descendant, not only the children.
+BOOL CALLBACK FindUnpaintedChild(HWND w, LPARAM lp) {
+  if (IsWindowVisible(w) && GetUpdateRect(w, nullptr, FALSE)) {
+    *reinterpret_cast<bool*>(lp) = true;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK FindUnpainted(HWND w, LPARAM lp) {
+  if (!IsWindowVisible(w)) return TRUE;
+  if (GetUpdateRect(w, nullptr, FALSE)) {
+    *reinterpret_cast<bool*>(lp) = true;
+    return FALSE;
+  }
+  EnumChildWindows(w, FindUnpaintedChild, lp);
+  return *reinterpret_cast<bool*>(lp) ? FALSE : TRUE;
+}
+
+}  // namespace
+
+bool WaitPainted(int timeoutMs) {
+  return WaitUntil(
+      [] {
+        bool unpainted = false;
+        EnumWindows(FindUnpainted, reinterpret_cast<LPARAM>(&unpainted));
+        return !unpainted;
+      },
+      timeoutMs);
 }
 
 namespace {

@@ -18,6 +18,12 @@ HWND TopLevel(const wchar_t* cls, const std::wstring& caption);
 HWND Descendant(HWND parent, const wchar_t* cls, int id = 0);
 // Waits until `wnd` is gone.
 bool WaitGone(HWND wnd, int timeoutMs = 20000);
+// Polls `done` until it holds or `timeoutMs` passes; whether it held.
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 20000);
+// Waits until no visible window on the desktop has anything left to paint
+// (so a screenshot or a capture shows what the windows hold); false when
+// something was still unpainted after `timeoutMs`.
+bool WaitPainted(int timeoutMs = 10000);
 
 std::wstring Text(HWND wnd);
 void SetText(HWND wnd, const std::wstring& text);

@@ -33,9 +33,12 @@ namespace {
 bool ChooseFile(const std::wstring& caption, const std::wstring& path) {
   HWND dlg = Dialog(caption);
   if (!dlg) return false;
-  Sleep(300);
-  HWND name = GetDlgItem(dlg, 0x47c);
-  if (!name) name = GetDlgItem(dlg, 0x480);
+  HWND name = nullptr;
+  WaitUntil([&] {
+    name = GetDlgItem(dlg, 0x47c);
+    if (!name) name = GetDlgItem(dlg, 0x480);
+    return name && IsWindowVisible(name);
+  });
   if (!name) return false;
   SetText(name, path);
   Press(dlg, IDOK);
@@ -101,7 +104,6 @@ void ScrollThenResize(HWND trial) {
   CheckPanelsScrolledBy(trial, furthest(474, true), bottom, "scrolled to the end");
 
   SendMessageW(GetParent(trial), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(trial), 0);
-  Sleep(300);
   Shot(L"trial_window_maximised");
   Check(furthest(852, false) < bottom, "the maximised window has a shorter vertical range");
   CheckPanelsScrolledBy(trial, furthest(474, true), furthest(852, false), "maximised");
