@@ -2,9 +2,16 @@
 # Builds everything and runs every test tier: the native unit tests, the same
 # tests under ASan/UBSan, and the unit tests cross-built with mingw-w64 and
 # run under Wine (64-bit and 32-bit), then the end-to-end tests under Wine.
-# Where this host cannot run 32-bit programs (or VORSANT_WINE_64_ONLY=1),
-# the parts that need them are skipped by name and the 64-bit ones stand in
-# where they can. Ends with one summary line over all of them.
+# Where this host cannot run 32-bit programs (or VORSANT_WINE_64_ONLY=1, or
+# Wine's 32-bit part could not be installed), the parts that need them are
+# skipped by name and the 64-bit ones stand in where they can. Ends with each
+# tier's wall time and one summary line over all of them.
+#
+# The trees are built once, first. Then the work that only loads the cores
+# (the sanitizer tree and the fuzz targets) runs beside the Wine tiers, which
+# spend most of their time waiting for windows and installers; every Wine
+# check waits for the state it checks, so the load slows them but does not
+# decide them.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,10 +22,23 @@ bash scripts/bootstrap.sh || exit 1
 VORSANT_WINE_32=$(source scripts/wine-env.sh && echo "$VORSANT_WINE_32")
 export VORSANT_WINE_32
 no_wine_32=$(source scripts/wine-env.sh && vorsant_wine_32_reason)
-skipped=()
+
+# Every tier writes its result to a file of its own here, so that tiers run
+# in the background count like the others: "PASSED FAILED SECONDS", then
+# "skipped: ..." lines and "broken: ..." lines.
+results=build/test-results
+rm -rf "$results"
+mkdir -p "$results" build/artifacts
+
+# record NAME PASSED FAILED START [BROKEN]
+record() {
+  local file="$results/$(printf '%02d' "$(ls "$results" | wc -l)")-$1"
+  echo "$2 $3 $((SECONDS - $4))" >"$file"
+  [ -z "${5:-}" ] || echo "broken: $5" >>"$file"
+}
 skip() {
   echo "skipped: $1"
-  skipped+=("$1")
+  echo "skipped: $1" >>"$results/00-skips"
 }
 
 # The collector's store tests also run against a PostgreSQL server of their own.
@@ -30,21 +50,40 @@ else
 fi
 
 presets=(${VORSANT_TEST_PRESETS:-native native-asan mingw64 mingw32})
-passed=0
-failed=0
-broken=()
-for preset in "${presets[@]}"; do
-  echo "=== $preset ==="
-  if ! { cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset"; }; then
-    broken+=("$preset (build)")
-    failed=$((failed + 1))
-    continue
+has_preset() {
+  [[ " ${presets[*]} " == *" $1 "* ]]
+}
+
+# Where Wine runs no 32-bit program, the i686 tree gives only what is
+# checked on the build host and what the package needs.
+ctest_only=()
+build_only=()
+if [ "$VORSANT_WINE_32" != 1 ]; then
+  ctest_only=(-L host)
+  build_only=(--target plumeta)
+fi
+
+# build PRESET: configures and builds; records a broken build.
+declare -A built=()
+build() {
+  local preset=$1 start=$SECONDS targets=()
+  [ "$preset" = mingw32 ] && targets=("${build_only[@]}")
+  echo "=== build $preset ==="
+  if cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" "${targets[@]}"; then
+    built[$preset]=1
+    record "build-$preset" 0 0 "$start"
+  else
+    record "build-$preset" 0 1 "$start" "$preset (build)"
   fi
-  log="build/$preset/ctest.log"
-  only=()
+}
+
+# unit PRESET: runs the tree's tests with ctest.
+unit() {
+  local preset=$1 start=$SECONDS only=() held_server=""
+  [ -n "${built[$preset]:-}" ] || return 0
+  echo "=== $preset ==="
   if [ "$preset" = mingw32 ] && [ "$VORSANT_WINE_32" != 1 ]; then
-    # Only the checks that run on the build host (the DLL's tables).
-    only=(-L host)
+    only=("${ctest_only[@]}")
     skip "mingw32 unit tests under Wine ($no_wine_32)"
   fi
   # The unit tests under Wine share one prefix. Its server, as Debian starts
@@ -52,78 +91,113 @@ for preset in "${presets[@]}"; do
   # then loses its connection; held for the whole tier, it is always there.
   # The prefix's own background programs start with it here, so that they
   # hold no test's output open.
-  held_server=""
   if [[ "$preset" = mingw* ]] && ((${#only[@]} == 0)); then
     (source scripts/wine-env.sh && vorsant_wine_prefix && wineserver -p &&
       wine cmd /c exit </dev/null >/dev/null 2>&1) && held_server=1
   fi
-  ctest --preset "$preset" -j2 "${only[@]}" 2>&1 | tee "$log"
+  local log="build/$preset/ctest.log"
+  ctest --preset "$preset" -j2 "${only[@]}" >"$log" 2>&1
   [ -z "$held_server" ] || (source scripts/wine-env.sh && wineserver -k) 2>/dev/null
+  cat "$log"
+  local line f t
   line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -1)
   if [ -z "$line" ]; then
-    broken+=("$preset (no test ran)")
-    failed=$((failed + 1))
-    continue
+    record "$preset" 0 1 "$start" "$preset (no test ran)"
+    return
   fi
   f=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$line")
   t=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2/' <<<"$line")
-  passed=$((passed + t - f))
-  failed=$((failed + f))
-  [ "$f" -eq 0 ] || broken+=("$preset")
-done
+  if [ "$f" -eq 0 ]; then
+    record "$preset" "$((t - f))" 0 "$start"
+  else
+    record "$preset" "$((t - f))" "$f" "$start" "$preset"
+  fi
+}
 
-# End-to-end tier: the real programs under Wine and Xvfb, the balance
-# simulator on pseudo-terminals. Each script ends with "N passed, M failed";
-# one that prints no such line counts as one test judged by its exit code.
-e2e=(
-  "scripts/e2e/scale_cli_collect.sh build/native"
-  "scripts/e2e/report_html.sh build/native"
-  "scripts/e2e/scale_com_port.sh build/native build/mingw64"
-  "scripts/e2e/vorsant_ui.sh build/mingw64"
-  "scripts/e2e/vorsant_models.sh build/mingw64"
-  "scripts/e2e/vorsant_dpi.sh build/mingw64"
-  "scripts/e2e/vorsant_collect.sh build/mingw64 build/native"
-  "scripts/e2e/plumeta_msi.sh build/mingw32 build/mingw64"
-  "scripts/e2e/collector_msi.sh build/mingw32 build/mingw64 build/native"
-  "scripts/fuzz.sh"
-)
-# Within the whole suite the fuzz targets get a brief run each, which keeps
-# the suite within its half hour; scripts/fuzz.sh alone runs them longer.
+# script NAME COMMAND...: a script that ends with "N passed, M failed"; one
+# that prints no such line counts as one test judged by its exit code. A
+# script names each part it could not run on a line "skipped: ...".
+script() {
+  local name=$1 start=$SECONDS
+  shift
+  echo "=== e2e: $name ==="
+  local log="build/artifacts/$name.log"
+  timeout 900 bash "$@" >"$log" 2>&1
+  local rc=$? p f line
+  cat "$log"
+  line=$(grep -oE '[0-9]+ passed, [0-9]+ failed' "$log" | tail -1)
+  if [ -n "$line" ]; then
+    p=${line%% passed*}
+    f=$(sed -E 's/.* ([0-9]+) failed/\1/' <<<"$line")
+  elif [ "$rc" -eq 0 ]; then
+    p=1 f=0
+  else
+    p=0 f=1
+  fi
+  [ "$rc" -eq 0 ] || [ "$f" -gt 0 ] || f=1
+  sed -n 's/^skipped: /skipped: /p' "$log" >>"$results/00-skips"
+  if [ "$f" -eq 0 ]; then
+    record "$name" "$p" 0 "$start"
+  else
+    record "$name" "$p" "$f" "$start" "e2e $name"
+  fi
+}
+
+# 1. Every tree, once.
+for preset in "${presets[@]}"; do
+  build "$preset"
+done
+has_preset native && unit native
+
+# 2. The load beside the Wine tiers: the sanitizer tree's tests, then the
+# fuzz targets (a brief run each within the suite; scripts/fuzz.sh alone
+# runs them longer).
 export VORSANT_FUZZ_SECONDS="${VORSANT_FUZZ_SECONDS:-10}"
-if [ -z "${VORSANT_SKIP_E2E:-}" ]; then
-  mkdir -p build/artifacts
-  for entry in "${e2e[@]}"; do
-    read -r script args <<<"$entry"
-    name=$(basename "$script" .sh)
-    echo "=== e2e: $name ==="
-    log="build/artifacts/$name.log"
-    timeout 900 bash $script $args 2>&1 | tee "$log"
-    rc=${PIPESTATUS[0]}
-    line=$(grep -oE '[0-9]+ passed, [0-9]+ failed' "$log" | tail -1)
-    if [ -n "$line" ]; then
-      p=${line%% passed*}
-      f=$(sed -E 's/.* ([0-9]+) failed/\1/' <<<"$line")
-    elif [ "$rc" -eq 0 ]; then
-      p=1 f=0
-    else
-      p=0 f=1
-    fi
-    [ "$rc" -eq 0 ] || [ "$f" -gt 0 ] || f=1
-    # A script names each part it could not run on a line of its own.
-    while IFS= read -r part; do
-      skipped+=("$part")
-    done < <(sed -n 's/^skipped: //p' "$log")
-    passed=$((passed + p))
-    failed=$((failed + f))
-    [ "$f" -eq 0 ] || broken+=("e2e $name")
-  done
-fi
+(
+  has_preset native-asan && unit native-asan
+  [ -n "${VORSANT_SKIP_E2E:-}" ] || script fuzz scripts/fuzz.sh
+) >build/artifacts/cpu-lane.log 2>&1 &
+cpu_lane=$!
 
-for part in "${skipped[@]}"; do
-  echo "skipped: $part"
+# 3. The Wine tiers and the end-to-end scripts, one at a time.
+has_preset mingw64 && unit mingw64
+has_preset mingw32 && unit mingw32
+if [ -z "${VORSANT_SKIP_E2E:-}" ]; then
+  script scale_cli_collect scripts/e2e/scale_cli_collect.sh build/native
+  script report_html scripts/e2e/report_html.sh build/native
+  script scale_com_port scripts/e2e/scale_com_port.sh build/native build/mingw64
+  script vorsant_ui scripts/e2e/vorsant_ui.sh build/mingw64
+  script vorsant_models scripts/e2e/vorsant_models.sh build/mingw64
+  script vorsant_dpi scripts/e2e/vorsant_dpi.sh build/mingw64
+  script vorsant_collect scripts/e2e/vorsant_collect.sh build/mingw64 build/native
+  script plumeta_msi scripts/e2e/plumeta_msi.sh build/mingw32 build/mingw64
+  script collector_msi scripts/e2e/collector_msi.sh build/mingw32 build/mingw64 build/native
+fi
+wait "$cpu_lane"
+echo "=== beside the Wine tiers: native-asan and fuzz ==="
+cat build/artifacts/cpu-lane.log
+
+# 4. The summary: each tier's wall time, every skip, every failure, the total.
+passed=0
+failed=0
+broken=()
+echo "=== wall time of each tier ==="
+for file in "$results"/[0-9]*-*; do
+  case "$file" in *-skips) continue ;; esac
+  read -r p f s <"$file"
+  passed=$((passed + p))
+  failed=$((failed + f))
+  echo "time: ${file##*/[0-9][0-9]-} $s s"
+  while IFS= read -r line; do broken+=("${line#broken: }"); done < <(grep '^broken: ' "$file")
 done
+echo "time: the whole suite $SECONDS s"
+nskipped=0
+if [ -f "$results/00-skips" ]; then
+  nskipped=$(wc -l <"$results/00-skips")
+  cat "$results/00-skips"
+fi
 if ((${#broken[@]})); then
   echo "failing: ${broken[*]}"
 fi
-echo "total: $passed passed, $failed failed, ${#skipped[@]} skipped"
+echo "total: $passed passed, $failed failed, $nskipped skipped"
 [ "$failed" -eq 0 ]
