@@ -136,10 +136,17 @@ std::string MechanismSentence(const Verdict& v) {
            "mechanism; a longer trial would show which law it follows.";
   if (m != Mechanism::kUndetermined)
     return "Mechanism: " + Lower(MechanismName(m)) + ". In this wine " + Advice(m) + ".";
-  std::vector<std::string> candidates;
-  for (Mechanism c : v.mechanisms) candidates.push_back(Lower(MechanismName(c)) + " (" + Advice(c) + ")");
+  // Candidates with the same remedy are named together.
+  std::vector<std::pair<std::vector<std::string>, std::string>> groups;
+  for (Mechanism c : v.mechanisms) {
+    const std::string advice = Advice(c);
+    auto group = std::find_if(groups.begin(), groups.end(), [&](const auto& g) { return g.second == advice; });
+    if (group == groups.end()) group = groups.insert(groups.end(), {{}, advice});
+    group->first.push_back(Lower(MechanismName(c)));
+  }
   std::string s = "Mechanism: undetermined. This trial cannot tell apart ";
-  for (std::size_t i = 0; i < candidates.size(); ++i) s += (i == 0 ? "" : "; or ") + candidates[i];
+  for (std::size_t i = 0; i < groups.size(); ++i)
+    s += (i == 0 ? "" : "; or ") + Joined(groups[i].first) + " (" + groups[i].second + ")";
   return s + ". More readings, or a longer trial that fouls the disc further, would decide between them.";
 }
 
@@ -358,8 +365,13 @@ std::vector<std::string> VerdictSentences(const Verdict& v, const SizingRequest&
     return withIndex(std::nullopt);
   }
   const std::string name(LawName(*v.best));
-  s.push_back("Verdict: " + Lower(name) + " describes this trial " +
-              (*v.fit == FitQuality::kGood ? "well" : "fairly well") + r2 + ".");
+  const std::string how = *v.fit == FitQuality::kGood ? "well" : "fairly well";
+  if (v.mechanism == Mechanism::kUndetermined) {
+    s.push_back("Verdict: " + std::to_string(v.plausible.size()) + " laws describe this trial about equally " +
+                how + "; " + Lower(name) + " fits it closest" + r2 + ".");
+  } else {
+    s.push_back("Verdict: " + Lower(name) + " describes this trial " + how + r2 + ".");
+  }
 
   if (!v.volumeGal && !v.volumeIncalculable) {
     s.push_back("By " + Lower(name) +

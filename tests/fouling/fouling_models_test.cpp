@@ -82,6 +82,7 @@ TEST_P(LawTrialTest, IdentifiesTheLawAndRecoversTheVolume) {
   EXPECT_THAT(verdict.plausible, ::testing::Contains(GetParam()));
   ASSERT_TRUE(verdict.hasRange);
   EXPECT_LE(*verdict.rangeLowGal, expected);
+  EXPECT_GT(*verdict.rangeLowGal, 0);
   if (verdict.rangeHighGal) {
     EXPECT_GE(*verdict.rangeHighGal, expected);
   }
