@@ -418,7 +418,11 @@ FoulingOutcome AnalyseFouling(const TWineRec& rec, const SizingRequest& request)
   } else if (points.failure) {
     outcome.failure = *points.failure;
   } else {
-    outcome.report = FitFoulingReadings(points.points, FittedReadings(rec, points.points), request);
+    // Readings that cannot be matched to the points (never seen) fall back
+    // to the points themselves rather than to no fit at all.
+    CumulativeReadings readings = FittedReadings(rec, points.points);
+    if (readings.w.empty()) readings = ReadingsFromPoints(points.points.w, points.points.R);
+    outcome.report = FitFoulingReadings(points.points, readings, request);
   }
   return outcome;
 }

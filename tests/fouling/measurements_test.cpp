@@ -108,5 +108,18 @@ TEST(Measurements, FilterabilityTestsOfTwoAndFourReadings) {
   EXPECT_THAT(text, HasSubstr("More readings, or a longer trial"));
 }
 
+// Sentences give three significant figures in the report's grouping, no
+// "0.000", and no index past 1,000 s.
+TEST(Measurements, FiguresInSentences) {
+  EXPECT_EQ(GallonsText(2091.4), "2,090");
+  EXPECT_EQ(GallonsText(2091.4, "."), "2.090");
+  EXPECT_EQ(GallonsText(4128.0, "\u00a0"), "4\u00a0130");
+  EXPECT_EQ(GallonsText(0.0004), "0.000400");
+  EXPECT_EQ(GallonsText(999.6), "1,000");
+  EXPECT_EQ(IndexText(3228.8), "over 1,000");
+  EXPECT_EQ(IndexText(16.07), "16.1");
+  EXPECT_EQ(IndexText(-2), "-2.00");
+}
+
 }  // namespace
 }  // namespace vorsant
