@@ -108,6 +108,19 @@ TEST(Measurements, FilterabilityTestsOfTwoAndFourReadings) {
   EXPECT_THAT(text, HasSubstr("More readings, or a longer trial"));
 }
 
+// A cake trial of seven readings: without one of them the law cannot be
+// fitted at all. That refit is left out and counted, and is no bound.
+TEST(Measurements, AFailedRefitIsLeftOutOfTheRange) {
+  const TWineRec rec = Trial(
+      {{100, 43}, {200, 76}, {300, 146}, {400, 238}, {500, 336}, {600, 485}, {700, 642}}, "25.0", "29.0");
+  const Verdict v = MakeVerdict(rec, *AnalyseFouling(rec, {}).report);
+  ASSERT_EQ(v.best, FoulingLaw::kCake);
+  EXPECT_GE(v.refitsLeftOut, 1);
+  ASSERT_TRUE(v.hasRange && v.rangeHighGal);
+  EXPECT_GT(*v.rangeLowGal, 0.5 * *v.volumeGal);
+  EXPECT_LT(*v.rangeHighGal, 2 * *v.volumeGal);
+}
+
 // Sentences give three significant figures in the report's grouping, no
 // "0.000", and no index past 1,000 s.
 TEST(Measurements, FiguresInSentences) {
