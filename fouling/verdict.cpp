@@ -44,7 +44,7 @@ std::string Utf8Separator(const std::string& bytes) {
 }
 
 std::string Hours(double hours, std::string_view thousands) {
-  return (hours < 100 ? Decimals(hours, 1) : Grouped(hours, thousands)) + (hours == 1 ? " hour" : " hours");
+  return (hours < 100 ? Decimals(hours, 1) : SignificantText(hours, thousands)) + (hours == 1 ? " hour" : " hours");
 }
 
 std::string Joined(const std::vector<std::string>& items) {
