@@ -135,7 +135,7 @@ std::string MechanismSentence(const Verdict& v) {
     return "Mechanism: not identified. Only the empirical power model follows this trial, which names no "
            "mechanism; a longer trial would show which law it follows.";
   if (m != Mechanism::kUndetermined)
-    return "Mechanism: " + Lower(MechanismName(m)) + ". In this wine " + Advice(m) + ".";
+    return "Mechanism: " + Lower(MechanismName(m)) + ". In this wine, " + Advice(m) + ".";
   // Candidates with the same remedy are named together.
   std::vector<std::pair<std::vector<std::string>, std::string>> groups;
   for (Mechanism c : v.mechanisms) {
