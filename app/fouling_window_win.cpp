@@ -146,7 +146,7 @@ class FoulingWindow final : public TableGraphWindow {
       request.safety = safety.value.value_or(kDefaultSafetyFactor);
     }
     request.elementArea = element.value;
-    SetTable(ShownLines(rec_, FitFoulingModels(report_.points, request), request));
+    SetTable(ShownLines(rec_, SizeFoulingReport(report_, request), request));
   }
 
   // Shown when the box is left, once for each refused text, so leaving the

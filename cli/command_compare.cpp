@@ -88,6 +88,8 @@ void WriteJson(std::ostream& out, const std::vector<ComparedTrial>& trials) {
     Figure(json, "capacity_l_m2", fit.capacityLm2);
     json.Key("fi_standard_s");
     Figure(json, best ? t.verdict->filterability.standardS : std::nullopt);
+    json.Key("fi_trial_s");
+    Figure(json, t.verdict ? t.verdict->filterability.trialS : std::nullopt);
     Figure(json, "area_m2", fit.areaM2);
     json.EndObject();
   }

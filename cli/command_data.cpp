@@ -4,6 +4,7 @@
 // saved back to FILE unless -o names another file; nothing is written when a
 // check fails.
 
+#include <cmath>
 #include <fstream>
 #include <sstream>
 
@@ -37,6 +38,27 @@ std::optional<int> SkipChoice(const Options& options) {
   return static_cast<int>(*k);
 }
 
+// The record keeps whole seconds: seconds with decimals are rounded here,
+// a full minute carried into the minutes, and the count returned so the
+// user is told. Texts that are no plain numbers are left for the dialog's
+// check to refuse.
+int RoundSeconds(std::vector<PointTexts>& rows) {
+  int rounded = 0;
+  for (PointTexts& row : rows) {
+    if (row[2].find('.') == std::string::npos) continue;
+    const auto seconds = ParseDecimal(row[2]);
+    const auto minutes = row[1].empty() ? std::optional<double>(0) : ParseDecimal(row[1]);
+    if (!seconds || !minutes || *seconds < 0 || *seconds >= 60 || *minutes < 0 || *minutes != std::floor(*minutes)) continue;
+    const double whole = std::round(*seconds);
+    if (whole == *seconds) continue;
+    const long long total = static_cast<long long>(*minutes) * 60 + static_cast<long long>(whole);
+    if (!row[1].empty() || total >= 60) row[1] = std::to_string(total / 60);
+    row[2] = std::to_string(total % 60);
+    ++rounded;
+  }
+  return rounded;
+}
+
 }  // namespace
 
 int RunData(CommandArgs args, CommandIo& io) {
@@ -49,7 +71,11 @@ int RunData(CommandArgs args, CommandIo& io) {
 
   TWineClass wine;
   wine.WineRec = ReadTrial(file);
-  const std::vector<PointTexts> rows = ParsePointsCsv(ReadText(csv), csv);
+  std::vector<PointTexts> rows = ParsePointsCsv(ReadText(csv), csv);
+  if (const int rounded = RoundSeconds(rows); rounded > 0) {
+    io.err << "vorsant-cli: the record keeps whole seconds; " << rounded
+           << (rounded == 1 ? " reading was" : " readings were") << " rounded to the nearest second\n";
+  }
 
   // The dialog as it opens on this trial, then the boxes as typed.
   DataInput input = LoadData(wine.WineRec.Data);

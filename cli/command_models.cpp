@@ -69,13 +69,21 @@ void WriteVerdict(JsonWriter& json, const Verdict& v, const SizingRequest& reque
     Null(json);
   }
   Figure(json, "throughput_ratio", v.throughputRatio);
+  json.Key("volume_range_refits_left_out");
+  json.Integer(v.refitsLeftOut);
   json.Key("mechanism");
   v.mechanism ? json.String(MechanismKey(*v.mechanism)) : Null(json);
+  json.Key("mechanisms");
+  json.BeginArray();
+  for (Mechanism m : v.mechanisms) json.String(MechanismKey(m));
+  json.EndArray();
   Figure(json, "area_m2", v.areaM2);
   json.Key("elements");
   v.elements ? json.Integer(*v.elements) : Null(json);
   const Filterability& f = v.filterability;
   Figure(json, "fi_trial_s", f.trialS);
+  json.Key("fi_trial_note");
+  f.trialNote ? json.String(*f.trialNote) : Null(json);
   json.Key("fi_trial_standard_conditions");
   json.Boolean(f.trialStandard);
   Figure(json, "fi_standard_s", f.standardS);

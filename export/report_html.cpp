@@ -109,23 +109,31 @@ std::string Cell(std::string_view text, bool figure) {
 // the verdict's sentences with their warnings.
 std::string VerdictSection(const Verdict& v) {
   std::string html = "<section class=\"verdict\">\n<h2>Verdict</h2>\n";
+  const Filterability& f = v.filterability;
+  const std::string measured =
+      f.trialS ? IndexText(*f.trialS, v.thousands) + " s" + (f.bandMeasured ? ", " + std::string(*f.band) : "")
+               : std::string("-");
   if (v.best) {
     std::string volume = v.volumeIncalculable ? "incalculably high"
-                         : v.volumeGal        ? GallonsText(*v.volumeGal) + " gal"
+                         : v.volumeGal        ? GallonsText(*v.volumeGal, v.thousands) + " gal"
                                               : "not reached";
     if (v.hasRange && v.rangeHighGal != v.rangeLowGal)
-      volume += " (" + GallonsText(*v.rangeLowGal) + " to " +
-                (v.rangeHighGal ? GallonsText(*v.rangeHighGal) : std::string("no limit")) + ")";
-    const Filterability& f = v.filterability;
-    const std::string fi = f.standardS ? Fixed(*f.standardS, 0, 1) + " s, " + std::string(*f.band)
-                           : f.blocksBeforeStandard ? "the disc blocks, " + std::string(*f.band)
+      volume += " (" + GallonsText(*v.rangeLowGal, v.thousands) + " to " +
+                (v.rangeHighGal ? GallonsText(*v.rangeHighGal, v.thousands) : std::string("no limit")) + ")";
+    const std::string band = f.band && !f.bandMeasured ? ", " + std::string(*f.band) : "";
+    const std::string fi = f.standardS              ? IndexText(*f.standardS, v.thousands) + " s" + band
+                           : f.blocksBeforeStandard ? "the disc blocks" + band
                                                     : std::string("-");
     html +=
         "<table class=\"key\">\n<tr><th>Mechanism</th><th>Best model</th><th class=\"figure\">Volume</th>"
-        "<th class=\"figure\">Hours</th><th class=\"figure\">FI at 2 bar, 25 mm</th></tr>\n<tr>" +
+        "<th class=\"figure\">Hours</th><th class=\"figure\">FI at 2 bar, 25 mm</th>"
+        "<th class=\"figure\">FI measured</th></tr>\n<tr>" +
         Cell(v.mechanism ? MechanismName(*v.mechanism) : "-", false) + Cell(LawName(*v.best), false) +
         Cell(volume, true) + Cell(v.hours ? Fixed(*v.hours, 0, 1) : "-", true) + Cell(fi, true) +
-        "</tr>\n</table>\n";
+        Cell(measured, true) + "</tr>\n</table>\n";
+  } else if (v.fit == FitQuality::kInsufficient) {
+    html += "<table class=\"key\">\n<tr><th>Filterability test</th><th class=\"figure\">FI measured</th></tr>\n<tr>" +
+            Cell("too few readings for a fouling law", false) + Cell(measured, true) + "</tr>\n</table>\n";
   }
   for (const std::string& sentence : VerdictSentences(v, SizingRequest{}))
     html += "<p>" + HtmlText(sentence) + "</p>\n";

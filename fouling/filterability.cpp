@@ -1,5 +1,6 @@
 #include "fouling/filterability.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -12,69 +13,27 @@ namespace {
 constexpr double kPi = 3.14159;
 constexpr double kPaPerPsi = 6894.8;
 constexpr double kFirstMl = 200, kSecondMl = 400;
-constexpr double kDiameterTolerance = 0.05;  // mm: the stored text has one decimal
-constexpr double kPsiTolerance = 1.5;
+constexpr double kSameMl = 0.05;  // the stored volume has one decimal
 
 double DiscArea(double diameterMm) {
   return kPi * (diameterMm / 20) * (diameterMm / 20) / 1e4;  // m2
 }
 
-struct Reading {
-  double ml, seconds;
-};
-
-// Every stored reading, the skipped leading ones too, from 0 ml at 0 s.
-std::vector<Reading> Readings(const TWineRec& rec) {
-  std::vector<Reading> readings{{0, 0}};
-  for (std::size_t i = 0; i < kPointCount; ++i) {
-    const std::optional<double> ml = ParseStoredNumber(rec.Data.V[i].Str());
-    if (!ml) break;
-    readings.push_back(
-        {*ml, 60 * StoredNumberOr0(rec.Data.M[i].Str()) + StoredNumberOr0(rec.Data.Sc[i].Str())});
-  }
-  return readings;
-}
-
-// The time the readings reach `ml`, by a straight line between the two
-// readings around it.
-std::optional<double> SecondsAt(const std::vector<Reading>& r, double ml) {
+// The time the readings reach `ml`: a reading there, or a straight line
+// between two consecutive readings around it that lie close together. The
+// start counts only where the first reading is itself that close to it.
+std::optional<double> SecondsAt(const std::vector<Reading>& readings, double ml) {
+  std::vector<Reading> r;
+  if (!readings.empty() && readings.front().ml <= kFilterabilityBracketMl) r.push_back({0, 0});
+  r.insert(r.end(), readings.begin(), readings.end());
+  for (const Reading& x : r)
+    if (std::abs(x.ml - ml) <= kSameMl) return x.seconds;
   for (std::size_t i = 1; i < r.size(); ++i) {
-    if (r[i].ml < ml || r[i].ml <= r[i - 1].ml) continue;
-    return r[i - 1].seconds +
-           (ml - r[i - 1].ml) / (r[i].ml - r[i - 1].ml) * (r[i].seconds - r[i - 1].seconds);
+    const Reading &a = r[i - 1], &b = r[i];
+    if (a.ml < ml && ml < b.ml && b.ml - a.ml <= kFilterabilityBracketMl)
+      return a.seconds + (ml - a.ml) / (b.ml - a.ml) * (b.seconds - a.seconds);
   }
   return std::nullopt;
-}
-
-// The integral of R(w) dw from 0 to W, in closed form for each law.
-std::optional<double> ResistanceIntegral(const ModelFit& fit, double W) {
-  if (!fit.fitted) return std::nullopt;
-  double integral = 0;
-  if (fit.law == FoulingLaw::kPower) {
-    const double n = *fit.n;
-    if (n <= -1) return std::nullopt;
-    integral = *fit.r0 * W + *fit.a * std::pow(W, n + 1) / (n + 1);
-  } else {
-    const double rm = *fit.rm, k = *fit.k;
-    switch (fit.law) {
-      case FoulingLaw::kComplete:
-        if (k * W >= 1) return std::nullopt;  // every pore shut
-        integral = k == 0 ? rm * W : -rm / k * std::log1p(-k * W);
-        break;
-      case FoulingLaw::kStandard:
-        if (k * W / 2 >= 1) return std::nullopt;
-        integral = rm * W / (1 - k * W / 2);
-        break;
-      case FoulingLaw::kIntermediate:
-        integral = k == 0 ? rm * W : rm * std::expm1(k * W) / k;
-        break;
-      default:
-        integral = rm * (W + k * W * W / 2);
-        break;
-    }
-  }
-  if (!std::isfinite(integral)) return std::nullopt;
-  return integral;
 }
 
 }  // namespace
@@ -82,7 +41,7 @@ std::optional<double> ResistanceIntegral(const ModelFit& fit, double W) {
 std::optional<double> ModelSeconds(const ModelFit& fit, double volumeM3, double areaM2, double pressurePa,
                                    double viscosity) {
   // With v = A w the area cancels: T = mu / dP times the integral of R dw.
-  const std::optional<double> integral = ResistanceIntegral(fit, volumeM3 / areaM2);
+  const std::optional<double> integral = ModelIntegral(fit, volumeM3 / areaM2);
   if (!integral) return std::nullopt;
   const double seconds = viscosity / pressurePa * *integral;
   if (!std::isfinite(seconds)) return std::nullopt;
@@ -98,24 +57,45 @@ std::string_view FilterabilityBand(std::optional<double> seconds) {
 
 double TrialEndThroughput(const TWineRec& rec) {
   const double area = DiscArea(StoredNumberOr0(rec.Conditions.LabFiltDia.Str()));
-  const double w = Readings(rec).back().ml / 1e6 / area;
+  const std::vector<Reading> readings = StoredReadings(rec);
+  const double w = (readings.empty() ? 0 : readings.back().ml) / 1e6 / area;
   return std::isfinite(w) ? w : 0;
+}
+
+MeasuredIndex MeasureFilterability(const std::vector<Reading>& readings) {
+  double last = 0;
+  for (const Reading& r : readings) last = std::max(last, r.ml);
+  if (last < kSecondMl - kSameMl) return {std::nullopt, "the readings do not reach 400 ml"};
+  const auto t200 = SecondsAt(readings, kFirstMl);
+  if (!t200) return {std::nullopt, "no readings near 200 ml"};
+  const auto t400 = SecondsAt(readings, kSecondMl);
+  if (!t400) return {std::nullopt, "no readings near 400 ml"};
+  return {*t400 - 2 * *t200, ""};
 }
 
 Filterability AssessFilterability(const TWineRec& rec, const FoulingReport& report) {
   Filterability f;
   f.trialDiameterMm = StoredNumberOr0(rec.Conditions.LabFiltDia.Str());
   f.trialPressurePsi = StoredNumberOr0(rec.Conditions.LabP.Str());
-  f.trialStandard = std::abs(f.trialDiameterMm - kStandardDiscMm) < kDiameterTolerance &&
-                    std::abs(f.trialPressurePsi - 29.0) <= kPsiTolerance;
-  const std::vector<Reading> readings = Readings(rec);
-  if (readings.back().ml >= kSecondMl) {
-    const auto t200 = SecondsAt(readings, kFirstMl), t400 = SecondsAt(readings, kSecondMl);
-    if (t200 && t400) f.trialS = *t400 - 2 * *t200;
+  f.trialStandard = StandardDiscTrial(rec);
+  MeasuredIndex measured = MeasureFilterability(StoredReadings(rec));
+  f.trialS = measured.seconds;
+  if (!f.trialS) f.trialNote = std::move(measured.note);
+  if (f.trialStandard && f.trialS) {
+    f.band = FilterabilityBand(f.trialS);
+    f.bandMeasured = true;
   }
 
   const ModelFit& standard = report.models[static_cast<std::size_t>(FoulingLaw::kStandard)];
-  if (standard.fitted && *standard.k > 0) f.vmaxLm2 = standard.capacityLm2;
+  const bool plausible = std::find(report.plausible.begin(), report.plausible.end(), FoulingLaw::kStandard) !=
+                         report.plausible.end();
+  if (standard.capacityLm2) {
+    if (plausible) {
+      f.vmaxLm2 = standard.capacityLm2;
+    } else {
+      f.vmaxWithheld = true;
+    }
+  }
 
   if (!report.best) return f;
   const ModelFit& best = report.models[static_cast<std::size_t>(*report.best)];
@@ -125,10 +105,10 @@ Filterability AssessFilterability(const TWineRec& rec, const FoulingReport& repo
   const auto t400 = ModelSeconds(best, kSecondMl / 1e6, area, pa, mu);
   if (t200 && t400) {
     f.standardS = *t400 - 2 * *t200;
-    f.band = FilterabilityBand(f.standardS);
+    if (!f.bandMeasured) f.band = FilterabilityBand(f.standardS);
   } else if (best.law == FoulingLaw::kComplete || best.law == FoulingLaw::kStandard) {
     f.blocksBeforeStandard = true;
-    f.band = FilterabilityBand(std::nullopt);
+    if (!f.bandMeasured) f.band = FilterabilityBand(std::nullopt);
   }
   return f;
 }

@@ -6,24 +6,35 @@
 // standard disc from a fitted model.
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "fouling/fouling_models.h"
+#include "fouling/trial_readings.h"
 #include "trial/wine_rec.h"
 
 namespace vorsant {
 
-inline constexpr double kStandardDiscMm = 25;
-inline constexpr double kStandardPsi = 29.0075;  // 2 bar
+// A reading no further than this from 200 or 400 ml, on each side, reads
+// the index by a straight line; across a wider gap there is no index.
+inline constexpr double kFilterabilityBracketMl = 100;
 
 struct Filterability {
-  std::optional<double> trialS;  // from the readings, when they reach 400 ml
-  bool trialStandard = false;    // the trial ran at 2 bar through a 25 mm disc
+  // From the readings at 200 and 400 ml, or a straight line between two
+  // consecutive readings at most 100 ml apart around each.
+  std::optional<double> trialS;
+  std::optional<std::string> trialNote;  // why there is no trialS
+  bool trialStandard = false;            // the trial ran at 2 bar through a 25 mm disc
   double trialDiameterMm = 0, trialPressurePsi = 0;
-  std::optional<double> standardS;       // predicted for the standard disc by the best model
-  bool blocksBeforeStandard = false;     // the best model's disc blocks before 400 ml
-  std::optional<std::string_view> band;  // "very good", "good", "poor", "very poor"
-  std::optional<double> vmaxLm2;         // the standard blocking law's capacity
+  std::optional<double> standardS;    // predicted for the standard disc by the best model
+  bool blocksBeforeStandard = false;  // the best model's disc blocks before 400 ml
+  // "very good", "good", "poor", "very poor": of the measured index on a
+  // standard trial, else of the predicted one.
+  std::optional<std::string_view> band;
+  bool bandMeasured = false;
+  // The standard blocking law's capacity, only where that law is plausible.
+  std::optional<double> vmaxLm2;
+  bool vmaxWithheld = false;  // the law is fitted but not plausible
 };
 
 // The seconds the model takes to pass `volumeM3` through `areaM2` at
@@ -39,6 +50,15 @@ std::string_view FilterabilityBand(std::optional<double> seconds);
 
 // V/A (m) of the trial's last reading: where its data end.
 double TrialEndThroughput(const TWineRec& rec);
+
+// T400 - 2 T200 from the readings (0 ml at 0 s not among them), or the
+// reason there is none ("the readings do not reach 400 ml", "no readings
+// near 200 ml", "no readings near 400 ml").
+struct MeasuredIndex {
+  std::optional<double> seconds;
+  std::string note;
+};
+MeasuredIndex MeasureFilterability(const std::vector<Reading>& readings);
 
 // `rec` is the trial the report was made from.
 Filterability AssessFilterability(const TWineRec& rec, const FoulingReport& report);

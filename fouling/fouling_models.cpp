@@ -5,9 +5,9 @@
 #include <cstddef>
 #include <vector>
 
+#include "fouling/integral_fit.h"
+#include "fouling/trial_readings.h"
 #include "trial/analysis.h"
-#include "trial/power_fit.h"
-#include "trial/regression.h"
 
 namespace vorsant {
 
@@ -16,7 +16,6 @@ namespace {
 constexpr double kGallonLitres = 3.7854;
 constexpr double kLargestArea = 1e7;     // m2; beyond it no filter is built
 constexpr double kAreaPrecision = 1e-6;  // relative
-constexpr std::size_t kLeastPoints = 4;
 constexpr double kFlatSpread = 1e-9;                    // relative
 const double kIncalculableThroughput = std::exp(46.0);  // m
 
@@ -34,66 +33,8 @@ ModelFit Unfitted(FoulingLaw law) {
   return fit;
 }
 
-// The power model has three: R0, a and n.
-int ParameterCount(FoulingLaw law) {
-  return law == FoulingLaw::kPower ? 3 : 1;
-}
-
 double GallonsOf(double m3) {
   return m3 * 1000 / kGallonLitres;
-}
-
-// The line of the law's transform of R against w, turned into Rm and k;
-// false when the law's requirement fails.
-bool FitLine(FoulingLaw law, const AnalysisPoints& p, ModelFit& fit) {
-  TRegressionData x{}, y{};
-  const std::size_t c = std::min(p.w.size(), kPointCount);
-  for (std::size_t i = 0; i < c; ++i) {
-    const double R = p.R[i];
-    if (!Usable(R)) return false;
-    x[i] = p.w[i];
-    switch (law) {
-      case FoulingLaw::kComplete:
-        y[i] = 1 / R;
-        break;
-      case FoulingLaw::kStandard:
-        y[i] = 1 / std::sqrt(R);
-        break;
-      case FoulingLaw::kIntermediate:
-        y[i] = std::log(R);
-        break;
-      default:
-        y[i] = R;
-        break;
-    }
-  }
-  double m = 0, b = 0, r = 0;
-  Regression(m, b, r, x, y, static_cast<std::uint16_t>(c));
-  if (!std::isfinite(m) || !std::isfinite(b)) return false;
-  switch (law) {
-    case FoulingLaw::kComplete:
-      if (b <= 0) return false;
-      fit.rm = 1 / b;
-      fit.k = -m / b;
-      break;
-    case FoulingLaw::kStandard:
-      if (b <= 0) return false;
-      fit.rm = 1 / (b * b);
-      fit.k = -2 * m / b;
-      break;
-    case FoulingLaw::kIntermediate:
-      fit.rm = std::exp(b);
-      fit.k = m;
-      break;
-    default:
-      if (b <= 0) return false;
-      fit.rm = b;
-      fit.k = m / b;
-      break;
-  }
-  // A flat line's slope may come out as -0, which would print as "-0".
-  if (*fit.k == 0) fit.k = 0.0;
-  return std::isfinite(*fit.rm) && std::isfinite(*fit.k);
 }
 
 // The throughput where the model reaches `rMax`: 0 when it starts at or
@@ -171,43 +112,6 @@ bool Flat(const AnalysisPoints& p) {
   return *hi - *lo <= kFlatSpread * *hi;
 }
 
-void Quality(ModelFit& fit, const AnalysisPoints& p) {
-  if (Flat(p)) return;
-  const std::size_t c = p.w.size();
-  double mean = 0;
-  for (double R : p.R) mean += R;
-  mean /= static_cast<double>(c);
-  double residual = 0, total = 0;
-  for (std::size_t i = 0; i < c; ++i) {
-    const double model = *ModelResistance(fit, p.w[i]);
-    residual += (p.R[i] - model) * (p.R[i] - model);
-    total += (p.R[i] - mean) * (p.R[i] - mean);
-  }
-  if (!(total > 0)) return;
-  fit.r2 = 1 - residual / total;
-  const double dof = static_cast<double>(c) - ParameterCount(fit.law) - 1;
-  if (dof > 0) fit.r2Adjusted = 1 - (1 - *fit.r2) * (static_cast<double>(c) - 1) / dof;
-}
-
-ModelFit FitModel(FoulingLaw law, const AnalysisPoints& p) {
-  ModelFit fit = Unfitted(law);
-  if (law == FoulingLaw::kPower) {
-    if (!p.powerFitted) return fit;
-    fit.r0 = p.R0;
-    fit.a = p.a;
-    fit.n = p.n;
-  } else if (!FitLine(law, p, fit)) {
-    return Unfitted(law);
-  }
-  fit.fitted = true;
-  // A curve that breaks down at a measured point is no fit of it.
-  for (double w : p.w) {
-    if (!ModelResistance(fit, w)) return Unfitted(law);
-  }
-  Quality(fit, p);
-  return fit;
-}
-
 void Project(ModelFit& fit, const AnalysisPoints& p, const SizingRequest& request) {
   if (!fit.fitted) return;
   if ((fit.law == FoulingLaw::kComplete || fit.law == FoulingLaw::kStandard) && *fit.k > 0) {
@@ -237,58 +141,112 @@ void Project(ModelFit& fit, const AnalysisPoints& p, const SizingRequest& reques
   }
 }
 
-// The points without point `skip`; for the power model refitted to them as
-// the analysis fits it (with a shorter search: a refit that needs more
-// steps is left out).
-constexpr long kRefitStepLimit = 20000;
+// Akaike's criterion, corrected for small samples. A sum of squares below
+// what the stopwatch resolves says no more than that resolution, so it is
+// floored there: laws that all fit within the rounding tie, and the
+// parameters decide.
+std::optional<double> Aicc(double sse, std::size_t count, int parameters, double floor) {
+  const double n = static_cast<double>(count), p = parameters;
+  if (n - p - 1 <= 0) return std::nullopt;
+  const double s = std::max(sse, floor);
+  if (!(s > 0)) return std::nullopt;
+  return n * std::log(s / n) + 2 * p + 2 * p * (p + 1) / (n - p - 1);
+}
 
-AnalysisPoints Without(const AnalysisPoints& p, std::size_t skip, FoulingLaw law) {
-  AnalysisPoints q = p;
-  q.w.erase(q.w.begin() + static_cast<std::ptrdiff_t>(skip));
-  q.R.erase(q.R.begin() + static_cast<std::ptrdiff_t>(skip));
-  if (law != FoulingLaw::kPower) return q;
-  TRegressionData R{}, lnW{};
-  for (std::size_t i = 0; i < q.w.size() && i < kPointCount; ++i) {
-    R[i] = q.R[i];
-    lnW[i] = std::log(q.w[i]);
+// Whole seconds: each time is off by up to half a second, a variance of
+// 1/12 s2. Readings made up from points carry only the doubles' noise.
+double SseFloor(const CumulativeReadings& r) {
+  const double n = static_cast<double>(r.w.size());
+  if (r.tauPerSecond > 0) return n * r.tauPerSecond * r.tauPerSecond / 12;
+  const double span = 1e-9 * (r.tau.back() - r.tau.front());
+  return n * span * span;
+}
+
+// `lineSse` is the constant resistance's sum of squares, 0 when there is no
+// fouling to explain.
+ModelFit FitModel(FoulingLaw law, const CumulativeReadings& r, const AnalysisPoints& p, double lineSse,
+                  double floor) {
+  ModelFit fit = Unfitted(law);
+  const IntegralFit f = FitIntegral(law, r);
+  if (!f.fitted) return fit;
+  if (law == FoulingLaw::kPower) {
+    fit.r0 = f.r0;
+    fit.a = f.a;
+    fit.n = f.n;
+  } else {
+    fit.rm = f.rm;
+    fit.k = f.k == 0 ? 0.0 : f.k;  // never "-0"
   }
-  const PowerFitResult fit = FitPower(R, lnW, q.w.size(), kRefitStepLimit);
-  q.powerFitted = !fit.failed;
-  q.R0 = fit.R0;
-  q.a = std::exp(fit.lnA);
-  q.n = fit.n;
+  fit.fitted = true;
+  // A curve that breaks down at a measured point is no fit of it.
+  for (double w : p.w)
+    if (!ModelResistance(fit, w)) return Unfitted(law);
+  const std::size_t c = r.w.size();
+  const int parameters = IntegralParameterCount(law);
+  if (lineSse > 0) {
+    fit.r2 = 1 - f.sse / lineSse;
+    if (c > static_cast<std::size_t>(parameters))
+      fit.r2Adjusted = 1 - (1 - *fit.r2) * (static_cast<double>(c) - 2) / (static_cast<double>(c) - parameters);
+  }
+  fit.aicc = Aicc(f.sse, c, parameters, floor);
+  fit.sse = f.sse;
+  return fit;
+}
+
+CumulativeReadings Without(const CumulativeReadings& r, std::size_t skip) {
+  CumulativeReadings q = r;
+  q.w.erase(q.w.begin() + static_cast<std::ptrdiff_t>(skip));
+  q.tau.erase(q.tau.begin() + static_cast<std::ptrdiff_t>(skip));
   return q;
 }
 
-// The volume's uncertainty by the jackknife: refitted without each point
-// in turn, the spread of those volumes scaled to a standard error
-// (sqrt((c - 1) / c * sum (V_i - mean)^2)), and two of them either side.
+// The volume's uncertainty by the jackknife on its logarithm: refitted
+// without each reading in turn, the spread of the log volumes scaled to a
+// standard error (sqrt((c - 1) / c * sum (ln V_i - mean)^2)), and the volume
+// divided and multiplied by e to two of them. A volume is positive, and so
+// is the range. A refit that cannot be fitted, or puts the filter at Rmax
+// from the start, is left out and counted; one that never reaches Rmax
+// leaves the range open above.
 constexpr double kStandardErrors = 2;
 
-void VolumeSpread(ModelFit& fit, const AnalysisPoints& p) {
-  if (!fit.volumeGal || fit.incalculable || p.w.size() <= kLeastPoints) return;
-  std::vector<double> volumes;
-  for (std::size_t skip = 0; skip < p.w.size(); ++skip) {
-    const AnalysisPoints q = Without(p, skip, fit.law);
-    ModelFit refit = FitModel(fit.law, q);
-    if (!refit.fitted) continue;
-    Project(refit, q, SizingRequest{});
-    if (!refit.volumeGal || refit.incalculable) {
-      // Without some point the model never fouls the filter: no upper end.
-      fit.volumeLowGal = 0;
-      return;
+void VolumeSpread(ModelFit& fit, const CumulativeReadings& r, const AnalysisPoints& p, double floor) {
+  if (!fit.volumeGal || !(*fit.volumeGal > 0) || fit.incalculable) return;
+  if (r.w.size() < static_cast<std::size_t>(IntegralParameterCount(fit.law)) + 2) return;
+  std::vector<double> logs;
+  bool open = false;
+  for (std::size_t skip = 0; skip < r.w.size(); ++skip) {
+    const CumulativeReadings q = Without(r, skip);
+    ModelFit refit = FitModel(fit.law, q, p, 0, floor);
+    if (refit.fitted) Project(refit, p, SizingRequest{});
+    if (!refit.fitted || (refit.volumeGal && !(*refit.volumeGal > 0))) {
+      ++fit.refitsLeftOut;
+    } else if (!refit.volumeGal || refit.incalculable) {
+      open = true;
+    } else {
+      logs.push_back(std::log(*refit.volumeGal));
     }
-    volumes.push_back(*refit.volumeGal);
   }
-  if (volumes.size() < 2) return;
-  const double n = static_cast<double>(volumes.size());
+  if (logs.size() < 2) return;
+  const double n = static_cast<double>(logs.size());
   double mean = 0;
-  for (double v : volumes) mean += v / n;
+  for (double v : logs) mean += v / n;
   double squares = 0;
-  for (double v : volumes) squares += (v - mean) * (v - mean);
-  const double error = kStandardErrors * std::sqrt((n - 1) / n * squares);
-  fit.volumeLowGal = std::max(0.0, *fit.volumeGal - error);
-  fit.volumeHighGal = *fit.volumeGal + error;
+  for (double v : logs) squares += (v - mean) * (v - mean);
+  const double factor = std::exp(kStandardErrors * std::sqrt((n - 1) / n * squares));
+  fit.volumeLowGal = *fit.volumeGal / factor;
+  if (!open) fit.volumeHighGal = *fit.volumeGal * factor;
+}
+
+// The trial report's own estimate: the analysis' power fit projected.
+std::optional<double> AnalysisPowerVolume(const AnalysisPoints& p) {
+  if (!p.powerFitted) return std::nullopt;
+  ModelFit power = Unfitted(FoulingLaw::kPower);
+  power.fitted = true;
+  power.r0 = p.R0;
+  power.a = p.a;
+  power.n = p.n;
+  Project(power, p, SizingRequest{});
+  return power.incalculable ? std::nullopt : power.volumeGal;
 }
 
 }  // namespace
@@ -355,49 +313,116 @@ std::optional<double> ModelResistance(const ModelFit& fit, double w) {
   return R;
 }
 
+std::optional<double> ModelIntegral(const ModelFit& fit, double W) {
+  if (!fit.fitted) return std::nullopt;
+  double integral = 0;
+  if (fit.law == FoulingLaw::kPower) {
+    const double n = *fit.n;
+    if (n <= -1) return std::nullopt;
+    integral = *fit.r0 * W + *fit.a * std::pow(W, n + 1) / (n + 1);
+  } else {
+    const double rm = *fit.rm, k = *fit.k;
+    switch (fit.law) {
+      case FoulingLaw::kComplete:
+        if (k * W >= 1) return std::nullopt;  // every pore shut
+        integral = k == 0 ? rm * W : -rm / k * std::log1p(-k * W);
+        break;
+      case FoulingLaw::kStandard:
+        if (k * W / 2 >= 1) return std::nullopt;
+        integral = rm * W / (1 - k * W / 2);
+        break;
+      case FoulingLaw::kIntermediate:
+        integral = k == 0 ? rm * W : rm * std::expm1(k * W) / k;
+        break;
+      default:
+        integral = rm * (W + k * W * W / 2);
+        break;
+    }
+  }
+  if (!std::isfinite(integral)) return std::nullopt;
+  return integral;
+}
+
 FoulingReport FitFoulingModels(const AnalysisPoints& points, const SizingRequest& request) {
+  return FitFoulingReadings(points, ReadingsFromPoints(points.w, points.R), request);
+}
+
+FoulingReport FitFoulingReadings(const AnalysisPoints& points, const CumulativeReadings& readings,
+                                 const SizingRequest& request) {
   FoulingReport report;
   report.points = points;
+  report.readingW = readings.w;
+  report.readingTau = readings.tau;
   for (FoulingLaw law : kFoulingLaws) report.models[LawIndex(law)].law = law;
-  if (points.w.size() < kLeastPoints || points.w.size() != points.R.size()) return report;
+  report.reportVolumeGal = AnalysisPowerVolume(points);
+  if (points.w.size() < kLeastFittedPoints || points.w.size() != points.R.size() ||
+      readings.w.size() != points.w.size() + 1 || readings.tau.size() != readings.w.size())
+    return report;
 
+  report.noFouling = Flat(points);
+  const double floor = SseFloor(readings);
+  const double line = report.noFouling ? 0 : ConstantResistanceSse(readings);
   for (FoulingLaw law : kFoulingLaws) {
     ModelFit& fit = report.models[LawIndex(law)];
-    fit = FitModel(law, points);
+    fit = FitModel(law, readings, points, line, floor);
     Project(fit, points, request);
   }
 
-  // Highest adjusted R2; on a tie fewer parameters, then the table's order.
+  // Lowest AICc. Laws that all fit within the stopwatch's rounding tie on
+  // it; of those, the closest fit, then the table's order.
+  const auto better = [](const ModelFit& a, const ModelFit& b) {
+    if (std::abs(*a.aicc - *b.aicc) > 1e-9) return *a.aicc < *b.aicc;
+    return a.sse < b.sse;
+  };
   const ModelFit* best = nullptr;
   for (const ModelFit& fit : report.models) {
-    if (!fit.r2Adjusted) continue;
-    if (!best || *fit.r2Adjusted > *best->r2Adjusted ||
-        (*fit.r2Adjusted == *best->r2Adjusted && ParameterCount(fit.law) < ParameterCount(best->law))) {
-      best = &fit;
-    }
-  }
-  // A best fit that still explains little is no answer: no model is marked.
-  if (best && *best->r2Adjusted >= kFairFit) report.best = best->law;
-  // The refits cost most for the power model: only where the verdict uses them.
-  if (report.best) {
-    const double least = *best->r2Adjusted - kPlausibleMargin;
-    for (ModelFit& fit : report.models)
-      if (fit.r2Adjusted && *fit.r2Adjusted >= least) VolumeSpread(fit, points);
+    if (fit.aicc && fit.r2Adjusted && (!best || better(fit, *best))) best = &fit;
   }
   report.highestR2Adjusted = best ? best->r2Adjusted : std::nullopt;
-  report.noFouling = Flat(points);
+  // A best fit that still explains little is no answer: no model is marked.
+  if (!best || *best->r2Adjusted < kFairFit) return report;
+  report.best = best->law;
+  const double least = *best->aicc + kPlausibleAicc;
+  for (ModelFit& fit : report.models) {
+    if (!fit.aicc || !fit.r2Adjusted || *fit.aicc > least) continue;
+    report.plausible.push_back(fit.law);
+    VolumeSpread(fit, readings, points, floor);
+  }
   return report;
+}
+
+FoulingReport SizeFoulingReport(const FoulingReport& report, const SizingRequest& request) {
+  FoulingReport sized = report;
+  for (ModelFit& fit : sized.models) {
+    fit.areaM2.reset();
+    fit.elements.reset();
+    fit.elementsUncountable = false;
+    Project(fit, sized.points, request);
+  }
+  return sized;
 }
 
 FoulingOutcome AnalyseFouling(const TWineRec& rec, const SizingRequest& request) {
   AnalysisPointsOutcome points = AnalyseTrialPoints(rec);
   FoulingOutcome outcome;
-  if (points.failure) {
+  const bool tooFew = !points.failure || *points.failure == kInsufficientDataWarning;
+  if (tooFew && points.points.w.size() < kLeastFittedPoints) {
+    // A filterability test is read for its index, not failed for its few readings.
+    if (!StandardDiscTrial(rec) || StoredReadings(rec).size() < 2) {
+      outcome.failure = std::string(kInsufficientDataWarning);
+      return outcome;
+    }
+    outcome.report = FitFoulingReadings(points.points, CumulativeReadings{}, request);
+    outcome.report->insufficient = true;
+    outcome.report->readingsNeeded = kLeastFittedPoints - points.points.w.size();
+  } else if (points.failure) {
     outcome.failure = *points.failure;
-  } else if (points.points.w.size() < kLeastPoints) {
-    outcome.failure = std::string(kInsufficientDataWarning);
   } else {
-    outcome.report = FitFoulingModels(points.points, request);
+    // Readings that cannot be matched to the points (never seen) fall back
+    // to the points themselves rather than to no fit at all.
+    CumulativeReadings readings = FittedReadings(rec, points.points);
+    if (readings.w.empty()) readings = ReadingsFromPoints(points.points.w, points.points.R);
+    outcome.report = FitFoulingReadings(points.points, readings, request);
   }
   return outcome;
 }

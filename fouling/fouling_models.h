@@ -15,6 +15,10 @@
 #include "trial/wine_rec.h"
 
 namespace vorsant {
+struct CumulativeReadings;
+}
+
+namespace vorsant {
 
 enum class FoulingLaw { kComplete, kStandard, kIntermediate, kCake, kPower };
 
@@ -46,14 +50,22 @@ struct ModelFit {
   bool fitted = false;
   std::optional<double> rm, k;     // the four laws: 1/m and m/m3 per m2 (1/m of throughput)
   std::optional<double> r0, a, n;  // the power model: R0 + a w^n
+  // R2 is the share of the fouling the model explains: 1 - SSE / SSE of a
+  // constant resistance, both on the cumulative times; adjusted for the
+  // parameters each has (tau0 and R, against tau0 and the model's own).
   std::optional<double> r2, r2Adjusted;
+  std::optional<double> aicc;  // Akaike's criterion, small-sample corrected
+  double sse = 0;              // of the cumulative times, in tau
   std::optional<double> capacityLm2;  // pore-blocking laws with k > 0, L/m2
   std::optional<double> wStar;        // throughput (m3/m2) where R reaches Rmax
   std::optional<double> volumeGal;    // production volume, US gallons
-  // The volume less and plus two jackknife standard errors (refits without
-  // each point in turn), for the plausible models of a report with a best;
-  // the high end is none when such a refit never reaches Rmax.
+  // The volume divided and multiplied by e to two jackknife standard errors
+  // of its logarithm (refits without each reading in turn), for the
+  // plausible models of a report with a best; the high end is none when
+  // such a refit never reaches Rmax. A refit that cannot be fitted at all is
+  // left out and counted.
   std::optional<double> volumeLowGal, volumeHighGal;
+  int refitsLeftOut = 0;
   bool incalculable = false;          // w* beyond e^46 m (or past a double), as the report's power volume
   std::optional<double> hours;        // at the production rate
   std::optional<double> areaM2;       // area needed for the request
@@ -69,28 +81,51 @@ std::optional<double> ModelResistance(const ModelFit& fit, double w);
 // best fit is no answer.
 inline constexpr double kGoodFit = 0.99;
 inline constexpr double kFairFit = 0.95;
-// Within this much adjusted R2 of the best, a law is as plausible.
-inline constexpr double kPlausibleMargin = 0.01;
+// Within this much AICc of the best, a model is as plausible.
+inline constexpr double kPlausibleAicc = 2;
+// Fitted intervals a fouling law needs; fewer make a report that is
+// insufficient for a prediction.
+inline constexpr std::size_t kLeastFittedPoints = 4;
 
 struct FoulingReport {
   AnalysisPoints points;
-  std::array<ModelFit, 5> models;  // in kFoulingLaws order
-  // Highest adjusted R2 when it is at least kFairFit; none when no model
-  // has one (none fits, or the resistance is the same at every point and
-  // there is nothing to explain) or when even the best fits poorly.
+  std::vector<double> readingW, readingTau;  // the cumulative readings fitted
+  std::array<ModelFit, 5> models;            // in kFoulingLaws order
+  // Lowest AICc when its adjusted R2 is at least kFairFit; none when no
+  // model has one (none fits, or the resistance is the same at every point
+  // and there is nothing to explain) or when even the best fits poorly.
   std::optional<FoulingLaw> best;
-  std::optional<double> highestR2Adjusted;  // whether or not it made a best
+  std::vector<FoulingLaw> plausible;        // within kPlausibleAicc of the best, in table order
+  std::optional<double> highestR2Adjusted;  // the lowest AICc's, whether or not it made a best
   bool noFouling = false;                   // the same resistance at every point
+  // Too few fitted intervals for any law: nothing is fitted, and this many
+  // more readings would give a prediction.
+  bool insufficient = false;
+  std::size_t readingsNeeded = 0;
+  std::optional<double> reportVolumeGal;  // the analysis' own power model's, which the trial report shows
 };
 
 // Fits every model to `points` (which must hold at least four points) and
-// sizes for `request`.
+// sizes for `request`, on cumulative readings made up from the points.
 FoulingReport FitFoulingModels(const AnalysisPoints& points, const SizingRequest& request);
+// The same on the trial's own cumulative readings.
+FoulingReport FitFoulingReadings(const AnalysisPoints& points, const CumulativeReadings& readings,
+                                 const SizingRequest& request);
+// The report sized again for another request; the fits stay as they are.
+FoulingReport SizeFoulingReport(const FoulingReport& report, const SizingRequest& request);
 
-// The analysis' points of a trial, then FitFoulingModels. The trial is not
-// changed. On a trial that cannot give points, `failure` holds the message to
-// show ("Data is insufficient to calculate fouling constants." or the
-// analysis' non-positive interval message) and nothing else is filled.
+// The integral of the model's R(w) dw from 0 to W; nullopt when the
+// resistance becomes infinite on the way (a blocking law whose capacity is
+// reached) or the figure is not finite.
+std::optional<double> ModelIntegral(const ModelFit& fit, double W);
+
+// The analysis' points of a trial and its readings, then
+// FitFoulingReadings. The trial is not changed. A trial with too few points
+// for a law that is a filterability test (two or more readings through a
+// 25 mm disc at 2 bar) gives a report marked insufficient. On any other
+// trial that cannot give points, `failure` holds the message to show ("Data
+// is insufficient to calculate fouling constants." or the analysis'
+// non-positive interval message) and nothing else is filled.
 struct FoulingOutcome {
   std::optional<FoulingReport> report;
   std::string failure;

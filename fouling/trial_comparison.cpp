@@ -96,7 +96,8 @@ std::vector<std::string> ComparisonTableLines(std::span<const ComparedTrial> tri
                                  {"Range (gal)", true},
                                  {"Hours", true},
                                  {"Capacity (L/m2)", true},
-                                 {"FI 2 bar (s)", true}};
+                                 {"FI 2 bar (s)", true},
+                                 {"FI measured (s)", true}};
   if (withArea) columns.push_back({"Area (m2)", true});
   constexpr std::size_t kFirstFigure = 3;
 
@@ -108,6 +109,13 @@ std::vector<std::string> ComparisonTableLines(std::span<const ComparedTrial> tri
     columns[1].cells.push_back(t.wine);
     columns[2].cells.push_back(t.filter);
     const ModelFit* best = BestModel(t);
+    // A filterability test has its measured index and nothing to predict.
+    if (!best && t.verdict && t.verdict->fit == FitQuality::kInsufficient) {
+      for (std::size_t c = kFirstFigure; c < columns.size(); ++c) columns[c].cells.emplace_back(kNotApplicable);
+      columns[3].cells.back() = "too few readings";
+      columns[9].cells.back() = Figure(t.verdict->filterability.trialS, 1);
+      continue;
+    }
     if (!best) {
       messages[i] = !t.report             ? t.failure
                     : t.report->noFouling ? std::string(kNoFoulingWarning)
@@ -128,7 +136,8 @@ std::vector<std::string> ComparisonTableLines(std::span<const ComparedTrial> tri
     columns[7].cells.push_back(Figure(best->capacityLm2, 1));
     columns[8].cells.push_back(v.filterability.blocksBeforeStandard ? "blocks"
                                                                     : Figure(v.filterability.standardS, 1));
-    if (withArea) columns[9].cells.push_back(Figure(best->areaM2, 2));
+    columns[9].cells.push_back(Figure(v.filterability.trialS, 1));
+    if (withArea) columns[10].cells.push_back(Figure(best->areaM2, 2));
   }
 
   std::vector<std::size_t> widths;

@@ -16,8 +16,10 @@
 
 namespace vorsant {
 
-enum class FitQuality { kGood, kFair, kPoor };
-enum class Mechanism { kPoreBlocking, kIntermediate, kCake, kEmpirical };
+enum class FitQuality { kGood, kFair, kPoor, kInsufficient };
+// Complete blocking is pore blocking; standard blocking, colloids
+// constricting the pores; undetermined when the plausible laws disagree.
+enum class Mechanism { kPoreBlocking, kIntermediate, kCake, kEmpirical, kPoreConstriction, kUndetermined };
 
 // Beyond this many times the trial's last throughput, a prediction is a
 // long extrapolation.
@@ -26,6 +28,7 @@ inline constexpr double kFarThroughputRatio = 3;
 struct Verdict {
   std::optional<FitQuality> fit;  // none when no model could be judged
   bool noFouling = false;         // the resistance never rose
+  std::size_t readingsNeeded = 0;  // with kInsufficient: more readings a law needs
   std::optional<FoulingLaw> best;
   std::vector<FoulingLaw> plausible;       // in table order, the best among them
   std::optional<double> volumeGal, hours;  // the best model's
@@ -34,8 +37,10 @@ struct Verdict {
   // when one of them never reaches Rmax (or reaches it incalculably late).
   std::optional<double> rangeLowGal, rangeHighGal;
   bool hasRange = false;
+  int refitsLeftOut = 0;  // refits that could not be fitted, left out of the range
   std::optional<double> throughputRatio;
   std::optional<Mechanism> mechanism;
+  std::vector<Mechanism> mechanisms;  // each candidate; one when the mechanism is clear
   std::optional<double> reportVolumeGal;  // the power model's, which the trial report shows
   std::optional<double> r2Adjusted;       // the highest, best or not
   // The best model's sizing, for the report's request.
@@ -43,12 +48,18 @@ struct Verdict {
   std::optional<long long> elements;
   bool elementsUncountable = false;
   Filterability filterability;
+  // The production filter's maximum pressure over the trial's.
+  std::optional<double> pressureRatio;
+  // Grouping in sentences, UTF-8: the locale's separator, as the report's.
+  std::string thousands = ",";
 };
 
-// "good", "fair", "poor"; "pore_blocking", "intermediate", "cake", "empirical".
+// "good", "fair", "poor", "insufficient"; "pore_blocking", "intermediate",
+// "cake", "empirical", "pore_constriction", "undetermined".
 std::string_view FitQualityKey(FitQuality fit);
 std::string_view MechanismKey(Mechanism mechanism);
-// "Pore blocking", "Intermediate blocking", "Cake filtration", "Empirical".
+// "Pore blocking", "Intermediate blocking", "Cake filtration", "Empirical",
+// "Pore constriction", "Undetermined".
 std::string_view MechanismName(Mechanism mechanism);
 
 // `rec` is the trial the report was made from (for the filterability index
@@ -69,8 +80,15 @@ std::vector<std::string> VerdictLines(const Verdict& verdict, const SizingReques
 std::vector<std::string> ModelsTextLines(const FoulingReport& report, const Verdict& verdict,
                                          const SizingRequest& request);
 
-// A volume as the report writes one: grouped with ",", "over
+// A figure to three significant figures, grouped with `thousands` from
+// 1,000 on ("2,090", "16.1", "0.500").
+std::string SignificantText(double x, std::string_view thousands = ",");
+
+// A volume as a sentence gives it: three significant figures, "over
 // 1,000,000,000,000" from there on.
-std::string GallonsText(double gallons);
+std::string GallonsText(double gallons, std::string_view thousands = ",");
+
+// An index in seconds: three significant figures, "over 1,000" above that.
+std::string IndexText(double seconds, std::string_view thousands = ",");
 
 }  // namespace vorsant

@@ -304,3 +304,25 @@ TEST_F(Cli, AnswersMisuseWithOneLineAndAUsageExit) {
 
 }  // namespace
 }  // namespace vorsant::cli
+
+namespace vorsant::cli {
+namespace {
+
+// Decimal seconds become the whole seconds the record keeps (59.6 s a full
+// minute), and the user is told how many; whole ones pass silently.
+TEST_F(Cli, RoundsDecimalSecondsAndSaysSo) {
+  ASSERT_EQ(New("t.vrs").code, 0);
+  Write("p.csv", "100,0,49.6\n200,1,59.6\n300,2,30\n");
+  Outcome r = Run({"data", Path("t.vrs"), "--csv", Path("p.csv")});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("2 readings were rounded to the nearest second"));
+  const Outcome report = Run({"report", Path("t.vrs"), "--json"});
+  EXPECT_THAT(report.out, HasSubstr("\"M\": \"  0\",\n      \"Sc\": \"50\""));
+  EXPECT_THAT(report.out, HasSubstr("\"M\": \"  2\",\n      \"Sc\": \"00\""));
+  Write("p.csv", "100,0,50\n200,2,0\n");
+  r = Run({"data", Path("t.vrs"), "--csv", Path("p.csv")});
+  EXPECT_THAT(r.err, ::testing::Not(HasSubstr("rounded")));
+}
+
+}  // namespace
+}  // namespace vorsant::cli

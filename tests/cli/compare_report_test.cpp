@@ -95,6 +95,8 @@ TEST_F(CompareAndExport, GivesEachTrialsBestModelAsTheModelsCommandComputesIt) {
   std::smatch range, fi;
   ASSERT_TRUE(std::regex_search(models.out, range, std::regex("\"volume_range_gal\": (\\[[^\\]]*\\]|null)")));
   ASSERT_TRUE(std::regex_search(models.out, fi, std::regex("\"fi_standard_s\": ([^,]+),")));
+  std::smatch measured;
+  ASSERT_TRUE(std::regex_search(models.out, measured, std::regex("\"fi_trial_s\": ([^,]+),")));
   // The verdict's range, indented as deep as the comparison nests it.
   const std::string rangeIn = std::regex_replace(Literal(range[1]), std::regex("\\s+"), "\\s*");
   const std::string number = "[-0-9.e+]+";
@@ -121,13 +123,16 @@ TEST_F(CompareAndExport, GivesEachTrialsBestModelAsTheModelsCommandComputesIt) {
                  "\"fi_standard_s\": " +
                  Literal(fi[1]) +
                  ",\\s*"
+                 "\"fi_trial_s\": " +
+                 Literal(measured[1]) +
+                 ",\\s*"
                  "\"area_m2\": " +
                  Literal(fit[4]) +
                  "\\s*\\},\\s*"
                  "\\{\\s*\"file\": \"[^\"]*empty\\.vrs\",\\s*\"wine\": \"Syrah\",\\s*"
                  "\"filter\": \"K250\",\\s*\"best\": null,\\s*\"volume_gal\": null,\\s*"
                  "\"volume_range_gal\": null,\\s*\"hours\": null,\\s*\"capacity_l_m2\": null,\\s*"
-                 "\"fi_standard_s\": null,\\s*\"area_m2\": null\\s*"
+                 "\"fi_standard_s\": null,\\s*\"fi_trial_s\": null,\\s*\"area_m2\": null\\s*"
                  "\\}\\s*\\]\\s*\\}\\s*")))
       << r.out;
   EXPECT_TRUE(std::regex_match(fit[4].str(), std::regex(number))) << fit[4];

@@ -108,5 +108,32 @@ TEST(TrialReportHtml, NamesWhyATrialWithoutDataHasNoModels) {
             std::string::npos);
 }
 
+// The winery's two readings through a 25 mm disc at 2 bar: the measured
+// index first, the trial window's own message kept in its panel.
+TEST(TrialReportHtml, LeadsAFilterabilityTestWithItsMeasuredIndex) {
+  DataInput input;
+  input.V[0] = "200";
+  input.Min[0] = "1";
+  input.Sec[0] = "43";
+  input.V[1] = "400";
+  input.Min[1] = "3";
+  input.Sec[1] = "28";
+  TWineClass wine;
+  TConditions& c = wine.WineRec.Conditions;
+  c.LabP.Set("29.0");
+  c.LabFiltDia.Set("25.0");
+  c.ProdP.Set("  30");
+  c.ProdA.Set("20.0");
+  c.ProdRate.Set("40.0");
+  ApplyData(input, wine);
+  Calculate(wine.WineRec, false, ",");
+  const std::string html = TrialReportHtml(wine.WineRec, "fi.vrs", "2026-12-09");
+  ExpectSelfContainedAndBalanced(html);
+  const std::size_t index = html.find("<td class=\"figure\">2.00 s, very good</td>");
+  ASSERT_NE(index, std::string::npos);
+  EXPECT_LT(index, html.find("Trial Graph"));
+  EXPECT_NE(html.find("fouling prediction needs 2 more readings"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace vorsant

@@ -1,6 +1,7 @@
 #include "fouling/verdict.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -30,7 +31,7 @@ std::string Joined(const std::vector<std::string>& sentences) {
 // prediction reaches far beyond the trial, and the power model's adjusted
 // R2 counted with its three parameters.
 TEST(Verdict, NamesTheMechanismTheReportsEstimateAndHowFarItExtrapolates) {
-  TWineRec rec = LawTrial([](double w) { return 5e11 * (1 + 2 * w); }, 20, 30);
+  TWineRec rec = LawTrial([](double w) { return 5e11 * (1 + 20 * w); }, 20, 30);
   const FoulingReport report = *AnalyseFouling(rec, {}).report;
   const Verdict v = MakeVerdict(rec, report);
   EXPECT_EQ(v.fit, FitQuality::kGood);
@@ -42,12 +43,13 @@ TEST(Verdict, NamesTheMechanismTheReportsEstimateAndHowFarItExtrapolates) {
   EXPECT_THAT(text, HasSubstr("Verdict: cake filtration describes this trial well"));
   EXPECT_THAT(text, HasSubstr(" times beyond the throughput the trial measured"));
   EXPECT_THAT(text, HasSubstr("more filter area or a filter aid"));
+  EXPECT_EQ(v.mechanisms, std::vector<Mechanism>{Mechanism::kCake});
   EXPECT_THAT(text, HasSubstr("before it fouls"));
   EXPECT_THAT(text, HasSubstr("; for 500 gallons with a safety factor of 2 it needs "));
 
   const ModelFit& power = report.models[static_cast<std::size_t>(FoulingLaw::kPower)];
-  const double c = static_cast<double>(report.points.w.size());
-  EXPECT_NEAR(*power.r2Adjusted, 1 - (1 - *power.r2) * (c - 1) / (c - 4), 1e-12);
+  const double c = static_cast<double>(report.readingW.size());
+  EXPECT_NEAR(*power.r2Adjusted, 1 - (1 - *power.r2) * (c - 2) / (c - 4), 1e-12);
   if (power.volumeGal && std::abs(*power.volumeGal - *v.volumeGal) > 0.1 * *v.volumeGal) {
     EXPECT_THAT(text,
                 HasSubstr("The trial report's estimate, " + GallonsText(*power.volumeGal) + " gallons"));
@@ -66,16 +68,19 @@ TEST(Verdict, APoorFitMarksNoModelAndSaysTheVolumesAreNotReliable) {
   EXPECT_THAT(Joined(VerdictSentences(v, {})), HasSubstr("No fouling law describes this trial well"));
 }
 
-// T400 - 2 T200 read off the trial's readings by straight lines from 0 ml
-// at 0 s; comparable only at 2 bar through 25 mm.
+// T400 - 2 T200 read off readings at or close around 200 and 400 ml;
+// comparable only at 2 bar through 25 mm; never across a wide gap.
 TEST(Filterability, ReadsTheIndexOffTheTrialAndPredictsItForTheStandardDisc) {
   TWineRec rec;
-  const char* readings[][3] = {{" 150.0", "  1", "00"}, {" 300.0", "  2", "30"}, {" 450.0", "  4", "30"}};
-  for (std::size_t i = 0; i < 3; ++i) {
-    rec.Data.V[i].Set(readings[i][0]);
-    rec.Data.M[i].Set(readings[i][1]);
-    rec.Data.Sc[i].Set(readings[i][2]);
-  }
+  const auto set = [&](std::vector<std::array<const char*, 3>> readings) {
+    rec.Data = TData{};
+    for (std::size_t i = 0; i < readings.size(); ++i) {
+      rec.Data.V[i].Set(readings[i][0]);
+      rec.Data.M[i].Set(readings[i][1]);
+      rec.Data.Sc[i].Set(readings[i][2]);
+    }
+  };
+  set({{" 150.0", "  1", "00"}, {" 250.0", "  2", "30"}, {" 350.0", "  4", "00"}, {" 450.0", "  5", "30"}});
   rec.Conditions.LabFiltDia.Set("25.0");
   rec.Conditions.LabP.Set("29.0");
   // A cake law fitted exactly: T(V) = mu/dP (Rm W + Rm k W^2 / 2), so
@@ -85,17 +90,26 @@ TEST(Filterability, ReadsTheIndexOffTheTrialAndPredictsItForTheStandardDisc) {
   ASSERT_EQ(cake.best, FoulingLaw::kCake);
   Filterability f = AssessFilterability(rec, cake);
   ASSERT_TRUE(f.trialS);
-  EXPECT_NEAR(*f.trialS, (150 + 100.0 / 150 * 120) - 2 * (60 + 50.0 / 150 * 90), 1e-9);
+  EXPECT_NEAR(*f.trialS, (240 + 0.5 * 90) - 2 * (60 + 0.5 * 90), 1e-9);
   EXPECT_TRUE(f.trialStandard);
   const double w200 = 200e-6 / (3.14159 * 1.25 * 1.25 / 1e4);
   ASSERT_TRUE(f.standardS);
   EXPECT_NEAR(*f.standardS, 0.0015 / (29.0075 * 6894.8) * rm * k * w200 * w200, 1e-6);
-  EXPECT_EQ(f.band, FilterabilityBand(f.standardS));
+  // On a standard trial the band is the measured index's.
+  EXPECT_EQ(f.band, FilterabilityBand(f.trialS));
+  EXPECT_TRUE(f.bandMeasured);
 
   rec.Conditions.LabFiltDia.Set("47.0");
   EXPECT_FALSE(AssessFilterability(rec, cake).trialStandard);
-  rec.Data.V[2].Set(" 390.0");  // short of 400 ml
-  EXPECT_FALSE(AssessFilterability(rec, cake).trialS);
+  rec.Data.V[3].Set(" 395.0");  // short of 400 ml
+  EXPECT_EQ(AssessFilterability(rec, cake).trialNote, "the readings do not reach 400 ml");
+  // A first reading beyond 400 ml: nothing measures T200 or T400.
+  set({{" 460.0", "  4", "00"}, {" 560.0", "  5", "10"}});
+  f = AssessFilterability(rec, cake);
+  EXPECT_FALSE(f.trialS);
+  EXPECT_EQ(f.trialNote, "no readings near 200 ml");
+  set({{" 200.0", "  1", "43"}, {" 300.0", "  2", "40"}, {" 520.0", "  5", "00"}});
+  EXPECT_EQ(AssessFilterability(rec, cake).trialNote, "no readings near 400 ml");
 
   // Complete blocking whose capacity a 25 mm disc reaches before 400 ml.
   const FoulingReport blocked = FitFoulingModels(ExactPoints([](double w) { return 4e11 / (1 - 1.5 * w); }), {});

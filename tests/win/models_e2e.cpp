@@ -116,7 +116,10 @@ void FoulingModels(HWND frame) {
   WaitUntil([&] { return Contains(Text(GetDlgItem(w, IDC_MODEL_TABLE)), L"; for 5,000 gallons with"); });
   const std::wstring sized = Text(GetDlgItem(w, IDC_MODEL_TABLE));
   Check(sized != unsized, "typing a target volume changes the sizing columns");
-  Check(Contains(sized, L"; for 5,000 gallons with") && Contains(sized, L"safety factor of 1.5 it needs"),
+  // The verdict is wrapped to the window's width, wherever its words fall.
+  std::wstring unwrapped = sized;
+  for (std::size_t at; (at = unwrapped.find(L"\r\n")) != std::wstring::npos;) unwrapped.replace(at, 2, L" ");
+  Check(Contains(unwrapped, L"; for 5,000 gallons with") && Contains(unwrapped, L"safety factor of 1.5 it needs"),
         "the verdict sizes the filter in its volume sentence");
   SaveTable(w, L"models_sized.txt");
   Shot(L"fouling_models_sized");

@@ -1,0 +1,42 @@
+#pragma once
+// A trial's stored readings as the fits and the filterability index read
+// them: volume and whole seconds from the start, and the laboratory disc's
+// area and pressure by the program's own rules.
+
+#include <vector>
+
+#include "fouling/integral_fit.h"
+#include "trial/analysis_points.h"
+#include "trial/wine_rec.h"
+
+namespace vorsant {
+
+struct Reading {
+  double ml, seconds;
+};
+
+// Every stored reading, the skipped leading ones too, in order, up to the
+// first row missing its volume, minutes or seconds. Without the start.
+std::vector<Reading> StoredReadings(const TWineRec& rec);
+
+double LabDiscAreaM2(const TWineRec& rec);  // pi as 3.14159, as the analysis
+double LabPressurePa(const TWineRec& rec);  // psi as 6894.8 Pa
+
+// The cumulative readings that span the analysis' fitted intervals: from
+// the reading before the first fitted interval (the start at 0 ml and 0 s
+// when nothing was skipped) to the last. Empty when they cannot be matched
+// to the points.
+CumulativeReadings FittedReadings(const TWineRec& rec, const AnalysisPoints& points);
+
+}  // namespace vorsant
+
+namespace vorsant {
+
+inline constexpr double kStandardDiscMm = 25;
+inline constexpr double kStandardPsi = 29.0075;  // 2 bar
+
+// The trial ran through a 25 mm disc at 2 bar (the stored texts have one
+// decimal: 25.0 mm, 29.0 psi within 1.5).
+bool StandardDiscTrial(const TWineRec& rec);
+
+}  // namespace vorsant
