@@ -59,6 +59,8 @@ void WriteVerdict(JsonWriter& json, const Verdict& v, const SizingRequest& reque
   json.EndArray();
   Figure(json, "volume_gal", v.volumeGal);
   Figure(json, "hours", v.hours);
+  json.Key("volume_law");
+  v.volumeLaw ? json.String(LawKey(*v.volumeLaw)) : Null(json);
   json.Key("volume_range_gal");
   if (v.hasRange) {
     json.BeginArray();

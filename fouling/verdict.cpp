@@ -329,11 +329,29 @@ Verdict MakeVerdict(const TWineRec& rec, const FoulingReport& report) {
   }
   if (v.mechanisms.empty()) v.mechanisms.push_back(Mechanism::kEmpirical);
   v.mechanism = v.mechanisms.size() == 1 ? v.mechanisms[0] : Mechanism::kUndetermined;
+  v.volumeLaw = best.law;
+  // Laws that fit alike but foul differently: plan on the one that fouls
+  // first, never on the closest fit's possibly far larger figure.
+  if (v.mechanism == Mechanism::kUndetermined) {
+    for (FoulingLaw law : report.plausible) {
+      const ModelFit& fit = Model(report, law);
+      if (law == FoulingLaw::kPower || !fit.volumeGal || fit.incalculable || *fit.volumeGal <= 0) continue;
+      if (v.volumeGal && !v.volumeIncalculable && *fit.volumeGal >= *v.volumeGal) continue;
+      v.volumeLaw = law;
+      v.volumeGal = fit.volumeGal;
+      v.volumeIncalculable = false;
+      v.hours = fit.hours;
+      v.areaM2 = fit.areaM2;
+      v.elements = fit.elements;
+      v.elementsUncountable = fit.elementsUncountable;
+    }
+  }
   v.hasRange = v.rangeLowGal.has_value();
   if (open) v.rangeHighGal.reset();
 
   const double lastW = report.points.w.empty() ? 0 : report.points.w.back();
-  if (best.wStar && lastW > 0) v.throughputRatio = *best.wStar / lastW;
+  const ModelFit& volumeFit = Model(report, *v.volumeLaw);
+  if (volumeFit.wStar && lastW > 0) v.throughputRatio = *volumeFit.wStar / lastW;
   return v;
 }
 
@@ -385,6 +403,7 @@ std::vector<std::string> VerdictSentences(const Verdict& v, const SizingRequest&
     std::string volume = "The production filter should pass " + VolumeText(v);
     if (v.hours && !v.volumeIncalculable) volume += " in " + Hours(*v.hours, v.thousands);
     volume += " before it fouls";
+    if (v.volumeLaw && v.volumeLaw != v.best) volume += " by the law that fouls first, " + Lower(LawName(*v.volumeLaw));
     if (RangeWorthShowing(v)) volume += ", " + RangeText(v);
     s.push_back(volume + SizingText(v, request) + ".");
   }
@@ -400,8 +419,10 @@ std::vector<std::string> VerdictSentences(const Verdict& v, const SizingRequest&
   if (v.mechanism) s.push_back(MechanismSentence(v));
   if (v.reportVolumeGal && v.volumeGal && *v.best != FoulingLaw::kPower &&
       std::abs(*v.reportVolumeGal - *v.volumeGal) > kReportDiffers * *v.volumeGal) {
+    const std::string law(LawName(v.volumeLaw.value_or(*v.best)));
     s.push_back("The trial report's estimate, " + GallonsText(*v.reportVolumeGal, v.thousands) +
-                " gallons, comes from the power model; " + Lower(name) + " fits this trial better and gives " +
+                " gallons, comes from the power model; " + Lower(law) +
+                (v.volumeLaw == v.best ? " fits this trial better and gives " : " fouls first and gives ") +
                 GallonsText(*v.volumeGal, v.thousands) + " gallons.");
   }
   return withIndex(name);

@@ -31,7 +31,10 @@ struct Verdict {
   std::size_t readingsNeeded = 0;  // with kInsufficient: more readings a law needs
   std::optional<FoulingLaw> best;
   std::vector<FoulingLaw> plausible;       // in table order, the best among them
-  std::optional<double> volumeGal, hours;  // the best model's
+  // The best model's; when the plausible laws name different mechanisms,
+  // the most cautious one's (the smallest volume), named in `volumeLaw`.
+  std::optional<double> volumeGal, hours;
+  std::optional<FoulingLaw> volumeLaw;
   bool volumeIncalculable = false;
   // Lowest and highest volume of the plausible models; the highest is none
   // when one of them never reaches Rmax (or reaches it incalculably late).
@@ -43,7 +46,7 @@ struct Verdict {
   std::vector<Mechanism> mechanisms;  // each candidate; one when the mechanism is clear
   std::optional<double> reportVolumeGal;  // the power model's, which the trial report shows
   std::optional<double> r2Adjusted;       // the highest, best or not
-  // The best model's sizing, for the report's request.
+  // The sizing of the law that gives the volume, for the report's request.
   std::optional<double> areaM2;
   std::optional<long long> elements;
   bool elementsUncountable = false;

@@ -1,3 +1,4 @@
+#include <algorithm>
 // Trials as wineries and textbooks measure them: whole seconds, a few
 // readings, a published filtration.
 
@@ -106,6 +107,14 @@ TEST(Measurements, FilterabilityTestsOfTwoAndFourReadings) {
   EXPECT_THAT(text, HasSubstr("enzymes"));       // the colloids' remedy
   EXPECT_THAT(text, HasSubstr("a prefilter"));   // the particles'
   EXPECT_THAT(text, HasSubstr("More readings, or a longer trial"));
+  // The headline volume is the law that fouls first, not the closest fit's.
+  ASSERT_TRUE(w.volumeGal && w.volumeLaw);
+  EXPECT_NE(w.volumeLaw, w.best);
+  for (const ModelFit& fit : report.models)
+    if (fit.law != FoulingLaw::kPower && fit.volumeGal &&
+        std::find(w.plausible.begin(), w.plausible.end(), fit.law) != w.plausible.end())
+      EXPECT_LE(*w.volumeGal, *fit.volumeGal);
+  EXPECT_THAT(text, HasSubstr("by the law that fouls first"));
 }
 
 // A cake trial of seven readings: without one of them the law cannot be
