@@ -28,7 +28,8 @@ void InstallAnalytics::PrepareTracking(Installer& installer) {
   if (!tracker_) {
     // The User-Agent is composed here once and kept by the internet session.
     std::unique_ptr<FormSender> sender;
-    if (platform_.makeSender) sender = platform_.makeSender(FormatUserAgent(activeVersion_, platform_.wow64));
+    if (platform_.makeSender)
+      sender = platform_.makeSender(FormatUserAgent(activeVersion_, platform_.windows64));
     tracker_ = std::make_unique<Tracker>(std::make_unique<HttpFormClient>(std::move(sender)), endpoint);
   }
   tracker_->SetEndpointUrl(std::move(endpoint));

@@ -44,14 +44,10 @@ msi=$(bash scripts/e2e/package_under_test.sh "$mingw32" "$mingw64" 2>/dev/null) 
 
 export VORSANT_WINEPREFIX="${PLUMETA_WINEPREFIX:-$repo/build/plumeta-wineprefix}"
 source scripts/wine-env.sh
-# The library's architecture decides what its User-Agent says: a 32-bit
-# library under WoW64 reports "x64", a 64-bit one "x86".
 if [ "$VORSANT_WINE_32" = 1 ]; then
   dll=$mingw32/bin/plumeta.dll
-  export CHECK_HITS_UA_ARCH=x64
 else
   dll=$mingw64/bin/plumeta.dll
-  export CHECK_HITS_UA_ARCH=x86
   echo "skipped: the i686 plumeta package under msiexec ($(vorsant_wine_32_reason)); its x86_64 library is tested instead"
 fi
 vorsant_wine_prefix
