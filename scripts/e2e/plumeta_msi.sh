@@ -286,7 +286,7 @@ log_text() {
 print(d.decode("utf-16") if d[:2] == b"\xff\xfe" else d.decode("latin-1"))' "$work/$1.log"
 }
 expect "the verbose log has the flush's line" \
-  grep -qE "plumeta: OnAnalyticsLogFinish: 1 hit stored; flush: [0-9]+ posted, 0 kept, 0 dropped, 0 deleted unsent in [0-9]+ ms \(http://127.0.0.1:$port\)" \
+  grep -qE "plumeta: OnAnalyticsLogFinish: 1 hit stored; flush: [0-9]+ posted, 0 rejected, 0 kept, 0 dropped, 0 deleted unsent in [0-9]+ ms \(http://127.0.0.1:$port\)" \
   <(log_text install-named)
 expect "and a line for each other export" test "$(log_text install-named | grep -cE 'plumeta: OnAnalytics(Toggle|LogStart|LogMachineInfo|LogInstallData): ')" -ge 4
 

@@ -6,6 +6,7 @@
 #include "analytics/ini_document.h"
 #include "analytics/session_store.h"
 #include "analytics/storage_paths.h"
+#include "analytics/text.h"
 #include "install_fakes.h"
 
 namespace plumeta {
@@ -82,6 +83,44 @@ TEST_F(FlushLimits, AnUnreachableEndpointLeavesTheUntriedHitsForTheNextFlush) {
   EXPECT_EQ(bodies.size(), 10u) << "each once";
   EXPECT_EQ(testing::FieldOf(Hits()[0], "qt"), "2000");
   EXPECT_TRUE(SessionFilesLeft().empty());
+}
+
+TEST_F(FlushLimits, AnAnswerThatStoredNothingKeepsTheHitsAndARefusalDropsOnlyItsOwn) {
+  std::uint32_t status = 503;
+  onSend_ = [&](const FormRequest& r) {
+    ++attempts;
+    requests_.push_back(r);
+    bool refused = status == 204 && JoinFields(r.fields).find("t=property") != std::string::npos;
+    return FormResponse{refused ? 400u : status, u""};
+  };
+  TrackTenHitsAndFinish();
+  // Each later flush adds a start and an end hit.
+  std::size_t waiting = 8;
+  for (std::uint32_t next : {500u, 599u, 429u, 408u, 302u, 204u}) {
+    EXPECT_EQ(attempts, 1) << status << " ends the flush at once";
+    EXPECT_EQ(KeptHits().size(), waiting) << status << " keeps the answered hit too";
+    status = next;
+    attempts = 0;
+    waiting += 2;
+    requests_.clear();
+    analytics_.OnAnalyticsLogStart(installer_);
+    analytics_.OnAnalyticsLogFinish(installer_);
+  }
+  std::set<std::string> bodies;
+  for (const FormRequest& r : requests_) bodies.insert(JoinFields(r.fields));
+  EXPECT_EQ(bodies.size(), waiting) << "every hit once";
+  EXPECT_TRUE(SessionFilesLeft().empty()) << "the four refused property hits are not kept";
+  EXPECT_NE(installer_.logged.back().find(u"flush: 16 posted, 4 rejected, 0 kept, 0 dropped"),
+            std::u16string::npos)
+      << ToUtf8(installer_.logged.back());
+}
+
+TEST(ClassifyAnswer, OnlyAClientErrorOtherThanATimeOutOrARateLimitIsFinal) {
+  for (std::uint32_t status : {400u, 407u, 409u, 413u, 428u, 430u, 499u})
+    EXPECT_EQ(ClassifyAnswer(status), AnswerClass::kRefused) << status;
+  for (std::uint32_t status : {199u, 300u, 408u, 429u, 500u})
+    EXPECT_EQ(ClassifyAnswer(status), AnswerClass::kRetryLater) << status;
+  EXPECT_EQ(ClassifyAnswer(299), AnswerClass::kDelivered);
 }
 
 TEST_F(FlushLimits, ATimeOutAtAnyStepCountsAsUnreachable) {
