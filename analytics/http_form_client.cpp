@@ -56,7 +56,10 @@ AnswerClass ClassifyAnswer(std::uint32_t status) {
   // overloaded endpoint, a redirect) stored nothing and says nothing
   // against the hit, so it is sent again later.
   if (status >= 400 && status <= 499 && status != 408 && status != 429) return AnswerClass::kRefused;
-  return AnswerClass::kRetryLater;
+  if (status >= 100 && status <= 599) return AnswerClass::kRetryLater;
+  // Some WinINet implementations end a request whose answer never came in
+  // time as if it had succeeded, with no status.
+  return AnswerClass::kNoAnswer;
 }
 
 bool IsUnreachable(int clientError, std::uint32_t systemError) {

@@ -115,6 +115,7 @@ enum class AnswerClass {
   kDelivered,   // 2xx: the hit is stored
   kRetryLater,  // 5xx, 429, 408, and a redirect left unfollowed: nothing was stored
   kRefused,     // any other 4xx: the endpoint refuses this hit and would again
+  kNoAnswer,    // no status at all: the hit went out and no answer was read
 };
 
 AnswerClass ClassifyAnswer(std::uint32_t status);

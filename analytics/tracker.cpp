@@ -35,6 +35,8 @@ PostOutcome Tracker::Send(const ParamList& list, std::uint32_t timeLimitMs) {
         return PostOutcome::kRejected;
       case AnswerClass::kRetryLater:
         return PostOutcome::kNotPosted;
+      case AnswerClass::kNoAnswer:
+        return PostOutcome::kUnreachable;
     }
   }
   if (!IsUnreachable(error, client_->LastSystemError())) return PostOutcome::kPosted;

@@ -134,6 +134,16 @@ TEST_F(FlushLimits, ATimeOutAtAnyStepCountsAsUnreachable) {
   EXPECT_EQ(KeptHits().size(), 7u) << "the hit that went out may have arrived: it is not sent again";
 }
 
+TEST_F(FlushLimits, ARequestEndedWithoutAStatusCountsAsUnreachable) {
+  onSend_ = [this](const FormRequest&) {
+    ++attempts;
+    return FormResponse{0, u""};
+  };
+  TrackTenHitsAndFinish();
+  EXPECT_EQ(attempts, 1);
+  EXPECT_EQ(KeptHits().size(), 7u);
+}
+
 TEST_F(FlushLimits, OtherFailuresLoseOnlyTheirOwnHit) {
   onSend_ = [this](const FormRequest&) -> FormResponse {
     ++attempts;
