@@ -11,7 +11,9 @@
 #   4. an endpoint that refuses connections and one that never answers:
 #      the installation still succeeds within seconds, the untried hits
 #      wait on disk; an endpoint that answers after 5 s, then a quick one:
-#      every hit arrives exactly once; an endpoint that trickles its answer
+#      every hit arrives exactly once; one whose store is down (503), then
+#      a working one: the answered hit waits too and every hit arrives
+#      exactly once; an endpoint that trickles its answer
 #      and one whose host name does not resolve; links planted where the
 #      storage folder and a session file go: nothing written, read or
 #      deleted through them
@@ -181,6 +183,21 @@ stop_collector
 expect "removal succeeds (msiexec $rc)" test "$rc" -eq 0
 expect "every hit of both arrived exactly once" python3 scripts/e2e/check_hits.py \
   "$work/hits-slow.jsonl,$work/hits.jsonl" install@$version uninstall@$version --serial "$serial" --macs "$macs"
+expect "no session file is left" test "$(session_files)" -eq 0
+
+echo "== an endpoint whose store is down (503), then a working one"
+start_collector --status 503
+msiexec_run /i install-503 OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
+stop_collector
+expect "install succeeds (msiexec $rc)" test "$rc" -eq 0
+expect "the flush ends at the first answer ($(posted) requests) and every hit waits" \
+  test "$(posted)" -eq 1 -a "$(session_files)" -gt 0
+start_collector
+msiexec_run /x uninstall-after-503 OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
+stop_collector
+expect "removal succeeds (msiexec $rc)" test "$rc" -eq 0
+expect "every hit of both arrived exactly once" python3 scripts/e2e/check_hits.py \
+  "$work/hits.jsonl" install@$version uninstall@$version --serial "$serial" --macs "$macs"
 expect "no session file is left" test "$(session_files)" -eq 0
 
 echo "== an endpoint that trickles its answer, a host name that does not resolve"
