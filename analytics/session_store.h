@@ -15,11 +15,11 @@
 //   "<file>.<unique>.new"  a rewrite being written
 //
 // A flush never holds an installation long: it ends once it has run for
-// kFlushBudgetMs, a post has found the endpoint unreachable, or the endpoint
-// answered that it cannot take a hit now (5xx, 429, 408). The hits it
-// did not get to stay in their files for the next flush; the folder keeps
-// at most kKeptHitLimit of them, none older than kKeptFileAgeSeconds, and
-// no session file over kSessionFileLimit bytes.
+// kFlushBudgetMs, a post has found the endpoint unreachable, or the
+// endpoint answered that it cannot take a hit now (5xx, 429, 408, a
+// redirect). The hits it did not get to stay in their files for the next
+// flush; the folder keeps at most kKeptHitLimit of them, none older than
+// kKeptFileAgeSeconds, and no session file over kSessionFileLimit bytes.
 //
 // Several processes may work in one folder at once (two packages of a
 // bundle, the embedded handler beside the custom actions). Every change of
