@@ -28,7 +28,7 @@ class Runtime {
         guids_(MakeSystemGuidSource()),
         machine_(MakeSystemMachineIdProbe()),
         display_(MakeSystemDisplayProbe()),
-        analytics_(Platform{*files_, *clock_, *guids_, *machine_, *display_, ProcessRunsUnderWow64(),
+        analytics_(Platform{*files_, *clock_, *guids_, *machine_, *display_, RunsOn64BitWindows(),
                             &MakeWinInetSender, kDefaultEndpoint}) {}
 
   InstallAnalytics& analytics() { return analytics_; }

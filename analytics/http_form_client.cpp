@@ -49,6 +49,19 @@ std::uint32_t CertificateOverride(int failedAttempt, std::uint32_t error) {
   return 0;
 }
 
+AnswerClass ClassifyAnswer(std::uint32_t status) {
+  if (status >= 200 && status <= 299) return AnswerClass::kDelivered;
+  // Only a client error blames the hit itself; a rate limit or a request
+  // the endpoint gave up waiting for does not. Anything else (a failing or
+  // overloaded endpoint, a redirect) stored nothing and says nothing
+  // against the hit, so it is sent again later.
+  if (status >= 400 && status <= 499 && status != 408 && status != 429) return AnswerClass::kRefused;
+  if (status >= 100 && status <= 599) return AnswerClass::kRetryLater;
+  // Some WinINet implementations end a request whose answer never came in
+  // time as if it had succeeded, with no status.
+  return AnswerClass::kNoAnswer;
+}
+
 bool IsUnreachable(int clientError, std::uint32_t systemError) {
   if (clientError == kClientConnect) return true;
   if (clientError == 0) return false;

@@ -110,6 +110,16 @@ inline constexpr std::uint32_t kErrorSocketTimeout = 10060;
 // the next post of the same flush would only find out again, slowly.
 bool IsUnreachable(int clientError, std::uint32_t systemError);
 
+// What an endpoint's answer means for the hit it was given.
+enum class AnswerClass {
+  kDelivered,   // 2xx: the hit is stored
+  kRetryLater,  // 5xx, 429, 408, and a redirect left unfollowed: nothing was stored
+  kRefused,     // any other 4xx: the endpoint refuses this hit and would again
+  kNoAnswer,    // no status at all: the hit went out and no answer was read
+};
+
+AnswerClass ClassifyAnswer(std::uint32_t status);
+
 // True when a post that failed with this code may have delivered its hit:
 // the step that failed came once the body had begun to go out. Up to the
 // request's headers nothing of the hit has left.

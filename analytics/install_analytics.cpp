@@ -28,7 +28,8 @@ void InstallAnalytics::PrepareTracking(Installer& installer) {
   if (!tracker_) {
     // The User-Agent is composed here once and kept by the internet session.
     std::unique_ptr<FormSender> sender;
-    if (platform_.makeSender) sender = platform_.makeSender(FormatUserAgent(activeVersion_, platform_.wow64));
+    if (platform_.makeSender)
+      sender = platform_.makeSender(FormatUserAgent(activeVersion_, platform_.windows64));
     tracker_ = std::make_unique<Tracker>(std::make_unique<HttpFormClient>(std::move(sender)), endpoint);
   }
   tracker_->SetEndpointUrl(std::move(endpoint));
@@ -110,9 +111,10 @@ void InstallAnalytics::LogOutcome(Installer& installer, std::u16string_view acti
     } else {
       line += Count(report.stored) + (report.stored == 1 ? u" hit stored" : u" hits stored");
       if (report.flushed) {
-        line += u"; flush: " + Count(report.posted) + u" posted, " + Count(report.kept) + u" kept, " +
-                Count(report.dropped) + u" dropped, " + Count(report.deletedUnsent) + u" deleted unsent in " +
-                Count(report.flushMs) + u" ms (" + (tracker_ ? tracker_->endpointUrl() : u"") + u")";
+        line += u"; flush: " + Count(report.posted) + u" posted, " + Count(report.rejected) + u" rejected, " +
+                Count(report.kept) + u" kept, " + Count(report.dropped) + u" dropped, " +
+                Count(report.deletedUnsent) + u" deleted unsent in " + Count(report.flushMs) + u" ms (" +
+                (tracker_ ? tracker_->endpointUrl() : u"") + u")";
       }
     }
     installer.LogInfo(line);

@@ -32,8 +32,9 @@ struct Platform {
   GuidSource& guids;
   MachineIdProbe& machine;
   DisplayProbe& display;
-  // Whether the process runs under 32-bit emulation on a 64-bit Windows.
-  bool wow64 = false;
+  // Whether the library runs on a 64-bit Windows: the 64-bit library
+  // always, the 32-bit one under 32-bit emulation.
+  bool windows64 = false;
   // Opens the internet session for the User-Agent; null when it cannot.
   std::function<std::unique_ptr<FormSender>(const std::u16string& userAgent)> makeSender;
   // The endpoint used when the package sets none.

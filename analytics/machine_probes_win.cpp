@@ -91,7 +91,11 @@ std::unique_ptr<DisplayProbe> MakeSystemDisplayProbe() {
   return std::make_unique<WinDisplayProbe>();
 }
 
-bool ProcessRunsUnderWow64() {
+bool RunsOn64BitWindows() {
+#if defined(_WIN64)
+  // A 64-bit library is never emulated: IsWow64Process says false for it.
+  return true;
+#else
   // Older systems lack the function; they have no 32-bit emulation either.
   using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
   HMODULE kernel = GetModuleHandleW(L"kernel32");
@@ -100,6 +104,7 @@ bool ProcessRunsUnderWow64() {
       reinterpret_cast<void (*)()>(GetProcAddress(kernel, "IsWow64Process")));
   BOOL wow64 = FALSE;
   return isWow64 != nullptr && isWow64(GetCurrentProcess(), &wow64) && wow64;
+#endif
 }
 
 }  // namespace plumeta

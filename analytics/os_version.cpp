@@ -13,14 +13,14 @@ OsVersionInfo OsVersionFromProperties(std::u16string_view versionNT, std::u16str
   return info;
 }
 
-std::u16string FormatUserAgent(const OsVersionInfo& version, bool wow64) {
+std::u16string FormatUserAgent(const OsVersionInfo& version, bool windows64) {
   constexpr std::size_t kServicePackChars = 128;
   std::u16string agent = u"OrvexAnalytics/1.0 (Microsoft Windows NT ";
   agent +=
       FormatUInt32(version.major) + u"." + FormatUInt32(version.minor) + u"." + FormatUInt32(version.build);
   agent += u" ";
   agent += std::u16string_view(version.servicePack).substr(0, kServicePackChars);
-  agent += wow64 ? u"; x64)" : u"; x86)";
+  agent += windows64 ? u"; x64)" : u"; x86)";
   return agent;
 }
 

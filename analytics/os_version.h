@@ -21,8 +21,7 @@ struct OsVersionInfo {
 OsVersionInfo OsVersionFromProperties(std::u16string_view versionNT, std::u16string_view windowsBuild);
 
 // "OrvexAnalytics/1.0 (Microsoft Windows NT <major>.<minor>.<build> <service
-// pack>; <x64|x86>)"; x64 when the process runs under 32-bit emulation on a
-// 64-bit Windows.
-std::u16string FormatUserAgent(const OsVersionInfo& version, bool wow64);
+// pack>; <x64|x86>)"; x64 when the library runs on a 64-bit Windows.
+std::u16string FormatUserAgent(const OsVersionInfo& version, bool windows64);
 
 }  // namespace plumeta

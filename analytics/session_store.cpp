@@ -289,6 +289,11 @@ void SessionStore::PostQueue(std::vector<QueuedFile>& queue, std::uint32_t start
         continue;
       }
       if (outcome == PostOutcome::kNotPosted) return;
+      if (outcome == PostOutcome::kRejected) {
+        // Sent again it would be refused again, and hold up every hit behind it.
+        ++report_.rejected;
+        continue;
+      }
       ++report_.posted;
       if (outcome == PostOutcome::kUnreachable) {
         ++file.next;

@@ -15,10 +15,11 @@
 //   "<file>.<unique>.new"  a rewrite being written
 //
 // A flush never holds an installation long: it ends once it has run for
-// kFlushBudgetMs or a post has found the endpoint unreachable. The hits it
-// did not get to stay in their files for the next flush; the folder keeps
-// at most kKeptHitLimit of them, none older than kKeptFileAgeSeconds, and
-// no session file over kSessionFileLimit bytes.
+// kFlushBudgetMs, a post has found the endpoint unreachable, or the
+// endpoint answered that it cannot take a hit now (5xx, 429, 408, a
+// redirect). The hits it did not get to stay in their files for the next
+// flush; the folder keeps at most kKeptHitLimit of them, none older than
+// kKeptFileAgeSeconds, and no session file over kSessionFileLimit bytes.
 //
 // Several processes may work in one folder at once (two packages of a
 // bundle, the embedded handler beside the custom actions). Every change of
@@ -55,6 +56,7 @@ struct StoreReport {
   std::size_t stored = 0;  // hits saved in a session file
   bool flushed = false;
   std::size_t posted = 0;         // hits that went out
+  std::size_t rejected = 0;       // hits the endpoint refused, given up
   std::size_t kept = 0;           // hits left for the next flush
   std::size_t dropped = 0;        // hits (or unread files) given up by the folder's limits
   std::size_t deletedUnsent = 0;  // hits deleted because sending is off

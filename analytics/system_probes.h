@@ -12,8 +12,9 @@ namespace plumeta {
 std::unique_ptr<MachineIdProbe> MakeSystemMachineIdProbe();
 // Display mode, user language and screen DPI.
 std::unique_ptr<DisplayProbe> MakeSystemDisplayProbe();
-// True when the process runs under 32-bit emulation on a 64-bit Windows;
-// false also where the system cannot tell.
-bool ProcessRunsUnderWow64();
+// True when the library runs on a 64-bit Windows: a 64-bit build always
+// does; a 32-bit one when the process runs under 32-bit emulation (false
+// also where the system cannot tell).
+bool RunsOn64BitWindows();
 
 }  // namespace plumeta

@@ -27,6 +27,18 @@ PostOutcome Tracker::Send(const ParamList& list, std::uint32_t timeLimitMs) {
   std::uint32_t status = 0;
   if (client_->Post(endpointUrl_, status, timeLimitMs) == kClientNoSession) return PostOutcome::kNotPosted;
   int error = client_->LastError();
+  if (error == 0) {
+    switch (ClassifyAnswer(status)) {
+      case AnswerClass::kDelivered:
+        return PostOutcome::kPosted;
+      case AnswerClass::kRefused:
+        return PostOutcome::kRejected;
+      case AnswerClass::kRetryLater:
+        return PostOutcome::kNotPosted;
+      case AnswerClass::kNoAnswer:
+        return PostOutcome::kUnreachable;
+    }
+  }
   if (!IsUnreachable(error, client_->LastSystemError())) return PostOutcome::kPosted;
   return MayHaveArrived(error) ? PostOutcome::kUnreachable : PostOutcome::kNotPosted;
 }

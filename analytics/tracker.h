@@ -29,9 +29,11 @@ struct TrackingSession {
 
 // What a post tells the flush.
 enum class PostOutcome {
-  kPosted,       // the hit went out, whether or not it was delivered
+  kPosted,       // the hit was delivered, or went out and failed in a way no retry mends
+  kRejected,     // the endpoint answered that it refuses this hit
   kUnreachable,  // the hit may have gone out, then the endpoint stopped answering
-  kNotPosted,    // the hit never left: no session, or the endpoint cannot be reached
+  kNotPosted,    // the hit never left (no session, the endpoint cannot be reached),
+                 // or the endpoint answered that it could not take it now
 };
 
 class Tracker {

@@ -8,13 +8,12 @@ usage: check_hits.py LOG SESSION... [--end STATUS] [--serial HEX] [--macs A,B,..
   ("install", "uninstall"; alternatives joined by "|") and the product
   version it carries. A bare MODE means version 6.1.0. Each session must
   end with the life status STATUS, "success" unless given.
-The User-Agent must name the architecture in $CHECK_HITS_UA_ARCH (default
-"x64", what the 32-bit library reports under WoW64).
+The User-Agent must name the architecture "x64": Wine's prefix is a 64-bit
+Windows, where both the 64-bit library and the 32-bit one under WoW64 say so.
 Prints one line per failed check and exits 1 when any failed.
 """
 import hashlib
 import json
-import os
 import re
 import sys
 from urllib.parse import parse_qsl
@@ -53,8 +52,6 @@ def main():
             expected.append((mode.split("|"), version or "6.1.0"))
             args = args[1:]
 
-    # The architecture the library under test reports.
-    arch = os.environ.get("CHECK_HITS_UA_ARCH", "x64")
     failures = []
 
     def check(ok, what):
@@ -73,9 +70,8 @@ def main():
         check(r["headers"].get("content-type") == "application/x-www-form-urlencoded; charset=utf-8",
               f"content type {r['headers'].get('content-type')!r}")
         agent = r["headers"].get("user-agent", "")
-        check(re.fullmatch(r"OrvexAnalytics/1\.0 \(Microsoft Windows NT \d+\.\d+\.\d+ ; " + re.escape(arch) + r"\)",
-                           agent) is not None,
-              f"user agent {agent!r}, expected {arch} (a 32-bit library under WoW64 reports x64, a 64-bit one x86)")
+        check(re.fullmatch(r"OrvexAnalytics/1\.0 \(Microsoft Windows NT \d+\.\d+\.\d+ ; x64\)", agent) is not None,
+              f"user agent {agent!r}, expected x64")
 
     # The hits of each session, sessions in the order they were sent.
     sessions = {}

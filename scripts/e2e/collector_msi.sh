@@ -43,7 +43,7 @@ source scripts/wine-env.sh
 if [ "$VORSANT_WINE_32" = 1 ]; then
   tree=$mingw32 arch=x64
 else
-  tree=$mingw64 arch=x86
+  tree=$mingw64 arch=x64
   echo "skipped: the i686 plumeta package against the collector ($(vorsant_wine_32_reason)); its x86_64 library is tested instead"
 fi
 cmake --build "$tree" --target plumeta plumeta_embedded_cancel -j2 >/dev/null

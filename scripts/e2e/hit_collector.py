@@ -9,7 +9,7 @@ With --silent it accepts connections and never answers: an endpoint that
 holds every request until the client gives up. With --delay SECONDS it
 records each request at once and answers only after that long; with
 --trickle it sends its answer (status line, headers and a long body) one
-byte a second.
+byte a second. With --status CODE it answers CODE instead of 200.
 """
 import argparse
 import http.server
@@ -24,6 +24,7 @@ class Recorder(http.server.BaseHTTPRequestHandler):
     lock = threading.Lock()
     delay = 0.0
     trickle = False
+    status = 200
 
     def do_POST(self):
         length = int(self.headers.get("Content-Length") or 0)
@@ -54,7 +55,7 @@ class Recorder(http.server.BaseHTTPRequestHandler):
                 time.sleep(1)
             return
         reply = b"ok"
-        self.send_response(200)
+        self.send_response(self.status)
         self.send_header("Content-Type", "text/plain")
         self.send_header("Content-Length", str(len(reply)))
         self.end_headers()
@@ -75,6 +76,7 @@ def serve_recording(args):
     Recorder.log_path = args.log
     Recorder.delay = args.delay
     Recorder.trickle = args.trickle
+    Recorder.status = args.status
     open(args.log, "w").close()
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Recorder)
     server.daemon_threads = True
@@ -112,6 +114,7 @@ def main():
     parser.add_argument("--silent", action="store_true")
     parser.add_argument("--delay", type=float, default=0.0)
     parser.add_argument("--trickle", action="store_true")
+    parser.add_argument("--status", type=int, default=200)
     args = parser.parse_args()
     (serve_silent if args.silent else serve_recording)(args)
 

@@ -11,7 +11,9 @@
 #   4. an endpoint that refuses connections and one that never answers:
 #      the installation still succeeds within seconds, the untried hits
 #      wait on disk; an endpoint that answers after 5 s, then a quick one:
-#      every hit arrives exactly once; an endpoint that trickles its answer
+#      every hit arrives exactly once; one whose store is down (503), then
+#      a working one: the answered hit waits too and every hit arrives
+#      exactly once; an endpoint that trickles its answer
 #      and one whose host name does not resolve; links planted where the
 #      storage folder and a session file go: nothing written, read or
 #      deleted through them
@@ -44,14 +46,10 @@ msi=$(bash scripts/e2e/package_under_test.sh "$mingw32" "$mingw64" 2>/dev/null) 
 
 export VORSANT_WINEPREFIX="${PLUMETA_WINEPREFIX:-$repo/build/plumeta-wineprefix}"
 source scripts/wine-env.sh
-# The library's architecture decides what its User-Agent says: a 32-bit
-# library under WoW64 reports "x64", a 64-bit one "x86".
 if [ "$VORSANT_WINE_32" = 1 ]; then
   dll=$mingw32/bin/plumeta.dll
-  export CHECK_HITS_UA_ARCH=x64
 else
   dll=$mingw64/bin/plumeta.dll
-  export CHECK_HITS_UA_ARCH=x86
   echo "skipped: the i686 plumeta package under msiexec ($(vorsant_wine_32_reason)); its x86_64 library is tested instead"
 fi
 vorsant_wine_prefix
@@ -187,6 +185,21 @@ expect "every hit of both arrived exactly once" python3 scripts/e2e/check_hits.p
   "$work/hits-slow.jsonl,$work/hits.jsonl" install@$version uninstall@$version --serial "$serial" --macs "$macs"
 expect "no session file is left" test "$(session_files)" -eq 0
 
+echo "== an endpoint whose store is down (503), then a working one"
+start_collector --status 503
+msiexec_run /i install-503 OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
+stop_collector
+expect "install succeeds (msiexec $rc)" test "$rc" -eq 0
+expect "the flush ends at the first answer ($(posted) requests) and every hit waits" \
+  test "$(posted)" -eq 1 -a "$(session_files)" -gt 0
+start_collector
+msiexec_run /x uninstall-after-503 OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
+stop_collector
+expect "removal succeeds (msiexec $rc)" test "$rc" -eq 0
+expect "every hit of both arrived exactly once" python3 scripts/e2e/check_hits.py \
+  "$work/hits.jsonl" install@$version uninstall@$version --serial "$serial" --macs "$macs"
+expect "no session file is left" test "$(session_files)" -eq 0
+
 echo "== an endpoint that trickles its answer, a host name that does not resolve"
 start_collector --trickle
 msiexec_run /i install-trickle OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
@@ -290,7 +303,7 @@ log_text() {
 print(d.decode("utf-16") if d[:2] == b"\xff\xfe" else d.decode("latin-1"))' "$work/$1.log"
 }
 expect "the verbose log has the flush's line" \
-  grep -qE "plumeta: OnAnalyticsLogFinish: 1 hit stored; flush: [0-9]+ posted, 0 kept, 0 dropped, 0 deleted unsent in [0-9]+ ms \(http://127.0.0.1:$port\)" \
+  grep -qE "plumeta: OnAnalyticsLogFinish: 1 hit stored; flush: [0-9]+ posted, 0 rejected, 0 kept, 0 dropped, 0 deleted unsent in [0-9]+ ms \(http://127.0.0.1:$port\)" \
   <(log_text install-named)
 expect "and a line for each other export" test "$(log_text install-named | grep -cE 'plumeta: OnAnalytics(Toggle|LogStart|LogMachineInfo|LogInstallData): ')" -ge 4
 

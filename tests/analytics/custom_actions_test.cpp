@@ -280,14 +280,15 @@ TEST_F(CustomActions, EachActionWritesOneLineIntoTheInstallerLog) {
   };
   RunInstall();
   ASSERT_EQ(requests_.size(), 7u);
-  EXPECT_EQ(installer_.logged, (std::vector<std::u16string>{
-                                   u"plumeta: OnAnalyticsToggle: 0 hits stored",
-                                   u"plumeta: OnAnalyticsLogStart: 1 hit stored",
-                                   u"plumeta: OnAnalyticsLogMachineInfo: 4 hits stored",
-                                   u"plumeta: OnAnalyticsLogInstallData: 1 hit stored",
-                                   u"plumeta: OnAnalyticsLogFinish: 1 hit stored; flush: 7 posted, 0 kept, 0 "
-                                   u"dropped, 0 deleted unsent in 70 ms (http://default.test)",
-                               }));
+  EXPECT_EQ(installer_.logged,
+            (std::vector<std::u16string>{
+                u"plumeta: OnAnalyticsToggle: 0 hits stored",
+                u"plumeta: OnAnalyticsLogStart: 1 hit stored",
+                u"plumeta: OnAnalyticsLogMachineInfo: 4 hits stored",
+                u"plumeta: OnAnalyticsLogInstallData: 1 hit stored",
+                u"plumeta: OnAnalyticsLogFinish: 1 hit stored; flush: 7 posted, 0 rejected, "
+                u"0 kept, 0 dropped, 0 deleted unsent in 70 ms (http://default.test)",
+            }));
 
   // A file where the product's folder belongs.
   std::u16string root = scratch_.path() + u"OrvexAnalytics";

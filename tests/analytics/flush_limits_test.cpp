@@ -6,6 +6,7 @@
 #include "analytics/ini_document.h"
 #include "analytics/session_store.h"
 #include "analytics/storage_paths.h"
+#include "analytics/text.h"
 #include "install_fakes.h"
 
 namespace plumeta {
@@ -82,6 +83,47 @@ TEST_F(FlushLimits, AnUnreachableEndpointLeavesTheUntriedHitsForTheNextFlush) {
   EXPECT_EQ(bodies.size(), 10u) << "each once";
   EXPECT_EQ(testing::FieldOf(Hits()[0], "qt"), "2000");
   EXPECT_TRUE(SessionFilesLeft().empty());
+}
+
+TEST_F(FlushLimits, A503KeepsTheHitsForTheNextFlushAndA400DropsOnlyItsOwn) {
+  std::uint32_t status = 503;
+  onSend_ = [&](const FormRequest& r) {
+    ++attempts;
+    requests_.push_back(r);
+    bool property = JoinFields(r.fields).find("t=property") != std::string::npos;
+    return FormResponse{status == 204 && property ? 400u : status, u""};
+  };
+  TrackTenHitsAndFinish();
+  EXPECT_EQ(attempts, 1);
+  EXPECT_EQ(KeptHits().size(), 8u) << "the answered hit waits too";
+  status = 204;
+  requests_.clear();
+  analytics_.OnAnalyticsLogStart(installer_);
+  analytics_.OnAnalyticsLogFinish(installer_);
+  std::set<std::string> bodies;
+  for (const FormRequest& r : requests_) bodies.insert(JoinFields(r.fields));
+  EXPECT_EQ(bodies.size(), 10u) << "every hit once";
+  EXPECT_TRUE(SessionFilesLeft().empty()) << "the refused property hits are not kept";
+  EXPECT_NE(installer_.logged.back().find(u"flush: 6 posted, 4 rejected, 0 kept"), std::u16string::npos)
+      << ToUtf8(installer_.logged.back());
+}
+
+TEST(TrackerSend, TheStatusSaysWhetherTheHitIsDeliveredKeptOrRefused) {
+  std::uint32_t status = 0;
+  Tracker tracker(
+      std::make_unique<HttpFormClient>(std::make_unique<testing::ScriptedSender>([&](const FormRequest&) {
+        return FormResponse{status, u""};
+      })),
+      u"http://c");
+  using enum PostOutcome;
+  const std::pair<std::uint32_t, PostOutcome> cases[] = {
+      {200, kPosted},    {299, kPosted},   {302, kNotPosted}, {400, kRejected}, {407, kRejected},
+      {408, kNotPosted}, {413, kRejected}, {429, kNotPosted}, {499, kRejected}, {500, kNotPosted},
+      {599, kNotPosted}, {0, kUnreachable}};  // some WinINets end a timed-out request with no status
+  for (auto [answer, outcome] : cases) {
+    status = answer;
+    EXPECT_EQ(tracker.Send(ParamList{}, kNoTimeLimit), outcome) << answer;
+  }
 }
 
 TEST_F(FlushLimits, ATimeOutAtAnyStepCountsAsUnreachable) {

@@ -225,8 +225,8 @@ TEST_F(PlumetaDll, AnInstallationsActionsPostOneSessionWhenItEnds) {
     EXPECT_EQ(Of(hits[i], "aid"), "probe-app");
     EXPECT_EQ(Of(hits[i], "av"), "1.2.3");
   }
-  // The i686 library runs under WoW64 on a 64-bit system.
-  std::string arch = sizeof(void*) == 4 ? "x64" : "x86";
+  // Either library runs on a 64-bit system: the i686 one under WoW64.
+  const std::string arch = "x64";
   for (const RecordedRequest& r : requests) {
     EXPECT_EQ(r.method, "POST");
     EXPECT_EQ(r.path, "/");
