@@ -3,12 +3,16 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <utility>
+
+#include "graphs/text_metric.h"
 
 namespace vorsant {
 namespace {
 
-HFONT MakeFont(const Font& font, const DpiScale& scale) {
+HFONT MakeFont(const Font& font, const DpiScale& scale, int width = 0) {
   LOGFONTW lf{};
+  lf.lfWidth = width;
   // GDI reads a positive height as the cell, a negative one as the
   // character height, which is exactly the Canvas' distinction.
   const int height = scale(font.height);
@@ -25,6 +29,41 @@ HFONT MakeFont(const Font& font, const DpiScale& scale) {
 }
 
 }  // namespace
+
+// The graphs are laid out for the fixed text metric the SVG writer uses,
+// pieces of one title placed side by side (the rotated "R x 10" and its
+// raised 9) and labels next to titles. A face wider than that metric would
+// run each piece into the next, so such a text is drawn in the same face
+// narrowed to the metric's width, as the SVG writer fits its texts; a
+// narrower one keeps its own width.
+GdiCanvas::FittedFont GdiCanvas::Fit(std::string_view text, const Font& font) const {
+  Font flat = font;
+  flat.orientation = 0;
+  const std::wstring w = CanvasText(text);
+  const auto measure = [&](int width) {
+    UniqueFont f(MakeFont(flat, scale_, width));
+    SelectGuard select(dc_, f.Get());
+    SIZE size{};
+    GetTextExtentPoint32W(dc_, w.c_str(), static_cast<int>(w.size()), &size);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc_, &tm);
+    if (w.empty()) size.cy = tm.tmHeight;
+    return std::pair<SIZE, int>{size, tm.tmAveCharWidth};
+  };
+  auto [size, average] = measure(0);
+  const int room = std::max(1, scale_(FixedMeasureText(text, font).width));
+  int width = 0;
+  if (!w.empty() && size.cx > room && average > 0) {
+    // The face's widths do not scale exactly with its average width: narrow
+    // until the text is in its room.
+    for (width = std::max<int>(1, average * room / size.cx); width >= 1; --width) {
+      size.cx = measure(width).first.cx;
+      if (size.cx <= room) break;
+    }
+    width = std::max(width, 1);
+  }
+  return FittedFont{UniqueFont(MakeFont(font, scale_, width)), TextSize{size.cx, size.cy}};
+}
 
 std::wstring CanvasText(std::string_view text) {
   if (text.empty()) return {};
@@ -100,14 +139,14 @@ void GdiCanvas::DrawLine(Point from, Point to, const Pen& pen) {
 void GdiCanvas::DrawText(Point at, std::string_view text, const Font& font, Color ink, Color background) {
   // The cell is filled here rather than by opaque text output: not every GDI
   // fills the cell of turned text.
-  const TextSize size = MeasureDevice(text, font);
+  FittedFont fitted = Fit(text, font);
+  const TextSize size = fitted.size;
   at = {scale_(at.x), scale_(at.y)};
   if (font.orientation == 90)
     FillDevice(RECT{at.x, at.y - size.width, at.x + size.height, at.y}, background);
   else
     FillDevice(RECT{at.x, at.y, at.x + size.width, at.y + size.height}, background);
-  UniqueFont f(MakeFont(font, scale_));
-  SelectGuard select(dc_, f.Get());
+  SelectGuard select(dc_, fitted.font.Get());
   SetTextColor(dc_, ToColorRef(ink));
   SetBkMode(dc_, TRANSPARENT);
   SetTextAlign(dc_, TA_LEFT | TA_TOP | TA_NOUPDATECP);
@@ -121,8 +160,8 @@ void GdiCanvas::DrawTextInBox(const Rect& box, std::string_view text, const Font
   FillDevice(r, background);
   Font flat = font;
   flat.orientation = 0;
-  UniqueFont f(MakeFont(flat, scale_));
-  SelectGuard select(dc_, f.Get());
+  FittedFont fitted = Fit(text, flat);
+  SelectGuard select(dc_, fitted.font.Get());
   SetTextColor(dc_, ToColorRef(ink));
   SetBkColor(dc_, ToColorRef(background));
   SetBkMode(dc_, OPAQUE);
@@ -132,27 +171,13 @@ void GdiCanvas::DrawTextInBox(const Rect& box, std::string_view text, const Font
               nullptr);
 }
 
-TextSize GdiCanvas::MeasureDevice(std::string_view text, const Font& font) const {
-  Font flat = font;
-  flat.orientation = 0;
-  UniqueFont f(MakeFont(flat, scale_));
-  SelectGuard select(dc_, f.Get());
-  std::wstring w = CanvasText(text);
-  SIZE size{};
-  GetTextExtentPoint32W(dc_, w.c_str(), static_cast<int>(w.size()), &size);
-  if (w.empty()) {
-    TEXTMETRICW tm{};
-    GetTextMetricsW(dc_, &tm);
-    size.cy = tm.tmHeight;
-  }
-  return TextSize{size.cx, size.cy};
-}
-
 TextSize GdiCanvas::MeasureText(std::string_view text, const Font& font) const {
-  const TextSize device = MeasureDevice(text, font);
+  // Rounded up, so that a box made as wide as the measure holds the text.
+  const TextSize device = Fit(text, font).size;
   const int dpi = static_cast<int>(scale_.Dpi());
   const int base = static_cast<int>(kBaseDpi);
-  return TextSize{MulDiv(device.width, base, dpi), MulDiv(device.height, base, dpi)};
+  const auto back = [&](int v) { return (v * base + dpi - 1) / dpi; };
+  return TextSize{back(device.width), MulDiv(device.height, base, dpi)};
 }
 
 OffscreenBitmap::OffscreenBitmap(HDC compatibleWith, int width, int height)

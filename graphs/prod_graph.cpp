@@ -14,11 +14,13 @@ const Pen kMaxResistancePen{kMaxResistanceColor, 1, PenStyle::kDotted};
 
 void DrawProdLegend(Canvas& canvas) {
   const PlotRect& p = kPlotArea;
-  DrawLegendBox(canvas, {p.Right - 136, p.Bottom - 105, p.Right - 15, p.Bottom - 25});
-  DrawLegendText(canvas, p.Bottom - 102, "Max Resistance");
-  DrawLegendText(canvas, p.Bottom - 82, "Model Curve");
-  DrawLegendText(canvas, p.Bottom - 62, "Data Points");
-  DrawLegendText(canvas, p.Bottom - 42, "Unused Data");
+  const int right =
+      LegendRight(canvas, p.Right - 15, {"Max Resistance", "Model Curve", "Data Points", "Unused Data"});
+  DrawLegendBox(canvas, {p.Right - 136, p.Bottom - 105, right, p.Bottom - 25});
+  DrawLegendText(canvas, p.Bottom - 102, "Max Resistance", right);
+  DrawLegendText(canvas, p.Bottom - 82, "Model Curve", right);
+  DrawLegendText(canvas, p.Bottom - 62, "Data Points", right);
+  DrawLegendText(canvas, p.Bottom - 42, "Unused Data", right);
   canvas.DrawLine({p.Right - 125, p.Bottom - 95}, {p.Right - 109, p.Bottom - 95}, kMaxResistancePen);
   canvas.DrawLine({p.Right - 126, p.Bottom - 75}, {p.Right - 109, p.Bottom - 75}, Pen{kCurveColor});
   DrawUsedMarker(canvas, {p.Right - 118, p.Bottom - 55}, MarkerSize::kLarge);

@@ -1,5 +1,6 @@
 #include "graphs/scale_graph_parts.h"
 
+#include <algorithm>
 #include <string>
 
 #include "graphs/graph_math.h"
@@ -101,9 +102,16 @@ void DrawLegendBox(Canvas& canvas, const Rect& box) {
   canvas.DrawRectangle(box, kPaleBlue, kBlack);
 }
 
-void DrawLegendText(Canvas& canvas, int top, std::string_view text) {
-  const int left = kPlotArea.Right - 100;
-  canvas.DrawTextInBox({left, top, left + 80, top + 20}, text, kScaleTextFont, kBlack, kPaleBlue);
+int LegendRight(const Canvas& canvas, int right, std::initializer_list<std::string_view> texts) {
+  int widest = 0;
+  for (std::string_view text : texts) widest = std::max(widest, canvas.MeasureText(text, kScaleTextFont).width);
+  return std::min(std::max(right, kLegendTextLeft + widest + 3), kPlotArea.Right - 1);
+}
+
+void DrawLegendText(Canvas& canvas, int top, std::string_view text, int right) {
+  // Inside the frame, whose right edge stays drawn.
+  const int end = std::min(kLegendTextLeft + 80, right - 1);
+  canvas.DrawTextInBox({kLegendTextLeft, top, end, top + 20}, text, kScaleTextFont, kBlack, kPaleBlue);
 }
 
 }  // namespace vorsant

@@ -2,6 +2,7 @@
 // What the laboratory and production graphs share: page, title, axis titles,
 // the Y axis and the legend's pieces.
 
+#include <initializer_list>
 #include <optional>
 #include <string_view>
 
@@ -28,8 +29,13 @@ void DrawScaleXTicks(Canvas& canvas, const GraphRanges& ranges, std::optional<do
 // Y labels by the Y step table, then Y ticks by the Y tick table.
 void DrawScaleYAxis(Canvas& canvas, const GraphRanges& ranges);
 
-// Legend frame and one text line; the symbols are drawn by the callers.
+// Legend frame and one text line; the symbols are drawn by the callers. The
+// frame's right edge is `right` or, where a text is wider than that leaves
+// room for (in the canvas' own font), as far right as the text needs; the
+// texts stay inside it.
+inline constexpr int kLegendTextLeft = kPlotArea.Right - 100;
+int LegendRight(const Canvas& canvas, int right, std::initializer_list<std::string_view> texts);
 void DrawLegendBox(Canvas& canvas, const Rect& box);
-void DrawLegendText(Canvas& canvas, int top, std::string_view text);
+void DrawLegendText(Canvas& canvas, int top, std::string_view text, int right);
 
 }  // namespace vorsant

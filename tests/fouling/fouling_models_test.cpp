@@ -205,12 +205,12 @@ TEST(FoulingOutcome, TrialsWithoutPointsGiveTheAnalysisMessage) {
 TEST(FoulingTable, MarksTheBestAndTheUnfittedModels) {
   const FoulingReport report = FitFoulingModels(ExactPoints([](double w) { return 1e12 * (w - 0.01); }), {});
   const std::vector<std::string> lines = FoulingTableLines(report);
-  ASSERT_EQ(lines.size(), 6u);
-  EXPECT_THAT(lines[4], ::testing::HasSubstr("Cake filtration"));
-  EXPECT_THAT(lines[4], ::testing::HasSubstr("not fitted"));
+  ASSERT_EQ(lines.size(), 7u);
+  EXPECT_THAT(lines[5], ::testing::HasSubstr("Cake filtration"));
+  EXPECT_THAT(lines[5], ::testing::HasSubstr("not fitted"));
   const auto marked = [](const std::vector<std::string>& table) {
     int n = 0;
-    for (std::size_t i = 1; i < table.size(); ++i) n += table[i].starts_with("* ") ? 1 : 0;
+    for (std::size_t i = 2; i < table.size(); ++i) n += table[i].starts_with("* ") ? 1 : 0;
     return n;
   };
   // The laws that fit explain this line poorly: none is marked the best.
@@ -222,7 +222,7 @@ TEST(FoulingTable, MarksTheBestAndTheUnfittedModels) {
   ASSERT_EQ(cake.best, FoulingLaw::kCake);
   const std::vector<std::string> cakeLines = FoulingTableLines(cake);
   EXPECT_EQ(marked(cakeLines), 1);
-  EXPECT_TRUE(cakeLines[1 + static_cast<std::size_t>(*cake.best)].starts_with("* "));
+  EXPECT_TRUE(cakeLines[2 + static_cast<std::size_t>(*cake.best)].starts_with("* "));
 }
 
 }  // namespace

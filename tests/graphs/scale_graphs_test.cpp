@@ -125,9 +125,10 @@ TEST(LabGraphTest, LargeMarkersAndTheLegendDrawnLast) {
   const auto boxes = canvas.All<RecordedBoxText>();
   ASSERT_EQ(boxes.size(), 3u);
   EXPECT_EQ(boxes[0].text, "Model Curve");
-  EXPECT_EQ(boxes[0].box, (Rect{530, 458, 610, 478}));
+  // The texts stay inside the frame.
+  EXPECT_EQ(boxes[0].box, (Rect{530, 458, 604, 478}));
   EXPECT_EQ(boxes[2].text, "Unused Data");
-  EXPECT_EQ(boxes[2].box, (Rect{530, 498, 610, 518}));
+  EXPECT_EQ(boxes[2].box, (Rect{530, 498, 604, 518}));
 
   const auto curve = LinesOf(canvas, kCurveColor);
   ASSERT_FALSE(curve.empty());
@@ -233,7 +234,7 @@ TEST(ProdGraphTest, UnanalysableTrialStillShowsTheMaximumResistanceLine) {
   const auto boxes = canvas.All<RecordedBoxText>();
   ASSERT_EQ(boxes.size(), 4u);
   EXPECT_EQ(boxes[0].text, "Max Resistance");
-  EXPECT_EQ(boxes[0].box, (Rect{530, 438, 610, 458}));
+  EXPECT_EQ(boxes[0].box, (Rect{530, 438, 610, 458}));  // 80 wide: the frame ends at 615
   EXPECT_EQ(canvas.All<RecordedRectangle>().back().area, (Rect{494, 435, 615, 515}));
 }
 

@@ -1,0 +1,37 @@
+#include "app/verdict_status.h"
+
+#include <cmath>
+
+namespace vorsant {
+namespace {
+
+// Beyond this share of the best law's volume the report's headline is said
+// to differ, as the verdict itself says it.
+constexpr double kHeadlineDiffers = 0.10;
+
+}  // namespace
+
+std::string VerdictStatusLine(const Verdict& v) {
+  if (v.noFouling) return "No fouling observed: this trial predicts no volume.";
+  if (!v.fit) return "No fouling model fits this trial.";
+  if (!v.best) return "No fouling law describes this trial well: its volumes are not reliable.";
+  // Short enough for the status bar of the frame at its first size.
+  std::string line = std::string(LawName(*v.best)) + ": ";
+  if (v.volumeIncalculable)
+    line += "incalculably high";
+  else if (!v.volumeGal)
+    line += "no limit to the volume";
+  else
+    line += GallonsText(*v.volumeGal) + " gal";
+  if (v.hasRange && v.rangeLowGal) {
+    line += " (" + GallonsText(*v.rangeLowGal) + "\u2013" +
+            (v.rangeHighGal ? GallonsText(*v.rangeHighGal) : std::string("no limit")) + ")";
+  }
+  if (v.reportVolumeGal && v.volumeGal && *v.best != FoulingLaw::kPower &&
+      std::abs(*v.reportVolumeGal - *v.volumeGal) > kHeadlineDiffers * *v.volumeGal) {
+    line += "; report " + GallonsText(*v.reportVolumeGal) + ", >10 % off: the report's figure is the power model's";
+  }
+  return line + ".";
+}
+
+}  // namespace vorsant
