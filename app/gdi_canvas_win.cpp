@@ -30,12 +30,13 @@ HFONT MakeFont(const Font& font, const DpiScale& scale, int width = 0) {
 
 }  // namespace
 
-// The graphs are laid out for the fixed text metric the SVG writer uses,
-// pieces of one title placed side by side (the rotated "R x 10" and its
-// raised 9) and labels next to titles. A face wider than that metric would
-// run each piece into the next, so such a text is drawn in the same face
-// narrowed to the metric's width, as the SVG writer fits its texts; a
-// narrower one keeps its own width.
+// The upright axis titles are built from pieces placed side by side for the
+// fixed text metric the SVG writer uses (the rotated "R x 10" and its raised
+// 9). A face wider than that metric would run each piece into the next, so
+// turned text is drawn in the same face narrowed to the metric's width, as
+// the SVG writer fits its texts; a narrower one keeps its own width. Text
+// that runs left to right keeps the face's own width, which the graphs
+// measure and make room for.
 GdiCanvas::FittedFont GdiCanvas::Fit(std::string_view text, const Font& font) const {
   Font flat = font;
   flat.orientation = 0;
@@ -53,7 +54,7 @@ GdiCanvas::FittedFont GdiCanvas::Fit(std::string_view text, const Font& font) co
   auto [size, average] = measure(0);
   const int room = std::max(1, scale_(FixedMeasureText(text, font).width));
   int width = 0;
-  if (!w.empty() && size.cx > room && average > 0) {
+  if (font.orientation != 0 && !w.empty() && size.cx > room && average > 0) {
     // The face's widths do not scale exactly with its average width: narrow
     // until the text is in its room.
     for (width = std::max<int>(1, average * room / size.cx); width >= 1; --width) {
@@ -142,15 +143,28 @@ void GdiCanvas::DrawText(Point at, std::string_view text, const Font& font, Colo
   FittedFont fitted = Fit(text, font);
   const TextSize size = fitted.size;
   at = {scale_(at.x), scale_(at.y)};
-  if (font.orientation == 90)
-    FillDevice(RECT{at.x, at.y - size.width, at.x + size.height, at.y}, background);
-  else
-    FillDevice(RECT{at.x, at.y, at.x + size.width, at.y + size.height}, background);
   SelectGuard select(dc_, fitted.font.Get());
+  std::wstring w = CanvasText(text);
+  if (font.orientation == 90) {
+    FillDevice(RECT{at.x, at.y - size.width, at.x + size.height, at.y}, background);
+  } else {
+    // Labels are padded with blanks to a common width; in a face wider than
+    // the layout's the blanks' cell would cover the upright title beside
+    // the labels, so only the cell of the text between them is filled.
+    const std::size_t first = w.find_first_not_of(L' ');
+    const std::size_t last = w.find_last_not_of(L' ');
+    SIZE lead{}, through{};
+    if (first != std::wstring::npos) {
+      GetTextExtentPoint32W(dc_, w.c_str(), static_cast<int>(first), &lead);
+      GetTextExtentPoint32W(dc_, w.c_str(), static_cast<int>(last + 1), &through);
+      FillDevice(RECT{at.x + lead.cx, at.y, at.x + through.cx, at.y + size.height}, background);
+    } else if (w.empty()) {
+      FillDevice(RECT{at.x, at.y, at.x + size.width, at.y + size.height}, background);
+    }
+  }
   SetTextColor(dc_, ToColorRef(ink));
   SetBkMode(dc_, TRANSPARENT);
   SetTextAlign(dc_, TA_LEFT | TA_TOP | TA_NOUPDATECP);
-  std::wstring w = CanvasText(text);
   TextOutW(dc_, at.x, at.y, w.c_str(), static_cast<int>(w.size()));
 }
 

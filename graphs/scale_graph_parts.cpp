@@ -40,22 +40,27 @@ void DrawScalePage(Canvas& canvas, const TWineRec& rec) {
   canvas.FillRect({kPlotArea.Left, kPlotArea.Top, kPlotArea.Right, kPlotArea.Bottom}, kPaleYellow);
 }
 
-void DrawScaleAxisTitles(Canvas& canvas) {
+void DrawScaleAxisTitles(Canvas& canvas, int yLabelsWidth) {
   const PlotRect& p = kPlotArea;
   const double midY = p.Bottom - p.H() / 2.0;
   const int base = kScaleTextFont.height;
+  // The title's cell ends at p.Left - 45 + its height; the labels start 7
+  // pixels and their width left of the plot. It may move to the page's edge.
+  const int cell = canvas.MeasureText("R", WithHeight(base, 90)).height;
+  const int shift = yLabelsWidth > 0 ? std::clamp(cell + yLabelsWidth + 8 - 45, 0, p.Left - 48) : 0;
 
   const TextSize va = canvas.MeasureText("V/A (m)", kScaleTextFont);
   canvas.DrawText({RoundToInt(p.Left + p.W() / 2.0 - va.width / 2.0), p.Bottom + 28}, "V/A (m)",
                   kScaleTextFont, kBlack, kPaleBlue);
 
   // The blanks inside the parentheses leave room for the multiplier.
-  canvas.DrawText({p.Left - 45, RoundToInt(midY + 30)}, "R  (1/m         )", WithHeight(base, 90), kBlack,
+  const int left = p.Left - shift;
+  canvas.DrawText({left - 45, RoundToInt(midY + 30)}, "R  (1/m         )", WithHeight(base, 90), kBlack,
                   kPaleBlue);
-  canvas.DrawText({p.Left - 42, RoundToInt(midY - 8)}, "X", WithHeight(RoundToInt(0.6 * base), 90), kBlack,
+  canvas.DrawText({left - 42, RoundToInt(midY - 8)}, "X", WithHeight(RoundToInt(0.6 * base), 90), kBlack,
                   kPaleBlue);
-  canvas.DrawText({p.Left - 45, RoundToInt(midY - 14)}, "10", WithHeight(base, 90), kBlack, kPaleBlue);
-  canvas.DrawText({p.Left - 47, RoundToInt(midY - 27)}, "9", WithHeight(RoundToInt(0.7 * base), 90), kBlack,
+  canvas.DrawText({left - 45, RoundToInt(midY - 14)}, "10", WithHeight(base, 90), kBlack, kPaleBlue);
+  canvas.DrawText({left - 47, RoundToInt(midY - 27)}, "9", WithHeight(RoundToInt(0.7 * base), 90), kBlack,
                   kPaleBlue);
 }
 
@@ -105,13 +110,14 @@ void DrawLegendBox(Canvas& canvas, const Rect& box) {
 int LegendRight(const Canvas& canvas, int right, std::initializer_list<std::string_view> texts) {
   int widest = 0;
   for (std::string_view text : texts) widest = std::max(widest, canvas.MeasureText(text, kScaleTextFont).width);
-  return std::min(std::max(right, kLegendTextLeft + widest + 3), kPlotArea.Right - 1);
+  return std::min(std::max(right, kLegendTextLeft + widest + 5), kPlotArea.Right - 1);
 }
 
-void DrawLegendText(Canvas& canvas, int top, std::string_view text, int right) {
-  // Inside the frame, whose right edge stays drawn.
-  const int end = std::min(kLegendTextLeft + 80, right - 1);
-  canvas.DrawTextInBox({kLegendTextLeft, top, end, top + 20}, text, kScaleTextFont, kBlack, kPaleBlue);
+void DrawLegendText(Canvas& canvas, int top, std::string_view text, const Rect& frame) {
+  // Inside the frame, whose edges stay drawn.
+  const int right = std::min(kLegendTextLeft + 80, frame.right - 1);
+  const int bottom = std::min(top + 20, frame.bottom - 1);
+  canvas.DrawTextInBox({kLegendTextLeft, top, right, bottom}, text, kScaleTextFont, kBlack, kPaleBlue);
 }
 
 }  // namespace vorsant

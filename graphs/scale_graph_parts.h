@@ -21,7 +21,9 @@ inline constexpr Font kScaleTextFont{11, FontHeight::kCharacter, 0};
 void DrawScalePage(Canvas& canvas, const TWineRec& rec);
 
 // "V/A (m)" and, running upwards, "R  (1/m x 10^9)" built from its pieces.
-void DrawScaleAxisTitles(Canvas& canvas);
+// Given the width of the widest Y label, the upright title moves left as
+// far as it must to stand clear of the labels.
+void DrawScaleAxisTitles(Canvas& canvas, int yLabelsWidth = 0);
 
 // X labels with the given step, each `decimals` decimals in a width of 3.
 void DrawScaleXLabels(Canvas& canvas, const GraphRanges& ranges, std::optional<double> step, int decimals);
@@ -36,6 +38,6 @@ void DrawScaleYAxis(Canvas& canvas, const GraphRanges& ranges);
 inline constexpr int kLegendTextLeft = kPlotArea.Right - 100;
 int LegendRight(const Canvas& canvas, int right, std::initializer_list<std::string_view> texts);
 void DrawLegendBox(Canvas& canvas, const Rect& box);
-void DrawLegendText(Canvas& canvas, int top, std::string_view text, int right);
+void DrawLegendText(Canvas& canvas, int top, std::string_view text, const Rect& frame);
 
 }  // namespace vorsant

@@ -128,7 +128,7 @@ TEST(LabGraphTest, LargeMarkersAndTheLegendDrawnLast) {
   // The texts stay inside the frame.
   EXPECT_EQ(boxes[0].box, (Rect{530, 458, 604, 478}));
   EXPECT_EQ(boxes[2].text, "Unused Data");
-  EXPECT_EQ(boxes[2].box, (Rect{530, 498, 604, 518}));
+  EXPECT_EQ(boxes[2].box, (Rect{530, 498, 604, 514}));
 
   const auto curve = LinesOf(canvas, kCurveColor);
   ASSERT_FALSE(curve.empty());
