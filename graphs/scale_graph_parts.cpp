@@ -107,17 +107,21 @@ void DrawLegendBox(Canvas& canvas, const Rect& box) {
   canvas.DrawRectangle(box, kPaleBlue, kBlack);
 }
 
-int LegendRight(const Canvas& canvas, int right, std::initializer_list<std::string_view> texts) {
+LegendPlace FitLegend(const Canvas& canvas, int right, std::initializer_list<std::string_view> texts) {
   int widest = 0;
   for (std::string_view text : texts) widest = std::max(widest, canvas.MeasureText(text, kScaleTextFont).width);
-  return std::min(std::max(right, kLegendTextLeft + widest + 5), kPlotArea.Right - 1);
+  // A wider face first takes the room between the symbols and the texts,
+  // then widens the frame, within the plot.
+  const int left = std::clamp(right - 3 - widest, kLegendSymbolsRight + 1, kLegendTextLeft);
+  return {left, std::min(std::max(right, left + widest + 3), kPlotArea.Right - 1)};
 }
 
-void DrawLegendText(Canvas& canvas, int top, std::string_view text, const Rect& frame) {
+void DrawLegendText(Canvas& canvas, int top, std::string_view text, const Rect& frame, int left) {
   // Inside the frame, whose edges stay drawn.
-  const int right = std::min(kLegendTextLeft + 80, frame.right - 1);
+  const int width = canvas.MeasureText(text, kScaleTextFont).width;
+  const int right = std::min(std::max(kLegendTextLeft + 80, left + width), frame.right - 1);
   const int bottom = std::min(top + 20, frame.bottom - 1);
-  canvas.DrawTextInBox({kLegendTextLeft, top, right, bottom}, text, kScaleTextFont, kBlack, kPaleBlue);
+  canvas.DrawTextInBox({left, top, right, bottom}, text, kScaleTextFont, kBlack, kPaleBlue);
 }
 
 }  // namespace vorsant

@@ -31,13 +31,18 @@ void DrawScaleXTicks(Canvas& canvas, const GraphRanges& ranges, std::optional<do
 // Y labels by the Y step table, then Y ticks by the Y tick table.
 void DrawScaleYAxis(Canvas& canvas, const GraphRanges& ranges);
 
-// Legend frame and one text line; the symbols are drawn by the callers. The
-// frame's right edge is `right` or, where a text is wider than that leaves
-// room for (in the canvas' own font), as far right as the text needs; the
-// texts stay inside it.
+// Legend frame and one text line; the symbols are drawn by the callers.
+// The texts start at kLegendTextLeft in a frame ending at `right`; measured
+// in the canvas' own font, a wider text starts further left, up to the
+// symbols, and only then makes the frame wider. The texts stay inside it.
 inline constexpr int kLegendTextLeft = kPlotArea.Right - 100;
-int LegendRight(const Canvas& canvas, int right, std::initializer_list<std::string_view> texts);
+inline constexpr int kLegendSymbolsRight = kPlotArea.Right - 108;
+struct LegendPlace {
+  int textLeft;
+  int right;
+};
+LegendPlace FitLegend(const Canvas& canvas, int right, std::initializer_list<std::string_view> texts);
 void DrawLegendBox(Canvas& canvas, const Rect& box);
-void DrawLegendText(Canvas& canvas, int top, std::string_view text, const Rect& frame);
+void DrawLegendText(Canvas& canvas, int top, std::string_view text, const Rect& frame, int left);
 
 }  // namespace vorsant
