@@ -5,8 +5,8 @@
 namespace vorsant {
 namespace {
 
-// Beyond this share of the best law's volume the report's headline is said
-// to differ, as the verdict itself says it.
+// Beyond this share (10 %) of the best law's volume the report's headline is
+// said to differ, as the verdict itself says it.
 constexpr double kHeadlineDiffers = 0.10;
 
 }  // namespace
@@ -29,7 +29,7 @@ std::string VerdictStatusLine(const Verdict& v) {
   }
   if (v.reportVolumeGal && v.volumeGal && *v.best != FoulingLaw::kPower &&
       std::abs(*v.reportVolumeGal - *v.volumeGal) > kHeadlineDiffers * *v.volumeGal) {
-    line += "; report " + GallonsText(*v.reportVolumeGal) + ", >10 % off: the report's figure is the power model's";
+    line += "; report " + GallonsText(*v.reportVolumeGal) + " differs: the report's figure is the power model's";
   }
   return line + ".";
 }
