@@ -94,10 +94,14 @@ void GdiCanvas::FillRect(const Rect& area, Color color) {
 }
 
 void GdiCanvas::DrawRectangle(const Rect& area, Color fill, Color border) {
-  RECT outer = scale_(RECT{area.left, area.top, area.right, area.bottom});
-  const int ring = std::max(1, scale_(1));
+  // The inside is the scaled inside, so that what the layout puts just
+  // within the frame meets the ring rather than covering part of it.
+  const RECT outer = scale_(RECT{area.left, area.top, area.right, area.bottom});
+  const RECT inner = scale_(RECT{area.left + 1, area.top + 1, area.right - 1, area.bottom - 1});
   FillDevice(outer, border);
-  FillDevice(RECT{outer.left + ring, outer.top + ring, outer.right - ring, outer.bottom - ring}, fill);
+  FillDevice(RECT{std::max(inner.left, outer.left + 1), std::max(inner.top, outer.top + 1),
+                  std::min(inner.right, outer.right - 1), std::min(inner.bottom, outer.bottom - 1)},
+             fill);
 }
 
 void GdiCanvas::DrawLine(Point from, Point to, const Pen& pen) {
