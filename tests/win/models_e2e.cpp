@@ -154,6 +154,18 @@ void TableRowInView(HWND w) {
             std::to_string(first) + " to " + std::to_string(first + shown - 1) + " shown)");
 }
 
+// Tab goes on from the last box to the table, so the keyboard reaches it.
+void TabReachesTable(HWND w) {
+  HWND table = GetDlgItem(w, IDC_MODEL_TABLE);
+  for (int box : {IDC_SAFETY_FACTOR, IDC_ELEMENT_AREA}) {
+    HWND from = GetDlgItem(w, box);
+    WaitFor([&] { return GuiState(w).hwndFocus == from ? from : nullptr; }, 5000);
+    PostMessageW(from, WM_KEYDOWN, VK_TAB, 1);
+  }
+  Check(WaitFor([&] { return GuiState(w).hwndFocus == table ? table : nullptr; }, 10000) != nullptr,
+        "Tab from the last box reaches the table");
+}
+
 // Escape struck in the window's focused box closes it.
 void EscapeCloses(HWND w, const char* what) {
   HWND focus = GuiState(w).hwndFocus;
@@ -213,6 +225,7 @@ void FoulingModels(HWND frame) {
   Answer(L"Information", L"The target volume must be greater than 0 gallons.", IDOK, L"fouling_refused");
   Check(Text(volume) == L"0", "the refused box keeps the typed text");
   ShortcutsInABox(w);
+  TabReachesTable(w);
   EscapeCloses(w, "the Fouling Models window");
   PostMessageW(w, WM_CLOSE, 0, 0);
   Check(WaitGone(w), "the Fouling Models window closes");
