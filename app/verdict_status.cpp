@@ -8,6 +8,7 @@ namespace {
 // Beyond this share (10 %) of the best law's volume the report's headline is
 // said to differ, as the verdict itself says it.
 constexpr double kHeadlineDiffers = 0.10;
+constexpr double kNarrowRange = 0.01;
 
 }  // namespace
 
@@ -23,7 +24,11 @@ std::string VerdictStatusLine(const Verdict& v) {
     line += "no limit to the volume";
   else
     line += GallonsText(*v.volumeGal) + " gal";
-  if (v.hasRange && v.rangeLowGal) {
+  // A range within 1 % of the volume says nothing the volume does not.
+  const bool narrow = v.volumeGal && v.rangeLowGal && v.rangeHighGal &&
+                      *v.rangeLowGal >= (1 - kNarrowRange) * *v.volumeGal &&
+                      *v.rangeHighGal <= (1 + kNarrowRange) * *v.volumeGal;
+  if (v.hasRange && v.rangeLowGal && !narrow) {
     line += " (" + GallonsText(*v.rangeLowGal) + "\u2013" +
             (v.rangeHighGal ? GallonsText(*v.rangeHighGal) : std::string("no limit")) + ")";
   }

@@ -31,6 +31,10 @@ TEST(VerdictStatusLine, NamesTheReportsFigureOnlyWhenItIsMoreThanATenthApart) {
   EXPECT_THAT(far, EndsWith("the report's figure is the power model's."));
 
   EXPECT_THAT(VerdictStatusLine(CakeVerdict(2900)), Not(HasSubstr("; report")));
+  Verdict narrow = CakeVerdict(2900);
+  narrow.rangeLowGal = 2690;
+  narrow.rangeHighGal = 2700;
+  EXPECT_EQ(VerdictStatusLine(narrow), "Cake filtration: 2,695 gal.");
   Verdict power = CakeVerdict(13268);
   power.best = FoulingLaw::kPower;
   EXPECT_THAT(VerdictStatusLine(power), Not(HasSubstr("; report")));
