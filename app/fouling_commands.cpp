@@ -24,6 +24,13 @@ void TMainForm::CompareOpenTrialsExecute() {
   std::vector<TrialToCompare> trials;
   for (const auto& w : windows_) trials.push_back({w->Caption, w->WineClass.WineRec});
   if (trials.empty()) return;
+  // One trial has nothing to be compared with: an empty overlay would only
+  // show arbitrary axes.
+  if (trials.size() < 2) {
+    ui_.ShowMessage("Open at least two trials to compare them.", MessageIcon::Information, MessageButtons::Ok,
+                    MessageAnswer::Ok);
+    return;
+  }
   if (trials.size() > kMaxComparedTrials) {
     ui_.ShowMessage("Only the first " + std::to_string(kMaxComparedTrials) + " of the " +
                         std::to_string(trials.size()) + " open trials are compared.",

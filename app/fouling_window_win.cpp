@@ -1,7 +1,5 @@
 #include "app/fouling_window_win.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 #include <array>
 #include <limits>
@@ -34,12 +32,17 @@ struct SizingBox {
   int boxWidth;
   const wchar_t* initial;
   std::optional<std::string> (*check)(double);
+  // Said when the box holds no number at all.
+  const char* notNumber;
 };
 
 constexpr std::array<SizingBox, 3> kBoxes{{
-    {IDC_TARGET_VOLUME, IDC_TARGET_VOLUME_LABEL, L"Target volume (gal)", 70, L"", CheckTargetVolume},
-    {IDC_SAFETY_FACTOR, IDC_SAFETY_FACTOR_LABEL, L"Safety factor", 44, L"1.5", CheckSafetyFactor},
-    {IDC_ELEMENT_AREA, IDC_ELEMENT_AREA_LABEL, L"Element area (m\u00b2)", 60, L"", CheckElementArea},
+    {IDC_TARGET_VOLUME, IDC_TARGET_VOLUME_LABEL, L"Target volume (gal)", 70, L"", CheckTargetVolume,
+     "Target volume must be a number, greater than 0 gallons."},
+    {IDC_SAFETY_FACTOR, IDC_SAFETY_FACTOR_LABEL, L"Safety factor", 44, L"1.5", CheckSafetyFactor,
+     "Safety factor must be a number, at least 1."},
+    {IDC_ELEMENT_AREA, IDC_ELEMENT_AREA_LABEL, L"Element area (m\u00b2)", 60, L"", CheckElementArea,
+     "Element area must be a number, greater than 0 m\u00b2."},
 }};
 
 // What a box holds: nothing (the figure is not asked for; for the safety
@@ -52,26 +55,16 @@ struct BoxValue {
 BoxValue ReadBox(HWND box, const SizingBox& field) {
   const std::string text = WindowText(box);
   if (text.find_first_not_of(' ') == std::string::npos) return {};
-  const double value = ParseDecimal(text).value_or(std::numeric_limits<double>::quiet_NaN());
-  if (auto problem = field.check(value)) return {std::nullopt, problem};
-  return {value, std::nullopt};
+  const std::optional<double> parsed = ParseDecimal(text);
+  if (!parsed) return {std::nullopt, std::string(field.notNumber)};
+  if (auto problem = field.check(*parsed)) return {std::nullopt, problem};
+  return {*parsed, std::nullopt};
 }
 
 // The verdict above the models table, as vorsant-cli models prints them.
 std::vector<std::string> ShownLines(const TWineRec& rec, const FoulingReport& report,
                                     const SizingRequest& request) {
   return ModelsTextLines(report, MakeVerdict(rec, report), request);
-}
-
-// Tab and Shift+Tab move between the boxes as in a dialog.
-LRESULT CALLBACK TabbingBox(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
-  if (msg == WM_KEYDOWN && wp == VK_TAB) {
-    if (HWND next = GetNextDlgTabItem(GetParent(wnd), wnd, GetKeyState(VK_SHIFT) < 0)) SetFocus(next);
-    return 0;
-  }
-  if (msg == WM_CHAR && wp == L'\t') return 0;
-  if (msg == WM_NCDESTROY) RemoveWindowSubclass(wnd, TabbingBox, 0);
-  return DefSubclassProc(wnd, msg, wp, lp);
 }
 
 class FoulingWindow final : public TableGraphWindow {
@@ -110,7 +103,7 @@ class FoulingWindow final : public TableGraphWindow {
       x += px(field.boxWidth) + px(14);
       for (HWND control : {label, boxes_[i]})
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
-      SetWindowSubclass(boxes_[i], TabbingBox, 0, 0);
+      TakeKeys(boxes_[i]);
     }
     SetFocusControl(boxes_[0]);
   }

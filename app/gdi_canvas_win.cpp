@@ -3,12 +3,16 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <utility>
+
+#include "graphs/text_metric.h"
 
 namespace vorsant {
 namespace {
 
-HFONT MakeFont(const Font& font, const DpiScale& scale) {
+HFONT MakeFont(const Font& font, const DpiScale& scale, int width = 0) {
   LOGFONTW lf{};
+  lf.lfWidth = width;
   // GDI reads a positive height as the cell, a negative one as the
   // character height, which is exactly the Canvas' distinction.
   const int height = scale(font.height);
@@ -25,6 +29,42 @@ HFONT MakeFont(const Font& font, const DpiScale& scale) {
 }
 
 }  // namespace
+
+// The upright axis titles are built from pieces placed side by side for the
+// fixed text metric the SVG writer uses (the rotated "R x 10" and its raised
+// 9). A face wider than that metric would run each piece into the next, so
+// turned text is drawn in the same face narrowed to the metric's width, as
+// the SVG writer fits its texts; a narrower one keeps its own width. Text
+// that runs left to right keeps the face's own width, which the graphs
+// measure and make room for.
+GdiCanvas::FittedFont GdiCanvas::Fit(std::string_view text, const Font& font) const {
+  Font flat = font;
+  flat.orientation = 0;
+  const std::wstring w = CanvasText(text);
+  const auto measure = [&](int width) {
+    UniqueFont f(MakeFont(flat, scale_, width));
+    SelectGuard select(dc_, f.Get());
+    SIZE size{};
+    GetTextExtentPoint32W(dc_, w.c_str(), static_cast<int>(w.size()), &size);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc_, &tm);
+    if (w.empty()) size.cy = tm.tmHeight;
+    return std::pair<SIZE, int>{size, tm.tmAveCharWidth};
+  };
+  auto [size, average] = measure(0);
+  const int room = std::max(1, scale_(FixedMeasureText(text, font).width));
+  int width = 0;
+  if (font.orientation != 0 && !w.empty() && size.cx > room && average > 0) {
+    // The face's widths do not scale exactly with its average width: narrow
+    // until the text is in its room.
+    for (width = std::max<int>(1, average * room / size.cx); width >= 1; --width) {
+      size.cx = measure(width).first.cx;
+      if (size.cx <= room) break;
+    }
+    width = std::max(width, 1);
+  }
+  return FittedFont{UniqueFont(MakeFont(font, scale_, width)), TextSize{size.cx, size.cy}};
+}
 
 std::wstring CanvasText(std::string_view text) {
   if (text.empty()) return {};
@@ -54,10 +94,14 @@ void GdiCanvas::FillRect(const Rect& area, Color color) {
 }
 
 void GdiCanvas::DrawRectangle(const Rect& area, Color fill, Color border) {
-  RECT outer = scale_(RECT{area.left, area.top, area.right, area.bottom});
-  const int ring = std::max(1, scale_(1));
+  // The inside is the scaled inside, so that what the layout puts just
+  // within the frame meets the ring rather than covering part of it.
+  const RECT outer = scale_(RECT{area.left, area.top, area.right, area.bottom});
+  const RECT inner = scale_(RECT{area.left + 1, area.top + 1, area.right - 1, area.bottom - 1});
   FillDevice(outer, border);
-  FillDevice(RECT{outer.left + ring, outer.top + ring, outer.right - ring, outer.bottom - ring}, fill);
+  FillDevice(RECT{std::max(inner.left, outer.left + 1), std::max(inner.top, outer.top + 1),
+                  std::min(inner.right, outer.right - 1), std::min(inner.bottom, outer.bottom - 1)},
+             fill);
 }
 
 void GdiCanvas::DrawLine(Point from, Point to, const Pen& pen) {
@@ -100,18 +144,31 @@ void GdiCanvas::DrawLine(Point from, Point to, const Pen& pen) {
 void GdiCanvas::DrawText(Point at, std::string_view text, const Font& font, Color ink, Color background) {
   // The cell is filled here rather than by opaque text output: not every GDI
   // fills the cell of turned text.
-  const TextSize size = MeasureDevice(text, font);
+  FittedFont fitted = Fit(text, font);
+  const TextSize size = fitted.size;
   at = {scale_(at.x), scale_(at.y)};
-  if (font.orientation == 90)
+  SelectGuard select(dc_, fitted.font.Get());
+  std::wstring w = CanvasText(text);
+  if (font.orientation == 90) {
     FillDevice(RECT{at.x, at.y - size.width, at.x + size.height, at.y}, background);
-  else
-    FillDevice(RECT{at.x, at.y, at.x + size.width, at.y + size.height}, background);
-  UniqueFont f(MakeFont(font, scale_));
-  SelectGuard select(dc_, f.Get());
+  } else {
+    // Labels are padded with blanks to a common width; in a face wider than
+    // the layout's the blanks' cell would cover the upright title beside
+    // the labels, so only the cell of the text between them is filled.
+    const std::size_t first = w.find_first_not_of(L' ');
+    const std::size_t last = w.find_last_not_of(L' ');
+    SIZE lead{}, through{};
+    if (first != std::wstring::npos) {
+      GetTextExtentPoint32W(dc_, w.c_str(), static_cast<int>(first), &lead);
+      GetTextExtentPoint32W(dc_, w.c_str(), static_cast<int>(last + 1), &through);
+      FillDevice(RECT{at.x + lead.cx, at.y, at.x + through.cx, at.y + size.height}, background);
+    } else if (w.empty()) {
+      FillDevice(RECT{at.x, at.y, at.x + size.width, at.y + size.height}, background);
+    }
+  }
   SetTextColor(dc_, ToColorRef(ink));
   SetBkMode(dc_, TRANSPARENT);
   SetTextAlign(dc_, TA_LEFT | TA_TOP | TA_NOUPDATECP);
-  std::wstring w = CanvasText(text);
   TextOutW(dc_, at.x, at.y, w.c_str(), static_cast<int>(w.size()));
 }
 
@@ -121,8 +178,8 @@ void GdiCanvas::DrawTextInBox(const Rect& box, std::string_view text, const Font
   FillDevice(r, background);
   Font flat = font;
   flat.orientation = 0;
-  UniqueFont f(MakeFont(flat, scale_));
-  SelectGuard select(dc_, f.Get());
+  FittedFont fitted = Fit(text, flat);
+  SelectGuard select(dc_, fitted.font.Get());
   SetTextColor(dc_, ToColorRef(ink));
   SetBkColor(dc_, ToColorRef(background));
   SetBkMode(dc_, OPAQUE);
@@ -132,27 +189,13 @@ void GdiCanvas::DrawTextInBox(const Rect& box, std::string_view text, const Font
               nullptr);
 }
 
-TextSize GdiCanvas::MeasureDevice(std::string_view text, const Font& font) const {
-  Font flat = font;
-  flat.orientation = 0;
-  UniqueFont f(MakeFont(flat, scale_));
-  SelectGuard select(dc_, f.Get());
-  std::wstring w = CanvasText(text);
-  SIZE size{};
-  GetTextExtentPoint32W(dc_, w.c_str(), static_cast<int>(w.size()), &size);
-  if (w.empty()) {
-    TEXTMETRICW tm{};
-    GetTextMetricsW(dc_, &tm);
-    size.cy = tm.tmHeight;
-  }
-  return TextSize{size.cx, size.cy};
-}
-
 TextSize GdiCanvas::MeasureText(std::string_view text, const Font& font) const {
-  const TextSize device = MeasureDevice(text, font);
+  // Rounded up, so that a box made as wide as the measure holds the text.
+  const TextSize device = Fit(text, font).size;
   const int dpi = static_cast<int>(scale_.Dpi());
   const int base = static_cast<int>(kBaseDpi);
-  return TextSize{MulDiv(device.width, base, dpi), MulDiv(device.height, base, dpi)};
+  const auto back = [&](int v) { return (v * base + dpi - 1) / dpi; };
+  return TextSize{back(device.width), MulDiv(device.height, base, dpi)};
 }
 
 OffscreenBitmap::OffscreenBitmap(HDC compatibleWith, int width, int height)

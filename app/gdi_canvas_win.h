@@ -29,8 +29,14 @@ class GdiCanvas final : public Canvas {
   TextSize MeasureText(std::string_view text, const Font& font) const override;
 
  private:
+  struct FittedFont {
+    UniqueFont font;
+    TextSize size;  // of the text in it, in device pixels
+  };
   void FillDevice(const RECT& r, Color color);
-  TextSize MeasureDevice(std::string_view text, const Font& font) const;
+  // The font to draw `text` in, at most as wide as the fixed text metric
+  // makes it, and the text's size in it.
+  FittedFont Fit(std::string_view text, const Font& font) const;
 
   HDC dc_;
   DpiScale scale_;

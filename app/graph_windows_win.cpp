@@ -1,5 +1,6 @@
 #include "app/graph_windows_win.h"
 
+#include <algorithm>
 #include <exception>
 #include <utility>
 
@@ -41,8 +42,20 @@ bool GraphWindow::Create(HWND owner) {
                    CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, owner))
     return false;
   HWND wnd = Handle();
-  DpiScale px(wnd);
+  const UINT dpi = WindowDpi(wnd);
+  // On a screen too small for the picture at the window's scale, the window
+  // takes the largest size that fits the work area, and the picture is drawn
+  // at the scale of that size rather than stretched.
+  RECT border{0, 0, 0, 0};
+  AdjustWindowRectEx(&border, kWindowStyle, FALSE, 0);
+  const RECT work = WorkArea(owner);
+  const int roomWidth = (work.right - work.left) - (border.right - border.left);
+  const int roomHeight = (work.bottom - work.top) - (border.bottom - border.top);
+  drawDpi_ = std::max<UINT>(24, std::min({dpi, static_cast<UINT>(std::max(0, roomWidth) * 96 / kScaleGraphWidth),
+                                          static_cast<UINT>(std::max(0, roomHeight) * 96 / kScaleGraphHeight)}));
+  const DpiScale px(drawDpi_);
   SetClientSize(wnd, px(kScaleGraphWidth), px(kScaleGraphHeight));
+  PlaceCascaded(owner);
   image_ = CreateWindowExW(
       0, kImageClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, px(kScaleGraphWidth), px(kScaleGraphHeight), wnd,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_GRAPH_IMAGE)), GetModuleHandleW(nullptr), nullptr);
@@ -61,9 +74,9 @@ void GraphWindow::FormCreate(const TWineRec& WineRec) {
   // Drawn from a copy taken now; later changes of the trial are not seen.
   const TWineRec rec = WineRec;
   WindowDc screen(image_);
-  DpiScale px(Handle());
+  const DpiScale px(drawDpi_);
   auto picture = std::make_unique<OffscreenBitmap>(screen.Get(), px(kScaleGraphWidth), px(kScaleGraphHeight));
-  GdiCanvas canvas(picture->Dc(), px.Dpi());
+  GdiCanvas canvas(picture->Dc(), drawDpi_);
   Draw(canvas, rec);
   picture_ = std::move(picture);
   InvalidateRect(image_, nullptr, FALSE);

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "app/dpi_win.h"
 #include "app/gdi_canvas_win.h"
 #include "app/owned_window_win.h"
 #include "app/ui_port.h"
@@ -30,6 +31,7 @@ class GraphWindow : public OwnedWindow {
   virtual const wchar_t* Caption() const = 0;
   virtual void Draw(Canvas& canvas, const TWineRec& rec) const = 0;
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  bool ClosesOnEscape() const override { return true; }
   void WindowDestroyed() override { image_ = nullptr; }
 
  private:
@@ -38,6 +40,9 @@ class GraphWindow : public OwnedWindow {
 
   HWND image_ = nullptr;
   std::unique_ptr<OffscreenBitmap> picture_;
+  // The scale the picture is drawn at: the window's, or less on a screen
+  // too small for it.
+  UINT drawDpi_ = kBaseDpi;
 };
 
 class TGraphWinLab final : public GraphWindow {

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <exception>
@@ -16,6 +17,8 @@
 #include "app/menu_bar_win.h"
 #include "app/owned_window_win.h"
 #include "app/resource_ids.h"
+#include "app/verdict_status.h"
+#include "fouling/verdict.h"
 
 namespace vorsant {
 namespace {
@@ -27,6 +30,9 @@ constexpr int kClientHeight = 651;
 constexpr int kToolbarHeight = 30;
 constexpr int kToolbarSeparator = 8;
 constexpr UINT kWelcomeMessage = WM_APP + 1;
+// Posted when the active trial or its data may have changed: the status bar's
+// verdict follows once the change has settled.
+constexpr UINT kVerdictMessage = WM_APP + 2;
 
 struct ToolButton {
   CommandId Id;  // 0: separator
@@ -41,6 +47,17 @@ constexpr std::array<ToolButton, 7> kToolButtons{{{kCmdFileNew},
 
 std::string_view MenuItemHint(const ActionInfo& a) {
   return a.MenuHint.empty() ? a.Hint : a.MenuHint;
+}
+
+// A text box whose keys belong to it: one the user can type into, or any
+// box of a window other than the frame (the models table, whose text is
+// there to be selected and copied). There Ctrl+C, Ctrl+X, Ctrl+V and Ctrl+A
+// edit text; the trial window's read-only report keeps the frame's keys.
+bool KeysBelongToBox(HWND focus, HWND frame) {
+  wchar_t cls[16] = {};
+  if (!focus || !GetClassNameW(focus, cls, 16) || _wcsicmp(cls, L"Edit") != 0) return false;
+  const bool editable = !(GetWindowLongPtrW(focus, GWL_STYLE) & ES_READONLY);
+  return editable || GetAncestor(focus, GA_ROOT) != frame;
 }
 
 }  // namespace
@@ -75,6 +92,14 @@ bool MainWindow::Start(const std::string& startFile, int showCommand) {
   form_.RecentStore = &recentStore_;
   DpiScale px(frame_);
   SetClientSize(frame_, px(kClientWidth), px(kClientHeight));
+  // At a large scale on a small screen the frame takes the work area.
+  const RECT work = OwnedWindow::WorkArea(frame_);
+  RECT r{};
+  GetWindowRect(frame_, &r);
+  if (r.right - r.left > work.right - work.left || r.bottom - r.top > work.bottom - work.top) {
+    SetWindowPos(frame_, nullptr, 0, 0, std::min<int>(r.right - r.left, work.right - work.left),
+                 std::min<int>(r.bottom - r.top, work.bottom - work.top), SWP_NOMOVE | SWP_NOZORDER);
+  }
   CenterWindow(frame_, nullptr);
   scale_ = std::make_unique<ScaleWindows>(form_, frame_);
 
@@ -93,6 +118,8 @@ bool MainWindow::Start(const std::string& startFile, int showCommand) {
 }
 
 bool MainWindow::TranslateShortcut(MSG& msg) {
+  if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && KeysBelongToBox(GetFocus(), frame_))
+    return false;
   if (mdiClient_ && TranslateMDISysAccel(mdiClient_, &msg)) return true;
   return frame_ && accelerators_ && TranslateAcceleratorW(frame_, accelerators_.Get(), &msg);
 }
@@ -126,6 +153,9 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case kWelcomeMessage:
       if (started_) form_.Welcome();
+      return 0;
+    case kVerdictMessage:
+      ShowVerdictLine();
       return 0;
     case WM_COMMAND: {
       auto id = static_cast<CommandId>(LOWORD(wp));
@@ -362,6 +392,17 @@ void MainWindow::CloseRequested(TrialWindow& window) {
 
 void MainWindow::ChildActivated() {
   UpdateToolbar();
+  PostMessageW(frame_, kVerdictMessage, 0, 0);
+}
+
+void MainWindow::ShowVerdictLine() {
+  verdictLine_.clear();
+  if (TMDIChild* child = ActiveTrialWindow()) {
+    const TWineRec& rec = child->WineClass.WineRec;
+    const FoulingOutcome outcome = AnalyseFouling(rec, SizingRequest{});
+    if (outcome.report) verdictLine_ = VerdictStatusLine(MakeVerdict(rec, *outcome.report));
+  }
+  SetStatusText("");
 }
 
 MessageAnswer MainWindow::ShowMessage(const std::string& text, MessageIcon icon, MessageButtons buttons,
@@ -415,7 +456,9 @@ void MainWindow::Wait(int milliseconds) {
 
 void MainWindow::SetStatusText(const std::string& text) {
   if (!statusBar_) return;
-  SendMessageW(statusBar_, SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(Widen(text).c_str()));
+  // With nothing else to say, the bar shows the active trial's verdict.
+  const std::string& shown = text.empty() ? verdictLine_ : text;
+  SendMessageW(statusBar_, SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(Widen(shown).c_str()));
   UpdateWindow(statusBar_);
 }
 
@@ -446,6 +489,7 @@ void MainWindow::DestroyTrialWindow(TMDIChild& child) {
   child.ShellWindow = nullptr;
   windows_.erase(&child);
   UpdateToolbar();
+  PostMessageW(frame_, kVerdictMessage, 0, 0);
 }
 
 void MainWindow::CaptionChanged(TMDIChild& child) {
@@ -456,6 +500,7 @@ void MainWindow::CaptionChanged(TMDIChild& child) {
 void MainWindow::ShowReport(TMDIChild& child, const ReportLines& report) {
   auto it = windows_.find(&child);
   if (it != windows_.end()) it->second->ShowReport(report);
+  PostMessageW(frame_, kVerdictMessage, 0, 0);
 }
 
 TMDIChild* MainWindow::ActiveTrialWindow() {

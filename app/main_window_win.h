@@ -75,6 +75,9 @@ class MainWindow final : public UiPort {
   void UpdateMenu(HMENU popup);
   void UpdateToolbar();
   HWND DialogOwner() const;
+  // The active trial's verdict, kept for the status bar when it has nothing
+  // else to show.
+  void ShowVerdictLine();
   int MdiChildCount() const;
 
   HINSTANCE instance_;
@@ -93,6 +96,7 @@ class MainWindow final : public UiPort {
   UniqueFont uiFont_;
   std::map<TMDIChild*, std::unique_ptr<TrialWindow>> windows_;
   bool started_ = false;
+  std::string verdictLine_;
 };
 
 }  // namespace vorsant

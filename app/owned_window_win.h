@@ -29,6 +29,12 @@ class OwnedWindow {
   HWND Handle() const { return wnd_; }
   // From here on the window frees the object when it is destroyed.
   static void HandOver(std::unique_ptr<OwnedWindow> window);
+  // The work area of the monitor `wnd` is on (the primary one when it is on
+  // none).
+  static RECT WorkArea(HWND wnd);
+  // For a box of a window that closes on Escape: Escape asks its window to
+  // close. True when the message was that key.
+  static bool CloseOnEscape(HWND box, UINT msg, WPARAM wp);
 
  protected:
   OwnedWindow() = default;
@@ -44,6 +50,13 @@ class OwnedWindow {
   // Destroys the window now, for a derived destructor whose members (fonts)
   // the window still uses.
   void Destroy();
+  // Moves the window, sized already, a caption's height below and right of
+  // the window placed before it (or of `owner` when that one is gone), kept
+  // inside the work area of the owner's monitor; a window larger than the
+  // work area is made to fit it.
+  void PlaceCascaded(HWND owner);
+  // Escape struck in the window or in one of its boxes closes it.
+  virtual bool ClosesOnEscape() const { return false; }
 
  private:
   static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);

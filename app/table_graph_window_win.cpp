@@ -1,5 +1,7 @@
 #include "app/table_graph_window_win.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <exception>
 #include <utility>
@@ -15,12 +17,15 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"VorsantTableGraphWindow";
 constexpr wchar_t kPictureClass[] = L"VorsantTableGraphPicture";
-// A single border and the close button only, like the graph windows.
-constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr int kTablePadding = 4;
 // Room for the text box's own margins beside the widest line.
 constexpr int kTableMarginColumns = 2;
-constexpr int kLeastTableLines = 6;
+// The fewest lines the table shows before the picture gives up height.
+constexpr int kLeastTableLines = 4;
+// The smallest picture, at 96 DPI, and the narrowest window.
+constexpr int kLeastPictureHeight = kScaleGraphHeight / 2;
+constexpr int kLeastWidth = 360;
 
 HFONT InterfaceFont(const DpiScale& px) {
   return CreateFontW(-px(11), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
@@ -34,6 +39,29 @@ TEXTMETRICW Metrics(HWND wnd, HFONT font) {
   return tm;
 }
 
+void SelectAll(HWND box) {
+  SendMessageW(box, EM_SETSEL, 0, -1);
+}
+
+LRESULT CALLBACK KeyedBox(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+  if (msg == WM_KEYDOWN && wp == VK_TAB) {
+    if (HWND next = GetNextDlgTabItem(GetParent(wnd), wnd, GetKeyState(VK_SHIFT) < 0)) {
+      SetFocus(next);
+      SelectAll(next);
+    }
+    return 0;
+  }
+  if (msg == WM_KEYDOWN && wp == 'A' && GetKeyState(VK_CONTROL) < 0) {
+    SelectAll(wnd);
+    return 0;
+  }
+  if (OwnedWindow::CloseOnEscape(wnd, msg, wp)) return 0;
+  // Their characters, which the box would only answer with a beep.
+  if (msg == WM_CHAR && (wp == L'\t' || wp == 0x1B || wp == 0x01)) return 0;
+  if (msg == WM_NCDESTROY) RemoveWindowSubclass(wnd, KeyedBox, 0);
+  return DefSubclassProc(wnd, msg, wp, lp);
+}
+
 }  // namespace
 
 TableGraphWindow::~TableGraphWindow() {
@@ -41,6 +69,17 @@ TableGraphWindow::~TableGraphWindow() {
   closing_ = true;
   if (picture_) SetWindowLongPtrW(picture_, GWLP_USERDATA, 0);
   Destroy();
+}
+
+void TableGraphWindow::TakeKeys(HWND control) {
+  SetWindowSubclass(control, KeyedBox, 0, 0);
+}
+
+int TableGraphWindow::TableHeight(int lines) const {
+  const TEXTMETRICW tm = Metrics(Handle(), tableFont_.Get());
+  const DpiScale px(dpi_);
+  // The text, the box's edge and its horizontal scroll bar.
+  return lines * tm.tmHeight + 2 * px(kTablePadding) + px(4) + GetSystemMetrics(SM_CYHSCROLL);
 }
 
 bool TableGraphWindow::Create(HWND owner, int tableLines, int tableColumns) {
@@ -57,59 +96,81 @@ bool TableGraphWindow::Create(HWND owner, int tableLines, int tableColumns) {
   HWND wnd = Handle();
   const DpiScale px(wnd);
   dpi_ = px.Dpi();
-  const int graphWidth = px(kScaleGraphWidth), graphHeight = px(kScaleGraphHeight);
-  const int padding = px(kTablePadding);
+  lines_ = tableLines;
+  columns_ = tableColumns;
   uiFont_.Reset(InterfaceFont(px));
   tableFont_.Reset(CreateReportFont(wnd));
-  const TEXTMETRICW tm = Metrics(wnd, tableFont_.Get());
-
-  // As wide as the wider of the picture and the table, the picture centred
-  // under the table.
-  const int tableWidth = (tableColumns + kTableMarginColumns) * tm.tmAveCharWidth + 2 * padding;
-  int width = std::max(graphWidth, tableWidth);
-  const int band = px(BandHeight());
-  int tableHeight = tableLines * tm.tmHeight + 2 * padding;
-  SetClientSize(wnd, width, band + tableHeight + graphHeight);
-  // On a screen too short for the whole text the table scrolls, so that the
-  // picture stays on the screen.
-  DWORD scroll = 0;
-  RECT frame{}, client{}, work{};
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof monitor;
-  if (GetWindowRect(wnd, &frame) && GetClientRect(wnd, &client) &&
-      GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
-    work = monitor.rcWork;
-    // Worked out rather than read back: the system keeps a window within the
-    // screen's size, whatever its client area asks for.
-    const int frameHeight = (frame.bottom - frame.top) - (client.bottom - client.top);
-    const int over = frameHeight + band + tableHeight + graphHeight - (work.bottom - work.top);
-    if (over > 0) {
-      tableHeight = std::max<int>(tableHeight - over, kLeastTableLines * tm.tmHeight + 2 * padding);
-      width += GetSystemMetrics(SM_CXVSCROLL);
-      SetClientSize(wnd, width, band + tableHeight + graphHeight);
-      scroll = WS_VSCROLL;
-    }
-    // Moved up as far as it needs to be to end on the screen.
-    GetWindowRect(wnd, &frame);
-    if (frame.bottom > work.bottom) {
-      SetWindowPos(wnd, nullptr, frame.left, std::max(work.top, work.bottom - (frame.bottom - frame.top)), 0,
-                   0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-  }
 
   CreateBand(wnd, uiFont_.Get());
-  table_ = CreateWindowExW(
-      0, L"EDIT", L"",
-      WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL | scroll, padding,
-      band + padding, width - 2 * padding, tableHeight - 2 * padding, wnd,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_MODEL_TABLE)), instance, nullptr);
-  picture_ = CreateWindowExW(
-      0, kPictureClass, L"", WS_CHILD | WS_VISIBLE, (width - graphWidth) / 2, band + tableHeight, graphWidth,
-      graphHeight, wnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_GRAPH_IMAGE)), instance, nullptr);
+  table_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL |
+                               ES_AUTOVSCROLL | WS_VSCROLL | WS_HSCROLL,
+                           0, 0, 0, 0, wnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_MODEL_TABLE)),
+                           instance, nullptr);
+  picture_ = CreateWindowExW(0, kPictureClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, wnd,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_GRAPH_IMAGE)), instance, nullptr);
   if (!table_ || !picture_) return false;
   SendMessageW(table_, WM_SETFONT, reinterpret_cast<WPARAM>(tableFont_.Get()), FALSE);
+  TakeKeys(table_);
   SetWindowLongPtrW(picture_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+
+  // As wide as the wider of the picture and the table, as tall as the band,
+  // every line of the table and the picture; the work area may take less.
+  const TEXTMETRICW tm = Metrics(wnd, tableFont_.Get());
+  const int tableWidth = (tableColumns + kTableMarginColumns) * tm.tmAveCharWidth + 2 * px(kTablePadding) +
+                         GetSystemMetrics(SM_CXVSCROLL) + px(4);
+  SetClientSize(wnd, std::max(px(kScaleGraphWidth), tableWidth),
+                px(BandHeight()) + TableHeight(tableLines) + px(kScaleGraphHeight));
+  PlaceCascaded(owner);
+  LayOut();
   return true;
+}
+
+void TableGraphWindow::LayOut() {
+  if (!table_ || !picture_) return;
+  RECT client{};
+  GetClientRect(Handle(), &client);
+  const DpiScale px(dpi_);
+  const int padding = px(kTablePadding);
+  const int band = px(BandHeight());
+  const int below = std::max<int>(0, client.bottom - band);
+  const int full = TableHeight(lines_);
+  const int least = std::min(full, TableHeight(kLeastTableLines));
+  // Every line while the picture keeps half its height; then the table
+  // scrolls down to its fewest lines. Height left over goes to the table.
+  int tableHeight = std::min(full, std::max(least, below - px(kLeastPictureHeight)));
+  tableHeight = std::max(tableHeight, below - px(kScaleGraphHeight));
+  const int roomWidth = std::max<int>(0, client.right - 2 * padding);
+  const int roomHeight = std::max(0, below - tableHeight);
+  MoveWindow(table_, padding, band, roomWidth, std::max(0, tableHeight - padding), TRUE);
+
+  const UINT fit = std::min({dpi_, static_cast<UINT>(client.right * 96 / kScaleGraphWidth),
+                             static_cast<UINT>(roomHeight * 96 / kScaleGraphHeight)});
+  const UINT pictureDpi = std::max<UINT>(fit, 24);
+  const DpiScale pictureScale(pictureDpi);
+  const int width = pictureScale(kScaleGraphWidth), height = pictureScale(kScaleGraphHeight);
+  MoveWindow(picture_, std::max<int>(0, (client.right - width) / 2), band + tableHeight, width, height, TRUE);
+  if (pictureDpi != pictureDpi_) {
+    pictureDpi_ = pictureDpi;
+    Compose();
+  }
+}
+
+void TableGraphWindow::OnMinMaxInfo(MINMAXINFO* info) const {
+  const DpiScale px(dpi_);
+  int bandWidth = 0;
+  for (HWND child = GetWindow(Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (child == table_ || child == picture_) continue;
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&r), 2);
+    bandWidth = std::max<int>(bandWidth, r.right + px(6));
+  }
+  RECT r{0, 0, std::max(bandWidth, px(kLeastWidth)),
+         px(BandHeight()) + std::min(TableHeight(lines_), TableHeight(kLeastTableLines)) +
+             px(kLeastPictureHeight) / 2};
+  AdjustWindowRectEx(&r, kWindowStyle, FALSE, 0);
+  info->ptMinTrackSize = {r.right - r.left, r.bottom - r.top};
 }
 
 void TableGraphWindow::Show() {
@@ -124,37 +185,59 @@ void TableGraphWindow::SetTable(const std::vector<std::string>& lines) {
     text += lines[i];
   }
   SetWindowTextUtf8(table_, text);
+  // More lines make the window taller while the work area has room; past
+  // that they take their height from the picture, not from the table.
+  const int count = static_cast<int>(lines.size());
+  if (count == lines_) return;
+  const int more = TableHeight(count) - TableHeight(lines_);
+  lines_ = count;
+  RECT frame{};
+  GetWindowRect(Handle(), &frame);
+  const RECT work = WorkArea(Handle());
+  const int grow = std::min<int>(more, work.bottom - frame.bottom);
+  if (grow > 0 && !IsZoomed(Handle())) {
+    SetWindowPos(Handle(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top + grow,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  LayOut();
 }
 
 void TableGraphWindow::DrawPicture(std::function<void(Canvas&)> draw) {
   draw_ = std::move(draw);
+  Compose();
+}
+
+void TableGraphWindow::Compose() {
+  if (!draw_ || !picture_ || !pictureDpi_) return;
   WindowDc screen(picture_);
-  const DpiScale px(dpi_);
+  const DpiScale px(pictureDpi_);
   auto bitmap = std::make_unique<OffscreenBitmap>(screen.Get(), px(kScaleGraphWidth), px(kScaleGraphHeight));
-  GdiCanvas canvas(bitmap->Dc(), dpi_);
+  GdiCanvas canvas(bitmap->Dc(), pictureDpi_);
   draw_(canvas);
   bitmap_ = std::move(bitmap);
   InvalidateRect(picture_, nullptr, FALSE);
-  UpdateWindow(picture_);
 }
 
 void TableGraphWindow::OnDpiChanged(UINT dpi, LPARAM suggested) {
   const UINT old = std::exchange(dpi_, dpi);
-  MoveToSuggestedRect(Handle(), suggested);
   const DpiScale px(dpi_);
   uiFont_.Reset(InterfaceFont(px));
   tableFont_.Reset(CreateReportFont(Handle()));
   const auto scale = [&](LONG v) { return MulDiv(v, static_cast<int>(dpi_), static_cast<int>(old)); };
   for (HWND child = GetWindow(Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (child == picture_) continue;
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(child == table_ ? tableFont_.Get() : uiFont_.Get()),
+                 TRUE);
+    if (child == table_) continue;
     RECT r{};
     GetWindowRect(child, &r);
     MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&r), 2);
     MoveWindow(child, scale(r.left), scale(r.top), scale(r.right - r.left), scale(r.bottom - r.top), TRUE);
-    if (child != picture_)
-      SendMessageW(child, WM_SETFONT,
-                   reinterpret_cast<WPARAM>(child == table_ ? tableFont_.Get() : uiFont_.Get()), TRUE);
   }
-  if (draw_) DrawPicture(draw_);
+  pictureDpi_ = 0;
+  // The new size lays the table and the picture out again.
+  MoveToSuggestedRect(Handle(), suggested);
+  LayOut();
 }
 
 LRESULT TableGraphWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -173,6 +256,12 @@ LRESULT TableGraphWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_DPICHANGED:
       OnDpiChanged(HIWORD(wp), lp);
+      return 0;
+    case WM_SIZE:
+      if (wp != SIZE_MINIMIZED) LayOut();
+      return 0;
+    case WM_GETMINMAXINFO:
+      if (table_) OnMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lp));
       return 0;
     case WM_CLOSE:
     case WM_DESTROY:

@@ -1,8 +1,11 @@
 #pragma once
-// What the Fouling Models and Compare Trials windows share: a fixed-size
+// What the Fouling Models and Compare Trials windows share: a sizable
 // window owned by the frame, with an optional band of controls at the top,
 // a read-only table in the report's fixed-pitch font (so it can be selected
-// and copied) and a 700 x 600 picture drawn once.
+// and copied) and a 700 x 600 picture. The table and the picture share the
+// height: the table shows every line while the picture keeps at least half
+// its size, and scrolls beyond; the picture is drawn smaller, never cut, when
+// the window is.
 
 #include <windows.h>
 
@@ -48,15 +51,26 @@ class TableGraphWindow : public OwnedWindow {
   // The control that takes the focus when the window is activated, as a
   // dialog's does; afterwards, the one that had it when the window was left.
   void SetFocusControl(HWND control) { focus_ = control; }
+  // Gives a box of the band the keys of a dialog's box: Tab and Shift+Tab
+  // move on (selecting the next box's text), Ctrl+A selects, Escape closes.
+  static void TakeKeys(HWND control);
 
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  bool ClosesOnEscape() const override { return true; }
   void WindowDestroyed() override;
 
  private:
   static LRESULT CALLBACK PictureProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
-  // WM_DPICHANGED: the suggested size, every control scaled by the change,
-  // the fonts and the picture made again for the new DPI.
+  // WM_DPICHANGED: the suggested size, the band's controls scaled by the
+  // change, the fonts and the picture made again for the new DPI.
   void OnDpiChanged(UINT dpi, LPARAM suggested);
+  // Places the table and the picture in the client area; the picture is
+  // composed again when its scale changes.
+  void LayOut();
+  void Compose();
+  // Heights of the table with every line shown, and with the fewest shown.
+  int TableHeight(int lines) const;
+  void OnMinMaxInfo(MINMAXINFO* info) const;
 
   HWND table_ = nullptr;
   HWND picture_ = nullptr;
@@ -66,6 +80,10 @@ class TableGraphWindow : public OwnedWindow {
   std::unique_ptr<OffscreenBitmap> bitmap_;
   std::function<void(Canvas&)> draw_;
   UINT dpi_ = kBaseDpi;
+  // The scale the picture is composed at, at most the window's.
+  UINT pictureDpi_ = 0;
+  int lines_ = 0;
+  int columns_ = 0;
   bool closing_ = false;
 };
 

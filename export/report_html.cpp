@@ -57,6 +57,8 @@ section { break-inside: avoid; page-break-inside: avoid; }
   pre.summary { width: 57mm; }
   section.graph svg { width: 100%; max-width: 165mm; }
   section.graph.small svg { max-width: 95mm; }
+  /* A picture is never split: each fits a Letter or A4 page whole. */
+  section.graph svg { max-height: 200mm; break-inside: avoid; page-break-inside: avoid; }
   section.appendix { break-before: page; page-break-before: always; }
 }
 )";

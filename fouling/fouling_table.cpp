@@ -39,14 +39,20 @@ std::string Format(const char* format, double value) {
   return buffer;
 }
 
+// Each column is named over two lines, the quantity and then its unit, so
+// that no figure can be taken for the trial report's of a similar name (its
+// r is a correlation, its a is in 10^9 units).
 struct Column {
   const char* title;
+  const char* unit;
   int width;  // at least one blank before the widest figure it expects
 };
 
-constexpr Column kColumns[] = {
-    {"R\u00b2", 8},         {"adj. R\u00b2", 8}, {"Rm|R0 E9/m", 11}, {"k|a", 11},          {"n", 7},
-    {"cap. L/m\u00b2", 10}, {"volume gal", 12},  {"hours", 9},       {"area m\u00b2", 10}, {"elements", 9}};
+constexpr Column kColumns[] = {{"R\u00b2 of the", "fit to R", 11},  {"adj. R\u00b2", "fit to R", 10},
+                               {"Rm | R0", "E9 1/m", 11},          {"k | a", "1/m | m^-1-n", 14},
+                               {"n", "exponent", 9},               {"capacity", "L/m\u00b2", 10},
+                               {"volume", "gal", 12},              {"time", "hours", 9},
+                               {"area", "m\u00b2", 10},            {"elements", "count", 9}};
 constexpr std::size_t kColumnCount = std::size(kColumns);
 constexpr double kOverVolume = 999999999999;  // where the report stops counting gallons
 
@@ -109,8 +115,13 @@ std::vector<std::string> FoulingTableLines(const FoulingReport& report) {
 
   std::vector<std::string> lines;
   std::string header = Left("  Model (* best fit)", kNameWidth + 2);
-  for (std::size_t c = 0; c < kColumnCount; ++c) header += Right(kColumns[c].title, widths[c]);
+  std::string units(kNameWidth + 2, ' ');
+  for (std::size_t c = 0; c < kColumnCount; ++c) {
+    header += Right(kColumns[c].title, widths[c]);
+    units += Right(kColumns[c].unit, widths[c]);
+  }
   lines.push_back(header);
+  lines.push_back(units);
   for (std::size_t i = 0; i < report.models.size(); ++i) {
     const ModelFit& fit = report.models[i];
     std::string line =

@@ -142,7 +142,7 @@ void DrawCompareGraph(Canvas& canvas, std::span<const ComparedTrial> trials) {
   }
 
   DrawFrame(canvas, kPlotArea);
-  DrawScaleAxisTitles(canvas);
+  DrawScaleAxisTitles(canvas, FreeYLabelsWidth(canvas, ranges, axes.yStep));
   DrawFreeXAxis(canvas, ranges, axes.xStep);
   DrawFreeYAxis(canvas, ranges, axes.yStep);
   DrawLegend(canvas, drawn);

@@ -195,7 +195,7 @@ void DrawFoulingGraph(Canvas& canvas, const TWineRec& rec, const FoulingReport& 
   legend.push_back({"Unused Data", LegendEntry::Symbol::kUnused, Pen{}});
 
   DrawFrame(canvas, kPlotArea);
-  DrawScaleAxisTitles(canvas);
+  DrawScaleAxisTitles(canvas, axes.freeYStep ? FreeYLabelsWidth(canvas, ranges, *axes.freeYStep) : 0);
   if (axes.freeXStep) {
     DrawFreeXAxis(canvas, ranges, *axes.freeXStep);
   } else {

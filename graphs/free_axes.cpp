@@ -73,3 +73,15 @@ void DrawFreeYAxis(Canvas& canvas, const GraphRanges& ranges, double step) {
 }
 
 }  // namespace vorsant
+
+namespace vorsant {
+
+int FreeYLabelsWidth(const Canvas& canvas, const GraphRanges& ranges, double step) {
+  int widest = 0;
+  ForEachStep(ranges.MinY, ranges.MaxY, step, [&](double t) {
+    widest = std::max(widest, canvas.MeasureText(AxisLabel(t, step), kScaleTextFont).width);
+  });
+  return widest;
+}
+
+}  // namespace vorsant

@@ -25,5 +25,8 @@ std::string AxisLabel(double t, double step);
 // as the scale graphs place theirs.
 void DrawFreeXAxis(Canvas& canvas, const GraphRanges& ranges, double step);
 void DrawFreeYAxis(Canvas& canvas, const GraphRanges& ranges, double step);
+// Width of the widest label DrawFreeYAxis draws, in the canvas' font, so
+// that the axis title can stand clear of it.
+int FreeYLabelsWidth(const Canvas& canvas, const GraphRanges& ranges, double step);
 
 }  // namespace vorsant

@@ -12,10 +12,12 @@ namespace {
 
 void DrawLabLegend(Canvas& canvas) {
   const PlotRect& p = kPlotArea;
-  DrawLegendBox(canvas, {p.Right - 136, p.Bottom - 85, p.Right - 25, p.Bottom - 25});
-  DrawLegendText(canvas, p.Bottom - 82, "Model Curve");
-  DrawLegendText(canvas, p.Bottom - 62, "Data Points");
-  DrawLegendText(canvas, p.Bottom - 42, "Unused Data");
+  const LegendPlace place = FitLegend(canvas, p.Right - 25, {"Model Curve", "Data Points", "Unused Data"});
+  const Rect frame{p.Right - 136, p.Bottom - 85, place.right, p.Bottom - 25};
+  DrawLegendBox(canvas, frame);
+  DrawLegendText(canvas, p.Bottom - 82, "Model Curve", frame, place.textLeft);
+  DrawLegendText(canvas, p.Bottom - 62, "Data Points", frame, place.textLeft);
+  DrawLegendText(canvas, p.Bottom - 42, "Unused Data", frame, place.textLeft);
   canvas.DrawLine({p.Right - 127, p.Bottom - 75}, {p.Right - 108, p.Bottom - 75}, Pen{kCurveColor});
   DrawUsedMarker(canvas, {p.Right - 118, p.Bottom - 55}, MarkerSize::kLarge);
   DrawUnusedMarker(canvas, {p.Right - 118, p.Bottom - 35}, MarkerSize::kLarge);

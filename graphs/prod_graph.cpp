@@ -14,11 +14,14 @@ const Pen kMaxResistancePen{kMaxResistanceColor, 1, PenStyle::kDotted};
 
 void DrawProdLegend(Canvas& canvas) {
   const PlotRect& p = kPlotArea;
-  DrawLegendBox(canvas, {p.Right - 136, p.Bottom - 105, p.Right - 15, p.Bottom - 25});
-  DrawLegendText(canvas, p.Bottom - 102, "Max Resistance");
-  DrawLegendText(canvas, p.Bottom - 82, "Model Curve");
-  DrawLegendText(canvas, p.Bottom - 62, "Data Points");
-  DrawLegendText(canvas, p.Bottom - 42, "Unused Data");
+  const LegendPlace place =
+      FitLegend(canvas, p.Right - 15, {"Max Resistance", "Model Curve", "Data Points", "Unused Data"});
+  const Rect frame{p.Right - 136, p.Bottom - 105, place.right, p.Bottom - 25};
+  DrawLegendBox(canvas, frame);
+  DrawLegendText(canvas, p.Bottom - 102, "Max Resistance", frame, place.textLeft);
+  DrawLegendText(canvas, p.Bottom - 82, "Model Curve", frame, place.textLeft);
+  DrawLegendText(canvas, p.Bottom - 62, "Data Points", frame, place.textLeft);
+  DrawLegendText(canvas, p.Bottom - 42, "Unused Data", frame, place.textLeft);
   canvas.DrawLine({p.Right - 125, p.Bottom - 95}, {p.Right - 109, p.Bottom - 95}, kMaxResistancePen);
   canvas.DrawLine({p.Right - 126, p.Bottom - 75}, {p.Right - 109, p.Bottom - 75}, Pen{kCurveColor});
   DrawUsedMarker(canvas, {p.Right - 118, p.Bottom - 55}, MarkerSize::kLarge);

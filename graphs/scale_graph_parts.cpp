@@ -1,5 +1,6 @@
 #include "graphs/scale_graph_parts.h"
 
+#include <algorithm>
 #include <string>
 
 #include "graphs/graph_math.h"
@@ -39,22 +40,27 @@ void DrawScalePage(Canvas& canvas, const TWineRec& rec) {
   canvas.FillRect({kPlotArea.Left, kPlotArea.Top, kPlotArea.Right, kPlotArea.Bottom}, kPaleYellow);
 }
 
-void DrawScaleAxisTitles(Canvas& canvas) {
+void DrawScaleAxisTitles(Canvas& canvas, int yLabelsWidth) {
   const PlotRect& p = kPlotArea;
   const double midY = p.Bottom - p.H() / 2.0;
   const int base = kScaleTextFont.height;
+  // The title's cell ends at p.Left - 45 + its height; the labels start 7
+  // pixels and their width left of the plot. It may move to the page's edge.
+  const int cell = canvas.MeasureText("R", WithHeight(base, 90)).height;
+  const int shift = yLabelsWidth > 0 ? std::clamp(cell + yLabelsWidth + 8 - 45, 0, p.Left - 48) : 0;
 
   const TextSize va = canvas.MeasureText("V/A (m)", kScaleTextFont);
   canvas.DrawText({RoundToInt(p.Left + p.W() / 2.0 - va.width / 2.0), p.Bottom + 28}, "V/A (m)",
                   kScaleTextFont, kBlack, kPaleBlue);
 
   // The blanks inside the parentheses leave room for the multiplier.
-  canvas.DrawText({p.Left - 45, RoundToInt(midY + 30)}, "R  (1/m         )", WithHeight(base, 90), kBlack,
+  const int left = p.Left - shift;
+  canvas.DrawText({left - 45, RoundToInt(midY + 30)}, "R  (1/m         )", WithHeight(base, 90), kBlack,
                   kPaleBlue);
-  canvas.DrawText({p.Left - 42, RoundToInt(midY - 8)}, "X", WithHeight(RoundToInt(0.6 * base), 90), kBlack,
+  canvas.DrawText({left - 42, RoundToInt(midY - 8)}, "X", WithHeight(RoundToInt(0.6 * base), 90), kBlack,
                   kPaleBlue);
-  canvas.DrawText({p.Left - 45, RoundToInt(midY - 14)}, "10", WithHeight(base, 90), kBlack, kPaleBlue);
-  canvas.DrawText({p.Left - 47, RoundToInt(midY - 27)}, "9", WithHeight(RoundToInt(0.7 * base), 90), kBlack,
+  canvas.DrawText({left - 45, RoundToInt(midY - 14)}, "10", WithHeight(base, 90), kBlack, kPaleBlue);
+  canvas.DrawText({left - 47, RoundToInt(midY - 27)}, "9", WithHeight(RoundToInt(0.7 * base), 90), kBlack,
                   kPaleBlue);
 }
 
@@ -101,9 +107,21 @@ void DrawLegendBox(Canvas& canvas, const Rect& box) {
   canvas.DrawRectangle(box, kPaleBlue, kBlack);
 }
 
-void DrawLegendText(Canvas& canvas, int top, std::string_view text) {
-  const int left = kPlotArea.Right - 100;
-  canvas.DrawTextInBox({left, top, left + 80, top + 20}, text, kScaleTextFont, kBlack, kPaleBlue);
+LegendPlace FitLegend(const Canvas& canvas, int right, std::initializer_list<std::string_view> texts) {
+  int widest = 0;
+  for (std::string_view text : texts) widest = std::max(widest, canvas.MeasureText(text, kScaleTextFont).width);
+  // A wider face first takes the room between the symbols and the texts,
+  // then widens the frame, within the plot.
+  const int left = std::clamp(right - 3 - widest, kLegendSymbolsRight + 1, kLegendTextLeft);
+  return {left, std::min(std::max(right, left + widest + 3), kPlotArea.Right - 1)};
+}
+
+void DrawLegendText(Canvas& canvas, int top, std::string_view text, const Rect& frame, int left) {
+  // Inside the frame, whose edges stay drawn.
+  const int width = canvas.MeasureText(text, kScaleTextFont).width;
+  const int right = std::min(std::max(kLegendTextLeft + 80, left + width), frame.right - 1);
+  const int bottom = std::min(top + 20, frame.bottom - 1);
+  canvas.DrawTextInBox({left, top, right, bottom}, text, kScaleTextFont, kBlack, kPaleBlue);
 }
 
 }  // namespace vorsant

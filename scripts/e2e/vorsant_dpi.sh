@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# vorsant.exe at two display scales under Wine: the prefix's LogPixels set
-# to 96 (100 %) and then 144 (150 %). Each time the driver dpi_e2e.exe reads
+# vorsant.exe at three display scales under Wine: the prefix's LogPixels set
+# to 96 (100 %), 144 (150 %) and 192 (200 %). Each time the driver dpi_e2e.exe reads
 # back the trial window's graph, a graph window's client area and the data
 # dialog's boxes, which must be their 96-DPI sizes times the scale; the
-# report text must be the same at both. Screenshots of both land in
+# report text must be the same at all. At 200 % the windows that do not fit
+# the screen must open inside its work area. Screenshots of all land in
 # build/artifacts/e2e-dpi/.
 # Usage: scripts/e2e/vorsant_dpi.sh [BUILD_DIR]   (default build/mingw64)
 # Ends with "e2e-dpi: N passed, M failed".
@@ -32,7 +33,7 @@ e2e_prepare_prefix || { echo "e2e-dpi: 0 passed, 1 failed"; exit 1; }
 
 passed=0
 failed=0
-for dpi in 96 144; do
+for dpi in 96 144 192; do
   # Wine reads the scale when its server starts.
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
   wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' /v LogPixels \
@@ -52,11 +53,12 @@ for dpi in 96 144; do
   grep -q '^e2e-dpi: ' "$artifacts/driver$dpi.log" || failed=$((failed + 1))
 done
 
-if [ -s "$artifacts/dpi96.memo2.txt" ] && cmp -s "$artifacts/dpi96.memo2.txt" "$artifacts/dpi144.memo2.txt"; then
-  echo "ok: the report reads the same at 96 and 144 DPI"
+if [ -s "$artifacts/dpi96.memo2.txt" ] && cmp -s "$artifacts/dpi96.memo2.txt" "$artifacts/dpi144.memo2.txt" &&
+  cmp -s "$artifacts/dpi96.memo2.txt" "$artifacts/dpi192.memo2.txt"; then
+  echo "ok: the report reads the same at 96, 144 and 192 DPI"
   passed=$((passed + 1))
 else
-  echo "FAILED: the report differs between 96 and 144 DPI"
+  echo "FAILED: the report differs between 96, 144 and 192 DPI"
   failed=$((failed + 1))
 fi
 echo "e2e-dpi: $passed passed, $failed failed"

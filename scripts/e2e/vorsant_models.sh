@@ -11,6 +11,8 @@
 # vorsant-cli) makes the trials and the expected outputs.
 # Ends with "e2e-models: N passed, M failed" and exits non-zero on any failure.
 set -uo pipefail
+# Room for the models window with its whole picture and table.
+export E2E_SCREEN=1600x1200
 source "$(dirname "$0")/wine_desktop.sh"
 cd "$repo_root"
 

@@ -81,6 +81,14 @@ TEST_F(ModelCommandsTest, FoulingModelsOfATrialWithoutPointsWarnsAndOpensNoWindo
   EXPECT_TRUE(ui.FoulingWindows.empty());
 }
 
+TEST_F(ModelCommandsTest, CompareOfOneTrialAsksForASecondAndOpensNoWindow) {
+  NewTrial("Wine1", "F");
+  form->CompareOpenTrialsExecute();
+  ASSERT_EQ(ui.Messages.size(), 1u);
+  EXPECT_EQ(ui.Messages[0].Text, "Open at least two trials to compare them.");
+  EXPECT_TRUE(ui.CompareWindows.empty());
+}
+
 TEST_F(ModelCommandsTest, CompareTakesTheFirstEightOpenTrialsInWindowOrderAndSaysSo) {
   for (int i = 1; i <= 9; ++i) NewTrial("Wine" + std::to_string(i), "F");
   ui.Active = form->Windows()[4].get();

@@ -205,16 +205,16 @@ TEST(FoulingOutcome, TrialsWithoutPointsGiveTheAnalysisMessage) {
 TEST(FoulingTable, MarksTheBestAndTheUnfittedModels) {
   const FoulingReport steep = FitFoulingModels(ExactPoints([](double w) { return 1e12 * (w - 0.01); }), {});
   const std::vector<std::string> steepLines = FoulingTableLines(steep);
-  ASSERT_EQ(steepLines.size(), 6u);
-  EXPECT_THAT(steepLines[4], ::testing::HasSubstr("Cake filtration"));
-  EXPECT_THAT(steepLines[4], ::testing::HasSubstr("not fitted"));
+  ASSERT_EQ(steepLines.size(), 7u);
+  EXPECT_THAT(steepLines[5], ::testing::HasSubstr("Cake filtration"));
+  EXPECT_THAT(steepLines[5], ::testing::HasSubstr("not fitted"));
   // A resistance that rises and falls: no law explains it.
   const FoulingReport report =
       FitFoulingModels(ExactPoints([](double w) { return 1e12 * (1.5 + std::sin(20 * w)); }), {});
   const std::vector<std::string> lines = FoulingTableLines(report);
   const auto marked = [](const std::vector<std::string>& table) {
     int n = 0;
-    for (std::size_t i = 1; i < table.size(); ++i) n += table[i].starts_with("* ") ? 1 : 0;
+    for (std::size_t i = 2; i < table.size(); ++i) n += table[i].starts_with("* ") ? 1 : 0;
     return n;
   };
   // None is marked the best.
@@ -226,7 +226,7 @@ TEST(FoulingTable, MarksTheBestAndTheUnfittedModels) {
   ASSERT_EQ(cake.best, FoulingLaw::kCake);
   const std::vector<std::string> cakeLines = FoulingTableLines(cake);
   EXPECT_EQ(marked(cakeLines), 1);
-  EXPECT_TRUE(cakeLines[1 + static_cast<std::size_t>(*cake.best)].starts_with("* "));
+  EXPECT_TRUE(cakeLines[2 + static_cast<std::size_t>(*cake.best)].starts_with("* "));
 }
 
 }  // namespace

@@ -43,10 +43,10 @@ TEST_F(ModelsCli, PrintsTheTableAndTheJsonOfEveryModel) {
   // The verdict first, then an empty line and the table.
   ASSERT_GT(rows.size(), 7u);
   EXPECT_THAT(rows[0], StartsWith("Verdict: cake filtration describes this trial well"));
-  rows.erase(rows.begin(), rows.end() - 7);
+  rows.erase(rows.begin(), rows.end() - 8);
   EXPECT_EQ(rows[0], "");
   rows.erase(rows.begin());
-  EXPECT_THAT(rows[4], StartsWith("* Cake filtration"));
+  EXPECT_THAT(rows[5], StartsWith("* Cake filtration"));
 
   const Outcome json = Run({"models", trial, "--json", "--safety", "2"});
   ASSERT_EQ(json.code, 0) << json.err;

@@ -152,17 +152,18 @@ TEST(FoulingTable, SeparatesEveryCellWhateverTheFigures) {
   power.incalculable = true;
 
   const std::vector<std::string> lines = FoulingTableLines(report);
-  EXPECT_THAT(lines[1], HasSubstr(" -8.02e+08 "));
-  EXPECT_THAT(lines[4], HasSubstr(" over 1,000,000,000,000 "));
-  EXPECT_THAT(lines[4], HasSubstr(" 1.00e+09 "));
-  EXPECT_THAT(lines[5], HasSubstr(" incalculably high "));
+  EXPECT_THAT(lines[2], HasSubstr(" -8.02e+08 "));
+  EXPECT_THAT(lines[5], HasSubstr(" over 1,000,000,000,000 "));
+  EXPECT_THAT(lines[5], HasSubstr(" 1.00e+09 "));
+  EXPECT_THAT(lines[6], HasSubstr(" incalculably high "));
   // The header's columns end where the figures' do, in characters.
   const auto end = [](const std::string& line, const std::string& part) {
     const std::string head = line.substr(0, line.find(part) + part.size());
     return std::count_if(head.begin(), head.end(), [](char c) { return (c & 0xC0) != 0x80; });
   };
-  EXPECT_EQ(end(lines[1], "1234"), end(lines[0], "volume gal"));
-  EXPECT_EQ(end(lines[4], "000,000,000,000"), end(lines[0], "volume gal"));
+  EXPECT_EQ(end(lines[2], "1234"), end(lines[0], "volume"));
+  EXPECT_EQ(end(lines[2], "1234"), end(lines[1], "gal"));
+  EXPECT_EQ(end(lines[5], "000,000,000,000"), end(lines[0], "volume"));
 }
 
 }  // namespace

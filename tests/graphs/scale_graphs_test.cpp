@@ -4,6 +4,7 @@
 
 #include "graphs/graph_style.h"
 #include "graphs/recording_canvas.h"
+#include "graphs/scale_graph_parts.h"
 #include "tests/graphs/recording_helpers.h"
 #include "tests/graphs/trial_builder.h"
 
@@ -125,9 +126,10 @@ TEST(LabGraphTest, LargeMarkersAndTheLegendDrawnLast) {
   const auto boxes = canvas.All<RecordedBoxText>();
   ASSERT_EQ(boxes.size(), 3u);
   EXPECT_EQ(boxes[0].text, "Model Curve");
-  EXPECT_EQ(boxes[0].box, (Rect{530, 458, 610, 478}));
+  // The texts stay inside the frame.
+  EXPECT_EQ(boxes[0].box, (Rect{530, 458, 604, 478}));
   EXPECT_EQ(boxes[2].text, "Unused Data");
-  EXPECT_EQ(boxes[2].box, (Rect{530, 498, 610, 518}));
+  EXPECT_EQ(boxes[2].box, (Rect{530, 498, 604, 514}));
 
   const auto curve = LinesOf(canvas, kCurveColor);
   ASSERT_FALSE(curve.empty());
@@ -233,8 +235,41 @@ TEST(ProdGraphTest, UnanalysableTrialStillShowsTheMaximumResistanceLine) {
   const auto boxes = canvas.All<RecordedBoxText>();
   ASSERT_EQ(boxes.size(), 4u);
   EXPECT_EQ(boxes[0].text, "Max Resistance");
-  EXPECT_EQ(boxes[0].box, (Rect{530, 438, 610, 458}));
+  EXPECT_EQ(boxes[0].box, (Rect{530, 438, 610, 458}));  // 80 wide: the frame ends at 615
   EXPECT_EQ(canvas.All<RecordedRectangle>().back().area, (Rect{494, 435, 615, 515}));
+}
+
+// A face a quarter wider than the fixed metric, as the program's canvas may
+// have: every legend text must still fit its box, inside the frame.
+class WideFaceCanvas final : public Canvas {
+ public:
+  void FillRect(const Rect& a, Color c) override { inner.FillRect(a, c); }
+  void DrawRectangle(const Rect& a, Color f, Color b) override { inner.DrawRectangle(a, f, b); }
+  void DrawLine(Point f, Point t, const Pen& p) override { inner.DrawLine(f, t, p); }
+  void DrawText(Point at, std::string_view t, const Font& f, Color i, Color b) override {
+    inner.DrawText(at, t, f, i, b);
+  }
+  void DrawTextInBox(const Rect& r, std::string_view t, const Font& f, Color i, Color b) override {
+    inner.DrawTextInBox(r, t, f, i, b);
+  }
+  TextSize MeasureText(std::string_view t, const Font& f) const override {
+    const TextSize s = inner.MeasureText(t, f);
+    return {s.width * 5 / 4, s.height};
+  }
+  RecordingCanvas inner;
+};
+
+TEST(ProdGraphTest, LegendTextsFitTheirFrameInAWiderFace) {
+  WideFaceCanvas canvas;
+  DrawProdGraph(canvas, ProdTrial(" 100.0"));
+  const Rect frame = canvas.inner.All<RecordedRectangle>().back().area;
+  const auto boxes = canvas.inner.All<RecordedBoxText>();
+  ASSERT_EQ(boxes.size(), 4u);
+  for (const auto& box : boxes) {
+    EXPECT_GE(box.box.right - box.box.left, canvas.MeasureText(box.text, kScaleTextFont).width) << box.text;
+    EXPECT_LT(box.box.right, frame.right) << box.text;
+    EXPECT_GT(box.box.left, kPlotArea.Right - 108) << box.text << ": clear of the symbols";
+  }
 }
 
 TEST(ProdGraphTest, FailedFitLeavesXAtTheLastPointAndDrawsNoCurve) {

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 
@@ -38,8 +39,8 @@ SIZE WindowSize(HWND wnd) {
   return {r.right - r.left, r.bottom - r.top};
 }
 
-// A window reaches its size when the program has laid it out for its
-// scale: the check waits for that (bounded) and reports the last size seen.
+// A window reaches its size once the program has laid it out for its
+// scale: the checks wait for that (bounded) and report the last size seen.
 void CheckSize(const std::function<SIZE()>& size, int width, int height, int dpi, const std::string& what) {
   const int w = MulDiv(width, dpi, 96), h = MulDiv(height, dpi, 96);
   SIZE got{};
@@ -53,6 +54,43 @@ void CheckSize(const std::function<SIZE()>& size, int width, int height, int dpi
                                         " (expected " + std::to_string(w) + " x " + std::to_string(h) + ")");
 }
 
+RECT WorkArea(HWND wnd) {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromWindow(wnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  return monitor.rcWork;
+}
+
+void CheckInsideWorkArea(HWND wnd, const std::string& what) {
+  RECT r{};
+  GetWindowRect(wnd, &r);
+  const RECT work = WorkArea(wnd);
+  Check(r.left >= work.left && r.top >= work.top && r.right <= work.right && r.bottom <= work.bottom,
+        what + " opens inside the work area (" + std::to_string(r.left) + "," + std::to_string(r.top) + " to " +
+            std::to_string(r.right) + "," + std::to_string(r.bottom) + ")");
+}
+
+// A picture of the large graphs: its 96-DPI size times the scale where the
+// screen has room for it and `besides` (at 96 DPI), else smaller in the same
+// proportions.
+void CheckPicture(const std::function<SIZE()>& size, HWND window, int dpi, int besides, const std::string& what) {
+  const int w = MulDiv(kScaleGraphWidth, dpi, 96), h = MulDiv(kScaleGraphHeight, dpi, 96);
+  const RECT work = WorkArea(window);
+  if (w < work.right - work.left && h < work.bottom - work.top - MulDiv(besides, dpi, 96)) {
+    CheckSize(size, kScaleGraphWidth, kScaleGraphHeight, dpi, what);
+    return;
+  }
+  SIZE got{};
+  const auto fits = [&] {
+    got = size();
+    return got.cx <= w && got.cy <= h && got.cx >= w / 2 &&
+           std::abs(got.cx * kScaleGraphHeight - got.cy * kScaleGraphWidth) <= kScaleGraphWidth;
+  };
+  Check(WaitUntil(fits, 10000),
+        what + " fits the screen in its proportions (" + std::to_string(got.cx) + " x " +
+            std::to_string(got.cy) + ")");
+}
+
 int Run(int dpi, const std::wstring& name) {
   HWND frame = WaitFor([] { return TopLevel(L"VorsantFrame", L"QEL - VORSANT"); }, 60000);
   Check(frame != nullptr, "the frame window appears");
@@ -60,10 +98,16 @@ int Run(int dpi, const std::wstring& name) {
   HWND trial = WaitFor([&] { return Descendant(frame, L"VorsantTrialWindow"); });
   Check(trial != nullptr, "the trial window opens");
   if (!trial) return 1;
+  // At a large scale the window is laid out and filled a while after it
+  // appears.
+  Check(WaitFor([&]() -> HWND {
+          return ClientSize(GetDlgItem(trial, IDC_GRAPH)).cx > 0 && !Text(GetDlgItem(trial, IDC_MEMO2)).empty()
+                     ? trial
+                     : nullptr;
+        }) != nullptr,
+        "the trial window is filled");
   CheckSize([&] { return ClientSize(GetDlgItem(trial, IDC_GRAPH)); }, kTrialGraphWidth, kTrialGraphHeight, dpi,
             "the trial window's graph");
-  // The report is written once the trial is analysed.
-  Check(WaitUntil([&] { return !Text(GetDlgItem(trial, IDC_MEMO2)).empty(); }), "the report is written");
   WriteUtf8(artifacts + L"\\" + name + L".memo2.txt", Text(GetDlgItem(trial, IDC_MEMO2)));
   Shot(name.c_str());
 
@@ -71,8 +115,11 @@ int Run(int dpi, const std::wstring& name) {
   HWND graph = WaitFor([] { return TopLevel(L"VorsantGraphWindow", L"Lab Scale Graph"); });
   Check(graph != nullptr, "the laboratory graph window opens");
   if (graph) {
-    CheckSize([&] { return ClientSize(graph); }, kScaleGraphWidth, kScaleGraphHeight, dpi, "the graph window's client area");
+    CheckPicture([&] { return ClientSize(graph); }, graph, dpi, 50, "the graph window's client area");
+    CheckInsideWorkArea(graph, "the laboratory graph window");
     Shot((name + L"_graph").c_str());
+    PostMessageW(graph, WM_KEYDOWN, VK_ESCAPE, 1);
+    Check(WaitGone(graph, 10000), "Escape closes the laboratory graph window");
     PostMessageW(graph, WM_CLOSE, 0, 0);
     WaitGone(graph);
   }
@@ -81,8 +128,8 @@ int Run(int dpi, const std::wstring& name) {
   HWND models = WaitFor([] { return TopLevel(nullptr, L"Fouling Models"); });
   Check(models != nullptr, "the Fouling Models window opens");
   if (models) {
-    CheckSize([&] { return ClientSize(GetDlgItem(models, IDC_GRAPH_IMAGE)); }, kScaleGraphWidth, kScaleGraphHeight, dpi,
-              "the models picture");
+    CheckPicture([&] { return ClientSize(GetDlgItem(models, IDC_GRAPH_IMAGE)); }, models, dpi, 400, "the models picture");
+    CheckInsideWorkArea(models, "the Fouling Models window");
     Shot((name + L"_models").c_str());
     PostMessageW(models, WM_CLOSE, 0, 0);
     WaitGone(models);

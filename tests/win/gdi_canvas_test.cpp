@@ -1,5 +1,7 @@
 #include "app/gdi_canvas_win.h"
 
+#include "graphs/text_metric.h"
+
 #include <cstdlib>
 #include <string>
 
@@ -75,11 +77,24 @@ TEST_F(GdiCanvasTest, TextFillsItsCellAndTurnedTextRunsUpwardsFromItsAnchor) {
   EXPECT_EQ(At(10, 40 + size.height), kWhite);
 
   Font turned{11, FontHeight::kCell, 90};
+  size = canvas_.MeasureText("X", turned);
   canvas_.DrawText({70, 70}, "X", turned, kRed, kBlue);
   EXPECT_NE(At(70, 69), kWhite) << "the turned cell lies above its anchor";
   EXPECT_NE(At(70 + size.height - 1, 70 - size.width), kWhite);
   EXPECT_EQ(At(70, 71), kWhite) << "nothing below the anchor";
   EXPECT_EQ(At(69, 69), kWhite) << "nothing left of the anchor";
+}
+
+// The pieces of an upright title are placed for the fixed metric: a piece
+// must not reach into the next one's place, whatever the face.
+TEST_F(GdiCanvasTest, TurnedTextStaysWithinTheFixedMetricsWidth) {
+  const Font turned{11, FontHeight::kCell, 90};
+  for (const char* text : {"R  (1/m         )", "10", "R"})
+    EXPECT_LE(canvas_.MeasureText(text, turned).width, FixedMeasureText(text, turned).width) << text;
+  const TextSize fixed = FixedMeasureText("10", turned);
+  canvas_.DrawText({20, 60}, "10", turned, kRed, kBlue);
+  EXPECT_NE(At(20, 59), kWhite);
+  for (int x = 20; x < 20 + fixed.height; ++x) EXPECT_EQ(At(x, 59 - fixed.width), kWhite) << x;
 }
 
 TEST_F(GdiCanvasTest, BoxedTextIsClippedToItsBox) {

@@ -40,7 +40,7 @@ const std::vector<Item> kWineMenu = {{L"&New\tCtrl+N", 101},
                                      {L"&Close", 103},
                                      {L"&Save\tCtrl+S", 104},
                                      {L"Save &As...", 105},
-                                     {L"Export Report...", 107},
+                                     {L"Export &Report...", 107},
                                      {L"-", 0},
                                      {L"E&xit", 106}};
 
@@ -61,8 +61,8 @@ TEST(MenuBar, HasTheProgramsMenusItemsSeparatorsShortcutsAndIds) {
                                                                   {L"-", 0},
                                                                   {L"Laboratory Graph", 204},
                                                                   {L"Production Graph", 205},
-                                                                  {L"Fouling Models", 207},
-                                                                  {L"Compare Open Trials", 208},
+                                                                  {L"&Fouling Models", 207},
+                                                                  {L"Compare &Open Trials", 208},
                                                                   {L"-", 0},
                                                                   {L"Set Scale Connection", 206}}));
   EXPECT_EQ(

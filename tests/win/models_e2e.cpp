@@ -70,14 +70,108 @@ HWND OpenTableWindow(HWND frame, int command, const std::wstring& caption) {
   if (!w) return nullptr;
   Check(GetWindow(w, GW_OWNER) == frame, Utf8(caption) + ": owned by the main window");
   const LONG style = GetWindowLongW(w, GWL_STYLE);
-  Check((style & (WS_THICKFRAME | WS_MAXIMIZEBOX)) == 0 && (style & WS_SYSMENU) != 0,
-        Utf8(caption) + ": fixed size with the close button");
+  Check((style & WS_THICKFRAME) != 0 && (style & WS_SYSMENU) != 0,
+        Utf8(caption) + ": sizable, with the close button");
   RECT picture{};
   GetClientRect(GetDlgItem(w, IDC_GRAPH_IMAGE), &picture);
   Check(picture.right == 700 && picture.bottom == 600, Utf8(caption) + ": a 700 x 600 picture");
   Check(WaitUntil([&] { return !Text(GetDlgItem(w, IDC_MODEL_TABLE)).empty(); }),
         Utf8(caption) + ": the table is filled");
   return w;
+}
+
+// Ctrl+`key` struck on the keyboard, into whatever has the focus of the
+// foreground window.
+void CtrlKey(WORD key) {
+  INPUT in[4]{};
+  for (INPUT& i : in) i.type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[3].ki.wVk = VK_CONTROL;
+  in[1].ki.wVk = in[2].ki.wVk = key;
+  in[2].ki.dwFlags = in[3].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(4, in, sizeof(INPUT));
+}
+
+std::wstring ClipboardText() {
+  std::wstring text;
+  if (!OpenClipboard(nullptr)) return text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = p;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+// A visible dialog of the program that owns `wnd`, if any.
+HWND ProgramDialog(HWND wnd) {
+  const DWORD program = GetWindowThreadProcessId(wnd, nullptr);
+  HWND found = nullptr;
+  for (HWND d = FindWindowW(L"#32770", nullptr); d && !found; d = FindWindowExW(nullptr, d, L"#32770", nullptr))
+    if (IsWindowVisible(d) && GetWindowThreadProcessId(d, nullptr) == program) found = d;
+  return found;
+}
+
+// Tab from the target volume box selects the safety factor's text; Ctrl+C
+// there copies it instead of starting a new collection, and no question
+// comes up.
+void ShortcutsInABox(HWND w) {
+  HWND safety = GetDlgItem(w, IDC_SAFETY_FACTOR);
+  SetForegroundWindow(w);
+  const bool focused = WaitFor([&] { return GuiState(w).hwndFocus == safety ? safety : nullptr; }) != nullptr;
+  Check(focused, "Tab moves to the safety factor box");
+  const LRESULT selection = SendMessageW(safety, EM_GETSEL, 0, 0);
+  Check(LOWORD(selection) == 0 && HIWORD(selection) == Text(safety).size(), "tabbing into a box selects its text");
+  if (OpenClipboard(nullptr)) {
+    EmptyClipboard();
+    CloseClipboard();
+  }
+  CtrlKey('C');
+  const bool copied =
+      WaitFor([&] { return ClipboardText() == Text(safety) ? safety : nullptr; }, 10000) != nullptr;
+  Check(copied, "Ctrl+C in a box copies its text");
+  Check(ProgramDialog(w) == nullptr && IsWindowEnabled(w), "Ctrl+C in a box opens no command of the frame");
+}
+
+// After a longer verdict every line of the table is in view, the models'
+// last row too.
+void TableRowInView(HWND w) {
+  HWND table = GetDlgItem(w, IDC_MODEL_TABLE);
+  const std::wstring text = Text(table);
+  const auto at = text.find(L"Power model");
+  Check(at != std::wstring::npos, "the sized table lists the power model");
+  if (at == std::wstring::npos) return;
+  const LRESULT line = SendMessageW(table, EM_LINEFROMCHAR, at, 0);
+  const LRESULT first = SendMessageW(table, EM_GETFIRSTVISIBLELINE, 0, 0);
+  const LRESULT top = SendMessageW(table, EM_POSFROMCHAR, SendMessageW(table, EM_LINEINDEX, first, 0), 0);
+  const LRESULT next = SendMessageW(table, EM_POSFROMCHAR, SendMessageW(table, EM_LINEINDEX, first + 1, 0), 0);
+  const int lineHeight = static_cast<short>(HIWORD(next)) - static_cast<short>(HIWORD(top));
+  RECT view{};
+  SendMessageW(table, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&view));
+  const int shown = lineHeight > 0 ? (view.bottom - view.top) / lineHeight : 0;
+  Check(line >= first && line < first + shown,
+        "the power model's row is in view after the verdict grew (line " + std::to_string(line) + ", lines " +
+            std::to_string(first) + " to " + std::to_string(first + shown - 1) + " shown)");
+}
+
+// Tab goes on from the last box to the table, so the keyboard reaches it.
+void TabReachesTable(HWND w) {
+  HWND table = GetDlgItem(w, IDC_MODEL_TABLE);
+  for (int box : {IDC_SAFETY_FACTOR, IDC_ELEMENT_AREA}) {
+    HWND from = GetDlgItem(w, box);
+    WaitFor([&] { return GuiState(w).hwndFocus == from ? from : nullptr; }, 5000);
+    PostMessageW(from, WM_KEYDOWN, VK_TAB, 1);
+  }
+  Check(WaitFor([&] { return GuiState(w).hwndFocus == table ? table : nullptr; }, 10000) != nullptr,
+        "Tab from the last box reaches the table");
+}
+
+// Escape struck in the window's focused box closes it.
+void EscapeCloses(HWND w, const char* what) {
+  HWND focus = GuiState(w).hwndFocus;
+  PostMessageW(focus ? focus : w, WM_KEYDOWN, VK_ESCAPE, 1);
+  Check(WaitGone(w, 10000), std::string("Escape closes ") + what);
 }
 
 // A modal box with this caption; its text must contain `part`; OK closes it.
@@ -123,6 +217,7 @@ void FoulingModels(HWND frame) {
         "the verdict sizes the filter in its volume sentence");
   SaveTable(w, L"models_sized.txt");
   Shot(L"fouling_models_sized");
+  TableRowInView(w);
 
   // A refused value: reported once the box is left (Tab), and the sizing
   // columns are empty again meanwhile.
@@ -132,6 +227,9 @@ void FoulingModels(HWND frame) {
   PostMessageW(volume, WM_KEYDOWN, VK_TAB, 1);
   Answer(L"Information", L"The target volume must be greater than 0 gallons.", IDOK, L"fouling_refused");
   Check(Text(volume) == L"0", "the refused box keeps the typed text");
+  ShortcutsInABox(w);
+  TabReachesTable(w);
+  EscapeCloses(w, "the Fouling Models window");
   PostMessageW(w, WM_CLOSE, 0, 0);
   Check(WaitGone(w), "the Fouling Models window closes");
 }
