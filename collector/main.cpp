@@ -156,13 +156,10 @@ int Serve(const Options& o) {
 
   std::unique_ptr<Store> store = OpenStore(o.db, true);
   std::string described = store->connection().Describe();
-  std::vector<std::unique_ptr<Store>> more;
-  std::vector<Store*> writers{store.get()};
-  if (store->connection().dialect() == SqlDialect::kPostgres) {
-    for (int i = 1; i < kPostgresWriters; ++i)
-      writers.push_back(more.emplace_back(OpenStore(o.db, false)).get());
-  }
-  IngestQueue queue(writers, o.retainDays);
+  bool postgres = store->connection().dialect() == SqlDialect::kPostgres;
+  store.reset();
+  IngestQueue queue([url = o.db] { return OpenStore(url, false); },
+                    {.retainDays = o.retainDays, .writers = postgres ? std::size_t{kPostgresWriters} : 1});
   ServerOptions serverOptions{token, [url = o.db] { return OpenStore(url, false); }};
   CollectorServer server(std::move(serverOptions), queue);
   int bound = server.Bind(host, port);

@@ -55,6 +55,15 @@ class PostgresConnection final : public SqlConnection {
 
   SqlDialect dialect() const override { return SqlDialect::kPostgres; }
   std::string Describe() const override { return described_; }
+  void SetLockWait(std::chrono::milliseconds wait) override {
+    Script("SET lock_timeout = " + std::to_string(wait.count()));
+  }
+  bool Alive() override {
+    // Reads what the server sent meanwhile: a closed socket marks the
+    // connection bad without a round trip.
+    if (PQstatus(conn_.get()) != CONNECTION_OK) return false;
+    return PQconsumeInput(conn_.get()) == 1 && PQstatus(conn_.get()) == CONNECTION_OK;
+  }
 
   void Script(std::string_view sql) override {
     Result result(PQexec(conn_.get(), std::string(sql).c_str()));
@@ -105,7 +114,8 @@ class PostgresConnection final : public SqlConnection {
     while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
     const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
     bool retryable = state && (std::string_view(state) == "40P01" || std::string_view(state) == "40001" ||
-                               std::string_view(state) == "23505");
+                               std::string_view(state) == "23505" ||
+                               std::string_view(state) == "55P03");
     throw SqlError(text, retryable);
   }
 

@@ -3,6 +3,8 @@
 #include <httplib.h>
 #include <sys/socket.h>
 
+#include <future>
+
 #include "collector/access.h"
 #include "collector/csv.h"
 #include "collector/dashboard.h"
@@ -89,7 +91,9 @@ void CollectorServer::Routes() {
     std::optional<HitRecord> hit =
         MakeHitRecord(req.body, req.get_header_value("User-Agent"), received, &reason);
     if (!hit) return Text(res, 400, reason);
-    if (!queue_.Submit(std::move(*hit))) return Text(res, 503, "the hit could not be stored");
+    std::promise<SubmitOutcome> outcome;
+    queue_.Submit(std::move(*hit), [&outcome](SubmitOutcome o) { outcome.set_value(o); });
+    if (outcome.get_future().get() != SubmitOutcome::kStored) return Text(res, 503, "the hit could not be stored");
     res.status = 204;
   });
 

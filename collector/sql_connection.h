@@ -3,6 +3,7 @@
 // rows read as texts, transactions. One implementation over SQLite, one over
 // libpq; the store's SQL is shared and written with "?" placeholders.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -40,6 +41,12 @@ class SqlConnection {
                    const std::function<void(const SqlRow&)>& row = {}) = 0;
   // Several statements without parameters or results.
   virtual void Script(std::string_view sql) = 0;
+  // How long a statement waits for another connection's lock before it
+  // fails as retryable.
+  virtual void SetLockWait(std::chrono::milliseconds wait) = 0;
+  // False once the connection is known to be lost (the server went away);
+  // never blocks.
+  virtual bool Alive() { return true; }
   // What the database is, for messages: "sqlite:PATH" or the URI without its password.
   virtual std::string Describe() const = 0;
 };

@@ -29,6 +29,9 @@ class SqliteConnection final : public SqlConnection {
 
   SqlDialect dialect() const override { return SqlDialect::kSqlite; }
   std::string Describe() const override { return "sqlite:" + path_; }
+  void SetLockWait(std::chrono::milliseconds wait) override {
+    sqlite3_busy_timeout(db_.get(), static_cast<int>(wait.count()));
+  }
 
   void Script(std::string_view sql) override {
     char* message = nullptr;

@@ -248,6 +248,10 @@ void Store::Insert(const std::vector<HitRecord>& hits,
   });
 }
 
+void Store::Probe() {
+  InWriteTransaction(*db_, [] {});
+}
+
 void Store::DeleteReceivedBefore(std::int64_t cutoffMs) {
   // One transaction, so that no reader sees sessions whose hits are gone.
   InWriteTransaction(*db_, [&] {

@@ -28,6 +28,8 @@ class Store {
   // Stores the hits and the rejections (per "YYYY-MM-DD") in one
   // transaction; throws SqlError when it cannot (nothing is then stored).
   void Insert(const std::vector<HitRecord>& hits, const std::map<std::string, std::int64_t>& rejections = {});
+  // An empty write transaction: throws SqlError while the store cannot commit.
+  void Probe();
   // Deletes what was received before `cutoffMs`.
   void DeleteReceivedBefore(std::int64_t cutoffMs);
 

@@ -2,6 +2,7 @@
 // set of installations, reopening, retention, exports, concurrent writers.
 #include <gtest/gtest.h>
 
+#include <future>
 #include <thread>
 
 #include "collector/ingest_queue.h"
@@ -157,7 +158,9 @@ TEST_P(StoreTest, TwoCollectorsWritingAtOnceLoseNothing) {
         // Both collectors update the same sessions.
         HitRecord hit =
             Hit(SessionId((i + t) % kSessions), kClientA, "property", {{"lb", "x"}, {"val", "y"}}, NowMs());
-        if (!queue.Submit(std::move(hit))) ++refused;
+        std::promise<SubmitOutcome> outcome;
+        queue.Submit(std::move(hit), [&](SubmitOutcome o) { outcome.set_value(o); });
+        if (outcome.get_future().get() != SubmitOutcome::kStored) ++refused;
       }
     });
   }
