@@ -293,8 +293,8 @@ Summary Store::Summarize(const Filters& filters) {
   std::int64_t rejected = 0;
   std::string sql = "SELECT COALESCE(SUM(count), 0) FROM rejections WHERE 1 = 1";
   std::vector<SqlValue> params;
-  if (!filters.since.empty()) sql += " AND day >= ?", params.emplace_back(filters.since);
-  if (!filters.until.empty()) sql += " AND day <= ?", params.emplace_back(filters.until);
+  if (filters.sinceDay) sql += " AND day >= ?", params.emplace_back(filters.SinceText());
+  if (filters.untilDay) sql += " AND day <= ?", params.emplace_back(filters.UntilText());
   db_->Run(sql, params, [&](const SqlRow& row) { rejected = Int(row[0]); });
 
   // Exception hits are few, and reached through their own index.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "collector/hit_record.h"
 
@@ -22,25 +23,39 @@ void WriteTallies(JsonWriter& json, const char* key, const std::vector<Tally>& t
                   const char* countKey) {
   json.Key(key).BeginArray();
   for (const Tally& t : tallies) {
-    json.BeginObject().Key(valueKey).String(t.value).Key(countKey).Number(t.count).EndObject();
+    json.BeginObject();
+    t.others ? json.Key("others").Number(t.others) : json.Key(valueKey).String(t.value);
+    json.Key(countKey).Number(t.count).EndObject();
   }
   json.EndArray();
 }
 
-// Counts per value, in sessions or in distinct machines.
+// Counts per value, in sessions.
 using Counts = std::unordered_map<std::string, std::int64_t>;
-// Distinct machines, by the small numbers given to client ids: a bit each.
-struct MachineSet {
-  std::vector<std::uint64_t> bits;
-  std::int64_t count = 0;
-  void Add(std::uint32_t machine) {
-    const std::size_t word = machine / 64;
-    if (word >= bits.size()) bits.resize(word + 1 + word / 2);
-    const std::uint64_t bit = std::uint64_t{1} << (machine % 64);
-    if (!(bits[word] & bit)) bits[word] |= bit, ++count;
+
+// Distinct machines per value: each value and machine gets a small number,
+// and a pair is counted the first time it is seen.
+class Machines {
+ public:
+  void Add(const std::string& value, std::uint32_t machine) {
+    auto [it, added] = ids_.try_emplace(value, static_cast<std::uint32_t>(counts_.size()));
+    if (added) counts_.push_back(0);
+    if (seen_.insert(std::uint64_t{it->second} << 32 | machine).second) ++counts_[it->second];
   }
+  std::vector<Tally> Sorted() const {
+    std::vector<Tally> tallies;
+    tallies.reserve(ids_.size());
+    for (const auto& [value, id] : ids_) tallies.push_back({value, counts_[id]});
+    SortTallies(tallies);
+    FoldTallies(tallies);
+    return tallies;
+  }
+
+ private:
+  std::unordered_map<std::string, std::uint32_t> ids_;
+  std::vector<std::int64_t> counts_;
+  std::unordered_set<std::uint64_t> seen_;
 };
-using Machines = std::unordered_map<std::string, MachineSet>;
 
 std::vector<Tally> Sorted(const Counts& counts) {
   std::vector<Tally> tallies;
@@ -50,12 +65,18 @@ std::vector<Tally> Sorted(const Counts& counts) {
   return tallies;
 }
 
-std::vector<Tally> Sorted(const Machines& machines) {
-  std::vector<Tally> tallies;
-  tallies.reserve(machines.size());
-  for (const auto& [value, set] : machines) tallies.push_back({value, set.count});
-  SortTallies(tallies);
+std::vector<Tally> Folded(const Counts& counts) {
+  std::vector<Tally> tallies = Sorted(counts);
+  FoldTallies(tallies);
   return tallies;
+}
+
+void AddCounts(OutcomeCounts& into, const OutcomeCounts& more) {
+  into.sessions += more.sessions;
+  into.success += more.success;
+  into.userAbort += more.userAbort;
+  into.fatalError += more.fatalError;
+  into.unfinished += more.unfinished;
 }
 
 void AddOutcome(OutcomeCounts& counts, const std::optional<std::string>& endStatus) {
@@ -100,11 +121,11 @@ void SummaryBuilder::Add(const SessionFacts& s) {
   AddOutcome(st.days[s.day], s.endStatus);
   if (s.installType) ++st.installTypes[*s.installType];
   if (s.lastScreen && OutcomeOf(s.endStatus) == Outcome::kUserAbort) ++st.abortScreens[*s.lastScreen];
-  if (s.osVersion) st.osVersions[*s.osVersion].Add(client);
-  if (s.architecture) st.architectures[*s.architecture].Add(client);
-  if (s.language) st.languages[*s.language].Add(client);
-  if (s.screen) st.screens[*s.screen].Add(client);
-  if (s.dpi) st.dpi[*s.dpi].Add(client);
+  if (s.osVersion) st.osVersions.Add(*s.osVersion, client);
+  if (s.architecture) st.architectures.Add(*s.architecture, client);
+  if (s.language) st.languages.Add(*s.language, client);
+  if (s.screen) st.screens.Add(*s.screen, client);
+  if (s.dpi) st.dpi.Add(*s.dpi, client);
   if (s.features) ++st.features[*s.features];
   if (s.missingPrerequisites) ++st.missing[*s.missingPrerequisites];
 }
@@ -114,25 +135,42 @@ Summary SummaryBuilder::Finish(std::int64_t rejected, std::vector<ErrorGroup> er
   Summary summary = std::move(st.summary);
   summary.rejected = rejected;
   summary.machines = static_cast<std::int64_t>(st.clients.size());
-  summary.installTypes = Sorted(st.installTypes);
+  summary.installTypes = Folded(st.installTypes);
   for (auto& [key, outcomes] : st.versions) summary.byVersion.push_back({key.first, key.second, outcomes});
   std::stable_sort(summary.byVersion.begin(), summary.byVersion.end(),
                    [](const auto& a, const auto& b) { return a.outcomes.sessions > b.outcomes.sessions; });
+  if (summary.byVersion.size() > kListed) {
+    VersionOutcomes other;
+    other.others = static_cast<std::int64_t>(summary.byVersion.size() - kListed);
+    for (std::size_t i = kListed; i < summary.byVersion.size(); ++i)
+      AddCounts(other.outcomes, summary.byVersion[i].outcomes);
+    summary.byVersion.resize(kListed);
+    summary.byVersion.push_back(std::move(other));
+  }
   for (auto& [day, outcomes] : st.days) summary.perDay.push_back({day, outcomes});
-  summary.abortScreens = Sorted(st.abortScreens);
+  summary.abortScreens = Folded(st.abortScreens);
   std::sort(errors.begin(), errors.end(), [](const ErrorGroup& a, const ErrorGroup& b) {
     if (a.sessions != b.sessions) return a.sessions > b.sessions;
     if (a.fatal != b.fatal) return a.fatal;
     return a.action != b.action ? a.action < b.action : a.details < b.details;
   });
+  if (errors.size() > kListed) {
+    ErrorGroup other;
+    other.others = static_cast<std::int64_t>(errors.size() - kListed);
+    for (std::size_t i = kListed; i < errors.size(); ++i) other.sessions += errors[i].sessions;
+    errors.resize(kListed);
+    errors.push_back(std::move(other));
+  }
   summary.errors = std::move(errors);
-  summary.osVersions = Sorted(st.osVersions);
-  summary.architectures = Sorted(st.architectures);
-  summary.languages = Sorted(st.languages);
-  summary.screens = Sorted(st.screens);
-  summary.dpi = Sorted(st.dpi);
+  summary.osVersions = st.osVersions.Sorted();
+  summary.architectures = st.architectures.Sorted();
+  summary.languages = st.languages.Sorted();
+  summary.screens = st.screens.Sorted();
+  summary.dpi = st.dpi.Sorted();
   summary.features = SplitTallies(Sorted(st.features));
   summary.missingPrerequisites = SplitTallies(Sorted(st.missing));
+  FoldTallies(summary.features);
+  FoldTallies(summary.missingPrerequisites);
   return summary;
 }
 
@@ -140,6 +178,14 @@ void SortTallies(std::vector<Tally>& tallies) {
   std::sort(tallies.begin(), tallies.end(), [](const Tally& a, const Tally& b) {
     return a.count != b.count ? a.count > b.count : a.value < b.value;
   });
+}
+
+void FoldTallies(std::vector<Tally>& tallies) {
+  if (tallies.size() <= kListed) return;
+  Tally other{std::string(), 0, static_cast<std::int64_t>(tallies.size() - kListed)};
+  for (std::size_t i = kListed; i < tallies.size(); ++i) other.count += tallies[i].count;
+  tallies.resize(kListed);
+  tallies.push_back(std::move(other));
 }
 
 std::vector<Tally> SplitTallies(const std::vector<Tally>& lists) {
@@ -174,11 +220,19 @@ std::string SummaryJson(const Summary& s) {
   WriteOutcomes(json, s.outcomes);
   json.EndObject();
   json.Key("install_types").BeginObject();
-  for (const Tally& t : s.installTypes) json.Key(t.value).Number(t.count);
+  for (const Tally& t : s.installTypes) {
+    if (!t.others) json.Key(t.value).Number(t.count);
+  }
   json.EndObject();
+  if (!s.installTypes.empty() && s.installTypes.back().others) {
+    const Tally& other = s.installTypes.back();
+    json.Key("install_types_others").BeginObject();
+    json.Key("others").Number(other.others).Key("installations").Number(other.count).EndObject();
+  }
   json.Key("by_version").BeginArray();
   for (const VersionOutcomes& v : s.byVersion) {
-    json.BeginObject().Key("app").String(v.app).Key("version").String(v.version);
+    json.BeginObject();
+    v.others ? json.Key("others").Number(v.others) : json.Key("app").String(v.app).Key("version").String(v.version);
     json.Key("sessions").Number(v.outcomes.sessions);
     WriteOutcomes(json, v.outcomes);
     json.EndObject();
@@ -194,8 +248,13 @@ std::string SummaryJson(const Summary& s) {
   WriteTallies(json, "abort_screens", s.abortScreens, "screen", "sessions");
   json.Key("errors").BeginArray();
   for (const ErrorGroup& e : s.errors) {
-    json.BeginObject().Key("action").String(e.action).Key("details").String(e.details);
-    json.Key("fatal").Bool(e.fatal).Key("sessions").Number(e.sessions).EndObject();
+    json.BeginObject();
+    if (e.others) {
+      json.Key("others").Number(e.others);
+    } else {
+      json.Key("action").String(e.action).Key("details").String(e.details).Key("fatal").Bool(e.fatal);
+    }
+    json.Key("sessions").Number(e.sessions).EndObject();
   }
   json.EndArray();
   json.Key("machine").BeginObject();

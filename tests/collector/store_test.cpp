@@ -94,13 +94,13 @@ TEST_P(StoreTest, SummaryAnswersTheDeployersQuestions) {
   EXPECT_EQ(s.hits, 6);
   EXPECT_EQ(s.outcomes.fatalError, 1);
   Filters secondDay;
-  secondDay.since = secondDay.until = "2026-03-11";
+  secondDay.sinceDay = secondDay.untilDay = ParseDay("2026-03-11");
   s = store->Summarize(secondDay);
   EXPECT_EQ(s.outcomes.sessions, 2);
   EXPECT_EQ(s.rejected, 0);
   ASSERT_EQ(s.features.size(), 1u);
   Filters firstDay;
-  firstDay.until = "2026-03-10";
+  firstDay.untilDay = ParseDay("2026-03-10");
   EXPECT_EQ(store->Summarize(firstDay).outcomes.sessions, 2);
   Filters other;
   other.app = "Other";
