@@ -108,8 +108,8 @@ void IngestQueue::Run(std::size_t index) {
         nextRetainMs_ = options_.clock() + kDayMs;
       } catch (const SqlError& e) {
         Report(std::string("deleting old hits failed: ") + e.what());
-        store.reset();
         ++broken_;
+        store.reset();
         RefuseWaiting();
       }
       continue;
@@ -131,13 +131,13 @@ void IngestQueue::Run(std::size_t index) {
       Finish(batch, SubmitOutcome::kStored);
       continue;
     }
+    ++broken_;  // before the answers, so that a refused client finds the queue not ready
+    store.reset();
     Finish(batch, SubmitOutcome::kRefused);
     {
       std::lock_guard relock(mutex_);
       for (const auto& [day, count] : rejections) rejections_[day] += count;
     }
-    store.reset();
-    ++broken_;
     RefuseWaiting();
   }
 }

@@ -1,4 +1,5 @@
 #include <libpq-fe.h>
+#include <poll.h>
 
 #include <map>
 
@@ -59,10 +60,11 @@ class PostgresConnection final : public SqlConnection {
     Script("SET lock_timeout = " + std::to_string(wait.count()));
   }
   bool Alive() override {
-    // Reads what the server sent meanwhile: a closed socket marks the
-    // connection bad without a round trip.
+    // An idle connection gets nothing from its server unless the server is
+    // closing it (its last message, then the end of the stream).
     if (PQstatus(conn_.get()) != CONNECTION_OK) return false;
-    return PQconsumeInput(conn_.get()) == 1 && PQstatus(conn_.get()) == CONNECTION_OK;
+    pollfd socket{PQsocket(conn_.get()), POLLIN, 0};
+    return ::poll(&socket, 1, 0) == 0;
   }
 
   void Script(std::string_view sql) override {
