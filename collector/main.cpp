@@ -6,11 +6,13 @@
 //   plumeta-collector token
 //   plumeta-collector report [--db URL] [FILTERS] [--json]
 //   plumeta-collector export hits|sessions [--db URL] [FILTERS] [-o FILE]
+//   plumeta-collector import --from sqlite:OLD.db --db postgresql://...
 //   FILTERS: --app ID --version V --since YYYY-MM-DD --until YYYY-MM-DD
 
 #include <malloc.h>
 #include <pthread.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <charconv>
 #include <cstdio>
@@ -36,7 +38,7 @@ namespace {
 
 using namespace collector;
 
-constexpr const char* kUsage = "usage: plumeta-collector serve|report|export|token ... (see --help)";
+constexpr const char* kUsage = "usage: plumeta-collector serve|report|export|import|token ... (see --help)";
 constexpr const char* kHelp = R"(plumeta-collector: receives the installer library's hits, stores them and
 shows what they say.
 
@@ -45,6 +47,8 @@ shows what they say.
                           [--trusted-proxy ADDRESS]...
   plumeta-collector report [--db URL] [FILTERS] [--json]
   plumeta-collector export hits|sessions [--db URL] [FILTERS] [-o FILE]
+  plumeta-collector import --from sqlite:OLD.db --db postgresql://...
+                   copies a whole store into another database, once
   plumeta-collector token          prints a new random token
   plumeta-collector --help | --version
 
@@ -79,7 +83,7 @@ struct Options {
   std::string command, exportWhat;
   std::string listen = "127.0.0.1:8080";
   std::string db = "sqlite:plumeta.db";
-  std::string tokenFile, output, publicUrl;
+  std::string tokenFile, output, publicUrl, from;
   std::vector<std::string> trustedProxies;
   int retainDays = 400;
   bool json = false;
@@ -94,7 +98,7 @@ Options ParseArguments(int argc, char** argv) {
     if (argc > 2) throw Misuse{o.command + " takes no arguments"};
     return o;
   }
-  if (o.command != "serve" && o.command != "report" && o.command != "export") {
+  if (o.command != "serve" && o.command != "report" && o.command != "export" && o.command != "import") {
     throw Misuse{"unknown command " + o.command + "; " + kUsage};
   }
   int i = 2;
@@ -132,11 +136,14 @@ Options ParseArguments(int argc, char** argv) {
       if (ec != std::errc() || end != text.data() + text.size() || o.retainDays < 1) {
         throw Misuse{"--retain-days must be a whole number of days, at least 1"};
       }
-    } else if (!serve && (arg == "--app" || arg == "--version" || arg == "--since" || arg == "--until")) {
+    } else if (!serve && o.command != "import" && (arg == "--app" || arg == "--version" || arg == "--since" || arg == "--until")) {
       std::string reason;
       if (!SetFilter(o.filters, arg.substr(2), value(arg), &reason)) throw Misuse{reason};
     } else if (o.command == "report" && arg == "--json") {
       o.json = true;
+    } else if (o.command == "import" && arg == "--from") {
+      o.from = value(arg);
+      if (!IsDatabaseUrl(o.from)) throw Misuse{"--from must be sqlite:PATH or postgresql://..., not " + o.from};
     } else if (o.command == "export" && (arg == "-o" || arg == "--output")) {
       o.output = value(arg);
     } else {
@@ -244,13 +251,21 @@ int Serve(const Options& o) {
   return 0;
 }
 
+// The commands that only read open the database read-only: a mistyped
+// path or a file that is not the collector's is refused, never created,
+// migrated or switched to another journal.
+std::unique_ptr<Store> OpenForReading(const std::string& url) {
+  return std::make_unique<Store>(OpenSqlConnection(url, OpenMode::kReadOnly), false);
+}
+
 int Report(const Options& o) {
-  Summary summary = OpenStore(o.db, true)->Summarize(o.filters);
+  Summary summary = OpenForReading(o.db)->Summarize(o.filters);
   std::cout << (o.json ? SummaryJson(summary) + "\n" : RenderReport(summary));
   return 0;
 }
 
 int Export(const Options& o) {
+  std::unique_ptr<Store> store = OpenForReading(o.db);
   std::ofstream file;
   if (!o.output.empty()) {
     file.open(o.output, std::ios::binary | std::ios::trunc);
@@ -260,14 +275,41 @@ int Export(const Options& o) {
     }
   }
   std::ostream& out = o.output.empty() ? std::cout : file;
-  std::unique_ptr<Store> store = OpenStore(o.db, true);
-  auto row = [&](const std::vector<std::string>& cells) { out << CsvRow(cells); };
+  // On a terminal the cells are shown, their control characters escaped;
+  // a file or a pipe gets them as stored.
+  bool terminal = o.output.empty() && isatty(STDOUT_FILENO);
+  auto row = [&](const std::vector<std::string>& cells) {
+    if (!terminal) {
+      out << CsvRow(cells);
+      return;
+    }
+    std::vector<std::string> shown;
+    for (const std::string& cell : cells) shown.push_back(TerminalText(cell));
+    out << CsvRow(shown);
+  };
   o.exportWhat == "hits" ? store->ExportHits(o.filters, row) : store->ExportSessions(o.filters, row);
   out.flush();
   if (!out) {
     std::fprintf(stderr, "plumeta-collector: writing the export failed\n");
     return 1;
   }
+  return 0;
+}
+
+int Import(const Options& o) {
+  if (o.from.empty()) throw Misuse{"import needs --from URL, the database to copy"};
+  if (o.from == o.db) throw Misuse{"import needs two different databases"};
+  std::unique_ptr<Store> source;
+  try {
+    source = OpenForReading(o.from);
+  } catch (const SqlError& e) {
+    std::fprintf(stderr, "plumeta-collector: cannot read %s: %s\n", o.from.c_str(), e.what());
+    return 1;
+  }
+  std::unique_ptr<Store> target = OpenStore(o.db, true);
+  std::int64_t hits = target->ImportFrom(*source);
+  std::printf("plumeta-collector: copied %lld hits from %s to %s\n", static_cast<long long>(hits),
+              source->connection().Describe().c_str(), target->connection().Describe().c_str());
   return 0;
 }
 
@@ -296,6 +338,7 @@ int main(int argc, char** argv) {
     }
     if (options.command == "serve") return Serve(options);
     if (options.command == "report") return Report(options);
+    if (options.command == "import") return Import(options);
     return Export(options);
   } catch (const Misuse& m) {
     std::fprintf(stderr, "plumeta-collector: %s\n", m.message.c_str());

@@ -41,7 +41,7 @@ std::string WithoutPassword(const std::string& uri) {
 
 class PostgresConnection final : public SqlConnection {
  public:
-  explicit PostgresConnection(const std::string& conninfo) : described_(WithoutPassword(conninfo)) {
+  PostgresConnection(const std::string& conninfo, OpenMode mode) : described_(WithoutPassword(conninfo)) {
     conn_.reset(PQconnectdb(conninfo.c_str()));
     if (!conn_ || PQstatus(conn_.get()) != CONNECTION_OK) {
       std::string text = conn_ ? PQerrorMessage(conn_.get()) : "out of memory";
@@ -52,6 +52,7 @@ class PostgresConnection final : public SqlConnection {
       throw SqlError(text);
     }
     Script("SET client_min_messages = warning");
+    if (mode == OpenMode::kReadOnly) Script("SET default_transaction_read_only = on");
   }
 
   SqlDialect dialect() const override { return SqlDialect::kPostgres; }
@@ -128,8 +129,8 @@ class PostgresConnection final : public SqlConnection {
 
 }  // namespace
 
-std::unique_ptr<SqlConnection> OpenPostgres(const std::string& conninfo) {
-  return std::make_unique<PostgresConnection>(conninfo);
+std::unique_ptr<SqlConnection> OpenPostgres(const std::string& conninfo, OpenMode mode) {
+  return std::make_unique<PostgresConnection>(conninfo, mode);
 }
 
 }  // namespace collector

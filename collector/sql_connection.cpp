@@ -7,9 +7,9 @@ bool IsDatabaseUrl(std::string_view url) {
          url.starts_with("postgres://");
 }
 
-std::unique_ptr<SqlConnection> OpenSqlConnection(const std::string& url) {
-  if (url.starts_with("sqlite:")) return OpenSqlite(url.substr(7));
-  if (IsDatabaseUrl(url)) return OpenPostgres(url);
+std::unique_ptr<SqlConnection> OpenSqlConnection(const std::string& url, OpenMode mode) {
+  if (url.starts_with("sqlite:")) return OpenSqlite(url.substr(7), mode);
+  if (IsDatabaseUrl(url)) return OpenPostgres(url, mode);
   throw SqlError("not a database URL: " + url);
 }
 

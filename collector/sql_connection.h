@@ -51,13 +51,19 @@ class SqlConnection {
   virtual std::string Describe() const = 0;
 };
 
+// kReadOnly never creates, migrates or changes the journal mode of a
+// database: for the commands that only read, so that a mistyped path or
+// someone else's file is refused rather than changed.
+enum class OpenMode { kReadWrite, kReadOnly };
+
 // Opens "sqlite:PATH" or a "postgresql://" / "postgres://" URI. Throws
-// SqlError when the database cannot be opened.
-std::unique_ptr<SqlConnection> OpenSqlConnection(const std::string& url);
+// SqlError when the database cannot be opened. A SQLite file it creates is
+// readable by its owner only.
+std::unique_ptr<SqlConnection> OpenSqlConnection(const std::string& url, OpenMode mode = OpenMode::kReadWrite);
 // Whether `url` names a database kind the collector knows.
 bool IsDatabaseUrl(std::string_view url);
 
-std::unique_ptr<SqlConnection> OpenSqlite(const std::string& path);
-std::unique_ptr<SqlConnection> OpenPostgres(const std::string& conninfo);
+std::unique_ptr<SqlConnection> OpenSqlite(const std::string& path, OpenMode mode);
+std::unique_ptr<SqlConnection> OpenPostgres(const std::string& conninfo, OpenMode mode);
 
 }  // namespace collector

@@ -2,6 +2,7 @@
 // set of installations, reopening, retention, exports, concurrent writers.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <future>
 #include <thread>
 
@@ -174,8 +175,61 @@ TEST_P(StoreTest, TwoCollectorsWritingAtOnceLoseNothing) {
   EXPECT_EQ(rows, 1u + kThreads * kHitsEach);
 }
 
+// The move a growing deployment makes: a SQLite store copied into this
+// database, where a collector has already stored one of the sessions' hits.
+TEST_P(StoreTest, ImportCopiesEveryHitSessionAndRejection) {
+  ScratchDatabase old(Backend::kSqlite);
+  auto source = std::make_unique<Store>(OpenSqlConnection(old.url()));
+  StoreKnownInstallations(*source);
+  auto target = Open();
+  const std::string s4 = SessionId(4);
+  target->Insert({Hit(s4, kClientA, "lifecycle", {{"lc", "end"}, {"ls", "success"}}, kDay2 + 30)}, {{"2026-03-11", 1}});
+
+  auto readOnly = std::make_unique<Store>(OpenSqlConnection(old.url(), OpenMode::kReadOnly), false);
+  EXPECT_EQ(target->ImportFrom(*readOnly), 21);
+  source->Insert({Hit(s4, kClientA, "lifecycle", {{"lc", "end"}, {"ls", "success"}}, kDay2 + 30)}, {{"2026-03-11", 1}});
+  EXPECT_EQ(SummaryJson(target->Summarize({})), SummaryJson(source->Summarize({})));
+  std::vector<std::vector<std::string>> copied, original;
+  target->ExportSessions({}, [&](const std::vector<std::string>& r) { copied.push_back(r); });
+  source->ExportSessions({}, [&](const std::vector<std::string>& r) { original.push_back(r); });
+  EXPECT_EQ(copied, original);
+  copied.clear(), original.clear();
+  target->ExportHits({}, [&](const std::vector<std::string>& r) { copied.push_back(r); });
+  source->ExportHits({}, [&](const std::vector<std::string>& r) { original.push_back(r); });
+  ASSERT_EQ(copied.size(), original.size());
+  // The hit stored first in the target comes first there.
+  EXPECT_EQ(copied[1], original.back());
+  EXPECT_EQ(std::vector(copied.begin() + 2, copied.end()), std::vector(original.begin() + 1, original.end() - 1));
+}
+
 INSTANTIATE_TEST_SUITE_P(Databases, StoreTest, testing::Values(Backend::kSqlite, Backend::kPostgres),
                          BackendName);
+
+// The commands that only read: never a file created, migrated or switched
+// to another journal; the collector's own files are the owner's only.
+TEST(StoreFiles, ReadersRefuseWhatIsNotACollectorDatabase) {
+  ScratchDatabase scratch(Backend::kSqlite);
+  const std::string path = scratch.url().substr(7);
+  const std::string folder = path.substr(0, path.rfind('/'));
+  EXPECT_THROW(OpenSqlConnection("sqlite:" + folder + "/mistyped.db", OpenMode::kReadOnly), SqlError);
+  EXPECT_FALSE(std::filesystem::exists(folder + "/mistyped.db"));
+
+  const std::string foreign = folder + "/foreign.db";
+  OpenSqlite(foreign, OpenMode::kReadWrite)->Script("PRAGMA journal_mode=DELETE; CREATE TABLE notes (text TEXT)");
+  EXPECT_THROW(Store(OpenSqlConnection("sqlite:" + foreign, OpenMode::kReadOnly), false), SqlError);
+  std::string mode;
+  OpenSqlite(foreign, OpenMode::kReadOnly)->Run("PRAGMA journal_mode", {}, [&](const SqlRow& r) { mode = *r[0]; });
+  EXPECT_EQ(mode, "delete");
+
+  Store store(OpenSqlConnection(scratch.url()));
+  store.Insert({Hit(SessionId(1), kClientA, "lifecycle", {{"lc", "start"}}, kDay1)});
+  for (const std::string& file : {path, path + "-wal", path + "-shm"}) {
+    EXPECT_EQ(std::filesystem::status(file).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write)
+        << file;
+  }
+  EXPECT_EQ(Store(OpenSqlConnection(scratch.url(), OpenMode::kReadOnly), false).Summarize({}).hits, 1);
+}
 
 }  // namespace
 }  // namespace collector
