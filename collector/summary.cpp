@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <map>
+#include <functional>
+#include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "collector/hit_record.h"
 
@@ -33,28 +34,121 @@ void WriteTallies(JsonWriter& json, const char* key, const std::vector<Tally>& t
 // Counts per value, in sessions.
 using Counts = std::unordered_map<std::string, std::int64_t>;
 
-// Distinct machines per value: each value and machine gets a small number,
-// and a pair is counted the first time it is seen.
-class Machines {
+// Gives distinct texts the numbers 0, 1, 2... in the order first seen. Open
+// addressing over arrays: a summary numbers every machine and every value
+// of its sessions, and a node per text would cost an allocation each.
+class TextIds {
  public:
-  void Add(const std::string& value, std::uint32_t machine) {
-    auto [it, added] = ids_.try_emplace(value, static_cast<std::uint32_t>(counts_.size()));
-    if (added) counts_.push_back(0);
-    if (seen_.insert(std::uint64_t{it->second} << 32 | machine).second) ++counts_[it->second];
+  // The text's number, and whether it is new.
+  std::pair<std::uint32_t, bool> Add(std::string_view text) {
+    if ((texts_.size() + 1) * 2 > slots_.size()) Grow();
+    const std::size_t hash = std::hash<std::string_view>{}(text);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+      const std::uint32_t id = slots_[i];
+      if (id == kEmpty) {
+        slots_[i] = static_cast<std::uint32_t>(texts_.size());
+        texts_.emplace_back(text);
+        hashes_.push_back(hash);
+        return {slots_[i], true};
+      }
+      if (hashes_[id] == hash && texts_[id] == text) return {id, false};
+    }
   }
-  std::vector<Tally> Sorted() const {
-    std::vector<Tally> tallies;
-    tallies.reserve(ids_.size());
-    for (const auto& [value, id] : ids_) tallies.push_back({value, counts_[id]});
-    SortTallies(tallies);
-    FoldTallies(tallies);
-    return tallies;
+  const std::string& Text(std::uint32_t id) const { return texts_[id]; }
+  std::size_t size() const { return texts_.size(); }
+
+ private:
+  static constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
+  void Grow() {
+    std::vector<std::uint32_t> slots(std::max<std::size_t>(64, slots_.size() * 2), kEmpty);
+    const std::size_t mask = slots.size() - 1;
+    for (std::uint32_t id = 0; id < texts_.size(); ++id) {
+      std::size_t i = hashes_[id] & mask;
+      while (slots[i] != kEmpty) i = (i + 1) & mask;
+      slots[i] = id;
+    }
+    slots_.swap(slots);
+  }
+  std::vector<std::uint32_t> slots_;
+  std::vector<std::string> texts_;
+  std::vector<std::size_t> hashes_;
+};
+
+// A set of non-zero 64-bit keys, by open addressing.
+class KeySet {
+ public:
+  bool Insert(std::uint64_t key) {
+    if ((size_ + 1) * 2 > slots_.size()) Grow();
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = Spread(key) & mask;; i = (i + 1) & mask) {
+      if (slots_[i] == key) return false;
+      if (slots_[i] == 0) {
+        slots_[i] = key;
+        ++size_;
+        return true;
+      }
+    }
   }
 
  private:
-  std::unordered_map<std::string, std::uint32_t> ids_;
+  static std::size_t Spread(std::uint64_t key) { return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> 17); }
+  void Grow() {
+    std::vector<std::uint64_t> old(std::max<std::size_t>(64, slots_.size() * 2), 0);
+    old.swap(slots_);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::uint64_t key : old) {
+      if (!key) continue;
+      std::size_t i = Spread(key) & mask;
+      while (slots_[i]) i = (i + 1) & mask;
+      slots_[i] = key;
+    }
+  }
+  std::vector<std::uint64_t> slots_;
+  std::size_t size_ = 0;
+};
+
+// The largest kListed of `count` values (count desc, then text) and one
+// row for the rest, without sorting them all.
+std::vector<Tally> Largest(std::size_t count, const std::function<std::int64_t(std::size_t)>& countOf,
+                           const std::function<const std::string&(std::size_t)>& textOf) {
+  std::vector<std::size_t> order(count);
+  for (std::size_t i = 0; i < count; ++i) order[i] = i;
+  auto before = [&](std::size_t a, std::size_t b) {
+    std::int64_t ca = countOf(a), cb = countOf(b);
+    return ca != cb ? ca > cb : textOf(a) < textOf(b);
+  };
+  std::size_t listed = std::min(count, kListed);
+  std::partial_sort(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(listed), order.end(), before);
+  std::vector<Tally> tallies;
+  for (std::size_t i = 0; i < listed; ++i) tallies.push_back({textOf(order[i]), countOf(order[i])});
+  if (count > listed) {
+    Tally other{std::string(), 0, static_cast<std::int64_t>(count - listed)};
+    for (std::size_t i = listed; i < count; ++i) other.count += countOf(order[i]);
+    tallies.push_back(std::move(other));
+  }
+  return tallies;
+}
+
+// Distinct machines per value: a machine counts for a value the first time
+// their pair is seen.
+class Machines {
+ public:
+  void Add(const std::string& value, std::uint32_t machine) {
+    auto [id, added] = values_.Add(value);
+    if (added) counts_.push_back(0);
+    if (seen_.Insert((std::uint64_t{id} + 1) << 32 | machine)) ++counts_[id];
+  }
+  std::vector<Tally> Sorted() const {
+    return Largest(
+        counts_.size(), [&](std::size_t id) { return counts_[id]; },
+        [&](std::size_t id) -> const std::string& { return values_.Text(static_cast<std::uint32_t>(id)); });
+  }
+
+ private:
+  TextIds values_;
   std::vector<std::int64_t> counts_;
-  std::unordered_set<std::uint64_t> seen_;
+  KeySet seen_;
 };
 
 std::vector<Tally> Sorted(const Counts& counts) {
@@ -101,7 +195,7 @@ void AddOutcome(OutcomeCounts& counts, const std::optional<std::string>& endStat
 
 struct SummaryBuilder::State {
   Summary summary;
-  std::unordered_map<std::string, std::uint32_t> clients;  // client id -> small number
+  TextIds clients;  // client id -> small number
   std::map<std::pair<std::string, std::string>, OutcomeCounts> versions;
   std::map<std::string, OutcomeCounts> days;
   Counts installTypes, abortScreens, features, missing;
@@ -113,8 +207,7 @@ SummaryBuilder::~SummaryBuilder() = default;
 
 void SummaryBuilder::Add(const SessionFacts& s) {
   State& st = *state_;
-  const std::uint32_t client =
-      st.clients.try_emplace(s.clientId, static_cast<std::uint32_t>(st.clients.size())).first->second;
+  const std::uint32_t client = st.clients.Add(s.clientId).first;
   st.summary.hits += s.hits;
   AddOutcome(st.summary.outcomes, s.endStatus);
   AddOutcome(st.versions[{s.app, s.version}], s.endStatus);
