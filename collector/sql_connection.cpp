@@ -2,6 +2,20 @@
 
 namespace collector {
 
+void SqlConnection::RunTransaction(const std::vector<SqlStatement>& statements) {
+  Script(dialect() == SqlDialect::kPostgres ? "BEGIN" : "BEGIN IMMEDIATE");
+  try {
+    for (const SqlStatement& statement : statements) Run(statement.sql, statement.params);
+    Script("COMMIT");
+  } catch (...) {
+    try {
+      Script("ROLLBACK");
+    } catch (const SqlError&) {
+    }
+    throw;
+  }
+}
+
 bool IsDatabaseUrl(std::string_view url) {
   return (url.starts_with("sqlite:") && url.size() > 7) || url.starts_with("postgresql://") ||
          url.starts_with("postgres://");

@@ -32,6 +32,11 @@ class SqlError : public std::runtime_error {
 
 enum class SqlDialect { kSqlite, kPostgres };
 
+struct SqlStatement {
+  std::string sql;
+  std::vector<SqlValue> params;
+};
+
 class SqlConnection {
  public:
   virtual ~SqlConnection() = default;
@@ -41,6 +46,10 @@ class SqlConnection {
                    const std::function<void(const SqlRow&)>& row = {}) = 0;
   // Several statements without parameters or results.
   virtual void Script(std::string_view sql) = 0;
+  // Runs the statements in one write transaction, all or none: throws
+  // SqlError, the transaction rolled back. SQLite takes its write lock at
+  // the start, so that two writers never deadlock on an upgrade.
+  virtual void RunTransaction(const std::vector<SqlStatement>& statements);
   // How long a statement waits for another connection's lock before it
   // fails as retryable.
   virtual void SetLockWait(std::chrono::milliseconds wait) = 0;

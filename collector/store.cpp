@@ -148,19 +148,20 @@ std::string Placeholders(int columns) {
   return row + ")";
 }
 
-// Runs `head` + rows + `tail` for every kRowsPerInsert rows; `rows` holds
+// Adds `head` + rows + `tail` for every kRowsPerInsert rows; `rows` holds
 // `columns` values per row.
-void InsertRows(SqlConnection& db, const std::string& head, const char* tail, int columns,
-                const std::vector<SqlValue>& rows) {
+void AddRows(std::vector<SqlStatement>& out, const std::string& head, const char* tail, int columns,
+             const std::vector<SqlValue>& rows) {
   const std::size_t perRow = static_cast<std::size_t>(columns);
   const std::string one = Placeholders(columns);
   for (std::size_t start = 0; start < rows.size(); start += kRowsPerInsert * perRow) {
     std::size_t count = std::min(kRowsPerInsert, (rows.size() - start) / perRow);
-    std::string sql = head;
-    for (std::size_t i = 0; i < count; ++i) sql += (i ? ", " : "") + one;
-    sql += tail;
-    db.Run(sql, std::vector<SqlValue>(rows.begin() + static_cast<std::ptrdiff_t>(start),
-                                      rows.begin() + static_cast<std::ptrdiff_t>(start + count * perRow)));
+    SqlStatement& statement = out.emplace_back();
+    statement.sql = head;
+    for (std::size_t i = 0; i < count; ++i) statement.sql += (i ? ", " : "") + one;
+    statement.sql += tail;
+    statement.params.assign(rows.begin() + static_cast<std::ptrdiff_t>(start),
+                            rows.begin() + static_cast<std::ptrdiff_t>(start + count * perRow));
   }
 }
 
@@ -172,12 +173,22 @@ void AddHitRow(std::vector<SqlValue>& rows, const HitRecord& h) {
                TextOrNull(h.osVersion), TextOrNull(h.architecture), TextOrNull(h.extra)});
 }
 
-void InsertHits(SqlConnection& db, const std::vector<SqlValue>& rows) {
-  InsertRows(db, std::string("INSERT INTO hits (") + kHitColumns + ") VALUES ", "", kHitColumnCount, rows);
+void AddHits(std::vector<SqlStatement>& out, const std::vector<SqlValue>& rows) {
+  AddRows(out, std::string("INSERT INTO hits (") + kHitColumns + ") VALUES ", "", kHitColumnCount, rows);
 }
 
-void MergeSessions(SqlConnection& db, const std::vector<SqlValue>& rows) {
-  InsertRows(db, kSessionInsert, kSessionMerge, kSessionColumnCount, rows);
+void AddSessions(std::vector<SqlStatement>& out, const std::vector<SqlValue>& rows) {
+  AddRows(out, kSessionInsert, kSessionMerge, kSessionColumnCount, rows);
+}
+
+void AddRejections(std::vector<SqlStatement>& out, const std::string& day, std::int64_t count) {
+  out.push_back({"INSERT INTO rejections (day, count) VALUES (?, ?) "
+                 "ON CONFLICT (day) DO UPDATE SET count = rejections.count + excluded.count",
+                 {day, count}});
+}
+
+void RunAll(SqlConnection& db, const std::vector<SqlStatement>& statements) {
+  for (const SqlStatement& statement : statements) db.Run(statement.sql, statement.params);
 }
 
 // " WHERE ..." over the sessions table (alias `s`) and its parameters.
@@ -286,16 +297,13 @@ void Store::Insert(const std::vector<HitRecord>& hits,
                         Optional(s.architecture), Optional(s.language), Optional(s.screen), Optional(s.dpi),
                         Optional(s.features), Optional(s.missingPrerequisites)});
   }
-  InWriteTransaction(*db_, [&] {
-    InsertHits(*db_, hitRows);
-    MergeSessions(*db_, sessionRows);
-    for (const auto& [day, count] : rejections) {
-      db_->Run(
-          "INSERT INTO rejections (day, count) VALUES (?, ?) "
-          "ON CONFLICT (day) DO UPDATE SET count = rejections.count + excluded.count",
-          {day, count});
-    }
-  });
+  // One transaction of a few statements, which PostgreSQL gets in one
+  // round trip.
+  std::vector<SqlStatement> statements;
+  AddHits(statements, hitRows);
+  AddSessions(statements, sessionRows);
+  for (const auto& [day, count] : rejections) AddRejections(statements, day, count);
+  db_->RunTransaction(statements);
 }
 
 std::int64_t Store::ImportFrom(Store& source) {
@@ -321,7 +329,9 @@ std::int64_t Store::ImportFrom(Store& source) {
                         after = Int(row[0]);
                         copy(row, 1, {1, 2, 3}, rows);
                       });
-      InsertHits(*db_, rows);
+      std::vector<SqlStatement> statements;
+      AddHits(statements, rows);
+      RunAll(*db_, statements);
       copied += static_cast<std::int64_t>(read);
       if (read < kPage) break;
     }
@@ -340,15 +350,15 @@ std::int64_t Store::ImportFrom(Store& source) {
             after = Text(row[0]);
             copy(row, 0, {4, 6, 7, 11}, rows);
           });
-      MergeSessions(*db_, rows);
+      std::vector<SqlStatement> statements;
+      AddSessions(statements, rows);
+      RunAll(*db_, statements);
       if (read < kPage) break;
     }
-    source.db_->Run("SELECT day, count FROM rejections", {}, [&](const SqlRow& row) {
-      db_->Run(
-          "INSERT INTO rejections (day, count) VALUES (?, ?) "
-          "ON CONFLICT (day) DO UPDATE SET count = rejections.count + excluded.count",
-          {Text(row[0]), Int(row[1])});
-    });
+    std::vector<SqlStatement> statements;
+    source.db_->Run("SELECT day, count FROM rejections", {},
+                    [&](const SqlRow& row) { AddRejections(statements, Text(row[0]), Int(row[1])); });
+    RunAll(*db_, statements);
   });
   return copied;
 }

@@ -175,6 +175,21 @@ TEST_P(StoreTest, TwoCollectorsWritingAtOnceLoseNothing) {
   EXPECT_EQ(rows, 1u + kThreads * kHitsEach);
 }
 
+// A commit's statements go out together (in one round trip to PostgreSQL):
+// one that fails takes the others back with it, and the connection goes on.
+TEST_P(StoreTest, AFailedStatementUndoesItsWholeTransaction) {
+  auto store = Open();
+  SqlConnection& db = store->connection();
+  EXPECT_THROW(db.RunTransaction({{"INSERT INTO rejections (day, count) VALUES (?, ?)", {std::string("2026-03-10"), std::int64_t{1}}},
+                                  {"INSERT INTO rejections (day, count) VALUES (?, NULL)", {std::string("2026-03-11")}},
+                                  {"INSERT INTO rejections (day, count) VALUES ('2026-03-12', 1)", {}}}),
+               SqlError);
+  store->Insert({}, {{"2026-03-13", 4}});
+  std::vector<std::string> days;
+  db.Run("SELECT day, count FROM rejections", {}, [&](const SqlRow& r) { days.push_back(*r[0] + "=" + *r[1]); });
+  EXPECT_EQ(days, std::vector<std::string>{"2026-03-13=4"});
+}
+
 // The move a growing deployment makes: a SQLite store copied into this
 // database, where a collector has already stored one of the sessions' hits.
 TEST_P(StoreTest, ImportCopiesEveryHitSessionAndRejection) {
