@@ -33,14 +33,17 @@ struct HttpServer::State {
 
   HttpService& service;
   ServerLimits limits;
-  net::io_context io;
-  tcp::acceptor acceptor;
   std::atomic<bool> stopping{false};
 
   // The open connections, for Stop() and the caps.
   std::mutex mutex;
   std::map<Connection*, std::weak_ptr<Connection>> open;
   std::unordered_map<std::string, std::size_t> perAddress;
+
+  // Last, so the connections its handlers may still hold are released
+  // while the members above exist.
+  net::io_context io;
+  tcp::acceptor acceptor;
 
   bool Admit(const std::string& address);
   void Release(Connection* connection, const std::string& address);
