@@ -118,6 +118,15 @@ void IngestQueue::Run(std::size_t index) {
       if (stopping_) return;
       continue;
     }
+    if (!store->connection().Alive()) {
+      // Closed by its server while idle (a restart): reconnect first, and
+      // leave the hits to a writer whose connection works, if any.
+      lock.unlock();
+      store.reset();
+      if (broken_.fetch_add(1) + 1 == static_cast<int>(options_.writers)) RefuseWaiting();
+      work_.notify_all();
+      continue;
+    }
     Batch batch;
     batch.reserve(std::min(pending_.size(), kMaxBatch));
     while (!pending_.empty() && batch.size() < kMaxBatch) {

@@ -255,7 +255,7 @@ Store::Store(std::unique_ptr<SqlConnection> connection, bool migrate) : db_(std:
       if (row[0]) version = Int(row[0]);
     });
   }
-  if (!version) throw SqlError(db_->Describe() + " is not a plumeta-collector database");
+  if (!version) throw SqlError("not a plumeta-collector database (it has no collector_schema table)");
   if (*version > kSchemaVersion)
     throw SqlError("the database was made by a newer collector (schema " + std::to_string(*version) + ")");
 }
