@@ -154,6 +154,19 @@ TEST_F(HandlerTest, DashboardAndExportsShowTheFilteredInstallations) {
   EXPECT_EQ(std::count(csv.body.begin(), csv.body.end(), '\n'), 4);
 }
 
+TEST_F(HandlerTest, ReadsWaitingForAStoreHoldNeitherIngestionNorHealth) {
+  Start({});
+  std::promise<Response> answered;
+  {
+    // Every reader is lent out: the summary waits on its own thread.
+    ReaderPool::Lease first = readers_->Acquire(), second = readers_->Acquire();
+    handler_->Handle(Get("/api/summary"), [&answered](Response response) { answered.set_value(std::move(response)); });
+    EXPECT_EQ(Status(Post(Body({}))), 204);
+    EXPECT_EQ(Status(Get("/healthz")), 200);
+  }
+  EXPECT_EQ(answered.get_future().get().status, 200);
+}
+
 // ---- over the HTTP layer -------------------------------------------------
 
 // A blocking client socket on loopback; reads give up after `timeout`.
