@@ -24,10 +24,11 @@ std::string DescribeDatabase(const std::string& url) {
   }
   // A socket directory as host is shown as a parameter, as a URI must.
   bool socket = host.starts_with("/");
-  std::string text = "postgresql://" + (user.empty() ? "" : user + "@") + (socket ? "" : host) +
-                     (port.empty() ? "" : ":" + port) + "/" + dbname;
-  if (socket) text += "?host=" + host;
-  return text;
+  if (socket) {
+    return "postgresql://" + (user.empty() ? "" : user + "@") + "/" + dbname + "?host=" + host +
+           (port.empty() ? "" : "&port=" + port);
+  }
+  return "postgresql://" + (user.empty() ? "" : user + "@") + host + (port.empty() ? "" : ":" + port) + "/" + dbname;
 }
 
 }  // namespace collector
