@@ -10,10 +10,6 @@ constexpr std::int64_t kDayMs = 86'400'000;
 constexpr std::chrono::milliseconds kFirstPause{100}, kLongestPause{5000};
 constexpr std::int64_t kReportEveryMs = 60'000;
 
-std::int64_t SteadyMs() {
-  using namespace std::chrono;
-  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 }  // namespace
 
@@ -211,8 +207,8 @@ void IngestQueue::Finish(Batch& batch, SubmitOutcome outcome) {
 
 void IngestQueue::Report(const std::string& what) {
   std::lock_guard lock(reportMutex_);
-  std::int64_t now = SteadyMs();
-  if (lastReportMs_ != 0 && now - lastReportMs_ < kReportEveryMs) {
+  std::int64_t now = options_.clock();
+  if (reported_ && now - lastReportMs_ < kReportEveryMs) {
     ++unreported_;
     return;
   }
@@ -222,7 +218,8 @@ void IngestQueue::Report(const std::string& what) {
   } else {
     std::fprintf(stderr, "plumeta-collector: %s\n", what.c_str());
   }
-  lastReportMs_ = now == 0 ? 1 : now;
+  reported_ = true;
+  lastReportMs_ = now;
   unreported_ = 0;
 }
 

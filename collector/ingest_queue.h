@@ -45,7 +45,8 @@ struct IngestOptions {
   std::chrono::milliseconds commitWait{2000};
   // How often an idle writer looks at the clock.
   std::chrono::milliseconds idleWake{60'000};
-  std::function<std::int64_t()> clock = NowMs;  // milliseconds since 1970
+  // Milliseconds since 1970: for retention and for pacing failure messages.
+  std::function<std::int64_t()> clock = NowMs;
 };
 
 class IngestQueue {
@@ -95,8 +96,9 @@ class IngestQueue {
   std::map<std::string, std::int64_t> rejections_;
   bool stopping_ = false;
   std::int64_t nextRetainMs_ = 0;
-  // Failures are reported once a minute with how many there were.
+  // Failures are reported once a minute (of `clock`) with how many there were.
   std::mutex reportMutex_;
+  bool reported_ = false;
   std::int64_t lastReportMs_ = 0;
   std::int64_t unreported_ = 0;
   std::vector<std::thread> writers_;

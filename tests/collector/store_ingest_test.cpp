@@ -2,6 +2,7 @@
 // on a clock of the test's own.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <future>
@@ -168,6 +169,35 @@ TEST(IngestQueue, RetentionRunsAtStartAndDailyUnderSteadyTraffic) {
   loading = false;
   traffic.join();
   EXPECT_TRUE(retained) << "retention did not run under traffic";
+}
+
+TEST(IngestQueue, AFullDiskIsReportedOnceAMinuteWithACount) {
+  ScratchDatabase db(Backend::kSqlite);
+  Store(OpenSqlConnection(db.url()));
+  std::atomic<std::int64_t> now{400 * kDayMs};
+  // A database that may not grow, as on a full disk.
+  IngestQueue queue(
+      [url = db.url()] {
+        auto store = std::make_unique<Store>(OpenSqlConnection(url), false);
+        std::string pages;
+        store->connection().Run("PRAGMA page_count", {}, [&](const SqlRow& r) { pages = *r[0]; });
+        store->connection().Script("PRAGMA max_page_count = " + pages);
+        return store;
+      },
+      {.clock = [&] { return now.load(); }});
+  HitRecord large = Numbered(1, now);
+  large.exceptionDetails.assign(20'000, 'x');
+
+  testing::internal::CaptureStderr();
+  for (int failure = 0; failure < 6; ++failure) {
+    if (failure == 5) now += 61'000;
+    ASSERT_TRUE(WaitFor([&] { return queue.Ready(); }));
+    EXPECT_EQ(SubmitAndWait(queue, large), SubmitOutcome::kRefused);
+  }
+  std::string log = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2) << log;
+  EXPECT_NE(log.find("full"), std::string::npos) << log;
+  EXPECT_NE(log.find("(and 4 more failures in the last minute)"), std::string::npos) << log;
 }
 
 }  // namespace
