@@ -207,12 +207,15 @@ int Serve(const Options& o) {
   IngestQueue queue([url = o.db] { return OpenStore(url, false); },
                     {.retainDays = o.retainDays, .writers = postgres ? std::size_t{kPostgresWriters} : 1});
   ReaderPool readers([url = o.db] { return OpenStore(url, false); }, kReaders);
-  Handler handler({.token = token,
-                   .publicHttps = o.publicUrl.starts_with("https://"),
-                   .trustedProxies = o.trustedProxies,
-                   .readThreads = kReaders},
-                  queue, readers);
-  HttpServer server(handler, {.uncappedAddresses = o.trustedProxies});
+  HandlerOptions handling;
+  handling.token = token;
+  handling.publicHttps = o.publicUrl.starts_with("https://");
+  handling.trustedProxies = o.trustedProxies;
+  handling.readThreads = kReaders;
+  Handler handler(handling, queue, readers);
+  ServerLimits limits;
+  limits.uncappedAddresses = o.trustedProxies;
+  HttpServer server(handler, limits);
   std::string error;
   int bound = server.Bind(host, port, &error);
   if (bound < 0) {

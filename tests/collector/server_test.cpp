@@ -24,15 +24,25 @@ using Clock = std::chrono::steady_clock;
 constexpr const char* kLibraryType = "application/x-www-form-urlencoded; charset=utf-8";
 
 Request Get(const std::string& target, HeaderList headers = {}) {
-  return Request{.method = "GET", .target = target, .headers = std::move(headers), .peer = "127.0.0.1"};
+  Request request;
+  request.method = "GET";
+  request.target = target;
+  request.headers = std::move(headers);
+  request.peer = "127.0.0.1";
+  return request;
 }
 
 Request Post(const std::string& body) {
-  return Request{.method = "POST",
-                 .target = "/",
-                 .headers = {{"User-Agent", kAgent64}, {"Content-Type", kLibraryType}},
-                 .body = body,
-                 .peer = "127.0.0.1"};
+  Request request = Get("/", {{"User-Agent", kAgent64}, {"Content-Type", kLibraryType}});
+  request.method = "POST";
+  request.body = body;
+  return request;
+}
+
+HandlerOptions WithToken(std::string token) {
+  HandlerOptions options;
+  options.token = std::move(token);
+  return options;
 }
 
 class HandlerTest : public testing::Test {
@@ -73,7 +83,9 @@ TEST_F(HandlerTest, StoresValidHitsRefusesTheRestAndNeverFailsWithA5xx) {
   EXPECT_EQ(Status(Post(Body({}))), 204);  // still serving
   EXPECT_EQ(Status(Get("/healthz")), 200);
   EXPECT_EQ(Status(Get("/nothing-here")), 404);
-  EXPECT_EQ(Status(Request{.method = "DELETE", .target = "/api/summary"}), 405);
+  Request remove = Get("/api/summary");
+  remove.method = "DELETE";
+  EXPECT_EQ(Status(remove), 405);
   Response summary = handler_->Handle(Get("/api/summary"));
   EXPECT_EQ(summary.status, 200);
   Summary s = store_->Summarize({});
@@ -86,7 +98,9 @@ TEST_F(HandlerTest, StoresValidHitsRefusesTheRestAndNeverFailsWithA5xx) {
 }
 
 TEST_F(HandlerTest, TheTokenGuardsEverythingButIngestionAndHealthAndNeverLingers) {
-  Start({.token = "s3cret-token-0123456", .trustedProxies = {"10.1.2.3"}});
+  HandlerOptions options = WithToken("s3cret-token-0123456");
+  options.trustedProxies = {"10.1.2.3"};
+  Start(options);
   EXPECT_EQ(Status(Post(Body({}))), 204);
   EXPECT_EQ(Status(Get("/healthz")), 200);
   for (const char* path : {"/", "/api/summary", "/export/hits.csv", "/export/sessions.csv"}) {
@@ -124,7 +138,9 @@ TEST_F(HandlerTest, TheTokenGuardsEverythingButIngestionAndHealthAndNeverLingers
 }
 
 TEST_F(HandlerTest, BehindHttpsTheCookieIsAlwaysSecure) {
-  Start({.token = "s3cret-token-0123456", .publicHttps = true});
+  HandlerOptions options = WithToken("s3cret-token-0123456");
+  options.publicHttps = true;
+  Start(options);
   EXPECT_TRUE(handler_->Handle(Get("/?token=s3cret-token-0123456")).Header("Set-Cookie").ends_with("; Secure"));
 }
 
@@ -176,7 +192,9 @@ class RawClient {
     fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
     timeval tv{static_cast<time_t>(timeout.count() / 1000), static_cast<suseconds_t>(timeout.count() % 1000 * 1000)};
     ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-    sockaddr_in address{.sin_family = AF_INET, .sin_port = htons(static_cast<std::uint16_t>(port))};
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
   }
@@ -273,9 +291,11 @@ TEST_F(ServerTest, TheHttpLayerRefusesWhatItCannotRead) {
 }
 
 TEST_F(ServerTest, SlowAndIdleClientsDoNotHoldValidPosts) {
-  Serve({.requestDeadline = std::chrono::milliseconds(1500),
-         .idleTimeout = std::chrono::milliseconds(500),
-         .connectionsPerAddress = 500});
+  ServerLimits limits;
+  limits.requestDeadline = std::chrono::milliseconds(1500);
+  limits.idleTimeout = std::chrono::milliseconds(500);
+  limits.connectionsPerAddress = 500;
+  Serve(limits);
   // 150 connections that trickle a header line at a time, 150 that say nothing.
   std::vector<std::unique_ptr<RawClient>> slow, idle;
   for (int i = 0; i < 150; ++i) {
@@ -320,7 +340,9 @@ TEST_F(ServerTest, TricklersDoNotHoldTheStop) {
 }
 
 TEST_F(ServerTest, ConnectionsAreCappedPerAddress) {
-  Serve({.connections = 6, .connectionsPerAddress = 3});
+  ServerLimits limits;
+  limits.connectionsPerAddress = 3;
+  Serve(limits);
   std::vector<std::unique_ptr<RawClient>> held;
   for (int i = 0; i < 3; ++i) {
     held.push_back(std::make_unique<RawClient>(port_));
