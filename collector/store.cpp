@@ -309,11 +309,20 @@ void Store::Insert(const std::vector<HitRecord>& hits,
 std::int64_t Store::ImportFrom(Store& source) {
   constexpr std::size_t kPage = 5000;
   // The columns that hold numbers, by position in the rows read.
-  auto copy = [](const SqlRow& row, std::size_t from, std::initializer_list<std::size_t> numbers,
-                 std::vector<SqlValue>& into) {
+  // A NUL character, which older collectors let SQLite store, cannot be
+  // stored in PostgreSQL text: it becomes U+FFFD rather than cut the text.
+  const bool postgres = db_->dialect() == SqlDialect::kPostgres;
+  auto text = [postgres](const std::string& value) {
+    if (!postgres || value.find('\0') == std::string::npos) return value;
+    std::string out;
+    for (char c : value) c ? out.push_back(c) : void(out += "\xEF\xBF\xBD");
+    return out;
+  };
+  auto copy = [&text](const SqlRow& row, std::size_t from, std::initializer_list<std::size_t> numbers,
+                      std::vector<SqlValue>& into) {
     for (std::size_t c = from; c < row.size(); ++c) {
       bool number = std::find(numbers.begin(), numbers.end(), c) != numbers.end();
-      into.push_back(!row[c] ? SqlValue(nullptr) : number ? SqlValue(Int(row[c])) : SqlValue(*row[c]));
+      into.push_back(!row[c] ? SqlValue(nullptr) : number ? SqlValue(Int(row[c])) : SqlValue(text(*row[c])));
     }
   };
   std::int64_t copied = 0;
