@@ -288,6 +288,13 @@ TEST_F(ServerTest, TheHttpLayerRefusesWhatItCannotRead) {
                                     "\r\nContent-Length: " + std::to_string(body.size() + 1) + "\r\n\r\n" + body),
             400);
   EXPECT_EQ(store_->Summarize({}).hits, 1);
+  // An export is streamed in chunks, from a read thread, to its end.
+  RawClient reader(port_);
+  reader.Send("GET /export/hits.csv HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
+  std::string csv = reader.Receive();
+  EXPECT_NE(csv.find("Transfer-Encoding: chunked\r\n"), std::string::npos);
+  EXPECT_NE(csv.find("\r\nreceived,made,"), std::string::npos);
+  EXPECT_TRUE(csv.ends_with("\r\n0\r\n\r\n"));
 }
 
 TEST_F(ServerTest, SlowAndIdleClientsDoNotHoldValidPosts) {
