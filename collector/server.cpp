@@ -27,7 +27,7 @@ const boost::system::error_category& kParseErrors = beast::error_code(http::erro
 
 class Connection;
 
-struct HttpServer::State {
+struct HttpServer::State : std::enable_shared_from_this<HttpServer::State> {
   State(HttpService& service, ServerLimits limits)
       : service(service), limits(std::move(limits)), io(this->limits.threads), acceptor(net::make_strand(io)) {}
 
@@ -62,11 +62,13 @@ bool IsLoopback(const net::ip::address& address) {
 }  // namespace
 
 // One client connection; every member but the reply path runs on its strand.
+// It keeps the server's state alive: the service may hold its reply, and so
+// the connection, a little past the server's end.
 class Connection : public std::enable_shared_from_this<Connection> {
  public:
-  Connection(HttpServer::State& state, tcp::socket socket, std::string peer)
-      : state_(state), stream_(std::move(socket)), peer_(std::move(peer)) {}
-  ~Connection() { state_.Release(this, peer_); }
+  Connection(std::shared_ptr<HttpServer::State> state, tcp::socket socket, std::string peer)
+      : state_(std::move(state)), stream_(std::move(socket)), peer_(std::move(peer)) {}
+  ~Connection() { state_->Release(this, peer_); }
 
   void Start() {
     net::dispatch(stream_.get_executor(), [self = shared_from_this()] { self->ReadRequest(); });
@@ -86,9 +88,9 @@ class Connection : public std::enable_shared_from_this<Connection> {
   // A kept-alive connection first waits for a byte for at most the idle
   // time; the request deadline counts from there.
   void AwaitRequest() {
-    if (state_.stopping) return Close();
+    if (state_->stopping) return Close();
     if (buffer_.size() > 0) return ReadRequest();
-    stream_.expires_after(state_.limits.idleTimeout);
+    stream_.expires_after(state_->limits.idleTimeout);
     stream_.async_read_some(buffer_.prepare(kFirstRead),
                             [self = shared_from_this()](beast::error_code ec, std::size_t n) {
                               if (ec) return self->Close();
@@ -98,11 +100,11 @@ class Connection : public std::enable_shared_from_this<Connection> {
   }
 
   void ReadRequest() {
-    if (state_.stopping) return Close();
+    if (state_->stopping) return Close();
     parser_.emplace();
-    parser_->header_limit(static_cast<std::uint32_t>(state_.limits.headerBytes));
-    parser_->body_limit(state_.limits.bodyBytes);
-    stream_.expires_after(state_.limits.requestDeadline);
+    parser_->header_limit(static_cast<std::uint32_t>(state_->limits.headerBytes));
+    parser_->body_limit(state_->limits.bodyBytes);
+    stream_.expires_after(state_->limits.requestDeadline);
     http::async_read_header(stream_, buffer_, *parser_,
                             [self = shared_from_this()](beast::error_code ec, std::size_t) {
                               self->OnHeader(ec);
@@ -162,8 +164,8 @@ class Connection : public std::enable_shared_from_this<Connection> {
     busy_ = true;
     stream_.expires_never();
     // The io_context must not run out of work while the service answers.
-    work_.emplace(state_.io.get_executor());
-    state_.service.Handle(std::move(request),
+    work_.emplace(state_->io.get_executor());
+    state_->service.Handle(std::move(request),
                           [self = shared_from_this()](Response response) { self->Reply(std::move(response)); });
   }
 
@@ -185,7 +187,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
   template <typename Fields>
   void SetHeaders(Fields& message, const Response& response) {
     for (const auto& [name, value] : response.headers) message.insert(name, value);
-    message.keep_alive(keepAlive_ && !state_.stopping);
+    message.keep_alive(keepAlive_ && !state_->stopping);
   }
 
   void Write(Response response) {
@@ -193,7 +195,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
     SetHeaders(*message, response);
     message->body() = std::move(response.body);
     message->prepare_payload();
-    stream_.expires_after(state_.limits.writeDeadline);
+    stream_.expires_after(state_->limits.writeDeadline);
     http::async_write(stream_, *message, [self = shared_from_this(), message](beast::error_code ec, std::size_t) {
       self->Written(ec, message->keep_alive());
     });
@@ -202,7 +204,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
   void Written(beast::error_code ec, bool keepAlive) {
     busy_ = false;
     work_.reset();
-    if (ec || !keepAlive || state_.stopping) return Close();
+    if (ec || !keepAlive || state_->stopping) return Close();
     AwaitRequest();
   }
 
@@ -212,7 +214,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
     auto done = std::make_shared<std::promise<beast::error_code>>();
     std::future<beast::error_code> result = done->get_future();
     net::post(stream_.get_executor(), [self = shared_from_this(), start, done]() mutable {
-      self->stream_.expires_after(self->state_.limits.writeDeadline);
+      self->stream_.expires_after(self->state_->limits.writeDeadline);
       start([done](beast::error_code ec) { done->set_value(ec); });
     });
     return !result.get();
@@ -229,7 +231,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
       });
     });
     auto writer = [&](std::string_view piece) {
-      if (!ok || state_.stopping) return ok = false;
+      if (!ok || state_->stopping) return ok = false;
       auto text = std::make_shared<std::string>(piece);
       return ok = OnStrandAndWait([this, text](auto done) {
                net::async_write(stream_, http::make_chunk(net::buffer(*text)),
@@ -254,7 +256,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
     stream_.socket().close(ignored);
   }
 
-  HttpServer::State& state_;
+  std::shared_ptr<HttpServer::State> state_;  // first, so the stream goes before the io_context
   beast::tcp_stream stream_;
   std::string peer_;
   beast::flat_buffer buffer_;
@@ -300,7 +302,7 @@ void HttpServer::State::Accept() {
       return Accept();
     }
     socket.set_option(tcp::no_delay(true), ignored);
-    auto connection = std::make_shared<Connection>(*this, std::move(socket), address);
+    auto connection = std::make_shared<Connection>(shared_from_this(), std::move(socket), address);
     {
       std::lock_guard lock(mutex);
       open.emplace(connection.get(), connection);
@@ -348,7 +350,7 @@ bool HttpServer::BoundToLoopback() const {
 
 void HttpServer::Run() {
   if (!state_->stopping) {
-    net::dispatch(state_->acceptor.get_executor(), [state = state_] { state->Accept(); });
+    net::dispatch(state_->acceptor.get_executor(), [state = state_.get()] { state->Accept(); });
   }
   std::vector<std::thread> more;
   for (int i = 1; i < state_->limits.threads; ++i) more.emplace_back([this] { state_->io.run(); });
@@ -358,7 +360,7 @@ void HttpServer::Run() {
 
 void HttpServer::Stop() {
   if (state_->stopping.exchange(true)) return;
-  net::dispatch(state_->acceptor.get_executor(), [state = state_] {
+  net::dispatch(state_->acceptor.get_executor(), [state = state_.get()] {
     beast::error_code ignored;
     state->acceptor.close(ignored);
   });
