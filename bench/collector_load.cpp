@@ -10,25 +10,77 @@
 //       stores N hits of realistic installations straight into the store
 //   collector_load get --port P --path PATH [--runs N] [--token T]
 //       times N requests of PATH
-
-#include <httplib.h>
+//   collector_load yardstick [--port P]
+//       serves on the collector's own HTTP layer with a handler that does
+//       nothing but answer 204: what the collector is measured against
 
 #include <algorithm>
+#include <utility>  // before Asio, whose headers of this version need it
+
+#include <boost/asio.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "collector/form_decoder.h"
+#include "collector/server.h"
 #include "collector/store.h"
 
 namespace {
 
 using namespace collector;
 using Clock = std::chrono::steady_clock;
+namespace net = boost::asio;
+namespace beast = boost::beast;
+namespace http = beast::http;
+
+// One kept-alive loopback connection, opened again after an error.
+class Client {
+ public:
+  explicit Client(int port) : port_(port) {}
+  // The status, or -1 when there was no answer; `body` gets the answer's body.
+  int Send(http::verb verb, const std::string& target, const std::vector<std::pair<std::string, std::string>>& headers,
+           const std::string& payload, std::string* body = nullptr) {
+    http::request<http::string_body> request(verb, target, 11);
+    request.set(http::field::host, "127.0.0.1");
+    for (const auto& [name, value] : headers) request.set(name, value);
+    request.body() = payload;
+    if (verb == http::verb::post || !payload.empty()) request.prepare_payload();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      beast::error_code ec;
+      if (!stream_) {
+        stream_.emplace(io_);
+        stream_->connect(net::ip::tcp::endpoint(net::ip::address_v4::loopback(), static_cast<unsigned short>(port_)), ec);
+        if (!ec) stream_->socket().set_option(net::ip::tcp::no_delay(true), ec);
+      }
+      http::response_parser<http::string_body> parser;
+      parser.body_limit(boost::none);
+      if (!ec) http::write(*stream_, request, ec);
+      if (!ec) http::read(*stream_, buffer_, parser, ec);
+      if (!ec) {
+        if (!parser.get().keep_alive()) stream_.reset();
+        if (body) *body = std::move(parser.get().body());
+        return parser.get().result_int();
+      }
+      stream_.reset();
+      buffer_.clear();
+    }
+    return -1;
+  }
+
+ private:
+  int port_;
+  net::io_context io_;
+  std::optional<beast::tcp_stream> stream_;
+  beast::flat_buffer buffer_;
+};
 
 constexpr const char* kAgent = "OrvexAnalytics/1.0 (Microsoft Windows NT 10.0.19045 ; x64)";
 
@@ -122,10 +174,9 @@ int Ingest(int argc, char** argv) {
   for (int c = 0; c < connections; ++c) {
     threads.emplace_back([&, c] {
       std::mt19937_64 random(static_cast<std::uint64_t>(c) * 7919 + 1);
-      httplib::Client client("127.0.0.1", port);
-      client.set_keep_alive(true);
-      client.set_tcp_nodelay(true);
-      const httplib::Headers headers = {{"User-Agent", kAgent}};
+      Client client(port);
+      const std::vector<std::pair<std::string, std::string>> headers = {
+          {"User-Agent", kAgent}, {"Content-Type", "application/x-www-form-urlencoded; charset=utf-8"}};
       const auto interval =
           rate > 0 ? std::chrono::duration<double>(connections / rate) : std::chrono::duration<double>(0);
       auto due = start + std::chrono::duration_cast<Clock::duration>(interval *
@@ -136,10 +187,9 @@ int Ingest(int argc, char** argv) {
           if (rate > 0) std::this_thread::sleep_until(due);
           const auto sent = rate > 0 ? due : Clock::now();
           if (sent >= end) return;
-          auto res = client.Post("/", headers, Body(sid, cid, fields, 5),
-                                 "application/x-www-form-urlencoded; charset=utf-8");
+          const int status = client.Send(http::verb::post, "/", headers, Body(sid, cid, fields, 5));
           const auto done = Clock::now();
-          (res && res->status == 204 ? ok : other)++;
+          (status == 204 ? ok : other)++;
           latencies[static_cast<std::size_t>(c)].push_back(
               std::chrono::duration<double, std::milli>(done - sent).count());
           due += std::chrono::duration_cast<Clock::duration>(interval);
@@ -201,25 +251,52 @@ int Get(int argc, char** argv) {
   const int runs = std::stoi(Arg(argc, argv, "--runs", "5"));
   const std::string path = Arg(argc, argv, "--path", "/api/summary");
   const std::string token = Arg(argc, argv, "--token", "");
-  httplib::Client client("127.0.0.1", port);
-  client.set_read_timeout(60);
-  httplib::Headers headers;
-  if (!token.empty()) headers.emplace("Authorization", "Bearer " + token);
+  Client client(port);
+  std::vector<std::pair<std::string, std::string>> headers;
+  if (!token.empty()) headers.emplace_back("Authorization", "Bearer " + token);
   std::vector<double> times;
   std::size_t bytes = 0;
   for (int i = 0; i < runs; ++i) {
     const auto start = Clock::now();
-    auto res = client.Get(path.c_str(), headers);
+    std::string body;
+    const int status = client.Send(http::verb::get, path, headers, "", &body);
     times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    if (!res || res->status != 200) {
-      std::fprintf(stderr, "get: %s failed\n", path.c_str());
+    if (status != 200) {
+      std::fprintf(stderr, "get: %s failed (%d)\n", path.c_str(), status);
       return 1;
     }
-    bytes = res->body.size();
+    bytes = body.size();
   }
   std::sort(times.begin(), times.end());
   std::printf("%s: %zu bytes; ms min %.1f median %.1f max %.1f over %d runs\n", path.c_str(), bytes,
               times.front(), times[times.size() / 2], times.back(), runs);
+  return 0;
+}
+
+// Answers 204 to everything at once, on the network thread.
+class NothingService : public HttpService {
+ public:
+  void Handle(Request, std::function<void(Response)> reply) override {
+    Response response;
+    response.status = 204;
+    reply(std::move(response));
+  }
+};
+
+int Yardstick(int argc, char** argv) {
+  NothingService service;
+  HttpServer server(service);
+  const int port = server.Bind("127.0.0.1", std::stoi(Arg(argc, argv, "--port", "0")));
+  if (port < 0) return 1;
+  std::printf("yardstick: listening on http://127.0.0.1:%d\n", port);
+  std::fflush(stdout);
+  net::io_context signals;
+  net::signal_set stop(signals, SIGINT, SIGTERM);
+  stop.async_wait([&](beast::error_code, int) { server.Stop(); });
+  std::thread waiter([&] { signals.run(); });
+  server.Run();
+  signals.stop();
+  waiter.join();
   return 0;
 }
 
@@ -230,6 +307,7 @@ int main(int argc, char** argv) {
   if (command == "ingest") return Ingest(argc, argv);
   if (command == "seed") return Seed(argc, argv);
   if (command == "get") return Get(argc, argv);
-  std::fprintf(stderr, "usage: collector_load ingest|seed|get ...\n");
+  if (command == "yardstick") return Yardstick(argc, argv);
+  std::fprintf(stderr, "usage: collector_load ingest|seed|get|yardstick ...\n");
   return 2;
 }

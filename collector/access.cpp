@@ -1,5 +1,9 @@
 #include "collector/access.h"
 
+#include <sys/random.h>
+
+#include <stdexcept>
+
 namespace collector {
 
 bool SameToken(std::string_view given, std::string_view expected) {
@@ -11,9 +15,15 @@ bool SameToken(std::string_view given, std::string_view expected) {
 }
 
 std::string BearerToken(std::string_view authorization) {
-  constexpr std::string_view kScheme = "Bearer ";
-  if (!authorization.starts_with(kScheme)) return {};
-  return std::string(authorization.substr(kScheme.size()));
+  constexpr std::string_view kScheme = "bearer";
+  if (authorization.size() <= kScheme.size() || authorization[kScheme.size()] != ' ') return {};
+  for (std::size_t i = 0; i < kScheme.size(); ++i) {
+    char c = authorization[i];
+    if ((c >= 'A' && c <= 'Z' ? c + 32 : c) != kScheme[i]) return {};
+  }
+  std::string_view token = authorization.substr(kScheme.size());
+  while (!token.empty() && token.front() == ' ') token.remove_prefix(1);
+  return std::string(token);
 }
 
 std::string CookieToken(std::string_view header) {
@@ -31,12 +41,34 @@ std::string CookieToken(std::string_view header) {
   return {};
 }
 
-std::string TokenCookie(std::string_view token) {
-  return std::string(kTokenCookie) + "=" + std::string(token) + "; Path=/; HttpOnly; SameSite=Strict";
+std::string TokenCookie(std::string_view token, bool secure) {
+  return std::string(kTokenCookie) + "=" + std::string(token) + "; Path=/; Max-Age=" +
+         std::to_string(kTokenCookieSeconds) + "; HttpOnly; SameSite=Strict" + (secure ? "; Secure" : "");
 }
 
-bool IsLoopbackHost(std::string_view host) {
-  return host == "localhost" || host == "::1" || host == "[::1]" || host.starts_with("127.");
+std::string TokenProblem(std::string_view token) {
+  if (token.size() < kMinTokenLength) {
+    return "the token must have at least " + std::to_string(kMinTokenLength) +
+           " characters (plumeta-collector token prints a new one)";
+  }
+  for (char c : token) {
+    if (c <= ' ' || c > '~' || c == ';' || c == ',' || c == '"' || c == '\\' || c == '&' || c == '%' || c == '+') {
+      return "the token must be printable ASCII without blanks or ;,\"\\&%+";
+    }
+  }
+  return {};
+}
+
+std::string NewToken() {
+  // 32 characters of 64 possible: 192 random bits.
+  static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
+  unsigned char bytes[32];
+  if (getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes)) {
+    throw std::runtime_error("no random bytes from the system");
+  }
+  std::string token;
+  for (unsigned char b : bytes) token += kAlphabet[b & 63];
+  return token;
 }
 
 }  // namespace collector

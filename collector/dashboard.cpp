@@ -31,6 +31,11 @@ std::string Num(std::int64_t n) {
   return std::to_string(n);
 }
 
+// The row that sums the values not listed.
+std::string Others(std::int64_t others) {
+  return "<i>" + Num(others) + " other values</i>";
+}
+
 void Tallies(std::string& out, const char* title, const char* valueHead, const char* countHead,
              const std::vector<Tally>& tallies) {
   out += "<div><h2>" + std::string(title) + "</h2>";
@@ -40,7 +45,7 @@ void Tallies(std::string& out, const char* title, const char* valueHead, const c
   }
   out += "<table><tr><th>" + std::string(valueHead) + "</th><th class=n>" + countHead + "</th></tr>";
   for (const Tally& t : tallies) {
-    out += "<tr><td>" + (t.value.empty() ? std::string("(empty)") : HtmlEscape(t.value)) +
+    out += "<tr><td>" + (t.others ? Others(t.others) : t.value.empty() ? std::string("(empty)") : HtmlEscape(t.value)) +
            "</td><td class=n>" + Num(t.count) + "</td></tr>";
   }
   out += "</table></div>";
@@ -143,8 +148,8 @@ std::string RenderDashboard(const Summary& s, const Filters& filters) {
   };
   field("app", "application", filters.app, "text");
   field("version", "version", filters.version, "text");
-  field("since", "from", filters.since, "date");
-  field("until", "to", filters.until, "date");
+  field("since", "from", filters.SinceText(), "date");
+  field("until", "to", filters.UntilText(), "date");
   out += "<button type=submit>show</button></form>";
 
   out += "<table class=counts><tr><th>installations</th><th>machines</th><th>hits</th><th>rejected</th>";
@@ -166,8 +171,9 @@ std::string RenderDashboard(const Summary& s, const Filters& filters) {
   } else {
     out += "<table><tr><th>application</th><th>version</th>" + OutcomeHeads() + "</tr>";
     for (const VersionOutcomes& v : s.byVersion) {
-      out += "<tr><td>" + HtmlEscape(v.app) + "</td><td>" + HtmlEscape(v.version) + "</td>" +
-             OutcomeCells(v.outcomes) + "</tr>";
+      out += (v.others ? "<tr><td colspan=2>" + Others(v.others)
+                       : "<tr><td>" + HtmlEscape(v.app) + "</td><td>" + HtmlEscape(v.version)) +
+             "</td>" + OutcomeCells(v.outcomes) + "</tr>";
     }
     out += "</table>";
   }
@@ -183,8 +189,10 @@ std::string RenderDashboard(const Summary& s, const Filters& filters) {
   } else {
     out += "<table><tr><th>action</th><th>message</th><th>fatal</th><th class=n>installations</th></tr>";
     for (const ErrorGroup& e : s.errors) {
-      out += "<tr><td>" + HtmlEscape(e.action) + "</td><td>" + HtmlEscape(e.details) + "</td><td>" +
-             (e.fatal ? "fatal" : "") + "</td><td class=n>" + Num(e.sessions) + "</td></tr>";
+      out += (e.others ? "<tr><td colspan=3>" + Others(e.others)
+                       : "<tr><td>" + HtmlEscape(e.action) + "</td><td>" + HtmlEscape(e.details) + "</td><td>" +
+                             (e.fatal ? "fatal" : "")) +
+             "</td><td class=n>" + Num(e.sessions) + "</td></tr>";
     }
     out += "</table>";
   }

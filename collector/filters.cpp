@@ -91,13 +91,21 @@ std::string TimeText(std::int64_t unixMs) {
 }
 
 std::optional<std::int64_t> Filters::SinceMs() const {
-  if (since.empty()) return std::nullopt;
-  return *ParseDay(since) * kDayMs;
+  if (!sinceDay) return std::nullopt;
+  return *sinceDay * kDayMs;
 }
 
 std::optional<std::int64_t> Filters::UntilMs() const {
-  if (until.empty()) return std::nullopt;
-  return (*ParseDay(until) + 1) * kDayMs;
+  if (!untilDay) return std::nullopt;
+  return (*untilDay + 1) * kDayMs;
+}
+
+std::string Filters::SinceText() const {
+  return sinceDay ? DayText(*sinceDay * kDayMs) : std::string();
+}
+
+std::string Filters::UntilText() const {
+  return untilDay ? DayText(*untilDay * kDayMs) : std::string();
 }
 
 bool SetFilter(Filters& filters, std::string_view name, std::string_view value, std::string* reason) {
@@ -110,10 +118,11 @@ bool SetFilter(Filters& filters, std::string_view name, std::string_view value, 
   } else if (name == "version") {
     filters.version = value;
   } else if (name == "since" || name == "until") {
-    if (!value.empty() && !ParseDay(value)) {
+    std::optional<std::int64_t> day = ParseDay(value);
+    if (!value.empty() && !day) {
       return fail(std::string(name) + " must be a date YYYY-MM-DD, not \"" + std::string(value) + "\"");
     }
-    (name == "since" ? filters.since : filters.until) = value;
+    (name == "since" ? filters.sinceDay : filters.untilDay) = day;
   } else {
     return fail("unknown filter " + std::string(name));
   }
@@ -137,8 +146,8 @@ std::string FiltersQuery(const Filters& filters) {
   };
   add("app", filters.app);
   add("version", filters.version);
-  add("since", filters.since);
-  add("until", filters.until);
+  add("since", filters.SinceText());
+  add("until", filters.UntilText());
   return query;
 }
 

@@ -16,13 +16,16 @@ namespace collector {
 struct Filters {
   std::string app;      // empty: every application
   std::string version;  // empty: every version
-  std::string since;    // "YYYY-MM-DD" or empty
-  std::string until;    // inclusive; "YYYY-MM-DD" or empty
+  // Days since 1970-01-01, both inclusive; nullopt: open. Kept parsed, so
+  // no view meets a date it cannot read.
+  std::optional<std::int64_t> sinceDay, untilDay;
 
-  // Unix milliseconds of the range [sinceMs, untilMs); the ends are open
-  // when the dates are empty.
+  // Unix milliseconds of the range [sinceMs, untilMs); nullopt for an open end.
   std::optional<std::int64_t> SinceMs() const;
   std::optional<std::int64_t> UntilMs() const;
+  // "YYYY-MM-DD", or empty for an open end.
+  std::string SinceText() const;
+  std::string UntilText() const;
 };
 
 // Days since 1970-01-01 of a valid "YYYY-MM-DD"; nullopt otherwise.

@@ -82,6 +82,10 @@ std::optional<FormFields> DecodeForm(std::string_view body, FormError* error) {
     }
     if (key.empty()) return fail("a field without a key");
     if (!IsUtf8(key) || !IsUtf8(value)) return fail("text that is not UTF-8");
+    // PostgreSQL cannot store it in text and SQLite would cut the text at
+    // it on the way out: refused alike on both.
+    if (key.find('\0') != std::string::npos || value.find('\0') != std::string::npos)
+      return fail("a NUL character");
     fields.emplace_back(std::move(key), std::move(value));
     start = end + 1;
   }

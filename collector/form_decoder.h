@@ -19,8 +19,8 @@ struct FormError {
 };
 
 // The fields in body order, keys and values decoded. A "%" that does not
-// start two hexadecimal digits, a field without "=", an empty key or text
-// that is not UTF-8 after decoding is an error.
+// start two hexadecimal digits, a field without "=", an empty key, text
+// that is not UTF-8 after decoding or a NUL character is an error.
 std::optional<FormFields> DecodeForm(std::string_view body, FormError* error);
 
 // Whether the bytes are well-formed UTF-8 (no overlongs, no surrogates).

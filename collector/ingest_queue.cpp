@@ -1,6 +1,5 @@
 #include "collector/ingest_queue.h"
 
-#include <chrono>
 #include <cstdio>
 
 namespace collector {
@@ -8,6 +7,9 @@ namespace {
 
 constexpr std::size_t kMaxBatch = 2048;
 constexpr std::int64_t kDayMs = 86'400'000;
+constexpr std::chrono::milliseconds kFirstPause{100}, kLongestPause{5000};
+constexpr std::int64_t kReportEveryMs = 60'000;
+
 
 }  // namespace
 
@@ -16,29 +18,56 @@ std::int64_t NowMs() {
   return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
 
-IngestQueue::IngestQueue(Store& store, int retainDays)
-    : IngestQueue(std::vector<Store*>{&store}, retainDays) {}
+IngestQueue::IngestQueue(Opener open, IngestOptions options) : options_(std::move(options)) {
+  open_ = [open = std::move(open)]() -> std::shared_ptr<Store> { return open(); };
+  Start();
+}
 
-IngestQueue::IngestQueue(std::vector<Store*> writers, int retainDays)
-    : stores_(std::move(writers)), retainDays_(retainDays) {
-  Retain(*stores_.front());
-  for (std::size_t i = 0; i < stores_.size(); ++i) {
-    writers_.emplace_back([this, i] { Run(*stores_[i], i == 0); });
+IngestQueue::IngestQueue(Store& store, int retainDays) {
+  options_.retainDays = retainDays;
+  open_ = [&store] { return std::shared_ptr<Store>(&store, [](Store*) {}); };
+  Start();
+}
+
+void IngestQueue::Start() {
+  if (options_.writers == 0) options_.writers = 1;
+  nextRetainMs_ = options_.clock();
+  // The first connections are opened here, so that a collector that has
+  // just started is ready; a writer that could not open one keeps trying.
+  for (std::size_t i = 0; i < options_.writers; ++i) {
+    std::shared_ptr<Store> store;
+    try {
+      store = open_();
+      store->connection().SetLockWait(options_.commitWait);
+    } catch (const SqlError& e) {
+      Report(std::string("cannot open the database: ") + e.what());
+      store.reset();
+      ++broken_;
+    }
+    stores_.push_back(std::move(store));
   }
+  for (std::size_t i = 0; i < options_.writers; ++i) writers_.emplace_back([this, i] { Run(i); });
 }
 
 IngestQueue::~IngestQueue() {
   Stop();
 }
 
-bool IngestQueue::Submit(HitRecord hit) {
-  Waiter waiter;
-  std::unique_lock lock(mutex_);
-  if (stopping_) return false;
-  pending_.push_back({std::move(hit), &waiter});
-  work_.notify_one();
-  committed_.wait(lock, [&] { return waiter.done; });
-  return waiter.stored;
+void IngestQueue::Submit(HitRecord hit, std::function<void(SubmitOutcome)> completion) {
+  SubmitOutcome outcome;
+  {
+    std::lock_guard lock(mutex_);
+    if (stopping_ || pending_.size() >= options_.capacity) {
+      outcome = SubmitOutcome::kBusy;
+    } else if (!Ready()) {
+      outcome = SubmitOutcome::kRefused;
+    } else {
+      pending_.push_back({std::move(hit), std::move(completion)});
+      work_.notify_one();
+      return;
+    }
+  }
+  completion(outcome);
 }
 
 void IngestQueue::CountRejection(std::int64_t receivedMs) {
@@ -56,25 +85,46 @@ void IngestQueue::Stop() {
   for (std::thread& writer : writers_) {
     if (writer.joinable()) writer.join();
   }
+  RefuseWaiting();  // left by writers that could not reach the database
 }
 
-void IngestQueue::Run(Store& store, bool retains) {
-  auto lastRetain = std::chrono::steady_clock::now();
-  std::unique_lock lock(mutex_);
+void IngestQueue::Run(std::size_t index) {
+  std::shared_ptr<Store> store = std::move(stores_[index]);
+  bool retains = index == 0;
   for (;;) {
-    work_.wait_for(lock, std::chrono::minutes(10),
-                   [&] { return stopping_ || !pending_.empty() || !rejections_.empty(); });
-    if (pending_.empty() && rejections_.empty()) {
-      if (stopping_) return;
-      if (retains && std::chrono::steady_clock::now() - lastRetain >= std::chrono::hours(24)) {
-        lock.unlock();
-        Retain(store);
-        lastRetain = std::chrono::steady_clock::now();
-        lock.lock();
+    if (!store && !Reopen(store)) return;
+    std::unique_lock lock(mutex_);
+    auto retentionDue = [&] { return retains && !stopping_ && options_.clock() >= nextRetainMs_; };
+    work_.wait_for(lock, options_.idleWake,
+                   [&] { return stopping_ || !pending_.empty() || !rejections_.empty() || retentionDue(); });
+    if (retentionDue()) {
+      lock.unlock();
+      try {
+        store->DeleteReceivedBefore(options_.clock() - static_cast<std::int64_t>(options_.retainDays) * kDayMs);
+        nextRetainMs_ = options_.clock() + kDayMs;
+      } catch (const SqlError& e) {
+        Report(std::string("deleting old hits failed: ") + e.what());
+        ++broken_;
+        store.reset();
+        RefuseWaiting();
       }
       continue;
     }
-    std::deque<Pending> batch;
+    if (pending_.empty() && rejections_.empty()) {
+      if (stopping_) return;
+      continue;
+    }
+    if (!store->connection().Alive()) {
+      // Closed by its server while idle (a restart): reconnect first, and
+      // leave the hits to a writer whose connection works, if any.
+      lock.unlock();
+      store.reset();
+      if (broken_.fetch_add(1) + 1 == static_cast<int>(options_.writers)) RefuseWaiting();
+      work_.notify_all();
+      continue;
+    }
+    Batch batch;
+    batch.reserve(std::min(pending_.size(), kMaxBatch));
     while (!pending_.empty() && batch.size() < kMaxBatch) {
       batch.push_back(std::move(pending_.front()));
       pending_.pop_front();
@@ -82,42 +132,95 @@ void IngestQueue::Run(Store& store, bool retains) {
     std::map<std::string, std::int64_t> rejections;
     rejections.swap(rejections_);
     lock.unlock();
-    CommitBatch(store, batch, rejections);
-    lock.lock();
-    for (Pending& p : batch) p.waiter->done = true;
-    committed_.notify_all();
+    if (Commit(*store, batch, rejections)) {
+      Finish(batch, SubmitOutcome::kStored);
+      continue;
+    }
+    ++broken_;  // before the answers, so that a refused client finds the queue not ready
+    store.reset();
+    Finish(batch, SubmitOutcome::kRefused);
+    {
+      std::lock_guard relock(mutex_);
+      for (const auto& [day, count] : rejections) rejections_[day] += count;
+    }
+    RefuseWaiting();
   }
 }
 
-void IngestQueue::CommitBatch(Store& store, std::deque<Pending>& batch,
-                              std::map<std::string, std::int64_t>& rejections) {
+// Until an empty commit works or the queue stops, with a pause that grows
+// so that a database coming back is not flooded by connections.
+bool IngestQueue::Reopen(std::shared_ptr<Store>& store) {
+  std::chrono::milliseconds pause = kFirstPause;
+  for (;;) {
+    {
+      std::unique_lock lock(mutex_);
+      if (work_.wait_for(lock, pause, [&] { return stopping_; })) return false;
+    }
+    try {
+      store = open_();
+      store->connection().SetLockWait(options_.commitWait);
+      store->Probe();
+      --broken_;
+      return true;
+    } catch (const SqlError& e) {
+      store.reset();
+      Report(std::string("the database cannot commit: ") + e.what());
+    }
+    pause = std::min(pause * 2, kLongestPause);
+  }
+}
+
+bool IngestQueue::Commit(Store& store, Batch& batch, std::map<std::string, std::int64_t>& rejections) {
   std::vector<HitRecord> hits;
   hits.reserve(batch.size());
-  for (const Pending& p : batch) hits.push_back(p.hit);
-  // A deadlock between two collectors on one PostgreSQL database, or a busy
-  // SQLite file, passes; anything else is reported and the hits refused.
+  for (Pending& p : batch) hits.push_back(std::move(p.hit));
+  // A deadlock between two collectors on one PostgreSQL database, or a
+  // SQLite file busy for a moment, passes; anything else refuses the hits.
+  auto deadline = std::chrono::steady_clock::now() + options_.commitWait;
   for (int attempt = 0;; ++attempt) {
     try {
       store.Insert(hits, rejections);
-      for (Pending& p : batch) p.waiter->stored = true;
-      return;
+      return true;
     } catch (const SqlError& e) {
-      if (e.retryable() && attempt < 20) {
+      if (e.retryable() && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1 + attempt * 2));
         continue;
       }
-      std::fprintf(stderr, "plumeta-collector: storing %zu hits failed: %s\n", hits.size(), e.what());
-      return;
+      Report("storing " + std::to_string(hits.size()) + " hits failed: " + e.what());
+      return false;
     }
   }
 }
 
-void IngestQueue::Retain(Store& store) {
-  try {
-    store.DeleteReceivedBefore(NowMs() - static_cast<std::int64_t>(retainDays_) * kDayMs);
-  } catch (const SqlError& e) {
-    std::fprintf(stderr, "plumeta-collector: deleting old hits failed: %s\n", e.what());
+void IngestQueue::RefuseWaiting() {
+  std::deque<Pending> waiting;
+  {
+    std::lock_guard lock(mutex_);
+    waiting.swap(pending_);
   }
+  for (Pending& p : waiting) p.completion(SubmitOutcome::kRefused);
+}
+
+void IngestQueue::Finish(Batch& batch, SubmitOutcome outcome) {
+  for (Pending& p : batch) p.completion(outcome);
+}
+
+void IngestQueue::Report(const std::string& what) {
+  std::lock_guard lock(reportMutex_);
+  std::int64_t now = options_.clock();
+  if (reported_ && now - lastReportMs_ < kReportEveryMs) {
+    ++unreported_;
+    return;
+  }
+  if (unreported_ > 0) {
+    std::fprintf(stderr, "plumeta-collector: %s (and %lld more failures in the last minute)\n", what.c_str(),
+                 static_cast<long long>(unreported_));
+  } else {
+    std::fprintf(stderr, "plumeta-collector: %s\n", what.c_str());
+  }
+  reported_ = true;
+  lastReportMs_ = now;
+  unreported_ = 0;
 }
 
 }  // namespace collector

@@ -1,15 +1,24 @@
 #pragma once
-// Group commit: request threads hand their hit over and wait; a writer
-// thread stores everything that waits in one transaction and then wakes
-// them, so an answer of 204 always follows a commit, and a burst of hits
-// costs one commit instead of one each. SQLite takes one writer at a time;
-// a PostgreSQL server commits several transactions at once, so there each
-// of a few writers has a connection of its own.
+// Group commit: the network hands a hit over and goes on; a writer thread
+// stores everything that waits in one transaction and then tells each hit's
+// completion whether it is stored, so a 204 always follows a commit and a
+// burst of hits costs one commit instead of one each. SQLite takes one
+// writer at a time; a PostgreSQL server commits several transactions at
+// once, so there each of a few writers has a connection of its own.
+//
+// A writer whose commit fails refuses its hits (the client sends them
+// again), reopens its connection with a growing pause and tries an empty
+// commit until one works: Ready() says false meanwhile, for /healthz, and
+// new hits are refused at once instead of waiting on a dead database.
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -20,49 +29,79 @@
 
 namespace collector {
 
+// kRefused: the database failed, nothing stored; kBusy: the queue is full or stopping.
+enum class SubmitOutcome { kStored, kRefused, kBusy };
+
+std::int64_t NowMs();
+
+struct IngestOptions {
+  // Hits received longer ago are deleted at start and every 24 hours of `clock`.
+  int retainDays = 400;
+  std::size_t writers = 1;
+  // Hits waiting for a writer; more are answered kBusy.
+  std::size_t capacity = 16384;
+  // The longest a commit waits for a lock before its hits are refused: the
+  // installer library gives up on an answer after 3 s.
+  std::chrono::milliseconds commitWait{2000};
+  // How often an idle writer looks at the clock.
+  std::chrono::milliseconds idleWake{60'000};
+  // Milliseconds since 1970: for retention and for pacing failure messages.
+  std::function<std::int64_t()> clock = NowMs;
+};
+
 class IngestQueue {
  public:
-  // `retainDays`: hits received longer ago are deleted at start and daily
-  // (by the first writer). One writer thread per store.
+  // Opens one store per writer; called again to replace a broken one.
+  using Opener = std::function<std::unique_ptr<Store>()>;
+
+  IngestQueue(Opener open, IngestOptions options);
+  // One writer on a store the caller keeps (reused as it is after a failure).
   IngestQueue(Store& store, int retainDays);
-  IngestQueue(std::vector<Store*> writers, int retainDays);
   ~IngestQueue();  // Stop()
   IngestQueue(const IngestQueue&) = delete;
   IngestQueue& operator=(const IngestQueue&) = delete;
 
-  // Blocks until the hit is committed: true, or false when the database
-  // refused it (nothing stored).
-  bool Submit(HitRecord hit);
+  // Never blocks; `completion` runs exactly once, on a writer thread, or at
+  // once on the caller when the hit is not queued.
+  void Submit(HitRecord hit, std::function<void(SubmitOutcome)> completion);
+  // False while the store cannot commit.
+  bool Ready() const { return broken_.load() == 0; }
   // Counts a rejected body (stored with the next commit).
   void CountRejection(std::int64_t receivedMs);
-  // Stores what waits and ends the writer; later submits fail.
+  // Stores what waits and ends the writers; later submits are kBusy.
   void Stop();
 
  private:
-  struct Waiter {
-    bool done = false;
-    bool stored = false;
-  };
   struct Pending {
     HitRecord hit;
-    Waiter* waiter;
+    std::function<void(SubmitOutcome)> completion;
   };
+  using Batch = std::vector<Pending>;
 
-  void Run(Store& store, bool retains);
-  void CommitBatch(Store& store, std::deque<Pending>& batch, std::map<std::string, std::int64_t>& rejections);
-  void Retain(Store& store);
+  void Start();
+  void Run(std::size_t index);
+  bool Reopen(std::shared_ptr<Store>& store);
+  bool Commit(Store& store, Batch& batch, std::map<std::string, std::int64_t>& rejections);
+  void RefuseWaiting();
+  void Report(const std::string& what);
+  void Finish(Batch& batch, SubmitOutcome outcome);
 
-  std::vector<Store*> stores_;
-  int retainDays_;
+  std::function<std::shared_ptr<Store>()> open_;
+  IngestOptions options_;
+  std::vector<std::shared_ptr<Store>> stores_;  // each writer's, while it starts
+  std::atomic<int> broken_{0};                  // writers without a store that commits
   std::mutex mutex_;
   std::condition_variable work_;
-  std::condition_variable committed_;
   std::deque<Pending> pending_;
   std::map<std::string, std::int64_t> rejections_;
   bool stopping_ = false;
+  std::int64_t nextRetainMs_ = 0;
+  // Failures are reported once a minute (of `clock`) with how many there were.
+  std::mutex reportMutex_;
+  bool reported_ = false;
+  std::int64_t lastReportMs_ = 0;
+  std::int64_t unreported_ = 0;
   std::vector<std::thread> writers_;
 };
-
-std::int64_t NowMs();
 
 }  // namespace collector

@@ -2,13 +2,17 @@
 // shows what they say.
 //
 //   plumeta-collector serve [--listen HOST:PORT] [--db URL] [--token-file FILE] [--retain-days N]
+//                           [--public-url URL] [--trusted-proxy ADDRESS]...
+//   plumeta-collector token
 //   plumeta-collector report [--db URL] [FILTERS] [--json]
 //   plumeta-collector export hits|sessions [--db URL] [FILTERS] [-o FILE]
+//   plumeta-collector import --from sqlite:OLD.db --db postgresql://...
 //   FILTERS: --app ID --version V --since YYYY-MM-DD --until YYYY-MM-DD
 
 #include <malloc.h>
 #include <pthread.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <charconv>
 #include <cstdio>
@@ -21,8 +25,11 @@
 
 #include "collector/access.h"
 #include "collector/csv.h"
+#include "collector/database_target.h"
 #include "collector/filters.h"
+#include "collector/handler.h"
 #include "collector/ingest_queue.h"
+#include "collector/reader_pool.h"
 #include "collector/report_text.h"
 #include "collector/server.h"
 #include "collector/store.h"
@@ -31,8 +38,40 @@ namespace {
 
 using namespace collector;
 
-constexpr const char* kUsage = "usage: plumeta-collector serve|report|export ... (see docs/collector.md)";
+constexpr const char* kUsage = "usage: plumeta-collector serve|report|export|import|token ... (see --help)";
+constexpr const char* kHelp = R"(plumeta-collector: receives the installer library's hits, stores them and
+shows what they say.
 
+  plumeta-collector serve [--listen HOST:PORT] [--db URL] [--token-file FILE]
+                          [--retain-days N] [--public-url URL]
+                          [--trusted-proxy ADDRESS]...
+  plumeta-collector report [--db URL] [FILTERS] [--json]
+  plumeta-collector export hits|sessions [--db URL] [FILTERS] [-o FILE]
+  plumeta-collector import --from sqlite:OLD.db --db postgresql://...
+                   copies a whole store into another database, once
+  plumeta-collector token          prints a new random token
+  plumeta-collector --help | --version
+
+  --db sqlite:PATH or postgresql://USER@HOST/DB (the password from PGPASSFILE
+       or ~/.pgpass, never on the command line); sqlite:plumeta.db by default
+  --listen       127.0.0.1:8080 by default; any other address needs a token
+  --token-file   the token (at least 16 characters) that guards the figures;
+                 read again on SIGHUP
+  --public-url   the address readers use, e.g. https://stats.example.org:
+                 with https the token cookie is sent over HTTPS only
+  --trusted-proxy  a reverse proxy's address: its X-Forwarded-Proto is
+                 believed and its connections are not capped per address
+  FILTERS: --app ID --version V --since YYYY-MM-DD --until YYYY-MM-DD
+
+See docs/collector.md.
+)";
+
+#ifndef COLLECTOR_VERSION
+#define COLLECTOR_VERSION "unknown"
+#endif
+
+// Stores that read at once (dashboard, figures, exports), each with a thread.
+constexpr std::size_t kReaders = 2;
 // Connections that commit hits at once on PostgreSQL.
 constexpr int kPostgresWriters = 4;
 
@@ -44,7 +83,8 @@ struct Options {
   std::string command, exportWhat;
   std::string listen = "127.0.0.1:8080";
   std::string db = "sqlite:plumeta.db";
-  std::string tokenFile, output;
+  std::string tokenFile, output, publicUrl, from;
+  std::vector<std::string> trustedProxies;
   int retainDays = 400;
   bool json = false;
   Filters filters;
@@ -54,7 +94,11 @@ Options ParseArguments(int argc, char** argv) {
   if (argc < 2) throw Misuse{kUsage};
   Options o;
   o.command = argv[1];
-  if (o.command != "serve" && o.command != "report" && o.command != "export") {
+  if (o.command == "--help" || o.command == "-h" || o.command == "--version" || o.command == "token") {
+    if (argc > 2) throw Misuse{o.command + " takes no arguments"};
+    return o;
+  }
+  if (o.command != "serve" && o.command != "report" && o.command != "export" && o.command != "import") {
     throw Misuse{"unknown command " + o.command + "; " + kUsage};
   }
   int i = 2;
@@ -79,17 +123,27 @@ Options ParseArguments(int argc, char** argv) {
       o.listen = value(arg);
     } else if (serve && arg == "--token-file") {
       o.tokenFile = value(arg);
+    } else if (serve && arg == "--public-url") {
+      o.publicUrl = value(arg);
+      if (!o.publicUrl.starts_with("https://") && !o.publicUrl.starts_with("http://")) {
+        throw Misuse{"--public-url must be an http:// or https:// address, not " + o.publicUrl};
+      }
+    } else if (serve && arg == "--trusted-proxy") {
+      o.trustedProxies.push_back(value(arg));
     } else if (serve && arg == "--retain-days") {
       std::string text = value(arg);
       auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), o.retainDays);
       if (ec != std::errc() || end != text.data() + text.size() || o.retainDays < 1) {
         throw Misuse{"--retain-days must be a whole number of days, at least 1"};
       }
-    } else if (!serve && (arg == "--app" || arg == "--version" || arg == "--since" || arg == "--until")) {
+    } else if (!serve && o.command != "import" && (arg == "--app" || arg == "--version" || arg == "--since" || arg == "--until")) {
       std::string reason;
       if (!SetFilter(o.filters, arg.substr(2), value(arg), &reason)) throw Misuse{reason};
     } else if (o.command == "report" && arg == "--json") {
       o.json = true;
+    } else if (o.command == "import" && arg == "--from") {
+      o.from = value(arg);
+      if (!IsDatabaseUrl(o.from)) throw Misuse{"--from must be sqlite:PATH or postgresql://..., not " + o.from};
     } else if (o.command == "export" && (arg == "-o" || arg == "--output")) {
       o.output = value(arg);
     } else {
@@ -119,13 +173,8 @@ std::string ReadToken(const std::string& path) {
   while (!token.empty() && (token.back() == '\n' || token.back() == '\r' || token.back() == ' '))
     token.pop_back();
   if (token.empty()) throw Misuse{"the token file " + path + " is empty"};
-  for (char c : token) {
-    // The token travels in a header, a query and a cookie.
-    if (c <= ' ' || c > '~' || c == ';' || c == ',' || c == '"' || c == '\\' || c == '&' || c == '%' ||
-        c == '+') {
-      throw Misuse{"the token in " + path + " must be printable ASCII without blanks or ;,\"\\&%+"};
-    }
-  }
+  std::string problem = TokenProblem(token);
+  if (!problem.empty()) throw Misuse{problem + ", in " + path};
   return token;
 }
 
@@ -138,9 +187,6 @@ int Serve(const Options& o) {
   int port = 0;
   if (!SplitListen(o.listen, host, port)) throw Misuse{"--listen must be HOST:PORT, not " + o.listen};
   std::string token = o.tokenFile.empty() ? std::string() : ReadToken(o.tokenFile);
-  if (token.empty() && !IsLoopbackHost(host)) {
-    throw Misuse{"listening on " + host + " needs --token-file: the figures would be open to everyone"};
-  }
 
   // The signals are taken by one thread with sigwait; every other thread
   // inherits the block.
@@ -148,53 +194,81 @@ int Serve(const Options& o) {
   sigemptyset(&signals);
   sigaddset(&signals, SIGINT);
   sigaddset(&signals, SIGTERM);
+  sigaddset(&signals, SIGHUP);
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
   signal(SIGPIPE, SIG_IGN);
-  // Each of the many request threads would otherwise keep a malloc arena of
-  // its own, each as large as the largest summary it ever built.
+  // Few threads allocate, but each would keep a malloc arena as large as
+  // the largest summary it ever built.
   mallopt(M_ARENA_MAX, 2);
 
   std::unique_ptr<Store> store = OpenStore(o.db, true);
-  std::string described = store->connection().Describe();
-  std::vector<std::unique_ptr<Store>> more;
-  std::vector<Store*> writers{store.get()};
-  if (store->connection().dialect() == SqlDialect::kPostgres) {
-    for (int i = 1; i < kPostgresWriters; ++i)
-      writers.push_back(more.emplace_back(OpenStore(o.db, false)).get());
-  }
-  IngestQueue queue(writers, o.retainDays);
-  ServerOptions serverOptions{token, [url = o.db] { return OpenStore(url, false); }};
-  CollectorServer server(std::move(serverOptions), queue);
-  int bound = server.Bind(host, port);
+  bool postgres = store->connection().dialect() == SqlDialect::kPostgres;
+  store.reset();
+  IngestQueue queue([url = o.db] { return OpenStore(url, false); },
+                    {.retainDays = o.retainDays, .writers = postgres ? std::size_t{kPostgresWriters} : 1});
+  ReaderPool readers([url = o.db] { return OpenStore(url, false); }, kReaders);
+  HandlerOptions handling;
+  handling.token = token;
+  handling.publicHttps = o.publicUrl.starts_with("https://");
+  handling.trustedProxies = o.trustedProxies;
+  handling.readThreads = kReaders;
+  Handler handler(handling, queue, readers);
+  ServerLimits limits;
+  limits.uncappedAddresses = o.trustedProxies;
+  HttpServer server(handler, limits);
+  std::string error;
+  int bound = server.Bind(host, port, &error);
   if (bound < 0) {
-    std::fprintf(stderr, "plumeta-collector: cannot listen on %s\n", o.listen.c_str());
+    std::fprintf(stderr, "plumeta-collector: %s\n", error.c_str());
     return 1;
   }
-  std::thread stopper([&] {
-    int received = 0;
-    sigwait(&signals, &received);
+  // By the address bound, not the name given: "127.example.org" may resolve anywhere.
+  if (token.empty() && !server.BoundToLoopback()) {
+    throw Misuse{"listening on " + host + " needs --token-file: the figures would be open to everyone"};
+  }
+  std::thread signalThread([&] {
+    for (;;) {
+      int received = 0;
+      sigwait(&signals, &received);
+      if (received != SIGHUP) break;
+      if (o.tokenFile.empty()) continue;
+      try {
+        handler.SetToken(ReadToken(o.tokenFile));
+        std::fprintf(stderr, "plumeta-collector: token read again from %s\n", o.tokenFile.c_str());
+      } catch (const Misuse& m) {
+        std::fprintf(stderr, "plumeta-collector: %s; the token stays as it was\n", m.message.c_str());
+      }
+    }
     server.Stop();
   });
   std::string shownHost = host.find(':') != std::string::npos ? "[" + host + "]" : host;
   std::printf("plumeta-collector: listening on http://%s:%d, storing in %s\n", shownHost.c_str(), bound,
-              described.c_str());
+              DescribeDatabase(o.db).c_str());
   std::fflush(stdout);
-  server.Listen();
-  // Listen also returns when the server stops for another reason; wake the
+  server.Run();
+  // Run also returns when the server stops for another reason; wake the
   // signal thread so it can be joined.
-  pthread_kill(stopper.native_handle(), SIGTERM);
-  stopper.join();
+  pthread_kill(signalThread.native_handle(), SIGTERM);
+  signalThread.join();
   queue.Stop();
   return 0;
 }
 
+// The commands that only read open the database read-only: a mistyped
+// path or a file that is not the collector's is refused, never created,
+// migrated or switched to another journal.
+std::unique_ptr<Store> OpenForReading(const std::string& url) {
+  return std::make_unique<Store>(OpenSqlConnection(url, OpenMode::kReadOnly), false);
+}
+
 int Report(const Options& o) {
-  Summary summary = OpenStore(o.db, true)->Summarize(o.filters);
+  Summary summary = OpenForReading(o.db)->Summarize(o.filters);
   std::cout << (o.json ? SummaryJson(summary) + "\n" : RenderReport(summary));
   return 0;
 }
 
 int Export(const Options& o) {
+  std::unique_ptr<Store> store = OpenForReading(o.db);
   std::ofstream file;
   if (!o.output.empty()) {
     file.open(o.output, std::ios::binary | std::ios::trunc);
@@ -204,14 +278,41 @@ int Export(const Options& o) {
     }
   }
   std::ostream& out = o.output.empty() ? std::cout : file;
-  std::unique_ptr<Store> store = OpenStore(o.db, true);
-  auto row = [&](const std::vector<std::string>& cells) { out << CsvRow(cells); };
+  // On a terminal the cells are shown, their control characters escaped;
+  // a file or a pipe gets them as stored.
+  bool terminal = o.output.empty() && isatty(STDOUT_FILENO);
+  auto row = [&](const std::vector<std::string>& cells) {
+    if (!terminal) {
+      out << CsvRow(cells);
+      return;
+    }
+    std::vector<std::string> shown;
+    for (const std::string& cell : cells) shown.push_back(TerminalText(cell));
+    out << CsvRow(shown);
+  };
   o.exportWhat == "hits" ? store->ExportHits(o.filters, row) : store->ExportSessions(o.filters, row);
   out.flush();
   if (!out) {
     std::fprintf(stderr, "plumeta-collector: writing the export failed\n");
     return 1;
   }
+  return 0;
+}
+
+int Import(const Options& o) {
+  if (o.from.empty()) throw Misuse{"import needs --from URL, the database to copy"};
+  if (o.from == o.db) throw Misuse{"import needs two different databases"};
+  std::unique_ptr<Store> source;
+  try {
+    source = OpenForReading(o.from);
+  } catch (const SqlError& e) {
+    std::fprintf(stderr, "plumeta-collector: cannot read %s: %s\n", o.from.c_str(), e.what());
+    return 1;
+  }
+  std::unique_ptr<Store> target = OpenStore(o.db, true);
+  std::int64_t hits = target->ImportFrom(*source);
+  std::printf("plumeta-collector: copied %lld hits from %s to %s\n", static_cast<long long>(hits),
+              source->connection().Describe().c_str(), target->connection().Describe().c_str());
   return 0;
 }
 
@@ -225,15 +326,32 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "plumeta-collector: %s\n", m.message.c_str());
     return 2;
   }
+  if (options.command == "--help" || options.command == "-h") {
+    std::fputs(kHelp, stdout);
+    return 0;
+  }
+  if (options.command == "--version") {
+    std::printf("plumeta-collector %s\n", COLLECTOR_VERSION);
+    return 0;
+  }
   try {
+    if (options.command == "token") {
+      std::printf("%s\n", NewToken().c_str());
+      return 0;
+    }
     if (options.command == "serve") return Serve(options);
     if (options.command == "report") return Report(options);
+    if (options.command == "import") return Import(options);
     return Export(options);
   } catch (const Misuse& m) {
     std::fprintf(stderr, "plumeta-collector: %s\n", m.message.c_str());
     return 2;
   } catch (const SqlError& e) {
-    std::fprintf(stderr, "plumeta-collector: cannot use the database %s: %s\n", options.db.c_str(), e.what());
+    std::fprintf(stderr, "plumeta-collector: cannot use the database %s: %s\n", DescribeDatabase(options.db).c_str(),
+                 e.what());
+    return 1;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "plumeta-collector: %s\n", e.what());
     return 1;
   }
 }

@@ -1,6 +1,8 @@
 #include <libpq-fe.h>
+#include <poll.h>
 
 #include <map>
+#include <optional>
 
 #include "collector/sql_connection.h"
 
@@ -40,21 +42,26 @@ std::string WithoutPassword(const std::string& uri) {
 
 class PostgresConnection final : public SqlConnection {
  public:
-  explicit PostgresConnection(const std::string& conninfo) : described_(WithoutPassword(conninfo)) {
+  PostgresConnection(const std::string& conninfo, OpenMode mode) : described_(WithoutPassword(conninfo)) {
     conn_.reset(PQconnectdb(conninfo.c_str()));
-    if (!conn_ || PQstatus(conn_.get()) != CONNECTION_OK) {
-      std::string text = conn_ ? PQerrorMessage(conn_.get()) : "out of memory";
-      while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
-      for (char& c : text) {
-        if (c == '\n') c = ' ';
-      }
-      throw SqlError(text);
-    }
+    if (!conn_ || PQstatus(conn_.get()) != CONNECTION_OK)
+      throw SqlError(conn_ ? Trimmed(PQerrorMessage(conn_.get())) : "out of memory");
     Script("SET client_min_messages = warning");
+    if (mode == OpenMode::kReadOnly) Script("SET default_transaction_read_only = on");
   }
 
   SqlDialect dialect() const override { return SqlDialect::kPostgres; }
   std::string Describe() const override { return described_; }
+  void SetLockWait(std::chrono::milliseconds wait) override {
+    Script("SET lock_timeout = " + std::to_string(wait.count()));
+  }
+  bool Alive() override {
+    // An idle connection gets nothing from its server unless the server is
+    // closing it (its last message, then the end of the stream).
+    if (PQstatus(conn_.get()) != CONNECTION_OK) return false;
+    pollfd socket{PQsocket(conn_.get()), POLLIN, 0};
+    return ::poll(&socket, 1, 0) == 0;
+  }
 
   void Script(std::string_view sql) override {
     Result result(PQexec(conn_.get(), std::string(sql).c_str()));
@@ -63,20 +70,9 @@ class PostgresConnection final : public SqlConnection {
 
   void Run(std::string_view sql, const std::vector<SqlValue>& params,
            const std::function<void(const SqlRow&)>& row) override {
-    auto found = numbered_.find(sql);
-    if (found == numbered_.end()) found = numbered_.emplace(std::string(sql), Numbered(sql)).first;
-    std::vector<std::string> texts(params.size());
-    std::vector<const char*> values(params.size(), nullptr);
-    for (std::size_t i = 0; i < params.size(); ++i) {
-      if (auto* number = std::get_if<std::int64_t>(&params[i])) {
-        texts[i] = std::to_string(*number);
-        values[i] = texts[i].c_str();
-      } else if (auto* text = std::get_if<std::string>(&params[i])) {
-        values[i] = text->c_str();
-      }
-    }
-    Result result(PQexecParams(conn_.get(), found->second.c_str(), static_cast<int>(params.size()), nullptr,
-                               values.data(), nullptr, nullptr, 0));
+    Parameters texts(params);
+    Result result(PQexecPrepared(conn_.get(), Prepared(sql).c_str(), static_cast<int>(params.size()),
+                                 texts.values.data(), nullptr, nullptr, 0));
     Check(result.get());
     if (!row) return;
     int rows = PQntuples(result.get());
@@ -93,31 +89,113 @@ class PostgresConnection final : public SqlConnection {
     }
   }
 
+
+  // The whole transaction in one round trip (pipeline mode): BEGIN, the
+  // statements, COMMIT, and then their answers. After an error the server
+  // skips the rest; the transaction is then rolled back.
+  void RunTransaction(const std::vector<SqlStatement>& statements) override {
+    PGconn* conn = conn_.get();
+    std::vector<const std::string*> names;
+    for (const std::string_view sql : {std::string_view("BEGIN"), std::string_view("COMMIT")}) names.push_back(&Prepared(sql));
+    for (const SqlStatement& statement : statements) names.push_back(&Prepared(statement.sql));
+    if (PQenterPipelineMode(conn) != 1) throw SqlError(Trimmed(PQerrorMessage(conn)));
+    auto send = [&](const std::string& name, const std::vector<SqlValue>& params) {
+      Parameters texts(params);
+      if (PQsendQueryPrepared(conn, name.c_str(), static_cast<int>(params.size()), texts.values.data(), nullptr,
+                              nullptr, 0) != 1) {
+        throw SqlError(Trimmed(PQerrorMessage(conn)));
+      }
+    };
+    std::optional<SqlError> failure;
+    try {
+      send(*names[0], {});
+      for (std::size_t i = 0; i < statements.size(); ++i) send(*names[i + 2], statements[i].params);
+      send(*names[1], {});
+      if (PQpipelineSync(conn) != 1) throw SqlError(Trimmed(PQerrorMessage(conn)));
+      for (std::size_t i = 0; i < statements.size() + 2; ++i) {
+        Result result(PQgetResult(conn));
+        if (!result) throw SqlError(Trimmed(PQerrorMessage(conn)));
+        ExecStatusType status = PQresultStatus(result.get());
+        if (!failure && status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) failure = Error(result.get());
+        Result end(PQgetResult(conn));  // each answer ends with a null result
+      }
+      Result sync(PQgetResult(conn));
+      if (!sync || PQresultStatus(sync.get()) != PGRES_PIPELINE_SYNC) throw SqlError(Trimmed(PQerrorMessage(conn)));
+    } catch (const SqlError& e) {
+      if (!failure) failure = e;
+    }
+    PQexitPipelineMode(conn);
+    if (!failure) return;
+    if (PQstatus(conn) == CONNECTION_OK && PQtransactionStatus(conn) != PQTRANS_IDLE) {
+      Result rollback(PQexec(conn, "ROLLBACK"));
+    }
+    throw *failure;
+  }
+
  private:
   struct ConnCloser {
     void operator()(PGconn* conn) const { PQfinish(conn); }
   };
 
+  // Parameters as libpq takes them: texts, or null pointers for NULL.
+  struct Parameters {
+    explicit Parameters(const std::vector<SqlValue>& params) : texts(params.size()), values(params.size()) {
+      for (std::size_t i = 0; i < params.size(); ++i) {
+        if (auto* number = std::get_if<std::int64_t>(&params[i])) {
+          texts[i] = std::to_string(*number);
+          values[i] = texts[i].c_str();
+        } else if (auto* text = std::get_if<std::string>(&params[i])) {
+          values[i] = text->c_str();
+        }
+      }
+    }
+    std::vector<std::string> texts;
+    std::vector<const char*> values;
+  };
+
+  // The name of the statement prepared for `sql` on this connection: it is
+  // parsed once, not at every commit.
+  const std::string& Prepared(std::string_view sql) {
+    auto found = prepared_.find(sql);
+    if (found != prepared_.end()) return found->second;
+    std::string name = "s" + std::to_string(prepared_.size());
+    Result result(PQprepare(conn_.get(), name.c_str(), Numbered(sql).c_str(), 0, nullptr));
+    Check(result.get());
+    return prepared_.emplace(std::string(sql), std::move(name)).first->second;
+  }
+
+  static std::string Trimmed(std::string text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+    for (char& c : text) {
+      if (c == '\n') c = ' ';
+    }
+    return text;
+  }
+
+  SqlError Error(PGresult* result) {
+    std::string text = Trimmed(result ? PQresultErrorMessage(result) : PQerrorMessage(conn_.get()));
+    if (text.empty()) text = "the transaction was not carried out";
+    const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    bool retryable = state && (std::string_view(state) == "40P01" || std::string_view(state) == "40001" ||
+                               std::string_view(state) == "23505" || std::string_view(state) == "55P03");
+    return SqlError(text, retryable);
+  }
+
   void Check(PGresult* result) {
     ExecStatusType status = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
     if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) return;
-    std::string text = result ? PQresultErrorMessage(result) : PQerrorMessage(conn_.get());
-    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
-    const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
-    bool retryable = state && (std::string_view(state) == "40P01" || std::string_view(state) == "40001" ||
-                               std::string_view(state) == "23505");
-    throw SqlError(text, retryable);
+    throw Error(result);
   }
 
   std::string described_;
   std::unique_ptr<PGconn, ConnCloser> conn_;
-  std::map<std::string, std::string, std::less<>> numbered_;
+  std::map<std::string, std::string, std::less<>> prepared_;
 };
 
 }  // namespace
 
-std::unique_ptr<SqlConnection> OpenPostgres(const std::string& conninfo) {
-  return std::make_unique<PostgresConnection>(conninfo);
+std::unique_ptr<SqlConnection> OpenPostgres(const std::string& conninfo, OpenMode mode) {
+  return std::make_unique<PostgresConnection>(conninfo, mode);
 }
 
 }  // namespace collector

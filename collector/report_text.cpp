@@ -16,12 +16,17 @@ std::string Line(const char* format, ...) {
   return std::string(text) + "\n";
 }
 
+std::string Others(std::int64_t others) {
+  return "(" + std::to_string(others) + " other values)";
+}
+
 void Tallies(std::string& out, const char* title, const char* unit, const std::vector<Tally>& tallies) {
   out += "\n" + std::string(title) + " (" + unit + ")\n";
   if (tallies.empty()) out += "  none\n";
   for (const Tally& t : tallies) {
-    out +=
-        Line("  %8lld  %s", static_cast<long long>(t.count), t.value.empty() ? "(empty)" : t.value.c_str());
+    out += Line("  %8lld  ", static_cast<long long>(t.count));
+    out.pop_back();
+    out += (t.others ? Others(t.others) : t.value.empty() ? "(empty)" : TerminalText(t.value)) + "\n";
   }
 }
 
@@ -32,6 +37,28 @@ std::string OutcomeColumns(const OutcomeCounts& c) {
 }
 
 }  // namespace
+
+std::string TerminalText(std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    auto byte = static_cast<unsigned char>(text[i]);
+    bool c1 = byte == 0xc2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+              static_cast<unsigned char>(text[i + 1]) <= 0x9f;
+    if (byte < 0x20 || byte == 0x7f || c1) {
+      if (c1) byte = static_cast<unsigned char>(text[++i]);
+      out += "\\x";
+      out.push_back(kHex[byte >> 4]);
+      out.push_back(kHex[byte & 15]);
+    } else if (byte == '\\') {
+      out += "\\\\";
+    } else {
+      out.push_back(static_cast<char>(byte));
+    }
+  }
+  return out;
+}
 
 std::string RenderReport(const Summary& s) {
   std::string out;
@@ -46,7 +73,8 @@ std::string RenderReport(const Summary& s) {
   for (const DayOutcomes& d : s.perDay) out += "  " + d.date + " " + OutcomeColumns(d.outcomes);
   out += "\nPer version\n" + Line("  %-24s %s", "application version", heads);
   for (const VersionOutcomes& v : s.byVersion) {
-    out += Line("  %-24s ", (v.app + " " + v.version).c_str());
+    std::string name = v.others ? Others(v.others) : TerminalText(v.app + " " + v.version);
+    out += Line("  %-24s ", name.c_str());
     out.pop_back();
     out += OutcomeColumns(v.outcomes);
   }
@@ -58,7 +86,8 @@ std::string RenderReport(const Summary& s) {
     // Installer messages can be long: only the count goes through the format.
     out += Line("  %8lld  ", static_cast<long long>(e.sessions));
     out.pop_back();
-    out += e.action + (e.fatal ? " (fatal): " : ": ") + e.details + "\n";
+    out += e.others ? Others(e.others) + "\n"
+                    : TerminalText(e.action) + (e.fatal ? " (fatal): " : ": ") + TerminalText(e.details) + "\n";
   }
   Tallies(out, "Windows versions", "machines", s.osVersions);
   Tallies(out, "32/64-bit", "machines", s.architectures);

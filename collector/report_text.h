@@ -2,11 +2,19 @@
 // The dashboard's figures as plain text for a terminal.
 
 #include <string>
+#include <string_view>
 
 #include "collector/summary.h"
 
 namespace collector {
 
+// Every posted value is shown through TerminalText.
 std::string RenderReport(const Summary& summary);
+
+// `text` with the bytes a terminal would act on (C0 controls, DEL, and the
+// C1 controls in their UTF-8 form) written as \xHH, and the backslash as
+// \\, so that a hit's field can neither move the cursor nor pass for
+// another.
+std::string TerminalText(std::string_view text);
 
 }  // namespace collector

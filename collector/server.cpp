@@ -1,163 +1,377 @@
 #include "collector/server.h"
 
-#include <httplib.h>
-#include <sys/socket.h>
-
-#include "collector/access.h"
-#include "collector/csv.h"
-#include "collector/dashboard.h"
-#include "collector/filters.h"
+#include <atomic>
+#include <boost/asio.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
+#include <future>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <unordered_map>
 
 namespace collector {
 namespace {
 
-// Enough request threads that a commit group can gather many hits; each
-// waits only while its hit is being committed.
-constexpr std::size_t kRequestThreads = 64;
+namespace net = boost::asio;
+namespace beast = boost::beast;
+namespace http = beast::http;
+using tcp = net::ip::tcp;
+
 constexpr int kListenBacklog = 1024;
+constexpr std::size_t kFirstRead = 4096;
+const boost::system::error_category& kParseErrors = beast::error_code(http::error::bad_target).category();
 
-void Text(httplib::Response& res, int status, const std::string& text) {
-  res.status = status;
-  res.set_content(text + "\n", "text/plain; charset=utf-8");
-}
+}  // namespace
 
-bool ReadFilters(const httplib::Request& req, httplib::Response& res, Filters& filters) {
-  std::string reason;
-  auto get = [&](std::string_view name) { return req.get_param_value(std::string(name).c_str()); };
-  if (FiltersFromQuery(get, filters, &reason)) return true;
-  Text(res, 400, reason);
-  return false;
+class Connection;
+
+struct HttpServer::State : std::enable_shared_from_this<HttpServer::State> {
+  State(HttpService& service, ServerLimits limits)
+      : service(service), limits(std::move(limits)), io(this->limits.threads), acceptor(net::make_strand(io)) {}
+
+  HttpService& service;
+  ServerLimits limits;
+  std::atomic<bool> stopping{false};
+
+  // The open connections, for Stop() and the caps.
+  std::mutex mutex;
+  std::map<Connection*, std::weak_ptr<Connection>> open;
+  std::unordered_map<std::string, std::size_t> perAddress;
+
+  // Last, so the connections its handlers may still hold are released
+  // while the members above exist.
+  net::io_context io;
+  tcp::acceptor acceptor;
+
+  bool Admit(const std::string& address);
+  void Release(Connection* connection, const std::string& address);
+  void Accept();
+};
+
+namespace {
+
+bool IsLoopback(const net::ip::address& address) {
+  if (address.is_v6() && address.to_v6().is_v4_mapped()) {
+    return net::ip::make_address_v4(net::ip::v4_mapped, address.to_v6()).is_loopback();
+  }
+  return address.is_loopback();
 }
 
 }  // namespace
 
-CollectorServer::CollectorServer(ServerOptions options, IngestQueue& queue)
-    : options_(std::move(options)), queue_(queue), server_(std::make_unique<httplib::Server>()) {
-  server_->new_task_queue = [] { return new httplib::ThreadPool(kRequestThreads); };
-  server_->set_payload_max_length(kMaxBodyBytes);
-  server_->set_keep_alive_max_count(10'000);
-  server_->set_keep_alive_timeout(2);
-  // Answers are small; without this they wait for the client's delayed ACK.
-  server_->set_tcp_nodelay(true);
-  // The listening socket is kept so Bind can widen its backlog.
-  server_->set_socket_options([this](socket_t sock) {
-    httplib::default_socket_options(sock);
-    listenSocket_ = sock;
-  });
-  Routes();
-}
+// One client connection; every member but the reply path runs on its strand.
+// It keeps the server's state alive: the service may hold its reply, and so
+// the connection, a little past the server's end.
+class Connection : public std::enable_shared_from_this<Connection> {
+ public:
+  Connection(std::shared_ptr<HttpServer::State> state, tcp::socket socket, std::string peer)
+      : state_(std::move(state)), stream_(std::move(socket)), peer_(std::move(peer)) {}
+  ~Connection() { state_->Release(this, peer_); }
 
-CollectorServer::~CollectorServer() = default;
+  void Start() {
+    net::dispatch(stream_.get_executor(), [self = shared_from_this()] { self->ReadRequest(); });
+  }
 
-int CollectorServer::Bind(const std::string& host, int port) {
-  int bound = port == 0                                   ? server_->bind_to_any_port(host.c_str())
-              : server_->bind_to_port(host.c_str(), port) ? port
-                                                          : -1;
-  // The HTTP library listens with a backlog of 5: a burst of installers
-  // connecting at once would see their connections dropped and retried a
-  // second later. Listening again on the same socket only sets the backlog.
-  if (bound > 0 && listenSocket_ >= 0) ::listen(listenSocket_, kListenBacklog);
-  return bound;
-}
+  // Stop(): a connection waiting for a request closes now; one whose
+  // request is with the service closes after its answer.
+  void Stop() {
+    net::dispatch(stream_.get_executor(), [self = shared_from_this()] {
+      if (!self->busy_) self->stream_.socket().close();
+    });
+  }
 
-void CollectorServer::Listen() {
-  server_->listen_after_bind();
-}
+ private:
+  using Executor = net::io_context::executor_type;
 
-void CollectorServer::Stop() {
-  server_->stop();
-}
+  // A kept-alive connection first waits for a byte for at most the idle
+  // time; the request deadline counts from there.
+  void AwaitRequest() {
+    if (state_->stopping) return Close();
+    if (buffer_.size() > 0) return ReadRequest();
+    stream_.expires_after(state_->limits.idleTimeout);
+    stream_.async_read_some(buffer_.prepare(kFirstRead),
+                            [self = shared_from_this()](beast::error_code ec, std::size_t n) {
+                              if (ec) return self->Close();
+                              self->buffer_.commit(n);
+                              self->ReadRequest();
+                            });
+  }
 
-void CollectorServer::Routes() {
-  httplib::Server& svr = *server_;
+  void ReadRequest() {
+    if (state_->stopping) return Close();
+    parser_.emplace();
+    parser_->header_limit(static_cast<std::uint32_t>(state_->limits.headerBytes));
+    parser_->body_limit(state_->limits.bodyBytes);
+    stream_.expires_after(state_->limits.requestDeadline);
+    http::async_read_header(stream_, buffer_, *parser_,
+                            [self = shared_from_this()](beast::error_code ec, std::size_t) {
+                              self->OnHeader(ec);
+                            });
+  }
 
-  // Rejections are counted where every answer passes, so the bodies the
-  // HTTP layer refuses as too large count too.
-  svr.set_logger([this](const httplib::Request& req, const httplib::Response& res) {
-    if (req.method == "POST" && req.path == "/" && (res.status == 400 || res.status == 413)) {
-      queue_.CountRejection(NowMs());
+  void OnHeader(beast::error_code ec) {
+    if (ec) return OnRead(ec);
+    // A client that asks first (curl does for larger bodies) is told to go on.
+    if (beast::iequals(parser_->get()[http::field::expect], "100-continue")) {
+      static const std::string kContinue = "HTTP/1.1 100 Continue\r\n\r\n";
+      net::async_write(stream_, net::buffer(kContinue), [self = shared_from_this()](beast::error_code ec, std::size_t) {
+        if (ec) return self->Close();
+        self->ReadBody();
+      });
+      return;
     }
-  });
-  svr.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
-    Text(res, 503, "the database is not available");
-  });
+    ReadBody();
+  }
 
-  svr.Post("/", [this](const httplib::Request& req, httplib::Response& res) {
-    std::int64_t received = NowMs();
-    if (req.body.size() > kMaxBodyBytes) return Text(res, 413, "body larger than 16 KiB");
-    std::string reason;
-    std::optional<HitRecord> hit =
-        MakeHitRecord(req.body, req.get_header_value("User-Agent"), received, &reason);
-    if (!hit) return Text(res, 400, reason);
-    if (!queue_.Submit(std::move(*hit))) return Text(res, 503, "the hit could not be stored");
-    res.status = 204;
-  });
+  void ReadBody() {
+    http::async_read(stream_, buffer_, *parser_, [self = shared_from_this()](beast::error_code ec, std::size_t) {
+      self->OnRead(ec);
+    });
+  }
 
-  svr.Get("/healthz", [](const httplib::Request&, httplib::Response& res) { Text(res, 200, "ok"); });
-
-  // Everything else needs the token when one is set.
-  svr.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
-    if (options_.token.empty() || req.path == "/healthz" || (req.method == "POST" && req.path == "/")) {
-      return httplib::Server::HandlerResponse::Unhandled;
+  void OnRead(beast::error_code ec) {
+    if (ec == http::error::header_limit) return Refuse(431, "request headers larger than 16 KiB");
+    // Raised once the head is read (Content-Length too large) or within the body.
+    if (ec == http::error::body_limit) {
+      Request request = MakeRequest();
+      request.bodyTooLarge = true;
+      keepAlive_ = false;  // the rest of the body is never read
+      return Dispatch(std::move(request));
     }
-    if (req.has_param("token")) {
-      if (SameToken(req.get_param_value("token"), options_.token)) {
-        res.set_header("Set-Cookie", TokenCookie(options_.token));
-        return httplib::Server::HandlerResponse::Unhandled;
-      }
-    } else if (SameToken(BearerToken(req.get_header_value("Authorization")), options_.token) ||
-               SameToken(CookieToken(req.get_header_value("Cookie")), options_.token)) {
-      return httplib::Server::HandlerResponse::Unhandled;
+    if (ec && ec.category() == kParseErrors && ec != http::error::end_of_stream && ec != http::error::partial_message) {
+      return Refuse(400, "malformed request: " + ec.message());
     }
-    res.set_header("WWW-Authenticate", "Bearer");
-    Text(res, 401, "a valid token is needed: Authorization: Bearer TOKEN, or ?token=TOKEN");
-    return httplib::Server::HandlerResponse::Handled;
-  });
+    if (ec) return Close();
+    keepAlive_ = parser_->get().keep_alive();
+    Request request = MakeRequest();
+    request.body = std::move(parser_->get().body());
+    Dispatch(std::move(request));
+  }
 
-  svr.Get("/", [this](const httplib::Request& req, httplib::Response& res) {
-    Filters filters;
-    if (!ReadFilters(req, res, filters)) return;
-    res.set_content(RenderDashboard(options_.openReader()->Summarize(filters), filters),
-                    "text/html; charset=utf-8");
-  });
+  Request MakeRequest() {
+    const auto& message = parser_->get();
+    Request request;
+    request.method = std::string(message.method_string());
+    request.target = std::string(message.target());
+    for (const auto& field : message) request.headers.emplace_back(field.name_string(), field.value());
+    request.peer = peer_;
+    return request;
+  }
 
-  svr.Get("/api/summary", [this](const httplib::Request& req, httplib::Response& res) {
-    Filters filters;
-    if (!ReadFilters(req, res, filters)) return;
-    res.set_content(SummaryJson(options_.openReader()->Summarize(filters)) + "\n", "application/json");
-  });
+  void Dispatch(Request request) {
+    busy_ = true;
+    stream_.expires_never();
+    // The io_context must not run out of work while the service answers.
+    work_.emplace(state_->io.get_executor());
+    state_->service.Handle(std::move(request),
+                          [self = shared_from_this()](Response response) { self->Reply(std::move(response)); });
+  }
 
-  auto exporter = [this](bool hits) {
-    return [this, hits](const httplib::Request& req, httplib::Response& res) {
-      Filters filters;
-      if (!ReadFilters(req, res, filters)) return;
-      std::shared_ptr<Store> store = options_.openReader();
-      res.set_header("Content-Disposition",
-                     hits ? "attachment; filename=\"hits.csv\"" : "attachment; filename=\"sessions.csv\"");
-      res.set_chunked_content_provider(
-          "text/csv; charset=utf-8", [store, filters, hits](std::size_t, httplib::DataSink& sink) {
-            // The whole export in one call, written out in pieces of about 64 KiB.
-            std::string buffer;
-            auto row = [&](const std::vector<std::string>& cells) {
-              buffer += CsvRow(cells);
-              if (buffer.size() >= 65536) {
-                if (!sink.write(buffer.data(), buffer.size())) throw std::runtime_error("client gone");
-                buffer.clear();
-              }
-            };
-            try {
-              hits ? store->ExportHits(filters, row) : store->ExportSessions(filters, row);
-              if (!buffer.empty()) sink.write(buffer.data(), buffer.size());
-              sink.done();
-            } catch (const std::exception&) {
-              return false;
-            }
-            return true;
-          });
+  void Refuse(int status, std::string_view text) {
+    keepAlive_ = false;
+    busy_ = true;
+    Write(TextResponse(status, text));
+  }
+
+  // Any thread. A streamed body is written from the calling thread, which
+  // waits for each piece; the network threads never wait.
+  void Reply(Response response) {
+    if (response.stream) return Stream(std::move(response));
+    net::post(stream_.get_executor(), [self = shared_from_this(), response = std::move(response)]() mutable {
+      self->Write(std::move(response));
+    });
+  }
+
+  template <typename Fields>
+  void SetHeaders(Fields& message, const Response& response) {
+    for (const auto& [name, value] : response.headers) message.insert(name, value);
+    message.keep_alive(keepAlive_ && !state_->stopping);
+  }
+
+  void Write(Response response) {
+    auto message = std::make_shared<http::response<http::string_body>>(static_cast<http::status>(response.status), 11);
+    SetHeaders(*message, response);
+    message->body() = std::move(response.body);
+    message->prepare_payload();
+    stream_.expires_after(state_->limits.writeDeadline);
+    http::async_write(stream_, *message, [self = shared_from_this(), message](beast::error_code ec, std::size_t) {
+      self->Written(ec, message->keep_alive());
+    });
+  }
+
+  void Written(beast::error_code ec, bool keepAlive) {
+    busy_ = false;
+    work_.reset();
+    if (ec || !keepAlive || state_->stopping) return Close();
+    AwaitRequest();
+  }
+
+  // Runs `start(done)` on the strand and waits for done(ec); false on an error.
+  template <typename Start>
+  bool OnStrandAndWait(Start start) {
+    auto done = std::make_shared<std::promise<beast::error_code>>();
+    std::future<beast::error_code> result = done->get_future();
+    net::post(stream_.get_executor(), [self = shared_from_this(), start, done]() mutable {
+      self->stream_.expires_after(self->state_->limits.writeDeadline);
+      start([done](beast::error_code ec) { done->set_value(ec); });
+    });
+    return !result.get();
+  }
+
+  void Stream(Response response) {
+    auto head = std::make_shared<http::response<http::empty_body>>(static_cast<http::status>(response.status), 11);
+    SetHeaders(*head, response);
+    head->chunked(true);
+    auto serializer = std::make_shared<http::response_serializer<http::empty_body>>(*head);
+    bool ok = OnStrandAndWait([this, head, serializer](auto done) {
+      http::async_write_header(stream_, *serializer, [head, serializer, done](beast::error_code ec, std::size_t) {
+        done(ec);
+      });
+    });
+    auto writer = [&](std::string_view piece) {
+      if (!ok || state_->stopping) return ok = false;
+      auto text = std::make_shared<std::string>(piece);
+      return ok = OnStrandAndWait([this, text](auto done) {
+               net::async_write(stream_, http::make_chunk(net::buffer(*text)),
+                                [text, done](beast::error_code ec, std::size_t) { done(ec); });
+             });
     };
+    if (!response.stream(writer)) ok = false;
+    if (ok) {
+      ok = OnStrandAndWait([this](auto done) {
+        net::async_write(stream_, http::make_chunk_last(), [done](beast::error_code ec, std::size_t) { done(ec); });
+      });
+    }
+    bool keepAlive = ok && head->keep_alive();
+    net::post(stream_.get_executor(), [self = shared_from_this(), ok, keepAlive] {
+      self->Written(ok ? beast::error_code() : beast::error_code(net::error::operation_aborted), keepAlive);
+    });
+  }
+
+  void Close() {
+    beast::error_code ignored;
+    stream_.socket().shutdown(tcp::socket::shutdown_both, ignored);
+    stream_.socket().close(ignored);
+  }
+
+  std::shared_ptr<HttpServer::State> state_;  // first, so the stream goes before the io_context
+  beast::tcp_stream stream_;
+  std::string peer_;
+  beast::flat_buffer buffer_;
+  std::optional<http::request_parser<http::string_body>> parser_;
+  std::optional<net::executor_work_guard<Executor>> work_;
+  bool busy_ = false;
+  bool keepAlive_ = true;
+};
+
+bool HttpServer::State::Admit(const std::string& address) {
+  std::lock_guard lock(mutex);
+  if (open.size() >= limits.connections) return false;
+  bool capped = std::find(limits.uncappedAddresses.begin(), limits.uncappedAddresses.end(), address) ==
+                limits.uncappedAddresses.end();
+  std::size_t& count = perAddress[address];
+  if (capped && count >= limits.connectionsPerAddress) return false;
+  ++count;
+  return true;
+}
+
+void HttpServer::State::Release(Connection* connection, const std::string& address) {
+  std::lock_guard lock(mutex);
+  open.erase(connection);
+  auto it = perAddress.find(address);
+  if (it != perAddress.end() && --it->second == 0) perAddress.erase(it);
+}
+
+void HttpServer::State::Accept() {
+  acceptor.async_accept(net::make_strand(io), [this](beast::error_code ec, tcp::socket socket) {
+    if (stopping) return;
+    if (ec) {
+      // Out of descriptors, say: try again shortly rather than spin.
+      auto timer = std::make_shared<net::steady_timer>(io, std::chrono::milliseconds(50));
+      timer->async_wait([this, timer](beast::error_code) {
+        if (!stopping) Accept();
+      });
+      return;
+    }
+    beast::error_code ignored;
+    std::string address = socket.remote_endpoint(ignored).address().to_string();
+    if (ignored || !Admit(address)) {
+      socket.close(ignored);
+      return Accept();
+    }
+    socket.set_option(tcp::no_delay(true), ignored);
+    auto connection = std::make_shared<Connection>(shared_from_this(), std::move(socket), address);
+    {
+      std::lock_guard lock(mutex);
+      open.emplace(connection.get(), connection);
+    }
+    connection->Start();
+    Accept();
+  });
+}
+
+HttpServer::HttpServer(HttpService& service, ServerLimits limits)
+    : state_(std::make_shared<State>(service, std::move(limits))) {}
+
+HttpServer::~HttpServer() {
+  Stop();
+}
+
+int HttpServer::Bind(const std::string& host, int port, std::string* error) {
+  auto fail = [&](const std::string& why) {
+    if (error) *error = why;
+    return -1;
   };
-  svr.Get("/export/hits.csv", exporter(true));
-  svr.Get("/export/sessions.csv", exporter(false));
+  beast::error_code ec;
+  tcp::resolver resolver(state_->io);
+  auto results = resolver.resolve(host, std::to_string(port), tcp::resolver::numeric_service, ec);
+  if (ec || results.empty()) return fail("cannot resolve " + host + ": " + ec.message());
+  tcp::endpoint endpoint = results.begin()->endpoint();
+  tcp::acceptor& acceptor = state_->acceptor;
+  acceptor.open(endpoint.protocol(), ec);
+  if (!ec) acceptor.set_option(net::socket_base::reuse_address(true), ec);
+  if (!ec) acceptor.bind(endpoint, ec);
+  if (!ec) acceptor.listen(kListenBacklog, ec);
+  if (ec) {
+    beast::error_code ignored;
+    acceptor.close(ignored);
+    return fail("cannot listen on " + endpoint.address().to_string() + ": " + ec.message());
+  }
+  return acceptor.local_endpoint().port();
+}
+
+bool HttpServer::BoundToLoopback() const {
+  beast::error_code ec;
+  tcp::endpoint local = state_->acceptor.local_endpoint(ec);
+  return !ec && IsLoopback(local.address());
+}
+
+void HttpServer::Run() {
+  if (!state_->stopping) {
+    net::dispatch(state_->acceptor.get_executor(), [state = state_.get()] { state->Accept(); });
+  }
+  std::vector<std::thread> more;
+  for (int i = 1; i < state_->limits.threads; ++i) more.emplace_back([this] { state_->io.run(); });
+  state_->io.run();
+  for (std::thread& thread : more) thread.join();
+}
+
+void HttpServer::Stop() {
+  if (state_->stopping.exchange(true)) return;
+  net::dispatch(state_->acceptor.get_executor(), [state = state_.get()] {
+    beast::error_code ignored;
+    state->acceptor.close(ignored);
+  });
+  std::vector<std::shared_ptr<Connection>> open;
+  {
+    std::lock_guard lock(state_->mutex);
+    for (auto& [raw, weak] : state_->open) {
+      if (auto connection = weak.lock()) open.push_back(std::move(connection));
+    }
+  }
+  for (auto& connection : open) connection->Stop();
 }
 
 }  // namespace collector

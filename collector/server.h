@@ -1,50 +1,62 @@
 #pragma once
-// The collector's HTTP interface over cpp-httplib:
-//   POST /              a hit (open to everyone)
-//   GET  /healthz       "ok" (open to everyone)
-//   GET  /              the dashboard
-//   GET  /api/summary   the figures as JSON
-//   GET  /export/hits.csv, /export/sessions.csv
-// The last four need the token when one is set, and take the filters as
-// query parameters.
+// The collector's HTTP layer, over Boost.Beast: asynchronous, so an idle
+// or slow connection costs a socket and a few kilobytes, never a thread.
+// Every request is handed whole to an HttpService; the layer itself only
+// refuses what it cannot read:
+//   431  request head larger than the header limit
+//   400  a request it cannot parse (conflicting Content-Length among others)
+// A body larger than the body limit is handed on with bodyTooLarge set.
+// A request must arrive whole within the request deadline, a kept-alive
+// connection may idle for the idle timeout; connections beyond the caps
+// are closed at once.
 
-#include <functional>
+#include <chrono>
+#include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
-#include "collector/ingest_queue.h"
-#include "collector/store.h"
-
-namespace httplib {
-class Server;
-}
+#include "collector/http_message.h"
 
 namespace collector {
 
-struct ServerOptions {
-  std::string token;  // empty: no token needed (loopback only)
-  // Opens a store for one request that reads; throws SqlError.
-  std::function<std::unique_ptr<Store>()> openReader;
+class Connection;
+
+struct ServerLimits {
+  std::chrono::milliseconds requestDeadline{10'000};  // head and body, from the first byte
+  std::chrono::milliseconds idleTimeout{5'000};       // between requests on one connection
+  std::chrono::milliseconds writeDeadline{30'000};    // for each piece of an answer
+  std::size_t headerBytes = 16 * 1024;                // request line and headers in all
+  std::size_t bodyBytes = 16 * 1024;
+  std::size_t connections = 4096;
+  std::size_t connectionsPerAddress = 64;
+  // Addresses not held to the per-address cap: a reverse proxy in front.
+  std::vector<std::string> uncappedAddresses;
+  int threads = 2;
 };
 
-class CollectorServer {
+class HttpServer {
  public:
-  CollectorServer(ServerOptions options, IngestQueue& queue);
-  ~CollectorServer();
+  HttpServer(HttpService& service, ServerLimits limits = {});
+  ~HttpServer();
+  HttpServer(const HttpServer&) = delete;
+  HttpServer& operator=(const HttpServer&) = delete;
 
-  // Binds HOST:PORT (port 0 picks a free one); the port bound, or -1.
-  int Bind(const std::string& host, int port);
-  // Serves until Stop(); in-flight requests are answered first.
-  void Listen();
+  // Binds the first address HOST resolves to, on PORT (0 picks a free
+  // one): the port bound, or -1 with a reason in `error`.
+  int Bind(const std::string& host, int port, std::string* error = nullptr);
+  // Whether the bound address is a loopback address (127.0.0.0/8, ::1).
+  bool BoundToLoopback() const;
+  // Serves until Stop(), on `threads` threads, the caller's among them.
+  void Run();
+  // Stops accepting and closes every connection that waits for a request;
+  // requests already with the service are answered first. Safe from any thread.
   void Stop();
 
  private:
-  void Routes();
-
-  ServerOptions options_;
-  IngestQueue& queue_;
-  std::unique_ptr<httplib::Server> server_;
-  int listenSocket_ = -1;
+  friend class Connection;
+  struct State;
+  std::shared_ptr<State> state_;
 };
 
 }  // namespace collector

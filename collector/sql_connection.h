@@ -3,6 +3,7 @@
 // rows read as texts, transactions. One implementation over SQLite, one over
 // libpq; the store's SQL is shared and written with "?" placeholders.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -31,6 +32,11 @@ class SqlError : public std::runtime_error {
 
 enum class SqlDialect { kSqlite, kPostgres };
 
+struct SqlStatement {
+  std::string sql;
+  std::vector<SqlValue> params;
+};
+
 class SqlConnection {
  public:
   virtual ~SqlConnection() = default;
@@ -40,17 +46,33 @@ class SqlConnection {
                    const std::function<void(const SqlRow&)>& row = {}) = 0;
   // Several statements without parameters or results.
   virtual void Script(std::string_view sql) = 0;
+  // Runs the statements in one write transaction, all or none: throws
+  // SqlError, the transaction rolled back. SQLite takes its write lock at
+  // the start, so that two writers never deadlock on an upgrade.
+  virtual void RunTransaction(const std::vector<SqlStatement>& statements);
+  // How long a statement waits for another connection's lock before it
+  // fails as retryable.
+  virtual void SetLockWait(std::chrono::milliseconds wait) = 0;
+  // False once the connection is known to be lost (the server went away);
+  // never blocks.
+  virtual bool Alive() { return true; }
   // What the database is, for messages: "sqlite:PATH" or the URI without its password.
   virtual std::string Describe() const = 0;
 };
 
+// kReadOnly never creates, migrates or changes the journal mode of a
+// database: for the commands that only read, so that a mistyped path or
+// someone else's file is refused rather than changed.
+enum class OpenMode { kReadWrite, kReadOnly };
+
 // Opens "sqlite:PATH" or a "postgresql://" / "postgres://" URI. Throws
-// SqlError when the database cannot be opened.
-std::unique_ptr<SqlConnection> OpenSqlConnection(const std::string& url);
+// SqlError when the database cannot be opened. A SQLite file it creates is
+// readable by its owner only.
+std::unique_ptr<SqlConnection> OpenSqlConnection(const std::string& url, OpenMode mode = OpenMode::kReadWrite);
 // Whether `url` names a database kind the collector knows.
 bool IsDatabaseUrl(std::string_view url);
 
-std::unique_ptr<SqlConnection> OpenSqlite(const std::string& path);
-std::unique_ptr<SqlConnection> OpenPostgres(const std::string& conninfo);
+std::unique_ptr<SqlConnection> OpenSqlite(const std::string& path, OpenMode mode);
+std::unique_ptr<SqlConnection> OpenPostgres(const std::string& conninfo, OpenMode mode);
 
 }  // namespace collector

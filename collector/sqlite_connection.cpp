@@ -1,4 +1,7 @@
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <map>
 
@@ -14,13 +17,26 @@ using Statement = std::unique_ptr<sqlite3_stmt, StatementCloser>;
 
 class SqliteConnection final : public SqlConnection {
  public:
-  explicit SqliteConnection(const std::string& path) : path_(path) {
+  SqliteConnection(const std::string& path, OpenMode mode) : path_(path) {
+    bool readOnly = mode == OpenMode::kReadOnly;
+    if (readOnly) {
+      struct stat info;
+      if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) throw SqlError("no database file " + path);
+    } else {
+      // Created here first, so that it and the journal files SQLite makes
+      // beside it (they take its mode) are the owner's only.
+      int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+      if (fd >= 0) ::close(fd);
+    }
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &db,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    int rc = sqlite3_open_v2(
+        path.c_str(), &db,
+        (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) | SQLITE_OPEN_NOMUTEX,
+        nullptr);
     db_.reset(db);
     if (rc != SQLITE_OK) throw SqlError(db ? sqlite3_errmsg(db) : "out of memory");
     sqlite3_busy_timeout(db, 10'000);
+    if (readOnly) return;
     // WAL lets the dashboard read while hits are written. A transaction
     // committed in WAL mode survives the process being killed; NORMAL only
     // leaves the last commits to a power cut, which saves an fsync per commit.
@@ -29,6 +45,9 @@ class SqliteConnection final : public SqlConnection {
 
   SqlDialect dialect() const override { return SqlDialect::kSqlite; }
   std::string Describe() const override { return "sqlite:" + path_; }
+  void SetLockWait(std::chrono::milliseconds wait) override {
+    sqlite3_busy_timeout(db_.get(), static_cast<int>(wait.count()));
+  }
 
   void Script(std::string_view sql) override {
     char* message = nullptr;
@@ -108,8 +127,8 @@ class SqliteConnection final : public SqlConnection {
 
 }  // namespace
 
-std::unique_ptr<SqlConnection> OpenSqlite(const std::string& path) {
-  return std::make_unique<SqliteConnection>(path);
+std::unique_ptr<SqlConnection> OpenSqlite(const std::string& path, OpenMode mode) {
+  return std::make_unique<SqliteConnection>(path, mode);
 }
 
 }  // namespace collector

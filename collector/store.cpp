@@ -64,14 +64,20 @@ constexpr const char* kHitColumns =
     "value, exception_description, exception_details, exception_fatal, os_version, architecture, extra";
 constexpr int kHitColumnCount = 18;
 
-// The most hits one INSERT carries (SQLite allows 32766 parameters).
+// The most rows one INSERT carries (SQLite allows 32766 parameters): one
+// statement per 256 rows instead of one each, which is what a PostgreSQL
+// server, a round trip away, needs most.
 constexpr std::size_t kRowsPerInsert = 256;
 
-constexpr const char* kSessionUpsert = R"sql(
+constexpr int kSessionColumnCount = 19;
+constexpr const char* kSessionInsert = R"sql(
 INSERT INTO sessions (session_id, app, version, client_id, first_made_ms, day, last_received_ms, hits, end_status,
   install_type, last_screen, last_screen_ms, os_version, architecture, language, screen, dpi, features,
   missing_prerequisites)
-VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)
+VALUES )sql";
+// Merges a row into the stored one as the row's hits would have: used for
+// each batch's sessions and for a whole imported session alike.
+constexpr const char* kSessionMerge = R"sql(
 ON CONFLICT (session_id) DO UPDATE SET
   first_made_ms = CASE WHEN excluded.first_made_ms < sessions.first_made_ms
                        THEN excluded.first_made_ms ELSE sessions.first_made_ms END,
@@ -135,6 +141,56 @@ struct SessionDelta {
   }
 };
 
+// "(?, ?, ...)" with `columns` placeholders.
+std::string Placeholders(int columns) {
+  std::string row = "(?";
+  for (int i = 1; i < columns; ++i) row += ", ?";
+  return row + ")";
+}
+
+// Adds `head` + rows + `tail` for every kRowsPerInsert rows; `rows` holds
+// `columns` values per row.
+void AddRows(std::vector<SqlStatement>& out, const std::string& head, const char* tail, int columns,
+             const std::vector<SqlValue>& rows) {
+  const std::size_t perRow = static_cast<std::size_t>(columns);
+  const std::string one = Placeholders(columns);
+  for (std::size_t start = 0; start < rows.size(); start += kRowsPerInsert * perRow) {
+    std::size_t count = std::min(kRowsPerInsert, (rows.size() - start) / perRow);
+    SqlStatement& statement = out.emplace_back();
+    statement.sql = head;
+    for (std::size_t i = 0; i < count; ++i) statement.sql += (i ? ", " : "") + one;
+    statement.sql += tail;
+    statement.params.assign(rows.begin() + static_cast<std::ptrdiff_t>(start),
+                            rows.begin() + static_cast<std::ptrdiff_t>(start + count * perRow));
+  }
+}
+
+void AddHitRow(std::vector<SqlValue>& rows, const HitRecord& h) {
+  rows.insert(rows.end(),
+              {h.receivedMs, h.madeMs, h.queueMs, h.app, h.version, h.clientId, h.sessionId, h.type,
+               TextOrNull(h.lifeControl), TextOrNull(h.lifeStatus), TextOrNull(h.label), TextOrNull(h.value),
+               TextOrNull(h.exceptionDescription), TextOrNull(h.exceptionDetails), TextOrNull(h.exceptionFatal),
+               TextOrNull(h.osVersion), TextOrNull(h.architecture), TextOrNull(h.extra)});
+}
+
+void AddHits(std::vector<SqlStatement>& out, const std::vector<SqlValue>& rows) {
+  AddRows(out, std::string("INSERT INTO hits (") + kHitColumns + ") VALUES ", "", kHitColumnCount, rows);
+}
+
+void AddSessions(std::vector<SqlStatement>& out, const std::vector<SqlValue>& rows) {
+  AddRows(out, kSessionInsert, kSessionMerge, kSessionColumnCount, rows);
+}
+
+void AddRejections(std::vector<SqlStatement>& out, const std::string& day, std::int64_t count) {
+  out.push_back({"INSERT INTO rejections (day, count) VALUES (?, ?) "
+                 "ON CONFLICT (day) DO UPDATE SET count = rejections.count + excluded.count",
+                 {day, count}});
+}
+
+void RunAll(SqlConnection& db, const std::vector<SqlStatement>& statements) {
+  for (const SqlStatement& statement : statements) db.Run(statement.sql, statement.params);
+}
+
 // " WHERE ..." over the sessions table (alias `s`) and its parameters.
 struct Where {
   std::string sql;
@@ -184,7 +240,24 @@ void InWriteTransaction(SqlConnection& db, Work&& work) {
 }  // namespace
 
 Store::Store(std::unique_ptr<SqlConnection> connection, bool migrate) : db_(std::move(connection)) {
-  if (migrate) Migrate();
+  if (migrate) {
+    Migrate();
+    return;
+  }
+  bool found = false;
+  db_->Run(db_->dialect() == SqlDialect::kPostgres
+               ? "SELECT 1 WHERE to_regclass('collector_schema') IS NOT NULL"
+               : "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'collector_schema'",
+           {}, [&](const SqlRow&) { found = true; });
+  std::optional<std::int64_t> version;
+  if (found) {
+    db_->Run("SELECT MAX(version) FROM collector_schema", {}, [&](const SqlRow& row) {
+      if (row[0]) version = Int(row[0]);
+    });
+  }
+  if (!version) throw SqlError("not a plumeta-collector database (it has no collector_schema table)");
+  if (*version > kSchemaVersion)
+    throw SqlError("the database was made by a newer collector (schema " + std::to_string(*version) + ")");
 }
 
 void Store::Migrate() {
@@ -212,40 +285,95 @@ void Store::Insert(const std::vector<HitRecord>& hits,
   std::map<std::string, SessionDelta> sessions;  // ordered by id: every writer locks rows in one order
   for (const HitRecord& hit : hits) sessions[hit.sessionId].Add(hit);
 
+  std::vector<SqlValue> hitRows, sessionRows;
+  hitRows.reserve(hits.size() * kHitColumnCount);
+  for (const HitRecord& h : hits) AddHitRow(hitRows, h);
+  sessionRows.reserve(sessions.size() * kSessionColumnCount);
+  for (const auto& [id, s] : sessions) {
+    sessionRows.insert(sessionRows.end(),
+                       {id, s.app, s.version, s.clientId, s.firstMadeMs, DayText(s.firstMadeMs), s.lastReceivedMs,
+                        s.hits, Optional(s.endStatus), Optional(s.installType), Optional(s.lastScreen),
+                        s.lastScreenMs ? SqlValue(*s.lastScreenMs) : SqlValue(nullptr), Optional(s.osVersion),
+                        Optional(s.architecture), Optional(s.language), Optional(s.screen), Optional(s.dpi),
+                        Optional(s.features), Optional(s.missingPrerequisites)});
+  }
+  // One transaction of a few statements, which PostgreSQL gets in one
+  // round trip.
+  std::vector<SqlStatement> statements;
+  AddHits(statements, hitRows);
+  AddSessions(statements, sessionRows);
+  for (const auto& [day, count] : rejections) AddRejections(statements, day, count);
+  db_->RunTransaction(statements);
+}
+
+std::int64_t Store::ImportFrom(Store& source) {
+  constexpr std::size_t kPage = 5000;
+  // The columns that hold numbers, by position in the rows read.
+  // A NUL character, which older collectors let SQLite store, cannot be
+  // stored in PostgreSQL text: it becomes U+FFFD rather than cut the text.
+  const bool postgres = db_->dialect() == SqlDialect::kPostgres;
+  auto text = [postgres](const std::string& value) {
+    if (!postgres || value.find('\0') == std::string::npos) return value;
+    std::string out;
+    for (char c : value) c ? out.push_back(c) : void(out += "\xEF\xBF\xBD");
+    return out;
+  };
+  auto copy = [&text](const SqlRow& row, std::size_t from, std::initializer_list<std::size_t> numbers,
+                      std::vector<SqlValue>& into) {
+    for (std::size_t c = from; c < row.size(); ++c) {
+      bool number = std::find(numbers.begin(), numbers.end(), c) != numbers.end();
+      into.push_back(!row[c] ? SqlValue(nullptr) : number ? SqlValue(Int(row[c])) : SqlValue(text(*row[c])));
+    }
+  };
+  std::int64_t copied = 0;
   InWriteTransaction(*db_, [&] {
-    for (std::size_t start = 0; start < hits.size(); start += kRowsPerInsert) {
-      std::size_t count = std::min(kRowsPerInsert, hits.size() - start);
-      std::string sql = std::string("INSERT INTO hits (") + kHitColumns + ") VALUES ";
-      std::vector<SqlValue> params;
-      params.reserve(count * kHitColumnCount);
-      for (std::size_t i = 0; i < count; ++i) {
-        const HitRecord& h = hits[start + i];
-        sql += i ? ", (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
-                 : "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
-        params.insert(
-            params.end(),
-            {h.receivedMs, h.madeMs, h.queueMs, h.app, h.version, h.clientId, h.sessionId, h.type,
-             TextOrNull(h.lifeControl), TextOrNull(h.lifeStatus), TextOrNull(h.label), TextOrNull(h.value),
-             TextOrNull(h.exceptionDescription), TextOrNull(h.exceptionDetails), TextOrNull(h.exceptionFatal),
-             TextOrNull(h.osVersion), TextOrNull(h.architecture), TextOrNull(h.extra)});
-      }
-      db_->Run(sql, params);
+    // Hits in the order they were stored, a page at a time.
+    for (std::int64_t after = -1;;) {
+      std::vector<SqlValue> rows;
+      std::size_t read = 0;
+      source.db_->Run(std::string("SELECT id, ") + kHitColumns + " FROM hits WHERE id > ? ORDER BY id LIMIT " +
+                          std::to_string(kPage),
+                      {after}, [&](const SqlRow& row) {
+                        ++read;
+                        after = Int(row[0]);
+                        copy(row, 1, {1, 2, 3}, rows);
+                      });
+      std::vector<SqlStatement> statements;
+      AddHits(statements, rows);
+      RunAll(*db_, statements);
+      copied += static_cast<std::int64_t>(read);
+      if (read < kPage) break;
     }
-    for (const auto& [id, s] : sessions) {
-      db_->Run(kSessionUpsert,
-               {id, s.app, s.version, s.clientId, s.firstMadeMs, DayText(s.firstMadeMs), s.lastReceivedMs,
-                s.hits, Optional(s.endStatus), Optional(s.installType), Optional(s.lastScreen),
-                s.lastScreenMs ? SqlValue(*s.lastScreenMs) : SqlValue(nullptr), Optional(s.osVersion),
-                Optional(s.architecture), Optional(s.language), Optional(s.screen), Optional(s.dpi),
-                Optional(s.features), Optional(s.missingPrerequisites)});
+    // Sessions keep what retention left of them, merged into any the
+    // database holds already.
+    for (std::string after;;) {
+      std::vector<SqlValue> rows;
+      std::size_t read = 0;
+      source.db_->Run(
+          "SELECT session_id, app, version, client_id, first_made_ms, day, last_received_ms, hits, end_status, "
+          "install_type, last_screen, last_screen_ms, os_version, architecture, language, screen, dpi, features, "
+          "missing_prerequisites FROM sessions WHERE session_id > ? ORDER BY session_id LIMIT " +
+              std::to_string(kPage),
+          {after}, [&](const SqlRow& row) {
+            ++read;
+            after = Text(row[0]);
+            copy(row, 0, {4, 6, 7, 11}, rows);
+          });
+      std::vector<SqlStatement> statements;
+      AddSessions(statements, rows);
+      RunAll(*db_, statements);
+      if (read < kPage) break;
     }
-    for (const auto& [day, count] : rejections) {
-      db_->Run(
-          "INSERT INTO rejections (day, count) VALUES (?, ?) "
-          "ON CONFLICT (day) DO UPDATE SET count = rejections.count + excluded.count",
-          {day, count});
-    }
+    std::vector<SqlStatement> statements;
+    source.db_->Run("SELECT day, count FROM rejections", {},
+                    [&](const SqlRow& row) { AddRejections(statements, Text(row[0]), Int(row[1])); });
+    RunAll(*db_, statements);
   });
+  return copied;
+}
+
+void Store::Probe() {
+  InWriteTransaction(*db_, [] {});
 }
 
 void Store::DeleteReceivedBefore(std::int64_t cutoffMs) {
@@ -289,8 +417,8 @@ Summary Store::Summarize(const Filters& filters) {
   std::int64_t rejected = 0;
   std::string sql = "SELECT COALESCE(SUM(count), 0) FROM rejections WHERE 1 = 1";
   std::vector<SqlValue> params;
-  if (!filters.since.empty()) sql += " AND day >= ?", params.emplace_back(filters.since);
-  if (!filters.until.empty()) sql += " AND day <= ?", params.emplace_back(filters.until);
+  if (filters.sinceDay) sql += " AND day >= ?", params.emplace_back(filters.SinceText());
+  if (filters.untilDay) sql += " AND day <= ?", params.emplace_back(filters.UntilText());
   db_->Run(sql, params, [&](const SqlRow& row) { rejected = Int(row[0]); });
 
   // Exception hits are few, and reached through their own index.

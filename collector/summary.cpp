@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <map>
+#include <functional>
+#include <string_view>
 #include <unordered_map>
 
 #include "collector/hit_record.h"
@@ -22,25 +24,132 @@ void WriteTallies(JsonWriter& json, const char* key, const std::vector<Tally>& t
                   const char* countKey) {
   json.Key(key).BeginArray();
   for (const Tally& t : tallies) {
-    json.BeginObject().Key(valueKey).String(t.value).Key(countKey).Number(t.count).EndObject();
+    json.BeginObject();
+    t.others ? json.Key("others").Number(t.others) : json.Key(valueKey).String(t.value);
+    json.Key(countKey).Number(t.count).EndObject();
   }
   json.EndArray();
 }
 
-// Counts per value, in sessions or in distinct machines.
+// Counts per value, in sessions.
 using Counts = std::unordered_map<std::string, std::int64_t>;
-// Distinct machines, by the small numbers given to client ids: a bit each.
-struct MachineSet {
-  std::vector<std::uint64_t> bits;
-  std::int64_t count = 0;
-  void Add(std::uint32_t machine) {
-    const std::size_t word = machine / 64;
-    if (word >= bits.size()) bits.resize(word + 1 + word / 2);
-    const std::uint64_t bit = std::uint64_t{1} << (machine % 64);
-    if (!(bits[word] & bit)) bits[word] |= bit, ++count;
+
+// Gives distinct texts the numbers 0, 1, 2... in the order first seen. Open
+// addressing over arrays: a summary numbers every machine and every value
+// of its sessions, and a node per text would cost an allocation each.
+class TextIds {
+ public:
+  // The text's number, and whether it is new.
+  std::pair<std::uint32_t, bool> Add(std::string_view text) {
+    if ((texts_.size() + 1) * 2 > slots_.size()) Grow();
+    const std::size_t hash = std::hash<std::string_view>{}(text);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+      const std::uint32_t id = slots_[i];
+      if (id == kEmpty) {
+        slots_[i] = static_cast<std::uint32_t>(texts_.size());
+        texts_.emplace_back(text);
+        hashes_.push_back(hash);
+        return {slots_[i], true};
+      }
+      if (hashes_[id] == hash && texts_[id] == text) return {id, false};
+    }
   }
+  const std::string& Text(std::uint32_t id) const { return texts_[id]; }
+  std::size_t size() const { return texts_.size(); }
+
+ private:
+  static constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
+  void Grow() {
+    std::vector<std::uint32_t> slots(std::max<std::size_t>(64, slots_.size() * 2), kEmpty);
+    const std::size_t mask = slots.size() - 1;
+    for (std::uint32_t id = 0; id < texts_.size(); ++id) {
+      std::size_t i = hashes_[id] & mask;
+      while (slots[i] != kEmpty) i = (i + 1) & mask;
+      slots[i] = id;
+    }
+    slots_.swap(slots);
+  }
+  std::vector<std::uint32_t> slots_;
+  std::vector<std::string> texts_;
+  std::vector<std::size_t> hashes_;
 };
-using Machines = std::unordered_map<std::string, MachineSet>;
+
+// A set of non-zero 64-bit keys, by open addressing.
+class KeySet {
+ public:
+  bool Insert(std::uint64_t key) {
+    if ((size_ + 1) * 2 > slots_.size()) Grow();
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = Spread(key) & mask;; i = (i + 1) & mask) {
+      if (slots_[i] == key) return false;
+      if (slots_[i] == 0) {
+        slots_[i] = key;
+        ++size_;
+        return true;
+      }
+    }
+  }
+
+ private:
+  static std::size_t Spread(std::uint64_t key) { return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> 17); }
+  void Grow() {
+    std::vector<std::uint64_t> old(std::max<std::size_t>(64, slots_.size() * 2), 0);
+    old.swap(slots_);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::uint64_t key : old) {
+      if (!key) continue;
+      std::size_t i = Spread(key) & mask;
+      while (slots_[i]) i = (i + 1) & mask;
+      slots_[i] = key;
+    }
+  }
+  std::vector<std::uint64_t> slots_;
+  std::size_t size_ = 0;
+};
+
+// The largest kListed of `count` values (count desc, then text) and one
+// row for the rest, without sorting them all.
+std::vector<Tally> Largest(std::size_t count, const std::function<std::int64_t(std::size_t)>& countOf,
+                           const std::function<const std::string&(std::size_t)>& textOf) {
+  std::vector<std::size_t> order(count);
+  for (std::size_t i = 0; i < count; ++i) order[i] = i;
+  auto before = [&](std::size_t a, std::size_t b) {
+    std::int64_t ca = countOf(a), cb = countOf(b);
+    return ca != cb ? ca > cb : textOf(a) < textOf(b);
+  };
+  std::size_t listed = std::min(count, kListed);
+  std::partial_sort(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(listed), order.end(), before);
+  std::vector<Tally> tallies;
+  for (std::size_t i = 0; i < listed; ++i) tallies.push_back({textOf(order[i]), countOf(order[i])});
+  if (count > listed) {
+    Tally other{std::string(), 0, static_cast<std::int64_t>(count - listed)};
+    for (std::size_t i = listed; i < count; ++i) other.count += countOf(order[i]);
+    tallies.push_back(std::move(other));
+  }
+  return tallies;
+}
+
+// Distinct machines per value: a machine counts for a value the first time
+// their pair is seen.
+class Machines {
+ public:
+  void Add(const std::string& value, std::uint32_t machine) {
+    auto [id, added] = values_.Add(value);
+    if (added) counts_.push_back(0);
+    if (seen_.Insert((std::uint64_t{id} + 1) << 32 | machine)) ++counts_[id];
+  }
+  std::vector<Tally> Sorted() const {
+    return Largest(
+        counts_.size(), [&](std::size_t id) { return counts_[id]; },
+        [&](std::size_t id) -> const std::string& { return values_.Text(static_cast<std::uint32_t>(id)); });
+  }
+
+ private:
+  TextIds values_;
+  std::vector<std::int64_t> counts_;
+  KeySet seen_;
+};
 
 std::vector<Tally> Sorted(const Counts& counts) {
   std::vector<Tally> tallies;
@@ -50,12 +159,18 @@ std::vector<Tally> Sorted(const Counts& counts) {
   return tallies;
 }
 
-std::vector<Tally> Sorted(const Machines& machines) {
-  std::vector<Tally> tallies;
-  tallies.reserve(machines.size());
-  for (const auto& [value, set] : machines) tallies.push_back({value, set.count});
-  SortTallies(tallies);
+std::vector<Tally> Folded(const Counts& counts) {
+  std::vector<Tally> tallies = Sorted(counts);
+  FoldTallies(tallies);
   return tallies;
+}
+
+void AddCounts(OutcomeCounts& into, const OutcomeCounts& more) {
+  into.sessions += more.sessions;
+  into.success += more.success;
+  into.userAbort += more.userAbort;
+  into.fatalError += more.fatalError;
+  into.unfinished += more.unfinished;
 }
 
 void AddOutcome(OutcomeCounts& counts, const std::optional<std::string>& endStatus) {
@@ -80,7 +195,7 @@ void AddOutcome(OutcomeCounts& counts, const std::optional<std::string>& endStat
 
 struct SummaryBuilder::State {
   Summary summary;
-  std::unordered_map<std::string, std::uint32_t> clients;  // client id -> small number
+  TextIds clients;  // client id -> small number
   std::map<std::pair<std::string, std::string>, OutcomeCounts> versions;
   std::map<std::string, OutcomeCounts> days;
   Counts installTypes, abortScreens, features, missing;
@@ -92,19 +207,18 @@ SummaryBuilder::~SummaryBuilder() = default;
 
 void SummaryBuilder::Add(const SessionFacts& s) {
   State& st = *state_;
-  const std::uint32_t client =
-      st.clients.try_emplace(s.clientId, static_cast<std::uint32_t>(st.clients.size())).first->second;
+  const std::uint32_t client = st.clients.Add(s.clientId).first;
   st.summary.hits += s.hits;
   AddOutcome(st.summary.outcomes, s.endStatus);
   AddOutcome(st.versions[{s.app, s.version}], s.endStatus);
   AddOutcome(st.days[s.day], s.endStatus);
   if (s.installType) ++st.installTypes[*s.installType];
   if (s.lastScreen && OutcomeOf(s.endStatus) == Outcome::kUserAbort) ++st.abortScreens[*s.lastScreen];
-  if (s.osVersion) st.osVersions[*s.osVersion].Add(client);
-  if (s.architecture) st.architectures[*s.architecture].Add(client);
-  if (s.language) st.languages[*s.language].Add(client);
-  if (s.screen) st.screens[*s.screen].Add(client);
-  if (s.dpi) st.dpi[*s.dpi].Add(client);
+  if (s.osVersion) st.osVersions.Add(*s.osVersion, client);
+  if (s.architecture) st.architectures.Add(*s.architecture, client);
+  if (s.language) st.languages.Add(*s.language, client);
+  if (s.screen) st.screens.Add(*s.screen, client);
+  if (s.dpi) st.dpi.Add(*s.dpi, client);
   if (s.features) ++st.features[*s.features];
   if (s.missingPrerequisites) ++st.missing[*s.missingPrerequisites];
 }
@@ -114,25 +228,42 @@ Summary SummaryBuilder::Finish(std::int64_t rejected, std::vector<ErrorGroup> er
   Summary summary = std::move(st.summary);
   summary.rejected = rejected;
   summary.machines = static_cast<std::int64_t>(st.clients.size());
-  summary.installTypes = Sorted(st.installTypes);
+  summary.installTypes = Folded(st.installTypes);
   for (auto& [key, outcomes] : st.versions) summary.byVersion.push_back({key.first, key.second, outcomes});
   std::stable_sort(summary.byVersion.begin(), summary.byVersion.end(),
                    [](const auto& a, const auto& b) { return a.outcomes.sessions > b.outcomes.sessions; });
+  if (summary.byVersion.size() > kListed) {
+    VersionOutcomes other;
+    other.others = static_cast<std::int64_t>(summary.byVersion.size() - kListed);
+    for (std::size_t i = kListed; i < summary.byVersion.size(); ++i)
+      AddCounts(other.outcomes, summary.byVersion[i].outcomes);
+    summary.byVersion.resize(kListed);
+    summary.byVersion.push_back(std::move(other));
+  }
   for (auto& [day, outcomes] : st.days) summary.perDay.push_back({day, outcomes});
-  summary.abortScreens = Sorted(st.abortScreens);
+  summary.abortScreens = Folded(st.abortScreens);
   std::sort(errors.begin(), errors.end(), [](const ErrorGroup& a, const ErrorGroup& b) {
     if (a.sessions != b.sessions) return a.sessions > b.sessions;
     if (a.fatal != b.fatal) return a.fatal;
     return a.action != b.action ? a.action < b.action : a.details < b.details;
   });
+  if (errors.size() > kListed) {
+    ErrorGroup other;
+    other.others = static_cast<std::int64_t>(errors.size() - kListed);
+    for (std::size_t i = kListed; i < errors.size(); ++i) other.sessions += errors[i].sessions;
+    errors.resize(kListed);
+    errors.push_back(std::move(other));
+  }
   summary.errors = std::move(errors);
-  summary.osVersions = Sorted(st.osVersions);
-  summary.architectures = Sorted(st.architectures);
-  summary.languages = Sorted(st.languages);
-  summary.screens = Sorted(st.screens);
-  summary.dpi = Sorted(st.dpi);
+  summary.osVersions = st.osVersions.Sorted();
+  summary.architectures = st.architectures.Sorted();
+  summary.languages = st.languages.Sorted();
+  summary.screens = st.screens.Sorted();
+  summary.dpi = st.dpi.Sorted();
   summary.features = SplitTallies(Sorted(st.features));
   summary.missingPrerequisites = SplitTallies(Sorted(st.missing));
+  FoldTallies(summary.features);
+  FoldTallies(summary.missingPrerequisites);
   return summary;
 }
 
@@ -140,6 +271,14 @@ void SortTallies(std::vector<Tally>& tallies) {
   std::sort(tallies.begin(), tallies.end(), [](const Tally& a, const Tally& b) {
     return a.count != b.count ? a.count > b.count : a.value < b.value;
   });
+}
+
+void FoldTallies(std::vector<Tally>& tallies) {
+  if (tallies.size() <= kListed) return;
+  Tally other{std::string(), 0, static_cast<std::int64_t>(tallies.size() - kListed)};
+  for (std::size_t i = kListed; i < tallies.size(); ++i) other.count += tallies[i].count;
+  tallies.resize(kListed);
+  tallies.push_back(std::move(other));
 }
 
 std::vector<Tally> SplitTallies(const std::vector<Tally>& lists) {
@@ -174,11 +313,19 @@ std::string SummaryJson(const Summary& s) {
   WriteOutcomes(json, s.outcomes);
   json.EndObject();
   json.Key("install_types").BeginObject();
-  for (const Tally& t : s.installTypes) json.Key(t.value).Number(t.count);
+  for (const Tally& t : s.installTypes) {
+    if (!t.others) json.Key(t.value).Number(t.count);
+  }
   json.EndObject();
+  if (!s.installTypes.empty() && s.installTypes.back().others) {
+    const Tally& other = s.installTypes.back();
+    json.Key("install_types_others").BeginObject();
+    json.Key("others").Number(other.others).Key("installations").Number(other.count).EndObject();
+  }
   json.Key("by_version").BeginArray();
   for (const VersionOutcomes& v : s.byVersion) {
-    json.BeginObject().Key("app").String(v.app).Key("version").String(v.version);
+    json.BeginObject();
+    v.others ? json.Key("others").Number(v.others) : json.Key("app").String(v.app).Key("version").String(v.version);
     json.Key("sessions").Number(v.outcomes.sessions);
     WriteOutcomes(json, v.outcomes);
     json.EndObject();
@@ -194,8 +341,13 @@ std::string SummaryJson(const Summary& s) {
   WriteTallies(json, "abort_screens", s.abortScreens, "screen", "sessions");
   json.Key("errors").BeginArray();
   for (const ErrorGroup& e : s.errors) {
-    json.BeginObject().Key("action").String(e.action).Key("details").String(e.details);
-    json.Key("fatal").Bool(e.fatal).Key("sessions").Number(e.sessions).EndObject();
+    json.BeginObject();
+    if (e.others) {
+      json.Key("others").Number(e.others);
+    } else {
+      json.Key("action").String(e.action).Key("details").String(e.details).Key("fatal").Bool(e.fatal);
+    }
+    json.Key("sessions").Number(e.sessions).EndObject();
   }
   json.EndArray();
   json.Key("machine").BeginObject();

@@ -9,9 +9,14 @@
 
 namespace collector {
 
+// Each list shows its kListed largest rows; the rest are summed in one
+// last row whose `others` says how many values it holds.
+inline constexpr std::size_t kListed = 20;
+
 struct Tally {
   std::string value;
   std::int64_t count = 0;
+  std::int64_t others = 0;  // > 0: the row of the values not listed
 };
 
 struct OutcomeCounts {
@@ -21,6 +26,7 @@ struct OutcomeCounts {
 struct VersionOutcomes {
   std::string app, version;
   OutcomeCounts outcomes;
+  std::int64_t others = 0;  // as in Tally
 };
 
 struct DayOutcomes {
@@ -32,6 +38,7 @@ struct ErrorGroup {
   std::string action, details;
   bool fatal = false;
   std::int64_t sessions = 0;
+  std::int64_t others = 0;  // as in Tally
 };
 
 struct Summary {
@@ -57,7 +64,10 @@ struct SessionFacts {
 };
 
 // The figures of a set of sessions, gathered in one pass over them: one
-// scan of the sessions is much quicker than a query per figure.
+// scan of the sessions is much quicker than a query per figure. Memory
+// grows with the sessions and their distinct values, never with their
+// product: distinct machines per value are counted in one hash set of
+// (value, machine) pairs.
 class SummaryBuilder {
  public:
   SummaryBuilder();
@@ -79,5 +89,7 @@ std::string SummaryJson(const Summary& summary);
 std::vector<Tally> SplitTallies(const std::vector<Tally>& lists);
 // Largest count first, then by value.
 void SortTallies(std::vector<Tally>& tallies);
+// Keeps the first kListed of sorted tallies and sums the rest in one row.
+void FoldTallies(std::vector<Tally>& tallies);
 
 }  // namespace collector

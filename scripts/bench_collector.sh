@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
 # The collector's benchmarks on this machine, SQLite and then PostgreSQL:
+#   0. ingestion side by side with wrk: the yardstick (the collector's HTTP
+#      layer with a handler that only answers 204), SQLite, PostgreSQL, the
+#      yardstick again; each rate also as a share of the yardstick's
 #   1. ingestion as fast as answered, real hit bodies on 32 connections
 #   2. ingestion at 1,000 hits per second on 16 connections: answer times
 #   3. GET /api/summary and the dashboard over 1,000,000 stored hits, and the
@@ -7,7 +10,8 @@
 # PostgreSQL runs on the test server of scripts/pg_test_server.sh (started
 # here when needed) in a database of its own, "plumeta_bench".
 # usage: scripts/bench_collector.sh [NATIVE_BUILD_DIR]   (build/native)
-#   BENCH_SECONDS (15) per ingestion run, BENCH_HITS (1000000) stored hits.
+#   BENCH_SECONDS (15) per ingestion run, BENCH_HITS (1000000) stored hits;
+#   BENCH_ONLY=side-by-side runs step 0 alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 native=${1:-build/native}
@@ -24,11 +28,16 @@ cleanup() {
 }
 trap cleanup EXIT
 
-start() {  # start DB: a collector on a free port, in $port and $pid
-  "$collector" serve --listen 127.0.0.1:0 --db "$1" >"$work/out" 2>"$work/err" &
+start() {  # start DB: a collector on a free port, in $port and $pid; DB "yardstick": the yardstick
+  if [ "$1" = yardstick ]; then
+    "$load" yardstick >"$work/out" 2>"$work/err" &
+  else
+    "$collector" serve --listen 127.0.0.1:0 --db "$1" >"$work/out" 2>"$work/err" &
+  fi
   pid=$!
   for _ in $(seq 100); do grep -q listening "$work/out" 2>/dev/null && break; sleep 0.1; done
-  port=$(sed -nE 's|.*127\.0\.0\.1:([0-9]+), storing.*|\1|p' "$work/out")
+  port=$(sed -nE 's|.*127\.0\.0\.1:([0-9]+).*|\1|p' "$work/out")
+  [ -n "$port" ] || { echo "$1 did not start: $(cat "$work/err")"; exit 1; }
 }
 stop() {
   kill -TERM "$pid"
@@ -76,9 +85,34 @@ run() {  # run NAME DB RESET_COMMAND...
   stop
 }
 
-reset_sqlite() { rm -f "$work/bench.db" "$work/bench.db-wal" "$work/bench.db-shm"; }
-run SQLite "sqlite:$work/bench.db" reset_sqlite
+wrk_rate() {  # wrk_rate NAME DB [RESET_COMMAND...]: hits per second answered by wrk's run, in $rate
+  local name=$1 db=$2
+  shift 2
+  [ $# -eq 0 ] || "$@"
+  start "$db"
+  wrk -t2 -c32 -d"${seconds}s" --latency -s bench/collector_hits.lua "http://127.0.0.1:$port/" >"$work/wrk"
+  rate=$(awk '/Requests\/sec/ {printf "%.0f", $2}' "$work/wrk")
+  local errors
+  errors=$(grep -E 'Non-2xx|Socket errors' "$work/wrk" | tr -s ' ' | paste -sd';' - || true)
+  echo "$name: $rate hits/s (p50 $(awk '$1 == "50%" {print $2}' "$work/wrk"), p99 $(awk '$1 == "99%" {print $2}' "$work/wrk"))${errors:+; $errors}"
+  stop
+}
 
+side_by_side() {
+  echo "== side by side, wrk 2 threads, 32 connections, ${seconds} s each; load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+  wrk_rate yardstick yardstick
+  local yard1=$rate
+  wrk_rate SQLite "sqlite:$work/bench.db" reset_sqlite
+  local sqlite=$rate
+  wrk_rate PostgreSQL "${uri/plumeta_test/plumeta_bench}" reset_postgres
+  local postgres=$rate
+  wrk_rate yardstick yardstick
+  local yard=$(((yard1 + rate) / 2))
+  echo "SQLite $((sqlite * 100 / yard)) % of the yardstick's mean ($yard), PostgreSQL $((postgres * 100 / sqlite)) % of SQLite's rate"
+  echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
+}
+
+reset_sqlite() { rm -f "$work/bench.db" "$work/bench.db-wal" "$work/bench.db-shm"; }
 uri=$(bash scripts/pg_test_server.sh start)
 pg_bin=/usr/lib/postgresql/15/bin
 socket=$(sed -nE 's|.*host=([^&]+).*|\1|p' <<<"$uri")
@@ -86,5 +120,11 @@ reset_postgres() {
   runuser -u postgres -- "$pg_bin/dropdb" -h "$socket" --if-exists -f plumeta_bench
   runuser -u postgres -- "$pg_bin/createdb" -h "$socket" plumeta_bench
 }
+side_by_side
+if [ "${BENCH_ONLY:-}" = side-by-side ]; then
+  reset_postgres
+  exit 0
+fi
+run SQLite "sqlite:$work/bench.db" reset_sqlite
 run PostgreSQL "${uri/plumeta_test/plumeta_bench}" reset_postgres
 reset_postgres

@@ -22,7 +22,8 @@ TEST(FormDecoder, DecodesPercentEscapesOnlyAndKeepsPlusAndBlanks) {
 
 TEST(FormDecoder, RefusesMalformedBodiesWithAReason) {
   for (const char* body :
-       {"", "v=2&novalue", "v=2&=x", "v=%2", "v=%zz", "v=2&", "v=%C3", "v=%C0%AF", "v=%ED%A0%80", "v=\xFF"}) {
+       {"", "v=2&novalue", "v=2&=x", "v=%2", "v=%zz", "v=2&", "v=%C3", "v=%C0%AF", "v=%ED%A0%80", "v=\xFF",
+        "v=a%00b", "v%00=1"}) {
     FormError error;
     EXPECT_FALSE(DecodeForm(body, &error)) << body;
     EXPECT_FALSE(error.reason.empty()) << body;

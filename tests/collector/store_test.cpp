@@ -2,6 +2,8 @@
 // set of installations, reopening, retention, exports, concurrent writers.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <future>
 #include <thread>
 
 #include "collector/ingest_queue.h"
@@ -93,13 +95,13 @@ TEST_P(StoreTest, SummaryAnswersTheDeployersQuestions) {
   EXPECT_EQ(s.hits, 6);
   EXPECT_EQ(s.outcomes.fatalError, 1);
   Filters secondDay;
-  secondDay.since = secondDay.until = "2026-03-11";
+  secondDay.sinceDay = secondDay.untilDay = ParseDay("2026-03-11");
   s = store->Summarize(secondDay);
   EXPECT_EQ(s.outcomes.sessions, 2);
   EXPECT_EQ(s.rejected, 0);
   ASSERT_EQ(s.features.size(), 1u);
   Filters firstDay;
-  firstDay.until = "2026-03-10";
+  firstDay.untilDay = ParseDay("2026-03-10");
   EXPECT_EQ(store->Summarize(firstDay).outcomes.sessions, 2);
   Filters other;
   other.app = "Other";
@@ -157,7 +159,9 @@ TEST_P(StoreTest, TwoCollectorsWritingAtOnceLoseNothing) {
         // Both collectors update the same sessions.
         HitRecord hit =
             Hit(SessionId((i + t) % kSessions), kClientA, "property", {{"lb", "x"}, {"val", "y"}}, NowMs());
-        if (!queue.Submit(std::move(hit))) ++refused;
+        std::promise<SubmitOutcome> outcome;
+        queue.Submit(std::move(hit), [&](SubmitOutcome o) { outcome.set_value(o); });
+        if (outcome.get_future().get() != SubmitOutcome::kStored) ++refused;
       }
     });
   }
@@ -171,8 +175,76 @@ TEST_P(StoreTest, TwoCollectorsWritingAtOnceLoseNothing) {
   EXPECT_EQ(rows, 1u + kThreads * kHitsEach);
 }
 
+// A commit's statements go out together (in one round trip to PostgreSQL):
+// one that fails takes the others back with it, and the connection goes on.
+TEST_P(StoreTest, AFailedStatementUndoesItsWholeTransaction) {
+  auto store = Open();
+  SqlConnection& db = store->connection();
+  EXPECT_THROW(db.RunTransaction({{"INSERT INTO rejections (day, count) VALUES (?, ?)", {std::string("2026-03-10"), std::int64_t{1}}},
+                                  {"INSERT INTO rejections (day, count) VALUES (?, NULL)", {std::string("2026-03-11")}},
+                                  {"INSERT INTO rejections (day, count) VALUES ('2026-03-12', 1)", {}}}),
+               SqlError);
+  store->Insert({}, {{"2026-03-13", 4}});
+  std::vector<std::string> days;
+  db.Run("SELECT day, count FROM rejections", {}, [&](const SqlRow& r) { days.push_back(*r[0] + "=" + *r[1]); });
+  EXPECT_EQ(days, std::vector<std::string>{"2026-03-13=4"});
+}
+
+// The move a growing deployment makes: a SQLite store copied into this
+// database, where a collector has already stored one of the sessions' hits.
+TEST_P(StoreTest, ImportCopiesEveryHitSessionAndRejection) {
+  ScratchDatabase old(Backend::kSqlite);
+  auto source = std::make_unique<Store>(OpenSqlConnection(old.url()));
+  StoreKnownInstallations(*source);
+  auto target = Open();
+  const std::string s4 = SessionId(4);
+  target->Insert({Hit(s4, kClientA, "lifecycle", {{"lc", "end"}, {"ls", "success"}}, kDay2 + 30)}, {{"2026-03-11", 1}});
+
+  auto readOnly = std::make_unique<Store>(OpenSqlConnection(old.url(), OpenMode::kReadOnly), false);
+  EXPECT_EQ(target->ImportFrom(*readOnly), 21);
+  source->Insert({Hit(s4, kClientA, "lifecycle", {{"lc", "end"}, {"ls", "success"}}, kDay2 + 30)}, {{"2026-03-11", 1}});
+  EXPECT_EQ(SummaryJson(target->Summarize({})), SummaryJson(source->Summarize({})));
+  std::vector<std::vector<std::string>> copied, original;
+  target->ExportSessions({}, [&](const std::vector<std::string>& r) { copied.push_back(r); });
+  source->ExportSessions({}, [&](const std::vector<std::string>& r) { original.push_back(r); });
+  EXPECT_EQ(copied, original);
+  copied.clear(), original.clear();
+  target->ExportHits({}, [&](const std::vector<std::string>& r) { copied.push_back(r); });
+  source->ExportHits({}, [&](const std::vector<std::string>& r) { original.push_back(r); });
+  ASSERT_EQ(copied.size(), original.size());
+  // The hit stored first in the target comes first there.
+  EXPECT_EQ(copied[1], original.back());
+  EXPECT_EQ(std::vector(copied.begin() + 2, copied.end()), std::vector(original.begin() + 1, original.end() - 1));
+}
+
 INSTANTIATE_TEST_SUITE_P(Databases, StoreTest, testing::Values(Backend::kSqlite, Backend::kPostgres),
                          BackendName);
+
+// The commands that only read: never a file created, migrated or switched
+// to another journal; the collector's own files are the owner's only.
+TEST(StoreFiles, ReadersRefuseWhatIsNotACollectorDatabase) {
+  ScratchDatabase scratch(Backend::kSqlite);
+  const std::string path = scratch.url().substr(7);
+  const std::string folder = path.substr(0, path.rfind('/'));
+  EXPECT_THROW(OpenSqlConnection("sqlite:" + folder + "/mistyped.db", OpenMode::kReadOnly), SqlError);
+  EXPECT_FALSE(std::filesystem::exists(folder + "/mistyped.db"));
+
+  const std::string foreign = folder + "/foreign.db";
+  OpenSqlite(foreign, OpenMode::kReadWrite)->Script("PRAGMA journal_mode=DELETE; CREATE TABLE notes (text TEXT)");
+  EXPECT_THROW(Store(OpenSqlConnection("sqlite:" + foreign, OpenMode::kReadOnly), false), SqlError);
+  std::string mode;
+  OpenSqlite(foreign, OpenMode::kReadOnly)->Run("PRAGMA journal_mode", {}, [&](const SqlRow& r) { mode = *r[0]; });
+  EXPECT_EQ(mode, "delete");
+
+  Store store(OpenSqlConnection(scratch.url()));
+  store.Insert({Hit(SessionId(1), kClientA, "lifecycle", {{"lc", "start"}}, kDay1)});
+  for (const std::string& file : {path, path + "-wal", path + "-shm"}) {
+    EXPECT_EQ(std::filesystem::status(file).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write)
+        << file;
+  }
+  EXPECT_EQ(Store(OpenSqlConnection(scratch.url(), OpenMode::kReadOnly), false).Summarize({}).hits, 1);
+}
 
 }  // namespace
 }  // namespace collector

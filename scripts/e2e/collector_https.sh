@@ -1,0 +1,165 @@
+#!/usr/bin/env bash
+# plumeta-collector deployed as the README shows: behind nginx, which
+# terminates TLS with a self-signed certificate, the collector itself on
+# loopback with a token. The real installation package under
+# `wine msiexec` posts its hits to the https:// endpoint (the library
+# accepts the unknown authority and the name that does not match), and:
+#   1. the installation's session is stored whole, nothing rejected
+#   2. the figures need the token over HTTPS too; ?token= answers with a
+#      redirect that drops the token and sets a Secure cookie
+#   3. /healthz answers through the proxy
+#
+# usage: scripts/e2e/collector_https.sh [MINGW32_BUILD_DIR [MINGW64_BUILD_DIR [NATIVE_BUILD_DIR]]]
+#   defaults build/mingw32, build/mingw64, build/native; the mingw32 tree
+#   is needed only where Wine runs 32-bit programs.
+#   The Wine prefix is this test's own: build/collector-https-wineprefix.
+# Ends with "N passed, M failed".
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+repo=$PWD
+mingw32=${1:-build/mingw32}
+mingw64=${2:-build/mingw64}
+native=${3:-build/native}
+art=$repo/build/artifacts
+mkdir -p "$art"
+
+export VORSANT_WINEPREFIX="${COLLECTOR_HTTPS_WINEPREFIX:-$repo/build/collector-https-wineprefix}"
+source scripts/wine-env.sh
+trees=("$mingw64" "$native")
+[ "$VORSANT_WINE_32" != 1 ] || trees+=("$mingw32")
+for tree in "${trees[@]}"; do
+  [ -f "$tree/CMakeCache.txt" ] || { echo "$tree is not configured"; echo "0 passed, 1 failed"; exit 1; }
+done
+command -v nginx >/dev/null || command -v /usr/sbin/nginx >/dev/null ||
+  { echo "nginx is not installed"; echo "0 passed, 1 failed"; exit 1; }
+nginx_bin=$(command -v nginx || echo /usr/sbin/nginx)
+cmake --build "$native" --target plumeta-collector -j2 >/dev/null
+collector_bin=$native/bin/plumeta-collector
+msi=$(bash scripts/e2e/package_under_test.sh "$mingw32" "$mingw64" 2>/dev/null) ||
+  { echo "the package could not be built"; echo "0 passed, 1 failed"; exit 1; }
+vorsant_wine_prefix
+
+work=$(mktemp -d)
+collector_pid=""
+nginx_pid=""
+cleanup() {
+  [ -z "$collector_pid" ] || kill "$collector_pid" 2>/dev/null || true
+  [ -z "$nginx_pid" ] || kill "$nginx_pid" 2>/dev/null || true
+  wineserver -k 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+msi_log_keep=$art/collector-https-
+source scripts/e2e/msi_common.sh
+remove_earlier_installations
+find "$WINEPREFIX/drive_c/users" -path '*OrvexAnalytics*' -delete 2>/dev/null || true
+
+# waits until FILE holds PATTERN, for at most 10 s
+wait_for_line() {
+  for _ in $(seq 100); do grep -q "$2" "$1" 2>/dev/null && return 0; sleep 0.1; done
+  return 1
+}
+free_port() { python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
+
+echo "== a self-signed certificate, nginx and the collector"
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=collector.example.org" \
+  -keyout "$work/key.pem" -out "$work/cert.pem" 2>/dev/null
+https_port=$(free_port)
+public=https://127.0.0.1:$https_port
+"$collector_bin" token >"$work/token"
+token=$(cat "$work/token")
+"$collector_bin" serve --listen 127.0.0.1:0 --db "sqlite:$work/hits.db" --token-file "$work/token" \
+  --public-url "$public" --trusted-proxy 127.0.0.1 >"$work/collector.out" 2>"$work/collector.err" &
+collector_pid=$!
+wait_for_line "$work/collector.out" listening || true
+port=$(sed -nE 's|^plumeta-collector: listening on http://127\.0\.0\.1:([0-9]+), .*|\1|p' "$work/collector.out")
+expect "the collector starts on loopback ($(head -1 "$work/collector.out"))" test -n "$port"
+
+mkdir -p "$work/nginx"
+cat >"$work/nginx.conf" <<CONF
+# The README's server block, on a free port with this run's certificate.
+$([ "$(id -u)" -eq 0 ] && echo "user root;")
+worker_processes 1;
+pid $work/nginx/nginx.pid;
+error_log $work/nginx/error.log;
+events { worker_connections 256; }
+http {
+  access_log $work/nginx/access.log;
+  client_body_temp_path $work/nginx/body;
+  proxy_temp_path $work/nginx/proxy;
+  fastcgi_temp_path $work/nginx/fastcgi;
+  uwsgi_temp_path $work/nginx/uwsgi;
+  scgi_temp_path $work/nginx/scgi;
+  server {
+    listen 127.0.0.1:$https_port ssl;
+    server_name collector.example.org;
+    ssl_certificate $work/cert.pem;
+    ssl_certificate_key $work/key.pem;
+    client_max_body_size 16k;
+    location / {
+      proxy_pass http://127.0.0.1:$port;
+      proxy_http_version 1.1;
+      proxy_set_header Connection "";
+      proxy_set_header Host \$host;
+      proxy_set_header X-Forwarded-Proto \$scheme;
+      proxy_set_header X-Forwarded-For \$proxy_add_x_forwarded_for;
+    }
+  }
+}
+CONF
+"$nginx_bin" -p "$work/nginx" -c "$work/nginx.conf" -g 'daemon off;' 2>"$work/nginx.err" &
+nginx_pid=$!
+up=0
+for _ in $(seq 100); do
+  curl -sk -o /dev/null "$public/healthz" && { up=1; break; }
+  sleep 0.1
+done
+expect "nginx answers over HTTPS ($(head -c 200 "$work/nginx.err"))" test "$up" = 1
+
+echo "== an installation posting to $public"
+msiexec_run /i install OX_TR_ENABLE=1 "OX_TR_ENDPOINT=$public"
+expect "install succeeds (msiexec $rc)" test "$rc" -eq 0
+msiexec_run /x uninstall OX_TR_ENABLE=1 "OX_TR_ENDPOINT=$public"
+expect "removal succeeds (msiexec $rc)" test "$rc" -eq 0
+posts=$(grep -c '"POST / HTTP/1.1" 204' "$work/nginx/access.log" || true)
+expect "the hits came through nginx, each answered 204 ($posts)" test "$posts" -gt 10
+expect "nginx answered nothing else to the library" \
+  test "$(grep -c '"POST / ' "$work/nginx/access.log")" -eq "$posts"
+
+echo "== what the collector answers over HTTPS"
+status=$(curl -sk -o /dev/null -w '%{http_code}' "$public/api/summary")
+expect "the summary needs the token ($status)" test "$status" = 401
+curl -sk -H "Authorization: Bearer $token" "$public/api/summary" >"$work/summary.json"
+cp "$work/summary.json" "$art/collector-https-summary.json"
+expect "the summary holds the installation and its removal, nothing rejected" \
+  python3 - "$work/summary.json" <<'PY'
+import json, sys
+s = json.load(open(sys.argv[1]))
+ok = (s["sessions"] == 2 and s["rejected"] == 0 and s["outcomes"]["success"] == 2
+      and s["install_types"] == {"install": 1, "uninstall": 1} and s["hits"] > 10)
+print(f"  sessions {s['sessions']}, hits {s['hits']}, rejected {s['rejected']}, outcomes {s['outcomes']}, "
+      f"install types {s['install_types']}")
+sys.exit(0 if ok else 1)
+PY
+curl -sk -D "$work/redirect.head" -o /dev/null "$public/?version=6.1.0&token=$token"
+expect "?token= is answered 303 to the address without the token" \
+  grep -qE '^location: /\?version=6\.1\.0.$' <(tr 'A-Z' 'a-z' <"$work/redirect.head")
+expect "the cookie is Secure, HttpOnly and has a lifetime" \
+  grep -qiE '^set-cookie: plumeta_token=[^;]+; Path=/; Max-Age=[0-9]+; HttpOnly; SameSite=Strict; Secure' \
+  "$work/redirect.head"
+expect "the answer is kept by no cache" grep -qi '^cache-control: no-store' "$work/redirect.head"
+expect "/healthz answers through nginx" test "$(curl -sk "$public/healthz")" = ok
+expect "the token never appears in the collector's output" \
+  test "$(cat "$work/collector.out" "$work/collector.err" | grep -c -F "$token")" -eq 0
+
+kill -TERM "$collector_pid"
+set +e
+wait "$collector_pid"
+rc=$?
+set -e
+collector_pid=""
+expect "the collector stops on SIGTERM with exit 0 ($rc)" test "$rc" -eq 0
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
