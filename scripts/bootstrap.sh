@@ -24,7 +24,7 @@ packages=(
   socat python3 python3-xlib clang-format
   clang libclang-rt-14-dev
   chromium poppler-utils
-  libcpp-httplib-dev libboost-dev libsqlite3-dev libpq-dev postgresql wrk nginx
+  libboost-dev libsqlite3-dev libpq-dev postgresql wrk nginx openssl
 )
 packages32=(wine32:i386)
 note=build/host/wine32-missing

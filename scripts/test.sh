@@ -172,6 +172,7 @@ if [ -z "${VORSANT_SKIP_E2E:-}" ]; then
   script vorsant_collect scripts/e2e/vorsant_collect.sh build/mingw64 build/native
   script plumeta_msi scripts/e2e/plumeta_msi.sh build/mingw32 build/mingw64
   script collector_msi scripts/e2e/collector_msi.sh build/mingw32 build/mingw64 build/native
+  script collector_https scripts/e2e/collector_https.sh build/mingw32 build/mingw64 build/native
 fi
 wait "$cpu_lane"
 echo "=== beside the Wine tiers: native-asan and fuzz ==="
