@@ -59,6 +59,8 @@ section { break-inside: avoid; page-break-inside: avoid; }
   section.graph.small svg { max-width: 95mm; }
   /* A picture is never split: each fits a Letter or A4 page whole. */
   section.graph svg { max-height: 200mm; break-inside: avoid; page-break-inside: avoid; }
+  /* The models' picture shares the first page with the verdict, on Letter too. */
+  section.verdict + section.graph svg { max-height: 105mm; }
   section.appendix { break-before: page; page-break-before: always; }
 }
 )";
@@ -119,7 +121,7 @@ std::string VerdictSection(const Verdict& v) {
     std::string volume = v.volumeIncalculable ? "incalculably high"
                          : v.volumeGal        ? GallonsText(*v.volumeGal, v.thousands) + " gal"
                                               : "not reached";
-    if (v.hasRange && v.rangeHighGal != v.rangeLowGal)
+    if (RangeWorthShowing(v))
       volume += " (" + GallonsText(*v.rangeLowGal, v.thousands) + " to " +
                 (v.rangeHighGal ? GallonsText(*v.rangeHighGal, v.thousands) : std::string("no limit")) + ")";
     const std::string band = f.band && !f.bandMeasured ? ", " + std::string(*f.band) : "";

@@ -74,13 +74,6 @@ std::string RangeText(const Verdict& v) {
   return s + ", so that is how sure this trial lets us be";
 }
 
-bool RangeWorthShowing(const Verdict& v) {
-  if (!v.hasRange || !v.volumeGal || v.volumeIncalculable) return false;
-  const double best = *v.volumeGal;
-  return *v.rangeLowGal < (1 - kRangeShown) * best || !v.rangeHighGal ||
-         *v.rangeHighGal > (1 + kRangeShown) * best;
-}
-
 std::string SizingText(const Verdict& v, const SizingRequest& request) {
   if (!request.targetGal) return "";
   std::string s = "; for " + GallonsText(*request.targetGal, v.thousands) +
@@ -464,6 +457,13 @@ std::vector<std::string> ModelsTextLines(const FoulingReport& report, const Verd
   lines.emplace_back();
   for (std::string& line : FoulingTableLines(report)) lines.push_back(std::move(line));
   return lines;
+}
+
+bool RangeWorthShowing(const Verdict& v) {
+  if (!v.hasRange || !v.volumeGal || v.volumeIncalculable) return false;
+  const double best = *v.volumeGal;
+  return *v.rangeLowGal < (1 - kRangeShown) * best || !v.rangeHighGal ||
+         *v.rangeHighGal > (1 + kRangeShown) * best;
 }
 
 }  // namespace vorsant

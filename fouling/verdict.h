@@ -69,6 +69,10 @@ std::string_view MechanismName(Mechanism mechanism);
 // of its readings).
 Verdict MakeVerdict(const TWineRec& rec, const FoulingReport& report);
 
+// Whether the range says more than the volume: it reaches beyond 10 % of it
+// on either side, or is open above.
+bool RangeWorthShowing(const Verdict& verdict);
+
 // The verdict as sentences in the order to read them; `request` is the one
 // the report was sized for.
 std::vector<std::string> VerdictSentences(const Verdict& verdict, const SizingRequest& request);

@@ -7,11 +7,11 @@
 # skipped by name and the 64-bit ones stand in where they can. Ends with each
 # tier's wall time and one summary line over all of them.
 #
-# The trees are built once, first. Then the work that only loads the cores
-# (the sanitizer tree and the fuzz targets) runs beside the Wine tiers, which
-# spend most of their time waiting for windows and installers; every Wine
-# check waits for the state it checks, so the load slows them but does not
-# decide them.
+# The trees the Wine tiers need are built once, first. Then the work that
+# only loads the cores (the sanitizer tree's build and tests, the fuzz
+# targets) runs beside the Wine tiers, which spend most of their time
+# waiting for windows and installers; every Wine check waits for the state
+# it checks, so the load slows them but does not decide them.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -143,18 +143,21 @@ script() {
   fi
 }
 
-# 1. Every tree, once.
+# 1. Every tree the Wine tiers need, once.
 for preset in "${presets[@]}"; do
-  build "$preset"
+  [ "$preset" = native-asan ] || build "$preset"
 done
 has_preset native && unit native
 
-# 2. The load beside the Wine tiers: the sanitizer tree's tests, then the
-# fuzz targets (a brief run each within the suite; scripts/fuzz.sh alone
-# runs them longer).
+# 2. The load beside the Wine tiers: the sanitizer tree, built and tested,
+# then the fuzz targets (a brief run each within the suite; scripts/fuzz.sh
+# alone runs them longer).
 export VORSANT_FUZZ_SECONDS="${VORSANT_FUZZ_SECONDS:-10}"
 (
-  has_preset native-asan && unit native-asan
+  if has_preset native-asan; then
+    build native-asan
+    unit native-asan
+  fi
   [ -n "${VORSANT_SKIP_E2E:-}" ] || script fuzz scripts/fuzz.sh
 ) >build/artifacts/cpu-lane.log 2>&1 &
 cpu_lane=$!

@@ -92,8 +92,8 @@ whole = norm(" ".join(lines))
 missing = [t for t in json.load(open(sys.argv[1], encoding="utf-8"))["verdict"]["text"] if norm(t) not in whole]
 # A models row: its name wraps in its cell, its figures (less the sizing
 # columns the report leaves out) stay on one line.
-table = open(sys.argv[2], encoding="utf-8").read().split("\n\n", 1)[1].splitlines()[1:]
-for row in table:
+table = open(sys.argv[2], encoding="utf-8").read().split("\n\n", 1)[1].splitlines()
+for row in (r for r in table if re.match(r"[* ] (Complete|Standard|Intermediate|Cake|Power)", r)):
     m = re.match(r"[* ] (.{36})(.*)", row)
     figures = " ".join(m.group(2).split()[:-2])
     if not any(figures in l for l in lines):
