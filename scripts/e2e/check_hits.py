@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
 """Checks the hits a loopback collector recorded during installations.
 
-usage: check_hits.py LOG SESSION... [--end STATUS] [--serial HEX] [--macs A,B,...]
+usage: check_hits.py LOG SESSION... [--any-order] [--end STATUS] [--serial HEX] [--macs A,B,...]
   LOG may be several logs joined by ",", read in that order.
   Each SESSION is MODE@VERSION, one per session expected in the log, in the
   order the sessions were sent: the install mode the session must report
   ("install", "uninstall"; alternatives joined by "|") and the product
   version it carries. A bare MODE means version 6.1.0. Each session must
-  end with the life status STATUS, "success" unless given.
+  end with the life status STATUS, "success" unless given. With
+  --any-order the sessions may come in any order (they waited together).
 The User-Agent must name the architecture "x64": Wine's prefix is a 64-bit
 Windows, where both the 64-bit library and the 32-bit one under WoW64 say so.
 Prints one line per failed check and exits 1 when any failed.
@@ -35,8 +36,13 @@ def main():
     macs = []
     expected = []
     end_status = "success"
+    any_order = False
     args = sys.argv[2:]
     while args:
+        if args[0] == "--any-order":
+            any_order = True
+            args = args[1:]
+            continue
         if args[0] == "--end":
             end_status = args[1]
             args = args[2:]
@@ -78,7 +84,22 @@ def main():
     for h in all_hits:
         sessions.setdefault(h.get("sid"), []).append(h)
     check(len(sessions) == len(expected), f"{len(sessions)} sessions sent, {len(expected)} expected")
-    for (modes, version), hits in zip(expected, sessions.values()):
+    # Sessions that waited together are sent in the order their files are
+    # found: each is then matched to the expectation naming its install type.
+    if any_order:
+        def install_type(hits):
+            return next((h.get("val") for h in hits if h.get("t") == "installtype"), "")
+        ordered = []
+        left = list(sessions.values())
+        for modes, _ in expected:
+            match = next((hits for hits in left if install_type(hits) in modes), left[0] if left else [])
+            if match in left:
+                left.remove(match)
+            ordered.append(match)
+        pairs = zip(expected, ordered)
+    else:
+        pairs = zip(expected, sessions.values())
+    for (modes, version), hits in pairs:
         check_session(hits, modes, version, end_status, serial, macs, check)
 
     for f in failures:

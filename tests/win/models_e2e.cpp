@@ -300,7 +300,7 @@ void ShowMenu(HWND frame, wchar_t key, const wchar_t* shot) {
   Check(menu != nullptr, "a menu opens for a screenshot");
   if (menu) PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
   // The first Escape closes the popup and leaves the menu bar selected.
-  WaitUntil([&] { return (GuiState(frame).flags & GUI_POPUPMENUMODE) == 0; }, 10000);
+  if (menu) WaitGone(menu, 10000);
   if (GuiState(frame).flags & GUI_INMENUMODE) PostMessageW(frame, WM_KEYDOWN, VK_ESCAPE, 0);
   Check(WaitUntil([&] { return (GuiState(frame).flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE)) == 0; }, 10000),
         "Escape leaves the menu");
