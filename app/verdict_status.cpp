@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "trial/number_text.h"
+
 namespace vorsant {
 namespace {
 
@@ -34,7 +36,8 @@ std::string VerdictStatusLine(const Verdict& v) {
   }
   if (v.reportVolumeGal && v.volumeGal && *v.best != FoulingLaw::kPower &&
       std::abs(*v.reportVolumeGal - *v.volumeGal) > kHeadlineDiffers * *v.volumeGal) {
-    line += "; report " + GallonsText(*v.reportVolumeGal, v.thousands) + " differs: the report's figure is the power model's";
+    // The report's figure as the report prints it, whole gallons.
+    line += "; report " + Grouped(*v.reportVolumeGal, v.thousands) + " differs: the report's figure is the power model's";
   }
   return line + ".";
 }

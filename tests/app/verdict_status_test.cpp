@@ -27,7 +27,7 @@ Verdict CakeVerdict(double reportGal) {
 TEST(VerdictStatusLine, NamesTheReportsFigureOnlyWhenItIsMoreThanATenthApart) {
   const std::string far = VerdictStatusLine(CakeVerdict(13268));
   EXPECT_THAT(far, HasSubstr("Cake filtration: 2,700 gal (2,400\u2013no limit)"));
-  EXPECT_THAT(far, HasSubstr("; report 13,300 differs: "));
+  EXPECT_THAT(far, HasSubstr("; report 13,268 differs: "));
   EXPECT_THAT(far, EndsWith("the report's figure is the power model's."));
 
   EXPECT_THAT(VerdictStatusLine(CakeVerdict(2900)), Not(HasSubstr("; report")));
