@@ -202,6 +202,7 @@ void FoulingModels(HWND frame) {
       unsized.rfind(L"Verdict: ", 0) == 0 && unsized.find(L"Verdict: ") < unsized.find(L"Model (* best fit)"),
       "the verdict stands above the table");
   SaveTable(w, L"models.txt");
+  WaitPainted();  // the picture is drawn once the window has settled
   Check(SaveClientArea(GetDlgItem(w, IDC_GRAPH_IMAGE), artifacts + L"\\models.window.bmp"),
         "picture captured");
   Shot(L"fouling_models");
@@ -242,6 +243,7 @@ void Compare(HWND frame, const std::wstring& first, const std::wstring& second) 
   Check(a != std::wstring::npos && b != std::wstring::npos && a < b,
         "the table lists both trials in the order they were opened");
   SaveTable(w, L"compare.txt");
+  WaitPainted();  // the picture is drawn once the window has settled
   Check(SaveClientArea(GetDlgItem(w, IDC_GRAPH_IMAGE), artifacts + L"\\compare.window.bmp"),
         "picture captured");
   Shot(L"compare_trials");
