@@ -254,8 +254,15 @@ void SetScaleConnection(HWND frame, int port) {
   Shot(L"com_dialog_chosen");
   Press(dlg, IDOK);
   Check(WaitGone(dlg), "OK with a port checked closes the dialog");
-  // At once: no restart, nothing else in between.
-  const std::vector<unsigned char> after = EnvironmentBytes();
+  // At once: no restart, nothing else in between (the file is written as
+  // the dialog goes).
+  std::vector<unsigned char> after;
+  WaitUntil(
+      [&] {
+        after = EnvironmentBytes();
+        return StoredPort(after) == port;
+      },
+      10000);
   Check(StoredPort(after) == port,
         "bytes 1540 to 1543 of the environment file hold " + std::to_string(port) + " at once");
   Check(SameReservedBytes(before, after), "the 1540 reserved bytes are written back unchanged");
@@ -486,7 +493,8 @@ bool ChoosePort(HWND frame, int port) {
   if (!dlg) return false;
   CheckRadio(dlg, IDC_COM1, IDC_COM1 + kPortCount - 1, IDC_COM1 + port - 1);
   Press(dlg, IDOK);
-  return WaitGone(dlg) && StoredPort(EnvironmentBytes()) == port;
+  // The program writes the file as the dialog goes: wait for the port there.
+  return WaitGone(dlg) && WaitUntil([&] { return StoredPort(EnvironmentBytes()) == port; }, 10000);
 }
 
 // A port that cannot be opened: the run ends at once with the port's own
