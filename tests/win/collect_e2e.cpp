@@ -344,11 +344,13 @@ void FullRun(HWND frame, HWND trial, const std::wstring& trialPath, DWORD proces
   // The countdown moves: a scheduled minute passes in a second here.
   HWND time = GetDlgItem(progress, IDC_TIME);
   std::vector<std::wstring> seen;
-  for (int i = 0; i < 20 && IsWindow(progress); ++i) {
-    std::wstring t = Text(time);
-    if (seen.empty() || seen.back() != t) seen.push_back(t);
-    Sleep(50);
-  }
+  WaitUntil(
+      [&] {
+        const std::wstring t = Text(time);
+        if (!t.empty() && (seen.empty() || seen.back() != t)) seen.push_back(t);
+        return seen.size() >= 2 || !IsWindow(progress);
+      },
+      10000);
   bool formatted = !seen.empty();
   for (const std::wstring& t : seen) formatted = formatted && IsCountdown(t);
   Check(formatted && seen.size() >= 2,
