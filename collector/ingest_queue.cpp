@@ -9,6 +9,7 @@ constexpr std::size_t kMaxBatch = 2048;
 constexpr std::int64_t kDayMs = 86'400'000;
 constexpr std::chrono::milliseconds kFirstPause{100}, kLongestPause{5000};
 constexpr std::int64_t kReportEveryMs = 60'000;
+constexpr std::chrono::steady_clock::duration kLongestGather = std::chrono::milliseconds(2);
 
 
 }  // namespace
@@ -63,7 +64,8 @@ void IngestQueue::Submit(HitRecord hit, std::function<void(SubmitOutcome)> compl
       outcome = SubmitOutcome::kRefused;
     } else {
       pending_.push_back({std::move(hit), std::move(completion)});
-      work_.notify_one();
+      ++changes_;
+      if (pending_.size() >= wakeAt_) work_.notify_one();
       return;
     }
   }
@@ -73,6 +75,7 @@ void IngestQueue::Submit(HitRecord hit, std::function<void(SubmitOutcome)> compl
 void IngestQueue::CountRejection(std::int64_t receivedMs) {
   std::lock_guard lock(mutex_);
   ++rejections_[DayText(receivedMs)];
+  ++changes_;
   work_.notify_one();
 }
 
@@ -91,6 +94,8 @@ void IngestQueue::Stop() {
 void IngestQueue::Run(std::size_t index) {
   std::shared_ptr<Store> store = std::move(stores_[index]);
   bool retains = index == 0;
+  std::size_t lastBatch = 0;
+  std::chrono::steady_clock::duration lastCommit{};
   for (;;) {
     if (!store && !Reopen(store)) return;
     std::unique_lock lock(mutex_);
@@ -123,16 +128,33 @@ void IngestQueue::Run(std::size_t index) {
       work_.notify_all();
       continue;
     }
-    Batch batch;
-    batch.reserve(std::min(pending_.size(), kMaxBatch));
-    while (!pending_.empty() && batch.size() < kMaxBatch) {
-      batch.push_back(std::move(pending_.front()));
-      pending_.pop_front();
+    if (pending_.size() < lastBatch && !stopping_) {
+      // The clients the last commit answered send their next hits a moment
+      // later: wait for as many (at most half a commit's time), so that one
+      // commit, and on PostgreSQL one disk flush, carries them all instead
+      // of a few now and the rest a whole commit later. A lone hit never
+      // waits. Only then is the writer woken, not for every hit.
+      wakeAt_ = lastBatch;
+      work_.wait_for(lock, std::min(lastCommit / 2, kLongestGather),
+                     [&] { return stopping_ || pending_.size() >= lastBatch; });
+      wakeAt_ = 1;
     }
+    Batch batch;
     std::map<std::string, std::int64_t> rejections;
-    rejections.swap(rejections_);
+    Take(index, batch, rejections);
+    if (batch.empty() && rejections.empty()) {
+      // Everything waiting belongs to sessions another writer is storing.
+      std::uint64_t seen = changes_;
+      work_.wait_for(lock, options_.idleWake, [&] { return changes_ != seen; });
+      continue;
+    }
     lock.unlock();
-    if (Commit(*store, batch, rejections)) {
+    auto started = std::chrono::steady_clock::now();
+    bool stored = Commit(*store, batch, rejections);
+    lastCommit = std::chrono::steady_clock::now() - started;
+    lastBatch = batch.size();
+    Release(index, batch, !rejections.empty());
+    if (stored) {
       Finish(batch, SubmitOutcome::kStored);
       continue;
     }
@@ -168,6 +190,51 @@ bool IngestQueue::Reopen(std::shared_ptr<Store>& store) {
     }
     pause = std::min(pause * 2, kLongestPause);
   }
+}
+
+// Called with mutex_ held. With several writers, a hit whose session
+// another writer is storing stays for later, and only one writer at a time
+// takes the rejection counts: two transactions that update one row wait for
+// each other's commit, and on PostgreSQL that wait is a whole disk flush.
+void IngestQueue::Take(std::size_t index, Batch& batch, std::map<std::string, std::int64_t>& rejections) {
+  const bool alone = options_.writers == 1;
+  if (alone || rejectionsWriter_ == kNobody) {
+    rejections.swap(rejections_);
+    if (!rejections.empty() && !alone) rejectionsWriter_ = index;
+  }
+  batch.reserve(std::min(pending_.size(), kMaxBatch));
+  if (alone) {
+    while (!pending_.empty() && batch.size() < kMaxBatch) {
+      batch.push_back(std::move(pending_.front()));
+      pending_.pop_front();
+    }
+    return;
+  }
+  std::deque<Pending> left;
+  while (!pending_.empty() && batch.size() < kMaxBatch) {
+    Pending& next = pending_.front();
+    auto [owner, added] = sessionWriters_.try_emplace(next.hit.sessionId, index);
+    if (added || owner->second == index) {
+      batch.push_back(std::move(next));
+    } else {
+      left.push_back(std::move(next));
+    }
+    pending_.pop_front();
+  }
+  while (!left.empty()) {
+    pending_.push_front(std::move(left.back()));
+    left.pop_back();
+  }
+}
+
+// The sessions and rejection counts of a finished commit are free again.
+void IngestQueue::Release(std::size_t index, const Batch& batch, bool hadRejections) {
+  if (options_.writers == 1) return;
+  std::lock_guard lock(mutex_);
+  for (const Pending& p : batch) sessionWriters_.erase(p.hit.sessionId);
+  if (hadRejections && rejectionsWriter_ == index) rejectionsWriter_ = kNobody;
+  ++changes_;
+  work_.notify_all();
 }
 
 bool IngestQueue::Commit(Store& store, Batch& batch, std::map<std::string, std::int64_t>& rejections) {

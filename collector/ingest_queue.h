@@ -2,9 +2,10 @@
 // Group commit: the network hands a hit over and goes on; a writer thread
 // stores everything that waits in one transaction and then tells each hit's
 // completion whether it is stored, so a 204 always follows a commit and a
-// burst of hits costs one commit instead of one each. SQLite takes one
-// writer at a time; a PostgreSQL server commits several transactions at
-// once, so there each of a few writers has a connection of its own.
+// burst of hits costs one commit instead of one each. With several
+// writers (each with a connection of its own), one session's hits are
+// stored by one writer at a time, so that no writer waits on another's
+// row locks.
 //
 // A writer whose commit fails refuses its hits (the client sends them
 // again), reopens its connection with a growing pause and tries an empty
@@ -22,6 +23,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "collector/hit_record.h"
@@ -81,6 +83,8 @@ class IngestQueue {
   void Start();
   void Run(std::size_t index);
   bool Reopen(std::shared_ptr<Store>& store);
+  void Take(std::size_t index, Batch& batch, std::map<std::string, std::int64_t>& rejections);
+  void Release(std::size_t index, const Batch& batch, bool hadRejections);
   bool Commit(Store& store, Batch& batch, std::map<std::string, std::int64_t>& rejections);
   void RefuseWaiting();
   void Report(const std::string& what);
@@ -94,6 +98,13 @@ class IngestQueue {
   std::condition_variable work_;
   std::deque<Pending> pending_;
   std::map<std::string, std::int64_t> rejections_;
+  // With several writers: which writer stores each session's hits now, and
+  // which one holds rejection counts; bumped whenever that or pending_ changes.
+  static constexpr std::size_t kNobody = static_cast<std::size_t>(-1);
+  std::unordered_map<std::string, std::size_t> sessionWriters_;
+  std::size_t rejectionsWriter_ = kNobody;
+  std::uint64_t changes_ = 0;
+  std::size_t wakeAt_ = 1;  // pending hits at which Submit wakes a writer
   bool stopping_ = false;
   std::int64_t nextRetainMs_ = 0;
   // Failures are reported once a minute (of `clock`) with how many there were.

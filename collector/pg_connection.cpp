@@ -99,20 +99,30 @@ class PostgresConnection final : public SqlConnection {
     for (const std::string_view sql : {std::string_view("BEGIN"), std::string_view("COMMIT")}) names.push_back(&Prepared(sql));
     for (const SqlStatement& statement : statements) names.push_back(&Prepared(statement.sql));
     if (PQenterPipelineMode(conn) != 1) throw SqlError(Trimmed(PQerrorMessage(conn)));
-    auto send = [&](const std::string& name, const std::vector<SqlValue>& params) {
-      Parameters texts(params);
-      if (PQsendQueryPrepared(conn, name.c_str(), static_cast<int>(params.size()), texts.values.data(), nullptr,
-                              nullptr, 0) != 1) {
+    std::size_t sent = 0;
+    auto send = [&](const std::string& name, const SqlValue* params, std::size_t count) {
+      Parameters texts(params, count);
+      if (PQsendQueryPrepared(conn, name.c_str(), static_cast<int>(count), texts.values.data(), nullptr, nullptr,
+                              0) != 1) {
         throw SqlError(Trimmed(PQerrorMessage(conn)));
       }
+      ++sent;
     };
     std::optional<SqlError> failure;
     try {
-      send(*names[0], {});
-      for (std::size_t i = 0; i < statements.size(); ++i) send(*names[i + 2], statements[i].params);
-      send(*names[1], {});
+      send(*names[0], nullptr, 0);
+      for (std::size_t i = 0; i < statements.size(); ++i) {
+        const SqlStatement& statement = statements[i];
+        std::size_t each = statement.paramsPerRun ? statement.paramsPerRun : statement.params.size();
+        std::size_t start = 0;
+        do {
+          send(*names[i + 2], statement.params.data() + start, each);
+          start += each;
+        } while (start < statement.params.size());
+      }
+      send(*names[1], nullptr, 0);
       if (PQpipelineSync(conn) != 1) throw SqlError(Trimmed(PQerrorMessage(conn)));
-      for (std::size_t i = 0; i < statements.size() + 2; ++i) {
+      for (std::size_t i = 0; i < sent; ++i) {
         Result result(PQgetResult(conn));
         if (!result) throw SqlError(Trimmed(PQerrorMessage(conn)));
         ExecStatusType status = PQresultStatus(result.get());
@@ -139,12 +149,13 @@ class PostgresConnection final : public SqlConnection {
 
   // Parameters as libpq takes them: texts, or null pointers for NULL.
   struct Parameters {
-    explicit Parameters(const std::vector<SqlValue>& params) : texts(params.size()), values(params.size()) {
-      for (std::size_t i = 0; i < params.size(); ++i) {
+    explicit Parameters(const std::vector<SqlValue>& params) : Parameters(params.data(), params.size()) {}
+    Parameters(const SqlValue* params, std::size_t count) : texts(count), values(count) {
+      for (std::size_t i = 0; i < count; ++i) {
         if (auto* number = std::get_if<std::int64_t>(&params[i])) {
           texts[i] = std::to_string(*number);
           values[i] = texts[i].c_str();
-        } else if (auto* text = std::get_if<std::string>(&params[i])) {
+        } else if (const std::string* text = TextOf(params[i])) {
           values[i] = text->c_str();
         }
       }

@@ -5,7 +5,16 @@ namespace collector {
 void SqlConnection::RunTransaction(const std::vector<SqlStatement>& statements) {
   Script(dialect() == SqlDialect::kPostgres ? "BEGIN" : "BEGIN IMMEDIATE");
   try {
-    for (const SqlStatement& statement : statements) Run(statement.sql, statement.params);
+    for (const SqlStatement& statement : statements) {
+      if (!statement.paramsPerRun) {
+        Run(statement.sql, statement.params);
+        continue;
+      }
+      for (std::size_t start = 0; start < statement.params.size(); start += statement.paramsPerRun) {
+        auto first = statement.params.begin() + static_cast<std::ptrdiff_t>(start);
+        Run(statement.sql, std::vector<SqlValue>(first, first + static_cast<std::ptrdiff_t>(statement.paramsPerRun)));
+      }
+    }
     Script("COMMIT");
   } catch (...) {
     try {

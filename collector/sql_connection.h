@@ -16,7 +16,17 @@
 
 namespace collector {
 
-using SqlValue = std::variant<std::nullptr_t, std::int64_t, std::string>;
+// A text is owned, or borrowed (const std::string*) from a caller that keeps
+// it alive until the statement has run: ingestion binds the hits' own
+// fields instead of copying each of them.
+using SqlValue = std::variant<std::nullptr_t, std::int64_t, std::string, const std::string*>;
+
+// The text of `value`, or null when it holds no text.
+inline const std::string* TextOf(const SqlValue& value) {
+  if (auto* owned = std::get_if<std::string>(&value)) return owned;
+  if (auto* borrowed = std::get_if<const std::string*>(&value)) return *borrowed;
+  return nullptr;
+}
 using SqlRow = std::vector<std::optional<std::string>>;  // nullopt for NULL
 
 class SqlError : public std::runtime_error {
@@ -35,6 +45,9 @@ enum class SqlDialect { kSqlite, kPostgres };
 struct SqlStatement {
   std::string sql;
   std::vector<SqlValue> params;
+  // > 0: `sql` takes this many parameters and is run once for each slice
+  // of `params` (rows inserted one by one with one prepared statement).
+  std::size_t paramsPerRun = 0;
 };
 
 class SqlConnection {

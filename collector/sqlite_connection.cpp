@@ -60,15 +60,46 @@ class SqliteConnection final : public SqlConnection {
 
   void Run(std::string_view sql, const std::vector<SqlValue>& params,
            const std::function<void(const SqlRow&)>& row) override {
-    sqlite3_stmt* statement = Prepare(sql);
+    Step(Prepare(sql), params.data(), params.size(), row);
+  }
+
+  // BEGIN, the statements and COMMIT, all prepared once and bound without
+  // copying: the writer runs them for every batch.
+  void RunTransaction(const std::vector<SqlStatement>& statements) override {
+    Step(Prepare("BEGIN IMMEDIATE"), nullptr, 0, {});
+    try {
+      for (const SqlStatement& statement : statements) {
+        sqlite3_stmt* prepared = Prepare(statement.sql);
+        std::size_t each = statement.paramsPerRun ? statement.paramsPerRun : statement.params.size();
+        std::size_t start = 0;
+        do {
+          Step(prepared, statement.params.data() + start, each, {});
+          start += each;
+        } while (start < statement.params.size());
+      }
+      Step(Prepare("COMMIT"), nullptr, 0, {});
+    } catch (...) {
+      try {
+        Script("ROLLBACK");
+      } catch (const SqlError&) {
+      }
+      throw;
+    }
+  }
+
+ private:
+  // Binds `count` parameters and steps the statement to its end. The texts
+  // are bound without a copy: they outlive the step.
+  void Step(sqlite3_stmt* statement, const SqlValue* params, std::size_t count,
+            const std::function<void(const SqlRow&)>& row) {
     sqlite3_reset(statement);
     sqlite3_clear_bindings(statement);
-    for (std::size_t i = 0; i < params.size(); ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
       int index = static_cast<int>(i + 1);
       if (auto* number = std::get_if<std::int64_t>(&params[i])) {
         sqlite3_bind_int64(statement, index, *number);
-      } else if (auto* text = std::get_if<std::string>(&params[i])) {
-        sqlite3_bind_text(statement, index, text->data(), static_cast<int>(text->size()), SQLITE_TRANSIENT);
+      } else if (const std::string* text = TextOf(params[i])) {
+        sqlite3_bind_text(statement, index, text->data(), static_cast<int>(text->size()), SQLITE_STATIC);
       } else {
         sqlite3_bind_null(statement, index);
       }
@@ -96,7 +127,6 @@ class SqliteConnection final : public SqlConnection {
     sqlite3_reset(statement);
   }
 
- private:
   struct DatabaseCloser {
     void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
   };

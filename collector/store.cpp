@@ -102,11 +102,13 @@ ON CONFLICT (session_id) DO UPDATE SET
   missing_prerequisites = COALESCE(excluded.missing_prerequisites, sessions.missing_prerequisites)
 )sql";
 
+// Texts borrowed from the hits and sessions of a batch, which outlive its
+// transaction.
 SqlValue TextOrNull(const std::string& text) {
-  return text.empty() ? SqlValue(nullptr) : SqlValue(text);
+  return text.empty() ? SqlValue(nullptr) : SqlValue(&text);
 }
 SqlValue Optional(const std::optional<std::string>& text) {
-  return text ? SqlValue(*text) : SqlValue(nullptr);
+  return text ? SqlValue(&*text) : SqlValue(nullptr);
 }
 
 // What the hits of one batch tell about their session, merged the way the
@@ -149,11 +151,18 @@ std::string Placeholders(int columns) {
 }
 
 // Adds `head` + rows + `tail` for every kRowsPerInsert rows; `rows` holds
-// `columns` values per row.
-void AddRows(std::vector<SqlStatement>& out, const std::string& head, const char* tail, int columns,
-             const std::vector<SqlValue>& rows) {
+// `columns` values per row. SQLite, in the same process, runs one prepared
+// single-row statement per row instead: no statement text to build and no
+// new statement to prepare for each batch size.
+void AddRows(std::vector<SqlStatement>& out, SqlDialect dialect, const std::string& head, const char* tail,
+             int columns, std::vector<SqlValue>&& rows) {
   const std::size_t perRow = static_cast<std::size_t>(columns);
   const std::string one = Placeholders(columns);
+  if (rows.empty()) return;
+  if (dialect == SqlDialect::kSqlite) {
+    out.push_back({head + one + tail, std::move(rows), perRow});
+    return;
+  }
   for (std::size_t start = 0; start < rows.size(); start += kRowsPerInsert * perRow) {
     std::size_t count = std::min(kRowsPerInsert, (rows.size() - start) / perRow);
     SqlStatement& statement = out.emplace_back();
@@ -167,18 +176,19 @@ void AddRows(std::vector<SqlStatement>& out, const std::string& head, const char
 
 void AddHitRow(std::vector<SqlValue>& rows, const HitRecord& h) {
   rows.insert(rows.end(),
-              {h.receivedMs, h.madeMs, h.queueMs, h.app, h.version, h.clientId, h.sessionId, h.type,
+              {h.receivedMs, h.madeMs, h.queueMs, &h.app, &h.version, &h.clientId, &h.sessionId, &h.type,
                TextOrNull(h.lifeControl), TextOrNull(h.lifeStatus), TextOrNull(h.label), TextOrNull(h.value),
                TextOrNull(h.exceptionDescription), TextOrNull(h.exceptionDetails), TextOrNull(h.exceptionFatal),
                TextOrNull(h.osVersion), TextOrNull(h.architecture), TextOrNull(h.extra)});
 }
 
-void AddHits(std::vector<SqlStatement>& out, const std::vector<SqlValue>& rows) {
-  AddRows(out, std::string("INSERT INTO hits (") + kHitColumns + ") VALUES ", "", kHitColumnCount, rows);
+void AddHits(std::vector<SqlStatement>& out, SqlDialect dialect, std::vector<SqlValue>&& rows) {
+  AddRows(out, dialect, std::string("INSERT INTO hits (") + kHitColumns + ") VALUES ", "", kHitColumnCount,
+          std::move(rows));
 }
 
-void AddSessions(std::vector<SqlStatement>& out, const std::vector<SqlValue>& rows) {
-  AddRows(out, kSessionInsert, kSessionMerge, kSessionColumnCount, rows);
+void AddSessions(std::vector<SqlStatement>& out, SqlDialect dialect, std::vector<SqlValue>&& rows) {
+  AddRows(out, dialect, kSessionInsert, kSessionMerge, kSessionColumnCount, std::move(rows));
 }
 
 void AddRejections(std::vector<SqlStatement>& out, const std::string& day, std::int64_t count) {
@@ -188,7 +198,15 @@ void AddRejections(std::vector<SqlStatement>& out, const std::string& day, std::
 }
 
 void RunAll(SqlConnection& db, const std::vector<SqlStatement>& statements) {
-  for (const SqlStatement& statement : statements) db.Run(statement.sql, statement.params);
+  for (const SqlStatement& statement : statements) {
+    std::size_t each = statement.paramsPerRun ? statement.paramsPerRun : statement.params.size();
+    std::size_t start = 0;
+    do {
+      auto first = statement.params.begin() + static_cast<std::ptrdiff_t>(start);
+      db.Run(statement.sql, std::vector<SqlValue>(first, first + static_cast<std::ptrdiff_t>(each)));
+      start += each;
+    } while (start < statement.params.size());
+  }
 }
 
 // " WHERE ..." over the sessions table (alias `s`) and its parameters.
@@ -291,7 +309,7 @@ void Store::Insert(const std::vector<HitRecord>& hits,
   sessionRows.reserve(sessions.size() * kSessionColumnCount);
   for (const auto& [id, s] : sessions) {
     sessionRows.insert(sessionRows.end(),
-                       {id, s.app, s.version, s.clientId, s.firstMadeMs, DayText(s.firstMadeMs), s.lastReceivedMs,
+                       {&id, &s.app, &s.version, &s.clientId, s.firstMadeMs, DayText(s.firstMadeMs), s.lastReceivedMs,
                         s.hits, Optional(s.endStatus), Optional(s.installType), Optional(s.lastScreen),
                         s.lastScreenMs ? SqlValue(*s.lastScreenMs) : SqlValue(nullptr), Optional(s.osVersion),
                         Optional(s.architecture), Optional(s.language), Optional(s.screen), Optional(s.dpi),
@@ -300,8 +318,8 @@ void Store::Insert(const std::vector<HitRecord>& hits,
   // One transaction of a few statements, which PostgreSQL gets in one
   // round trip.
   std::vector<SqlStatement> statements;
-  AddHits(statements, hitRows);
-  AddSessions(statements, sessionRows);
+  AddHits(statements, db_->dialect(), std::move(hitRows));
+  AddSessions(statements, db_->dialect(), std::move(sessionRows));
   for (const auto& [day, count] : rejections) AddRejections(statements, day, count);
   db_->RunTransaction(statements);
 }
@@ -339,7 +357,7 @@ std::int64_t Store::ImportFrom(Store& source) {
                         copy(row, 1, {1, 2, 3}, rows);
                       });
       std::vector<SqlStatement> statements;
-      AddHits(statements, rows);
+      AddHits(statements, db_->dialect(), std::move(rows));
       RunAll(*db_, statements);
       copied += static_cast<std::int64_t>(read);
       if (read < kPage) break;
@@ -360,7 +378,7 @@ std::int64_t Store::ImportFrom(Store& source) {
             copy(row, 0, {4, 6, 7, 11}, rows);
           });
       std::vector<SqlStatement> statements;
-      AddSessions(statements, rows);
+      AddSessions(statements, db_->dialect(), std::move(rows));
       RunAll(*db_, statements);
       if (read < kPage) break;
     }
