@@ -93,8 +93,14 @@ std::string HtmlEscape(std::string_view text) {
 }
 
 std::string PerDaySvg(const Summary& summary) {
-  const auto& days = summary.perDay;
+  std::vector<DayOutcomes> days = summary.perDay;
   if (days.empty()) return "<p>no installations</p>";
+  std::string earlier;
+  if (days.front().others) {
+    earlier = "<p><i>" + Num(days.front().others) + " earlier days</i>: " + Num(days.front().outcomes.sessions) +
+              " installations</p>";
+    days.erase(days.begin());
+  }
   std::int64_t most = 1;
   for (const DayOutcomes& d : days) most = std::max(most, d.outcomes.sessions);
   const int height = 180, top = 10, bottom = 40, left = 40;
@@ -131,7 +137,7 @@ std::string PerDaySvg(const Summary& summary) {
              Num(top + height + 12) + ")\">" + HtmlEscape(days[i].date.substr(5)) + "</text>";
     }
   }
-  return svg + "</svg>";
+  return earlier + svg + "</svg>";
 }
 
 std::string RenderDashboard(const Summary& s, const Filters& filters) {

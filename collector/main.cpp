@@ -215,14 +215,15 @@ int Serve(const Options& o) {
   limits.uncappedAddresses = o.trustedProxies;
   HttpServer server(handler, limits);
   std::string error;
-  int bound = server.Bind(host, port, &error);
+  // Without a token only a loopback address is bound.
+  int bound = server.Bind(host, port, &error, token.empty());
+  if (bound == HttpServer::kNotLoopback) {
+    throw Misuse{"listening on " + host + " needs --token-file: the figures would be open to everyone (" + error +
+                 ")"};
+  }
   if (bound < 0) {
     std::fprintf(stderr, "plumeta-collector: %s\n", error.c_str());
     return 1;
-  }
-  // By the address bound, not the name given: "127.example.org" may resolve anywhere.
-  if (token.empty() && !server.BoundToLoopback()) {
-    throw Misuse{"listening on " + host + " needs --token-file: the figures would be open to everyone"};
   }
   std::thread signalThread([&] {
     for (;;) {

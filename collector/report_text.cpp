@@ -70,7 +70,11 @@ std::string RenderReport(const Summary& s) {
               static_cast<long long>(s.outcomes.fatalError), static_cast<long long>(s.outcomes.unfinished));
   const char* heads = "sessions   success     abort     fatal unfinished";
   out += "\nPer day\n" + Line("  %-10s %s", "date", heads);
-  for (const DayOutcomes& d : s.perDay) out += "  " + d.date + " " + OutcomeColumns(d.outcomes);
+  for (const DayOutcomes& d : s.perDay) {
+    out += d.others ? "  (" + std::to_string(d.others) + " earlier days)\n  " + std::string(10, ' ')
+                    : "  " + d.date;
+    out += " " + OutcomeColumns(d.outcomes);
+  }
   out += "\nPer version\n" + Line("  %-24s %s", "application version", heads);
   for (const VersionOutcomes& v : s.byVersion) {
     std::string name = v.others ? Others(v.others) : TerminalText(v.app + " " + v.version);

@@ -33,6 +33,7 @@ struct HttpServer::State : std::enable_shared_from_this<HttpServer::State> {
 
   HttpService& service;
   ServerLimits limits;
+  HttpServer::Resolver resolve;
   std::atomic<bool> stopping{false};
 
   // The open connections, for Stop() and the caps.
@@ -313,22 +314,42 @@ void HttpServer::State::Accept() {
 }
 
 HttpServer::HttpServer(HttpService& service, ServerLimits limits)
-    : state_(std::make_shared<State>(service, std::move(limits))) {}
+    : state_(std::make_shared<State>(service, std::move(limits))) {
+  state_->resolve = [io = &state_->io](const std::string& host, std::string* error) {
+    std::vector<std::string> addresses;
+    beast::error_code ec;
+    tcp::resolver resolver(*io);
+    for (const auto& result : resolver.resolve(host, "0", tcp::resolver::numeric_service, ec)) {
+      addresses.push_back(result.endpoint().address().to_string());
+    }
+    if (ec && error) *error = ec.message();
+    return addresses;
+  };
+}
 
 HttpServer::~HttpServer() {
   Stop();
 }
 
-int HttpServer::Bind(const std::string& host, int port, std::string* error) {
-  auto fail = [&](const std::string& why) {
+void HttpServer::SetResolver(Resolver resolver) {
+  state_->resolve = std::move(resolver);
+}
+
+int HttpServer::Bind(const std::string& host, int port, std::string* error, bool loopbackOnly) {
+  auto fail = [&](const std::string& why, int result = -1) {
     if (error) *error = why;
-    return -1;
+    return result;
   };
+  std::string why;
+  std::vector<std::string> addresses = state_->resolve(host, &why);
+  if (addresses.empty()) return fail("cannot resolve " + host + ": " + why);
   beast::error_code ec;
-  tcp::resolver resolver(state_->io);
-  auto results = resolver.resolve(host, std::to_string(port), tcp::resolver::numeric_service, ec);
-  if (ec || results.empty()) return fail("cannot resolve " + host + ": " + ec.message());
-  tcp::endpoint endpoint = results.begin()->endpoint();
+  net::ip::address address = net::ip::make_address(addresses.front(), ec);
+  if (ec) return fail("cannot resolve " + host + ": " + addresses.front() + " is not an address");
+  if (loopbackOnly && !IsLoopback(address)) {
+    return fail(host + " is " + address.to_string() + ", not a loopback address", kNotLoopback);
+  }
+  tcp::endpoint endpoint(address, static_cast<unsigned short>(port));
   tcp::acceptor& acceptor = state_->acceptor;
   acceptor.open(endpoint.protocol(), ec);
   if (!ec) acceptor.set_option(net::socket_base::reuse_address(true), ec);

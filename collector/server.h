@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,9 +43,19 @@ class HttpServer {
   HttpServer(const HttpServer&) = delete;
   HttpServer& operator=(const HttpServer&) = delete;
 
+  // The numeric addresses a host name stands for, first the one to bind;
+  // empty with a reason in `error` when it stands for none.
+  using Resolver = std::function<std::vector<std::string>(const std::string& host, std::string* error)>;
+  // The system's resolver unless set (tests give names addresses of their own).
+  void SetResolver(Resolver resolver);
+
   // Binds the first address HOST resolves to, on PORT (0 picks a free
-  // one): the port bound, or -1 with a reason in `error`.
-  int Bind(const std::string& host, int port, std::string* error = nullptr);
+  // one): the port bound, or -1 with a reason in `error`. With
+  // `loopbackOnly`, an address outside 127.0.0.0/8 and ::1 (0.0.0.0 among
+  // them) is never bound: kNotLoopback. The check is on the address, not
+  // on the name: "127.example.org" may resolve anywhere.
+  static constexpr int kNotLoopback = -2;
+  int Bind(const std::string& host, int port, std::string* error = nullptr, bool loopbackOnly = false);
   // Whether the bound address is a loopback address (127.0.0.0/8, ::1).
   bool BoundToLoopback() const;
   // Serves until Stop(), on `threads` threads, the caller's among them.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <functional>
+#include <iterator>
 #include <string_view>
 #include <unordered_map>
 
@@ -240,6 +241,14 @@ Summary SummaryBuilder::Finish(std::int64_t rejected, std::vector<ErrorGroup> er
     summary.byVersion.resize(kListed);
     summary.byVersion.push_back(std::move(other));
   }
+  if (st.days.size() > kListedDays) {
+    DayOutcomes earlier;
+    earlier.others = static_cast<std::int64_t>(st.days.size() - kListedDays);
+    auto first = std::prev(st.days.end(), static_cast<std::ptrdiff_t>(kListedDays));
+    for (auto it = st.days.begin(); it != first; ++it) AddCounts(earlier.outcomes, it->second);
+    summary.perDay.push_back(std::move(earlier));
+    st.days.erase(st.days.begin(), first);
+  }
   for (auto& [day, outcomes] : st.days) summary.perDay.push_back({day, outcomes});
   summary.abortScreens = Folded(st.abortScreens);
   std::sort(errors.begin(), errors.end(), [](const ErrorGroup& a, const ErrorGroup& b) {
@@ -333,7 +342,9 @@ std::string SummaryJson(const Summary& s) {
   json.EndArray();
   json.Key("per_day").BeginArray();
   for (const DayOutcomes& d : s.perDay) {
-    json.BeginObject().Key("date").String(d.date).Key("sessions").Number(d.outcomes.sessions);
+    json.BeginObject();
+    d.others ? json.Key("others").Number(d.others) : json.Key("date").String(d.date);
+    json.Key("sessions").Number(d.outcomes.sessions);
     WriteOutcomes(json, d.outcomes);
     json.EndObject();
   }

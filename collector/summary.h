@@ -29,9 +29,15 @@ struct VersionOutcomes {
   std::int64_t others = 0;  // as in Tally
 };
 
+// Days are a time series, not values to rank: the list keeps the last
+// kListedDays days that have installations, in date order, and sums the
+// earlier ones in one first row.
+inline constexpr std::size_t kListedDays = 90;
+
 struct DayOutcomes {
   std::string date;
   OutcomeCounts outcomes;
+  std::int64_t others = 0;  // > 0: the row of the earlier days, this many
 };
 
 struct ErrorGroup {

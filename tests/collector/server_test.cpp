@@ -269,6 +269,39 @@ class ServerTest : public HandlerTest {
   int port_ = 0;
 };
 
+// The open dashboard's check is on the address a name resolves to: a name
+// that merely starts with "127." is refused, any name for 127.0.0.0/8 is not.
+TEST_F(ServerTest, WithoutATokenOnlyLoopbackAddressesAreBound) {
+  Start({});
+  auto resolver = [](const std::string& host, std::string*) -> std::vector<std::string> {
+    if (host == "127.attacker.example") return {"0.0.0.0"};
+    if (host == "elsewhere.example") return {"192.0.2.7", "127.0.0.1"};
+    if (host == "here.example") return {"127.0.0.2"};
+    return {};
+  };
+  for (const char* host : {"127.attacker.example", "elsewhere.example"}) {
+    HttpServer server(*handler_);
+    server.SetResolver(resolver);
+    std::string error;
+    EXPECT_EQ(server.Bind(host, 0, &error, true), HttpServer::kNotLoopback) << host;
+    EXPECT_NE(error.find("not a loopback address"), std::string::npos) << error;
+  }
+  HttpServer named(*handler_);
+  named.SetResolver(resolver);
+  EXPECT_GT(named.Bind("here.example", 0, nullptr, true), 0);
+  EXPECT_TRUE(named.BoundToLoopback());
+  // The system's resolver; ::1 may be missing on the host, but is never refused as open.
+  for (const char* host : {"localhost", "127.0.0.1", "::1"}) {
+    HttpServer server(*handler_);
+    std::string error;
+    int port = server.Bind(host, 0, &error, true);
+    EXPECT_NE(port, HttpServer::kNotLoopback) << host << ": " << error;
+    if (std::string(host) != "::1") {
+      EXPECT_GT(port, 0) << host << ": " << error;
+    }
+  }
+}
+
 TEST_F(ServerTest, TheHttpLayerRefusesWhatItCannotRead) {
   Serve({});
   // A body of 12 KiB with the library's own Content-Type is a hit; past 16 KiB it is not.

@@ -57,5 +57,22 @@ TEST(SummaryBuilder, ListsKeepTheirLargestRowsAndSumTheRest) {
   EXPECT_NE(json.find(R"({"others":40,"sessions":40})"), std::string::npos);
 }
 
+TEST(SummaryBuilder, DaysKeepTheLatestInOrderAndSumTheEarlierOnes) {
+  SummaryBuilder builder;
+  SessionFacts facts;
+  for (int day = 100; day < 100 + static_cast<int>(kListedDays) + 10; ++day) {
+    facts.day = "2026-" + std::to_string(day);
+    builder.Add(facts);
+    if (day % 2) builder.Add(facts);
+  }
+  Summary s = builder.Finish(0, {});
+  ASSERT_EQ(s.perDay.size(), kListedDays + 1);
+  EXPECT_EQ(s.perDay.front().others, 10);
+  EXPECT_EQ(s.perDay.front().outcomes.sessions, 15);
+  EXPECT_EQ(s.perDay[1].date, "2026-110");
+  EXPECT_EQ(s.perDay.back().date, "2026-199");
+  EXPECT_NE(SummaryJson(s).find(R"("per_day":[{"others":10,"sessions":15,)"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace collector
