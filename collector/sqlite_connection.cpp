@@ -3,7 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <condition_variable>
 #include <map>
+#include <mutex>
+#include <thread>
 
 #include "collector/sql_connection.h"
 
@@ -14,6 +17,58 @@ struct StatementCloser {
   void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
 };
 using Statement = std::unique_ptr<sqlite3_stmt, StatementCloser>;
+
+// Copies the write-ahead log into the database file on a thread and a
+// connection of its own, so that the writer never waits for that copy and
+// its fsync: SQLite would otherwise run it inside a commit every 1000 pages,
+// holding every hit that waits. A passive checkpoint takes no lock that the
+// writer or the readers need.
+class Checkpointer {
+ public:
+  explicit Checkpointer(std::string path) : path_(std::move(path)), thread_([this] { Loop(); }) {}
+  ~Checkpointer() {
+    {
+      std::lock_guard lock(mutex_);
+      stopping_ = true;
+    }
+    wake_.notify_one();
+    thread_.join();
+  }
+  void Request() {
+    {
+      std::lock_guard lock(mutex_);
+      due_ = true;
+    }
+    wake_.notify_one();
+  }
+
+ private:
+  void Loop() {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path_.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+      sqlite3_close_v2(db);
+      db = nullptr;  // the log then grows until the writer closes
+    }
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      wake_.wait(lock, [&] { return due_ || stopping_; });
+      if (stopping_) break;
+      due_ = false;
+      lock.unlock();
+      if (db) sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+      lock.lock();
+    }
+    sqlite3_close_v2(db);
+  }
+
+  std::string path_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool due_ = false, stopping_ = false;
+  std::thread thread_;  // last: it uses the members above
+};
+
+constexpr int kCheckpointPages = 1000;
 
 class SqliteConnection final : public SqlConnection {
  public:
@@ -41,6 +96,7 @@ class SqliteConnection final : public SqlConnection {
     // committed in WAL mode survives the process being killed; NORMAL only
     // leaves the last commits to a power cut, which saves an fsync per commit.
     Script("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA foreign_keys=OFF;");
+    sqlite3_wal_hook(db, &SqliteConnection::AfterCommit, this);
   }
 
   SqlDialect dialect() const override { return SqlDialect::kSqlite; }
@@ -131,6 +187,21 @@ class SqliteConnection final : public SqlConnection {
     void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
   };
 
+  // SQLite's hook after each commit, with the pages the log holds. No
+  // exception may leave it; without a thread the checkpoint runs here, as
+  // SQLite's own would.
+  static int AfterCommit(void* self, sqlite3* db, const char*, int pages) {
+    if (pages < kCheckpointPages) return SQLITE_OK;
+    auto* connection = static_cast<SqliteConnection*>(self);
+    try {
+      if (!connection->checkpointer_) connection->checkpointer_ = std::make_unique<Checkpointer>(connection->path_);
+      connection->checkpointer_->Request();
+    } catch (...) {
+      sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+    }
+    return SQLITE_OK;
+  }
+
   bool IsBusy() const {
     int code = sqlite3_errcode(db_.get());
     return code == SQLITE_BUSY || code == SQLITE_LOCKED;
@@ -153,6 +224,7 @@ class SqliteConnection final : public SqlConnection {
   std::unique_ptr<sqlite3, DatabaseCloser> db_;
   // Declared after the database so they are finalized before it closes.
   std::map<std::string, Statement, std::less<>> statements_;
+  std::unique_ptr<Checkpointer> checkpointer_;  // stopped before the database closes
 };
 
 }  // namespace
