@@ -51,7 +51,12 @@ bool WaitFor(const std::function<bool()>& done) {
   return false;
 }
 
-TEST(IngestQueue, PostgresGoingAwayRefusesHitsAndRecovers) {
+// One writer, as the collector runs, and four, whose hits of one session
+// go to one writer at a time.
+class PostgresGoingAway : public testing::TestWithParam<std::size_t> {};
+INSTANTIATE_TEST_SUITE_P(Writers, PostgresGoingAway, testing::Values(1, 4));
+
+TEST_P(PostgresGoingAway, RefusesHitsAndRecovers) {
   ScratchDatabase db(Backend::kPostgres);
   if (!db.available()) GTEST_SKIP() << "PLUMETA_TEST_POSTGRES is not set (scripts/pg_test_server.sh start)";
   auto reader = std::make_unique<Store>(OpenSqlConnection(db.url()));
@@ -60,7 +65,7 @@ TEST(IngestQueue, PostgresGoingAwayRefusesHitsAndRecovers) {
   auto admin = OpenSqlConnection(std::getenv("PLUMETA_TEST_POSTGRES"));
 
   IngestQueue queue([url = db.url()] { return std::make_unique<Store>(OpenSqlConnection(url), false); },
-                    {.writers = 4});
+                    {.writers = GetParam()});
   ReaderPool readers([url = db.url()] { return std::make_unique<Store>(OpenSqlConnection(url), false); }, 1);
   readers.Acquire()->Summarize({});  // a pooled reader whose connection the outage will cut
 
