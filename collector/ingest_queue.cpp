@@ -141,7 +141,8 @@ void IngestQueue::Run(std::size_t index) {
     }
     Batch batch;
     std::map<std::string, std::int64_t> rejections;
-    Take(index, batch, rejections);
+    std::vector<std::string> claimed;  // sessions this writer now stores
+    Take(index, batch, rejections, claimed);
     if (batch.empty() && rejections.empty()) {
       // Everything waiting belongs to sessions another writer is storing.
       std::uint64_t seen = changes_;
@@ -153,7 +154,7 @@ void IngestQueue::Run(std::size_t index) {
     bool stored = Commit(*store, batch, rejections);
     lastCommit = std::chrono::steady_clock::now() - started;
     lastBatch = batch.size();
-    Release(index, batch, !rejections.empty());
+    Release(index, claimed, !rejections.empty());
     if (stored) {
       Finish(batch, SubmitOutcome::kStored);
       continue;
@@ -196,7 +197,8 @@ bool IngestQueue::Reopen(std::shared_ptr<Store>& store) {
 // another writer is storing stays for later, and only one writer at a time
 // takes the rejection counts: two transactions that update one row wait for
 // each other's commit, and on PostgreSQL that wait is a whole disk flush.
-void IngestQueue::Take(std::size_t index, Batch& batch, std::map<std::string, std::int64_t>& rejections) {
+void IngestQueue::Take(std::size_t index, Batch& batch, std::map<std::string, std::int64_t>& rejections,
+                       std::vector<std::string>& claimed) {
   const bool alone = options_.writers == 1;
   if (alone || rejectionsWriter_ == kNobody) {
     rejections.swap(rejections_);
@@ -214,6 +216,7 @@ void IngestQueue::Take(std::size_t index, Batch& batch, std::map<std::string, st
   while (!pending_.empty() && batch.size() < kMaxBatch) {
     Pending& next = pending_.front();
     auto [owner, added] = sessionWriters_.try_emplace(next.hit.sessionId, index);
+    if (added) claimed.push_back(next.hit.sessionId);
     if (added || owner->second == index) {
       batch.push_back(std::move(next));
     } else {
@@ -227,11 +230,12 @@ void IngestQueue::Take(std::size_t index, Batch& batch, std::map<std::string, st
   }
 }
 
-// The sessions and rejection counts of a finished commit are free again.
-void IngestQueue::Release(std::size_t index, const Batch& batch, bool hadRejections) {
+// The sessions and rejection counts of a finished commit are free again
+// (by the ids Take noted: the commit has moved the hits away).
+void IngestQueue::Release(std::size_t index, const std::vector<std::string>& claimed, bool hadRejections) {
   if (options_.writers == 1) return;
   std::lock_guard lock(mutex_);
-  for (const Pending& p : batch) sessionWriters_.erase(p.hit.sessionId);
+  for (const std::string& session : claimed) sessionWriters_.erase(session);
   if (hadRejections && rejectionsWriter_ == index) rejectionsWriter_ = kNobody;
   ++changes_;
   work_.notify_all();

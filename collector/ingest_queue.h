@@ -83,8 +83,9 @@ class IngestQueue {
   void Start();
   void Run(std::size_t index);
   bool Reopen(std::shared_ptr<Store>& store);
-  void Take(std::size_t index, Batch& batch, std::map<std::string, std::int64_t>& rejections);
-  void Release(std::size_t index, const Batch& batch, bool hadRejections);
+  void Take(std::size_t index, Batch& batch, std::map<std::string, std::int64_t>& rejections,
+            std::vector<std::string>& claimed);
+  void Release(std::size_t index, const std::vector<std::string>& claimed, bool hadRejections);
   bool Commit(Store& store, Batch& batch, std::map<std::string, std::int64_t>& rejections);
   void RefuseWaiting();
   void Report(const std::string& what);
