@@ -76,7 +76,7 @@ MeasuredIndex MeasureFilterability(const std::vector<Reading>& readings) {
 Filterability AssessFilterability(const TWineRec& rec, const FoulingReport& report) {
   Filterability f;
   f.trialDiameterMm = StoredNumberOr0(rec.Conditions.LabFiltDia.Str());
-  f.trialPressurePsi = StoredNumberOr0(rec.Conditions.LabP.Str());
+  f.trialPressurePa = StoredNumberOr0(rec.Conditions.LabP.Str()) * kPaPerPsi;
   f.trialStandard = StandardDiscTrial(rec);
   MeasuredIndex measured = MeasureFilterability(StoredReadings(rec));
   f.trialS = measured.seconds;
@@ -89,9 +89,9 @@ Filterability AssessFilterability(const TWineRec& rec, const FoulingReport& repo
   const ModelFit& standard = report.models[static_cast<std::size_t>(FoulingLaw::kStandard)];
   const bool plausible = std::find(report.plausible.begin(), report.plausible.end(), FoulingLaw::kStandard) !=
                          report.plausible.end();
-  if (standard.capacityLm2) {
+  if (standard.capacity) {
     if (plausible) {
-      f.vmaxLm2 = standard.capacityLm2;
+      f.vmax = standard.capacity;
     } else {
       f.vmaxWithheld = true;
     }

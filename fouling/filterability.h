@@ -25,15 +25,16 @@ struct Filterability {
   std::optional<double> trialS;
   std::optional<std::string> trialNote;  // why there is no trialS
   bool trialStandard = false;            // the trial ran at 2 bar through a 25 mm disc
-  double trialDiameterMm = 0, trialPressurePsi = 0;
+  double trialDiameterMm = 0, trialPressurePa = 0;
   std::optional<double> standardS;    // predicted for the standard disc by the best model
   bool blocksBeforeStandard = false;  // the best model's disc blocks before 400 ml
   // "very good", "good", "poor", "very poor": of the measured index on a
   // standard trial, else of the predicted one.
   std::optional<std::string_view> band;
   bool bandMeasured = false;
-  // The standard blocking law's capacity, only where that law is plausible.
-  std::optional<double> vmaxLm2;
+  // The standard blocking law's capacity (m3/m2), only where that law is
+  // plausible.
+  std::optional<double> vmax;
   bool vmaxWithheld = false;  // the law is fitted but not plausible
 };
 

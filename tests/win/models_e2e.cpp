@@ -1,11 +1,14 @@
 // Drives the fouling models, the comparison and the exported report of the
 // real vorsant.exe, started on a first trial: the Wine and Data menus (as
 // screenshots), Fouling Models (the verdict and the table, a target volume
-// typed into its box, a refused one), a second trial opened, Compare Open Trials, Export
-// Report (the proposed name, the file written, the overwrite question), Exit.
+// typed into its box, a refused one, then Metric chosen for the units), a
+// second trial opened, Compare Open Trials, Export Report (the proposed
+// name, the file written, the overwrite question), Exit.
 // Usage: models_e2e ARTIFACT_FOLDER FIRST_TRIAL SECOND_TRIAL (Windows
-// paths; the program must have been started on FIRST_TRIAL). Writes the
-// tables the windows show (models.txt, models_sized.txt, compare.txt) and
+// paths; the program must have been started on FIRST_TRIAL); or
+// models_e2e ARTIFACT_FOLDER FIRST_TRIAL --remembered after a restart, to
+// find Metric still chosen. Writes the tables the windows show (models.txt,
+// models_sized.txt, models_metric.txt, compare.txt) and
 // their pictures (models.window.bmp, compare.window.bmp) into the folder for
 // the script to compare with vorsant-cli, asks for screenshots, and exits 0
 // when every check passed. Its last line counts the checks.
@@ -186,6 +189,24 @@ bool Answer(const wchar_t* caption, const std::wstring& part, int button, const 
   return found;
 }
 
+// Metric from the Units choice: the verdict and the table in litres or
+// hectolitres, the target volume typed in litres; remembered for the
+// comparison, the exported report and the next start.
+void ChooseMetric(HWND w) {
+  HWND units = GetDlgItem(w, IDC_UNITS);
+  Check(units && SendMessageW(units, CB_GETCURSEL, 0, 0) == 0, "the Units choice starts at US");
+  if (!units) return;
+  SendMessageW(units, CB_SETCURSEL, 1, 0);
+  SendMessageW(w, WM_COMMAND, MAKEWPARAM(IDC_UNITS, CBN_SELCHANGE), reinterpret_cast<LPARAM>(units));
+  Check(WaitUntil([&] { return Contains(Text(GetDlgItem(w, IDC_MODEL_TABLE)), L"hectolitres"); }, 10000),
+        "Metric puts the verdict in hectolitres");
+  const std::wstring table = Text(GetDlgItem(w, IDC_MODEL_TABLE));
+  Check(!Contains(table, L"gallons") && Contains(table, L"hL"), "no gallons are left in the window");
+  Check(Text(GetDlgItem(w, IDC_TARGET_VOLUME_LABEL)) == L"Target volume (L)", "the target volume is asked in litres");
+  SaveTable(w, L"models_metric.txt");
+  Shot(L"fouling_models_metric");
+}
+
 void FoulingModels(HWND frame) {
   HWND w = OpenTableWindow(frame, kCmdFoulingModels, L"Fouling Models");
   if (!w) return;
@@ -228,6 +249,7 @@ void FoulingModels(HWND frame) {
   PostMessageW(volume, WM_KEYDOWN, VK_TAB, 1);
   Answer(L"Information", L"The target volume must be greater than 0 gallons.", IDOK, L"fouling_refused");
   Check(Text(volume) == L"0", "the refused box keeps the typed text");
+  ChooseMetric(w);
   ShortcutsInABox(w);
   TabReachesTable(w);
   EscapeCloses(w, "the Fouling Models window");
@@ -335,9 +357,29 @@ int Run(const std::wstring& first, const std::wstring& second) {
   return 0;
 }
 
+// After a restart: the Fouling Models window opens in the units last chosen.
+int Remembered(const std::wstring& first) {
+  HWND frame = WaitFor([] { return TopLevel(L"VorsantFrame", L"QEL - VORSANT"); }, 60000);
+  Check(frame != nullptr, "the frame window appears again");
+  if (!frame || !TrialWindow(frame, FileName(first))) return 1;
+  HWND w = OpenTableWindow(frame, kCmdFoulingModels, L"Fouling Models");
+  if (w) {
+    Check(SendMessageW(GetDlgItem(w, IDC_UNITS), CB_GETCURSEL, 0, 0) == 1, "Metric is still chosen after a restart");
+    Check(Contains(Text(GetDlgItem(w, IDC_MODEL_TABLE)), L"hectolitres"), "the verdict is in hectolitres again");
+    Shot(L"fouling_models_restarted");
+    PostMessageW(w, WM_CLOSE, 0, 0);
+    Check(WaitGone(w), "the Fouling Models window closes");
+  }
+  Command(frame, kCmdExit);
+  Check(WaitGone(frame), "Exit closes the program");
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  return DriverMain(argc, argv, 4, "models_e2e ARTIFACT_FOLDER FIRST_TRIAL SECOND_TRIAL", "e2e",
-                    [](wchar_t** args) { return Run(args[2], args[3]); });
+  return DriverMain(argc, argv, 4, "models_e2e ARTIFACT_FOLDER FIRST_TRIAL SECOND_TRIAL|--remembered", "e2e",
+                    [](wchar_t** args) {
+                      return std::wstring(args[3]) == L"--remembered" ? Remembered(args[2]) : Run(args[2], args[3]);
+                    });
 }
