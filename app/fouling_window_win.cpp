@@ -152,6 +152,7 @@ class FoulingWindow final : public TableGraphWindow {
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_UNITS)), GetModuleHandleW(nullptr),
                              nullptr);
     for (HWND control : {label, units_}) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
+    TakeKeys(units_);
     for (std::size_t i = 0; i < kUnitChoices.size(); ++i) {
       SendMessageW(units_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kUnitNames[i]));
       if (kUnitChoices[i] == p_.units) SendMessageW(units_, CB_SETCURSEL, i, 0);

@@ -55,7 +55,9 @@ LRESULT CALLBACK KeyedBox(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DW
     SelectAll(wnd);
     return 0;
   }
-  if (OwnedWindow::CloseOnEscape(wnd, msg, wp)) return 0;
+  // Escape in a dropped-down list closes the list, not the window.
+  const bool dropped = msg == WM_KEYDOWN && wp == VK_ESCAPE && SendMessageW(wnd, CB_GETDROPPEDSTATE, 0, 0);
+  if (!dropped && OwnedWindow::CloseOnEscape(wnd, msg, wp)) return 0;
   // Their characters, which the box would only answer with a beep.
   if (msg == WM_CHAR && (wp == L'\t' || wp == 0x1B || wp == 0x01)) return 0;
   if (msg == WM_NCDESTROY) RemoveWindowSubclass(wnd, KeyedBox, 0);

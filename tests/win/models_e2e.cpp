@@ -161,13 +161,13 @@ void TableRowInView(HWND w) {
 // Tab goes on from the last box to the table, so the keyboard reaches it.
 void TabReachesTable(HWND w) {
   HWND table = GetDlgItem(w, IDC_MODEL_TABLE);
-  for (int box : {IDC_SAFETY_FACTOR, IDC_ELEMENT_AREA}) {
+  for (int box : {IDC_SAFETY_FACTOR, IDC_ELEMENT_AREA, IDC_UNITS}) {
     HWND from = GetDlgItem(w, box);
     WaitFor([&] { return GuiState(w).hwndFocus == from ? from : nullptr; }, 5000);
     PostMessageW(from, WM_KEYDOWN, VK_TAB, 1);
   }
   Check(WaitFor([&] { return GuiState(w).hwndFocus == table ? table : nullptr; }, 10000) != nullptr,
-        "Tab from the last box reaches the table");
+        "Tab from the boxes and the Units choice reaches the table");
 }
 
 // Escape struck in the window's focused box closes it.
