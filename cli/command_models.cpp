@@ -36,10 +36,6 @@ double Hours(double seconds) {
   return seconds / 3600;
 }
 
-double LitresPerM2Of(double m3PerM2) {
-  return LitresPerM2(m3PerM2);
-}
-
 // A volume in US gallons (`gal` key) and its twin in litres.
 void Volume(JsonWriter& json, std::string_view stem, const std::optional<double>& m3) {
   Figure(json, std::string(stem) + "_gal", Scaled(m3, UsGallons));
@@ -89,7 +85,7 @@ void WriteVerdict(JsonWriter& json, const Verdict& v, const SizingRequest& reque
   const Filterability& f = v.filterability;
   Figure(json, "fi_trial_s", f.trialS);
   json.Key("fi_trial_note");
-  f.trialNote ? json.String(*f.trialNote) : json.Null();
+  f.trialGap ? json.String(IndexGapText(*f.trialGap)) : json.Null();
   json.Key("fi_trial_standard_conditions");
   json.Boolean(f.trialStandard);
   Figure(json, "fi_standard_s", f.standardS);
@@ -97,7 +93,7 @@ void WriteVerdict(JsonWriter& json, const Verdict& v, const SizingRequest& reque
   json.Boolean(f.blocksBeforeStandard);
   json.Key("fi_band");
   f.band ? json.String(*f.band) : json.Null();
-  Figure(json, "vmax_l_m2", Scaled(f.vmax, LitresPerM2Of));
+  Figure(json, "vmax_l_m2", Scaled(f.vmax, LitresPerM2));
   json.Key("text");
   json.BeginArray();
   for (const std::string& sentence : VerdictSentences(v, request, p)) json.String(sentence);
@@ -129,7 +125,7 @@ void WriteJson(std::ostream& out, const FoulingReport& report, const Verdict& ve
     Figure(json, "n", fit.n);
     Figure(json, "r2", fit.r2);
     Figure(json, "r2_adjusted", fit.r2Adjusted);
-    Figure(json, "capacity_l_m2", Scaled(fit.capacity, LitresPerM2Of));
+    Figure(json, "capacity_l_m2", Scaled(fit.capacity, LitresPerM2));
     Volume(json, "volume", fit.volumeM3);
     Figure(json, "hours", Scaled(fit.seconds, Hours));
     Figure(json, "area_m2", fit.areaM2);

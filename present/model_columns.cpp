@@ -75,7 +75,7 @@ VolumeUnit TableVolumeUnit(const FoulingReport& report, UnitSystem units) {
 }
 
 std::string VolumeCell(double m3, VolumeUnit unit, const NumberStyle& style) {
-  if (UsGallons(m3) >= 999999999999) return VolumeFigure(m3, unit, style);
+  if (BeyondReportLimit(m3)) return VolumeFigure(m3, unit, style);
   return DecimalText(InVolumeUnit(m3, unit), unit == VolumeUnit::kHectolitre ? 1 : 0, style);
 }
 
@@ -104,7 +104,7 @@ std::string ModelCell(const ModelFit& fit, ModelColumnId id, VolumeUnit volumeUn
     case ModelColumnId::kVolume:
       // Volumes at or past the report's limits read as the report writes them.
       if (fit.incalculable) return "incalculably high";
-      if (fit.volumeM3 && UsGallons(*fit.volumeM3) >= 999999999999) return VolumeCell(*fit.volumeM3, volumeUnit, style);
+      if (fit.volumeM3 && BeyondReportLimit(*fit.volumeM3)) return VolumeCell(*fit.volumeM3, volumeUnit, style);
       return Figure(fit.volumeM3, width, [&](double m3) { return VolumeCell(m3, volumeUnit, style); });
     case ModelColumnId::kTime:
       return Figure(Scaled(fit.seconds, 1.0 / 3600), width, decimals(1));

@@ -123,8 +123,12 @@ std::string SignificantText(double x, const NumberStyle& style) {
   return WithDecimal(text, style);
 }
 
+bool BeyondReportLimit(double m3) {
+  return UsGallons(m3) >= kOverUsGallons;
+}
+
 std::string VolumeFigure(double m3, VolumeUnit unit, const NumberStyle& style) {
-  if (UsGallons(m3) >= kOverUsGallons)
+  if (BeyondReportLimit(m3))
     return "over " + SignificantText(InVolumeUnit(FromVolumeUnit(kOverUsGallons, VolumeUnit::kUsGallon), unit), style);
   return SignificantText(InVolumeUnit(m3, unit), style);
 }

@@ -56,6 +56,10 @@ std::string DecimalText(double x, int decimals, const NumberStyle& style);
 // "0.500"), never "0.000".
 std::string SignificantText(double x, const NumberStyle& style);
 
+// Whether a volume is at or past the largest the trial report counts
+// (1,000,000,000,000 US gallons), where every output says "over" it.
+bool BeyondReportLimit(double m3);
+
 // A volume's figure in `unit` as a sentence gives it: three significant
 // figures, and "over" the report's limit (1,000,000,000,000 US gallons) from
 // there on.

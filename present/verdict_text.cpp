@@ -133,8 +133,8 @@ std::vector<std::string> FilterabilitySentences(const Verdict& v, std::optional<
                 " s, not comparable with published figures: the trial ran at " +
                 PressureText(f.trialPressurePa, p) + " through a " + DecimalText(f.trialDiameterMm, 1, p.numbers) +
                 " mm disc, not at 2 bar through 25 mm.");
-  } else if (f.trialNote) {
-    s.push_back("The readings give no filterability index: " + *f.trialNote + ".");
+  } else if (f.trialGap) {
+    s.push_back("The readings give no filterability index: " + std::string(IndexGapText(*f.trialGap)) + ".");
   }
   if (bestName && (f.standardS || f.blocksBeforeStandard)) {
     const std::string band = f.bandMeasured ? "" : " (" + BandText(*f.band) + ")";
@@ -304,6 +304,18 @@ std::vector<std::string> ModelsTextLines(const FoulingReport& report, const Verd
   lines.emplace_back();
   for (std::string& line : FoulingTableLines(report, p)) lines.push_back(std::move(line));
   return lines;
+}
+
+std::string_view IndexGapText(IndexGap gap) {
+  switch (gap) {
+    case IndexGap::kShortOf400:
+      return "the readings do not reach 400 ml";
+    case IndexGap::kNo200:
+      return "no readings near 200 ml";
+    case IndexGap::kNo400:
+      break;
+  }
+  return "no readings near 400 ml";
 }
 
 bool RangeWorthShowing(const Verdict& v) {

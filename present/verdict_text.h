@@ -21,6 +21,10 @@ std::string_view LawName(FoulingLaw law);
 // "Pore constriction", "Undetermined".
 std::string_view MechanismName(Mechanism mechanism);
 
+// "the readings do not reach 400 ml", "no readings near 200 ml", "no
+// readings near 400 ml".
+std::string_view IndexGapText(IndexGap gap);
+
 // Whether the range says more than the volume: it reaches beyond 10 % of it
 // on either side, or is open above. Every output that gives a range asks
 // this.

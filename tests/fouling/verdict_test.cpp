@@ -86,14 +86,14 @@ TEST(Filterability, ReadsTheIndexOffTheTrialAndPredictsItForTheStandardDisc) {
   rec.Conditions.LabFiltDia.Set("47.0");
   EXPECT_FALSE(AssessFilterability(rec, cake).trialStandard);
   rec.Data.V[3].Set(" 395.0");  // short of 400 ml
-  EXPECT_EQ(AssessFilterability(rec, cake).trialNote, "the readings do not reach 400 ml");
+  EXPECT_EQ(AssessFilterability(rec, cake).trialGap, IndexGap::kShortOf400);
   // A first reading beyond 400 ml: nothing measures T200 or T400.
   set({{" 460.0", "  4", "00"}, {" 560.0", "  5", "10"}});
   f = AssessFilterability(rec, cake);
   EXPECT_FALSE(f.trialS);
-  EXPECT_EQ(f.trialNote, "no readings near 200 ml");
+  EXPECT_EQ(f.trialGap, IndexGap::kNo200);
   set({{" 200.0", "  1", "43"}, {" 300.0", "  2", "40"}, {" 520.0", "  5", "00"}});
-  EXPECT_EQ(AssessFilterability(rec, cake).trialNote, "no readings near 400 ml");
+  EXPECT_EQ(AssessFilterability(rec, cake).trialGap, IndexGap::kNo400);
 
   // Complete blocking whose capacity a 25 mm disc reaches before 400 ml.
   const FoulingReport blocked = FitFoulingModels(ExactPoints([](double w) { return 4e11 / (1 - 1.5 * w); }), {});
