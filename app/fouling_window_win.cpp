@@ -61,10 +61,14 @@ BoxValue ReadBox(HWND box, const SizingBox& field) {
   return {*parsed, std::nullopt};
 }
 
-// The verdict above the models table, as vorsant-cli models prints them.
-std::vector<std::string> ShownLines(const TWineRec& rec, const FoulingReport& report,
-                                    const SizingRequest& request) {
-  return ModelsTextLines(report, MakeVerdict(rec, report), request);
+// The verdict above the models table, as vorsant-cli models prints them,
+// each in a box of its own.
+struct ShownText {
+  std::vector<std::string> verdict, table;
+};
+
+ShownText Shown(const TWineRec& rec, const FoulingReport& report, const SizingRequest& request) {
+  return {VerdictLines(MakeVerdict(rec, report), request), FoulingTableLines(report)};
 }
 
 class FoulingWindow final : public TableGraphWindow {
@@ -72,7 +76,7 @@ class FoulingWindow final : public TableGraphWindow {
   FoulingWindow(const TWineRec& rec, const FoulingReport& report) : rec_(rec), report_(report) {}
 
   void Fill() {
-    SetTable(ShownLines(rec_, report_, {}));
+    ShowText(Shown(rec_, report_, {}));
     DrawPicture([this](Canvas& canvas) { DrawFoulingGraph(canvas, rec_, report_); });
     ready_ = true;
   }
@@ -139,7 +143,12 @@ class FoulingWindow final : public TableGraphWindow {
       request.safety = safety.value.value_or(kDefaultSafetyFactor);
     }
     request.elementArea = element.value;
-    SetTable(ShownLines(rec_, SizeFoulingReport(report_, request), request));
+    ShowText(Shown(rec_, SizeFoulingReport(report_, request), request));
+  }
+
+  void ShowText(const ShownText& text) {
+    SetNotes(text.verdict);
+    SetTable(text.table);
   }
 
   // Shown when the box is left, once for each refused text, so leaving the
@@ -169,10 +178,13 @@ class FoulingWindow final : public TableGraphWindow {
 
 void OpenFoulingWindow(HWND owner, const TWineRec& rec, const FoulingReport& report) {
   auto window = std::make_unique<FoulingWindow>(rec, report);
-  const auto lines = ShownLines(rec, report, {});
+  const ShownText text = Shown(rec, report, {});
   int columns = 0;
-  for (const std::string& line : lines) columns = std::max(columns, static_cast<int>(Widen(line).size()));
-  if (!window->Create(owner, static_cast<int>(lines.size()), columns)) return;
+  for (const auto* lines : {&text.verdict, &text.table})
+    for (const std::string& line : *lines) columns = std::max(columns, static_cast<int>(Widen(line).size()));
+  if (!window->Create(owner, static_cast<int>(text.table.size()), columns,
+                      std::max<int>(1, static_cast<int>(text.verdict.size()))))
+    return;
   window->Show();
   window->Fill();
   TableGraphWindow::HandOver(std::move(window));

@@ -54,9 +54,17 @@ HWND FileNameBox(HWND dlg) {
   return name ? name : GetDlgItem(dlg, 0x480);
 }
 
-// The table with its lines ending in "\n" only, as vorsant-cli prints it.
+// What the window shows as text: the verdict (where it has one), an empty
+// line and the table, as vorsant-cli prints them.
+std::wstring ShownText(HWND window) {
+  const std::wstring table = Text(GetDlgItem(window, IDC_MODEL_TABLE));
+  HWND verdict = GetDlgItem(window, IDC_MODEL_VERDICT);
+  return verdict ? Text(verdict) + L"\r\n\r\n" + table : table;
+}
+
+// The text with its lines ending in "\n" only, as vorsant-cli prints it.
 void SaveTable(HWND window, const wchar_t* name) {
-  std::wstring text = Text(GetDlgItem(window, IDC_MODEL_TABLE));
+  std::wstring text = ShownText(window);
   std::wstring lines;
   for (wchar_t c : text)
     if (c != L'\r') lines += c;
@@ -155,10 +163,11 @@ void TableRowInView(HWND w) {
             std::to_string(first) + " to " + std::to_string(first + shown - 1) + " shown)");
 }
 
-// Tab goes on from the last box to the table, so the keyboard reaches it.
+// Tab goes on from the last box to the verdict and the table, so the
+// keyboard reaches them.
 void TabReachesTable(HWND w) {
   HWND table = GetDlgItem(w, IDC_MODEL_TABLE);
-  for (int box : {IDC_SAFETY_FACTOR, IDC_ELEMENT_AREA}) {
+  for (int box : {IDC_SAFETY_FACTOR, IDC_ELEMENT_AREA, IDC_MODEL_VERDICT}) {
     HWND from = GetDlgItem(w, box);
     WaitFor([&] { return GuiState(w).hwndFocus == from ? from : nullptr; }, 5000);
     PostMessageW(from, WM_KEYDOWN, VK_TAB, 1);
@@ -194,7 +203,7 @@ void FoulingModels(HWND frame) {
   Check(volume && safety && GetDlgItem(w, IDC_ELEMENT_AREA), "the window has its three sizing boxes");
   Check(Text(safety) == L"1.5" && Text(volume).empty(), "the safety factor starts at 1.5, no target volume");
   Check(GuiState(w).hwndFocus == volume, "the target volume box has the focus");
-  const std::wstring unsized = Text(GetDlgItem(w, IDC_MODEL_TABLE));
+  const std::wstring unsized = ShownText(w);
   Check(Contains(unsized, L"Complete blocking") && Contains(unsized, L"Power model") &&
             Contains(unsized, L"* "),
         "the table lists the models with the best one marked");
@@ -208,8 +217,8 @@ void FoulingModels(HWND frame) {
   Shot(L"fouling_models");
 
   TypeChars(volume, L"5000");
-  WaitUntil([&] { return Contains(Text(GetDlgItem(w, IDC_MODEL_TABLE)), L"; for 5,000 gallons with"); });
-  const std::wstring sized = Text(GetDlgItem(w, IDC_MODEL_TABLE));
+  WaitUntil([&] { return Contains(ShownText(w), L"; for 5,000 gallons with"); });
+  const std::wstring sized = ShownText(w);
   Check(sized != unsized, "typing a target volume changes the sizing columns");
   // The verdict is wrapped to the window's width, wherever its words fall.
   std::wstring unwrapped = sized;
@@ -224,7 +233,7 @@ void FoulingModels(HWND frame) {
   // columns are empty again meanwhile.
   SetText(volume, L"");
   TypeChars(volume, L"0");
-  Check(WaitUntil([&] { return Text(GetDlgItem(w, IDC_MODEL_TABLE)) == unsized; }, 10000), "a target volume of 0 leaves the sizing out");
+  Check(WaitUntil([&] { return ShownText(w) == unsized; }, 10000), "a target volume of 0 leaves the sizing out");
   PostMessageW(volume, WM_KEYDOWN, VK_TAB, 1);
   Answer(L"Information", L"The target volume must be greater than 0 gallons.", IDOK, L"fouling_refused");
   Check(Text(volume) == L"0", "the refused box keeps the typed text");
