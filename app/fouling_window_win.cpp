@@ -16,6 +16,7 @@
 #include "app/units_setting.h"
 #include "fouling/verdict.h"
 #include "graphs/fouling_graph.h"
+#include "present/model_columns.h"
 #include "present/verdict_text.h"
 #include "trial/number_text.h"
 
@@ -87,10 +88,15 @@ BoxValue ReadBox(HWND box, const SizingBox& field, const Presentation& p) {
   return {*parsed, std::nullopt};
 }
 
-// The verdict above the models table, as vorsant-cli models prints them.
-std::vector<std::string> ShownLines(const TWineRec& rec, const FoulingReport& report,
-                                    const SizingRequest& request, const Presentation& p) {
-  return ModelsTextLines(report, MakeVerdict(rec, report), request, p);
+// The verdict above the models table, as vorsant-cli models prints them,
+// each in a box of its own.
+struct ShownText {
+  std::vector<std::string> verdict, table;
+};
+
+ShownText Shown(const TWineRec& rec, const FoulingReport& report, const SizingRequest& request,
+                const Presentation& p) {
+  return {VerdictLines(MakeVerdict(rec, report), request, p), FoulingTableLines(report, p)};
 }
 
 class FoulingWindow final : public TableGraphWindow {
@@ -99,7 +105,7 @@ class FoulingWindow final : public TableGraphWindow {
       : rec_(rec), report_(report), p_(p) {}
 
   void Fill() {
-    SetTable(ShownLines(rec_, report_, {}, p_));
+    ShowText(Shown(rec_, report_, {}, p_));
     DrawPicture([this](Canvas& canvas) { DrawFoulingGraph(canvas, rec_, report_); });
     ready_ = true;
   }
@@ -207,7 +213,12 @@ class FoulingWindow final : public TableGraphWindow {
       request.safety = safety.value.value_or(kDefaultSafetyFactor);
     }
     request.elementArea = element.value;
-    SetTable(ShownLines(rec_, SizeFoulingReport(report_, request), request, p_));
+    ShowText(Shown(rec_, SizeFoulingReport(report_, request), request, p_));
+  }
+
+  void ShowText(const ShownText& text) {
+    SetNotes(text.verdict);
+    SetTable(text.table);
   }
 
   // Shown when the box is left, once for each refused text, so leaving the
@@ -241,10 +252,13 @@ class FoulingWindow final : public TableGraphWindow {
 void OpenFoulingWindow(HWND owner, const TWineRec& rec, const FoulingReport& report) {
   const Presentation p = ProgramPresentation();
   auto window = std::make_unique<FoulingWindow>(rec, report, p);
-  const auto lines = ShownLines(rec, report, {}, p);
+  const ShownText text = Shown(rec, report, {}, p);
   int columns = 0;
-  for (const std::string& line : lines) columns = std::max(columns, static_cast<int>(Widen(line).size()));
-  if (!window->Create(owner, static_cast<int>(lines.size()), columns)) return;
+  for (const auto* lines : {&text.verdict, &text.table})
+    for (const std::string& line : *lines) columns = std::max(columns, static_cast<int>(Widen(line).size()));
+  if (!window->Create(owner, static_cast<int>(text.table.size()), columns,
+                      std::max<int>(1, static_cast<int>(text.verdict.size()))))
+    return;
   window->Show();
   window->Fill();
   TableGraphWindow::HandOver(std::move(window));

@@ -68,9 +68,11 @@
 #define IDC_DATA_LABEL 3500
 #define IDC_GRAPH_IMAGE 3601
 
-// The Fouling Models and Compare Trials windows: the table, and the fouling
-// window's sizing boxes with their labels, and its units choice.
+// The Fouling Models and Compare Trials windows: the table, the fouling
+// window's verdict above it, its sizing boxes with their labels and its
+// units choice.
 #define IDC_MODEL_TABLE 3602
+#define IDC_MODEL_VERDICT 3603
 #define IDC_TARGET_VOLUME 3611
 #define IDC_SAFETY_FACTOR 3612
 #define IDC_ELEMENT_AREA 3613
