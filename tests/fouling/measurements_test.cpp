@@ -113,8 +113,9 @@ TEST(Measurements, FilterabilityTestsOfTwoAndFourReadings) {
   EXPECT_NE(w.volumeLaw, w.best);
   for (const ModelFit& fit : report.models)
     if (fit.law != FoulingLaw::kPower && fit.volumeM3 &&
-        std::find(w.plausible.begin(), w.plausible.end(), fit.law) != w.plausible.end())
+        std::find(w.plausible.begin(), w.plausible.end(), fit.law) != w.plausible.end()) {
       EXPECT_LE(*w.volumeM3, *fit.volumeM3);
+    }
   EXPECT_THAT(text, HasSubstr("by the law that fouls first"));
 }
 

@@ -96,8 +96,9 @@ TEST(VerdictText, SaysTheSameInEitherSystem) {
   EXPECT_THAT(us, HasSubstr("more filter area or a filter aid"));
   EXPECT_THAT(us, HasSubstr("about " + VolumeFigure(*v.volumeM3, VolumeUnit::kUsGallon, {}) + " US gallons in "));
   EXPECT_THAT(us, HasSubstr("; for 500 gallons with a safety factor of 2 it needs "));
-  if (std::abs(*v.reportVolumeM3 - *v.volumeM3) > 0.1 * *v.volumeM3)
+  if (std::abs(*v.reportVolumeM3 - *v.volumeM3) > 0.1 * *v.volumeM3) {
     EXPECT_THAT(us, HasSubstr("The trial report's estimate, " + VolumeText(*v.reportVolumeM3, kUs) + ", "));
+  }
 
   const std::string metric = Joined(VerdictSentences(v, request, kMetric));
   EXPECT_THAT(metric, HasSubstr("Verdict: cake filtration describes this trial well"));
@@ -189,7 +190,7 @@ TEST(ComparisonTable, LinesUpTheFiguresUnderTheirTitlesWhateverTheNames) {
   trials.push_back(trial("cake.vrs", "Ros\xE9", [](double w) { return 5e11 * (1 + 6 * w); }));
   trials.push_back({"empty.vrs", TWineRec{}});
   trials.push_back(trial("complete.vrs", "Merlot", [](double w) { return 5e11 / (1 - 1.2 * w); }));
-  const std::vector<ComparedTrial> compared = CompareTrials(trials, {.targetM3 = 3.7854});
+  const std::vector<ComparedTrial> compared = CompareTrials(trials, {.targetM3 = 3.7854, .safety = kDefaultSafetyFactor, .elementArea = std::nullopt});
   const std::vector<std::string> lines = ComparisonTableLines(compared, true, kUs);
   ASSERT_EQ(lines.size(), 5u);
   const std::string& title = lines[0];
