@@ -38,6 +38,18 @@ class ModelsCli : public test_support::CliFixture {
   }
 };
 
+// Sets VORSANT_UNITS, or removes it with nullptr.
+void UnitsVariable(const char* value) {
+#ifdef _WIN32
+  _putenv_s("VORSANT_UNITS", value ? value : "");
+#else
+  if (value)
+    ::setenv("VORSANT_UNITS", value, 1);
+  else
+    ::unsetenv("VORSANT_UNITS");
+#endif
+}
+
 TEST_F(ModelsCli, PrintsTheTableAndTheJsonOfEveryModel) {
   const std::string trial = Trial("cake.vrs", 20);
   const Outcome table = Run({"models", trial, "--volume", "2000", "--element-area", "0.5"});
@@ -128,10 +140,10 @@ TEST_F(ModelsCli, GivesTheSameTrialInUsAndMetricUnits) {
   const double m3 = std::stod(gal[2]) / 1000;
   const Outcome usText = Run({"models", trial});
   EXPECT_THAT(usText.out, HasSubstr("about " + VolumeText(m3, Presentation{}, true) + " in "));
-  ::setenv("VORSANT_UNITS", "metric", 1);
+  UnitsVariable("metric");
   const Outcome metricText = Run({"models", trial});
   const Outcome wrong = Run({"models", trial, "--units", "imperial"});
-  ::unsetenv("VORSANT_UNITS");
+  UnitsVariable(nullptr);
   EXPECT_THAT(metricText.out, HasSubstr("about " + VolumeText(m3, {UnitSystem::kMetric, {}}) + " in "));
   EXPECT_THAT(metricText.out, Not(HasSubstr("gallons")));
   EXPECT_EQ(wrong.code, 2);
