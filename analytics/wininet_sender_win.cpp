@@ -104,7 +104,9 @@ class Exchange final : public PostSteps {
     if (connection_.get() == nullptr) Fail(kClientConnect);
     SetTimeLimits(connection_.get(), deadline_.Left());
 
-    DWORD flags = INTERNET_FLAG_KEEP_CONNECTION;
+    // A redirect followed turns the POST into a GET that stores nothing and
+    // is refused; unfollowed, it is an answer that keeps the hit for later.
+    DWORD flags = INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_AUTO_REDIRECT;
     secure_ = parts.nScheme == INTERNET_SCHEME_HTTPS;
     if (secure_) flags |= INTERNET_FLAG_SECURE;
     HINTERNET opened =

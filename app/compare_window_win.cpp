@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "app/table_graph_window_win.h"
+#include "app/units_setting.h"
 #include "graphs/compare_graph.h"
+#include "present/comparison_table.h"
 
 namespace vorsant {
 namespace {
@@ -30,8 +32,9 @@ class CompareWindow final : public TableGraphWindow {
 
 void OpenCompareWindow(HWND owner, std::span<const ComparedTrial> trials) {
   auto window = std::make_unique<CompareWindow>(trials);
-  // No target volume here, so no area column.
-  const std::vector<std::string> lines = ComparisonTableLines(trials, false);
+  // No target volume here, so no area column; the units are the ones last
+  // chosen in the Fouling Models window.
+  const std::vector<std::string> lines = ComparisonTableLines(trials, false, ProgramPresentation());
   int columns = 0;
   for (const std::string& line : lines) columns = std::max(columns, static_cast<int>(Widen(line).size()));
   if (!window->Create(owner, static_cast<int>(lines.size()), columns)) return;

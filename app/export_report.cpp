@@ -7,6 +7,7 @@
 #include "app/main_form.h"
 #include "app/path_text.h"
 #include "app/system_text.h"
+#include "app/units_setting.h"
 #include "export/report_html.h"
 #include "trial/trial_file.h"
 
@@ -58,7 +59,7 @@ void TMainForm::ExportReportExecute() {
         ui_.ShowMessage("A file with that name already exists. Overwrite it?", MessageIcon::Warning,
                         MessageButtons::OkCancel, MessageAnswer::Cancel) != MessageAnswer::Ok)
       continue;
-    const std::string html = TrialReportHtml(rec, shownName, ui_.Today(), AnsiToUtf8);
+    const std::string html = TrialReportHtml(rec, shownName, ui_.Today(), ProgramPresentation(), AnsiToUtf8);
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(html.data());
     const int errorNumber = SaveFileSafely(PathFromText(name), std::span(bytes, html.size()), files_);
     if (errorNumber == 0) return;

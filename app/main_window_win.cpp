@@ -17,6 +17,7 @@
 #include "app/menu_bar_win.h"
 #include "app/owned_window_win.h"
 #include "app/resource_ids.h"
+#include "app/units_setting.h"
 #include "app/verdict_status.h"
 #include "fouling/verdict.h"
 
@@ -400,7 +401,7 @@ void MainWindow::ShowVerdictLine() {
   if (TMDIChild* child = ActiveTrialWindow()) {
     const TWineRec& rec = child->WineClass.WineRec;
     const FoulingOutcome outcome = AnalyseFouling(rec, SizingRequest{});
-    if (outcome.report) verdictLine_ = VerdictStatusLine(MakeVerdict(rec, *outcome.report));
+    if (outcome.report) verdictLine_ = VerdictStatusLine(MakeVerdict(rec, *outcome.report), ProgramPresentation());
   }
   SetStatusText("");
 }

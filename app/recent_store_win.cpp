@@ -11,21 +11,6 @@ namespace {
 
 constexpr wchar_t kRecentKey[] = L"Software\\QEL\\Vorsant\\Recent";
 
-class RegistryKey {
- public:
-  RegistryKey() = default;
-  RegistryKey(const RegistryKey&) = delete;
-  RegistryKey& operator=(const RegistryKey&) = delete;
-  ~RegistryKey() {
-    if (key_) RegCloseKey(key_);
-  }
-  HKEY* Out() { return &key_; }
-  HKEY Get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
-
 std::wstring ValueName(std::size_t index) {
   return L"File" + std::to_wstring(index + 1);
 }

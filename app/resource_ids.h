@@ -68,15 +68,19 @@
 #define IDC_DATA_LABEL 3500
 #define IDC_GRAPH_IMAGE 3601
 
-// The Fouling Models and Compare Trials windows: the table, and the fouling
-// window's sizing boxes with their labels.
+// The Fouling Models and Compare Trials windows: the table, the fouling
+// window's verdict above it, its sizing boxes with their labels and its
+// units choice.
 #define IDC_MODEL_TABLE 3602
+#define IDC_MODEL_VERDICT 3603
 #define IDC_TARGET_VOLUME 3611
 #define IDC_SAFETY_FACTOR 3612
 #define IDC_ELEMENT_AREA 3613
 #define IDC_TARGET_VOLUME_LABEL 3621
 #define IDC_SAFETY_FACTOR_LABEL 3622
 #define IDC_ELEMENT_AREA_LABEL 3623
+#define IDC_UNITS 3614
+#define IDC_UNITS_LABEL 3624
 
 // Balance dialogs: the port dialog (COM button n is IDC_COM1 + n - 1), the
 // new-data dialog and the collection's progress window.

@@ -21,7 +21,8 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr int kTablePadding = 4;
 // Room for the text box's own margins beside the widest line.
 constexpr int kTableMarginColumns = 2;
-// The fewest lines the table shows before the picture gives up height.
+// The fewest lines the scrolling text shows before the picture gives up
+// height.
 constexpr int kLeastTableLines = 4;
 // The smallest picture, at 96 DPI, and the narrowest window.
 constexpr int kLeastPictureHeight = kScaleGraphHeight / 2;
@@ -55,11 +56,31 @@ LRESULT CALLBACK KeyedBox(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DW
     SelectAll(wnd);
     return 0;
   }
-  if (OwnedWindow::CloseOnEscape(wnd, msg, wp)) return 0;
+  // Escape in a dropped-down list closes the list, not the window.
+  const bool dropped = msg == WM_KEYDOWN && wp == VK_ESCAPE && SendMessageW(wnd, CB_GETDROPPEDSTATE, 0, 0);
+  if (!dropped && OwnedWindow::CloseOnEscape(wnd, msg, wp)) return 0;
   // Their characters, which the box would only answer with a beep.
   if (msg == WM_CHAR && (wp == L'\t' || wp == 0x1B || wp == 0x01)) return 0;
   if (msg == WM_NCDESTROY) RemoveWindowSubclass(wnd, KeyedBox, 0);
   return DefSubclassProc(wnd, msg, wp, lp);
+}
+
+// A read-only box of fixed-pitch lines, scrolling both ways.
+HWND TextBox(HWND wnd, int id) {
+  return CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                         WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL |
+                             ES_AUTOVSCROLL | WS_VSCROLL | WS_HSCROLL,
+                         0, 0, 0, 0, wnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                         GetModuleHandleW(nullptr), nullptr);
+}
+
+std::string JoinedLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i) text += "\r\n";
+    text += lines[i];
+  }
+  return text;
 }
 
 }  // namespace
@@ -82,7 +103,7 @@ int TableGraphWindow::TableHeight(int lines) const {
   return lines * tm.tmHeight + 2 * px(kTablePadding) + px(4) + GetSystemMetrics(SM_CYHSCROLL);
 }
 
-bool TableGraphWindow::Create(HWND owner, int tableLines, int tableColumns) {
+bool TableGraphWindow::Create(HWND owner, int tableLines, int tableColumns, int noteLines) {
   static const bool registered = [] {
     RegisterWindowClass(GetModuleHandleW(nullptr), kPictureClass, PictureProc, ClassLook::kPlain);
     return true;
@@ -97,21 +118,22 @@ bool TableGraphWindow::Create(HWND owner, int tableLines, int tableColumns) {
   const DpiScale px(wnd);
   dpi_ = px.Dpi();
   lines_ = tableLines;
-  columns_ = tableColumns;
+  noteLines_ = noteLines;
   uiFont_.Reset(InterfaceFont(px));
   tableFont_.Reset(CreateReportFont(wnd));
 
   CreateBand(wnd, uiFont_.Get());
-  table_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
-                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL |
-                               ES_AUTOVSCROLL | WS_VSCROLL | WS_HSCROLL,
-                           0, 0, 0, 0, wnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_MODEL_TABLE)),
-                           instance, nullptr);
+  // In reading order, which is also the order of Tab.
+  if (noteLines > 0) notes_ = TextBox(wnd, IDC_MODEL_VERDICT);
+  table_ = TextBox(wnd, IDC_MODEL_TABLE);
   picture_ = CreateWindowExW(0, kPictureClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, wnd,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_GRAPH_IMAGE)), instance, nullptr);
-  if (!table_ || !picture_) return false;
-  SendMessageW(table_, WM_SETFONT, reinterpret_cast<WPARAM>(tableFont_.Get()), FALSE);
-  TakeKeys(table_);
+  if (!table_ || !picture_ || (noteLines > 0 && !notes_)) return false;
+  for (HWND box : {notes_, table_}) {
+    if (!box) continue;
+    SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(tableFont_.Get()), FALSE);
+    TakeKeys(box);
+  }
   SetWindowLongPtrW(picture_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 
   // As wide as the wider of the picture and the table, as tall as the band,
@@ -120,7 +142,8 @@ bool TableGraphWindow::Create(HWND owner, int tableLines, int tableColumns) {
   const int tableWidth = (tableColumns + kTableMarginColumns) * tm.tmAveCharWidth + 2 * px(kTablePadding) +
                          GetSystemMetrics(SM_CXVSCROLL) + px(4);
   SetClientSize(wnd, std::max(px(kScaleGraphWidth), tableWidth),
-                px(BandHeight()) + TableHeight(tableLines) + px(kScaleGraphHeight));
+                px(BandHeight()) + (notes_ ? TableHeight(noteLines) : 0) + TableHeight(tableLines) +
+                    px(kScaleGraphHeight));
   PlaceCascaded(owner);
   LayOut();
   return true;
@@ -133,23 +156,31 @@ void TableGraphWindow::LayOut() {
   const DpiScale px(dpi_);
   const int padding = px(kTablePadding);
   const int band = px(BandHeight());
-  const int below = std::max<int>(0, client.bottom - band);
-  const int full = TableHeight(lines_);
+  // With notes, the table keeps every row and the notes scroll.
+  const int fixed = notes_ ? std::min<int>(TableHeight(lines_), std::max<int>(0, client.bottom - band)) : 0;
+  const int below = std::max<int>(0, client.bottom - band - fixed);
+  const int full = TableHeight(notes_ ? noteLines_ : lines_);
   const int least = std::min(full, TableHeight(kLeastTableLines));
-  // Every line while the picture keeps half its height; then the table
-  // scrolls down to its fewest lines. Height left over goes to the table.
-  int tableHeight = std::min(full, std::max(least, below - px(kLeastPictureHeight)));
-  tableHeight = std::max(tableHeight, below - px(kScaleGraphHeight));
+  // Every line while the picture keeps half its height; then the text
+  // scrolls down to its fewest lines. Height left over goes to the text.
+  int textHeight = std::min(full, std::max(least, below - px(kLeastPictureHeight)));
+  textHeight = std::max(textHeight, below - px(kScaleGraphHeight));
   const int roomWidth = std::max<int>(0, client.right - 2 * padding);
-  const int roomHeight = std::max(0, below - tableHeight);
-  MoveWindow(table_, padding, band, roomWidth, std::max(0, tableHeight - padding), TRUE);
+  const int roomHeight = std::max(0, below - textHeight);
+  if (notes_) {
+    MoveWindow(notes_, padding, band, roomWidth, std::max(0, textHeight - padding), TRUE);
+    MoveWindow(table_, padding, band + textHeight, roomWidth, std::max(0, fixed - padding), TRUE);
+  } else {
+    MoveWindow(table_, padding, band, roomWidth, std::max(0, textHeight - padding), TRUE);
+  }
+  const int pictureTop = band + fixed + textHeight;
 
   const UINT fit = std::min({dpi_, static_cast<UINT>(client.right * 96 / kScaleGraphWidth),
                              static_cast<UINT>(roomHeight * 96 / kScaleGraphHeight)});
   const UINT pictureDpi = std::max<UINT>(fit, 24);
   const DpiScale pictureScale(pictureDpi);
   const int width = pictureScale(kScaleGraphWidth), height = pictureScale(kScaleGraphHeight);
-  MoveWindow(picture_, std::max<int>(0, (client.right - width) / 2), band + tableHeight, width, height, TRUE);
+  MoveWindow(picture_, std::max<int>(0, (client.right - width) / 2), pictureTop, width, height, TRUE);
   if (pictureDpi != pictureDpi_) {
     pictureDpi_ = pictureDpi;
     Compose();
@@ -160,15 +191,15 @@ void TableGraphWindow::OnMinMaxInfo(MINMAXINFO* info) const {
   const DpiScale px(dpi_);
   int bandWidth = 0;
   for (HWND child = GetWindow(Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    if (child == table_ || child == picture_) continue;
+    if (child == table_ || child == notes_ || child == picture_) continue;
     RECT r{};
     GetWindowRect(child, &r);
     MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&r), 2);
     bandWidth = std::max<int>(bandWidth, r.right + px(6));
   }
-  RECT r{0, 0, std::max(bandWidth, px(kLeastWidth)),
-         px(BandHeight()) + std::min(TableHeight(lines_), TableHeight(kLeastTableLines)) +
-             px(kLeastPictureHeight) / 2};
+  const int text = notes_ ? TableHeight(lines_) + std::min(TableHeight(noteLines_), TableHeight(kLeastTableLines))
+                          : std::min(TableHeight(lines_), TableHeight(kLeastTableLines));
+  RECT r{0, 0, std::max(bandWidth, px(kLeastWidth)), px(BandHeight()) + text + px(kLeastPictureHeight) / 2};
   AdjustWindowRectEx(&r, kWindowStyle, FALSE, 0);
   info->ptMinTrackSize = {r.right - r.left, r.bottom - r.top};
 }
@@ -179,18 +210,22 @@ void TableGraphWindow::Show() {
 }
 
 void TableGraphWindow::SetTable(const std::vector<std::string>& lines) {
-  std::string text;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (i) text += "\r\n";
-    text += lines[i];
-  }
-  SetWindowTextUtf8(table_, text);
+  SetWindowTextUtf8(table_, JoinedLines(lines));
+  Resized(lines_, static_cast<int>(lines.size()));
+}
+
+void TableGraphWindow::SetNotes(const std::vector<std::string>& lines) {
+  if (!notes_) return;
+  SetWindowTextUtf8(notes_, JoinedLines(lines));
+  Resized(noteLines_, static_cast<int>(lines.size()));
+}
+
+void TableGraphWindow::Resized(int& count, int lines) {
   // More lines make the window taller while the work area has room; past
-  // that they take their height from the picture, not from the table.
-  const int count = static_cast<int>(lines.size());
-  if (count == lines_) return;
-  const int more = TableHeight(count) - TableHeight(lines_);
-  lines_ = count;
+  // that they take their height from the picture, then scroll.
+  if (lines == count) return;
+  const int more = TableHeight(lines) - TableHeight(count);
+  count = lines;
   RECT frame{};
   GetWindowRect(Handle(), &frame);
   const RECT work = WorkArea(Handle());
@@ -226,9 +261,9 @@ void TableGraphWindow::OnDpiChanged(UINT dpi, LPARAM suggested) {
   const auto scale = [&](LONG v) { return MulDiv(v, static_cast<int>(dpi_), static_cast<int>(old)); };
   for (HWND child = GetWindow(Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     if (child == picture_) continue;
-    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(child == table_ ? tableFont_.Get() : uiFont_.Get()),
-                 TRUE);
-    if (child == table_) continue;
+    const bool text = child == table_ || child == notes_;
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(text ? tableFont_.Get() : uiFont_.Get()), TRUE);
+    if (text) continue;
     RECT r{};
     GetWindowRect(child, &r);
     MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&r), 2);

@@ -2,10 +2,11 @@
 // What the Fouling Models and Compare Trials windows share: a sizable
 // window owned by the frame, with an optional band of controls at the top,
 // a read-only table in the report's fixed-pitch font (so it can be selected
-// and copied) and a 700 x 600 picture. The table and the picture share the
-// height: the table shows every line while the picture keeps at least half
-// its size, and scrolls beyond; the picture is drawn smaller, never cut, when
-// the window is.
+// and copied), optionally with notes of its own above it, and a 700 x 600
+// picture. They share the height: the text shows every line while the
+// picture keeps at least half its size, and scrolls beyond (the notes, where
+// there are some, so that every row of the table stays in view); the picture
+// is drawn smaller, never cut, when the window is.
 
 #include <windows.h>
 
@@ -25,8 +26,9 @@ class TableGraphWindow : public OwnedWindow {
   ~TableGraphWindow() override;
 
   // Creates the window, hidden, owned by `owner`, with room for a table of
-  // `tableLines` lines of `tableColumns` characters.
-  bool Create(HWND owner, int tableLines, int tableColumns);
+  // `tableLines` lines of `tableColumns` characters and `noteLines` lines of
+  // notes above it (none: no notes box).
+  bool Create(HWND owner, int tableLines, int tableColumns, int noteLines = 0);
   void Show();
 
  protected:
@@ -43,6 +45,8 @@ class TableGraphWindow : public OwnedWindow {
   virtual void OnPosted(UINT /*msg*/, WPARAM /*wp*/) {}
 
   void SetTable(const std::vector<std::string>& lines);
+  // Only for a window created with notes.
+  void SetNotes(const std::vector<std::string>& lines);
   // Composes the picture (700 x 600 at 96 DPI) in a fresh bitmap at the
   // window's DPI and shows it; again if the window changes scale.
   void DrawPicture(std::function<void(Canvas&)> draw);
@@ -68,11 +72,15 @@ class TableGraphWindow : public OwnedWindow {
   // composed again when its scale changes.
   void LayOut();
   void Compose();
-  // Heights of the table with every line shown, and with the fewest shown.
+  // Height of a text box in the table's font showing `lines` lines.
   int TableHeight(int lines) const;
+  // A box's text has a new number of lines: the window grows by their
+  // height while the work area has room, and lays out again.
+  void Resized(int& count, int lines);
   void OnMinMaxInfo(MINMAXINFO* info) const;
 
   HWND table_ = nullptr;
+  HWND notes_ = nullptr;
   HWND picture_ = nullptr;
   HWND focus_ = nullptr;
   UniqueFont uiFont_;
@@ -83,7 +91,7 @@ class TableGraphWindow : public OwnedWindow {
   // The scale the picture is composed at, at most the window's.
   UINT pictureDpi_ = 0;
   int lines_ = 0;
-  int columns_ = 0;
+  int noteLines_ = 0;
   bool closing_ = false;
 };
 

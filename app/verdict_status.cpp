@@ -2,42 +2,33 @@
 
 #include <cmath>
 
+#include "present/verdict_text.h"
 #include "trial/number_text.h"
 
 namespace vorsant {
-namespace {
 
-// Beyond this share (10 %) of the best law's volume the report's headline is
-// said to differ, as the verdict itself says it.
-constexpr double kHeadlineDiffers = 0.10;
-constexpr double kNarrowRange = 0.01;
-
-}  // namespace
-
-std::string VerdictStatusLine(const Verdict& v) {
+std::string VerdictStatusLine(const Verdict& v, const Presentation& p) {
   if (v.noFouling) return "No fouling observed: this trial predicts no volume.";
   if (!v.fit) return "No fouling model fits this trial.";
   if (!v.best) return "No fouling law describes this trial well: its volumes are not reliable.";
   // Short enough for the status bar of the frame at its first size.
   std::string line = std::string(LawName(v.volumeLaw.value_or(*v.best))) + ": ";
+  const VolumeUnit unit = VolumeUnitFor(p.units, v.volumeM3.value_or(0));
   if (v.volumeIncalculable)
     line += "incalculably high";
-  else if (!v.volumeGal)
+  else if (!v.volumeM3)
     line += "no limit to the volume";
   else
-    line += GallonsText(*v.volumeGal, v.thousands) + " gal";
-  // A range within 1 % of the volume says nothing the volume does not.
-  const bool narrow = v.volumeGal && v.rangeLowGal && v.rangeHighGal &&
-                      *v.rangeLowGal >= (1 - kNarrowRange) * *v.volumeGal &&
-                      *v.rangeHighGal <= (1 + kNarrowRange) * *v.volumeGal;
-  if (v.hasRange && v.rangeLowGal && !narrow) {
-    line += " (" + GallonsText(*v.rangeLowGal, v.thousands) + "\u2013" +
-            (v.rangeHighGal ? GallonsText(*v.rangeHighGal, v.thousands) : std::string("no limit")) + ")";
+    line += VolumeFigure(*v.volumeM3, unit, p.numbers) + " " + std::string(VolumeSymbol(unit));
+  if (RangeWorthShowing(v)) {
+    line += " (" + VolumeFigure(*v.rangeLowM3, unit, p.numbers) + "\u2013" +
+            (v.rangeHighM3 ? VolumeFigure(*v.rangeHighM3, unit, p.numbers) : std::string("no limit")) + ")";
   }
-  if (v.reportVolumeGal && v.volumeGal && *v.best != FoulingLaw::kPower &&
-      std::abs(*v.reportVolumeGal - *v.volumeGal) > kHeadlineDiffers * *v.volumeGal) {
-    // The report's figure as the report prints it, whole gallons.
-    line += "; report " + Grouped(*v.reportVolumeGal, v.thousands) + " differs: the report's figure is the power model's";
+  if (v.reportVolumeM3 && v.volumeM3 && *v.best != FoulingLaw::kPower &&
+      std::abs(*v.reportVolumeM3 - *v.volumeM3) > kReportDiffers * *v.volumeM3) {
+    // The report's figure as the report prints it, whole US gallons.
+    line += "; report " + Grouped(UsGallons(*v.reportVolumeM3), p.numbers.thousands) +
+            (p.units == UnitSystem::kUs ? "" : " gal") + " differs: the report's figure is the power model's";
   }
   return line + ".";
 }

@@ -6,9 +6,10 @@
 #include <string>
 
 #include "fouling/verdict.h"
+#include "present/quantities.h"
 
 namespace vorsant {
 
-std::string VerdictStatusLine(const Verdict& verdict);
+std::string VerdictStatusLine(const Verdict& verdict, const Presentation& p);
 
 }  // namespace vorsant

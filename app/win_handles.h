@@ -88,6 +88,22 @@ class WindowDc {
   HDC dc_;
 };
 
+// A registry key opened or created for one scope.
+class RegistryKey {
+ public:
+  RegistryKey() = default;
+  RegistryKey(const RegistryKey&) = delete;
+  RegistryKey& operator=(const RegistryKey&) = delete;
+  ~RegistryKey() {
+    if (key_) RegCloseKey(key_);
+  }
+  HKEY* Out() { return &key_; }
+  HKEY Get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
 // UTF-8 (the portable code's text) to and from UTF-16 (the window's).
 std::wstring Widen(std::string_view utf8);
 std::string Narrow(std::wstring_view wide);

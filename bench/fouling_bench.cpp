@@ -10,7 +10,7 @@
 namespace vorsant {
 namespace {
 
-const SizingRequest kSizing{.targetGal = 20000, .safety = 1.5, .elementArea = 0.6};
+const SizingRequest kSizing{.targetM3 = 20000 * 3.7854e-3, .safety = 1.5, .elementArea = 0.6};
 
 void BM_AnalyseFouling(benchmark::State& state) {
   const TWineRec rec = bench::RealisticTrial();

@@ -1,4 +1,4 @@
-// compare A.vrs B.vrs [...] [--volume GAL] [--safety S] [-o OUT.svg] [--json]:
+// compare A.vrs B.vrs [...] [--volume V] [--safety S] [--units us|metric] [-o OUT.svg] [--json]:
 // the trials side by side by their best fouling models, as a table or JSON,
 // and optionally the overlay graph. A trial that cannot be read or analysed
 // is named on stderr with its message and listed without figures; the others
@@ -6,50 +6,43 @@
 // read, no graph is written.
 
 #include <exception>
-#include <limits>
 #include <vector>
 
 #include "cli/command.h"
 #include "cli/json_writer.h"
 #include "cli/options.h"
 #include "cli/output_file.h"
+#include "cli/sizing_options.h"
 #include "cli/trial_io.h"
 #include "fouling/trial_comparison.h"
+#include "present/comparison_table.h"
 #include "graphs/compare_graph.h"
 #include "graphs/scale_graphs.h"
 #include "graphs/svg_canvas.h"
-#include "trial/number_text.h"
 
 namespace vorsant::cli {
 
 namespace {
 
 constexpr std::string_view kUsage =
-    "compare A.vrs B.vrs [...] [--volume GAL] [--safety S] [-o OUT.svg] [--json]";
-
-// A number option checked by the models' own rule; misuse names the option.
-std::optional<double> SizingOption(const Options& options, std::string_view name,
-                                   std::optional<std::string> (*check)(double)) {
-  const auto text = options.Value(name);
-  if (!text) return std::nullopt;
-  const auto value = ParseDecimal(*text);
-  if (!value) throw UsageError(std::string(name) + " must be a number, not " + *text);
-  if (const auto problem = check(*value)) throw UsageError(std::string(name) + ": " + *problem);
-  return value;
-}
-
-// The writer prints a value that is not a number as null.
-void Null(JsonWriter& json) {
-  json.Number(std::numeric_limits<double>::quiet_NaN());
-}
-
-void Figure(JsonWriter& json, const std::optional<double>& value) {
-  json.Number(value.value_or(std::numeric_limits<double>::quiet_NaN()));
-}
+    "compare A.vrs B.vrs [...] [--volume V] [--safety S] [--units us|metric] [-o OUT.svg] [--json]";
 
 void Figure(JsonWriter& json, std::string_view key, const std::optional<double>& value) {
   json.Key(key);
-  Figure(json, value);
+  value ? json.Number(*value) : json.Null();
+}
+
+std::optional<double> Converted(const std::optional<double>& value, double (*convert)(double)) {
+  return value ? std::optional<double>(convert(*value)) : std::nullopt;
+}
+
+void Range(JsonWriter& json, std::string_view key, const ComparedTrial& t, double (*convert)(double)) {
+  json.Key(key);
+  if (!BestModel(t) || !t.verdict->hasRange) return json.Null();
+  json.BeginArray();
+  json.Number(convert(*t.verdict->rangeLowM3));
+  t.verdict->rangeHighM3 ? json.Number(convert(*t.verdict->rangeHighM3)) : json.Null();
+  json.EndArray();
 }
 
 void WriteJson(std::ostream& out, const std::vector<ComparedTrial>& trials) {
@@ -65,31 +58,19 @@ void WriteJson(std::ostream& out, const std::vector<ComparedTrial>& trials) {
     json.Key("file");
     json.String(t.file);
     json.Key("wine");
-    t.readable ? json.String(t.wine) : Null(json);
+    t.readable ? json.String(t.wine) : json.Null();
     json.Key("filter");
-    t.readable ? json.String(t.filter) : Null(json);
+    t.readable ? json.String(t.filter) : json.Null();
     json.Key("best");
-    if (best) {
-      json.String(LawKey(best->law));
-    } else {
-      Null(json);
-    }
-    Figure(json, "volume_gal", fit.volumeGal);
-    json.Key("volume_range_gal");
-    if (best && t.verdict->hasRange) {
-      json.BeginArray();
-      json.Number(*t.verdict->rangeLowGal);
-      Figure(json, t.verdict->rangeHighGal);
-      json.EndArray();
-    } else {
-      Null(json);
-    }
-    Figure(json, "hours", fit.hours);
-    Figure(json, "capacity_l_m2", fit.capacityLm2);
-    json.Key("fi_standard_s");
-    Figure(json, best ? t.verdict->filterability.standardS : std::nullopt);
-    json.Key("fi_trial_s");
-    Figure(json, t.verdict ? t.verdict->filterability.trialS : std::nullopt);
+    best ? json.String(LawKey(best->law)) : json.Null();
+    Figure(json, "volume_gal", Converted(fit.volumeM3, UsGallons));
+    Figure(json, "volume_l", Converted(fit.volumeM3, Litres));
+    Range(json, "volume_range_gal", t, UsGallons);
+    Range(json, "volume_range_l", t, Litres);
+    Figure(json, "hours", fit.seconds ? std::optional<double>(*fit.seconds / 3600) : std::nullopt);
+    Figure(json, "capacity_l_m2", Converted(fit.capacity, LitresPerM2));
+    Figure(json, "fi_standard_s", best ? t.verdict->filterability.standardS : std::nullopt);
+    Figure(json, "fi_trial_s", t.verdict ? t.verdict->filterability.trialS : std::nullopt);
     Figure(json, "area_m2", fit.areaM2);
     json.EndObject();
   }
@@ -100,16 +81,15 @@ void WriteJson(std::ostream& out, const std::vector<ComparedTrial>& trials) {
 }  // namespace
 
 int RunCompare(CommandArgs args, CommandIo& io) {
-  const Options options(args, {"--volume", "--safety", "-o"}, {"--json"});
+  const Options options(args, {"--volume", "--safety", "--units", "-o"}, {"--json"});
   const std::vector<std::string>& files = options.Positional();
   if (files.empty()) throw UsageError("no trial file given: " + std::string(kUsage));
   if (files.size() > kMaxComparedTrials) {
     throw UsageError("at most " + std::to_string(kMaxComparedTrials) + " trials can be compared, not " +
                      std::to_string(files.size()));
   }
-  SizingRequest request;
-  request.targetGal = SizingOption(options, "--volume", CheckTargetVolume);
-  if (const auto safety = SizingOption(options, "--safety", CheckSafetyFactor)) request.safety = *safety;
+  const Presentation p = PresentationOption(options);
+  const SizingRequest request = SizingOptions(options, p);
 
   // In the order given, unreadable files too.
   bool failed = false;
@@ -143,7 +123,7 @@ int RunCompare(CommandArgs args, CommandIo& io) {
   if (options.Flag("--json")) {
     WriteJson(io.out, compared);
   } else {
-    for (const std::string& line : ComparisonTableLines(compared, request.targetGal.has_value())) {
+    for (const std::string& line : ComparisonTableLines(compared, request.targetM3.has_value(), p)) {
       io.out << line << "\n";
     }
   }

@@ -1,7 +1,9 @@
-// report FILE.vrs [--json | --html -o OUT.html]: the trial window's two
-// panels, summary first, as stored in the file (nothing is recalculated); or
-// every field of the record with the panels as one JSON object; or the whole
-// report as a web page to print or send, dated today.
+// report FILE.vrs [--json | --html -o OUT.html [--units us|metric]]: the
+// trial window's two panels, summary first, as stored in the file (nothing
+// is recalculated); or every field of the record with the panels as one JSON
+// object; or the whole report as a web page to print or send, dated today,
+// its verdict and models in the chosen units (the trial's own report stays
+// as it is).
 
 #include <ctime>
 
@@ -9,6 +11,7 @@
 #include "cli/json_writer.h"
 #include "cli/options.h"
 #include "cli/output_file.h"
+#include "cli/sizing_options.h"
 #include "cli/trial_io.h"
 #include "export/report_html.h"
 #include "trial/cp1252.h"
@@ -113,18 +116,20 @@ std::string Today() {
 }  // namespace
 
 int RunReport(CommandArgs args, CommandIo& io) {
-  const Options options(args, {"-o"}, {"--json", "--html"});
-  options.ExpectPositional(1, "one trial file: report FILE.vrs [--json | --html -o OUT.html]");
+  const Options options(args, {"-o", "--units"}, {"--json", "--html"});
+  options.ExpectPositional(1, "one trial file: report FILE.vrs [--json | --html -o OUT.html [--units us|metric]]");
   const bool html = options.Flag("--html");
   if (html && options.Flag("--json")) throw UsageError("--html and --json cannot be combined");
   if (!html && options.Value("-o"))
     throw UsageError("-o writes the web page: report FILE.vrs --html -o OUT.html");
+  if (!html && options.Value("--units")) throw UsageError("--units is for the web page: report FILE.vrs --html");
+  const Presentation p = html ? PresentationOption(options) : Presentation{};
   const std::string& file = options.Positional()[0];
   const TWineRec rec = ReadTrial(file);
   if (html) {
     const std::string out = options.Required("-o");
     const std::u8string name = PathArg(file).filename().u8string();
-    SaveOutputFile(out, TrialReportHtml(rec, std::string(name.begin(), name.end()), Today()));
+    SaveOutputFile(out, TrialReportHtml(rec, std::string(name.begin(), name.end()), Today(), p));
     return 0;
   }
   const ReportLines lines = FillLines(rec);

@@ -20,7 +20,7 @@ int RunCompare(CommandArgs args, CommandIo& io);
 namespace {
 
 constexpr std::array kCommands = {
-    Command{"report", "FILE.vrs [--json | --html -o OUT.html]", RunReport},
+    Command{"report", "FILE.vrs [--json | --html -o OUT.html [--units us|metric]]", RunReport},
     Command{"analyse", "FILE.vrs -o OUT.vrs", RunAnalyse},
     Command{"new",
             "-o OUT.vrs --wine NAME --filter NAME [--type normal|dessert] --lab-pressure P --diameter D "
@@ -28,14 +28,16 @@ constexpr std::array kCommands = {
             RunNew},
     Command{"data", "FILE.vrs --csv POINTS.csv [--skip K] [-o OUT.vrs]", RunData},
     Command{"graph", "FILE.vrs --kind trial|lab|production|models -o OUT.svg", RunGraph},
-    Command{"models", "FILE.vrs [--volume GAL] [--safety S] [--element-area M2] [--json]", RunModels},
+    Command{"models", "FILE.vrs [--volume V] [--safety S] [--element-area M2] [--units us|metric] [--json]",
+            RunModels},
     Command{"scale", "read|tare --port DEVICE", RunScale},
     Command{"collect",
             "FILE.vrs --port DEVICE --density D --duration 9|18|36|72|144 [-o OUT.vrs]\n"
             "      writes OUT.vrs (else replaces FILE.vrs) only when at least one point was collected;\n"
             "      exits 1 when the run ends by an error or before its first point",
             RunCollect},
-    Command{"compare", "A.vrs B.vrs [...] [--volume GAL] [--safety S] [-o OUT.svg] [--json]", RunCompare},
+    Command{"compare", "A.vrs B.vrs [...] [--volume V] [--safety S] [--units us|metric] [-o OUT.svg] [--json]",
+            RunCompare},
 };
 
 }  // namespace

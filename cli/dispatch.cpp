@@ -11,6 +11,12 @@ constexpr std::string_view kProgram = "vorsant-cli";
 void PrintHelp(std::ostream& out) {
   out << "usage: " << kProgram << " COMMAND ARGS\n";
   for (const Command& c : Commands()) out << "  " << kProgram << " " << c.name << " " << c.usage << "\n";
+  out << "units: --units us (US gallons, psi; the default) or metric (litres below 10,000 L, hectolitres\n"
+         "  from there, bar); without --units, the environment variable VORSANT_UNITS. --volume V is in\n"
+         "  gallons or litres, or names its unit: 500hL, 2000 gal. JSON keys keep their units (volume_gal\n"
+         "  and volume_l alike) whatever --units says.\n"
+         "numbers: figures are printed with \".\" as the decimal point and \",\" between thousands,\n"
+         "  whatever the locale; numbers are read the same way.\n";
 }
 
 std::string CommandNames() {

@@ -61,6 +61,11 @@ void JsonWriter::Number(double value) {
   out_ << std::string_view(buf, ec == std::errc() ? static_cast<std::size_t>(ptr - buf) : 0);
 }
 
+void JsonWriter::Null() {
+  BeforeValue();
+  out_ << "null";
+}
+
 void JsonWriter::Integer(long long value) {
   BeforeValue();
   out_ << value;

@@ -24,6 +24,7 @@ class JsonWriter {
   void Number(double value);  // finite values only; others are written as null
   void Integer(long long value);
   void Boolean(bool value);
+  void Null();
 
  private:
   void Open(char bracket);

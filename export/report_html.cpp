@@ -10,8 +10,10 @@
 #include "graphs/scale_graphs.h"
 #include "graphs/svg_canvas.h"
 #include "graphs/trial_graph.h"
+#include "present/model_columns.h"
+#include "present/text_width.h"
+#include "present/verdict_text.h"
 #include "trial/cp1252.h"
-#include "trial/number_text.h"
 #include "trial/report.h"
 
 namespace vorsant {
@@ -65,15 +67,10 @@ section { break-inside: avoid; page-break-inside: avoid; }
 }
 )";
 
-std::size_t Cells(std::string_view utf8) {
-  return static_cast<std::size_t>(std::count_if(
-      utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
-
 // The lines of a panel as they stand, in a block as wide as its longest line.
 std::string Preformatted(const std::vector<std::string>& lines, std::string_view cssClass) {
   std::size_t cols = 1;
-  for (const std::string& l : lines) cols = std::max(cols, Cells(l));
+  for (const std::string& l : lines) cols = std::max(cols, TextWidth(l));
   std::string html =
       "<pre class=\"" + std::string(cssClass) + "\" style=\"--cols: " + std::to_string(cols) + "\">";
   for (const std::string& l : lines) html += HtmlText(l) + "\n";
@@ -111,21 +108,23 @@ std::string Cell(std::string_view text, bool figure) {
 
 // Mechanism, volume with its range, hours and the index at a glance, then
 // the verdict's sentences with their warnings.
-std::string VerdictSection(const Verdict& v) {
+std::string VerdictSection(const Verdict& v, const Presentation& p) {
   std::string html = "<section class=\"verdict\">\n<h2>Verdict</h2>\n";
   const Filterability& f = v.filterability;
   const std::string measured =
-      f.trialS ? IndexText(*f.trialS, v.thousands) + " s" + (f.bandMeasured ? ", " + std::string(*f.band) : "")
+      f.trialS ? IndexText(*f.trialS, p.numbers) + " s" + (f.bandMeasured ? ", " + std::string(*f.band) : "")
                : std::string("-");
   if (v.best) {
+    const VolumeUnit unit = VolumeUnitFor(p.units, v.volumeM3.value_or(0));
+    const auto figure = [&](double m3) { return VolumeFigure(m3, unit, p.numbers); };
     std::string volume = v.volumeIncalculable ? "incalculably high"
-                         : v.volumeGal        ? GallonsText(*v.volumeGal, v.thousands) + " gal"
+                         : v.volumeM3         ? figure(*v.volumeM3) + " " + std::string(VolumeSymbol(unit))
                                               : "not reached";
     if (RangeWorthShowing(v))
-      volume += " (" + GallonsText(*v.rangeLowGal, v.thousands) + " to " +
-                (v.rangeHighGal ? GallonsText(*v.rangeHighGal, v.thousands) : std::string("no limit")) + ")";
+      volume += " (" + figure(*v.rangeLowM3) + " to " +
+                (v.rangeHighM3 ? figure(*v.rangeHighM3) : std::string("no limit")) + ")";
     const std::string band = f.band && !f.bandMeasured ? ", " + std::string(*f.band) : "";
-    const std::string fi = f.standardS              ? IndexText(*f.standardS, v.thousands) + " s" + band
+    const std::string fi = f.standardS              ? IndexText(*f.standardS, p.numbers) + " s" + band
                            : f.blocksBeforeStandard ? "the disc blocks" + band
                                                     : std::string("-");
     html +=
@@ -133,36 +132,41 @@ std::string VerdictSection(const Verdict& v) {
         "<th class=\"figure\">Hours</th><th class=\"figure\">FI at 2 bar, 25 mm</th>"
         "<th class=\"figure\">FI measured</th></tr>\n<tr>" +
         Cell(v.mechanism ? MechanismName(*v.mechanism) : "-", false) + Cell(LawName(*v.best), false) +
-        Cell(volume, true) + Cell(v.hours ? Fixed(*v.hours, 0, 1) : "-", true) + Cell(fi, true) +
+        Cell(volume, true) + Cell(v.seconds ? HoursFigure(*v.seconds, p.numbers) : "-", true) + Cell(fi, true) +
         Cell(measured, true) + "</tr>\n</table>\n";
   } else if (v.fit == FitQuality::kInsufficient) {
     html += "<table class=\"key\">\n<tr><th>Filterability test</th><th class=\"figure\">FI measured</th></tr>\n<tr>" +
             Cell("too few readings for a fouling law", false) + Cell(measured, true) + "</tr>\n</table>\n";
   }
-  for (const std::string& sentence : VerdictSentences(v, SizingRequest{}))
+  for (const std::string& sentence : VerdictSentences(v, SizingRequest{}, p))
     html += "<p>" + HtmlText(sentence) + "</p>\n";
   return html + "</section>\n";
 }
 
 // The models as a table with the units in its headers; the report sizes no
 // filter, so the sizing columns are left out.
-std::string ModelsTable(const FoulingReport& report) {
-  static constexpr std::string_view kHeads[] = {
-      "R\u00b2", "adj. R\u00b2",         "Rm or R0 (10\u2079 /m)", "k (1/m) or a",
-      "n",       "Capacity (L/m\u00b2)", "Volume (gal)",           "Hours (h)"};
+std::string ModelsTable(const FoulingReport& report, const Presentation& p) {
+  const VolumeUnit unit = TableVolumeUnit(report, p.units);
+  const std::vector<ModelColumn> columns = ModelColumns(unit);
+  std::size_t shown = 0;
   std::string html = "<table class=\"models\">\n<tr><th>Model</th>";
-  for (std::string_view head : kHeads) html += "<th class=\"figure\">" + HtmlText(head) + "</th>";
+  for (const ModelColumn& c : columns) {
+    if (c.sizing) continue;
+    html += "<th class=\"figure\">" + HtmlText(c.heading) + "</th>";
+    ++shown;
+  }
   html += "</tr>\n";
-  const std::vector<std::vector<std::string>> rows = FoulingTableCells(report);
+  const std::vector<std::vector<std::string>> rows = FoulingTableCells(report, unit, p.numbers);
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const ModelFit& fit = report.models[i];
     const bool best = report.best == fit.law;
     html += best ? "<tr class=\"best\">" : "<tr>";
     html += Cell(std::string(LawName(fit.law)) + (best ? " (best)" : ""), false);
     if (rows[i].empty()) {
-      html += "<td colspan=\"" + std::to_string(std::size(kHeads)) + "\">not fitted</td>";
+      html += "<td colspan=\"" + std::to_string(shown) + "\">not fitted</td>";
     } else {
-      for (std::size_t c = 0; c < std::size(kHeads); ++c) html += Cell(rows[i][c], true);
+      for (std::size_t c = 0; c < columns.size(); ++c)
+        if (!columns[c].sizing) html += Cell(rows[i][c], true);
     }
     html += "</tr>\n";
   }
@@ -201,7 +205,7 @@ std::string HtmlText(std::string_view bytes) {
 }
 
 std::string TrialReportHtml(const TWineRec& rec, std::string_view fileName, std::string_view exportDate,
-                            const AnsiDecoder& decode) {
+                            const Presentation& p, const AnsiDecoder& decode) {
   const std::string title =
       HtmlText(decode(rec.Conditions.WineName.Str()) + " - " + decode(rec.Conditions.FilterName.Str()));
   const ReportLines lines = FillLines(rec, decode);
@@ -216,7 +220,7 @@ std::string TrialReportHtml(const TWineRec& rec, std::string_view fileName, std:
 
   if (outcome.report) {
     const FoulingReport& report = *outcome.report;
-    html += VerdictSection(MakeVerdict(rec, report));
+    html += VerdictSection(MakeVerdict(rec, report), p);
     html += GraphSection("Fouling Models", Graph(kScaleGraphWidth, kScaleGraphHeight, "Fouling Models",
                                                  [&](Canvas& c) { DrawFoulingGraph(c, rec, report); }));
   } else {
@@ -233,7 +237,7 @@ std::string TrialReportHtml(const TWineRec& rec, std::string_view fileName, std:
                        Graph(kScaleGraphWidth, kScaleGraphHeight, "Production Scale Graph",
                              [&](Canvas& c) { DrawProdGraph(c, rec); }));
   if (outcome.report) {
-    html += "<section class=\"models\">\n<h2>Fouling Models Table</h2>\n" + ModelsTable(*outcome.report) +
+    html += "<section class=\"models\">\n<h2>Fouling Models Table</h2>\n" + ModelsTable(*outcome.report, p) +
             "</section>\n";
   }
 

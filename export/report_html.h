@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "present/quantities.h"
 #include "trial/cp1252.h"
 #include "trial/report.h"
 #include "trial/wine_rec.h"
@@ -17,8 +18,11 @@ namespace vorsant {
 // The page, UTF-8. `fileName` and `exportDate` are UTF-8 and shown as
 // given; the record's texts are decoded with `decode`, as the trial window's
 // report is. Nothing in the record is recalculated except the fouling
-// models, which are always computed on demand.
+// models, which are always computed on demand; the verdict and the models
+// are written in `p`'s units and number style, the record's panels as they
+// stand.
 std::string TrialReportHtml(const TWineRec& rec, std::string_view fileName, std::string_view exportDate,
+                            const Presentation& p = {},
                             const AnsiDecoder& decode = AnsiDecoder(Windows1252ToUtf8));
 
 // `bytes` as HTML character data or attribute text: & < > " escaped, the

@@ -65,22 +65,22 @@ double TrialEndThroughput(const TWineRec& rec) {
 MeasuredIndex MeasureFilterability(const std::vector<Reading>& readings) {
   double last = 0;
   for (const Reading& r : readings) last = std::max(last, r.ml);
-  if (last < kSecondMl - kSameMl) return {std::nullopt, "the readings do not reach 400 ml"};
+  if (last < kSecondMl - kSameMl) return {std::nullopt, IndexGap::kShortOf400};
   const auto t200 = SecondsAt(readings, kFirstMl);
-  if (!t200) return {std::nullopt, "no readings near 200 ml"};
+  if (!t200) return {std::nullopt, IndexGap::kNo200};
   const auto t400 = SecondsAt(readings, kSecondMl);
-  if (!t400) return {std::nullopt, "no readings near 400 ml"};
-  return {*t400 - 2 * *t200, ""};
+  if (!t400) return {std::nullopt, IndexGap::kNo400};
+  return {*t400 - 2 * *t200, std::nullopt};
 }
 
 Filterability AssessFilterability(const TWineRec& rec, const FoulingReport& report) {
   Filterability f;
   f.trialDiameterMm = StoredNumberOr0(rec.Conditions.LabFiltDia.Str());
-  f.trialPressurePsi = StoredNumberOr0(rec.Conditions.LabP.Str());
+  f.trialPressurePa = StoredNumberOr0(rec.Conditions.LabP.Str()) * kPaPerPsi;
   f.trialStandard = StandardDiscTrial(rec);
   MeasuredIndex measured = MeasureFilterability(StoredReadings(rec));
   f.trialS = measured.seconds;
-  if (!f.trialS) f.trialNote = std::move(measured.note);
+  if (!f.trialS) f.trialGap = measured.gap;
   if (f.trialStandard && f.trialS) {
     f.band = FilterabilityBand(f.trialS);
     f.bandMeasured = true;
@@ -89,9 +89,9 @@ Filterability AssessFilterability(const TWineRec& rec, const FoulingReport& repo
   const ModelFit& standard = report.models[static_cast<std::size_t>(FoulingLaw::kStandard)];
   const bool plausible = std::find(report.plausible.begin(), report.plausible.end(), FoulingLaw::kStandard) !=
                          report.plausible.end();
-  if (standard.capacityLm2) {
+  if (standard.capacity) {
     if (plausible) {
-      f.vmaxLm2 = standard.capacityLm2;
+      f.vmax = standard.capacity;
     } else {
       f.vmaxWithheld = true;
     }

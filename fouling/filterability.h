@@ -19,21 +19,26 @@ namespace vorsant {
 // the index by a straight line; across a wider gap there is no index.
 inline constexpr double kFilterabilityBracketMl = 100;
 
+// Why the readings give no index: they stop short of 400 ml, or leave a
+// gap too wide around 200 or 400 ml.
+enum class IndexGap { kShortOf400, kNo200, kNo400 };
+
 struct Filterability {
   // From the readings at 200 and 400 ml, or a straight line between two
   // consecutive readings at most 100 ml apart around each.
   std::optional<double> trialS;
-  std::optional<std::string> trialNote;  // why there is no trialS
+  std::optional<IndexGap> trialGap;  // why there is no trialS
   bool trialStandard = false;            // the trial ran at 2 bar through a 25 mm disc
-  double trialDiameterMm = 0, trialPressurePsi = 0;
+  double trialDiameterMm = 0, trialPressurePa = 0;
   std::optional<double> standardS;    // predicted for the standard disc by the best model
   bool blocksBeforeStandard = false;  // the best model's disc blocks before 400 ml
   // "very good", "good", "poor", "very poor": of the measured index on a
   // standard trial, else of the predicted one.
   std::optional<std::string_view> band;
   bool bandMeasured = false;
-  // The standard blocking law's capacity, only where that law is plausible.
-  std::optional<double> vmaxLm2;
+  // The standard blocking law's capacity (m3/m2), only where that law is
+  // plausible.
+  std::optional<double> vmax;
   bool vmaxWithheld = false;  // the law is fitted but not plausible
 };
 
@@ -52,11 +57,10 @@ std::string_view FilterabilityBand(std::optional<double> seconds);
 double TrialEndThroughput(const TWineRec& rec);
 
 // T400 - 2 T200 from the readings (0 ml at 0 s not among them), or the
-// reason there is none ("the readings do not reach 400 ml", "no readings
-// near 200 ml", "no readings near 400 ml").
+// reason there is none.
 struct MeasuredIndex {
   std::optional<double> seconds;
-  std::string note;
+  std::optional<IndexGap> gap;
 };
 MeasuredIndex MeasureFilterability(const std::vector<Reading>& readings);
 

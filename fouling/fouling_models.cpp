@@ -13,7 +13,6 @@ namespace vorsant {
 
 namespace {
 
-constexpr double kGallonLitres = 3.7854;
 constexpr double kLargestArea = 1e7;     // m2; beyond it no filter is built
 constexpr double kAreaPrecision = 1e-6;  // relative
 constexpr double kFlatSpread = 1e-9;                    // relative
@@ -31,10 +30,6 @@ ModelFit Unfitted(FoulingLaw law) {
   ModelFit fit;
   fit.law = law;
   return fit;
-}
-
-double GallonsOf(double m3) {
-  return m3 * 1000 / kGallonLitres;
 }
 
 // The throughput where the model reaches `rMax`: 0 when it starts at or
@@ -115,7 +110,7 @@ bool Flat(const AnalysisPoints& p) {
 void Project(ModelFit& fit, const AnalysisPoints& p, const SizingRequest& request) {
   if (!fit.fitted) return;
   if ((fit.law == FoulingLaw::kComplete || fit.law == FoulingLaw::kStandard) && *fit.k > 0) {
-    fit.capacityLm2 = (fit.law == FoulingLaw::kComplete ? 1 : 2) / *fit.k * 1000;
+    fit.capacity = (fit.law == FoulingLaw::kComplete ? 1 : 2) / *fit.k;
   }
   // Past e^46 m the report calls a volume incalculably high; so do we.
   const std::optional<double> w = ThroughputOrOverflow(fit, p.rMax);
@@ -123,12 +118,12 @@ void Project(ModelFit& fit, const AnalysisPoints& p, const SizingRequest& reques
   fit.wStar = ThroughputAt(fit, p.rMax);
   if (fit.wStar) {
     const double m3 = *fit.wStar * p.prodArea;
-    fit.volumeGal = GallonsOf(m3);
-    const double hours = m3 / p.prodFlow / 3600;
-    if (std::isfinite(hours)) fit.hours = hours;
+    fit.volumeM3 = m3;
+    const double seconds = m3 / p.prodFlow;
+    if (std::isfinite(seconds)) fit.seconds = seconds;
   }
-  if (request.targetGal) {
-    fit.areaM2 = AreaFor(fit, p, request.safety * *request.targetGal * kGallonLitres / 1000);
+  if (request.targetM3) {
+    fit.areaM2 = AreaFor(fit, p, request.safety * *request.targetM3);
     if (fit.areaM2 && request.elementArea) {
       // A vanishingly small element would need more elements than can be counted.
       const double elements = std::ceil(*fit.areaM2 / *request.elementArea);
@@ -210,7 +205,7 @@ CumulativeReadings Without(const CumulativeReadings& r, std::size_t skip) {
 constexpr double kStandardErrors = 2;
 
 void VolumeSpread(ModelFit& fit, const CumulativeReadings& r, const AnalysisPoints& p, double floor) {
-  if (!fit.volumeGal || !(*fit.volumeGal > 0) || fit.incalculable) return;
+  if (!fit.volumeM3 || !(*fit.volumeM3 > 0) || fit.incalculable) return;
   if (r.w.size() < static_cast<std::size_t>(IntegralParameterCount(fit.law)) + 2) return;
   std::vector<double> logs;
   bool open = false;
@@ -218,12 +213,12 @@ void VolumeSpread(ModelFit& fit, const CumulativeReadings& r, const AnalysisPoin
     const CumulativeReadings q = Without(r, skip);
     ModelFit refit = FitModel(fit.law, q, p, 0, floor);
     if (refit.fitted) Project(refit, p, SizingRequest{});
-    if (!refit.fitted || (refit.volumeGal && !(*refit.volumeGal > 0))) {
+    if (!refit.fitted || (refit.volumeM3 && !(*refit.volumeM3 > 0))) {
       ++fit.refitsLeftOut;
-    } else if (!refit.volumeGal || refit.incalculable) {
+    } else if (!refit.volumeM3 || refit.incalculable) {
       open = true;
     } else {
-      logs.push_back(std::log(*refit.volumeGal));
+      logs.push_back(std::log(*refit.volumeM3));
     }
   }
   if (logs.size() < 2) return;
@@ -233,8 +228,8 @@ void VolumeSpread(ModelFit& fit, const CumulativeReadings& r, const AnalysisPoin
   double squares = 0;
   for (double v : logs) squares += (v - mean) * (v - mean);
   const double factor = std::exp(kStandardErrors * std::sqrt((n - 1) / n * squares));
-  fit.volumeLowGal = *fit.volumeGal / factor;
-  if (!open) fit.volumeHighGal = *fit.volumeGal * factor;
+  fit.volumeLowM3 = *fit.volumeM3 / factor;
+  if (!open) fit.volumeHighM3 = *fit.volumeM3 * factor;
 }
 
 // The trial report's own estimate: the analysis' power fit projected.
@@ -246,7 +241,7 @@ std::optional<double> AnalysisPowerVolume(const AnalysisPoints& p) {
   power.a = p.a;
   power.n = p.n;
   Project(power, p, SizingRequest{});
-  return power.incalculable ? std::nullopt : power.volumeGal;
+  return power.incalculable ? std::nullopt : power.volumeM3;
 }
 
 }  // namespace
@@ -263,22 +258,6 @@ std::string_view LawKey(FoulingLaw law) {
       return "cake";
     case FoulingLaw::kPower:
       return "power";
-  }
-  return "";
-}
-
-std::string_view LawName(FoulingLaw law) {
-  switch (law) {
-    case FoulingLaw::kComplete:
-      return "Complete blocking";
-    case FoulingLaw::kStandard:
-      return "Standard blocking";
-    case FoulingLaw::kIntermediate:
-      return "Intermediate blocking (exponential)";
-    case FoulingLaw::kCake:
-      return "Cake filtration";
-    case FoulingLaw::kPower:
-      return "Power model";
   }
   return "";
 }
@@ -354,7 +333,7 @@ FoulingReport FitFoulingReadings(const AnalysisPoints& points, const CumulativeR
   report.readingW = readings.w;
   report.readingTau = readings.tau;
   for (FoulingLaw law : kFoulingLaws) report.models[LawIndex(law)].law = law;
-  report.reportVolumeGal = AnalysisPowerVolume(points);
+  report.reportVolumeM3 = AnalysisPowerVolume(points);
   if (points.w.size() < kLeastFittedPoints || points.w.size() != points.R.size() ||
       readings.w.size() != points.w.size() + 1 || readings.tau.size() != readings.w.size())
     return report;
@@ -425,21 +404,6 @@ FoulingOutcome AnalyseFouling(const TWineRec& rec, const SizingRequest& request)
     outcome.report = FitFoulingReadings(points.points, readings, request);
   }
   return outcome;
-}
-
-std::optional<std::string> CheckTargetVolume(double gallons) {
-  if (gallons > 0 && std::isfinite(gallons)) return std::nullopt;
-  return "The target volume must be greater than 0 gallons.";
-}
-
-std::optional<std::string> CheckSafetyFactor(double factor) {
-  if (factor >= 1 && std::isfinite(factor)) return std::nullopt;
-  return "The safety factor must be at least 1.";
-}
-
-std::optional<std::string> CheckElementArea(double m2) {
-  if (m2 > 0 && std::isfinite(m2)) return std::nullopt;
-  return "The element area must be greater than 0 m\u00b2.";
 }
 
 }  // namespace vorsant

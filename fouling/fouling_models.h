@@ -29,16 +29,16 @@ inline constexpr std::array<FoulingLaw, 5> kFoulingLaws = {FoulingLaw::kComplete
 
 // "complete", "standard", "intermediate", "cake", "power".
 std::string_view LawKey(FoulingLaw law);
-// "Complete blocking", "Standard blocking", "Intermediate blocking
-// (exponential)", "Cake filtration", "Power model".
-std::string_view LawName(FoulingLaw law);
 
 inline constexpr double kDefaultSafetyFactor = 1.5;
+
+// Every quantity here is in SI units (m3, m2, Pa, s); the words and the
+// units a person reads are the presentation's (present/).
 
 // What the filter must pass; the sizing figures are computed only with a
 // target volume.
 struct SizingRequest {
-  std::optional<double> targetGal;       // US gallons, > 0
+  std::optional<double> targetM3;        // > 0
   double safety = kDefaultSafetyFactor;  // >= 1
   std::optional<double> elementArea;     // m2 of one filter element, > 0
 };
@@ -56,18 +56,18 @@ struct ModelFit {
   std::optional<double> r2, r2Adjusted;
   std::optional<double> aicc;  // Akaike's criterion, small-sample corrected
   double sse = 0;              // of the cumulative times, in tau
-  std::optional<double> capacityLm2;  // pore-blocking laws with k > 0, L/m2
-  std::optional<double> wStar;        // throughput (m3/m2) where R reaches Rmax
-  std::optional<double> volumeGal;    // production volume, US gallons
+  std::optional<double> capacity;  // pore-blocking laws with k > 0, m3/m2
+  std::optional<double> wStar;     // throughput (m3/m2) where R reaches Rmax
+  std::optional<double> volumeM3;  // production volume
   // The volume divided and multiplied by e to two jackknife standard errors
   // of its logarithm (refits without each reading in turn), for the
   // plausible models of a report with a best; the high end is none when
   // such a refit never reaches Rmax. A refit that cannot be fitted at all is
   // left out and counted.
-  std::optional<double> volumeLowGal, volumeHighGal;
+  std::optional<double> volumeLowM3, volumeHighM3;
   int refitsLeftOut = 0;
   bool incalculable = false;          // w* beyond e^46 m (or past a double), as the report's power volume
-  std::optional<double> hours;        // at the production rate
+  std::optional<double> seconds;      // to pass the volume at the production rate
   std::optional<double> areaM2;       // area needed for the request
   std::optional<long long> elements;  // ceil(area / element area)
   bool elementsUncountable = false;   // an element so small that they cannot be counted
@@ -102,7 +102,7 @@ struct FoulingReport {
   // more readings would give a prediction.
   bool insufficient = false;
   std::size_t readingsNeeded = 0;
-  std::optional<double> reportVolumeGal;  // the analysis' own power model's, which the trial report shows
+  std::optional<double> reportVolumeM3;  // the analysis' own power model's, which the trial report shows
 };
 
 // Fits every model to `points` (which must hold at least four points) and
@@ -132,22 +132,5 @@ struct FoulingOutcome {
 };
 FoulingOutcome AnalyseFouling(const TWineRec& rec, const SizingRequest& request);
 
-// The checks the command line and the window share. Each returns the message
-// naming what is wrong, or nullopt when the value is acceptable.
-std::optional<std::string> CheckTargetVolume(double gallons);  // > 0
-std::optional<std::string> CheckSafetyFactor(double factor);   // >= 1
-std::optional<std::string> CheckElementArea(double m2);        // > 0
-
-// The models table in the report's fixed-pitch style, one line per model in
-// kFoulingLaws order with the best one marked, headed by a line of column
-// titles; UTF-8. Used by vorsant-cli models, the Fouling Models window and
-// the exported report.
-std::vector<std::string> FoulingTableLines(const FoulingReport& report);
-
-// The table's figures as texts, one row per model in kFoulingLaws order
-// (empty for a model not fitted), in the columns R2, adjusted R2, Rm or R0
-// (10^9 /m), k or a, n, capacity (L/m2), volume (gal), hours, area (m2),
-// elements. For a page that lays the table out itself.
-std::vector<std::vector<std::string>> FoulingTableCells(const FoulingReport& report);
 
 }  // namespace vorsant

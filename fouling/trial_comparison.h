@@ -46,10 +46,4 @@ std::vector<ComparedTrial> CompareTrials(std::span<const TrialToCompare> trials,
 // The best model's figures, or nullptr when the trial has no fitted model.
 const ModelFit* BestModel(const ComparedTrial& trial);
 
-// The comparison table in the report's fixed-pitch style, UTF-8 lines: a
-// title line, a rule, one row per trial; the area column only when the
-// request had a target volume. A trial that cannot be read or analysed shows
-// its message in place of its figures, one without fouling says so.
-std::vector<std::string> ComparisonTableLines(std::span<const ComparedTrial> trials, bool withArea);
-
 }  // namespace vorsant

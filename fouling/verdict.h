@@ -6,7 +6,6 @@
 // filterability index, and the sizing.
 
 #include <optional>
-#include <string>
 #include <string_view>
 #include <vector>
 
@@ -31,20 +30,21 @@ struct Verdict {
   std::size_t readingsNeeded = 0;  // with kInsufficient: more readings a law needs
   std::optional<FoulingLaw> best;
   std::vector<FoulingLaw> plausible;       // in table order, the best among them
-  // The best model's; when the plausible laws name different mechanisms,
-  // the most cautious one's (the smallest volume), named in `volumeLaw`.
-  std::optional<double> volumeGal, hours;
+  // The best model's (m3, s); when the plausible laws name different
+  // mechanisms, the most cautious one's (the smallest volume), named in
+  // `volumeLaw`.
+  std::optional<double> volumeM3, seconds;
   std::optional<FoulingLaw> volumeLaw;
   bool volumeIncalculable = false;
   // Lowest and highest volume of the plausible models; the highest is none
   // when one of them never reaches Rmax (or reaches it incalculably late).
-  std::optional<double> rangeLowGal, rangeHighGal;
+  std::optional<double> rangeLowM3, rangeHighM3;
   bool hasRange = false;
   int refitsLeftOut = 0;  // refits that could not be fitted, left out of the range
   std::optional<double> throughputRatio;
   std::optional<Mechanism> mechanism;
   std::vector<Mechanism> mechanisms;  // each candidate; one when the mechanism is clear
-  std::optional<double> reportVolumeGal;  // the power model's, which the trial report shows
+  std::optional<double> reportVolumeM3;  // the power model's, which the trial report shows
   std::optional<double> r2Adjusted;       // the highest, best or not
   // The sizing of the law that gives the volume, for the report's request.
   std::optional<double> areaM2;
@@ -53,49 +53,25 @@ struct Verdict {
   Filterability filterability;
   // The production filter's maximum pressure over the trial's.
   std::optional<double> pressureRatio;
-  // Grouping in sentences, UTF-8: the locale's separator, as the report's.
-  std::string thousands = ",";
 };
 
 // "good", "fair", "poor", "insufficient"; "pore_blocking", "intermediate",
 // "cake", "empirical", "pore_constriction", "undetermined".
 std::string_view FitQualityKey(FitQuality fit);
 std::string_view MechanismKey(Mechanism mechanism);
-// "Pore blocking", "Intermediate blocking", "Cake filtration", "Empirical",
-// "Pore constriction", "Undetermined".
-std::string_view MechanismName(Mechanism mechanism);
 
 // `rec` is the trial the report was made from (for the filterability index
 // of its readings).
 Verdict MakeVerdict(const TWineRec& rec, const FoulingReport& report);
 
-// Whether the range says more than the volume: it reaches beyond 10 % of it
-// on either side, or is open above.
-bool RangeWorthShowing(const Verdict& verdict);
+// Which law says the same about the trial as which mechanism: the power
+// model names none (kEmpirical).
+Mechanism MechanismOf(FoulingLaw law);
 
-// The verdict as sentences in the order to read them; `request` is the one
-// the report was sized for.
-std::vector<std::string> VerdictSentences(const Verdict& verdict, const SizingRequest& request);
-
-// The sentences wrapped to `width` characters, for the fixed-pitch outputs
-// above the models table.
-std::vector<std::string> VerdictLines(const Verdict& verdict, const SizingRequest& request,
-                                      std::size_t width = 100);
-
-// What vorsant-cli models and the Fouling Models window show: the verdict's
-// lines, an empty line, the models table.
-std::vector<std::string> ModelsTextLines(const FoulingReport& report, const Verdict& verdict,
-                                         const SizingRequest& request);
-
-// A figure to three significant figures, grouped with `thousands` from
-// 1,000 on ("2,090", "16.1", "0.500").
-std::string SignificantText(double x, std::string_view thousands = ",");
-
-// A volume as a sentence gives it: three significant figures, "over
-// 1,000,000,000,000" from there on.
-std::string GallonsText(double gallons, std::string_view thousands = ",");
-
-// An index in seconds: three significant figures, "over 1,000" above that.
-std::string IndexText(double seconds, std::string_view thousands = ",");
+// The verdict says when the report's own estimate differs from its volume by
+// more than this share, and when the production filter's maximum pressure
+// is more than this many times the trial's (or less than its inverse).
+inline constexpr double kReportDiffers = 0.10;
+inline constexpr double kPressureFar = 2;
 
 }  // namespace vorsant

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "fouling/filterability.h"
+#include "present/verdict_text.h"
 #include "graphs/free_axes.h"
 #include "graphs/graph_data.h"
 #include "graphs/graph_math.h"

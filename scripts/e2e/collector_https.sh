@@ -39,27 +39,12 @@ msi=$(bash scripts/e2e/package_under_test.sh "$mingw32" "$mingw64" 2>/dev/null) 
   { echo "the package could not be built"; echo "0 passed, 1 failed"; exit 1; }
 vorsant_wine_prefix
 
-work=$(mktemp -d)
-collector_pid=""
-nginx_pid=""
-cleanup() {
-  [ -z "$collector_pid" ] || kill "$collector_pid" 2>/dev/null || true
-  [ -z "$nginx_pid" ] || kill "$nginx_pid" 2>/dev/null || true
-  wineserver -k 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
+source scripts/e2e/collector_common.sh
 msi_log_keep=$art/collector-https-
 source scripts/e2e/msi_common.sh
 remove_earlier_installations
 find "$WINEPREFIX/drive_c/users" -path '*OrvexAnalytics*' -delete 2>/dev/null || true
 
-# waits until FILE holds PATTERN, for at most 10 s
-wait_for_line() {
-  for _ in $(seq 100); do grep -q "$2" "$1" 2>/dev/null && return 0; sleep 0.1; done
-  return 1
-}
 free_port() { python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
 
 echo "== a self-signed certificate, nginx and the collector"
@@ -69,11 +54,7 @@ https_port=$(free_port)
 public=https://127.0.0.1:$https_port
 "$collector_bin" token >"$work/token"
 token=$(cat "$work/token")
-"$collector_bin" serve --listen 127.0.0.1:0 --db "sqlite:$work/hits.db" --token-file "$work/token" \
-  --public-url "$public" --trusted-proxy 127.0.0.1 >"$work/collector.out" 2>"$work/collector.err" &
-collector_pid=$!
-wait_for_line "$work/collector.out" listening || true
-port=$(sed -nE 's|^plumeta-collector: listening on http://127\.0\.0\.1:([0-9]+), .*|\1|p' "$work/collector.out")
+start_collector --token-file "$work/token" --public-url "$public" --trusted-proxy 127.0.0.1
 expect "the collector starts on loopback ($(head -1 "$work/collector.out"))" test -n "$port"
 
 mkdir -p "$work/nginx"
@@ -109,7 +90,7 @@ http {
 }
 CONF
 "$nginx_bin" -p "$work/nginx" -c "$work/nginx.conf" -g 'daemon off;' 2>"$work/nginx.err" &
-nginx_pid=$!
+other_pids+=($!)
 up=0
 for _ in $(seq 100); do
   curl -sk -o /dev/null "$public/healthz" && { up=1; break; }

@@ -52,15 +52,7 @@ cancel_exe=$tree/bin/plumeta_embedded_cancel.exe
 vorsant_wine_prefix
 drive_c=$WINEPREFIX/drive_c
 
-work=$(mktemp -d)
-collector_pid=""
-cleanup() {
-  [ -z "$collector_pid" ] || kill "$collector_pid" 2>/dev/null || true
-  wineserver -k 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
+source scripts/e2e/collector_common.sh
 msi_log_keep=$art/collector-e2e-
 source scripts/e2e/msi_common.sh
 
@@ -71,11 +63,7 @@ find "$drive_c/users" -path '*OrvexAnalytics*' -delete 2>/dev/null || true
 echo "== the collector"
 token=e2e-$(head -c 12 /dev/urandom | od -An -tx1 | tr -d ' \n')
 echo "$token" >"$work/token"
-"$collector_bin" serve --listen 127.0.0.1:0 --db "sqlite:$work/hits.db" --token-file "$work/token" \
-  >"$work/collector.out" 2>"$work/collector.err" &
-collector_pid=$!
-for _ in $(seq 300); do grep -q listening "$work/collector.out" 2>/dev/null && break; sleep 0.1; done
-port=$(sed -nE 's|^plumeta-collector: listening on http://127\.0\.0\.1:([0-9]+), storing in .*|\1|p' "$work/collector.out")
+start_collector --token-file "$work/token"
 expect "the collector starts ($(head -1 "$work/collector.out"))" test -n "$port"
 endpoint=http://127.0.0.1:$port
 send=(OX_TR_ENABLE=1 "OX_TR_ENDPOINT=$endpoint")

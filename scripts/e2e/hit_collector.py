@@ -9,7 +9,8 @@ With --silent it accepts connections and never answers: an endpoint that
 holds every request until the client gives up. With --delay SECONDS it
 records each request at once and answers only after that long; with
 --trickle it sends its answer (status line, headers and a long body) one
-byte a second. With --status CODE it answers CODE instead of 200.
+byte a second. With --status CODE it answers CODE instead of 200 (a 3xx
+with a Location on this server, which answers a GET with 405).
 """
 import argparse
 import http.server
@@ -56,6 +57,8 @@ class Recorder(http.server.BaseHTTPRequestHandler):
             return
         reply = b"ok"
         self.send_response(self.status)
+        if 300 <= self.status <= 399:
+            self.send_header("Location", "/moved")
         self.send_header("Content-Type", "text/plain")
         self.send_header("Content-Length", str(len(reply)))
         self.end_headers()

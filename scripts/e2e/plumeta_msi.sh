@@ -97,6 +97,12 @@ session_files() {
 }
 clear_sessions() { find "$drive_c/users" -path '*OrvexAnalytics*' -iname '*.session' -delete 2>/dev/null || true; }
 posted() { [ -s "$work/hits.jsonl" ] && wc -l <"$work/hits.jsonl" || echo 0; }
+# requests METHOD: how many requests of that method the endpoint recorded
+requests() {
+  local n
+  n=$(grep -c "\"method\": \"$1\"" "$work/hits.jsonl" 2>/dev/null) || true
+  echo "${n:-0}"
+}
 program=$drive_c/Program\ Files/Vorsant/vorsant.exe
 environment=$drive_c/ProgramData/vorsant/vorsant.dat
 # Wine puts the all-users Start menu into the user's profile.
@@ -199,6 +205,16 @@ expect "removal succeeds (msiexec $rc)" test "$rc" -eq 0
 expect "every hit of both arrived exactly once" python3 scripts/e2e/check_hits.py \
   "$work/hits.jsonl" install@$version uninstall@$version --any-order --serial "$serial" --macs "$macs"
 expect "no session file is left" test "$(session_files)" -eq 0
+
+echo "== an endpoint that answers with a redirect"
+# Followed, a POST would come back as a GET that stores nothing.
+start_collector --status 301
+msiexec_run /i install-redirected OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
+stop_collector
+expect "install succeeds (msiexec $rc)" test "$rc" -eq 0
+expect "the redirect is not followed ($(requests GET) GET, $(requests POST) POST) and every hit waits" \
+  test "$(requests GET)" -eq 0 -a "$(requests POST)" -eq 1 -a "$(session_files)" -gt 0
+clear_sessions
 
 echo "== an endpoint that trickles its answer, a host name that does not resolve"
 start_collector --trickle

@@ -53,18 +53,33 @@ stop="$artifacts/.stop"
 e2e_serve_screenshots "$artifacts" "$stop" &
 watcher=$!
 
-# Started on the first trial: no welcome choice, one program start in all.
+# The units choice starts unset (US) and is left so for other checks.
+reset_units() { wine reg delete 'HKCU\Software\QEL\Vorsant' /v Units /f >/dev/null 2>&1 || true; }
+reset_units
+
+# Started on the first trial: no welcome choice.
 wine "$program" "$(winepath -w "$artifacts/merlot.vrs")" >"$artifacts/vorsant.log" 2>&1 &
 program_pid=$!
 timeout 180 wine "$driver" "$(winepath -w "$artifacts")" "$(winepath -w "$artifacts/merlot.vrs")" \
   "$(winepath -w "$artifacts/syrah.vrs")" | tee "$artifacts/driver.log"
 driver_rc=${PIPESTATUS[0]}
 e2e_program_ended "$program_pid" || driver_rc=1
+
+# The units choice is the user's, kept in the registry, and outlives the
+# program: started again, the models window opens in Metric.
+units=$(wine reg query 'HKCU\Software\QEL\Vorsant' /v Units 2>/dev/null | tr -d '\r' | awk '$1 == "Units" {print $NF}')
+wine "$program" "$(winepath -w "$artifacts/merlot.vrs")" >>"$artifacts/vorsant.log" 2>&1 &
+program_pid=$!
+timeout 120 wine "$driver" "$(winepath -w "$artifacts")" "$(winepath -w "$artifacts/merlot.vrs")" --remembered |
+  tee "$artifacts/driver_restart.log"
+[ "${PIPESTATUS[0]}" -eq 0 ] || driver_rc=1
+e2e_program_ended "$program_pid" || driver_rc=1
+reset_units
 touch "$stop"
 wait "$watcher" 2>/dev/null
 
-passed=$(grep -c '^ok:' "$artifacts/driver.log")
-failed=$(grep -c '^FAILED:' "$artifacts/driver.log")
+passed=$(cat "$artifacts/driver.log" "$artifacts/driver_restart.log" | grep -c '^ok:')
+failed=$(cat "$artifacts/driver.log" "$artifacts/driver_restart.log" | grep -c '^FAILED:')
 verdict() {  # OK? WHAT
   if [ "$1" -eq 0 ]; then
     echo "ok: $2"
@@ -74,6 +89,9 @@ verdict() {  # OK? WHAT
     failed=$((failed + 1))
   fi
 }
+
+[ "$units" = metric ]
+verdict $? "the choice is stored as Units = metric under HKCU\\Software\\QEL\\Vorsant"
 
 # The tables as the windows show them against the command line's, run in the
 # artifact folder so the trials are named by their file names as the
@@ -89,17 +107,21 @@ same_as_cli() {  # SHOWN WHAT CLI-ARGS...
 same_as_cli models.txt "the Fouling Models table equals vorsant-cli models" models merlot.vrs
 same_as_cli models_sized.txt "with 5000 gal typed it equals vorsant-cli models --volume 5000" \
   models merlot.vrs --volume 5000
-same_as_cli compare.txt "the Compare Trials table equals vorsant-cli compare" compare merlot.vrs syrah.vrs
+same_as_cli models_metric.txt "in Metric the Fouling Models table equals vorsant-cli models --units metric" \
+  models merlot.vrs --units metric
+# Metric was chosen before the comparison and the export: both follow it.
+same_as_cli compare.txt "the Compare Trials table equals vorsant-cli compare --units metric" \
+  compare merlot.vrs syrah.vrs --units metric
 
 # The exported report against the command line's, apart from the line with
 # the date of export.
-(cd "$artifacts" && "$cli" report syrah.vrs --html -o "$artifacts/syrah.cli.html") >/dev/null 2>&1
+(cd "$artifacts" && "$cli" report syrah.vrs --html --units metric -o "$artifacts/syrah.cli.html") >/dev/null 2>&1
 today=$(date +%Y-%m-%d)
 if [ -f "$artifacts/syrah.html" ] && [ -f "$artifacts/syrah.cli.html" ]; then
   diff <(grep -v -- "$today" "$artifacts/syrah.html") <(grep -v -- "$today" "$artifacts/syrah.cli.html") \
     >"$artifacts/syrah.html.diff" &&
     [ "$(grep -c -- "$today" "$artifacts/syrah.html")" -eq 1 ]
-  verdict $? "the exported report equals vorsant-cli report --html apart from its date line"
+  verdict $? "the exported report equals vorsant-cli report --html --units metric apart from its date line"
 else
   verdict 1 "the exported report equals vorsant-cli report --html (a file is missing)"
 fi

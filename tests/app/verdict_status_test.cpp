@@ -13,15 +13,23 @@ using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
+double M3(double gallons) {
+  return FromVolumeUnit(gallons, VolumeUnit::kUsGallon);
+}
+
 Verdict CakeVerdict(double reportGal) {
   Verdict v;
   v.fit = FitQuality::kGood;
   v.best = FoulingLaw::kCake;
-  v.volumeGal = 2695;
+  v.volumeM3 = M3(2695);
   v.hasRange = true;
-  v.rangeLowGal = 2400;
-  v.reportVolumeGal = reportGal;
+  v.rangeLowM3 = M3(2400);
+  v.reportVolumeM3 = M3(reportGal);
   return v;
+}
+
+std::string VerdictStatusLine(const Verdict& v) {
+  return vorsant::VerdictStatusLine(v, Presentation{});
 }
 
 TEST(VerdictStatusLine, NamesTheReportsFigureOnlyWhenItIsMoreThanATenthApart) {
@@ -32,12 +40,18 @@ TEST(VerdictStatusLine, NamesTheReportsFigureOnlyWhenItIsMoreThanATenthApart) {
 
   EXPECT_THAT(VerdictStatusLine(CakeVerdict(2900)), Not(HasSubstr("; report")));
   Verdict narrow = CakeVerdict(2900);
-  narrow.rangeLowGal = 2690;
-  narrow.rangeHighGal = 2700;
+  narrow.rangeLowM3 = M3(2690);
+  narrow.rangeHighM3 = M3(2700);
   EXPECT_EQ(VerdictStatusLine(narrow), "Cake filtration: 2,700 gal.");
   Verdict power = CakeVerdict(13268);
   power.best = FoulingLaw::kPower;
   EXPECT_THAT(VerdictStatusLine(power), Not(HasSubstr("; report")));
+
+  // In metric the volumes are litres or hectolitres; the report's figure
+  // stays the report's, in gallons.
+  const std::string metric = vorsant::VerdictStatusLine(CakeVerdict(13268), {UnitSystem::kMetric, {}});
+  EXPECT_THAT(metric, HasSubstr("Cake filtration: 102 hL (90.8\u2013no limit)"));
+  EXPECT_THAT(metric, HasSubstr("; report 13,268 gal differs: "));
 }
 
 }  // namespace

@@ -91,14 +91,16 @@ TEST_F(CompareAndExport, GivesEachTrialsBestModelAsTheModelsCommandComputesIt) {
       std::regex_search(models.out, fit,
                         std::regex("\"model\": \"" + best[1].str() +
                                    "\",[^}]*\"capacity_l_m2\": ([^,]+),\\s*\"volume_gal\": ([^,]+),\\s*"
-                                   "\"hours\": ([^,]+),\\s*\"area_m2\": ([^,]+),")));
-  std::smatch range, fi;
+                                   "\"volume_l\": ([^,]+),\\s*\"hours\": ([^,]+),\\s*\"area_m2\": ([^,]+),")));
+  std::smatch range, rangeL, fi;
   ASSERT_TRUE(std::regex_search(models.out, range, std::regex("\"volume_range_gal\": (\\[[^\\]]*\\]|null)")));
+  ASSERT_TRUE(std::regex_search(models.out, rangeL, std::regex("\"volume_range_l\": (\\[[^\\]]*\\]|null)")));
   ASSERT_TRUE(std::regex_search(models.out, fi, std::regex("\"fi_standard_s\": ([^,]+),")));
   std::smatch measured;
   ASSERT_TRUE(std::regex_search(models.out, measured, std::regex("\"fi_trial_s\": ([^,]+),")));
   // The verdict's range, indented as deep as the comparison nests it.
   const std::string rangeIn = std::regex_replace(Literal(range[1]), std::regex("\\s+"), "\\s*");
+  const std::string rangeLIn = std::regex_replace(Literal(rangeL[1]), std::regex("\\s+"), "\\s*");
   const std::string number = "[-0-9.e+]+";
   // std::regex: the test also runs where GoogleTest has only its simple one.
   EXPECT_TRUE(std::regex_match(
@@ -111,11 +113,17 @@ TEST_F(CompareAndExport, GivesEachTrialsBestModelAsTheModelsCommandComputesIt) {
                  "\"volume_gal\": " +
                  Literal(fit[2]) +
                  ",\\s*"
+                 "\"volume_l\": " +
+                 Literal(fit[3]) +
+                 ",\\s*"
                  "\"volume_range_gal\": " +
                  rangeIn +
                  ",\\s*"
+                 "\"volume_range_l\": " +
+                 rangeLIn +
+                 ",\\s*"
                  "\"hours\": " +
-                 Literal(fit[3]) +
+                 Literal(fit[4]) +
                  ",\\s*"
                  "\"capacity_l_m2\": " +
                  Literal(fit[1]) +
@@ -127,15 +135,15 @@ TEST_F(CompareAndExport, GivesEachTrialsBestModelAsTheModelsCommandComputesIt) {
                  Literal(measured[1]) +
                  ",\\s*"
                  "\"area_m2\": " +
-                 Literal(fit[4]) +
+                 Literal(fit[5]) +
                  "\\s*\\},\\s*"
                  "\\{\\s*\"file\": \"[^\"]*empty\\.vrs\",\\s*\"wine\": \"Syrah\",\\s*"
                  "\"filter\": \"K250\",\\s*\"best\": null,\\s*\"volume_gal\": null,\\s*"
-                 "\"volume_range_gal\": null,\\s*\"hours\": null,\\s*\"capacity_l_m2\": null,\\s*"
+                 "\"volume_l\": null,\\s*\"volume_range_gal\": null,\\s*\"volume_range_l\": null,\\s*\"hours\": null,\\s*\"capacity_l_m2\": null,\\s*"
                  "\"fi_standard_s\": null,\\s*\"fi_trial_s\": null,\\s*\"area_m2\": null\\s*"
                  "\\}\\s*\\]\\s*\\}\\s*")))
       << r.out;
-  EXPECT_TRUE(std::regex_match(fit[4].str(), std::regex(number))) << fit[4];
+  EXPECT_TRUE(std::regex_match(fit[5].str(), std::regex(number))) << fit[5];
 }
 
 TEST_F(CompareAndExport, RefusesMisuseWithOneLineNamingTheProblem) {

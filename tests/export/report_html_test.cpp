@@ -6,6 +6,8 @@
 
 #include "fouling/fouling_models.h"
 #include "fouling/verdict.h"
+#include "present/model_columns.h"
+#include "present/verdict_text.h"
 #include "trial/analysis.h"
 #include "trial/data_input.h"
 #include "trial/report.h"
@@ -73,13 +75,13 @@ TEST(TrialReportHtml, ShowsEveryPanelLineTheModelsAndTheGraphsOfTheTrial) {
   ASSERT_TRUE(models.report);
   // The verdict first, the record's panels last; the models as a real table.
   const std::size_t verdict = html.find("<h2>Verdict</h2>");
-  for (const std::string& sentence : VerdictSentences(MakeVerdict(rec, *models.report), {}))
+  for (const std::string& sentence : VerdictSentences(MakeVerdict(rec, *models.report), {}, Presentation{}))
     EXPECT_NE(html.find("<p>" + HtmlText(sentence) + "</p>"), std::string::npos) << sentence;
   EXPECT_LT(verdict, html.find("<h2>Fouling Models</h2>"));
   EXPECT_LT(html.find("<h2>Production Scale Graph</h2>"), html.find("<table class=\"models\">"));
   EXPECT_LT(html.find("<table class=\"models\">"), html.find("<section class=\"appendix\">"));
   EXPECT_LT(html.find("<section class=\"appendix\">"), html.find(HtmlText(lines.Memo2[2])));
-  const auto cells = FoulingTableCells(*models.report);
+  const auto cells = FoulingTableCells(*models.report, VolumeUnit::kUsGallon, {});
   for (std::size_t i = 0; i < cells.size(); ++i) {
     EXPECT_NE(html.find("<td>" + std::string(LawName(kFoulingLaws[i]))), std::string::npos);
     for (const std::string& cell : cells[i])

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "graphs/graph_style.h"
+#include "present/verdict_text.h"
 #include "graphs/recording_canvas.h"
 #include "graphs/scale_graphs.h"
 #include "law_trials.h"

@@ -14,6 +14,7 @@
 #include "fouling/trial_readings.h"
 #include "fouling/verdict.h"
 #include "law_trials.h"
+#include "present/verdict_text.h"
 #include "trial/data_input.h"
 
 namespace vorsant {
@@ -70,12 +71,12 @@ TEST(Measurements, TextbookCakeSurvivesWholeSeconds) {
   for (std::size_t i = 1; i < exact.w.size(); ++i) exact.tau[i] = kTextbookCake[i - 1].seconds * exact.tauPerSecond;
   const FoulingReport unrounded = FitFoulingReadings(rounded.points, exact, {});
   ASSERT_EQ(unrounded.best, FoulingLaw::kCake);
-  const double truth = *unrounded.models[static_cast<std::size_t>(FoulingLaw::kCake)].volumeGal;
-  EXPECT_NEAR(*v.volumeGal, truth, 0.03 * truth);
+  const double truth = *unrounded.models[static_cast<std::size_t>(FoulingLaw::kCake)].volumeM3;
+  EXPECT_NEAR(*v.volumeM3, truth, 0.03 * truth);
   // The range is an estimate around a positive volume, never from 0.
   ASSERT_TRUE(v.hasRange);
-  EXPECT_GT(*v.rangeLowGal, 0.5 * truth);
-  EXPECT_LT(*v.rangeLowGal, *v.volumeGal);
+  EXPECT_GT(*v.rangeLowM3, 0.5 * truth);
+  EXPECT_LT(*v.rangeLowM3, *v.volumeM3);
 }
 
 // The winery's test: two readings give the index and its band, not a
@@ -89,7 +90,7 @@ TEST(Measurements, FilterabilityTestsOfTwoAndFourReadings) {
   EXPECT_EQ(v.fit, FitQuality::kInsufficient);
   EXPECT_EQ(v.filterability.trialS, 2.0);
   EXPECT_EQ(v.filterability.band, "very good");
-  EXPECT_THAT(VerdictSentences(v, {})[0], HasSubstr("needs 2 more readings"));
+  EXPECT_THAT(VerdictSentences(v, {}, Presentation{})[0], HasSubstr("needs 2 more readings"));
   // The same readings through a 47 mm disc are no filterability test.
   EXPECT_FALSE(AnalyseFouling(Trial({{200, 103}, {400, 208}}, "47.0", "29.0"), {}).report);
 
@@ -102,18 +103,19 @@ TEST(Measurements, FilterabilityTestsOfTwoAndFourReadings) {
   EXPECT_GE(w.mechanisms.size(), 2u);
   EXPECT_EQ(w.mechanism, Mechanism::kUndetermined);
   std::string text;
-  for (const std::string& s : VerdictSentences(w, {})) text += s + "\n";
+  for (const std::string& s : VerdictSentences(w, {}, Presentation{})) text += s + "\n";
   EXPECT_THAT(text, HasSubstr("cannot tell apart"));
   EXPECT_THAT(text, HasSubstr("enzymes"));       // the colloids' remedy
   EXPECT_THAT(text, HasSubstr("a prefilter"));   // the particles'
   EXPECT_THAT(text, HasSubstr("More readings, or a longer trial"));
   // The headline volume is the law that fouls first, not the closest fit's.
-  ASSERT_TRUE(w.volumeGal && w.volumeLaw);
+  ASSERT_TRUE(w.volumeM3 && w.volumeLaw);
   EXPECT_NE(w.volumeLaw, w.best);
   for (const ModelFit& fit : report.models)
-    if (fit.law != FoulingLaw::kPower && fit.volumeGal &&
-        std::find(w.plausible.begin(), w.plausible.end(), fit.law) != w.plausible.end())
-      EXPECT_LE(*w.volumeGal, *fit.volumeGal);
+    if (fit.law != FoulingLaw::kPower && fit.volumeM3 &&
+        std::find(w.plausible.begin(), w.plausible.end(), fit.law) != w.plausible.end()) {
+      EXPECT_LE(*w.volumeM3, *fit.volumeM3);
+    }
   EXPECT_THAT(text, HasSubstr("by the law that fouls first"));
 }
 
@@ -125,22 +127,9 @@ TEST(Measurements, AFailedRefitIsLeftOutOfTheRange) {
   const Verdict v = MakeVerdict(rec, *AnalyseFouling(rec, {}).report);
   ASSERT_EQ(v.best, FoulingLaw::kCake);
   EXPECT_GE(v.refitsLeftOut, 1);
-  ASSERT_TRUE(v.hasRange && v.rangeHighGal);
-  EXPECT_GT(*v.rangeLowGal, 0.5 * *v.volumeGal);
-  EXPECT_LT(*v.rangeHighGal, 2 * *v.volumeGal);
-}
-
-// Sentences give three significant figures in the report's grouping, no
-// "0.000", and no index past 1,000 s.
-TEST(Measurements, FiguresInSentences) {
-  EXPECT_EQ(GallonsText(2091.4), "2,090");
-  EXPECT_EQ(GallonsText(2091.4, "."), "2.090");
-  EXPECT_EQ(GallonsText(4128.0, "\u00a0"), "4\u00a0130");
-  EXPECT_EQ(GallonsText(0.0004), "0.000400");
-  EXPECT_EQ(GallonsText(999.6), "1,000");
-  EXPECT_EQ(IndexText(3228.8), "over 1,000");
-  EXPECT_EQ(IndexText(16.07), "16.1");
-  EXPECT_EQ(IndexText(-2), "-2.00");
+  ASSERT_TRUE(v.hasRange && v.rangeHighM3);
+  EXPECT_GT(*v.rangeLowM3, 0.5 * *v.volumeM3);
+  EXPECT_LT(*v.rangeHighM3, 2 * *v.volumeM3);
 }
 
 }  // namespace

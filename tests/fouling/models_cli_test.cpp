@@ -7,7 +7,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <regex>
+#include <stdlib.h>
+
 #include "cli/command.h"
+#include "present/quantities.h"
 #include "tests/cli/cli_fixture.h"
 #include "law_trials.h"
 #include "trial/analysis.h"
@@ -18,6 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::StartsWith;
 
 using test_support::Outcome;
@@ -32,6 +37,18 @@ class ModelsCli : public test_support::CliFixture {
     return path;
   }
 };
+
+// Sets VORSANT_UNITS, or removes it with nullptr.
+void UnitsVariable(const char* value) {
+#ifdef _WIN32
+  _putenv_s("VORSANT_UNITS", value ? value : "");
+#else
+  if (value)
+    ::setenv("VORSANT_UNITS", value, 1);
+  else
+    ::unsetenv("VORSANT_UNITS");
+#endif
+}
 
 TEST_F(ModelsCli, PrintsTheTableAndTheJsonOfEveryModel) {
   const std::string trial = Trial("cake.vrs", 20);
@@ -92,6 +109,47 @@ TEST_F(ModelsCli, RefusesTooFewPointsAndOptionsOutOfRange) {
     EXPECT_EQ(bad.err.find('\n'), bad.err.size() - 1);
   }
   EXPECT_EQ(Run({"models", trial, "--safety", "1"}).code, 0);
+}
+
+// One trial in both systems: every volume's litres twin is its gallons
+// times 3.7854 whatever --units says, and the text gives the same volume in
+// US gallons or in litres/hectolitres; VORSANT_UNITS stands in for --units.
+TEST_F(ModelsCli, GivesTheSameTrialInUsAndMetricUnits) {
+  const std::string trial = Trial("cake.vrs", 20);
+  const Outcome us = Run({"models", trial, "--json"});
+  const Outcome metric = Run({"models", trial, "--json", "--units", "metric"});
+  ASSERT_EQ(us.code, 0) << us.err;
+  ASSERT_EQ(metric.code, 0) << metric.err;
+  const std::regex twin("\"volume_gal\": ([-0-9.e+]+),\\s*\"volume_l\": ([-0-9.e+]+)");
+  int twins = 0;
+  for (const std::string& out : {us.out, metric.out}) {
+    for (auto m = std::sregex_iterator(out.begin(), out.end(), twin); m != std::sregex_iterator(); ++m, ++twins)
+      EXPECT_NEAR(std::stod((*m)[2]), std::stod((*m)[1]) * 3.7854, 1e-9 * std::stod((*m)[2]));
+  }
+  EXPECT_EQ(twins, 12);  // the verdict's and five models', twice
+  const std::regex range("\"volume_range_gal\": \\[\\s*([-0-9.e+]+),[^\\]]*\\],\\s*\"volume_range_l\": \\[\\s*([-0-9.e+]+),");
+  std::smatch r;
+  ASSERT_TRUE(std::regex_search(metric.out, r, range));
+  EXPECT_NEAR(std::stod(r[2]), std::stod(r[1]) * 3.7854, 1e-9 * std::stod(r[2]));
+  // Only the sentences change with the units.
+  const auto withoutText = [](const std::string& json) { return json.substr(0, json.find("\"text\"")); };
+  EXPECT_EQ(withoutText(us.out), withoutText(metric.out));
+
+  std::smatch gal;
+  ASSERT_TRUE(std::regex_search(us.out, gal, twin));
+  const double m3 = std::stod(gal[2]) / 1000;
+  const Outcome usText = Run({"models", trial});
+  EXPECT_THAT(usText.out, HasSubstr("about " + VolumeText(m3, Presentation{}, true) + " in "));
+  UnitsVariable("metric");
+  const Outcome metricText = Run({"models", trial});
+  const Outcome wrong = Run({"models", trial, "--units", "imperial"});
+  UnitsVariable(nullptr);
+  EXPECT_THAT(metricText.out, HasSubstr("about " + VolumeText(m3, {UnitSystem::kMetric, {}}) + " in "));
+  EXPECT_THAT(metricText.out, Not(HasSubstr("gallons")));
+  EXPECT_EQ(wrong.code, 2);
+  const Outcome hectolitres = Run({"models", trial, "--units", "metric", "--volume", "20 hL", "--json"});
+  const Outcome litres = Run({"models", trial, "--units", "metric", "--volume", "2000", "--json"});
+  EXPECT_EQ(hectolitres.out, litres.out);
 }
 
 // A target so small that the volume it needs rounds to nothing once ended

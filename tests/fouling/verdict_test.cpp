@@ -17,20 +17,12 @@
 namespace vorsant {
 namespace {
 
-using ::testing::HasSubstr;
 using namespace vorsant::testing;
 
-std::string Joined(const std::vector<std::string>& sentences) {
-  std::string all;
-  for (const std::string& s : sentences) all += s + "\n";
-  return all;
-}
-
 // A cake trial that stops far short of Rmax: a good fit, the cake's
-// mechanism, the report's power volume set against it, a warning that the
-// prediction reaches far beyond the trial, and the power model's adjusted
-// R2 counted with its three parameters.
-TEST(Verdict, NamesTheMechanismTheReportsEstimateAndHowFarItExtrapolates) {
+// mechanism, a prediction that reaches far beyond the trial, and the power
+// model's adjusted R2 counted with its three parameters.
+TEST(Verdict, FindsTheMechanismAndHowFarItExtrapolates) {
   TWineRec rec = LawTrial([](double w) { return 5e11 * (1 + 20 * w); }, 20, 30);
   const FoulingReport report = *AnalyseFouling(rec, {}).report;
   const Verdict v = MakeVerdict(rec, report);
@@ -39,21 +31,13 @@ TEST(Verdict, NamesTheMechanismTheReportsEstimateAndHowFarItExtrapolates) {
   EXPECT_EQ(v.mechanism, Mechanism::kCake);
   ASSERT_TRUE(v.throughputRatio);
   EXPECT_GT(*v.throughputRatio, kFarThroughputRatio);
-  const std::string text = Joined(VerdictSentences(v, {.targetGal = 500, .safety = 2, .elementArea = 0.5}));
-  EXPECT_THAT(text, HasSubstr("Verdict: cake filtration describes this trial well"));
-  EXPECT_THAT(text, HasSubstr(" times beyond the throughput the trial measured"));
-  EXPECT_THAT(text, HasSubstr("more filter area or a filter aid"));
   EXPECT_EQ(v.mechanisms, std::vector<Mechanism>{Mechanism::kCake});
-  EXPECT_THAT(text, HasSubstr("before it fouls"));
-  EXPECT_THAT(text, HasSubstr("; for 500 gallons with a safety factor of 2 it needs "));
+  EXPECT_EQ(v.volumeLaw, FoulingLaw::kCake);
+  EXPECT_EQ(v.volumeM3, report.models[static_cast<std::size_t>(FoulingLaw::kCake)].volumeM3);
 
   const ModelFit& power = report.models[static_cast<std::size_t>(FoulingLaw::kPower)];
   const double c = static_cast<double>(report.readingW.size());
   EXPECT_NEAR(*power.r2Adjusted, 1 - (1 - *power.r2) * (c - 2) / (c - 4), 1e-12);
-  if (power.volumeGal && std::abs(*power.volumeGal - *v.volumeGal) > 0.1 * *v.volumeGal) {
-    EXPECT_THAT(text,
-                HasSubstr("The trial report's estimate, " + GallonsText(*power.volumeGal) + " gallons"));
-  }
 }
 
 TEST(Verdict, APoorFitMarksNoModelAndSaysTheVolumesAreNotReliable) {
@@ -65,7 +49,7 @@ TEST(Verdict, APoorFitMarksNoModelAndSaysTheVolumesAreNotReliable) {
   EXPECT_FALSE(v.best);
   EXPECT_TRUE(v.plausible.empty());
   EXPECT_FALSE(v.filterability.band);
-  EXPECT_THAT(Joined(VerdictSentences(v, {})), HasSubstr("No fouling law describes this trial well"));
+  EXPECT_FALSE(v.mechanism);
 }
 
 // T400 - 2 T200 read off readings at or close around 200 and 400 ml;
@@ -102,14 +86,14 @@ TEST(Filterability, ReadsTheIndexOffTheTrialAndPredictsItForTheStandardDisc) {
   rec.Conditions.LabFiltDia.Set("47.0");
   EXPECT_FALSE(AssessFilterability(rec, cake).trialStandard);
   rec.Data.V[3].Set(" 395.0");  // short of 400 ml
-  EXPECT_EQ(AssessFilterability(rec, cake).trialNote, "the readings do not reach 400 ml");
+  EXPECT_EQ(AssessFilterability(rec, cake).trialGap, IndexGap::kShortOf400);
   // A first reading beyond 400 ml: nothing measures T200 or T400.
   set({{" 460.0", "  4", "00"}, {" 560.0", "  5", "10"}});
   f = AssessFilterability(rec, cake);
   EXPECT_FALSE(f.trialS);
-  EXPECT_EQ(f.trialNote, "no readings near 200 ml");
+  EXPECT_EQ(f.trialGap, IndexGap::kNo200);
   set({{" 200.0", "  1", "43"}, {" 300.0", "  2", "40"}, {" 520.0", "  5", "00"}});
-  EXPECT_EQ(AssessFilterability(rec, cake).trialNote, "no readings near 400 ml");
+  EXPECT_EQ(AssessFilterability(rec, cake).trialGap, IndexGap::kNo400);
 
   // Complete blocking whose capacity a 25 mm disc reaches before 400 ml.
   const FoulingReport blocked = FitFoulingModels(ExactPoints([](double w) { return 4e11 / (1 - 1.5 * w); }), {});
@@ -124,46 +108,6 @@ TEST(Filterability, ReadsTheIndexOffTheTrialAndPredictsItForTheStandardDisc) {
   EXPECT_EQ(FilterabilityBand(50), "poor");
   EXPECT_EQ(FilterabilityBand(100), "poor");
   EXPECT_EQ(FilterabilityBand(100.1), "very poor");
-}
-
-// Figures too wide for their columns: every cell keeps a blank before it,
-// exponent form where a figure would fill its column, and the report's
-// words for volumes at or past its limits.
-TEST(FoulingTable, SeparatesEveryCellWhateverTheFigures) {
-  FoulingReport report;
-  for (FoulingLaw law : kFoulingLaws) report.models[static_cast<std::size_t>(law)].law = law;
-  ModelFit& cake = report.models[static_cast<std::size_t>(FoulingLaw::kCake)];
-  cake.fitted = true;
-  cake.rm = 1e9;
-  cake.k = 1e-12;
-  cake.volumeGal = 4.5229474219023516e16;
-  cake.hours = 1e9;
-  ModelFit& complete = report.models[static_cast<std::size_t>(FoulingLaw::kComplete)];
-  complete.fitted = true;
-  complete.rm = 1e9;
-  complete.k = -1e-6;
-  complete.capacityLm2 = -802037699.8;
-  complete.volumeGal = 1234;
-  ModelFit& power = report.models[static_cast<std::size_t>(FoulingLaw::kPower)];
-  power.fitted = true;
-  power.r0 = 0;
-  power.a = 1e7;
-  power.n = 0.024;
-  power.incalculable = true;
-
-  const std::vector<std::string> lines = FoulingTableLines(report);
-  EXPECT_THAT(lines[2], HasSubstr(" -8.02e+08 "));
-  EXPECT_THAT(lines[5], HasSubstr(" over 1,000,000,000,000 "));
-  EXPECT_THAT(lines[5], HasSubstr(" 1.00e+09 "));
-  EXPECT_THAT(lines[6], HasSubstr(" incalculably high "));
-  // The header's columns end where the figures' do, in characters.
-  const auto end = [](const std::string& line, const std::string& part) {
-    const std::string head = line.substr(0, line.find(part) + part.size());
-    return std::count_if(head.begin(), head.end(), [](char c) { return (c & 0xC0) != 0x80; });
-  };
-  EXPECT_EQ(end(lines[2], "1234"), end(lines[0], "volume"));
-  EXPECT_EQ(end(lines[2], "1234"), end(lines[1], "gal"));
-  EXPECT_EQ(end(lines[5], "000,000,000,000"), end(lines[0], "volume"));
 }
 
 }  // namespace

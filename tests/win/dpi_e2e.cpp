@@ -86,9 +86,26 @@ void CheckPicture(const std::function<SIZE()>& size, HWND window, int dpi, int b
     return got.cx <= w && got.cy <= h && got.cx >= w / 2 &&
            std::abs(got.cx * kScaleGraphHeight - got.cy * kScaleGraphWidth) <= kScaleGraphWidth;
   };
-  Check(WaitUntil(fits, 10000),
+  const bool fitted = WaitUntil(fits, 10000);  // before the message reads `got`
+  Check(fitted,
         what + " fits the screen in its proportions (" + std::to_string(got.cx) + " x " +
             std::to_string(got.cy) + ")");
+}
+
+// Every line of the models table is in view below the verdict, the
+// last one too.
+void CheckTableInView(HWND table) {
+  const auto top = [&](LRESULT line) {
+    return static_cast<short>(HIWORD(SendMessageW(table, EM_POSFROMCHAR, SendMessageW(table, EM_LINEINDEX, line, 0), 0)));
+  };
+  WaitUntil([&] { return SendMessageW(table, EM_GETLINECOUNT, 0, 0) > 5; });
+  const LRESULT count = SendMessageW(table, EM_GETLINECOUNT, 0, 0);
+  RECT view{};
+  SendMessageW(table, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&view));
+  const int bottom = count > 1 ? top(count - 1) + top(1) - top(0) : 0;
+  Check(count > 5 && SendMessageW(table, EM_GETFIRSTVISIBLELINE, 0, 0) == 0 && bottom <= view.bottom,
+        "every line of the models table is in view (" + std::to_string(count) + " lines, the last ending at " +
+            std::to_string(bottom) + ", the box at " + std::to_string(view.bottom) + ")");
 }
 
 int Run(int dpi, const std::wstring& name) {
@@ -130,6 +147,7 @@ int Run(int dpi, const std::wstring& name) {
   if (models) {
     CheckPicture([&] { return ClientSize(GetDlgItem(models, IDC_GRAPH_IMAGE)); }, models, dpi, 400, "the models picture");
     CheckInsideWorkArea(models, "the Fouling Models window");
+    CheckTableInView(GetDlgItem(models, IDC_MODEL_TABLE));
     Shot((name + L"_models").c_str());
     PostMessageW(models, WM_CLOSE, 0, 0);
     WaitGone(models);

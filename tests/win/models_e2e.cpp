@@ -1,11 +1,14 @@
 // Drives the fouling models, the comparison and the exported report of the
 // real vorsant.exe, started on a first trial: the Wine and Data menus (as
 // screenshots), Fouling Models (the verdict and the table, a target volume
-// typed into its box, a refused one), a second trial opened, Compare Open Trials, Export
-// Report (the proposed name, the file written, the overwrite question), Exit.
+// typed into its box, a refused one, then Metric chosen for the units), a
+// second trial opened, Compare Open Trials, Export Report (the proposed
+// name, the file written, the overwrite question), Exit.
 // Usage: models_e2e ARTIFACT_FOLDER FIRST_TRIAL SECOND_TRIAL (Windows
-// paths; the program must have been started on FIRST_TRIAL). Writes the
-// tables the windows show (models.txt, models_sized.txt, compare.txt) and
+// paths; the program must have been started on FIRST_TRIAL); or
+// models_e2e ARTIFACT_FOLDER FIRST_TRIAL --remembered after a restart, to
+// find Metric still chosen. Writes the tables the windows show (models.txt,
+// models_sized.txt, models_metric.txt, compare.txt) and
 // their pictures (models.window.bmp, compare.window.bmp) into the folder for
 // the script to compare with vorsant-cli, asks for screenshots, and exits 0
 // when every check passed. Its last line counts the checks.
@@ -54,9 +57,17 @@ HWND FileNameBox(HWND dlg) {
   return name ? name : GetDlgItem(dlg, 0x480);
 }
 
-// The table with its lines ending in "\n" only, as vorsant-cli prints it.
+// What the window shows as text: the verdict (where it has one), an empty
+// line and the table, as vorsant-cli prints them.
+std::wstring ShownText(HWND window) {
+  const std::wstring table = Text(GetDlgItem(window, IDC_MODEL_TABLE));
+  HWND verdict = GetDlgItem(window, IDC_MODEL_VERDICT);
+  return verdict ? Text(verdict) + L"\r\n\r\n" + table : table;
+}
+
+// The text with its lines ending in "\n" only, as vorsant-cli prints it.
 void SaveTable(HWND window, const wchar_t* name) {
-  std::wstring text = Text(GetDlgItem(window, IDC_MODEL_TABLE));
+  std::wstring text = ShownText(window);
   std::wstring lines;
   for (wchar_t c : text)
     if (c != L'\r') lines += c;
@@ -155,16 +166,17 @@ void TableRowInView(HWND w) {
             std::to_string(first) + " to " + std::to_string(first + shown - 1) + " shown)");
 }
 
-// Tab goes on from the last box to the table, so the keyboard reaches it.
+// Tab goes on from the boxes and the Units choice to the verdict and the table, so the
+// keyboard reaches them.
 void TabReachesTable(HWND w) {
   HWND table = GetDlgItem(w, IDC_MODEL_TABLE);
-  for (int box : {IDC_SAFETY_FACTOR, IDC_ELEMENT_AREA}) {
+  for (int box : {IDC_SAFETY_FACTOR, IDC_ELEMENT_AREA, IDC_UNITS, IDC_MODEL_VERDICT}) {
     HWND from = GetDlgItem(w, box);
     WaitFor([&] { return GuiState(w).hwndFocus == from ? from : nullptr; }, 5000);
     PostMessageW(from, WM_KEYDOWN, VK_TAB, 1);
   }
   Check(WaitFor([&] { return GuiState(w).hwndFocus == table ? table : nullptr; }, 10000) != nullptr,
-        "Tab from the last box reaches the table");
+        "Tab from the boxes and the Units choice reaches the table");
 }
 
 // Escape struck in the window's focused box closes it.
@@ -186,6 +198,24 @@ bool Answer(const wchar_t* caption, const std::wstring& part, int button, const 
   return found;
 }
 
+// Metric from the Units choice: the verdict and the table in litres or
+// hectolitres, the target volume typed in litres; remembered for the
+// comparison, the exported report and the next start.
+void ChooseMetric(HWND w) {
+  HWND units = GetDlgItem(w, IDC_UNITS);
+  Check(units && SendMessageW(units, CB_GETCURSEL, 0, 0) == 0, "the Units choice starts at US");
+  if (!units) return;
+  SendMessageW(units, CB_SETCURSEL, 1, 0);
+  SendMessageW(w, WM_COMMAND, MAKEWPARAM(IDC_UNITS, CBN_SELCHANGE), reinterpret_cast<LPARAM>(units));
+  Check(WaitUntil([&] { return Contains(ShownText(w), L"hectolitres"); }, 10000),
+        "Metric puts the verdict in hectolitres");
+  const std::wstring table = ShownText(w);
+  Check(!Contains(table, L"gallons") && Contains(table, L"hL"), "no gallons are left in the window");
+  Check(Text(GetDlgItem(w, IDC_TARGET_VOLUME_LABEL)) == L"Target volume (L)", "the target volume is asked in litres");
+  SaveTable(w, L"models_metric.txt");
+  Shot(L"fouling_models_metric");
+}
+
 void FoulingModels(HWND frame) {
   HWND w = OpenTableWindow(frame, kCmdFoulingModels, L"Fouling Models");
   if (!w) return;
@@ -194,7 +224,7 @@ void FoulingModels(HWND frame) {
   Check(volume && safety && GetDlgItem(w, IDC_ELEMENT_AREA), "the window has its three sizing boxes");
   Check(Text(safety) == L"1.5" && Text(volume).empty(), "the safety factor starts at 1.5, no target volume");
   Check(GuiState(w).hwndFocus == volume, "the target volume box has the focus");
-  const std::wstring unsized = Text(GetDlgItem(w, IDC_MODEL_TABLE));
+  const std::wstring unsized = ShownText(w);
   Check(Contains(unsized, L"Complete blocking") && Contains(unsized, L"Power model") &&
             Contains(unsized, L"* "),
         "the table lists the models with the best one marked");
@@ -208,8 +238,8 @@ void FoulingModels(HWND frame) {
   Shot(L"fouling_models");
 
   TypeChars(volume, L"5000");
-  WaitUntil([&] { return Contains(Text(GetDlgItem(w, IDC_MODEL_TABLE)), L"; for 5,000 gallons with"); });
-  const std::wstring sized = Text(GetDlgItem(w, IDC_MODEL_TABLE));
+  WaitUntil([&] { return Contains(ShownText(w), L"; for 5,000 gallons with"); });
+  const std::wstring sized = ShownText(w);
   Check(sized != unsized, "typing a target volume changes the sizing columns");
   // The verdict is wrapped to the window's width, wherever its words fall.
   std::wstring unwrapped = sized;
@@ -224,10 +254,11 @@ void FoulingModels(HWND frame) {
   // columns are empty again meanwhile.
   SetText(volume, L"");
   TypeChars(volume, L"0");
-  Check(WaitUntil([&] { return Text(GetDlgItem(w, IDC_MODEL_TABLE)) == unsized; }, 10000), "a target volume of 0 leaves the sizing out");
+  Check(WaitUntil([&] { return ShownText(w) == unsized; }, 10000), "a target volume of 0 leaves the sizing out");
   PostMessageW(volume, WM_KEYDOWN, VK_TAB, 1);
   Answer(L"Information", L"The target volume must be greater than 0 gallons.", IDOK, L"fouling_refused");
   Check(Text(volume) == L"0", "the refused box keeps the typed text");
+  ChooseMetric(w);
   ShortcutsInABox(w);
   TabReachesTable(w);
   EscapeCloses(w, "the Fouling Models window");
@@ -335,9 +366,29 @@ int Run(const std::wstring& first, const std::wstring& second) {
   return 0;
 }
 
+// After a restart: the Fouling Models window opens in the units last chosen.
+int Remembered(const std::wstring& first) {
+  HWND frame = WaitFor([] { return TopLevel(L"VorsantFrame", L"QEL - VORSANT"); }, 60000);
+  Check(frame != nullptr, "the frame window appears again");
+  if (!frame || !TrialWindow(frame, FileName(first))) return 1;
+  HWND w = OpenTableWindow(frame, kCmdFoulingModels, L"Fouling Models");
+  if (w) {
+    Check(SendMessageW(GetDlgItem(w, IDC_UNITS), CB_GETCURSEL, 0, 0) == 1, "Metric is still chosen after a restart");
+    Check(Contains(ShownText(w), L"hectolitres"), "the verdict is in hectolitres again");
+    Shot(L"fouling_models_restarted");
+    PostMessageW(w, WM_CLOSE, 0, 0);
+    Check(WaitGone(w), "the Fouling Models window closes");
+  }
+  Command(frame, kCmdExit);
+  Check(WaitGone(frame), "Exit closes the program");
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  return DriverMain(argc, argv, 4, "models_e2e ARTIFACT_FOLDER FIRST_TRIAL SECOND_TRIAL", "e2e",
-                    [](wchar_t** args) { return Run(args[2], args[3]); });
+  return DriverMain(argc, argv, 4, "models_e2e ARTIFACT_FOLDER FIRST_TRIAL SECOND_TRIAL|--remembered", "e2e",
+                    [](wchar_t** args) {
+                      return std::wstring(args[3]) == L"--remembered" ? Remembered(args[2]) : Run(args[2], args[3]);
+                    });
 }

@@ -1,0 +1,328 @@
+#include "present/verdict_text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "present/model_columns.h"
+#include "present/text_width.h"
+#include "trial/number_text.h"
+
+namespace vorsant {
+namespace {
+
+constexpr double kRangeShown = 0.10;  // a range inside +-10 % says nothing new
+
+std::string Shortest(double x) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%g", x);
+  return buffer;
+}
+
+std::string Lower(std::string_view text) {
+  std::string s(text);
+  if (!s.empty() && s[0] >= 'A' && s[0] <= 'Z') s[0] = static_cast<char>(s[0] - 'A' + 'a');
+  return s;
+}
+
+std::string Joined(const std::vector<std::string>& items) {
+  std::string s;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (i > 0) s += i + 1 == items.size() ? " and " : ", ";
+    s += items[i];
+  }
+  return s;
+}
+
+std::string VolumeSentenceText(const Verdict& v, const Presentation& p) {
+  if (v.volumeIncalculable) return "an incalculably high volume";
+  return "about " + VolumeText(*v.volumeM3, p, true);
+}
+
+// In the unit of the volume the sentence gives first.
+std::string RangeText(const Verdict& v, const Presentation& p) {
+  std::vector<std::string> laws;
+  for (FoulingLaw law : v.plausible) laws.push_back(Lower(LawName(law)));
+  const VolumeUnit unit = VolumeUnitFor(p.units, *v.volumeM3);
+  const std::string high = v.rangeHighM3 ? VolumeFigure(*v.rangeHighM3, unit, p.numbers) : "no limit";
+  std::string s = "between " + VolumeFigure(*v.rangeLowM3, unit, p.numbers) + " and " + high + " " +
+                  std::string(VolumeWords(unit)) + " by " +
+                  (laws.size() == 1 ? "the spread of " + laws[0]
+                                    : "the laws that fit about as well (" + Joined(laws) + ")");
+  if (v.refitsLeftOut > 0)
+    s += ", leaving out " + std::to_string(v.refitsLeftOut) +
+         (v.refitsLeftOut == 1 ? " refit that could not be fitted" : " refits that could not be fitted");
+  return s + ", so that is how sure this trial lets us be";
+}
+
+std::string SizingText(const Verdict& v, const SizingRequest& request, const Presentation& p) {
+  if (!request.targetM3) return "";
+  std::string s = "; for " + VolumeText(*request.targetM3, p) + " with a safety factor of " +
+                  Shortest(request.safety) + " it needs ";
+  if (!v.areaM2) return s + "more than " + Grouped(1e7, p.numbers.thousands) + " m\u00b2 of filter";
+  s += DecimalText(*v.areaM2, 2, p.numbers) + " m\u00b2";
+  if (v.elements) s += " (" + std::to_string(*v.elements) + (*v.elements == 1 ? " element)" : " elements)");
+  if (v.elementsUncountable) s += " (too many elements to count: the element area is too small)";
+  return s;
+}
+
+// What the mechanism is in a wine, and what helps against it.
+std::string Advice(Mechanism m) {
+  switch (m) {
+    case Mechanism::kPoreBlocking:
+    case Mechanism::kIntermediate:
+      return "particles (yeast, bacteria, tartrate crystals, fining lees) are plugging the membrane's pores; "
+             "settling, centrifugation, a prefilter or better clarification upstream would help";
+    case Mechanism::kPoreConstriction:
+      return "colloids (polysaccharides, Botrytis glucans, proteins) are narrowing the pores from within; a "
+             "finer or coarser screen does not stop them, but enzymes (pectinase, or a \u03b2-glucanase where "
+             "Botrytis is suspected), fining, protein or cold stabilisation, or an adsorptive depth prefilter "
+             "would help";
+    case Mechanism::kCake:
+      return "a layer of particles builds up on the surface; on a membrane that means clarification upstream "
+             "is not good enough, on sheets or earth more filter area or a filter aid would help";
+    default:
+      break;
+  }
+  return "";
+}
+
+std::string MechanismSentence(const Verdict& v) {
+  const Mechanism m = *v.mechanism;
+  if (m == Mechanism::kEmpirical)
+    return "Mechanism: not identified. Only the empirical power model follows this trial, which names no "
+           "mechanism; a longer trial would show which law it follows.";
+  if (m != Mechanism::kUndetermined)
+    return "Mechanism: " + Lower(MechanismName(m)) + ". In this wine, " + Advice(m) + ".";
+  // Candidates with the same remedy are named together.
+  std::vector<std::pair<std::vector<std::string>, std::string>> groups;
+  for (Mechanism c : v.mechanisms) {
+    const std::string advice = Advice(c);
+    auto group = std::find_if(groups.begin(), groups.end(), [&](const auto& g) { return g.second == advice; });
+    if (group == groups.end()) group = groups.insert(groups.end(), {{}, advice});
+    group->first.push_back(Lower(MechanismName(c)));
+  }
+  std::string s = "Mechanism: undetermined. This trial cannot tell apart ";
+  for (std::size_t i = 0; i < groups.size(); ++i)
+    s += (i == 0 ? "" : "; or ") + Joined(groups[i].first) + " (" + groups[i].second + ")";
+  return s + ". More readings, or a longer trial that fouls the disc further, would decide between them.";
+}
+
+// What a band means for bottling through a membrane.
+std::string_view BandMeaning(std::string_view band) {
+  if (band == "very good") return "a membrane should filter it without clogging";
+  if (band == "good") return "a membrane filters it, but may clog if undersized";
+  if (band == "poor") return "a membrane clogs quite fast, and may let microorganisms through";
+  return "prefilter it or treat the wine before membrane filtration";
+}
+
+std::string BandText(std::string_view band) {
+  return std::string(band) + ": " + std::string(BandMeaning(band));
+}
+
+std::vector<std::string> FilterabilitySentences(const Verdict& v, std::optional<std::string_view> bestName,
+                                                const Presentation& p) {
+  const Filterability& f = v.filterability;
+  std::vector<std::string> s;
+  const std::string disc = "at 2 bar through a 25 mm disc";
+  if (f.trialS && f.trialStandard) {
+    s.push_back("Filterability index measured " + disc + ": FI " + IndexText(*f.trialS, p.numbers) + " s (" +
+                BandText(*f.band) + ").");
+  } else if (f.trialS) {
+    s.push_back("The trial's own readings give FI " + IndexText(*f.trialS, p.numbers) +
+                " s, not comparable with published figures: the trial ran at " +
+                PressureText(f.trialPressurePa, p) + " through a " + DecimalText(f.trialDiameterMm, 1, p.numbers) +
+                " mm disc, not at 2 bar through 25 mm.");
+  } else if (f.trialGap) {
+    s.push_back("The readings give no filterability index: " + std::string(IndexGapText(*f.trialGap)) + ".");
+  }
+  if (bestName && (f.standardS || f.blocksBeforeStandard)) {
+    const std::string band = f.bandMeasured ? "" : " (" + BandText(*f.band) + ")";
+    if (f.standardS) {
+      s.push_back("Predicted by " + Lower(*bestName) + " for a 25 mm membrane disc at 2 bar: FI " +
+                  IndexText(*f.standardS, p.numbers) + " s" + band + ".");
+    } else {
+      s.push_back("By " + Lower(*bestName) + ", a 25 mm membrane disc at 2 bar would block before 400 ml" +
+                  band + ".");
+    }
+  }
+  if (f.band)
+    s.push_back("The bands hold for a 0.65 \u00b5m membrane disc of 25 mm at 2 bar; a sheet, earth or another "
+                "grade filters differently.");
+  if (f.vmax) {
+    s.push_back("Vmax (standard blocking): " + CapacityText(*f.vmax, p.numbers) + " L/m\u00b2.");
+  } else if (f.vmaxWithheld) {
+    s.push_back("No Vmax: it assumes standard blocking, which does not fit this trial as well as the best law.");
+  }
+  return s;
+}
+
+
+}  // namespace
+
+std::string_view LawName(FoulingLaw law) {
+  switch (law) {
+    case FoulingLaw::kComplete:
+      return "Complete blocking";
+    case FoulingLaw::kStandard:
+      return "Standard blocking";
+    case FoulingLaw::kIntermediate:
+      return "Intermediate blocking (exponential)";
+    case FoulingLaw::kCake:
+      return "Cake filtration";
+    case FoulingLaw::kPower:
+      return "Power model";
+  }
+  return "";
+}
+
+std::string_view MechanismName(Mechanism mechanism) {
+  switch (mechanism) {
+    case Mechanism::kPoreBlocking:
+      return "Pore blocking";
+    case Mechanism::kIntermediate:
+      return "Intermediate blocking";
+    case Mechanism::kCake:
+      return "Cake filtration";
+    case Mechanism::kPoreConstriction:
+      return "Pore constriction";
+    case Mechanism::kUndetermined:
+      return "Undetermined";
+    case Mechanism::kEmpirical:
+      break;
+  }
+  return "Empirical";
+}
+
+
+std::vector<std::string> VerdictSentences(const Verdict& v, const SizingRequest& request,
+                                          const Presentation& p) {
+  std::vector<std::string> s;
+  const auto withIndex = [&](std::optional<std::string_view> bestName) {
+    for (std::string& sentence : FilterabilitySentences(v, bestName, p)) s.push_back(std::move(sentence));
+    return s;
+  };
+  if (v.noFouling) {
+    s.push_back(
+        "No fouling was observed: the resistance stayed the same at every point, so this trial "
+        "cannot predict when the production filter fouls. Run it longer, or with more wine.");
+    return s;
+  }
+  if (v.fit == FitQuality::kInsufficient) {
+    s.push_back("This is a filterability test: its readings give the index, but a fouling prediction needs " +
+                std::to_string(v.readingsNeeded) + (v.readingsNeeded == 1 ? " more reading." : " more readings."));
+    return withIndex(std::nullopt);
+  }
+  if (!v.fit) {
+    s.push_back("No fouling model could be fitted to this trial, so it gives no volume.");
+    return withIndex(std::nullopt);
+  }
+  const std::string r2 = " (adjusted R\u00b2 " + DecimalText(*v.r2Adjusted, 4, p.numbers) + ")";
+  if (!v.best) {
+    s.push_back("No fouling law describes this trial well" + r2 +
+                ", so the volumes below are not reliable and no model is marked as the best.");
+    return withIndex(std::nullopt);
+  }
+  const std::string name(LawName(*v.best));
+  const std::string how = *v.fit == FitQuality::kGood ? "well" : "fairly well";
+  if (v.mechanism == Mechanism::kUndetermined) {
+    s.push_back("Verdict: " + std::to_string(v.plausible.size()) + " laws describe this trial about equally " +
+                how + "; " + Lower(name) + " fits it closest" + r2 + ".");
+  } else {
+    s.push_back("Verdict: " + Lower(name) + " describes this trial " + how + r2 + ".");
+  }
+
+  if (!v.volumeM3 && !v.volumeIncalculable) {
+    s.push_back("By " + Lower(name) +
+                " the production filter never reaches its maximum allowable "
+                "resistance, so the trial sets no limit to the volume.");
+  } else if (v.volumeM3 && *v.volumeM3 == 0) {
+    s.push_back(
+        "The production filter starts at or above its maximum allowable resistance: it would foul "
+        "at once.");
+  } else {
+    std::string volume = "The production filter should pass " + VolumeSentenceText(v, p);
+    if (v.seconds && !v.volumeIncalculable) volume += " in " + HoursText(*v.seconds, p.numbers);
+    volume += " before it fouls";
+    if (v.volumeLaw && v.volumeLaw != v.best) volume += " by the law that fouls first, " + Lower(LawName(*v.volumeLaw));
+    if (RangeWorthShowing(v)) volume += ", " + RangeText(v, p);
+    s.push_back(volume + SizingText(v, request, p) + ".");
+  }
+  if (v.throughputRatio && *v.throughputRatio > kFarThroughputRatio) {
+    s.push_back("The prediction reaches " + SignificantText(*v.throughputRatio, p.numbers) +
+                " times beyond the throughput the trial measured; a longer trial would firm it up.");
+  }
+  if (v.pressureRatio && (*v.pressureRatio > kPressureFar || *v.pressureRatio < 1 / kPressureFar)) {
+    s.push_back("The production filter's maximum pressure is " + SignificantText(*v.pressureRatio, p.numbers) +
+                " times the trial's; deposits of wine colloids are compressible, so the prediction may not hold "
+                "that far from the trial's pressure.");
+  }
+  if (v.mechanism) s.push_back(MechanismSentence(v));
+  if (v.reportVolumeM3 && v.volumeM3 && *v.best != FoulingLaw::kPower &&
+      std::abs(*v.reportVolumeM3 - *v.volumeM3) > kReportDiffers * *v.volumeM3) {
+    const std::string law(LawName(v.volumeLaw.value_or(*v.best)));
+    s.push_back("The trial report's estimate, " + VolumeText(*v.reportVolumeM3, p) +
+                ", comes from the power model; " + Lower(law) +
+                (v.volumeLaw == v.best ? " fits this trial better and gives " : " fouls first and gives ") +
+                VolumeText(*v.volumeM3, p) + ".");
+  }
+  return withIndex(name);
+}
+
+std::vector<std::string> VerdictLines(const Verdict& verdict, const SizingRequest& request,
+                                      const Presentation& p, std::size_t width) {
+  std::vector<std::string> lines;
+  for (const std::string& sentence : VerdictSentences(verdict, request, p)) {
+    std::string line;
+    std::size_t cells = 0;
+    std::size_t at = 0;
+    while (at < sentence.size()) {
+      const std::size_t end = std::min(sentence.find(' ', at), sentence.size());
+      const std::string word = sentence.substr(at, end - at);
+      const std::size_t wordCells = TextWidth(word);
+      if (cells > 0 && cells + 1 + wordCells > width) {
+        lines.push_back(line);
+        line.clear();
+        cells = 0;
+      }
+      if (cells > 0) {
+        line += ' ';
+        ++cells;
+      }
+      line += word;
+      cells += wordCells;
+      at = end + 1;
+    }
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+std::vector<std::string> ModelsTextLines(const FoulingReport& report, const Verdict& verdict,
+                                         const SizingRequest& request, const Presentation& p) {
+  std::vector<std::string> lines = VerdictLines(verdict, request, p);
+  lines.emplace_back();
+  for (std::string& line : FoulingTableLines(report, p)) lines.push_back(std::move(line));
+  return lines;
+}
+
+std::string_view IndexGapText(IndexGap gap) {
+  switch (gap) {
+    case IndexGap::kShortOf400:
+      return "the readings do not reach 400 ml";
+    case IndexGap::kNo200:
+      return "no readings near 200 ml";
+    case IndexGap::kNo400:
+      break;
+  }
+  return "no readings near 400 ml";
+}
+
+bool RangeWorthShowing(const Verdict& v) {
+  if (!v.hasRange || !v.volumeM3 || v.volumeIncalculable) return false;
+  const double best = *v.volumeM3;
+  return *v.rangeLowM3 < (1 - kRangeShown) * best || !v.rangeHighM3 ||
+         *v.rangeHighM3 > (1 + kRangeShown) * best;
+}
+
+}  // namespace vorsant
