@@ -60,7 +60,7 @@ std::string TokenProblem(std::string_view token) {
 }
 
 std::string NewToken() {
-  // 32 characters of 64 possible: 192 random bits.
+  // 32 characters of 64 possible (the first of 62): about 191 random bits.
   static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
   unsigned char bytes[32];
   if (getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes)) {
@@ -68,6 +68,9 @@ std::string NewToken() {
   }
   std::string token;
   for (unsigned char b : bytes) token += kAlphabet[b & 63];
+  // Never a leading '-' or '_': a token that starts like an option is
+  // taken for one by the tools it gets passed to (grep, curl -H ...).
+  token[0] = kAlphabet[bytes[0] % 62];
   return token;
 }
 

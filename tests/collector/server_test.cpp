@@ -7,11 +7,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <future>
 #include <random>
 #include <thread>
 
+#include "collector/access.h"
 #include "collector/handler.h"
 #include "collector/server.h"
 #include "store_backends.h"
@@ -268,6 +270,14 @@ class ServerTest : public HandlerTest {
   std::future<void> running_;
   int port_ = 0;
 };
+
+TEST(NewToken, NeverStartsLikeAnOption) {
+  for (int i = 0; i < 2000; ++i) {
+    std::string token = NewToken();
+    ASSERT_EQ(token.size(), 32u);
+    ASSERT_TRUE(std::isalnum(static_cast<unsigned char>(token[0]))) << token;
+  }
+}
 
 // The open dashboard's check is on the address a name resolves to: a name
 // that merely starts with "127." is refused, any name for 127.0.0.0/8 is not.
