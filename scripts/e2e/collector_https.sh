@@ -132,7 +132,7 @@ expect "the cookie is Secure, HttpOnly and has a lifetime" \
 expect "the answer is kept by no cache" grep -qi '^cache-control: no-store' "$work/redirect.head"
 expect "/healthz answers through nginx" test "$(curl -sk "$public/healthz")" = ok
 expect "the token never appears in the collector's output" \
-  test "$(cat "$work/collector.out" "$work/collector.err" | grep -c -F "$token")" -eq 0
+  test "$(cat "$work/collector.out" "$work/collector.err" | grep -c -F -e "$token")" -eq 0
 
 kill -TERM "$collector_pid"
 set +e
