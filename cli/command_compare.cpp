@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/json_figures.h"
 #include "cli/json_writer.h"
 #include "cli/options.h"
 #include "cli/output_file.h"
@@ -26,24 +27,6 @@ namespace {
 
 constexpr std::string_view kUsage =
     "compare A.vrs B.vrs [...] [--volume V] [--safety S] [--units us|metric] [-o OUT.svg] [--json]";
-
-void Figure(JsonWriter& json, std::string_view key, const std::optional<double>& value) {
-  json.Key(key);
-  value ? json.Number(*value) : json.Null();
-}
-
-std::optional<double> Converted(const std::optional<double>& value, double (*convert)(double)) {
-  return value ? std::optional<double>(convert(*value)) : std::nullopt;
-}
-
-void Range(JsonWriter& json, std::string_view key, const ComparedTrial& t, double (*convert)(double)) {
-  json.Key(key);
-  if (!BestModel(t) || !t.verdict->hasRange) return json.Null();
-  json.BeginArray();
-  json.Number(convert(*t.verdict->rangeLowM3));
-  t.verdict->rangeHighM3 ? json.Number(convert(*t.verdict->rangeHighM3)) : json.Null();
-  json.EndArray();
-}
 
 void WriteJson(std::ostream& out, const std::vector<ComparedTrial>& trials) {
   JsonWriter json(out);
@@ -63,11 +46,9 @@ void WriteJson(std::ostream& out, const std::vector<ComparedTrial>& trials) {
     t.readable ? json.String(t.filter) : json.Null();
     json.Key("best");
     best ? json.String(LawKey(best->law)) : json.Null();
-    Figure(json, "volume_gal", Converted(fit.volumeM3, UsGallons));
-    Figure(json, "volume_l", Converted(fit.volumeM3, Litres));
-    Range(json, "volume_range_gal", t, UsGallons);
-    Range(json, "volume_range_l", t, Litres);
-    Figure(json, "hours", fit.seconds ? std::optional<double>(*fit.seconds / 3600) : std::nullopt);
+    Volume(json, "volume", fit.volumeM3);
+    VolumeRanges(json, best ? &*t.verdict : nullptr);
+    Figure(json, "hours", Converted(fit.seconds, Hours));
     Figure(json, "capacity_l_m2", Converted(fit.capacity, LitresPerM2));
     Figure(json, "fi_standard_s", best ? t.verdict->filterability.standardS : std::nullopt);
     Figure(json, "fi_trial_s", t.verdict ? t.verdict->filterability.trialS : std::nullopt);

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "cli/command.h"
+#include "cli/json_figures.h"
 #include "cli/json_writer.h"
 #include "cli/options.h"
 #include "cli/sizing_options.h"
@@ -23,34 +24,6 @@ namespace {
 constexpr std::string_view kUsage =
     "models FILE.vrs [--volume V] [--safety S] [--element-area M2] [--units us|metric] [--json]";
 
-void Figure(JsonWriter& json, std::string_view key, const std::optional<double>& value) {
-  json.Key(key);
-  value ? json.Number(*value) : json.Null();
-}
-
-std::optional<double> Scaled(const std::optional<double>& value, double (*convert)(double)) {
-  return value ? std::optional<double>(convert(*value)) : std::nullopt;
-}
-
-double Hours(double seconds) {
-  return seconds / 3600;
-}
-
-// A volume in US gallons (`gal` key) and its twin in litres.
-void Volume(JsonWriter& json, std::string_view stem, const std::optional<double>& m3) {
-  Figure(json, std::string(stem) + "_gal", Scaled(m3, UsGallons));
-  Figure(json, std::string(stem) + "_l", Scaled(m3, Litres));
-}
-
-void Range(JsonWriter& json, std::string_view key, const Verdict& v, double (*convert)(double)) {
-  json.Key(key);
-  if (!v.hasRange) return json.Null();
-  json.BeginArray();
-  json.Number(convert(*v.rangeLowM3));
-  v.rangeHighM3 ? json.Number(convert(*v.rangeHighM3)) : json.Null();
-  json.EndArray();
-}
-
 void WriteVerdict(JsonWriter& json, const Verdict& v, const SizingRequest& request, const Presentation& p) {
   json.Key("verdict");
   json.BeginObject();
@@ -65,11 +38,10 @@ void WriteVerdict(JsonWriter& json, const Verdict& v, const SizingRequest& reque
   for (FoulingLaw law : v.plausible) json.String(LawKey(law));
   json.EndArray();
   Volume(json, "volume", v.volumeM3);
-  Figure(json, "hours", Scaled(v.seconds, Hours));
+  Figure(json, "hours", Converted(v.seconds, Hours));
   json.Key("volume_law");
   v.volumeLaw ? json.String(LawKey(*v.volumeLaw)) : json.Null();
-  Range(json, "volume_range_gal", v, UsGallons);
-  Range(json, "volume_range_l", v, Litres);
+  VolumeRanges(json, &v);
   Figure(json, "throughput_ratio", v.throughputRatio);
   json.Key("volume_range_refits_left_out");
   json.Integer(v.refitsLeftOut);
@@ -93,7 +65,7 @@ void WriteVerdict(JsonWriter& json, const Verdict& v, const SizingRequest& reque
   json.Boolean(f.blocksBeforeStandard);
   json.Key("fi_band");
   f.band ? json.String(*f.band) : json.Null();
-  Figure(json, "vmax_l_m2", Scaled(f.vmax, LitresPerM2));
+  Figure(json, "vmax_l_m2", Converted(f.vmax, LitresPerM2));
   json.Key("text");
   json.BeginArray();
   for (const std::string& sentence : VerdictSentences(v, request, p)) json.String(sentence);
@@ -125,9 +97,9 @@ void WriteJson(std::ostream& out, const FoulingReport& report, const Verdict& ve
     Figure(json, "n", fit.n);
     Figure(json, "r2", fit.r2);
     Figure(json, "r2_adjusted", fit.r2Adjusted);
-    Figure(json, "capacity_l_m2", Scaled(fit.capacity, LitresPerM2));
+    Figure(json, "capacity_l_m2", Converted(fit.capacity, LitresPerM2));
     Volume(json, "volume", fit.volumeM3);
-    Figure(json, "hours", Scaled(fit.seconds, Hours));
+    Figure(json, "hours", Converted(fit.seconds, Hours));
     Figure(json, "area_m2", fit.areaM2);
     json.Key("elements");
     fit.elements ? json.Integer(*fit.elements) : json.Null();

@@ -15,6 +15,24 @@
 namespace vorsant {
 namespace {
 
+// The readings of `input`, taken at `labPsi` through a disc of `diameterMm`,
+// with the production conditions of the sample trials, analysed.
+TWineRec Analysed(const DataInput& input, const char* labPsi, const char* diameterMm, const char* wineName = "",
+                  const char* filterName = "") {
+  TWineClass wine;
+  TConditions& c = wine.WineRec.Conditions;
+  c.WineName.Set(wineName);
+  c.FilterName.Set(filterName);
+  c.LabP.Set(labPsi);
+  c.LabFiltDia.Set(diameterMm);
+  c.ProdP.Set("  30");
+  c.ProdA.Set("20.0");
+  c.ProdRate.Set("40.0");
+  ApplyData(input, wine);
+  Calculate(wine.WineRec, false, ",");
+  return wine.WineRec;
+}
+
 // A 20-point trial that fouls as the sample trials do, analysed, with
 // names that a page must escape.
 TWineRec AnalysedTrial() {
@@ -25,18 +43,7 @@ TWineRec AnalysedTrial() {
     input.Min[k] = std::to_string(t / 60);
     input.Sec[k] = std::to_string(t % 60);
   }
-  TWineClass wine;
-  TConditions& c = wine.WineRec.Conditions;
-  c.WineName.Set("Pinot <b>Noir");
-  c.FilterName.Set("K&250 \x01\xE9");
-  c.LabP.Set("30.0");
-  c.LabFiltDia.Set("47.0");
-  c.ProdP.Set("  30");
-  c.ProdA.Set("20.0");
-  c.ProdRate.Set("40.0");
-  ApplyData(input, wine);
-  Calculate(wine.WineRec, false, ",");
-  return wine.WineRec;
+  return Analysed(input, "30.0", "47.0", "Pinot <b>Noir", "K&250 \x01\xE9");
 }
 
 std::size_t Count(const std::string& s, const std::string& part) {
@@ -120,16 +127,7 @@ TEST(TrialReportHtml, LeadsAFilterabilityTestWithItsMeasuredIndex) {
   input.V[1] = "400";
   input.Min[1] = "3";
   input.Sec[1] = "28";
-  TWineClass wine;
-  TConditions& c = wine.WineRec.Conditions;
-  c.LabP.Set("29.0");
-  c.LabFiltDia.Set("25.0");
-  c.ProdP.Set("  30");
-  c.ProdA.Set("20.0");
-  c.ProdRate.Set("40.0");
-  ApplyData(input, wine);
-  Calculate(wine.WineRec, false, ",");
-  const std::string html = TrialReportHtml(wine.WineRec, "fi.vrs", "2026-12-09");
+  const std::string html = TrialReportHtml(Analysed(input, "29.0", "25.0"), "fi.vrs", "2026-12-09");
   ExpectSelfContainedAndBalanced(html);
   const std::size_t index = html.find("<td class=\"figure\">2.00 s, very good</td>");
   ASSERT_NE(index, std::string::npos);

@@ -1,0 +1,44 @@
+#include "cli/json_figures.h"
+
+#include <string>
+#include <utility>
+
+#include "present/quantities.h"
+
+namespace vorsant::cli {
+
+void Figure(JsonWriter& json, std::string_view key, const std::optional<double>& value) {
+  json.Key(key);
+  value ? json.Number(*value) : json.Null();
+}
+
+std::optional<double> Converted(const std::optional<double>& value, double (*convert)(double)) {
+  return value ? std::optional<double>(convert(*value)) : std::nullopt;
+}
+
+double Hours(double seconds) {
+  return seconds / 3600;
+}
+
+void Volume(JsonWriter& json, std::string_view stem, const std::optional<double>& m3) {
+  Figure(json, std::string(stem) + "_gal", Converted(m3, UsGallons));
+  Figure(json, std::string(stem) + "_l", Converted(m3, Litres));
+}
+
+void VolumeRanges(JsonWriter& json, const Verdict* verdict) {
+  using Convert = double (*)(double);
+  for (const auto& [key, convert] : {std::pair<std::string_view, Convert>{"volume_range_gal", UsGallons},
+                                     std::pair<std::string_view, Convert>{"volume_range_l", Litres}}) {
+    json.Key(key);
+    if (!verdict || !verdict->hasRange) {
+      json.Null();
+      continue;
+    }
+    json.BeginArray();
+    json.Number(convert(*verdict->rangeLowM3));
+    verdict->rangeHighM3 ? json.Number(convert(*verdict->rangeHighM3)) : json.Null();
+    json.EndArray();
+  }
+}
+
+}  // namespace vorsant::cli
