@@ -26,6 +26,11 @@ std::string Printed(double x, int decimals) {
   return buffer;
 }
 
+// printf's rounding, as the sentences always had, in the style's separator.
+std::string Rounded(double x, int decimals, const NumberStyle& style) {
+  return WithDecimal(Printed(x, decimals), style);
+}
+
 bool SameLetters(std::string_view a, std::string_view b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
     return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
@@ -165,7 +170,7 @@ std::optional<TypedVolume> ParseVolume(std::string_view typed, const Presentatio
 
 std::string HoursText(double seconds, const NumberStyle& style) {
   const double hours = seconds / 3600;
-  return (hours < 100 ? WithDecimal(Printed(hours, 1), style) : SignificantText(hours, style)) +
+  return (hours < 100 ? Rounded(hours, 1, style) : SignificantText(hours, style)) +
          (hours == 1 ? " hour" : " hours");
 }
 
@@ -174,8 +179,8 @@ std::string HoursFigure(double seconds, const NumberStyle& style) {
 }
 
 std::string PressureText(double pa, const Presentation& p) {
-  if (p.units == UnitSystem::kUs) return WithDecimal(Printed(pa / kPascalsPerPsi, 1), p.numbers) + " psi";
-  return WithDecimal(Printed(pa / kPascalsPerBar, 2), p.numbers) + " bar";
+  if (p.units == UnitSystem::kUs) return Rounded(pa / kPascalsPerPsi, 1, p.numbers) + " psi";
+  return Rounded(pa / kPascalsPerBar, 2, p.numbers) + " bar";
 }
 
 std::string IndexText(double seconds, const NumberStyle& style) {
