@@ -68,7 +68,7 @@ struct BoxValue {
 // Numbers are read in the user's decimal separator, as the window writes
 // them; the target volume in the chosen unit (in m3 once read).
 BoxValue ReadBox(HWND box, const SizingBox& field, const Presentation& p) {
-  std::string text = WindowText(box);
+  const std::string text = WindowText(box);
   if (text.find_first_not_of(' ') == std::string::npos) return {};
   if (!field.check) {
     const std::optional<TypedVolume> volume = ParseVolume(text, p);
@@ -79,10 +79,7 @@ BoxValue ReadBox(HWND box, const SizingBox& field, const Presentation& p) {
     if (auto problem = CheckTargetVolume(*volume)) return {std::nullopt, problem};
     return {volume->M3(), std::nullopt};
   }
-  if (p.numbers.decimal != ".")
-    if (const auto at = text.find(p.numbers.decimal); at != std::string::npos)
-      text.replace(at, p.numbers.decimal.size(), ".");
-  const std::optional<double> parsed = ParseDecimal(text);
+  const std::optional<double> parsed = ParseFigure(text, p.numbers);
   if (!parsed) return {std::nullopt, std::string(field.notNumber)};
   if (auto problem = field.check(*parsed)) return {std::nullopt, problem};
   return {*parsed, std::nullopt};

@@ -128,6 +128,19 @@ std::string SignificantText(double x, const NumberStyle& style) {
   return WithDecimal(text, style);
 }
 
+std::optional<double> ParseFigure(std::string text, const NumberStyle& style) {
+  if (style.decimal != ".") {
+    if (const auto at = text.find(style.decimal); at != std::string::npos) text.replace(at, style.decimal.size(), ".");
+  }
+  return ParseDecimal(text);
+}
+
+std::string ShortestText(double x, const NumberStyle& style) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%g", x);
+  return WithDecimal(buffer, style);
+}
+
 bool BeyondReportLimit(double m3) {
   return UsGallons(m3) >= kOverUsGallons;
 }
@@ -160,10 +173,7 @@ std::optional<TypedVolume> ParseVolume(std::string_view typed, const Presentatio
       break;
     }
   }
-  if (p.numbers.decimal != ".") {
-    if (const auto at = text.find(p.numbers.decimal); at != std::string::npos) text.replace(at, p.numbers.decimal.size(), ".");
-  }
-  const std::optional<double> value = ParseDecimal(text);
+  const std::optional<double> value = ParseFigure(text, p.numbers);
   if (!value) return std::nullopt;
   return TypedVolume{*value, unit};
 }

@@ -56,6 +56,12 @@ std::string DecimalText(double x, int decimals, const NumberStyle& style);
 // "0.500"), never "0.000".
 std::string SignificantText(double x, const NumberStyle& style);
 
+// A number as the user types it: ParseDecimal once the style's decimal
+// separator is read as ".".
+std::optional<double> ParseFigure(std::string text, const NumberStyle& style);
+// x at its shortest ("1.5", "2", "1e+03"), in the style's separator.
+std::string ShortestText(double x, const NumberStyle& style);
+
 // Whether a volume is at or past the largest the trial report counts
 // (1,000,000,000,000 US gallons), where every output says "over" it.
 bool BeyondReportLimit(double m3);

@@ -13,12 +13,6 @@ namespace {
 
 constexpr double kRangeShown = 0.10;  // a range inside +-10 % says nothing new
 
-std::string Shortest(double x) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%g", x);
-  return buffer;
-}
-
 std::string Lower(std::string_view text) {
   std::string s(text);
   if (!s.empty() && s[0] >= 'A' && s[0] <= 'Z') s[0] = static_cast<char>(s[0] - 'A' + 'a');
@@ -58,7 +52,7 @@ std::string RangeText(const Verdict& v, const Presentation& p) {
 std::string SizingText(const Verdict& v, const SizingRequest& request, const Presentation& p) {
   if (!request.targetM3) return "";
   std::string s = "; for " + VolumeText(*request.targetM3, p) + " with a safety factor of " +
-                  Shortest(request.safety) + " it needs ";
+                  ShortestText(request.safety, p.numbers) + " it needs ";
   if (!v.areaM2) return s + "more than " + Grouped(1e7, p.numbers.thousands) + " m\u00b2 of filter";
   s += DecimalText(*v.areaM2, 2, p.numbers) + " m\u00b2";
   if (v.elements) s += " (" + std::to_string(*v.elements) + (*v.elements == 1 ? " element)" : " elements)");

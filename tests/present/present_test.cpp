@@ -70,6 +70,8 @@ TEST(Quantities, WritesAndReadsFiguresInEitherSystem) {
   EXPECT_EQ(PressureText(30 * kPascalsPerPsi, kMetric), "2.07 bar");
   EXPECT_EQ(HoursText(3600, comma), "1.0 hour");
   EXPECT_EQ(HoursText(3600 * 1234.0, german), "1.230 hours");
+  EXPECT_EQ(ShortestText(1.5, german), "1,5");
+  EXPECT_EQ(ParseFigure("1,5", german), 1.5);
 
   EXPECT_NEAR(ParseVolume("5000", kUs)->M3(), 5000 * 3.7854e-3, 1e-12);
   EXPECT_NEAR(ParseVolume("5000", kMetric)->M3(), 5, 1e-12);
