@@ -22,7 +22,11 @@ using Statement = std::unique_ptr<sqlite3_stmt, StatementCloser>;
 // connection of its own, so that the writer never waits for that copy and
 // its fsync: SQLite would otherwise run it inside a commit every 1000 pages,
 // holding every hit that waits. A passive checkpoint takes no lock that the
-// writer or the readers need.
+// writer or the readers need, but under steady traffic the writer appends
+// while it copies, so the log would never be wholly copied and never start
+// over: it grew by gigabytes. A restarting checkpoint then copies the few
+// frames added meanwhile while the writer waits, so that the next commit
+// writes the log from its start again.
 class Checkpointer {
  public:
   explicit Checkpointer(std::string path) : path_(std::move(path)), thread_([this] { Loop(); }) {}
@@ -49,13 +53,24 @@ class Checkpointer {
       sqlite3_close_v2(db);
       db = nullptr;  // the log then grows until the writer closes
     }
+    // How long the restart waits for the writer's commit or a reader to end;
+    // it is tried again after the next 1000 pages.
+    if (db) sqlite3_busy_timeout(db, 250);
+    // A connection finds the log only once it has read the database: until
+    // then a checkpoint does nothing and says it succeeded.
+    if (db && sqlite3_exec(db, "SELECT 1 FROM sqlite_master LIMIT 1", nullptr, nullptr, nullptr) != SQLITE_OK) {
+      sqlite3_close_v2(db);
+      db = nullptr;
+    }
     std::unique_lock lock(mutex_);
     for (;;) {
       wake_.wait(lock, [&] { return due_ || stopping_; });
       if (stopping_) break;
       due_ = false;
       lock.unlock();
-      if (db) sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+      if (db && sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr) == SQLITE_OK) {
+        sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_RESTART, nullptr, nullptr);
+      }
       lock.lock();
     }
     sqlite3_close_v2(db);
