@@ -10,6 +10,7 @@ constexpr std::int64_t kDayMs = 86'400'000;
 constexpr std::chrono::milliseconds kFirstPause{100}, kLongestPause{5000};
 constexpr std::int64_t kReportEveryMs = 60'000;
 constexpr std::chrono::steady_clock::duration kLongestGather = std::chrono::milliseconds(2);
+constexpr std::chrono::steady_clock::duration kGatherAbove = std::chrono::milliseconds(1);
 
 
 }  // namespace
@@ -128,12 +129,14 @@ void IngestQueue::Run(std::size_t index) {
       work_.notify_all();
       continue;
     }
-    if (pending_.size() < lastBatch && !stopping_) {
+    if (pending_.size() < lastBatch && lastCommit >= kGatherAbove && !stopping_) {
       // The clients the last commit answered send their next hits a moment
       // later: wait for as many (at most half a commit's time), so that one
       // commit, and on PostgreSQL one disk flush, carries them all instead
       // of a few now and the rest a whole commit later. A lone hit never
-      // waits. Only then is the writer woken, not for every hit.
+      // waits. Only then is the writer woken, not for every hit. A commit
+      // without a flush (SQLite's) is cheaper than that wait: the hits that
+      // arrive while it is written join it instead.
       wakeAt_ = lastBatch;
       work_.wait_for(lock, std::min(lastCommit / 2, kLongestGather),
                      [&] { return stopping_ || pending_.size() >= lastBatch; });
@@ -151,7 +154,7 @@ void IngestQueue::Run(std::size_t index) {
     }
     lock.unlock();
     auto started = std::chrono::steady_clock::now();
-    bool stored = Commit(*store, batch, rejections);
+    bool stored = Commit(index, *store, batch, rejections, claimed);
     lastCommit = std::chrono::steady_clock::now() - started;
     lastBatch = batch.size();
     Release(index, claimed, !rejections.empty());
@@ -204,8 +207,12 @@ void IngestQueue::Take(std::size_t index, Batch& batch, std::map<std::string, st
     rejections.swap(rejections_);
     if (!rejections.empty() && !alone) rejectionsWriter_ = index;
   }
-  batch.reserve(std::min(pending_.size(), kMaxBatch));
-  if (alone) {
+  TakeHits(index, batch, claimed);
+}
+
+// Called with mutex_ held: moves waiting hits to the end of `batch`.
+void IngestQueue::TakeHits(std::size_t index, Batch& batch, std::vector<std::string>& claimed) {
+  if (options_.writers == 1) {
     while (!pending_.empty() && batch.size() < kMaxBatch) {
       batch.push_back(std::move(pending_.front()));
       pending_.pop_front();
@@ -231,7 +238,7 @@ void IngestQueue::Take(std::size_t index, Batch& batch, std::map<std::string, st
 }
 
 // The sessions and rejection counts of a finished commit are free again
-// (by the ids Take noted: the commit has moved the hits away).
+// (by the ids Take noted).
 void IngestQueue::Release(std::size_t index, const std::vector<std::string>& claimed, bool hadRejections) {
   if (options_.writers == 1) return;
   std::lock_guard lock(mutex_);
@@ -241,23 +248,35 @@ void IngestQueue::Release(std::size_t index, const std::vector<std::string>& cla
   work_.notify_all();
 }
 
-bool IngestQueue::Commit(Store& store, Batch& batch, std::map<std::string, std::int64_t>& rejections) {
-  std::vector<HitRecord> hits;
-  hits.reserve(batch.size());
-  for (Pending& p : batch) hits.push_back(std::move(p.hit));
+// Whether hits arrived since the batch was taken; they join it.
+bool IngestQueue::TakeMore(std::size_t index, Batch& batch, std::vector<std::string>& claimed) {
+  std::lock_guard lock(mutex_);
+  std::size_t before = batch.size();
+  if (!pending_.empty()) TakeHits(index, batch, claimed);
+  return batch.size() > before;
+}
+
+// Hits that arrive while the batch is being written join it (the first
+// attempt only), so that they need not wait for the whole next commit.
+bool IngestQueue::Commit(std::size_t index, Store& store, Batch& batch,
+                         std::map<std::string, std::int64_t>& rejections, std::vector<std::string>& claimed) {
   // A deadlock between two collectors on one PostgreSQL database, or a
   // SQLite file busy for a moment, passes; anything else refuses the hits.
   auto deadline = std::chrono::steady_clock::now() + options_.commitWait;
   for (int attempt = 0;; ++attempt) {
     try {
-      store.Insert(hits, rejections);
+      HitBatch open(store);
+      do {
+        for (std::size_t i = open.size(); i < batch.size(); ++i) open.Add(batch[i].hit);
+      } while (attempt == 0 && batch.size() < kMaxBatch && TakeMore(index, batch, claimed));
+      open.Commit(rejections);
       return true;
     } catch (const SqlError& e) {
       if (e.retryable() && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1 + attempt * 2));
         continue;
       }
-      Report("storing " + std::to_string(hits.size()) + " hits failed: " + e.what());
+      Report("storing " + std::to_string(batch.size()) + " hits failed: " + e.what());
       return false;
     }
   }

@@ -78,15 +78,20 @@ class IngestQueue {
     HitRecord hit;
     std::function<void(SubmitOutcome)> completion;
   };
-  using Batch = std::vector<Pending>;
+  // A deque: hits taken while a batch is being written join it, and the
+  // ones already added must not move.
+  using Batch = std::deque<Pending>;
 
   void Start();
   void Run(std::size_t index);
   bool Reopen(std::shared_ptr<Store>& store);
   void Take(std::size_t index, Batch& batch, std::map<std::string, std::int64_t>& rejections,
             std::vector<std::string>& claimed);
+  void TakeHits(std::size_t index, Batch& batch, std::vector<std::string>& claimed);
+  bool TakeMore(std::size_t index, Batch& batch, std::vector<std::string>& claimed);
   void Release(std::size_t index, const std::vector<std::string>& claimed, bool hadRejections);
-  bool Commit(Store& store, Batch& batch, std::map<std::string, std::int64_t>& rejections);
+  bool Commit(std::size_t index, Store& store, Batch& batch, std::map<std::string, std::int64_t>& rejections,
+              std::vector<std::string>& claimed);
   void RefuseWaiting();
   void Report(const std::string& what);
   void Finish(Batch& batch, SubmitOutcome outcome);

@@ -298,16 +298,50 @@ void Store::Migrate() {
   });
 }
 
-void Store::Insert(const std::vector<HitRecord>& hits,
-                   const std::map<std::string, std::int64_t>& rejections) {
-  std::map<std::string, SessionDelta> sessions;  // ordered by id: every writer locks rows in one order
-  for (const HitRecord& hit : hits) sessions[hit.sessionId].Add(hit);
+struct HitBatch::Sessions {
+  std::map<std::string, SessionDelta> byId;  // ordered by id: every writer locks rows in one order
+};
 
+HitBatch::HitBatch(Store& store)
+    : db_(store.connection()),
+      sqlite_(db_.dialect() == SqlDialect::kSqlite),
+      sessions_(std::make_unique<Sessions>()) {
+  if (sqlite_) {
+    db_.Run("BEGIN IMMEDIATE");
+    open_ = true;
+  }
+}
+
+HitBatch::~HitBatch() {
+  if (!open_) return;
+  try {
+    db_.Script("ROLLBACK");
+  } catch (const SqlError&) {
+  }
+}
+
+void HitBatch::Add(const HitRecord& hit) {
+  sessions_->byId[hit.sessionId].Add(hit);
+  ++added_;
+  if (!sqlite_) {
+    held_.push_back(&hit);
+    return;
+  }
+  // One prepared single-row statement, bound to the hit's own texts.
+  static const std::string kInsertOne =
+      std::string("INSERT INTO hits (") + kHitColumns + ") VALUES " + Placeholders(kHitColumnCount);
+  std::vector<SqlValue> row;
+  row.reserve(kHitColumnCount);
+  AddHitRow(row, hit);
+  db_.Run(kInsertOne, row);
+}
+
+void HitBatch::Commit(const std::map<std::string, std::int64_t>& rejections) {
   std::vector<SqlValue> hitRows, sessionRows;
-  hitRows.reserve(hits.size() * kHitColumnCount);
-  for (const HitRecord& h : hits) AddHitRow(hitRows, h);
-  sessionRows.reserve(sessions.size() * kSessionColumnCount);
-  for (const auto& [id, s] : sessions) {
+  hitRows.reserve(held_.size() * kHitColumnCount);
+  for (const HitRecord* h : held_) AddHitRow(hitRows, *h);
+  sessionRows.reserve(sessions_->byId.size() * kSessionColumnCount);
+  for (const auto& [id, s] : sessions_->byId) {
     sessionRows.insert(sessionRows.end(),
                        {&id, &s.app, &s.version, &s.clientId, s.firstMadeMs, DayText(s.firstMadeMs), s.lastReceivedMs,
                         s.hits, Optional(s.endStatus), Optional(s.installType), Optional(s.lastScreen),
@@ -315,13 +349,26 @@ void Store::Insert(const std::vector<HitRecord>& hits,
                         Optional(s.architecture), Optional(s.language), Optional(s.screen), Optional(s.dpi),
                         Optional(s.features), Optional(s.missingPrerequisites)});
   }
-  // One transaction of a few statements, which PostgreSQL gets in one
-  // round trip.
   std::vector<SqlStatement> statements;
-  AddHits(statements, db_->dialect(), std::move(hitRows));
-  AddSessions(statements, db_->dialect(), std::move(sessionRows));
+  AddHits(statements, db_.dialect(), std::move(hitRows));
+  AddSessions(statements, db_.dialect(), std::move(sessionRows));
   for (const auto& [day, count] : rejections) AddRejections(statements, day, count);
-  db_->RunTransaction(statements);
+  if (!sqlite_) {
+    // One transaction of a few statements, which PostgreSQL gets in one
+    // round trip.
+    db_.RunTransaction(statements);
+    return;
+  }
+  RunAll(db_, statements);
+  db_.Run("COMMIT");
+  open_ = false;
+}
+
+void Store::Insert(const std::vector<HitRecord>& hits,
+                   const std::map<std::string, std::int64_t>& rejections) {
+  HitBatch batch(*this);
+  for (const HitRecord& hit : hits) batch.Add(hit);
+  batch.Commit(rejections);
 }
 
 std::int64_t Store::ImportFrom(Store& source) {

@@ -19,6 +19,37 @@ namespace collector {
 
 inline constexpr int kSchemaVersion = 1;
 
+class Store;
+
+// One write transaction of hits. On SQLite each hit's row is written as
+// soon as it is added, in a transaction that stays open until Commit, so
+// that hits arriving while the earlier ones are written can join this
+// commit instead of waiting for the next; on PostgreSQL everything goes to
+// the server at Commit, in one round trip. Sessions and rejection counts
+// are merged at Commit. Added hits must stay where they are until then.
+// Whatever is not committed is rolled back; SqlError leaves nothing stored.
+class HitBatch {
+ public:
+  explicit HitBatch(Store& store);
+  ~HitBatch();
+  HitBatch(const HitBatch&) = delete;
+  HitBatch& operator=(const HitBatch&) = delete;
+
+  void Add(const HitRecord& hit);
+  // Rejected bodies per "YYYY-MM-DD".
+  void Commit(const std::map<std::string, std::int64_t>& rejections = {});
+  std::size_t size() const { return added_; }
+
+ private:
+  struct Sessions;
+  SqlConnection& db_;
+  bool sqlite_;
+  bool open_ = false;  // an SQLite transaction begun and not yet ended
+  std::size_t added_ = 0;
+  std::vector<const HitRecord*> held_;  // PostgreSQL: sent at Commit
+  std::unique_ptr<Sessions> sessions_;
+};
+
 class Store {
  public:
   // Takes the connection; creates or migrates the schema unless `migrate`
@@ -27,7 +58,8 @@ class Store {
   explicit Store(std::unique_ptr<SqlConnection> connection, bool migrate = true);
 
   // Stores the hits and the rejections (per "YYYY-MM-DD") in one
-  // transaction; throws SqlError when it cannot (nothing is then stored).
+  // transaction (a HitBatch); throws SqlError when it cannot (nothing is
+  // then stored).
   void Insert(const std::vector<HitRecord>& hits, const std::map<std::string, std::int64_t>& rejections = {});
   // Adds all that `source` holds (hits, sessions, rejection counts) in one
   // transaction, sessions merged into any stored already; the hits copied.

@@ -184,10 +184,18 @@ TEST_P(StoreTest, AFailedStatementUndoesItsWholeTransaction) {
                                   {"INSERT INTO rejections (day, count) VALUES (?, NULL)", {std::string("2026-03-11")}},
                                   {"INSERT INTO rejections (day, count) VALUES ('2026-03-12', 1)", {}}}),
                SqlError);
+  // A batch whose rows are written as they come, left before its commit
+  // (its writer failed): nothing of it stays, and the next one commits.
+  HitRecord lost = Hit(SessionId(1), kClientA, "lifecycle", {{"lc", "start"}}, kDay1);
+  {
+    HitBatch left(*store);
+    left.Add(lost);
+  }
   store->Insert({}, {{"2026-03-13", 4}});
   std::vector<std::string> days;
   db.Run("SELECT day, count FROM rejections", {}, [&](const SqlRow& r) { days.push_back(*r[0] + "=" + *r[1]); });
   EXPECT_EQ(days, std::vector<std::string>{"2026-03-13=4"});
+  EXPECT_EQ(store->Summarize({}).hits, 0);
 }
 
 // The move a growing deployment makes: a SQLite store copied into this
