@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The collector's benchmarks on this machine, SQLite and then PostgreSQL:
-#   0. ingestion side by side with wrk: the yardstick (the collector's HTTP
-#      layer with a handler that only answers 204), SQLite, PostgreSQL, the
-#      yardstick again; each rate also as a share of the yardstick's
+#   0. ingestion side by side with wrk, in rounds: the yardstick (the
+#      collector's HTTP layer with a handler that only answers 204), SQLite,
+#      PostgreSQL with and without a disk flush per commit; the shares of
+#      the yardstick's and SQLite's rates, and their medians
 #   1. ingestion as fast as answered, real hit bodies on 32 connections
 #   2. ingestion at 1,000 hits per second on 16 connections: answer times
 #   3. GET /api/summary and the dashboard over 1,000,000 stored hits, and the
@@ -10,7 +11,8 @@
 # PostgreSQL runs on the test server of scripts/pg_test_server.sh (started
 # here when needed) in a database of its own, "plumeta_bench".
 # usage: scripts/bench_collector.sh [NATIVE_BUILD_DIR]   (build/native)
-#   BENCH_SECONDS (15) per ingestion run, BENCH_HITS (1000000) stored hits;
+#   BENCH_SECONDS (15) per ingestion run, BENCH_ROUNDS (3) side by side,
+#   BENCH_HITS (1000000) stored hits;
 #   BENCH_ONLY=side-by-side runs step 0 alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -89,6 +91,7 @@ wrk_rate() {  # wrk_rate NAME DB [RESET_COMMAND...]: hits per second answered by
   local name=$1 db=$2
   shift 2
   [ $# -eq 0 ] || "$@"
+  sync  # the last run's writes go to disk before this one, not during it
   start "$db"
   wrk -t2 -c32 -d"${seconds}s" --latency -s bench/collector_hits.lua "http://127.0.0.1:$port/" >"$work/wrk"
   rate=$(awk '/Requests\/sec/ {printf "%.0f", $2}' "$work/wrk")
@@ -98,17 +101,32 @@ wrk_rate() {  # wrk_rate NAME DB [RESET_COMMAND...]: hits per second answered by
   stop
 }
 
+median() { printf '%s\n' "$@" | sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
+
+# Rounds of the yardstick, SQLite and PostgreSQL (with a disk flush per
+# commit, and with SQLite's guarantee: no flush wait), each rate as a share
+# of its round's yardstick or SQLite; the medians over the rounds, since
+# this machine's speed drifts from one minute to the next.
 side_by_side() {
-  echo "== side by side, wrk 2 threads, 32 connections, ${seconds} s each; load before: $(cut -d' ' -f1-3 /proc/loadavg)"
-  wrk_rate yardstick yardstick
-  local yard1=$rate
-  wrk_rate SQLite "sqlite:$work/bench.db" reset_sqlite
-  local sqlite=$rate
-  wrk_rate PostgreSQL "${uri/plumeta_test/plumeta_bench}" reset_postgres
-  local postgres=$rate
-  wrk_rate yardstick yardstick
-  local yard=$(((yard1 + rate) / 2))
-  echo "SQLite $((sqlite * 100 / yard)) % of the yardstick's mean ($yard), PostgreSQL $((postgres * 100 / sqlite)) % of SQLite's rate"
+  local rounds=${BENCH_ROUNDS:-3} pg=${uri/plumeta_test/plumeta_bench} r
+  local sqlite_shares=() flush_shares=() noflush_shares=()
+  echo "== side by side, wrk 2 threads, 32 connections, ${seconds} s each, $rounds rounds; load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+  for r in $(seq "$rounds"); do
+    echo "round $r"
+    wrk_rate yardstick yardstick
+    local yard=$rate
+    wrk_rate SQLite "sqlite:$work/bench.db" reset_sqlite
+    local sqlite=$rate
+    wrk_rate "PostgreSQL, a flush per commit" "$pg" reset_postgres
+    local flush=$rate
+    wrk_rate "PostgreSQL, synchronous_commit=off" "$pg&options=-c%20synchronous_commit%3Doff" reset_postgres
+    local noflush=$rate
+    sqlite_shares+=($((sqlite * 100 / yard)))
+    flush_shares+=($((flush * 100 / sqlite)))
+    noflush_shares+=($((noflush * 100 / sqlite)))
+    echo "  SQLite ${sqlite_shares[-1]} % of the yardstick; PostgreSQL ${flush_shares[-1]} % of SQLite with a flush per commit, ${noflush_shares[-1]} % without"
+  done
+  echo "medians: SQLite $(median "${sqlite_shares[@]}") % of the yardstick; PostgreSQL $(median "${flush_shares[@]}") % of SQLite with a flush per commit, $(median "${noflush_shares[@]}") % with synchronous_commit=off"
   echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 }
 
