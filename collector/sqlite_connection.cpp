@@ -57,18 +57,19 @@ class Checkpointer {
     // it is tried again after the next 1000 pages.
     if (db) sqlite3_busy_timeout(db, 250);
     // A connection finds the log only once it has read the database: until
-    // then a checkpoint does nothing and says it succeeded.
-    if (db && sqlite3_exec(db, "SELECT 1 FROM sqlite_master LIMIT 1", nullptr, nullptr, nullptr) != SQLITE_OK) {
-      sqlite3_close_v2(db);
-      db = nullptr;
-    }
+    // then a checkpoint does nothing and says it succeeded. Read before
+    // each one, so that a read that failed once is tried again.
+    auto found = [db] {
+      return sqlite3_exec(db, "SELECT 1 FROM sqlite_master LIMIT 1", nullptr, nullptr, nullptr) == SQLITE_OK;
+    };
     std::unique_lock lock(mutex_);
     for (;;) {
       wake_.wait(lock, [&] { return due_ || stopping_; });
       if (stopping_) break;
       due_ = false;
       lock.unlock();
-      if (db && sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr) == SQLITE_OK) {
+      if (db && found() &&
+          sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr) == SQLITE_OK) {
         sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_RESTART, nullptr, nullptr);
       }
       lock.lock();
