@@ -18,10 +18,17 @@ expect() {  # expect NAME COMMAND...
 msiexec_run() {
   local action=$1 log=$2
   shift 2
-  local start=$SECONDS
+  local start=$SECONDS attempt
   set +e
-  timeout 300 wine msiexec "$action" "$(winepath -w "${package:-$msi}")" /qn /l*v "$(winepath -w "$work/$log.log")" "$@"
-  rc=$?
+  for attempt in 1 2; do
+    rm -f "$work/$log.log"
+    timeout 300 wine msiexec "$action" "$(winepath -w "${package:-$msi}")" /qn /l*v "$(winepath -w "$work/$log.log")" "$@"
+    rc=$?
+    # Wine's msiexec once exited 2 without starting the action (its log
+    # stayed empty): that is Wine failing to start it, tried once more.
+    [ "$rc" -ne 0 ] && [ ! -s "$work/$log.log" ] && [ "$attempt" -eq 1 ] || break
+    echo "msiexec $action exited $rc without writing its log; running it again"
+  done
   set -e
   seconds=$((SECONDS - start))
   cp "$work/$log.log" "$msi_log_keep$log.log" 2>/dev/null || true
