@@ -252,7 +252,7 @@ void IngestQueue::Release(std::size_t index, const std::vector<std::string>& cla
 bool IngestQueue::TakeMore(std::size_t index, Batch& batch, std::vector<std::string>& claimed) {
   std::lock_guard lock(mutex_);
   std::size_t before = batch.size();
-  if (!pending_.empty()) TakeHits(index, batch, claimed);
+  TakeHits(index, batch, claimed);
   return batch.size() > before;
 }
 
