@@ -1,5 +1,9 @@
 #include "collector/ingest_queue.h"
 
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <cstdio>
 
 namespace collector {
@@ -11,6 +15,9 @@ constexpr std::chrono::milliseconds kFirstPause{100}, kLongestPause{5000};
 constexpr std::int64_t kReportEveryMs = 60'000;
 constexpr std::chrono::steady_clock::duration kLongestGather = std::chrono::milliseconds(2);
 constexpr std::chrono::steady_clock::duration kGatherAbove = std::chrono::milliseconds(1);
+// Transactions on their way at once from a pipelining writer.
+constexpr std::size_t kInFlight = 2;
+constexpr int kPollMs = 100;
 
 
 }  // namespace
@@ -33,6 +40,7 @@ IngestQueue::IngestQueue(Store& store, int retainDays) {
 
 void IngestQueue::Start() {
   if (options_.writers == 0) options_.writers = 1;
+  wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   nextRetainMs_ = options_.clock();
   // The first connections are opened here, so that a collector that has
   // just started is ready; a writer that could not open one keeps trying.
@@ -53,6 +61,7 @@ void IngestQueue::Start() {
 
 IngestQueue::~IngestQueue() {
   Stop();
+  if (wakeFd_ >= 0) ::close(wakeFd_);
 }
 
 void IngestQueue::Submit(HitRecord hit, std::function<void(SubmitOutcome)> completion) {
@@ -66,7 +75,7 @@ void IngestQueue::Submit(HitRecord hit, std::function<void(SubmitOutcome)> compl
     } else {
       pending_.push_back({std::move(hit), std::move(completion)});
       ++changes_;
-      if (pending_.size() >= wakeAt_) work_.notify_one();
+      if (pending_.size() >= wakeAt_) Wake();
       return;
     }
   }
@@ -84,6 +93,7 @@ void IngestQueue::Stop() {
   {
     std::lock_guard lock(mutex_);
     stopping_ = true;
+    Wake();
     work_.notify_all();
   }
   for (std::thread& writer : writers_) {
@@ -99,17 +109,17 @@ void IngestQueue::Run(std::size_t index) {
   std::chrono::steady_clock::duration lastCommit{};
   for (;;) {
     if (!store && !Reopen(store)) return;
+    if (options_.writers == 1 && store->connection().AnswerHandle() >= 0) {
+      if (!RunPipelined(store)) return;
+      continue;
+    }
     std::unique_lock lock(mutex_);
     auto retentionDue = [&] { return retains && !stopping_ && options_.clock() >= nextRetainMs_; };
     work_.wait_for(lock, options_.idleWake,
                    [&] { return stopping_ || !pending_.empty() || !rejections_.empty() || retentionDue(); });
     if (retentionDue()) {
       lock.unlock();
-      try {
-        store->DeleteReceivedBefore(options_.clock() - static_cast<std::int64_t>(options_.retainDays) * kDayMs);
-        nextRetainMs_ = options_.clock() + kDayMs;
-      } catch (const SqlError& e) {
-        Report(std::string("deleting old hits failed: ") + e.what());
+      if (!Retain(*store)) {
         ++broken_;
         store.reset();
         RefuseWaiting();
@@ -170,6 +180,158 @@ void IngestQueue::Run(std::size_t index) {
       for (const auto& [day, count] : rejections) rejections_[day] += count;
     }
     RefuseWaiting();
+  }
+}
+
+// The lone writer on a database a round trip away: up to kInFlight
+// transactions on their way. The next is sent once as many hits wait as
+// the one before carries, or when that one is answered, so that each disk
+// flush carries a full batch and the server always has the next at hand.
+// False once stopped; true when the store broke (`store` is then reset).
+bool IngestQueue::RunPipelined(std::shared_ptr<Store>& store) {
+  SqlConnection& db = store->connection();
+  std::deque<InFlight> flying;
+  // The first of `flying` failed: refuse it, answer the others as their
+  // own outcomes say, and leave the store to be reopened.
+  auto fail = [&](const std::string& what) {
+    Report("storing " + std::to_string(flying.front().batch.size()) + " hits failed: " + what);
+    ++broken_;  // before the answers, so that a refused client finds the queue not ready
+    bool first = true;
+    for (InFlight& flight : flying) {
+      bool stored = false;
+      if (!first) {
+        try {
+          db.AwaitTransaction();
+          stored = true;
+        } catch (const SqlError&) {
+        }
+      }
+      first = false;
+      Finish(flight.batch, stored ? SubmitOutcome::kStored : SubmitOutcome::kRefused);
+      if (stored) continue;
+      std::lock_guard relock(mutex_);
+      for (const auto& [day, count] : flight.rejections) rejections_[day] += count;
+    }
+    store.reset();
+    RefuseWaiting();
+    return true;
+  };
+  auto retentionDue = [&] { return !stopping_ && options_.clock() >= nextRetainMs_; };
+  for (;;) {
+    std::unique_lock lock(mutex_);
+    // Retention waits for the transactions on their way, and new ones for it.
+    const bool retaining = retentionDue();
+    if (flying.empty()) {
+      work_.wait_for(lock, options_.idleWake,
+                     [&] { return stopping_ || !pending_.empty() || !rejections_.empty() || retentionDue(); });
+      if (retentionDue()) {
+        lock.unlock();
+        if (Retain(*store)) continue;
+        ++broken_;
+        store.reset();
+        RefuseWaiting();
+        return true;
+      }
+      if (pending_.empty() && rejections_.empty()) {
+        if (stopping_) return false;
+        continue;
+      }
+      if (!db.Alive()) {
+        // Closed by its server while idle (a restart): reconnect first.
+        lock.unlock();
+        ++broken_;
+        store.reset();
+        RefuseWaiting();
+        return true;
+      }
+    }
+    const std::size_t sendAt = flying.empty() ? 1 : flying.back().batch.size();
+    if (!retaining && flying.size() < kInFlight &&
+        (pending_.size() >= sendAt || (stopping_ && !pending_.empty()) || (flying.empty() && !rejections_.empty()))) {
+      InFlight& next = flying.emplace_back();
+      next.rejections.swap(rejections_);
+      std::vector<std::string> unclaimed;  // one writer: no sessions to claim
+      TakeHits(0, next.batch, unclaimed);
+      lock.unlock();
+      next.deadline = std::chrono::steady_clock::now() + options_.commitWait;
+      try {
+        next.open = std::make_unique<HitBatch>(*store);
+        for (Pending& p : next.batch) next.open->Add(p.hit);
+        next.open->Send(next.rejections);
+      } catch (const SqlError& e) {
+        // The connection is lost: nothing sent has a known outcome.
+        std::rotate(flying.begin(), flying.end() - 1, flying.end());
+        return fail(e.what());
+      }
+      continue;
+    }
+    lock.unlock();
+    if (!retaining && flying.size() < kInFlight && !stopping_) {
+      AwaitAnswerOrHits(db, sendAt);
+      if (!db.Answered()) continue;
+    }
+    try {
+      db.AwaitTransaction();
+      Finish(flying.front().batch, SubmitOutcome::kStored);
+      flying.pop_front();
+    } catch (const SqlError& e) {
+      // A deadlock with another collector, or a lock held for a moment,
+      // passes: the transaction goes again, after the others on their way.
+      if (e.retryable() && std::chrono::steady_clock::now() < flying.front().deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        try {
+          flying.front().open->Send(flying.front().rejections);
+          flying.push_back(std::move(flying.front()));
+          flying.pop_front();
+          continue;
+        } catch (const SqlError& lost) {
+          return fail(lost.what());
+        }
+      }
+      return fail(e.what());
+    }
+  }
+}
+
+// Waits until the connection has an answer, `wakeAt` hits wait, or a while
+// has passed.
+void IngestQueue::AwaitAnswerOrHits(SqlConnection& db, std::size_t wakeAt) {
+  {
+    std::lock_guard lock(mutex_);
+    if (pending_.size() >= wakeAt || stopping_) return;
+    wakeAt_ = wakeAt;
+    polling_ = true;
+  }
+  // The answer may be read already, while the transaction was sent.
+  if (!db.Answered()) {
+    pollfd handles[2] = {{db.AnswerHandle(), POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+    ::poll(handles, 2, kPollMs);
+  }
+  std::lock_guard lock(mutex_);
+  polling_ = false;
+  wakeAt_ = 1;
+  std::uint64_t wakes = 0;
+  [[maybe_unused]] ssize_t ignored = ::read(wakeFd_, &wakes, sizeof wakes);
+}
+
+// Called with mutex_ held.
+void IngestQueue::Wake() {
+  work_.notify_one();
+  if (polling_) {
+    std::uint64_t one = 1;
+    [[maybe_unused]] ssize_t ignored = ::write(wakeFd_, &one, sizeof one);
+  }
+}
+
+// False when the old hits could not be deleted (reported).
+bool IngestQueue::Retain(Store& store) {
+  try {
+    store.DeleteReceivedBefore(options_.clock() - static_cast<std::int64_t>(options_.retainDays) * kDayMs);
+    nextRetainMs_ = options_.clock() + kDayMs;
+    return true;
+  } catch (const SqlError& e) {
+    Report(std::string("deleting old hits failed: ") + e.what());
+    return false;
   }
 }
 

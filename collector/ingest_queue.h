@@ -7,6 +7,10 @@
 // stored by one writer at a time, so that no writer waits on another's
 // row locks.
 //
+// A lone writer on a database a round trip away (PostgreSQL) sends the
+// next transaction while the server still commits the one before, so that
+// the server never waits for the writer between commits.
+//
 // A writer whose commit fails refuses its hits (the client sends them
 // again), reopens its connection with a growing pause and tries an empty
 // commit until one works: Ready() says false meanwhile, for /healthz, and
@@ -82,8 +86,20 @@ class IngestQueue {
   // ones already added must not move.
   using Batch = std::deque<Pending>;
 
+  // A transaction sent and not yet answered.
+  struct InFlight {
+    Batch batch;
+    std::map<std::string, std::int64_t> rejections;
+    std::unique_ptr<HitBatch> open;
+    std::chrono::steady_clock::time_point deadline;  // for retrying it
+  };
+
   void Start();
   void Run(std::size_t index);
+  bool RunPipelined(std::shared_ptr<Store>& store);
+  bool Retain(Store& store);
+  void AwaitAnswerOrHits(SqlConnection& db, std::size_t wakeAt);
+  void Wake();
   bool Reopen(std::shared_ptr<Store>& store);
   void Take(std::size_t index, Batch& batch, std::map<std::string, std::int64_t>& rejections,
             std::vector<std::string>& claimed);
@@ -111,6 +127,8 @@ class IngestQueue {
   std::size_t rejectionsWriter_ = kNobody;
   std::uint64_t changes_ = 0;
   std::size_t wakeAt_ = 1;  // pending hits at which Submit wakes a writer
+  bool polling_ = false;    // the writer waits on wakeFd_ and its connection
+  int wakeFd_ = -1;         // an eventfd
   bool stopping_ = false;
   std::int64_t nextRetainMs_ = 0;
   // Failures are reported once a minute (of `clock`) with how many there were.

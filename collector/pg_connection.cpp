@@ -1,6 +1,7 @@
 #include <libpq-fe.h>
 #include <poll.h>
 
+#include <deque>
 #include <map>
 #include <optional>
 
@@ -58,7 +59,7 @@ class PostgresConnection final : public SqlConnection {
   bool Alive() override {
     // An idle connection gets nothing from its server unless the server is
     // closing it (its last message, then the end of the stream).
-    if (PQstatus(conn_.get()) != CONNECTION_OK) return false;
+    if (lost_ || PQstatus(conn_.get()) != CONNECTION_OK) return false;
     pollfd socket{PQsocket(conn_.get()), POLLIN, 0};
     return ::poll(&socket, 1, 0) == 0;
   }
@@ -90,56 +91,71 @@ class PostgresConnection final : public SqlConnection {
   }
 
 
-  // The whole transaction in one round trip (pipeline mode): BEGIN, the
-  // statements, COMMIT, and then their answers. After an error the server
-  // skips the rest; the transaction is then rolled back.
+  // The whole transaction in one round trip.
   void RunTransaction(const std::vector<SqlStatement>& statements) override {
+    if (!sent_.empty()) throw SqlError("a transaction was run while others were not yet answered");
+    SendTransaction(statements);
+    AwaitTransaction();
+  }
+
+  // Pipeline mode: the statements and a Sync, which ends the implicit
+  // transaction they run in, all or nothing. A statement not yet prepared
+  // on this connection is prepared in the same pipeline.
+  void SendTransaction(const std::vector<SqlStatement>& statements) override {
     PGconn* conn = conn_.get();
-    std::vector<const std::string*> names;
-    for (const std::string_view sql : {std::string_view("BEGIN"), std::string_view("COMMIT")}) names.push_back(&Prepared(sql));
-    for (const SqlStatement& statement : statements) names.push_back(&Prepared(statement.sql));
-    if (PQenterPipelineMode(conn) != 1) throw SqlError(Trimmed(PQerrorMessage(conn)));
-    std::size_t sent = 0;
-    auto send = [&](const std::string& name, const SqlValue* params, std::size_t count) {
-      Parameters texts(params, count);
-      if (PQsendQueryPrepared(conn, name.c_str(), static_cast<int>(count), texts.values.data(), nullptr, nullptr,
-                              0) != 1) {
-        throw SqlError(Trimmed(PQerrorMessage(conn)));
+    if (PQpipelineStatus(conn) == PQ_PIPELINE_OFF && PQenterPipelineMode(conn) != 1) Lost();
+    Sent sent;
+    for (const SqlStatement& statement : statements) {
+      auto found = prepared_.find(statement.sql);
+      if (found == prepared_.end()) {
+        std::string name = "s" + std::to_string(named_++);
+        if (PQsendPrepare(conn, name.c_str(), Numbered(statement.sql).c_str(), 0, nullptr) != 1) Lost();
+        found = prepared_.emplace(statement.sql, std::move(name)).first;
+        sent.answers.push_back(&found->first);
       }
-      ++sent;
-    };
+      std::size_t each = statement.paramsPerRun ? statement.paramsPerRun : statement.params.size();
+      std::size_t start = 0;
+      do {
+        Parameters texts(statement.params.data() + start, each);
+        if (PQsendQueryPrepared(conn, found->second.c_str(), static_cast<int>(each), texts.values.data(), nullptr,
+                                nullptr, 0) != 1) {
+          Lost();
+        }
+        sent.answers.push_back(nullptr);
+        start += each;
+      } while (start < statement.params.size());
+    }
+    if (PQpipelineSync(conn) != 1) Lost();
+    sent_.push_back(std::move(sent));
+  }
+
+  void AwaitTransaction() override {
+    if (sent_.empty()) throw SqlError(lost_ ? "the connection to the database was lost" : "no transaction was sent");
+    Sent sent = std::move(sent_.front());
+    sent_.pop_front();
+    PGconn* conn = conn_.get();
     std::optional<SqlError> failure;
-    try {
-      send(*names[0], nullptr, 0);
-      for (std::size_t i = 0; i < statements.size(); ++i) {
-        const SqlStatement& statement = statements[i];
-        std::size_t each = statement.paramsPerRun ? statement.paramsPerRun : statement.params.size();
-        std::size_t start = 0;
-        do {
-          send(*names[i + 2], statement.params.data() + start, each);
-          start += each;
-        } while (start < statement.params.size());
+    for (const std::string* prepared : sent.answers) {
+      Result result(PQgetResult(conn));
+      if (!result) Lost();
+      ExecStatusType status = PQresultStatus(result.get());
+      if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+        // A statement whose preparing failed or was skipped is prepared again next time.
+        if (prepared) prepared_.erase(*prepared);
+        if (!failure) failure = Error(result.get());
       }
-      send(*names[1], nullptr, 0);
-      if (PQpipelineSync(conn) != 1) throw SqlError(Trimmed(PQerrorMessage(conn)));
-      for (std::size_t i = 0; i < sent; ++i) {
-        Result result(PQgetResult(conn));
-        if (!result) throw SqlError(Trimmed(PQerrorMessage(conn)));
-        ExecStatusType status = PQresultStatus(result.get());
-        if (!failure && status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) failure = Error(result.get());
-        Result end(PQgetResult(conn));  // each answer ends with a null result
-      }
-      Result sync(PQgetResult(conn));
-      if (!sync || PQresultStatus(sync.get()) != PGRES_PIPELINE_SYNC) throw SqlError(Trimmed(PQerrorMessage(conn)));
-    } catch (const SqlError& e) {
-      if (!failure) failure = e;
+      Result end(PQgetResult(conn));  // each answer ends with a null result
     }
-    PQexitPipelineMode(conn);
-    if (!failure) return;
-    if (PQstatus(conn) == CONNECTION_OK && PQtransactionStatus(conn) != PQTRANS_IDLE) {
-      Result rollback(PQexec(conn, "ROLLBACK"));
-    }
-    throw *failure;
+    Result sync(PQgetResult(conn));
+    if (!sync || PQresultStatus(sync.get()) != PGRES_PIPELINE_SYNC) Lost();
+    if (sent_.empty()) PQexitPipelineMode(conn);
+    if (failure) throw *failure;
+  }
+
+  int AnswerHandle() override { return PQsocket(conn_.get()); }
+  bool Answered() override {
+    // An error reading is for AwaitTransaction to report.
+    return PQconsumeInput(conn_.get()) != 1 || !PQisBusy(conn_.get());
   }
 
  private:
@@ -169,7 +185,7 @@ class PostgresConnection final : public SqlConnection {
   const std::string& Prepared(std::string_view sql) {
     auto found = prepared_.find(sql);
     if (found != prepared_.end()) return found->second;
-    std::string name = "s" + std::to_string(prepared_.size());
+    std::string name = "s" + std::to_string(named_++);
     Result result(PQprepare(conn_.get(), name.c_str(), Numbered(sql).c_str(), 0, nullptr));
     Check(result.get());
     return prepared_.emplace(std::string(sql), std::move(name)).first->second;
@@ -198,8 +214,24 @@ class PostgresConnection final : public SqlConnection {
     throw Error(result);
   }
 
+  // The connection is of no more use: what was sent has an unknown outcome.
+  [[noreturn]] void Lost() {
+    sent_.clear();
+    lost_ = true;
+    throw SqlError(Trimmed(PQerrorMessage(conn_.get())));
+  }
+
+  // A transaction sent and not yet awaited: its answers in order, each the
+  // statement text being prepared or null for a statement run.
+  struct Sent {
+    std::vector<const std::string*> answers;
+  };
+
   std::string described_;
   std::unique_ptr<PGconn, ConnCloser> conn_;
+  std::deque<Sent> sent_;
+  bool lost_ = false;
+  std::size_t named_ = 0;  // statements prepared so far, for their names
   std::map<std::string, std::string, std::less<>> prepared_;
 };
 

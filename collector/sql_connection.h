@@ -63,6 +63,19 @@ class SqlConnection {
   // SqlError, the transaction rolled back. SQLite takes its write lock at
   // the start, so that two writers never deadlock on an upgrade.
   virtual void RunTransaction(const std::vector<SqlStatement>& statements);
+  // Where the database is a round trip away (PostgreSQL's pipeline), a
+  // transaction is sent without waiting for its outcome, so that the server
+  // commits one while the next is on its way. Outcomes are read in the
+  // order sent: AwaitTransaction throws SqlError for a transaction not
+  // carried out (nothing of it stored). Run and RunTransaction must wait
+  // until every transaction sent is awaited. Elsewhere SendTransaction runs
+  // the transaction at once and there is nothing to await.
+  virtual void SendTransaction(const std::vector<SqlStatement>& statements) { RunTransaction(statements); }
+  virtual void AwaitTransaction() {}
+  // Readable when an outcome may have come; -1 where nothing is sent ahead.
+  virtual int AnswerHandle() { return -1; }
+  // Whether AwaitTransaction would return without waiting.
+  virtual bool Answered() { return true; }
   // How long a statement waits for another connection's lock before it
   // fails as retryable.
   virtual void SetLockWait(std::chrono::milliseconds wait) = 0;

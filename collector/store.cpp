@@ -337,6 +337,11 @@ void HitBatch::Add(const HitRecord& hit) {
 }
 
 void HitBatch::Commit(const std::map<std::string, std::int64_t>& rejections) {
+  Send(rejections);
+  db_.AwaitTransaction();
+}
+
+void HitBatch::Send(const std::map<std::string, std::int64_t>& rejections) {
   std::vector<SqlValue> hitRows, sessionRows;
   hitRows.reserve(held_.size() * kHitColumnCount);
   for (const HitRecord* h : held_) AddHitRow(hitRows, *h);
@@ -356,7 +361,7 @@ void HitBatch::Commit(const std::map<std::string, std::int64_t>& rejections) {
   if (!sqlite_) {
     // One transaction of a few statements, which PostgreSQL gets in one
     // round trip.
-    db_.RunTransaction(statements);
+    db_.SendTransaction(statements);
     return;
   }
   RunAll(db_, statements);

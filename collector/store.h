@@ -25,9 +25,11 @@ class Store;
 // soon as it is added, in a transaction that stays open until Commit, so
 // that hits arriving while the earlier ones are written can join this
 // commit instead of waiting for the next; on PostgreSQL everything goes to
-// the server at Commit, in one round trip. Sessions and rejection counts
-// are merged at Commit. Added hits must stay where they are until then.
-// Whatever is not committed is rolled back; SqlError leaves nothing stored.
+// the server at Send, in one round trip, and the outcome is read with the
+// connection's AwaitTransaction (Commit does both). Sessions and rejection
+// counts are merged at Send. Added hits must stay where they are until
+// then. Whatever is not committed is rolled back; SqlError leaves nothing
+// stored.
 class HitBatch {
  public:
   explicit HitBatch(Store& store);
@@ -38,6 +40,8 @@ class HitBatch {
   void Add(const HitRecord& hit);
   // Rejected bodies per "YYYY-MM-DD".
   void Commit(const std::map<std::string, std::int64_t>& rejections = {});
+  // Commits on SQLite; on PostgreSQL sends the transaction without waiting.
+  void Send(const std::map<std::string, std::int64_t>& rejections = {});
   std::size_t size() const { return added_; }
 
  private:
