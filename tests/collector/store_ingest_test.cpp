@@ -146,6 +146,31 @@ TEST(IngestQueue, LockedSqliteRefusesHitsUntilTheLockIsGone) {
   EXPECT_EQ(StoredNumbers(*store), (std::map<int, int>{{1, 1}, {4, 1}}));
 }
 
+// One client posts while the table is locked, then several, so that two
+// transactions are on their way when the lock wait ends them.
+TEST(IngestQueue, LockedPostgresTableRefusesHitsUntilTheLockIsGone) {
+  ScratchDatabase db(Backend::kPostgres);
+  if (!db.available()) GTEST_SKIP() << "PLUMETA_TEST_POSTGRES is not set (scripts/pg_test_server.sh start)";
+  auto store = std::make_unique<Store>(OpenSqlConnection(db.url()));
+  IngestQueue queue([url = db.url()] { return std::make_unique<Store>(OpenSqlConnection(url), false); },
+                    {.commitWait = std::chrono::milliseconds(200)});
+  ASSERT_EQ(SubmitAndWait(queue, Numbered(1, NowMs())), SubmitOutcome::kStored);
+
+  auto admin = OpenSqlConnection(db.url());
+  admin->Script("BEGIN; LOCK TABLE hits IN ACCESS EXCLUSIVE MODE");
+  std::vector<std::future<SubmitOutcome>> outcomes;
+  for (int n = 2; n < 10; ++n) {
+    outcomes.push_back(
+        std::async(std::launch::async, [&queue, n] { return SubmitAndWait(queue, Numbered(n, NowMs())); }));
+    if (n == 2) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  for (auto& outcome : outcomes) EXPECT_EQ(outcome.get(), SubmitOutcome::kRefused);
+  admin->Script("COMMIT");
+  ASSERT_TRUE(WaitFor([&] { return queue.Ready(); }));
+  EXPECT_EQ(SubmitAndWait(queue, Numbered(10, NowMs())), SubmitOutcome::kStored);
+  EXPECT_EQ(StoredNumbers(*store), (std::map<int, int>{{1, 1}, {10, 1}}));
+}
+
 // On PostgreSQL the writer keeps transactions on their way under steady
 // traffic; retention must still find its moment.
 class Retention : public testing::TestWithParam<Backend> {};
