@@ -141,7 +141,7 @@ class PostgresConnection final : public SqlConnection {
       ExecStatusType status = PQresultStatus(result.get());
       if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
         // A statement whose preparing failed or was skipped is prepared again next time.
-        if (prepared) prepared_.erase(*prepared);
+        if (prepared) prepared_.erase(std::string(*prepared));  // a copy: the key goes with its entry
         if (!failure) failure = Error(result.get());
       }
       Result end(PQgetResult(conn));  // each answer ends with a null result
