@@ -219,8 +219,6 @@ bool IngestQueue::RunPipelined(std::shared_ptr<Store>& store) {
   auto retentionDue = [&] { return !stopping_ && options_.clock() >= nextRetainMs_; };
   for (;;) {
     std::unique_lock lock(mutex_);
-    // Retention waits for the transactions on their way, and new ones for it.
-    const bool retaining = retentionDue();
     if (flying.empty()) {
       work_.wait_for(lock, options_.idleWake,
                      [&] { return stopping_ || !pending_.empty() || !rejections_.empty() || retentionDue(); });
@@ -245,6 +243,9 @@ bool IngestQueue::RunPipelined(std::shared_ptr<Store>& store) {
         return true;
       }
     }
+    // Retention waits for the transactions on their way, and new ones for
+    // it; with none on their way it was looked at above.
+    const bool retaining = !flying.empty() && retentionDue();
     const std::size_t sendAt = flying.empty() ? 1 : flying.back().batch.size();
     if (!retaining && flying.size() < kInFlight &&
         (pending_.size() >= sendAt || (stopping_ && !pending_.empty()) || (flying.empty() && !rejections_.empty()))) {
