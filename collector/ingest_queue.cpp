@@ -19,7 +19,6 @@ constexpr std::chrono::steady_clock::duration kGatherAbove = std::chrono::millis
 constexpr std::size_t kInFlight = 2;
 constexpr int kPollMs = 100;
 
-
 }  // namespace
 
 std::int64_t NowMs() {
@@ -119,11 +118,7 @@ void IngestQueue::Run(std::size_t index) {
                    [&] { return stopping_ || !pending_.empty() || !rejections_.empty() || retentionDue(); });
     if (retentionDue()) {
       lock.unlock();
-      if (!Retain(*store)) {
-        ++broken_;
-        store.reset();
-        RefuseWaiting();
-      }
+      if (!Retain(*store)) Broke(store);
       continue;
     }
     if (pending_.empty() && rejections_.empty()) {
@@ -175,10 +170,7 @@ void IngestQueue::Run(std::size_t index) {
     ++broken_;  // before the answers, so that a refused client finds the queue not ready
     store.reset();
     Finish(batch, SubmitOutcome::kRefused);
-    {
-      std::lock_guard relock(mutex_);
-      for (const auto& [day, count] : rejections) rejections_[day] += count;
-    }
+    GiveBack(rejections);
     RefuseWaiting();
   }
 }
@@ -191,26 +183,21 @@ void IngestQueue::Run(std::size_t index) {
 bool IngestQueue::RunPipelined(std::shared_ptr<Store>& store) {
   SqlConnection& db = store->connection();
   std::deque<InFlight> flying;
-  // The first of `flying` failed: refuse it, answer the others as their
-  // own outcomes say, and leave the store to be reopened.
-  auto fail = [&](const std::string& what) {
-    Report("storing " + std::to_string(flying.front().batch.size()) + " hits failed: " + what);
+  // `failed` is refused, the transactions still on their way are answered
+  // as their own outcomes say, and the store is left to be reopened.
+  auto fail = [&](InFlight failed, const std::string& what) {
+    Report("storing " + std::to_string(failed.batch.size()) + " hits failed: " + what);
     ++broken_;  // before the answers, so that a refused client finds the queue not ready
-    bool first = true;
+    Finish(failed.batch, SubmitOutcome::kRefused);
+    GiveBack(failed.rejections);
     for (InFlight& flight : flying) {
-      bool stored = false;
-      if (!first) {
-        try {
-          db.AwaitTransaction();
-          stored = true;
-        } catch (const SqlError&) {
-        }
+      try {
+        db.AwaitTransaction();
+        Finish(flight.batch, SubmitOutcome::kStored);
+      } catch (const SqlError&) {
+        Finish(flight.batch, SubmitOutcome::kRefused);
+        GiveBack(flight.rejections);
       }
-      first = false;
-      Finish(flight.batch, stored ? SubmitOutcome::kStored : SubmitOutcome::kRefused);
-      if (stored) continue;
-      std::lock_guard relock(mutex_);
-      for (const auto& [day, count] : flight.rejections) rejections_[day] += count;
     }
     store.reset();
     RefuseWaiting();
@@ -220,14 +207,13 @@ bool IngestQueue::RunPipelined(std::shared_ptr<Store>& store) {
   for (;;) {
     std::unique_lock lock(mutex_);
     if (flying.empty()) {
-      work_.wait_for(lock, options_.idleWake,
-                     [&] { return stopping_ || !pending_.empty() || !rejections_.empty() || retentionDue(); });
+      work_.wait_for(lock, options_.idleWake, [&] {
+        return stopping_ || !pending_.empty() || !rejections_.empty() || retentionDue();
+      });
       if (retentionDue()) {
         lock.unlock();
         if (Retain(*store)) continue;
-        ++broken_;
-        store.reset();
-        RefuseWaiting();
+        Broke(store);
         return true;
       }
       if (pending_.empty() && rejections_.empty()) {
@@ -237,9 +223,7 @@ bool IngestQueue::RunPipelined(std::shared_ptr<Store>& store) {
       if (!db.Alive()) {
         // Closed by its server while idle (a restart): reconnect first.
         lock.unlock();
-        ++broken_;
-        store.reset();
-        RefuseWaiting();
+        Broke(store);
         return true;
       }
     }
@@ -248,7 +232,8 @@ bool IngestQueue::RunPipelined(std::shared_ptr<Store>& store) {
     const bool retaining = !flying.empty() && retentionDue();
     const std::size_t sendAt = flying.empty() ? 1 : flying.back().batch.size();
     if (!retaining && flying.size() < kInFlight &&
-        (pending_.size() >= sendAt || (stopping_ && !pending_.empty()) || (flying.empty() && !rejections_.empty()))) {
+        (pending_.size() >= sendAt || (stopping_ && !pending_.empty()) ||
+         (flying.empty() && !rejections_.empty()))) {
       InFlight& next = flying.emplace_back();
       next.rejections.swap(rejections_);
       std::vector<std::string> unclaimed;  // one writer: no sessions to claim
@@ -261,8 +246,9 @@ bool IngestQueue::RunPipelined(std::shared_ptr<Store>& store) {
         next.open->Send(next.rejections);
       } catch (const SqlError& e) {
         // The connection is lost: nothing sent has a known outcome.
-        std::rotate(flying.begin(), flying.end() - 1, flying.end());
-        return fail(e.what());
+        InFlight failed = std::move(flying.back());
+        flying.pop_back();
+        return fail(std::move(failed), e.what());
       }
       continue;
     }
@@ -271,25 +257,23 @@ bool IngestQueue::RunPipelined(std::shared_ptr<Store>& store) {
       AwaitAnswerOrHits(db, sendAt);
       if (!db.Answered()) continue;
     }
+    InFlight first = std::move(flying.front());
+    flying.pop_front();
     try {
       db.AwaitTransaction();
-      Finish(flying.front().batch, SubmitOutcome::kStored);
-      flying.pop_front();
+      Finish(first.batch, SubmitOutcome::kStored);
     } catch (const SqlError& e) {
       // A deadlock with another collector, or a lock held for a moment,
       // passes: the transaction goes again, after the others on their way.
-      if (e.retryable() && std::chrono::steady_clock::now() < flying.front().deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        try {
-          flying.front().open->Send(flying.front().rejections);
-          flying.push_back(std::move(flying.front()));
-          flying.pop_front();
-          continue;
-        } catch (const SqlError& lost) {
-          return fail(lost.what());
-        }
+      if (!e.retryable() || std::chrono::steady_clock::now() >= first.deadline)
+        return fail(std::move(first), e.what());
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      try {
+        first.open->Send(first.rejections);
+        flying.push_back(std::move(first));
+      } catch (const SqlError& lost) {
+        return fail(std::move(first), lost.what());
       }
-      return fail(e.what());
     }
   }
 }
@@ -322,6 +306,20 @@ void IngestQueue::Wake() {
     std::uint64_t one = 1;
     [[maybe_unused]] ssize_t ignored = ::write(wakeFd_, &one, sizeof one);
   }
+}
+
+// A store that failed is given up: the queue is not ready until a writer
+// has reopened one, and the hits waiting are refused.
+void IngestQueue::Broke(std::shared_ptr<Store>& store) {
+  ++broken_;
+  store.reset();
+  RefuseWaiting();
+}
+
+// Rejection counts a failed commit did not store, for the next one.
+void IngestQueue::GiveBack(const std::map<std::string, std::int64_t>& rejections) {
+  std::lock_guard lock(mutex_);
+  for (const auto& [day, count] : rejections) rejections_[day] += count;
 }
 
 // False when the old hits could not be deleted (reported).

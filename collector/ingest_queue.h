@@ -100,6 +100,8 @@ class IngestQueue {
   bool Retain(Store& store);
   void AwaitAnswerOrHits(SqlConnection& db, std::size_t wakeAt);
   void Wake();
+  void Broke(std::shared_ptr<Store>& store);
+  void GiveBack(const std::map<std::string, std::int64_t>& rejections);
   bool Reopen(std::shared_ptr<Store>& store);
   void Take(std::size_t index, Batch& batch, std::map<std::string, std::int64_t>& rejections,
             std::vector<std::string>& claimed);

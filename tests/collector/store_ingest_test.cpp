@@ -34,6 +34,11 @@ HitRecord Numbered(int n, std::int64_t receivedMs) {
   return hit;
 }
 
+// Opens a store on the prepared database at `url`, as the collector does.
+IngestQueue::Opener OpenerFor(const std::string& url) {
+  return [url] { return std::make_unique<Store>(OpenSqlConnection(url), false); };
+}
+
 // How often each value of the "n" property is stored.
 std::map<int, int> StoredNumbers(Store& store) {
   std::map<int, int> stored;
@@ -64,9 +69,8 @@ TEST_P(PostgresGoingAway, RefusesHitsAndRecovers) {
   name = name.substr(0, name.find('?'));
   auto admin = OpenSqlConnection(std::getenv("PLUMETA_TEST_POSTGRES"));
 
-  IngestQueue queue([url = db.url()] { return std::make_unique<Store>(OpenSqlConnection(url), false); },
-                    {.writers = GetParam()});
-  ReaderPool readers([url = db.url()] { return std::make_unique<Store>(OpenSqlConnection(url), false); }, 1);
+  IngestQueue queue(OpenerFor(db.url()), {.writers = GetParam()});
+  ReaderPool readers(OpenerFor(db.url()), 1);
   readers.Acquire()->Summarize({});  // a pooled reader whose connection the outage will cut
 
   constexpr int kThreads = 8;
@@ -130,8 +134,7 @@ TEST_P(PostgresGoingAway, RefusesHitsAndRecovers) {
 TEST(IngestQueue, LockedSqliteRefusesHitsUntilTheLockIsGone) {
   ScratchDatabase db(Backend::kSqlite);
   auto store = std::make_unique<Store>(OpenSqlConnection(db.url()));
-  IngestQueue queue([url = db.url()] { return std::make_unique<Store>(OpenSqlConnection(url), false); },
-                    {.commitWait = std::chrono::milliseconds(200)});
+  IngestQueue queue(OpenerFor(db.url()), {.commitWait = std::chrono::milliseconds(200)});
   ASSERT_EQ(SubmitAndWait(queue, Numbered(1, NowMs())), SubmitOutcome::kStored);
 
   // An administrator holds the write lock in the sqlite3 shell.
@@ -152,8 +155,7 @@ TEST(IngestQueue, LockedPostgresTableRefusesHitsUntilTheLockIsGone) {
   ScratchDatabase db(Backend::kPostgres);
   if (!db.available()) GTEST_SKIP() << "PLUMETA_TEST_POSTGRES is not set (scripts/pg_test_server.sh start)";
   auto store = std::make_unique<Store>(OpenSqlConnection(db.url()));
-  IngestQueue queue([url = db.url()] { return std::make_unique<Store>(OpenSqlConnection(url), false); },
-                    {.commitWait = std::chrono::milliseconds(200)});
+  IngestQueue queue(OpenerFor(db.url()), {.commitWait = std::chrono::milliseconds(200)});
   ASSERT_EQ(SubmitAndWait(queue, Numbered(1, NowMs())), SubmitOutcome::kStored);
 
   auto admin = OpenSqlConnection(db.url());
@@ -174,7 +176,8 @@ TEST(IngestQueue, LockedPostgresTableRefusesHitsUntilTheLockIsGone) {
 // On PostgreSQL the writer keeps transactions on their way under steady
 // traffic; retention must still find its moment.
 class Retention : public testing::TestWithParam<Backend> {};
-INSTANTIATE_TEST_SUITE_P(Databases, Retention, testing::Values(Backend::kSqlite, Backend::kPostgres), BackendName);
+INSTANTIATE_TEST_SUITE_P(Databases, Retention, testing::Values(Backend::kSqlite, Backend::kPostgres),
+                         BackendName);
 
 TEST_P(Retention, RunsAtStartAndDailyUnderSteadyTraffic) {
   ScratchDatabase db(GetParam());
@@ -183,8 +186,7 @@ TEST_P(Retention, RunsAtStartAndDailyUnderSteadyTraffic) {
   std::atomic<std::int64_t> now{400 * kDayMs};
   store->Insert({Numbered(1, now - 3 * kDayMs), Numbered(2, now - kDayMs / 2)});
 
-  IngestQueue queue([url = db.url()] { return std::make_unique<Store>(OpenSqlConnection(url), false); },
-                    {.retainDays = 1, .clock = [&] { return now.load(); }});
+  IngestQueue queue(OpenerFor(db.url()), {.retainDays = 1, .clock = [&] { return now.load(); }});
   ASSERT_TRUE(WaitFor([&] { return !StoredNumbers(*store).count(1); })) << "no retention at start";
   EXPECT_TRUE(StoredNumbers(*store).count(2));
 
