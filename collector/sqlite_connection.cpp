@@ -24,9 +24,9 @@ using Statement = std::unique_ptr<sqlite3_stmt, StatementCloser>;
 // holding every hit that waits. A passive checkpoint takes no lock that the
 // writer or the readers need, but under steady traffic the writer appends
 // while it copies, so the log would never be wholly copied and never start
-// over: under load it grew by 50 MB a second. A restarting checkpoint then copies the few
-// frames added meanwhile while the writer waits, so that the next commit
-// writes the log from its start again.
+// over: under load it grew by 50 MB a second. A restarting checkpoint then
+// copies the few frames added meanwhile while the writer waits, so that the
+// next commit writes the log from its start again.
 class Checkpointer {
  public:
   explicit Checkpointer(std::string path) : path_(std::move(path)), thread_([this] { Loop(); }) {}
