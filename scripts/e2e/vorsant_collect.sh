@@ -108,13 +108,30 @@ stop="$artifacts/.stop"
 serve_requests &
 watcher=$!
 
-VORSANT_TEST_TIME_SCALE=$time_scale wine "$program" >"$artifacts/vorsant.log" 2>&1 &
-program_pid=$!
 trial="$artifacts/riesling.vrs"
 modal_trial="$artifacts/beside-modal-loops.vrs"
-timeout 300 wine "$driver" "$(winepath -w "$artifacts")" "$port" "$missing_port" "$(winepath -w "$trial")" \
-  "$(winepath -w "$modal_trial")" | tee "$artifacts/driver.log"
-driver_rc=${PIPESTATUS[0]}
+run_program_and_driver() {
+  VORSANT_TEST_TIME_SCALE=$time_scale wine "$program" >>"$artifacts/vorsant.log" 2>&1 &
+  program_pid=$!
+  timeout 300 wine "$driver" "$(winepath -w "$artifacts")" "$port" "$missing_port" "$(winepath -w "$trial")" \
+    "$(winepath -w "$modal_trial")" | tee "$artifacts/driver.log"
+  driver_rc=${PIPESTATUS[0]}
+}
+run_program_and_driver
+# A frame that never appeared is a start that failed before anything was
+# tested: say what there was to see, then start both once more, in a fresh
+# Wine session.
+if grep -q '^FAILED: the frame window appears' "$artifacts/driver.log"; then
+  if kill -0 "$program_pid" 2>/dev/null; then echo "note: vorsant.exe was running"; else
+    echo "note: vorsant.exe had ended"; fi
+  echo "note: its output:"
+  tail -20 "$artifacts/vorsant.log" | sed 's/^/  /'
+  echo "note: the frame did not appear within 60 s; vorsant.exe and the driver start again, once"
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  wineserver -p5 >/dev/null 2>&1
+  run_program_and_driver
+fi
 
 e2e_program_ended "$program_pid" || driver_rc=1
 touch "$stop"

@@ -540,7 +540,7 @@ void RunEndedByClose(HWND frame, HWND trial) {
 }
 
 int Run(int port, int missingPort, const std::wstring& trialPath, const std::wstring& modalTrialPath) {
-  HWND frame = WaitFor([] { return TopLevel(L"VorsantFrame", L"QEL - VORSANT"); }, 60000);
+  HWND frame = WaitForFrame();
   if (!Check(frame != nullptr, "the frame window appears")) return 1;
   DWORD process = 0;
   GetWindowThreadProcessId(frame, &process);

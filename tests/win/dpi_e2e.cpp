@@ -109,7 +109,7 @@ void CheckTableInView(HWND table) {
 }
 
 int Run(int dpi, const std::wstring& name) {
-  HWND frame = WaitFor([] { return TopLevel(L"VorsantFrame", L"QEL - VORSANT"); }, 60000);
+  HWND frame = WaitForFrame();
   Check(frame != nullptr, "the frame window appears");
   if (!frame) return 1;
   HWND trial = WaitFor([&] { return Descendant(frame, L"VorsantTrialWindow"); });

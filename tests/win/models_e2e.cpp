@@ -354,7 +354,7 @@ void ShowMenu(HWND frame, wchar_t key, const wchar_t* shot) {
 }
 
 int Run(const std::wstring& first, const std::wstring& second) {
-  HWND frame = WaitFor([] { return TopLevel(L"VorsantFrame", L"QEL - VORSANT"); }, 60000);
+  HWND frame = WaitForFrame();
   Check(frame != nullptr, "the frame window appears");
   if (!frame) return 1;
   Check(TrialWindow(frame, FileName(first)) != nullptr, "the first trial is open");
@@ -382,7 +382,7 @@ int Run(const std::wstring& first, const std::wstring& second) {
 
 // After a restart: the Fouling Models window opens in the units last chosen.
 int Remembered(const std::wstring& first) {
-  HWND frame = WaitFor([] { return TopLevel(L"VorsantFrame", L"QEL - VORSANT"); }, 60000);
+  HWND frame = WaitForFrame();
   Check(frame != nullptr, "the frame window appears again");
   if (!frame || !TrialWindow(frame, FileName(first))) return 1;
   HWND w = OpenTableWindow(frame, kCmdFoulingModels, L"Fouling Models");

@@ -116,6 +116,34 @@ HWND TopLevel(const wchar_t* cls, const std::wstring& caption) {
   return s.Found;
 }
 
+namespace {
+
+BOOL CALLBACK PrintTop(HWND w, LPARAM) {
+  if (!IsWindowVisible(w)) return TRUE;
+  // InternalGetWindowText sends no message: a hung window cannot stop the
+  // listing.
+  wchar_t cls[128] = {}, caption[256] = {};
+  GetClassNameW(w, cls, 128);
+  InternalGetWindowText(w, caption, 256);
+  DWORD process = 0;
+  GetWindowThreadProcessId(w, &process);
+  std::printf("  window: class %s, caption \"%s\", process %lu\n", Utf8(cls).c_str(), Utf8(caption).c_str(),
+              static_cast<unsigned long>(process));
+  return TRUE;
+}
+
+}  // namespace
+
+HWND WaitForFrame() {
+  HWND frame = WaitFor([] { return TopLevel(L"VorsantFrame", L"QEL - VORSANT"); }, 60000);
+  if (!frame) {
+    std::printf("  no frame window after 60 s; the visible top-level windows:\n");
+    EnumWindows(PrintTop, 0);
+    std::fflush(stdout);
+  }
+  return frame;
+}
+
 HWND Descendant(HWND parent, const wchar_t* cls, int id) {
   Search s{cls, nullptr, id};
   EnumChildWindows(parent, VisitChild, reinterpret_cast<LPARAM>(&s));

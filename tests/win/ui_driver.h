@@ -13,6 +13,10 @@ namespace vorsant::driver {
 HWND WaitFor(const std::function<HWND()>& find, int timeoutMs = 20000);
 // A visible top-level window of `cls` (nullptr: any class) with this caption.
 HWND TopLevel(const wchar_t* cls, const std::wstring& caption);
+// Waits up to a minute for the program's frame window; when it does not
+// come, prints the visible top-level windows there are instead, so that a
+// failed start says what the desktop showed.
+HWND WaitForFrame();
 // The first descendant of `parent` of class `cls` with the given control id
 // (0: any id).
 HWND Descendant(HWND parent, const wchar_t* cls, int id = 0);

@@ -126,7 +126,7 @@ void ScrollThenResize(HWND trial) {
 }
 
 int Run(const std::wstring& trialPath, const std::wstring& samplePath) {
-  HWND frame = WaitFor([] { return TopLevel(L"VorsantFrame", L"QEL - VORSANT"); }, 60000);
+  HWND frame = WaitForFrame();
   Check(frame != nullptr, "the frame window appears");
   if (!frame) return 1;
 
