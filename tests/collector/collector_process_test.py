@@ -14,6 +14,7 @@ import csv
 import io
 import os
 import re
+import shutil
 import signal
 import subprocess
 import sys
@@ -52,6 +53,26 @@ def start(db, *extra):
     line = proc.stdout.readline().strip()
     m = re.fullmatch(r"plumeta-collector: listening on http://127\.0\.0\.1:(\d+), storing in (.+)", line)
     return proc, line, (int(m.group(1)) if m else None), (m.group(2) if m else None)
+
+
+def stop(proc, sig=signal.SIGTERM):
+    """Sends `sig` and waits up to 30 s, reading both pipes so that a full
+    one cannot hold the collector: its exit code, or None when it hung, after
+    printing its threads' stacks and what it wrote to stderr."""
+    proc.send_signal(sig)
+    try:
+        proc.communicate(timeout=30)
+        return proc.returncode
+    except subprocess.TimeoutExpired:
+        stacks = subprocess.run(["gdb", "-p", str(proc.pid), "-batch", "-ex", "thread apply all bt"],
+                                capture_output=True, text=True, timeout=120) if shutil.which("gdb") else None
+        print(f"still running 30 s after signal {int(sig)}; its threads:")
+        print(stacks.stdout if stacks else "\n".join(
+            f"  {task}: {open(f'/proc/{proc.pid}/task/{task}/wchan').read()}"
+            for task in os.listdir(f"/proc/{proc.pid}/task")))
+        proc.kill()
+        print("its stderr:", proc.communicate()[1][-4000:])
+        return None
 
 
 def post(port, data):
@@ -121,8 +142,7 @@ def first_day(tmp):
     while get_status(port, "/api/summary", tokens[1]) != 200 and time.monotonic() < deadline:
         time.sleep(0.05)
     after = (get_status(port, "/api/summary", tokens[1]), get_status(port, "/api/summary", tokens[0]))
-    proc.send_signal(signal.SIGTERM)
-    check(proc.wait(timeout=30) == 0 and before == 200 and after == (200, 401),
+    check(stop(proc) == 0 and before == 200 and after == (200, 401),
           f"SIGHUP replaces the token with the file's new one ({before}, {after})")
 
 
@@ -131,14 +151,12 @@ def restart_keeps_hits(tmp):
     proc, line, port, shown = start(db)
     check(port is not None and shown == db, f"start line: {line!r}")
     statuses = [post(port, body(guid(), f"k{i}")) for i in range(20)]
-    proc.send_signal(signal.SIGTERM)
-    check(proc.wait(timeout=30) == 0, "SIGTERM stops the collector with exit 0")
+    check(stop(proc) == 0, "SIGTERM stops the collector with exit 0")
     check(statuses == [204] * 20, "20 hits answered 204")
     proc, line, port, shown = start(db)
     with urllib.request.urlopen(f"http://127.0.0.1:{port}/api/summary", timeout=10) as res:
         summary = res.read().decode()
-    proc.send_signal(signal.SIGINT)
-    check(proc.wait(timeout=30) == 0, "SIGINT stops the collector with exit 0")
+    check(stop(proc, signal.SIGINT) == 0, "SIGINT stops the collector with exit 0")
     check(summary.startswith('{"hits":20,'), "a second start keeps every hit")
     check(run("report", "--db", db, "--json").stdout == summary, "report --json prints the summary object")
 
@@ -200,8 +218,7 @@ def two_collectors(db):
     for t in threads:
         t.join()
     for proc in (a, b):
-        proc.send_signal(signal.SIGTERM)
-        proc.wait(timeout=30)
+        stop(proc)
     rows = [row for row in csv.DictReader(io.StringIO(run("export", "hits", "--db", db).stdout))
             if row["value"].startswith(run_id + "-")]
     stored = sorted(row["value"] for row in rows)
