@@ -108,7 +108,7 @@ class PostgresConnection final : public SqlConnection {
     for (const SqlStatement& statement : statements) {
       auto found = prepared_.find(statement.sql);
       if (found == prepared_.end()) {
-        std::string name = "s" + std::to_string(named_++);
+        std::string name = NewName();
         if (PQsendPrepare(conn, name.c_str(), Numbered(statement.sql).c_str(), 0, nullptr) != 1) Lost();
         found = prepared_.emplace(statement.sql, std::move(name)).first;
         sent.answers.push_back(&found->first);
@@ -185,7 +185,7 @@ class PostgresConnection final : public SqlConnection {
   const std::string& Prepared(std::string_view sql) {
     auto found = prepared_.find(sql);
     if (found != prepared_.end()) return found->second;
-    std::string name = "s" + std::to_string(named_++);
+    std::string name = NewName();
     Result result(PQprepare(conn_.get(), name.c_str(), Numbered(sql).c_str(), 0, nullptr));
     Check(result.get());
     return prepared_.emplace(std::string(sql), std::move(name)).first->second;
@@ -213,6 +213,9 @@ class PostgresConnection final : public SqlConnection {
     if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) return;
     throw Error(result);
   }
+
+  // A name no statement of this connection has had.
+  std::string NewName() { return "s" + std::to_string(named_++); }
 
   // The connection is of no more use: what was sent has an unknown outcome.
   [[noreturn]] void Lost() {

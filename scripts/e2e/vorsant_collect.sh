@@ -81,11 +81,14 @@ for _ in $(seq 300); do [ -L "$artifacts/balance" ] && break; sleep 0.1; done
 wine reg add 'HKLM\Software\Wine\Ports' /v "COM$port" /t REG_SZ /d "$(readlink "$artifacts/balance")" /f >/dev/null 2>&1
 wine reg add 'HKLM\Software\Wine\Ports' /v "COM$missing_port" /t REG_SZ /d "$artifacts/no-such-balance" /f \
   >/dev/null 2>&1
-wineserver -k >/dev/null 2>&1 || true
-wineserver -w >/dev/null 2>&1 || true
-# A server of our own with its chatter discarded (it dumps its objects when
-# stopped); the programs connect to it.
-wineserver -p5 >/dev/null 2>&1
+# Ends the Wine session and starts a server of our own with its chatter
+# discarded (it dumps its objects when stopped); the programs connect to it.
+fresh_wine_session() {
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  wineserver -p5 >/dev/null 2>&1
+}
+fresh_wine_session
 
 # Serves the driver's requests until $stop exists: NAME.shot becomes a
 # screenshot NAME.png, strike.key a key struck on the X keyboard.
@@ -127,9 +130,7 @@ if grep -q '^FAILED: the frame window appears' "$artifacts/driver.log"; then
   echo "note: its output:"
   tail -20 "$artifacts/vorsant.log" | sed 's/^/  /'
   echo "note: the frame did not appear within 60 s; vorsant.exe and the driver start again, once"
-  wineserver -k >/dev/null 2>&1 || true
-  wineserver -w >/dev/null 2>&1 || true
-  wineserver -p5 >/dev/null 2>&1
+  fresh_wine_session
   run_program_and_driver
 fi
 
