@@ -129,7 +129,13 @@ HWND ProgramDialog(HWND wnd) {
 // comes up.
 void ShortcutsInABox(HWND w) {
   HWND safety = GetDlgItem(w, IDC_SAFETY_FACTOR);
+  // Keys struck on the keyboard go to the foreground window, and Wine
+  // activates another program's window a moment after it is asked to; a
+  // message box just closed may still hold the activation.
   SetForegroundWindow(w);
+  const bool foreground = WaitUntil([&] { return GetForegroundWindow() == w; }, 10000);
+  Check(foreground, "the Fouling Models window comes to the foreground");
+  if (!foreground) std::printf("  the foreground is %s\n", Describe(GetForegroundWindow()).c_str());
   const bool focused = WaitFor([&] { return GuiState(w).hwndFocus == safety ? safety : nullptr; }) != nullptr;
   Check(focused, "Tab moves to the safety factor box");
   const LRESULT selection = SendMessageW(safety, EM_GETSEL, 0, 0);
@@ -142,6 +148,9 @@ void ShortcutsInABox(HWND w) {
   const bool copied =
       WaitFor([&] { return ClipboardText() == Text(safety) ? safety : nullptr; }, 10000) != nullptr;
   Check(copied, "Ctrl+C in a box copies its text");
+  if (!copied)
+    std::printf("  the box holds \"%s\", the clipboard \"%s\"; the foreground is %s\n",
+                Utf8(Text(safety)).c_str(), Utf8(ClipboardText()).c_str(), Describe(GetForegroundWindow()).c_str());
   Check(ProgramDialog(w) == nullptr && IsWindowEnabled(w), "Ctrl+C in a box opens no command of the frame");
 }
 

@@ -116,19 +116,21 @@ HWND TopLevel(const wchar_t* cls, const std::wstring& caption) {
   return s.Found;
 }
 
-namespace {
-
-BOOL CALLBACK PrintTop(HWND w, LPARAM) {
-  if (!IsWindowVisible(w)) return TRUE;
-  // InternalGetWindowText sends no message: a hung window cannot stop the
-  // listing.
+std::string Describe(HWND w) {
+  if (!w) return "no window";
+  // InternalGetWindowText sends no message: a hung window cannot stop it.
   wchar_t cls[128] = {}, caption[256] = {};
   GetClassNameW(w, cls, 128);
   InternalGetWindowText(w, caption, 256);
   DWORD process = 0;
   GetWindowThreadProcessId(w, &process);
-  std::printf("  window: class %s, caption \"%s\", process %lu\n", Utf8(cls).c_str(), Utf8(caption).c_str(),
-              static_cast<unsigned long>(process));
+  return "class " + Utf8(cls) + ", caption \"" + Utf8(caption) + "\", process " + std::to_string(process);
+}
+
+namespace {
+
+BOOL CALLBACK PrintTop(HWND w, LPARAM) {
+  if (IsWindowVisible(w)) std::printf("  window: %s\n", Describe(w).c_str());
   return TRUE;
 }
 

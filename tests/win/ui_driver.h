@@ -48,5 +48,7 @@ bool SaveScreen(const std::wstring& path);
 bool SaveClientArea(HWND wnd, const std::wstring& path);
 
 std::string Utf8(const std::wstring& w);
+// The class, caption and process of `w`, for a failure's explanation.
+std::string Describe(HWND w);
 
 }  // namespace vorsant::driver
