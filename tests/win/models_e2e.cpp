@@ -149,8 +149,7 @@ void ShortcutsInABox(HWND w) {
   auto copy = [&] {
     const DWORD before = GetClipboardSequenceNumber();
     CtrlKey('C');
-    return WaitUntil([&] { return GetClipboardSequenceNumber() != before; }, 5000) &&
-           ClipboardText() == Text(safety);
+    return WaitUntil([&] { return GetClipboardSequenceNumber() != before && ClipboardText() == Text(safety); }, 5000);
   };
   bool copied = copy();
   if (!copied) {
