@@ -130,8 +130,7 @@ HWND ProgramDialog(HWND wnd) {
 void ShortcutsInABox(HWND w) {
   HWND safety = GetDlgItem(w, IDC_SAFETY_FACTOR);
   // Keys struck on the keyboard go to the foreground window, and Wine
-  // activates another program's window a moment after it is asked to; a
-  // message box just closed may still hold the activation.
+  // activates another program's window a moment after it is asked to.
   SetForegroundWindow(w);
   const bool foreground = WaitUntil([&] { return GetForegroundWindow() == w; }, 10000);
   Check(foreground, "the Fouling Models window comes to the foreground");
