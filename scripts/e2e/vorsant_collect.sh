@@ -81,14 +81,7 @@ for _ in $(seq 300); do [ -L "$artifacts/balance" ] && break; sleep 0.1; done
 wine reg add 'HKLM\Software\Wine\Ports' /v "COM$port" /t REG_SZ /d "$(readlink "$artifacts/balance")" /f >/dev/null 2>&1
 wine reg add 'HKLM\Software\Wine\Ports' /v "COM$missing_port" /t REG_SZ /d "$artifacts/no-such-balance" /f \
   >/dev/null 2>&1
-# Ends the Wine session and starts a server of our own with its chatter
-# discarded (it dumps its objects when stopped); the programs connect to it.
-fresh_wine_session() {
-  wineserver -k >/dev/null 2>&1 || true
-  wineserver -w >/dev/null 2>&1 || true
-  wineserver -p5 >/dev/null 2>&1
-}
-fresh_wine_session
+e2e_fresh_wine_session
 
 # Serves the driver's requests until $stop exists: NAME.shot becomes a
 # screenshot NAME.png, strike.key a key struck on the X keyboard.
@@ -121,18 +114,7 @@ run_program_and_driver() {
   driver_rc=${PIPESTATUS[0]}
 }
 run_program_and_driver
-# A frame that never appeared is a start that failed before anything was
-# tested: say what there was to see, then start both once more, in a fresh
-# Wine session.
-if grep -q '^FAILED: the frame window appears' "$artifacts/driver.log"; then
-  if kill -0 "$program_pid" 2>/dev/null; then echo "note: vorsant.exe was running"; else
-    echo "note: vorsant.exe had ended"; fi
-  echo "note: its output:"
-  tail -20 "$artifacts/vorsant.log" | sed 's/^/  /'
-  echo "note: the frame did not appear within 60 s; vorsant.exe and the driver start again, once"
-  fresh_wine_session
-  run_program_and_driver
-fi
+e2e_start_failed "$artifacts/driver.log" "$program_pid" "$artifacts/vorsant.log" && run_program_and_driver
 
 e2e_program_ended "$program_pid" || driver_rc=1
 touch "$stop"

@@ -63,6 +63,29 @@ e2e_program_ended() {
   return 1
 }
 
+# Ends the Wine session and starts a server of our own with its chatter
+# discarded (it dumps its objects when stopped); the programs connect to it.
+e2e_fresh_wine_session() {
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  wineserver -p5 >/dev/null 2>&1
+}
+
+# e2e_start_failed DRIVER_LOG PROGRAM_PID PROGRAM_LOG: true when the driver
+# found no frame window, a start that failed before anything was tested,
+# after saying what there was to see. The caller then starts the program
+# and its driver once more, in a fresh Wine session; the check is judged on
+# that second start, whose driver log replaces the first.
+e2e_start_failed() {
+  grep -q '^FAILED: the frame window appears' "$1" || return 1
+  if kill -0 "$2" 2>/dev/null; then echo "note: vorsant.exe was running"; else
+    echo "note: vorsant.exe had ended"; fi
+  echo "note: its output:"
+  tail -20 "$3" | sed 's/^/  /'
+  echo "note: the frame did not appear within 60 s; vorsant.exe and the driver start again, once"
+  e2e_fresh_wine_session
+}
+
 # Serves the requests of a driver in folder $1 until $2 exists:
 # - NAME.shot becomes NAME.png of the whole screen;
 # - NAME.drop ("X Y", then one Windows path a line) is an X drag-and-drop of
