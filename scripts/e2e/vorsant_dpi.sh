@@ -33,11 +33,6 @@ e2e_prepare_prefix || { echo "e2e-dpi: 0 passed, 1 failed"; exit 1; }
 
 passed=0
 failed=0
-run_at_dpi() {
-  wine "$program" "$(winepath -w "$artifacts/merlot.vrs")" >>"$artifacts/vorsant$dpi.log" 2>&1 &
-  program_pid=$!
-  timeout 180 wine "$driver" "$(winepath -w "$artifacts")" "$dpi" "dpi$dpi" | tee "$artifacts/driver$dpi.log"
-}
 for dpi in 96 144 192; do
   # Wine reads the scale when its server starts.
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
@@ -48,8 +43,8 @@ for dpi in 96 144 192; do
   stop="$artifacts/.stop$dpi"
   e2e_serve_screenshots "$artifacts" "$stop" &
   watcher=$!
-  run_at_dpi
-  e2e_start_failed "$artifacts/driver$dpi.log" "$program_pid" "$artifacts/vorsant$dpi.log" && run_at_dpi
+  e2e_run_driven "$artifacts/vorsant$dpi.log" "$artifacts/driver$dpi.log" 180 "$(winepath -w "$artifacts/merlot.vrs")" \
+    -- "$(winepath -w "$artifacts")" "$dpi" "dpi$dpi"
   touch "$stop"
   wait "$watcher" 2>/dev/null
   wineserver -k 2>/dev/null

@@ -58,31 +58,18 @@ reset_units() { wine reg delete 'HKCU\Software\QEL\Vorsant' /v Units /f >/dev/nu
 reset_units
 
 # Started on the first trial: no welcome choice.
-run_first() {
-  wine "$program" "$(winepath -w "$artifacts/merlot.vrs")" >>"$artifacts/vorsant.log" 2>&1 &
-  program_pid=$!
-  timeout 180 wine "$driver" "$(winepath -w "$artifacts")" "$(winepath -w "$artifacts/merlot.vrs")" \
-    "$(winepath -w "$artifacts/syrah.vrs")" | tee "$artifacts/driver.log"
-  driver_rc=${PIPESTATUS[0]}
-}
-run_first
-e2e_start_failed "$artifacts/driver.log" "$program_pid" "$artifacts/vorsant.log" && run_first
-e2e_program_ended "$program_pid" || driver_rc=1
+e2e_run_driven "$artifacts/vorsant.log" "$artifacts/driver.log" 180 "$(winepath -w "$artifacts/merlot.vrs")" -- \
+  "$(winepath -w "$artifacts")" "$(winepath -w "$artifacts/merlot.vrs")" "$(winepath -w "$artifacts/syrah.vrs")"
+first_rc=$driver_rc
+e2e_program_ended "$program_pid" || first_rc=1
 
 # The units choice is the user's, kept in the registry, and outlives the
 # program: started again, the models window opens in Metric.
 units=$(wine reg query 'HKCU\Software\QEL\Vorsant' /v Units 2>/dev/null | tr -d '\r' | awk '$1 == "Units" {print $NF}')
-run_restart() {
-  wine "$program" "$(winepath -w "$artifacts/merlot.vrs")" >>"$artifacts/vorsant.log" 2>&1 &
-  program_pid=$!
-  timeout 120 wine "$driver" "$(winepath -w "$artifacts")" "$(winepath -w "$artifacts/merlot.vrs")" --remembered |
-    tee "$artifacts/driver_restart.log"
-  restart_rc=${PIPESTATUS[0]}
-}
-run_restart
-e2e_start_failed "$artifacts/driver_restart.log" "$program_pid" "$artifacts/vorsant.log" && run_restart
-[ "$restart_rc" -eq 0 ] || driver_rc=1
+e2e_run_driven "$artifacts/vorsant.log" "$artifacts/driver_restart.log" 120 "$(winepath -w "$artifacts/merlot.vrs")" -- \
+  "$(winepath -w "$artifacts")" "$(winepath -w "$artifacts/merlot.vrs")" --remembered
 e2e_program_ended "$program_pid" || driver_rc=1
+[ "$first_rc" -eq 0 ] || driver_rc=1
 reset_units
 touch "$stop"
 wait "$watcher" 2>/dev/null

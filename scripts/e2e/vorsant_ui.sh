@@ -35,15 +35,8 @@ stop="$artifacts/.stop"
 e2e_serve_screenshots "$artifacts" "$stop" &
 watcher=$!
 
-run_program_and_driver() {
-  wine "$program" >>"$artifacts/vorsant.log" 2>&1 &
-  program_pid=$!
-  timeout 240 wine "$driver" "$(winepath -w "$artifacts")" "$(winepath -w "$artifacts/chardonnay.vrs")" \
-    "$(winepath -w "$artifacts/merlot.vrs")" | tee "$artifacts/driver.log"
-  driver_rc=${PIPESTATUS[0]}
-}
-run_program_and_driver
-e2e_start_failed "$artifacts/driver.log" "$program_pid" "$artifacts/vorsant.log" && run_program_and_driver
+e2e_run_driven "$artifacts/vorsant.log" "$artifacts/driver.log" 240 -- "$(winepath -w "$artifacts")" \
+  "$(winepath -w "$artifacts/chardonnay.vrs")" "$(winepath -w "$artifacts/merlot.vrs")"
 
 e2e_program_ended "$program_pid" || driver_rc=1
 touch "$stop"

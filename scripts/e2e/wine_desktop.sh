@@ -73,9 +73,7 @@ e2e_fresh_wine_session() {
 
 # e2e_start_failed DRIVER_LOG PROGRAM_PID PROGRAM_LOG: true when the driver
 # found no frame window, a start that failed before anything was tested,
-# after saying what there was to see. The caller then starts the program
-# and its driver once more, in a fresh Wine session; the check is judged on
-# that second start, whose driver log replaces the first.
+# after saying what there was to see and starting a fresh Wine session.
 e2e_start_failed() {
   grep -q '^FAILED: the frame window appears' "$1" || return 1
   if kill -0 "$2" 2>/dev/null; then echo "note: vorsant.exe was running"; else
@@ -84,6 +82,26 @@ e2e_start_failed() {
   tail -20 "$3" | sed 's/^/  /'
   echo "note: the frame did not appear within 60 s; vorsant.exe and the driver start again, once"
   e2e_fresh_wine_session
+}
+
+# e2e_run_driven PROGRAM_LOG DRIVER_LOG SECONDS [PROGRAM_ARG...] -- [DRIVER_ARG...]
+# Starts $program (its output added to PROGRAM_LOG) and $driver for at most
+# SECONDS (its output shown and kept in DRIVER_LOG); sets program_pid and
+# driver_rc. A start whose frame never appeared is made once more, and the
+# check is judged on that second start.
+e2e_run_driven() {
+  local program_log=$1 driver_log=$2 seconds=$3 attempt
+  shift 3
+  local -a program_args=()
+  while [ $# -gt 0 ] && [ "$1" != -- ]; do program_args+=("$1"); shift; done
+  shift
+  for attempt in 1 2; do
+    wine "$program" "${program_args[@]}" >>"$program_log" 2>&1 &
+    program_pid=$!
+    timeout "$seconds" wine "$driver" "$@" | tee "$driver_log"
+    driver_rc=${PIPESTATUS[0]}
+    [ "$attempt" -eq 1 ] && e2e_start_failed "$driver_log" "$program_pid" "$program_log" || break
+  done
 }
 
 # Serves the requests of a driver in folder $1 until $2 exists:
