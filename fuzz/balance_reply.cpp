@@ -1,4 +1,5 @@
-// Bytes from the serial line: the reply parser alone on the whole input,
+// Bytes from the serial line: every profile's reply parser on the whole
+// input, the original balance's reply parser alone,
 // then the input as a balance's stream, read reading by reading the way a
 // collection takes its points and turned into stored points.
 
@@ -8,6 +9,7 @@
 #include <string_view>
 
 #include "scale/balance.h"
+#include "scale/balance_profile.h"
 #include "scale/point_texts.h"
 #include "scale/serial_port.h"
 #include "trial/analysis.h"
@@ -46,6 +48,12 @@ class StreamPort final : public SerialPort {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  for (const BalanceProfile& profile : BalanceProfiles()) {
+    const BalanceReading r = profile.Parse(bytes);
+    if (ReadingProblem(r).empty() != (r.State == ReadingState::Stable || r.State == ReadingState::Unstable)) {
+      __builtin_trap();
+    }
+  }
   const TWeightReading whole = ParseWeightReply(bytes);
   if (whole.WeightStr.size() > 9) __builtin_trap();
 

@@ -30,7 +30,6 @@ std::vector<std::string_view> Fields(std::string_view s) {
 
 BalanceReading Unreadable(std::string_view line) {
   BalanceReading r;
-  r.State = ReadingState::Error;
   r.Detail = std::string(TrimLine(line).substr(0, 40));
   return r;
 }
@@ -93,6 +92,7 @@ BalanceReading ParseStandardReply(std::string_view line) {
   if (f.empty()) return Unreadable(line);
   if (f[0] == "ES" || f[0] == "ET" || f[0] == "EL") {
     BalanceReading r;
+    r.State = ReadingState::Error;
     r.Detail = std::string(f[0]);
     return r;
   }
@@ -165,10 +165,11 @@ std::string ReadingProblem(const BalanceReading& reading) {
     case ReadingState::WrongUnit:
       return "the balance reports its weight in " + reading.Unit + "; set it to grams";
     case ReadingState::Error:
+      return "the balance reports an error (" + reading.Detail + ")";
+    case ReadingState::Unreadable:
       break;
   }
-  if (reading.Detail.empty()) return "the balance's reply could not be read";
-  return "the balance reports an error (" + reading.Detail + ")";
+  return "the balance's reply could not be read";
 }
 
 std::string LineSettingsText(const BalanceLineSettings& line) {
@@ -188,15 +189,15 @@ const std::vector<BalanceProfile>& BalanceProfiles() {
        {TBaudRate::br1200, TDataBits::db7, TParity::paOdd, TStopBits::sb1, Handshake::AsPort},
        std::string_view(kTareCommand.data(), kTareCommand.size()),
        std::string_view(kWeightRequest.data(), kWeightRequest.size()), kReplyEnd, ParseDefaultReply},
+      {"continuous", "continuous output",
+       {TBaudRate::br9600, TDataBits::db8, TParity::paNone, TStopBits::sb1, Handshake::None}, "T\r\n", "", '\n',
+       ParseContinuousLine},
       {"standard", "standard interface commands",
        {TBaudRate::br9600, TDataBits::db8, TParity::paNone, TStopBits::sb1, Handshake::None}, "T\r\n", "S\r\n",
        '\n', ParseStandardReply},
       {"two-letter", "two-letter commands",
        {TBaudRate::br9600, TDataBits::db8, TParity::paNone, TStopBits::sb1, Handshake::None}, "T\r\n", "Q\r\n",
        '\n', ParseTwoLetterReply},
-      {"continuous", "continuous output",
-       {TBaudRate::br9600, TDataBits::db8, TParity::paNone, TStopBits::sb1, Handshake::None}, "T\r\n", "", '\n',
-       ParseContinuousLine},
   };
   return profiles;
 }

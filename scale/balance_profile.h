@@ -58,11 +58,12 @@ enum class ReadingState {
   Overload,
   Underload,
   WrongUnit,  // a weight in a unit that is no mass the program converts
-  Error,      // the balance reports an error, or the line is no reply
+  Error,      // the balance reports an error of its own
+  Unreadable, // silence, or a line that is no reply of this command set
 };
 
 struct BalanceReading {
-  ReadingState State = ReadingState::Error;
+  ReadingState State = ReadingState::Unreadable;
   double Grams = 0;     // meaningful for Stable and Unstable
   std::string Unit;     // as the balance wrote it
   std::string Detail;   // an error code, or the line itself when unreadable
@@ -80,7 +81,10 @@ struct BalanceProfile {
   ReplyParser Parse;
 };
 
-// Every profile, the original balance first.
+// Every profile, in the order detection tries them: the original balance
+// first, then the continuous output, listened to before any other command is
+// sent (a balance that sends on its own would seem to answer a command set
+// whose lines look like its own).
 const std::vector<BalanceProfile>& BalanceProfiles();
 // nullptr for a name no profile has.
 const BalanceProfile* FindBalanceProfile(std::string_view name);

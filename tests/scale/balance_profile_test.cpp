@@ -19,7 +19,7 @@ TEST(BalanceProfiles, TheOriginalBalanceIsTheDefaultByteForByte) {
   const BalanceReading r = p.Parse("-    12.34 g\r");
   EXPECT_EQ(r.State, ReadingState::Stable);
   EXPECT_DOUBLE_EQ(r.Grams, -12.34);
-  EXPECT_EQ(p.Parse("+   12.3x  \r").State, ReadingState::Error);
+  EXPECT_EQ(p.Parse("+   12.3x  \r").State, ReadingState::Unreadable);
   for (const char* name : {"default", "standard", "two-letter", "continuous"}) {
     EXPECT_NE(FindBalanceProfile(name), nullptr) << name;
   }
@@ -45,7 +45,7 @@ TEST(StandardReplies, WeightsStabilityLimitsAndErrors) {
   EXPECT_EQ(ReadingProblem(r), "the balance reports its weight in lb; set it to grams");
   for (const char* garbage : {"", "\r\n", "S S 12.345", "S S abc g", "S Q 1 g", "\x1b\x7f\xff"}) {
     r = ParseStandardReply(garbage);
-    EXPECT_EQ(r.State, ReadingState::Error) << garbage;
+    EXPECT_EQ(r.State, ReadingState::Unreadable) << garbage;
     EXPECT_FALSE(ReadingProblem(r).empty());
   }
 }
@@ -62,7 +62,7 @@ TEST(TwoLetterReplies, WeightsStabilityLimitsAndErrors) {
   EXPECT_EQ(ParseTwoLetterReply("EC,E1\r\n").State, ReadingState::Error);
   EXPECT_EQ(ParseTwoLetterReply("ST,+00012.34 pcs\r\n").State, ReadingState::WrongUnit);
   for (const char* garbage : {"", "ST", "ST+00012.34  g", "XX,+1.0  g", "ST,+1.0", "ST,abc  g"}) {
-    EXPECT_EQ(ParseTwoLetterReply(garbage).State, ReadingState::Error) << garbage;
+    EXPECT_EQ(ParseTwoLetterReply(garbage).State, ReadingState::Unreadable) << garbage;
   }
 }
 
@@ -70,7 +70,7 @@ TEST(ContinuousLines, EitherFormatIsRead) {
   EXPECT_DOUBLE_EQ(ParseContinuousLine("ST,+00012.34  g\r\n").Grams, 12.34);
   EXPECT_DOUBLE_EQ(ParseContinuousLine("S S      7.5 g\r\n").Grams, 7.5);
   EXPECT_EQ(ParseContinuousLine("US,+00012.34  g").State, ReadingState::Unstable);
-  EXPECT_EQ(ParseContinuousLine("noise").State, ReadingState::Error);
+  EXPECT_EQ(ParseContinuousLine("noise").State, ReadingState::Unreadable);
 }
 
 }  // namespace

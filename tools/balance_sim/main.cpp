@@ -56,6 +56,10 @@ constexpr char kUsage[] =
     "  --backwards-after S   the weight falls from S seconds after the tare\n"
     "  --time-scale F        time passes F times faster (default VORSANT_TEST_TIME_SCALE or 1)\n"
     "  --seed N              noise seed\n"
+    "  --profile NAME        speak default, standard, two-letter or continuous (default)\n"
+    "  --unit U              weigh in g, kg, mg or any other unit (g; not for default)\n"
+    "  --unstable S          readings are unstable S seconds after each tare (0)\n"
+    "  --overload-above G    report an overload above G grams net\n"
     "  --verbose             log every command on standard error\n";
 
 double NumberArg(std::string_view option, const char* text) {
@@ -76,6 +80,7 @@ int main(int argc, char** argv) {
   std::string link;
   bool verbose = false;
   bool xoff = false;
+  vorsant::sim::Speech speech;
   gTimeScale = vorsant::TestTimeScale();
 
   for (int i = 1; i < argc; ++i) {
@@ -117,6 +122,19 @@ int main(int argc, char** argv) {
       gTimeScale = number();
     } else if (a == "--seed") {
       faults.Seed = static_cast<std::uint32_t>(number());
+    } else if (a == "--profile" && next != nullptr) {
+      const std::optional<vorsant::sim::Dialect> dialect = vorsant::sim::DialectNamed(argv[++i]);
+      if (!dialect) {
+        std::cerr << "vorsant-balance-sim: no profile named " << argv[i] << "\n";
+        return 2;
+      }
+      speech.Commands = *dialect;
+    } else if (a == "--unit" && next != nullptr) {
+      speech.Unit = argv[++i];
+    } else if (a == "--unstable") {
+      faults.UnstableSeconds = number();
+    } else if (a == "--overload-above") {
+      faults.OverloadAbove = number();
     } else if (a == "--verbose") {
       verbose = true;
     } else if (a == "--help" || a == "-h") {
@@ -143,7 +161,7 @@ int main(int argc, char** argv) {
     vorsant::sim::PseudoTerminal pty;
     if (!link.empty()) pty.CreateLink(link);
     if (xoff) pty.HoldInXoff();
-    vorsant::sim::SimulatedBalance balance(curve, faults, startGrams);
+    vorsant::sim::SimulatedBalance balance(curve, faults, startGrams, speech);
     std::cout << pty.SlavePath() << std::endl;
     vorsant::sim::ServeBalance(pty, balance, gStop, Now, verbose ? Log : nullptr);
   } catch (const std::exception& e) {

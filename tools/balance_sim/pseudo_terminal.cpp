@@ -1,5 +1,7 @@
 #include "tools/balance_sim/pseudo_terminal.h"
 
+#include <chrono>
+
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
@@ -124,13 +126,27 @@ void PseudoTerminal::HoldInXoff() {
 void ServeBalance(PseudoTerminal& pty, SimulatedBalance& balance, const std::atomic<bool>& stop,
                   double (*now)(), void (*log)(const std::string& line)) {
   char buffer[256];
+  const bool today = balance.Speaks().Commands != Dialect::Original;
+  const bool continuous = balance.Speaks().Commands == Dialect::Continuous;
+  auto nextLine = std::chrono::steady_clock::now();
+  // Today's balances are set to 9600 baud without parity; at other settings
+  // they hear only noise.
+  auto lineHeard = [&] {
+    const PseudoTerminal::LineSettings line = pty.ReadLineSettings();
+    return line.Baud == 9600 && !line.ParityOdd;
+  };
   while (!stop.load()) {
+    if (continuous && std::chrono::steady_clock::now() >= nextLine) {
+      nextLine += std::chrono::milliseconds(100);
+      if (lineHeard()) WriteAll(pty.MasterFd(), balance.ContinuousLine(now()));
+    }
     pollfd p{pty.MasterFd(), POLLIN, 0};
-    const int ready = poll(&p, 1, 50);
+    const int ready = poll(&p, 1, continuous ? 20 : 50);
     if (ready < 0 && errno != EINTR) return;
     if (ready <= 0 || (p.revents & POLLIN) == 0) continue;
     const ssize_t n = read(pty.MasterFd(), buffer, sizeof buffer);
     if (n <= 0) continue;
+    if (today) balance.SetLineHeard(lineHeard());
     const int tares = balance.Tares();
     const int requests = balance.Requests();
     const std::vector<std::string> replies =
