@@ -62,6 +62,16 @@ start_balance "$work/stalling" --fouling 0 --resistance 1e20
 check "scale read prints a weight" bash -c "'$cli' scale read --port '$work/balance' | grep -Eq '^-?[0-9]+\.[0-9]{2} g$'"
 check "scale tare" "$cli" scale tare --port "$work/balance"
 
+# Balances of today's command sets, each found by itself and read by name.
+for profile in standard two-letter continuous; do
+  start_balance "$work/$profile" --profile "$profile" --unit kg
+  check "scale detect finds a $profile balance" bash -c \
+    "'$cli' scale detect --port '$work/$profile' | grep -q ' baud, .*, 152.370 g, stable.$'"
+  check "scale read --profile $profile converts kilograms" bash -c \
+    "'$cli' scale read --port '$work/$profile' --profile $profile | grep -qx '152.370 g'"
+done
+check "scale detect on a silent line exits 1" bash -c "! '$cli' scale detect --port '$work/silent' 2>/dev/null"
+
 # A whole 18-minute run, written to another file.
 new_trial "$work/run.vrs"
 cp "$work/run.vrs" "$work/run.before"
