@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "scale/balance.h"
+#include "scale/balance_exchange.h"
 #include "scale/density_check.h"
 #include "scale/point_texts.h"
 #include "trial/analysis.h"
@@ -21,6 +22,12 @@ constexpr int kFirstPointAfterCollapse = static_cast<int>(kPointCount) / 2 + 1;
 constexpr double kMinRoundPause = 0.001;
 // Less gain than this since the previous point ends the run, ml.
 constexpr double kLeastVolumeGain = 1.0;
+// Readings between points come no closer than this, run-clock seconds: the
+// companion file keeps tenths.
+constexpr double kReadingSpacing = 0.1;
+// A reading between points leaves at least this much before a due point,
+// so that no point waits for one.
+constexpr double kReadingMargin = 0.5;
 
 // Sets a flag for as long as it exists.
 class FlagScope {
@@ -68,6 +75,38 @@ void CollectionRun::Recalculated(TWineClass& trial) {
   ui_.TrialChanged(trial);
 }
 
+void CollectionRun::Tare() {
+  if (&profile_ == &DefaultBalanceProfile()) {
+    SendTare(port_);
+  } else {
+    TareWithProfile(port_, profile_);
+  }
+}
+
+TWeightReading CollectionRun::Weigh() {
+  if (&profile_ == &DefaultBalanceProfile()) return GetWeight(port_);
+  const BalanceAnswer answer = WeighWithProfile(port_, profile_);
+  TWeightReading reading;
+  reading.Error = !answer.Problem.empty();
+  reading.WeightVal = answer.Reading.Grams;
+  if (reading.Error) ui_.ShowBalanceProblem(answer.Problem);
+  return reading;
+}
+
+void CollectionRun::Keep(double elapsed, double weight) {
+  if (sink_ == nullptr) return;
+  const double grams = weight - w0_;
+  sink_->Add(elapsed, grams, grams / density_);
+  lastKept_ = elapsed;
+}
+
+void CollectionRun::ReadBetweenPoints(double elapsed) {
+  if (sink_ == nullptr || elapsed - lastKept_ < kReadingSpacing) return;
+  if (r_ * interval_ - elapsed < kReadingMargin || r_ == kPointsFull) return;
+  const TWeightReading reading = Weigh();
+  if (!reading.Error) Keep((clock_.Now() - t0_).count(), reading.WeightVal);
+}
+
 void CollectionRun::CollectNewDataExecute(TWineClass& trial) {
   if (!Start(trial)) return;
   while (Tick()) {
@@ -97,8 +136,8 @@ bool CollectionRun::Start(TWineClass& trial) {
     Calculate(trial.WineRec, false);
     Recalculated(trial);
     ui_.ShowProgress();
-    SendTare(port_);
-    start = GetWeight(port_);
+    Tare();
+    start = Weigh();
     if (start.Error) ui_.ShowInformation(kReadingTroubleMessage);
   } catch (...) {
     EndAtOnce();
@@ -114,6 +153,7 @@ bool CollectionRun::Start(TWineClass& trial) {
   interval_ = kFirstInterval;
   previousVolume_ = 0;
   shownCountdown_.clear();
+  Keep(0, w0_);
   return true;
 }
 
@@ -192,12 +232,13 @@ bool CollectionRun::Round() {
         stop = true;
       }
     } else {
-      const TWeightReading reading = GetWeight(port_);
+      const TWeightReading reading = Weigh();
       if (reading.Error) {
         ui_.ShowInformation(kReadingTroubleMessage);
         stop = true;
       } else {
         now = clock_.Now();  // the time of the point
+        Keep((now - t0_).count(), reading.WeightVal);
         const double volume = (reading.WeightVal - w0_) / density_;
         if (volume - previousVolume_ < kLeastVolumeGain) {
           ui_.ShowInformation(kTooSmallVolumeMessage);
@@ -217,6 +258,7 @@ bool CollectionRun::Round() {
     }
   }
 
+  if (!stop && elapsed < dueAt) ReadBetweenPoints(elapsed);
   ui_.ProcessMessages();
   return stop || stopCollection_ || timeLimit_ < (now - t0_).count();
 }

@@ -16,7 +16,10 @@
 
 #include <string>
 
+#include "scale/balance_profile.h"
+#include "scale/balance_protocol.h"
 #include "scale/collection_ui.h"
+#include "scale/reading_log.h"
 #include "scale/run_clock.h"
 #include "scale/serial_port.h"
 #include "trial/wine_rec.h"
@@ -38,7 +41,12 @@ inline constexpr double kMaxRoundPause = 0.1;
 
 class CollectionRun {
  public:
-  CollectionRun(SerialPort& port, RunClock& clock, CollectionUi& ui) : port_(port), clock_(clock), ui_(ui) {}
+  // The balance speaks `profile`. With a `sink`, the run also reads the
+  // balance between its points, as often as the line allows, and hands the
+  // sink every reading; the points and their schedule are the same.
+  CollectionRun(SerialPort& port, RunClock& clock, CollectionUi& ui,
+                const BalanceProfile& profile = DefaultBalanceProfile(), ReadingSink* sink = nullptr)
+      : port_(port), clock_(clock), ui_(ui), profile_(profile), sink_(sink) {}
 
   // Runs the whole command for `trial`, pausing on the clock between
   // rounds; for a caller without a message loop of its own. An error of the
@@ -85,10 +93,18 @@ class CollectionRun {
   // The end by an error: progress closed, no question.
   void EndAtOnce();
   void Recalculated(TWineClass& trial);
+  void Tare();
+  // One reading through the profile; Error when it gave no weight to use.
+  TWeightReading Weigh();
+  // A reading between points for the sink; its failures end nothing.
+  void ReadBetweenPoints(double elapsed);
+  void Keep(double elapsed, double weight);
 
   SerialPort& port_;
   RunClock& clock_;
   CollectionUi& ui_;
+  const BalanceProfile& profile_;
+  ReadingSink* sink_;
   TWineClass* trial_ = nullptr;
   bool stopCollection_ = false;
   bool busy_ = false;
@@ -101,6 +117,7 @@ class CollectionRun {
   double interval_ = kFirstInterval;
   double previousVolume_ = 0;
   std::string shownCountdown_;
+  double lastKept_ = 0;
 };
 
 // Empties the data set and the results a run rebuilds; MinSkip becomes 1.

@@ -51,6 +51,11 @@ class CollectionUi {
   virtual bool Confirm(const std::string& text) = 0;
   // The main window's Save As for `trial`.
   virtual void SaveAs(TWineClass& trial) = 0;
+
+  // What a balance of today's command sets said when a reading gave no
+  // weight ("the balance is overloaded: ..."), before the run's own message
+  // about it. Shown beside that message, never instead of it.
+  virtual void ShowBalanceProblem(const std::string& text) { (void)text; }
 };
 
 }  // namespace vorsant

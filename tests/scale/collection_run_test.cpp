@@ -3,7 +3,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "scale/com_port.h"
@@ -350,6 +353,64 @@ TEST(SteadyRunClock, ScaleMakesRunTimePassFaster) {
   const double passed = (clock.Now() - start).count();
   EXPECT_GE(passed, 3.0);
   EXPECT_LT(passed, 60.0);
+}
+
+}  // namespace
+}  // namespace vorsant
+
+namespace vorsant {
+namespace {
+
+struct RecordedReadings final : ReadingSink {
+  std::vector<std::array<double, 3>> lines;
+  void Add(double seconds, double grams, double ml) override { lines.push_back({seconds, grams, ml}); }
+};
+
+TEST_F(RunFixture, EveryReadingIsKeptBetweenTheSameThirtySixPoints) {
+  RecordedReadings kept;
+  CollectionRun keeping{port, clock, ui, DefaultBalanceProfile(), &kept};
+  ui.dialogChoice = {"1.25", 9};
+  keeping.CollectNewDataExecute(trial);
+
+  // The points and their schedule are those of a run that keeps nothing.
+  const TWineRec& rec = trial.WineRec;
+  ASSERT_EQ(PointCount(rec), 36u);
+  for (std::size_t k = 0; k < 36; ++k) {
+    EXPECT_NEAR(StoredSeconds(rec, k), 15.0 * static_cast<double>(k + 1), 0.5) << "point " << k + 1;
+  }
+  // Some 30 readings between two points: each takes the balance 0.3 s and
+  // the run's round 0.1 s, and none comes in the half second before a point.
+  ASSERT_GT(kept.lines.size(), 36u * 25);
+  EXPECT_EQ(kept.lines.front(), (std::array<double, 3>{0, 0, 0}));
+  for (std::size_t i = 1; i < kept.lines.size(); ++i) {
+    const auto& [seconds, grams, ml] = kept.lines[i];
+    EXPECT_GT(seconds, kept.lines[i - 1][0]);
+    EXPECT_NEAR(ml, grams / 1.25, 1e-9);
+  }
+  EXPECT_NEAR(kept.lines.back()[1], 0.5 * 540, 1.0);
+}
+
+TEST(ReadingLog, WrittenAsItGoesAndReadBackPastACutLine) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "vorsant-reading-log-test";
+  std::filesystem::create_directories(dir);
+  const std::filesystem::path path = ReadingLogPath(dir / "merlot.vrs");
+  EXPECT_EQ(path.filename(), "merlot.readings.csv");
+  {
+    ReadingLog log(path);
+    log.Add(0, 0, 0);
+    log.Add(15.06, 12.3456, 12.2);
+    // Read while the log is still open: every line is on disk already.
+    std::ifstream in(path, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "seconds,grams,ml\n0.0,0.000,0.000\n15.1,12.346,12.200\n");
+  }
+  int skipped = 0;
+  const std::vector<LoggedReading> back = ParseReadingLog("seconds,grams,ml\r\n0.0,0,0\n15.1,12.3,12.2\n30.2,24.", &skipped);
+  ASSERT_EQ(back.size(), 2u);
+  EXPECT_DOUBLE_EQ(back[1].Seconds, 15.1);
+  EXPECT_DOUBLE_EQ(back[1].Ml, 12.2);
+  EXPECT_EQ(skipped, 1);
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
