@@ -1,6 +1,8 @@
 // collect FILE.vrs --port DEVICE --density D --duration 9|18|36|72|144
-// [-o OUT.vrs]: a real collection run from the balance into the trial FILE
-// (made with "new"). The collected trial is written, through the safe save,
+// [-o OUT.vrs] [--profile NAME]: a real collection run from the balance into the trial FILE
+// (made with "new"), through the balance profile NAME (the original balance
+// by default). Every reading goes to OUT.readings.csv beside the output as it
+// is taken. The collected trial is written, through the safe save,
 // to OUT or else over FILE, only when the run stored at least one point,
 // also when the port fails after that point. A run that ends by its own
 // message, by a port error or before its first point exits 1. X or Ctrl+C stops it early.
@@ -15,7 +17,9 @@
 #include "cli/terminal_keys.h"
 #include "cli/trial_io.h"
 #include "scale/balance_port.h"
+#include "scale/balance_exchange.h"
 #include "scale/collection_run.h"
+#include "scale/reading_log.h"
 #include "scale/com_port.h"
 #include "scale/density_check.h"
 #include "scale/run_clock.h"
@@ -46,9 +50,10 @@ class InterruptScope {
 }  // namespace
 
 int RunCollect(CommandArgs args, CommandIo& io) {
-  const Options options(args, {"--port", "--density", "--duration", "-o"});
-  options.ExpectPositional(
-      1, "one trial file: collect FILE.vrs --port DEVICE --density D --duration MIN [-o OUT.vrs]");
+  const Options options(args, {"--port", "--density", "--duration", "-o", "--profile"});
+  options.ExpectPositional(1,
+                           "one trial file: collect FILE.vrs --port DEVICE --density D --duration MIN [-o OUT.vrs] "
+                           "[--profile NAME]");
   const std::string path = options.Positional()[0];
   const std::string output = options.Value("-o").value_or(path);
   const std::optional<std::string> density = RangeCheck(options.Required("--density"));
@@ -60,12 +65,19 @@ int RunCollect(CommandArgs args, CommandIo& io) {
 
   TWineClass trial;
   trial.WineRec = ReadTrial(path);
+  const BalanceProfile* profile = &DefaultBalanceProfile();
+  if (const std::optional<std::string> name = options.Value("--profile")) {
+    profile = FindBalanceProfile(*name);
+    if (profile == nullptr) throw UsageError("no balance profile named " + *name);
+  }
   TComPort port;
-  SetBalanceLineSettings(port);
+  ApplyBalanceLine(port, *profile);
   port.SetDeviceName(options.Required("--port"));
   SteadyRunClock clock;
   ConsoleCollectionUi ui({*density, *duration}, output, io, StdoutIsTerminal());
-  CollectionRun run(port, clock, ui);
+  // Every reading goes beside the output as it comes, whatever ends the run.
+  ReadingLog readings(ReadingLogPath(output));
+  CollectionRun run(port, clock, ui, *profile, &readings);
   ui.Attach(run);
   InterruptScope interrupts;
   try {

@@ -76,6 +76,11 @@ void ConsoleCollectionUi::ShowInformation(const std::string& text) {
   endedByMessage_ = true;
 }
 
+void ConsoleCollectionUi::ShowBalanceProblem(const std::string& text) {
+  EndCountdownLine();
+  io_.err << "vorsant-cli: " << text << "\n";
+}
+
 bool ConsoleCollectionUi::Confirm(const std::string& text) {
   const bool save = pointsShown_ > 0;
   io_.out << text << (save ? " Yes\n" : " No\n");

@@ -32,6 +32,7 @@ class ConsoleCollectionUi final : public CollectionUi {
   void TrialChanged(TWineClass& trial) override;
   void ProcessMessages() override;
   void ShowInformation(const std::string& text) override;
+  void ShowBalanceProblem(const std::string& text) override;
   bool Confirm(const std::string& text) override;
   void SaveAs(TWineClass& trial) override;
 

@@ -1,6 +1,7 @@
 #include "scale/collection_run.h"
 
 #include <algorithm>
+#include <exception>
 #include <optional>
 
 #include "scale/balance.h"
@@ -96,8 +97,15 @@ TWeightReading CollectionRun::Weigh() {
 void CollectionRun::Keep(double elapsed, double weight) {
   if (sink_ == nullptr) return;
   const double grams = weight - w0_;
-  sink_->Add(elapsed, grams, grams / density_);
   lastKept_ = elapsed;
+  try {
+    sink_->Add(elapsed, grams, grams / density_);
+  } catch (const std::exception& e) {
+    // The readings beside the points are a help, not the run: say it once
+    // and go on with the points.
+    ui_.ShowBalanceProblem(e.what());
+    sink_ = nullptr;
+  }
 }
 
 void CollectionRun::ReadBetweenPoints(double elapsed) {

@@ -13,12 +13,12 @@ std::filesystem::path ReadingLogPath(const std::filesystem::path& trialPath) {
   return log;
 }
 
-ReadingLog::ReadingLog(const std::filesystem::path& path) : out_(path, std::ios::binary | std::ios::trunc) {
-  if (!out_) throw std::runtime_error("the readings file beside the trial cannot be written");
-  out_ << kReadingLogHeader << "\n" << std::flush;
-}
-
 void ReadingLog::Add(double seconds, double grams, double ml) {
+  if (!out_.is_open()) {
+    out_.open(path_, std::ios::binary | std::ios::trunc);
+    if (out_) out_ << kReadingLogHeader << "\n";
+  }
+  if (!out_) throw std::runtime_error("the readings file beside the trial cannot be written");
   char line[96];
   std::snprintf(line, sizeof line, "%.1f,%.3f,%.3f\n", seconds, grams, ml);
   // Flushed at once: what the operating system has survives the program.

@@ -34,14 +34,16 @@ class ReadingSink {
   virtual void Add(double seconds, double grams, double ml) = 0;
 };
 
-// Writes the readings to a file, replacing what it held.
+// Writes the readings to a file, replacing what it held, from the first
+// reading on: a run that reads nothing leaves no file.
 class ReadingLog final : public ReadingSink {
  public:
-  // Throws std::runtime_error naming the file when it cannot be written.
-  explicit ReadingLog(const std::filesystem::path& path);
+  explicit ReadingLog(std::filesystem::path path) : path_(std::move(path)) {}
+  // Throws std::runtime_error when the file cannot be written.
   void Add(double seconds, double grams, double ml) override;
 
  private:
+  std::filesystem::path path_;
   std::ofstream out_;
 };
 

@@ -55,7 +55,7 @@ new_trial() {
 
 start_balance "$work/balance"
 start_balance "$work/silent" --silent
-start_balance "$work/three" --silent-after 4  # the starting weight and three points
+start_balance "$work/three" --silent-from 50  # three points, 15 s apart
 start_balance "$work/stalling" --fouling 0 --resistance 1e20
 
 # One reading and a tare.
@@ -85,6 +85,14 @@ check "collect saves the trial to -o" grep -q "^saved $work/run-out.vrs" "$work/
 check "-o leaves the input alone" cmp -s "$work/run.vrs" "$work/run.before"
 check "the 36th point is at 18 minutes" bash -c \
   "'$cli' report '$work/run-out.vrs' --json | tr -d '\n ' | grep -q '\"M\":\[\"0\",\"1\",.*\"18\"\]'"
+check "every reading is kept beside the output" bash -c \
+  "test \$(wc -l <'$work/run-out.readings.csv') -gt 200 && tail -1 '$work/run-out.readings.csv' | grep -q '^10[78][0-9]\.'"
+
+# A run through a balance of today's command sets.
+new_trial "$work/standard.vrs"
+check "a run through the standard profile succeeds" bash -c \
+  "'$cli' collect '$work/standard.vrs' --port '$work/standard' --profile standard --density 1 --duration 9 >/dev/null 2>&1"
+check "it stores 36 points" bash -c "'$cli' report '$work/standard.vrs' --json | tr -d '\n ' | grep -q '\"M\":\[\"0\",.*\"9\"\]'"
 
 # A silent balance: the starting weight cannot be read and the trial, with
 # its points, stays as it was.
@@ -126,6 +134,7 @@ wait "$collector" || status=$?
 check "a vanished balance fails" test "$status" -eq 1
 check "the points before the port failed are saved" bash -c \
   "'$cli' report '$work/vanish.vrs' --json | tr -d '\n ' | grep -Eq '\"V\":\[(\"[^\"]+\",){3}'"
+check "the readings up to the failure are kept" bash -c "test \$(wc -l <'$work/vanish.readings.csv') -gt 20"
 
 # A filter that passes nothing.
 new_trial "$work/stall.vrs"
@@ -141,6 +150,7 @@ status=0
 check "missing port fails" test "$status" -eq 1
 check "missing port gives the system's message" grep -q "No such file or directory" "$work/none.out"
 check "missing port leaves the file alone" cmp -s "$work/none.vrs" "$work/none.before"
+check "missing port leaves no readings file" test ! -e "$work/none.readings.csv"
 
 echo "scale cli: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

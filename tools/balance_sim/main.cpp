@@ -50,6 +50,7 @@ constexpr char kUsage[] =
     "  --noise G             uniform noise of +-G grams on each reading\n"
     "  --silent              never answer a weight request\n"
     "  --silent-after N      answer N weight requests, then fall silent\n"
+    "  --silent-from S       fall silent S seconds after the tare\n"
     "  --garbage             answer every weight request with a line that is no number\n"
     "  --garbage-after N     answer N requests properly, then with garbage\n"
     "  --xoff                hold the line in XOFF: the program's writes stall\n"
@@ -110,6 +111,8 @@ int main(int argc, char** argv) {
       faults.SilentAfter = 0;
     } else if (a == "--silent-after") {
       faults.SilentAfter = static_cast<int>(number());
+    } else if (a == "--silent-from") {
+      faults.SilentFrom = number();
     } else if (a == "--garbage") {
       faults.GarbageAfter = 0;
     } else if (a == "--garbage-after") {

@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
@@ -78,6 +79,12 @@ void PseudoTerminal::CreateLink(const std::string& link) {
   link_ = link;
 }
 
+std::size_t PseudoTerminal::UnreadByProgram() const {
+  int queued = 0;
+  if (ioctl(slave_, FIONREAD, &queued) != 0) return 0;
+  return static_cast<std::size_t>(queued);
+}
+
 PseudoTerminal::LineSettings PseudoTerminal::ReadLineSettings() const {
   termios t{};
   if (tcgetattr(slave_, &t) != 0) Fail("tcgetattr");
@@ -138,7 +145,9 @@ void ServeBalance(PseudoTerminal& pty, SimulatedBalance& balance, const std::ato
   while (!stop.load()) {
     if (continuous && std::chrono::steady_clock::now() >= nextLine) {
       nextLine += std::chrono::milliseconds(100);
-      if (lineHeard()) WriteAll(pty.MasterFd(), balance.ContinuousLine(now()));
+      // With nobody reading, a serial line loses what the balance sends; the
+      // terminal would fill up and stall the simulator instead.
+      if (lineHeard() && pty.UnreadByProgram() < 1024) WriteAll(pty.MasterFd(), balance.ContinuousLine(now()));
     }
     pollfd p{pty.MasterFd(), POLLIN, 0};
     const int ready = poll(&p, 1, continuous ? 20 : 50);

@@ -35,6 +35,9 @@ class PseudoTerminal {
   };
   LineSettings ReadLineSettings() const;
 
+  // Bytes sent to the program's end that it has not read yet.
+  std::size_t UnreadByProgram() const;
+
   // Holds the program's end in XOFF for good: switches its output flow
   // control on (as a port set up for XON/XOFF has it) and sends XOFF, never
   // XON, so its writes stall.

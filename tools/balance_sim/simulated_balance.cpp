@@ -105,6 +105,7 @@ std::optional<std::string> SimulatedBalance::Command(char command, double now) {
   if (command != 'P') return std::nullopt;
   ++requests_;
   if (faults_.SilentAfter && requests_ > *faults_.SilentAfter) return std::nullopt;
+  if (faults_.SilentFrom && filtrationStart_ && now - *filtrationStart_ >= *faults_.SilentFrom) return std::nullopt;
   if (faults_.GarbageAfter && requests_ > *faults_.GarbageAfter) return std::string("+12.5 g  ERR\r\n");
   return FormatReply(std::round(NetGrams(now) * 100.0) / 100.0);
 }
@@ -144,6 +145,7 @@ std::optional<std::string> SimulatedBalance::LineCommand(std::string_view comman
   }
   ++requests_;
   if (faults_.SilentAfter && requests_ > *faults_.SilentAfter) return std::nullopt;
+  if (faults_.SilentFrom && filtrationStart_ && now - *filtrationStart_ >= *faults_.SilentFrom) return std::nullopt;
   if (faults_.GarbageAfter && requests_ > *faults_.GarbageAfter) return std::string("S S 12.5 ERR\r\n");
   return FormatLine(NetGrams(now), Stable(now), command == "S" ? 'S' : 'I');
 }

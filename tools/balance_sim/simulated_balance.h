@@ -23,6 +23,7 @@ namespace vorsant::sim {
 struct BalanceFaults {
   double NoiseGrams = 0;                 // uniform noise of +- this much on every reading
   std::optional<int> SilentAfter;        // answer only this many weight requests
+  std::optional<double> SilentFrom;      // answer none from this many seconds after the tare
   std::optional<int> GarbageAfter;       // then answer with a line that is no number
   std::optional<double> BackwardsAfter;  // seconds after the tare from which the weight falls
   std::uint32_t Seed = 1;
