@@ -32,8 +32,9 @@ constexpr std::array kCommands = {
             RunModels},
     Command{"scale", "detect|read|tare --port DEVICE [--profile NAME]", RunScale},
     Command{"collect",
-            "FILE.vrs --port DEVICE --density D --duration 9|18|36|72|144 [-o OUT.vrs]\n"
-            "      writes OUT.vrs (else replaces FILE.vrs) only when at least one point was collected;\n"
+            "FILE.vrs --port DEVICE --density D --duration 9|18|36|72|144 [-o OUT.vrs] [--profile NAME]\n"
+            "      writes OUT.vrs (else replaces FILE.vrs) only when at least one point was collected,\n"
+            "      and every reading to OUT.readings.csv as it comes;\n"
             "      exits 1 when the run ends by an error or before its first point",
             RunCollect},
     Command{"compare", "A.vrs B.vrs [...] [--volume V] [--safety S] [--units us|metric] [-o OUT.svg] [--json]",
