@@ -1,8 +1,9 @@
-// scale detect|read|tare --port DEVICE [--profile NAME]: one exchange with
-// the balance on DEVICE (COM5 on Windows, a terminal device such as
-// /dev/ttyUSB0 elsewhere). Without --profile, read and tare speak the
-// original balance's commands at its line settings, as they always have;
-// detect tries every profile and says what answered.
+// scale ports | detect [--port DEVICE] | read|tare --port DEVICE [--profile
+// NAME]: the present serial ports, or one exchange with the balance on
+// DEVICE (COM5 on Windows, a terminal device such as /dev/ttyUSB0
+// elsewhere). Without --profile, read and tare speak the original balance's
+// commands at its line settings, as they always have; detect tries every
+// profile, on DEVICE or else on every present port, and says what answered.
 
 #include "cli/command.h"
 #include "cli/options.h"
@@ -10,6 +11,7 @@
 #include "scale/balance_exchange.h"
 #include "scale/balance_port.h"
 #include "scale/com_port.h"
+#include "scale/serial_ports.h"
 #include "trial/number_text.h"
 
 namespace vorsant::cli {
@@ -40,10 +42,30 @@ int ReadOriginal(TComPort& port, const std::string& action, CommandIo& io) {
 
 int RunScale(CommandArgs args, CommandIo& io) {
   const Options options(args, {"--port", "--profile"});
-  options.ExpectPositional(1, "one action: scale detect|read|tare --port DEVICE [--profile NAME]");
+  options.ExpectPositional(1, "one action: scale ports|detect|read|tare [--port DEVICE] [--profile NAME]");
   const std::string action = options.Positional()[0];
-  if (action != "read" && action != "tare" && action != "detect") {
-    throw UsageError("scale takes detect, read or tare");
+  if (action != "read" && action != "tare" && action != "detect" && action != "ports") {
+    throw UsageError("scale takes ports, detect, read or tare");
+  }
+  if (action == "ports") {
+    for (const PresentPort& p : ListSerialPorts()) io.out << p.Device << "\t" << p.Description << "\n";
+    return 0;
+  }
+  if (action == "detect" && !options.Value("--port")) {
+    // Every present port, each with a port object of its own.
+    for (const PresentPort& p : ListSerialPorts()) {
+      TComPort port;
+      port.SetDeviceName(p.Device);
+      try {
+        if (const std::optional<FoundBalance> found = FindBalance(port)) {
+          io.out << "Found " << FoundBalanceText(p.Description, *found) << ".\n";
+          return 0;
+        }
+      } catch (const EComError&) {
+        // A port in use or gone: the next one.
+      }
+    }
+    throw CommandError("No balance answered on any present serial port.");
   }
   const BalanceProfile* profile = nullptr;
   if (const std::optional<std::string> name = options.Value("--profile")) {

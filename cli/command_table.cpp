@@ -30,7 +30,7 @@ constexpr std::array kCommands = {
     Command{"graph", "FILE.vrs --kind trial|lab|production|models -o OUT.svg", RunGraph},
     Command{"models", "FILE.vrs [--volume V] [--safety S] [--element-area M2] [--units us|metric] [--json]",
             RunModels},
-    Command{"scale", "detect|read|tare --port DEVICE [--profile NAME]", RunScale},
+    Command{"scale", "ports | detect [--port DEVICE] | read|tare --port DEVICE [--profile NAME]", RunScale},
     Command{"collect",
             "FILE.vrs --port DEVICE --density D --duration 9|18|36|72|144 [-o OUT.vrs] [--profile NAME]\n"
             "      writes OUT.vrs (else replaces FILE.vrs) only when at least one point was collected,\n"

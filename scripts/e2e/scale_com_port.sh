@@ -2,7 +2,8 @@
 # The Windows serial port under Wine against the balance simulator: four
 # simulators on pseudo-terminals (one answering, one silent, one running 120
 # times faster, one holding the line in XOFF) are mapped as COM5, COM6, COM7
-# and COM8 in a Wine prefix of this test's own; COM9 reaches the silent one
+# and COM8 in a Wine prefix of this test's own, and a fifth speaking the
+# standard interface commands as COM12; COM9 reaches the silent one
 # through a symlink, so the port does not know it for a pseudo-terminal.
 # The cross-built scale_com_wine_test opens, sets up, reads and closes them
 # and checks the error of a port that does not exist (COM42); then
@@ -40,7 +41,7 @@ pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-  for com in COM5 COM6 COM7 COM8 COM9; do
+  for com in COM5 COM6 COM7 COM8 COM9 COM12; do
     wine reg delete 'HKLM\Software\Wine\Ports' /v "$com" /f >/dev/null 2>&1 || true
   done
   wineserver -k >/dev/null 2>&1 || true
@@ -56,7 +57,9 @@ pids+=($!)
 pids+=($!)
 "$sim" --verbose --xoff --link "$work/xoff" >"$work/xoff.out" 2>"$work/xoff.log" &
 pids+=($!)
-sims=(balance silent fast xoff)
+"$sim" --verbose --profile standard --link "$work/standard" >"$work/standard.out" 2>"$work/standard.log" &
+pids+=($!)
+sims=(balance silent fast xoff standard)
 for _ in $(seq 300); do
   up=1
   for s in "${sims[@]}"; do [ -L "$work/$s" ] || up=0; done
@@ -67,7 +70,7 @@ done
 
 # The terminals themselves are mapped, as Wine shows a pseudo-terminal.
 ports=(COM5:"$(readlink "$work/balance")" COM6:"$(readlink "$work/silent")" COM7:"$(readlink "$work/fast")"
-  COM8:"$(readlink "$work/xoff")" COM9:"$work/silent")
+  COM8:"$(readlink "$work/xoff")" COM9:"$work/silent" COM12:"$(readlink "$work/standard")")
 for p in "${ports[@]}"; do
   wine reg add 'HKLM\Software\Wine\Ports' /v "${p%%:*}" /t REG_SZ /d "${p#*:}" /f >/dev/null 2>&1
 done
@@ -89,6 +92,21 @@ if ! grep -q "weight request (line 1200 baud, odd parity, raw)" "$work/balance.l
   status=1
 fi
 grep -q "^balance: tare" "$work/balance.log" || { echo "the balance saw no tare" >&2; status=1; }
+
+# A balance of today's standard interface commands on a port above COM9,
+# listed, found by itself at its own line settings and read.
+if wine "$cliexe" scale ports 2>/dev/null | tr -d '\r' | grep -q "^COM12"$'\t' &&
+  wine "$cliexe" scale detect --port COM12 2>/dev/null | tr -d '\r' |
+  grep -q "^Found a balance on COM12 at 9600 baud, standard interface commands, 152.370 g, stable.$" &&
+  wine "$cliexe" scale read --port COM12 --profile standard 2>/dev/null | tr -d '\r' | grep -qx "152.370 g"; then
+  echo "a standard-interface balance on COM12: listed, found and read"
+else
+  echo "the standard-interface balance on COM12 was not listed, found and read:" >&2
+  wine "$cliexe" scale ports >&2 || true
+  wine "$cliexe" scale detect --port COM12 >&2 || true
+  tail -5 "$work/standard.log" >&2
+  status=1
+fi
 
 # A whole collection through the Windows port, sped up 120 times.
 "$cli" new -o "$work/run.vrs" --wine Riesling --filter "Pad 47" --lab-pressure 30 --diameter 47 \
