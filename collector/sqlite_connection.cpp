@@ -160,11 +160,20 @@ class SqliteConnection final : public SqlConnection {
   }
 
  private:
+  // Resets a statement however its step ends, a row callback's exception
+  // among them: a statement left mid-step keeps its read snapshot, and no
+  // checkpoint can copy the log past a snapshot, so the log would grow.
+  struct ResetOnExit {
+    sqlite3_stmt* statement;
+    ~ResetOnExit() { sqlite3_reset(statement); }
+  };
+
   // Binds `count` parameters and steps the statement to its end. The texts
   // are bound without a copy: they outlive the step.
   void Step(sqlite3_stmt* statement, const SqlValue* params, std::size_t count,
             const std::function<void(const SqlRow&)>& row) {
     sqlite3_reset(statement);
+    ResetOnExit reset{statement};
     sqlite3_clear_bindings(statement);
     for (std::size_t i = 0; i < count; ++i) {
       int index = static_cast<int>(i + 1);
@@ -180,11 +189,7 @@ class SqliteConnection final : public SqlConnection {
     for (;;) {
       int rc = sqlite3_step(statement);
       if (rc == SQLITE_DONE) break;
-      if (rc != SQLITE_ROW) {
-        std::string text = sqlite3_errmsg(db_.get());
-        sqlite3_reset(statement);
-        throw SqlError(text, IsBusy());
-      }
+      if (rc != SQLITE_ROW) throw SqlError(sqlite3_errmsg(db_.get()), IsBusy());
       if (!row) continue;
       int columns = sqlite3_column_count(statement);
       values.assign(static_cast<std::size_t>(columns), std::nullopt);
@@ -196,7 +201,6 @@ class SqliteConnection final : public SqlConnection {
       }
       row(values);
     }
-    sqlite3_reset(statement);
   }
 
   struct DatabaseCloser {

@@ -1,6 +1,7 @@
 #include "collector/store.h"
 
 #include <algorithm>
+#include <climits>
 #include <optional>
 
 namespace collector {
@@ -27,7 +28,8 @@ CREATE TABLE IF NOT EXISTS hits (
   exception_fatal TEXT,
   os_version TEXT,
   architecture TEXT,
-  extra TEXT);
+  extra TEXT,
+  exception_key BIGINT);
 CREATE INDEX IF NOT EXISTS hits_received ON hits (received_ms);
 CREATE INDEX IF NOT EXISTS hits_exceptions ON hits (session_id) WHERE type = 'exception';
 CREATE TABLE IF NOT EXISTS sessions (
@@ -62,7 +64,29 @@ constexpr const char* kHitColumns =
     "received_ms, made_ms, queue_ms, app, version, client_id, session_id, type, life_control, life_status, "
     "label, "
     "value, exception_description, exception_details, exception_fatal, os_version, architecture, extra";
-constexpr int kHitColumnCount = 18;
+// Written with every hit, never read back as one of its fields.
+constexpr const char* kHitInsertColumns =
+    "received_ms, made_ms, queue_ms, app, version, client_id, session_id, type, life_control, life_status, "
+    "label, value, exception_description, exception_details, exception_fatal, os_version, architecture, extra, "
+    "exception_key";
+constexpr int kHitColumnCount = 19;
+
+// An exception's group (action, details, fatal) as one number, so that the
+// groups are counted from a small index instead of sorting every text:
+// 60,000 distinct details of 8 KiB would otherwise be 480 MB to group.
+// FNV-1a over the three texts with their lengths; NULL for other hits.
+SqlValue ExceptionKey(std::string_view type, std::string_view action, std::string_view details, bool fatal) {
+  if (type != "exception") return nullptr;
+  std::uint64_t hash = 0xCBF29CE484222325ULL;
+  auto add = [&hash](std::string_view text) {
+    for (unsigned char c : text) hash = (hash ^ c) * 0x100000001B3ULL;
+    for (std::size_t n = text.size(), i = 0; i < 8; ++i, n >>= 8) hash = (hash ^ (n & 0xFF)) * 0x100000001B3ULL;
+  };
+  add(action);
+  add(details);
+  add(fatal ? "1" : "0");
+  return static_cast<std::int64_t>(hash);
+}
 
 // The most rows one INSERT carries (SQLite allows 32766 parameters): one
 // statement per 256 rows instead of one each, which is what a PostgreSQL
@@ -179,11 +203,12 @@ void AddHitRow(std::vector<SqlValue>& rows, const HitRecord& h) {
               {h.receivedMs, h.madeMs, h.queueMs, &h.app, &h.version, &h.clientId, &h.sessionId, &h.type,
                TextOrNull(h.lifeControl), TextOrNull(h.lifeStatus), TextOrNull(h.label), TextOrNull(h.value),
                TextOrNull(h.exceptionDescription), TextOrNull(h.exceptionDetails), TextOrNull(h.exceptionFatal),
-               TextOrNull(h.osVersion), TextOrNull(h.architecture), TextOrNull(h.extra)});
+               TextOrNull(h.osVersion), TextOrNull(h.architecture), TextOrNull(h.extra),
+               ExceptionKey(h.type, h.exceptionDescription, h.exceptionDetails, h.exceptionFatal == "1")});
 }
 
 void AddHits(std::vector<SqlStatement>& out, SqlDialect dialect, std::vector<SqlValue>&& rows) {
-  AddRows(out, dialect, std::string("INSERT INTO hits (") + kHitColumns + ") VALUES ", "", kHitColumnCount,
+  AddRows(out, dialect, std::string("INSERT INTO hits (") + kHitInsertColumns + ") VALUES ", "", kHitColumnCount,
           std::move(rows));
 }
 
@@ -255,6 +280,76 @@ void InWriteTransaction(SqlConnection& db, Work&& work) {
   }
 }
 
+// Exports read a page, end the statement and only then hand the rows on:
+// the client may read slowly or never, and a statement still stepping
+// would keep its read snapshot all that time, so that no checkpoint could
+// copy the log past it. A page is at most 1000 hits of 16 KiB.
+constexpr std::size_t kExportPage = 1000;
+
+// Hands on a page's rows; false when it was the last page.
+bool EmitPage(const std::vector<std::vector<std::string>>& page,
+              const std::function<void(const std::vector<std::string>&)>& row) {
+  for (const auto& cells : page) row(cells);
+  return page.size() == kExportPage;
+}
+
+// The error groups are counted by their keys in the database, from an
+// index that holds no text; only the listed groups' texts are read.
+std::vector<ErrorGroup> ErrorGroups(SqlConnection& db, const Where& where) {
+  const std::string grouped =
+      "SELECT h.exception_key AS k, COUNT(DISTINCT h.session_id) AS n FROM hits h "
+      "JOIN sessions s ON s.session_id = h.session_id" +
+      where.sql + " AND h.type = 'exception' GROUP BY h.exception_key";
+  std::vector<ErrorGroup> errors;
+  std::vector<std::int64_t> keys;
+  std::int64_t groups = 0, sessions = 0;
+  db.Run("SELECT COUNT(*), COALESCE(SUM(n), 0) FROM (" + grouped + ") g", where.params, [&](const SqlRow& row) {
+    groups = Int(row[0]);
+    sessions = Int(row[1]);
+  });
+  // More than listed are fetched, so that ties in the count are broken by
+  // the texts as before; the ties that reach past them are rare.
+  db.Run("SELECT k, n FROM (" + grouped + ") g ORDER BY n DESC LIMIT " + std::to_string(kListed * 2),
+           where.params, [&](const SqlRow& row) {
+             keys.push_back(Int(row[0]));
+             errors.push_back({{}, {}, false, Int(row[1])});
+           });
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    db.Run("SELECT COALESCE(exception_description, ''), COALESCE(exception_details, ''), exception_fatal "
+             "FROM hits WHERE type = 'exception' AND exception_key = ? LIMIT 1",
+             {keys[i]}, [&](const SqlRow& row) {
+               errors[i].action = Text(row[0]);
+               errors[i].details = Text(row[1]);
+               errors[i].fatal = Text(row[2]) == "1";
+             });
+  }
+  std::sort(errors.begin(), errors.end(), [](const ErrorGroup& a, const ErrorGroup& b) {
+    if (a.sessions != b.sessions) return a.sessions > b.sessions;
+    if (a.fatal != b.fatal) return a.fatal;
+    return a.action != b.action ? a.action < b.action : a.details < b.details;
+  });
+  if (errors.size() > kListed) errors.resize(kListed);
+  if (groups > static_cast<std::int64_t>(errors.size())) {
+    ErrorGroup other;
+    other.others = groups - static_cast<std::int64_t>(errors.size());
+    other.sessions = sessions;
+    for (const ErrorGroup& e : errors) other.sessions -= e.sessions;
+    errors.push_back(std::move(other));
+  }
+  return errors;
+}
+
+// Schema 1 had no exception keys: the column is added and filled in.
+void AddExceptionKeys(SqlConnection& db) {
+  db.Script("ALTER TABLE hits ADD COLUMN exception_key BIGINT");
+  std::vector<std::pair<std::int64_t, SqlValue>> keys;
+  db.Run("SELECT id, exception_description, exception_details, exception_fatal FROM hits WHERE type = 'exception'",
+         {}, [&](const SqlRow& row) {
+           keys.emplace_back(Int(row[0]), ExceptionKey("exception", Text(row[1]), Text(row[2]), Text(row[3]) == "1"));
+         });
+  for (const auto& [id, key] : keys) db.Run("UPDATE hits SET exception_key = ? WHERE id = ?", {key, id});
+}
+
 }  // namespace
 
 Store::Store(std::unique_ptr<SqlConnection> connection, bool migrate) : db_(std::move(connection)) {
@@ -290,11 +385,14 @@ void Store::Migrate() {
     db_->Run("SELECT MAX(version) FROM collector_schema", {}, [&](const SqlRow& row) {
       if (row[0]) version = Int(row[0]);
     });
-    if (!version)
-      db_->Run("INSERT INTO collector_schema (version) VALUES (?)", {std::int64_t{kSchemaVersion}});
     if (version && *version > kSchemaVersion) {
       throw SqlError("the database was made by a newer collector (schema " + std::to_string(*version) + ")");
     }
+    if (version && *version < 2) AddExceptionKeys(*db_);
+    db_->Script("CREATE INDEX IF NOT EXISTS hits_exception_keys ON hits (exception_key, session_id) "
+                "WHERE type = 'exception'");
+    if (!version || *version < kSchemaVersion)
+      db_->Run("INSERT INTO collector_schema (version) VALUES (?)", {std::int64_t{kSchemaVersion}});
   });
 }
 
@@ -329,7 +427,7 @@ void HitBatch::Add(const HitRecord& hit) {
   }
   // One prepared single-row statement, bound to the hit's own texts.
   static const std::string kInsertOne =
-      std::string("INSERT INTO hits (") + kHitColumns + ") VALUES " + Placeholders(kHitColumnCount);
+      std::string("INSERT INTO hits (") + kHitInsertColumns + ") VALUES " + Placeholders(kHitColumnCount);
   std::vector<SqlValue> row;
   row.reserve(kHitColumnCount);
   AddHitRow(row, hit);
@@ -407,6 +505,7 @@ std::int64_t Store::ImportFrom(Store& source) {
                         ++read;
                         after = Int(row[0]);
                         copy(row, 1, {1, 2, 3}, rows);
+                        rows.push_back(ExceptionKey(Text(row[8]), Text(row[13]), Text(row[14]), Text(row[15]) == "1"));
                       });
       std::vector<SqlStatement> statements;
       AddHits(statements, db_->dialect(), std::move(rows));
@@ -446,13 +545,26 @@ void Store::Probe() {
   InWriteTransaction(*db_, [] {});
 }
 
-void Store::DeleteReceivedBefore(std::int64_t cutoffMs) {
-  // One transaction, so that no reader sees sessions whose hits are gone.
+bool Store::DeleteReceivedBefore(std::int64_t cutoffMs, std::int64_t rows) {
+  // Hits first, then their sessions: a reader may meet a session whose
+  // hits are gone for a moment, never hits without their session.
+  auto some = [&](const std::string& table, const std::string& key, const std::string& column) {
+    std::int64_t older = 0;
+    db_->Run("SELECT COUNT(*) FROM (SELECT 1 FROM " + table + " WHERE " + column + " < ? LIMIT ?) x",
+             {cutoffMs, rows == INT64_MAX ? rows : rows + 1}, [&](const SqlRow& row) { older = Int(row[0]); });
+    if (older == 0) return true;
+    db_->Run("DELETE FROM " + table + " WHERE " + key + " IN (SELECT " + key + " FROM " + table + " WHERE " +
+                 column + " < ? LIMIT ?)",
+             {cutoffMs, rows});
+    return older <= rows;
+  };
+  bool done = false;
   InWriteTransaction(*db_, [&] {
-    db_->Run("DELETE FROM hits WHERE received_ms < ?", {cutoffMs});
-    db_->Run("DELETE FROM sessions WHERE last_received_ms < ?", {cutoffMs});
+    if (!some("hits", "id", "received_ms") || !some("sessions", "session_id", "last_received_ms")) return;
     db_->Run("DELETE FROM rejections WHERE day < ?", {DayText(cutoffMs)});
+    done = true;
   });
+  return done;
 }
 
 Summary Store::Summarize(const Filters& filters) {
@@ -491,18 +603,9 @@ Summary Store::Summarize(const Filters& filters) {
   if (filters.untilDay) sql += " AND day <= ?", params.emplace_back(filters.UntilText());
   db_->Run(sql, params, [&](const SqlRow& row) { rejected = Int(row[0]); });
 
-  // Exception hits are few, and reached through their own index.
-  std::vector<ErrorGroup> errors;
-  db_->Run(
-      "SELECT COALESCE(h.exception_description, ''), COALESCE(h.exception_details, ''), "
-      "CASE WHEN h.exception_fatal = '1' THEN 1 ELSE 0 END, COUNT(DISTINCT h.session_id) "
-      "FROM hits h JOIN sessions s ON s.session_id = h.session_id" +
-          where.sql + " AND h.type = 'exception' GROUP BY 1, 2, 3",
-      where.params, [&](const SqlRow& row) {
-        errors.push_back({Text(row[0]), Text(row[1]), Int(row[2]) != 0, Int(row[3])});
-      });
-  return builder.Finish(rejected, std::move(errors));
+  return builder.Finish(rejected, ErrorGroups(*db_, where));
 }
+
 
 void Store::ExportHits(const Filters& filters,
                        const std::function<void(const std::vector<std::string>&)>& row) {
@@ -510,27 +613,25 @@ void Store::ExportHits(const Filters& filters,
        "life_status", "label", "value", "exception_description", "exception_details", "exception_fatal",
        "os_version", "architecture", "extra"});
   Where where = SessionWhere(filters);
-  // Pages by id, so neither database holds the whole export in memory.
   std::int64_t after = -1;
   for (;;) {
     std::vector<SqlValue> params = where.params;
     params.emplace_back(after);
-    std::size_t rows = 0;
+    std::vector<std::vector<std::string>> page;
     db_->Run(
         std::string("SELECT h.id, h.") +
             "received_ms, h.made_ms, h.queue_ms, h.app, h.version, h.client_id, "
             "h.session_id, h.type, h.life_control, h.life_status, h.label, h.value, h.exception_description, "
             "h.exception_details, h.exception_fatal, h.os_version, h.architecture, h.extra "
             "FROM hits h JOIN sessions s ON s.session_id = h.session_id" +
-            where.sql + " AND h.id > ? ORDER BY h.id LIMIT 5000",
+            where.sql + " AND h.id > ? ORDER BY h.id LIMIT " + std::to_string(kExportPage),
         params, [&](const SqlRow& r) {
-          ++rows;
           after = Int(r[0]);
-          std::vector<std::string> cells{MsText(r[1]), MsText(r[2])};
+          std::vector<std::string>& cells = page.emplace_back();
+          cells = {MsText(r[1]), MsText(r[2])};
           for (std::size_t c = 3; c < r.size(); ++c) cells.push_back(Text(r[c]));
-          row(cells);
         });
-    if (rows < 5000) break;
+    if (!EmitPage(page, row)) break;
   }
 }
 
@@ -544,16 +645,15 @@ void Store::ExportSessions(const Filters& filters,
   for (;;) {
     std::vector<SqlValue> params = where.params;
     params.emplace_back(after);
-    std::size_t rows = 0;
+    std::vector<std::vector<std::string>> page;
     db_->Run(
         "SELECT s.session_id, s.client_id, s.app, s.version, s.first_made_ms, s.day, s.hits, s.end_status, "
         "s.install_type, s.last_screen, s.os_version, s.architecture, s.language, s.screen, s.dpi, "
         "s.features, s.missing_prerequisites FROM sessions s" +
-            where.sql + " AND s.session_id > ? ORDER BY s.session_id LIMIT 5000",
+            where.sql + " AND s.session_id > ? ORDER BY s.session_id LIMIT " + std::to_string(kExportPage),
         params, [&](const SqlRow& r) {
-          ++rows;
           after = Text(r[0]);
-          std::vector<std::string> cells;
+          std::vector<std::string>& cells = page.emplace_back();
           for (std::size_t c = 0; c < r.size(); ++c) {
             if (c == 4) {
               cells.push_back(MsText(r[c]));
@@ -563,9 +663,8 @@ void Store::ExportSessions(const Filters& filters,
               cells.push_back(Text(r[c]));
             }
           }
-          row(cells);
         });
-    if (rows < 5000) break;
+    if (!EmitPage(page, row)) break;
   }
 }
 

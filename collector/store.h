@@ -3,6 +3,7 @@
 // as its hits arrive (so the figures never scan every hit), and the count
 // of rejected bodies per day. The same SQL runs on SQLite and PostgreSQL.
 
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -17,7 +18,7 @@
 
 namespace collector {
 
-inline constexpr int kSchemaVersion = 1;
+inline constexpr int kSchemaVersion = 2;
 
 class Store;
 
@@ -71,8 +72,11 @@ class Store {
   std::int64_t ImportFrom(Store& source);
   // An empty write transaction: throws SqlError while the store cannot commit.
   void Probe();
-  // Deletes what was received before `cutoffMs`.
-  void DeleteReceivedBefore(std::int64_t cutoffMs);
+  // Deletes what was received before `cutoffMs`, at most `rows` hits or
+  // sessions in one transaction: true once nothing older is left. A
+  // shortened retention may have a million hits to delete: in one go they
+  // would hold every hit that waits for seconds.
+  bool DeleteReceivedBefore(std::int64_t cutoffMs, std::int64_t rows = INT64_MAX);
 
   Summary Summarize(const Filters& filters);
 

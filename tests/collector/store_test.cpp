@@ -278,5 +278,32 @@ TEST(StoreFiles, TheWriteAheadLogStaysBoundedUnderSteadyWriting) {
   EXPECT_EQ(store.Summarize({}).hits, 1200 * 16);
 }
 
+
+// An export whose client reads slowly, or goes away mid-way, must not keep
+// a read snapshot: the log could then never be copied and would grow.
+TEST(StoreFiles, AnExportReadingOrCutHoldsNoSnapshot) {
+  ScratchDatabase scratch(Backend::kSqlite);
+  const std::string path = scratch.url().substr(7);
+  Store writer(OpenSqlConnection(scratch.url()));
+  std::vector<HitRecord> hits;
+  for (int i = 0; i < 12'000; ++i) hits.push_back(Hit(SessionId(i % 50), kClientA, "screenview", {{"lb", "W"}}, kDay1 + i));
+  writer.Insert(hits);
+  Store reader(OpenSqlConnection(scratch.url(), OpenMode::kReadOnly), false);
+  struct Cut {};
+  int rows = 0;
+  bool copiedWhileReading = false;
+  EXPECT_THROW(reader.ExportHits({}, [&](const std::vector<std::string>&) {
+    if (++rows == 7000) {  // within the second page
+      writer.Insert({Hit(SessionId(99), kClientB, "lifecycle", {{"lc", "start"}}, kDay2)});
+      copiedWhileReading = SqliteLogCopiesWhole(path);
+      throw Cut{};
+    }
+  }), Cut);
+  EXPECT_TRUE(copiedWhileReading);
+  writer.Insert({Hit(SessionId(98), kClientB, "lifecycle", {{"lc", "start"}}, kDay2)});
+  EXPECT_TRUE(SqliteLogCopiesWhole(path));
+  EXPECT_EQ(reader.Summarize({}).hits, 12'002);
+}
+
 }  // namespace
 }  // namespace collector
