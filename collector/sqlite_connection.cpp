@@ -117,6 +117,11 @@ class SqliteConnection final : public SqlConnection {
 
   SqlDialect dialect() const override { return SqlDialect::kSqlite; }
   std::string Describe() const override { return "sqlite:" + path_; }
+  std::string Identity() override {
+    struct stat info;
+    if (::stat(path_.c_str(), &info) != 0) throw SqlError("cannot find the database file " + path_);
+    return "sqlite:" + std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+  }
   void SetLockWait(std::chrono::milliseconds wait) override {
     sqlite3_busy_timeout(db_.get(), static_cast<int>(wait.count()));
   }

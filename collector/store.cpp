@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <optional>
+#include <set>
 
 namespace collector {
 namespace {
@@ -29,7 +30,8 @@ CREATE TABLE IF NOT EXISTS hits (
   os_version TEXT,
   architecture TEXT,
   extra TEXT,
-  exception_key BIGINT);
+  exception_key BIGINT,
+  import_key BIGINT);
 CREATE INDEX IF NOT EXISTS hits_received ON hits (received_ms);
 CREATE INDEX IF NOT EXISTS hits_exceptions ON hits (session_id) WHERE type = 'exception';
 CREATE TABLE IF NOT EXISTS sessions (
@@ -57,6 +59,11 @@ CREATE INDEX IF NOT EXISTS sessions_last_received ON sessions (last_received_ms)
 CREATE TABLE IF NOT EXISTS rejections (
   day TEXT PRIMARY KEY,
   count BIGINT NOT NULL);
+CREATE TABLE IF NOT EXISTS imported_rejections (
+  source TEXT NOT NULL,
+  day TEXT NOT NULL,
+  count BIGINT NOT NULL,
+  PRIMARY KEY (source, day));
 CREATE TABLE IF NOT EXISTS collector_schema (version INTEGER NOT NULL);
 )sql";
 
@@ -75,16 +82,33 @@ constexpr int kHitColumnCount = 19;
 // groups are counted from a small index instead of sorting every text:
 // 60,000 distinct details of 8 KiB would otherwise be 480 MB to group.
 // FNV-1a over the three texts with their lengths; NULL for other hits.
+void HashText(std::uint64_t& hash, std::string_view text) {
+  for (unsigned char c : text) hash = (hash ^ c) * 0x100000001B3ULL;
+  for (std::size_t n = text.size(), i = 0; i < 8; ++i, n >>= 8) hash = (hash ^ (n & 0xFF)) * 0x100000001B3ULL;
+}
+constexpr std::uint64_t kHashStart = 0xCBF29CE484222325ULL;
+
 SqlValue ExceptionKey(std::string_view type, std::string_view action, std::string_view details, bool fatal) {
   if (type != "exception") return nullptr;
-  std::uint64_t hash = 0xCBF29CE484222325ULL;
-  auto add = [&hash](std::string_view text) {
-    for (unsigned char c : text) hash = (hash ^ c) * 0x100000001B3ULL;
-    for (std::size_t n = text.size(), i = 0; i < 8; ++i, n >>= 8) hash = (hash ^ (n & 0xFF)) * 0x100000001B3ULL;
-  };
-  add(action);
-  add(details);
-  add(fatal ? "1" : "0");
+  std::uint64_t hash = kHashStart;
+  HashText(hash, action);
+  HashText(hash, details);
+  HashText(hash, fatal ? "1" : "0");
+  return static_cast<std::int64_t>(hash);
+}
+
+// An imported hit's identity: its place in the source (the source's row
+// id), its session and every field it holds, the times included, so that a
+// second import of the same hits adds none of them (a unique index refuses
+// the key), while two hits alike in every field, posted in one millisecond,
+// stay two. A NULL differs from an empty text. Two different hits share a
+// key with odds of about 1 in 10^7 per million imported.
+std::int64_t ImportKey(const SqlRow& row, std::size_t from) {
+  std::uint64_t hash = kHashStart;
+  for (std::size_t c = from; c < row.size(); ++c) {
+    hash = (hash ^ (row[c] ? 1u : 0u)) * 0x100000001B3ULL;
+    HashText(hash, row[c] ? std::string_view(*row[c]) : std::string_view());
+  }
   return static_cast<std::int64_t>(hash);
 }
 
@@ -389,8 +413,11 @@ void Store::Migrate() {
       throw SqlError("the database was made by a newer collector (schema " + std::to_string(*version) + ")");
     }
     if (version && *version < 2) AddExceptionKeys(*db_);
+    if (version && *version < 3) db_->Script("ALTER TABLE hits ADD COLUMN import_key BIGINT");
     db_->Script("CREATE INDEX IF NOT EXISTS hits_exception_keys ON hits (exception_key, session_id) "
                 "WHERE type = 'exception'");
+    db_->Script("CREATE UNIQUE INDEX IF NOT EXISTS hits_import_keys ON hits (import_key) "
+                "WHERE import_key IS NOT NULL");
     if (!version || *version < kSchemaVersion)
       db_->Run("INSERT INTO collector_schema (version) VALUES (?)", {std::int64_t{kSchemaVersion}});
   });
@@ -474,9 +501,27 @@ void Store::Insert(const std::vector<HitRecord>& hits,
   batch.Commit(rejections);
 }
 
+// Ends a read transaction however the reading ends.
+class ReadSnapshot {
+ public:
+  explicit ReadSnapshot(SqlConnection& db) : db_(db) {
+    db_.Script(db_.dialect() == SqlDialect::kPostgres ? "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY" : "BEGIN");
+  }
+  ~ReadSnapshot() {
+    try {
+      db_.Script("ROLLBACK");
+    } catch (const SqlError&) {
+    }
+  }
+  ReadSnapshot(const ReadSnapshot&) = delete;
+  ReadSnapshot& operator=(const ReadSnapshot&) = delete;
+
+ private:
+  SqlConnection& db_;
+};
+
 std::int64_t Store::ImportFrom(Store& source) {
   constexpr std::size_t kPage = 5000;
-  // The columns that hold numbers, by position in the rows read.
   // A NUL character, which older collectors let SQLite store, cannot be
   // stored in PostgreSQL text: it becomes U+FFFD rather than cut the text.
   const bool postgres = db_->dialect() == SqlDialect::kPostgres;
@@ -486,6 +531,7 @@ std::int64_t Store::ImportFrom(Store& source) {
     for (char c : value) c ? out.push_back(c) : void(out += "\xEF\xBF\xBD");
     return out;
   };
+  // The columns that hold numbers, by position in the rows read.
   auto copy = [&text](const SqlRow& row, std::size_t from, std::initializer_list<std::size_t> numbers,
                       std::vector<SqlValue>& into) {
     for (std::size_t c = from; c < row.size(); ++c) {
@@ -493,9 +539,18 @@ std::int64_t Store::ImportFrom(Store& source) {
       into.push_back(!row[c] ? SqlValue(nullptr) : number ? SqlValue(Int(row[c])) : SqlValue(text(*row[c])));
     }
   };
+  // Everything is read from one snapshot of the source, so that sessions
+  // count exactly the hits read even while a collector still writes there.
+  const std::string sourceIdentity = source.db_->Identity();
+  ReadSnapshot snapshot(*source.db_);
   std::int64_t copied = 0;
   InWriteTransaction(*db_, [&] {
-    // Hits in the order they were stored, a page at a time.
+    // Hits in the order they were stored, a page at a time; those a
+    // former import brought already are skipped. How many each session
+    // gained is what its row gains below.
+    std::map<std::string, std::int64_t> added;
+    const std::string head = std::string("INSERT INTO hits (") + kHitInsertColumns + ", import_key) VALUES ";
+    const std::string one = Placeholders(kHitColumnCount + 1);
     for (std::int64_t after = -1;;) {
       std::vector<SqlValue> rows;
       std::size_t read = 0;
@@ -506,36 +561,70 @@ std::int64_t Store::ImportFrom(Store& source) {
                         after = Int(row[0]);
                         copy(row, 1, {1, 2, 3}, rows);
                         rows.push_back(ExceptionKey(Text(row[8]), Text(row[13]), Text(row[14]), Text(row[15]) == "1"));
+                        rows.push_back(ImportKey(row, 0));
                       });
-      std::vector<SqlStatement> statements;
-      AddHits(statements, db_->dialect(), std::move(rows));
-      RunAll(*db_, statements);
-      copied += static_cast<std::int64_t>(read);
+      const std::size_t perRow = kHitColumnCount + 1;
+      for (std::size_t start = 0; start < rows.size(); start += kRowsPerInsert * perRow) {
+        std::size_t count = std::min(kRowsPerInsert, (rows.size() - start) / perRow);
+        std::string sql = head;
+        for (std::size_t i = 0; i < count; ++i) sql += (i ? ", " : "") + one;
+        sql += " ON CONFLICT DO NOTHING RETURNING session_id";
+        auto first = rows.begin() + static_cast<std::ptrdiff_t>(start);
+        db_->Run(sql, std::vector<SqlValue>(first, first + static_cast<std::ptrdiff_t>(count * perRow)),
+                 [&](const SqlRow& row) {
+                   ++added[Text(row[0])];
+                   ++copied;
+                 });
+      }
       if (read < kPage) break;
     }
-    // Sessions keep what retention left of them, merged into any the
-    // database holds already.
+    // A session new to this database comes whole, with the hits retention
+    // may have deleted from the source still counted; one it holds already
+    // gains the hits just added, and its other facts merge as its hits'
+    // would (a second import changes none of them).
     for (std::string after;;) {
       std::vector<SqlValue> rows;
-      std::size_t read = 0;
+      std::vector<std::string> ids;
       source.db_->Run(
           "SELECT session_id, app, version, client_id, first_made_ms, day, last_received_ms, hits, end_status, "
           "install_type, last_screen, last_screen_ms, os_version, architecture, language, screen, dpi, features, "
           "missing_prerequisites FROM sessions WHERE session_id > ? ORDER BY session_id LIMIT " +
               std::to_string(kPage),
           {after}, [&](const SqlRow& row) {
-            ++read;
             after = Text(row[0]);
+            ids.push_back(after);
             copy(row, 0, {4, 6, 7, 11}, rows);
           });
+      if (ids.empty()) break;
+      std::set<std::string> held;
+      db_->Run("SELECT session_id FROM sessions WHERE session_id >= ? AND session_id <= ?",
+               {ids.front(), ids.back()}, [&](const SqlRow& row) { held.insert(Text(row[0])); });
+      for (std::size_t i = 0; i < ids.size(); ++i) {
+        if (!held.contains(ids[i])) continue;
+        auto gained = added.find(ids[i]);
+        rows[i * kSessionColumnCount + 7] = gained == added.end() ? std::int64_t{0} : gained->second;
+      }
       std::vector<SqlStatement> statements;
       AddSessions(statements, db_->dialect(), std::move(rows));
       RunAll(*db_, statements);
-      if (read < kPage) break;
+      if (ids.size() < kPage) break;
     }
+    // Rejections carry nothing to tell one from another: the ledger keeps
+    // how many of each day were taken from this source, and only what the
+    // source counted since is added.
     std::vector<SqlStatement> statements;
-    source.db_->Run("SELECT day, count FROM rejections", {},
-                    [&](const SqlRow& row) { AddRejections(statements, Text(row[0]), Int(row[1])); });
+    std::map<std::string, std::int64_t> taken;
+    db_->Run("SELECT day, count FROM imported_rejections WHERE source = ?", {sourceIdentity},
+             [&](const SqlRow& row) { taken[Text(row[0])] = Int(row[1]); });
+    source.db_->Run("SELECT day, count FROM rejections", {}, [&](const SqlRow& row) {
+      std::string day = Text(row[0]);
+      std::int64_t count = Int(row[1]), before = taken.contains(day) ? taken[day] : 0;
+      if (count <= before) return;
+      AddRejections(statements, day, count - before);
+      statements.push_back({"INSERT INTO imported_rejections (source, day, count) VALUES (?, ?, ?) "
+                            "ON CONFLICT (source, day) DO UPDATE SET count = excluded.count",
+                            {sourceIdentity, day, count}});
+    });
     RunAll(*db_, statements);
   });
   return copied;

@@ -18,7 +18,7 @@
 
 namespace collector {
 
-inline constexpr int kSchemaVersion = 2;
+inline constexpr int kSchemaVersion = 3;
 
 class Store;
 
@@ -67,8 +67,10 @@ class Store {
   // then stored).
   void Insert(const std::vector<HitRecord>& hits, const std::map<std::string, std::int64_t>& rejections = {});
   // Adds all that `source` holds (hits, sessions, rejection counts) in one
-  // transaction, sessions merged into any stored already; the hits copied.
-  // For moving a store to another database: run it once.
+  // transaction, read from one snapshot of the source, sessions merged into
+  // any stored already; returns the hits added. Run again, it adds only
+  // what the source gained since: hits it brought before are known by their
+  // content, rejections by a ledger per source and day.
   std::int64_t ImportFrom(Store& source);
   // An empty write transaction: throws SqlError while the store cannot commit.
   void Probe();

@@ -8,6 +8,7 @@
 
 #include "collector/ingest_queue.h"
 #include "collector/store.h"
+#include "collector/store_claim.h"
 #include "store_backends.h"
 #include "test_hits.h"
 
@@ -25,6 +26,7 @@ class StoreTest : public testing::TestWithParam<Backend> {
       GTEST_SKIP() << "PLUMETA_TEST_POSTGRES is not set (scripts/pg_test_server.sh start)";
   }
   std::unique_ptr<Store> Open() { return std::make_unique<Store>(OpenSqlConnection(db_.url())); }
+  const std::string& Url() const { return db_.url(); }
 
   // Four installations on two machines over two days, one of each outcome;
   // the hits of the aborted one arrive in two batches, out of order.
@@ -223,6 +225,43 @@ TEST_P(StoreTest, ImportCopiesEveryHitSessionAndRejection) {
   // The hit stored first in the target comes first there.
   EXPECT_EQ(copied[1], original.back());
   EXPECT_EQ(std::vector(copied.begin() + 2, copied.end()), std::vector(original.begin() + 1, original.end() - 1));
+}
+
+// An import run again adds only what the source gained; the same database
+// is known under another name; a serving collector and an import keep out
+// of each other's way.
+TEST_P(StoreTest, ASecondImportAddsOnlyWhatTheSourceGained) {
+  ScratchDatabase old(Backend::kSqlite);
+  auto source = std::make_unique<Store>(OpenSqlConnection(old.url()));
+  StoreKnownInstallations(*source);
+  auto readOnly = std::make_unique<Store>(OpenSqlConnection(old.url(), OpenMode::kReadOnly), false);
+  auto target = Open();
+  EXPECT_EQ(target->ImportFrom(*readOnly), 21);
+  EXPECT_EQ(target->ImportFrom(*readOnly), 0);
+  EXPECT_EQ(SummaryJson(target->Summarize({})), SummaryJson(source->Summarize({})));
+  source->Insert({Hit(SessionId(4), kClientA, "lifecycle", {{"lc", "end"}, {"ls", "success"}}, kDay2 + 30)},
+                 {{"2026-03-10", 3}});
+  EXPECT_EQ(target->ImportFrom(*readOnly), 1);
+  EXPECT_EQ(target->ImportFrom(*readOnly), 0);
+  EXPECT_EQ(SummaryJson(target->Summarize({})), SummaryJson(source->Summarize({})));
+
+  const std::string path = old.url().substr(7);
+  auto renamed = OpenSqlConnection("sqlite:" + path.substr(0, path.rfind('/')) + "/./" +
+                                   path.substr(path.rfind('/') + 1), OpenMode::kReadOnly);
+  EXPECT_EQ(renamed->Identity(), readOnly->connection().Identity());
+  auto again = OpenSqlConnection(GetParam() == Backend::kPostgres ? Url() + "&application_name=again" : Url());
+  EXPECT_EQ(again->Identity(), target->connection().Identity());
+  EXPECT_NE(again->Identity(), readOnly->connection().Identity());
+
+  auto serving = StoreClaim::TryTake(target->connection(), StoreClaim::Kind::kServing);
+  ASSERT_TRUE(serving);
+  EXPECT_FALSE(StoreClaim::TryTake(*again, StoreClaim::Kind::kImporting));
+  serving.reset();
+  if (GetParam() == Backend::kPostgres) target.reset();  // the lock lasts as long as its session
+  auto importing = StoreClaim::TryTake(*again, StoreClaim::Kind::kImporting);
+  EXPECT_TRUE(importing);
+  auto third = OpenSqlConnection(Url());
+  EXPECT_FALSE(StoreClaim::TryTake(*third, StoreClaim::Kind::kServing));
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, StoreTest, testing::Values(Backend::kSqlite, Backend::kPostgres),
