@@ -12,6 +12,7 @@
 #include <malloc.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <charconv>
@@ -179,6 +180,28 @@ std::string ReadToken(const std::string& path) {
   return token;
 }
 
+// Descriptors the collector needs besides its connections: the listening
+// sockets, the database's files and connections, the log, eventfds.
+constexpr rlim_t kSpareDescriptors = 128;
+
+// Raises the soft limit on open files to the hard one (outside systemd it is
+// often 1024, below the connection cap) and returns how many connections
+// fit under it.
+std::size_t ConnectionsUnderDescriptorLimit(std::size_t wanted) {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return wanted;
+  if (limit.rlim_cur < limit.rlim_max) {
+    rlimit raised = limit;
+    raised.rlim_cur = limit.rlim_max;
+    if (::setrlimit(RLIMIT_NOFILE, &raised) == 0) limit = raised;
+  }
+  if (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur >= wanted + kSpareDescriptors) return wanted;
+  std::size_t fit = limit.rlim_cur > 2 * kSpareDescriptors ? limit.rlim_cur - kSpareDescriptors : limit.rlim_cur / 2;
+  std::fprintf(stderr, "plumeta-collector: at most %zu connections at once: the limit on open files is %llu\n", fit,
+               static_cast<unsigned long long>(limit.rlim_cur));
+  return fit;
+}
+
 std::unique_ptr<Store> OpenStore(const std::string& url, bool migrate) {
   return std::make_unique<Store>(OpenSqlConnection(url), migrate);
 }
@@ -237,6 +260,7 @@ int Serve(const Options& o) {
   Handler handler(handling, queue, readers);
   ServerLimits limits;
   limits.uncappedAddresses = o.trustedProxies;
+  limits.connections = ConnectionsUnderDescriptorLimit(limits.connections);
   HttpServer server(handler, limits);
   std::string error;
   // Without a token only a loopback address is bound.

@@ -318,6 +318,39 @@ TEST(StoreFiles, TheWriteAheadLogStaysBoundedUnderSteadyWriting) {
 }
 
 
+// The checkpoint's connection could not open (here the file is briefly
+// gone; in the field a descriptor limit): it is said once, tried again at
+// the next request, and the log is copied once it opens.
+TEST(StoreFiles, TheCheckpointConnectionOpensAgainAfterAFailure) {
+  ScratchDatabase scratch(Backend::kSqlite);
+  const std::string path = scratch.url().substr(7);
+  auto db = OpenSqlConnection(scratch.url());
+  db->Script("CREATE TABLE t (b BLOB)");
+  auto write = [&](int megabytes) {
+    for (int i = 0; i < megabytes; ++i) db->Script("INSERT INTO t VALUES (randomblob(1000000))");
+  };
+  testing::internal::CaptureStderr();
+  std::filesystem::rename(path, path + ".away");
+  write(6);  // past 1000 pages: checkpoints are asked for and cannot open
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  write(2);
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  std::filesystem::rename(path + ".away", path);
+  for (int i = 0; i < 100 && std::filesystem::file_size(path) < (6u << 20); ++i) {
+    write(1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_GE(std::filesystem::file_size(path), 6u << 20);
+  auto count = [&](const std::string& what) {
+    std::size_t n = 0;
+    for (std::size_t at = said.find(what); at != std::string::npos; at = said.find(what, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count("cannot checkpoint " + path), 1u) << said;
+  EXPECT_EQ(count("checkpoints of " + path + " resumed"), 1u) << said;
+}
+
 // An export whose client reads slowly, or goes away mid-way, must not keep
 // a read snapshot: the log could then never be copied and would grow.
 TEST(StoreFiles, AnExportReadingOrCutHoldsNoSnapshot) {
