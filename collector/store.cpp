@@ -5,6 +5,8 @@
 #include <optional>
 #include <set>
 
+#include "collector/summary_query.h"
+
 namespace collector {
 namespace {
 
@@ -374,6 +376,26 @@ void AddExceptionKeys(SqlConnection& db) {
   for (const auto& [id, key] : keys) db.Run("UPDATE hits SET exception_key = ? WHERE id = ?", {key, id});
 }
 
+// One read transaction, so that figures read by several statements agree;
+// ended however the reading ends.
+class ReadSnapshot {
+ public:
+  explicit ReadSnapshot(SqlConnection& db) : db_(db) {
+    db_.Script(db_.dialect() == SqlDialect::kPostgres ? "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY" : "BEGIN");
+  }
+  ~ReadSnapshot() {
+    try {
+      db_.Script("ROLLBACK");
+    } catch (const SqlError&) {
+    }
+  }
+  ReadSnapshot(const ReadSnapshot&) = delete;
+  ReadSnapshot& operator=(const ReadSnapshot&) = delete;
+
+ private:
+  SqlConnection& db_;
+};
+
 }  // namespace
 
 Store::Store(std::unique_ptr<SqlConnection> connection, bool migrate) : db_(std::move(connection)) {
@@ -500,25 +522,6 @@ void Store::Insert(const std::vector<HitRecord>& hits,
   for (const HitRecord& hit : hits) batch.Add(hit);
   batch.Commit(rejections);
 }
-
-// Ends a read transaction however the reading ends.
-class ReadSnapshot {
- public:
-  explicit ReadSnapshot(SqlConnection& db) : db_(db) {
-    db_.Script(db_.dialect() == SqlDialect::kPostgres ? "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY" : "BEGIN");
-  }
-  ~ReadSnapshot() {
-    try {
-      db_.Script("ROLLBACK");
-    } catch (const SqlError&) {
-    }
-  }
-  ReadSnapshot(const ReadSnapshot&) = delete;
-  ReadSnapshot& operator=(const ReadSnapshot&) = delete;
-
- private:
-  SqlConnection& db_;
-};
 
 std::int64_t Store::ImportFrom(Store& source) {
   constexpr std::size_t kPage = 5000;
@@ -658,31 +661,8 @@ bool Store::DeleteReceivedBefore(std::int64_t cutoffMs, std::int64_t rows) {
 
 Summary Store::Summarize(const Filters& filters) {
   Where where = SessionWhere(filters);
-  SummaryBuilder builder;
-  SessionFacts facts;
-  db_->Run(
-      "SELECT s.client_id, s.app, s.version, s.day, s.hits, s.end_status, s.install_type, s.last_screen, "
-      "s.os_version, s.architecture, s.language, s.screen, s.dpi, s.features, s.missing_prerequisites "
-      "FROM sessions s" +
-          where.sql,
-      where.params, [&](const SqlRow& row) {
-        facts.clientId = Text(row[0]);
-        facts.app = Text(row[1]);
-        facts.version = Text(row[2]);
-        facts.day = Text(row[3]);
-        facts.hits = Int(row[4]);
-        facts.endStatus = row[5];
-        facts.installType = row[6];
-        facts.lastScreen = row[7];
-        facts.osVersion = row[8];
-        facts.architecture = row[9];
-        facts.language = row[10];
-        facts.screen = row[11];
-        facts.dpi = row[12];
-        facts.features = row[13];
-        facts.missingPrerequisites = row[14];
-        builder.Add(facts);
-      });
+  ReadSnapshot snapshot(*db_);
+  Summary summary = QuerySummary(*db_, where.sql, where.params);
 
   // Rejected bodies have no application; only the dates apply.
   std::int64_t rejected = 0;
@@ -692,7 +672,9 @@ Summary Store::Summarize(const Filters& filters) {
   if (filters.untilDay) sql += " AND day <= ?", params.emplace_back(filters.UntilText());
   db_->Run(sql, params, [&](const SqlRow& row) { rejected = Int(row[0]); });
 
-  return builder.Finish(rejected, ErrorGroups(*db_, where));
+  summary.rejected = rejected;
+  summary.errors = ErrorGroups(*db_, where);
+  return summary;
 }
 
 

@@ -264,6 +264,41 @@ TEST_P(StoreTest, ASecondImportAddsOnlyWhatTheSourceGained) {
   EXPECT_FALSE(StoreClaim::TryTake(*third, StoreClaim::Kind::kServing));
 }
 
+// Every list is ranked and cut by the database: it must say what one pass
+// over the sessions says, ties, "other" rows, blanks in lists, unknown
+// statuses and the days past the listed ones included.
+TEST_P(StoreTest, ListsRankedByTheDatabaseSayWhatOnePassOverTheSessionsSays) {
+  auto store = Open();
+  const char* statuses[] = {"success", "user abort", "fatal error", nullptr, "restarted"};
+  std::vector<SqlStatement> rows;
+  for (int i = 0; i < 400; ++i) {
+    auto text = [](const std::string& prefix, int n) { return SqlValue(prefix + std::to_string(n)); };
+    rows.push_back({"INSERT INTO sessions (session_id, app, version, client_id, first_made_ms, day, "
+                    "last_received_ms, hits, end_status, install_type, last_screen, os_version, architecture, "
+                    "language, screen, dpi, features, missing_prerequisites) "
+                    "VALUES (?, ?, ?, ?, 0, ?, 0, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                    {text("s", i), text("App", i % 2), text("v", i % 23), text("c", i % 53), text("2026-", 100 + i % 120),
+                     std::int64_t{i % 7 + 1}, statuses[i % 5] ? SqlValue(statuses[i % 5]) : SqlValue(nullptr),
+                     i % 4 ? text("t", i % 3) : SqlValue(nullptr), text("S", i % 30), text("os", i % 25),
+                     text("a", i % 2), text("l", i * 7 % 37), text("r", i % 11), text("d", i % 3),
+                     SqlValue(" F" + std::to_string(i % 31) + ", ,F" + std::to_string(i * 3 % 29) + ","),
+                     i % 4 ? text("P", i % 5) : SqlValue(nullptr)}});
+  }
+  store->connection().RunTransaction(rows);
+  SummaryBuilder builder;
+  store->connection().Run(
+      "SELECT client_id, app, version, day, hits, end_status, install_type, last_screen, os_version, architecture, "
+      "language, screen, dpi, features, missing_prerequisites FROM sessions",
+      {}, [&](const SqlRow& r) {
+        builder.Add({*r[0], *r[1], *r[2], *r[3], std::stoll(*r[4]), r[5], r[6], r[7], r[8], r[9], r[10], r[11],
+                     r[12], r[13], r[14]});
+      });
+  Summary expected = builder.Finish(0, {});
+  ASSERT_EQ(expected.perDay.front().others, 30);
+  ASSERT_EQ(expected.languages.back().others, 17);
+  EXPECT_EQ(SummaryJson(store->Summarize({})), SummaryJson(expected));
+}
+
 INSTANTIATE_TEST_SUITE_P(Databases, StoreTest, testing::Values(Backend::kSqlite, Backend::kPostgres),
                          BackendName);
 
