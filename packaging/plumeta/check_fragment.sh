@@ -17,7 +17,8 @@ expect() {
   local what=$1; shift
   if "$@"; then passed=$((passed + 1)); echo "PASS $what"; else failed=$((failed + 1)); echo "FAIL $what"; fi
 }
-table() { msiinfo export "$1" "$2" | tr -d '\r' | tail -n +4; }
+# Run in the scratch folder: exporting a table with a stream writes the stream there.
+table() { (cd "$work" && msiinfo export "$1" "$2") | tr -d '\r' | tail -n +4; }
 
 for arch in x86 x64; do
   for variant in actions embedded_ui; do
