@@ -5,6 +5,9 @@
 //     language and a screen of its own, the worst case for counting
 //     distinct machines per value. Reports the time and the peak resident
 //     memory the summary added.
+//   SummaryExceptionTexts: the summary over 20,000 or 60,000 exception
+//     hits with distinct 8 KiB details in one installation: time and peak
+//     resident memory added.
 //   Ingest: hits committed per second through the writer queue by 32
 //     clients that each wait for their answer, as 32 keep-alive
 //     connections do, on SQLite and (with PLUMETA_TEST_POSTGRES set, see
@@ -166,6 +169,42 @@ void BM_Summary(benchmark::State& state) {
   state.counters["json_bytes"] = static_cast<double>(jsonBytes);
 }
 BENCHMARK(BM_Summary)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Exception hits with distinct 8 KiB details, all in one installation: the
+// error list must not gather every group to show twenty. Argument: the
+// number of distinct texts; /1 on PostgreSQL (with PLUMETA_TEST_POSTGRES).
+void BM_SummaryExceptionTexts(benchmark::State& state) {
+  const int texts = static_cast<int>(state.range(0));
+  ScratchFolder folder;
+  ScratchPostgres postgres;
+  if (state.range(1) && postgres.url().empty()) return state.SkipWithError("PLUMETA_TEST_POSTGRES is not set");
+  Store store(OpenSqlConnection(state.range(1) ? postgres.url() : folder.Url("exceptions.db")));
+  const std::int64_t now = NowMs();
+  std::vector<HitRecord> batch;
+  for (int i = 0; i < texts; ++i) {
+    HitRecord hit = MakeHit(0, 0, now);
+    hit.type = "exception";
+    hit.lifeControl.clear();
+    hit.exceptionDescription = "InstallFiles";
+    hit.exceptionDetails = std::to_string(i) + std::string(8 * 1024 - 8, 'x');
+    batch.push_back(std::move(hit));
+    if (batch.size() >= 2'000) store.Insert(batch), batch.clear();
+  }
+  if (!batch.empty()) store.Insert(batch);
+  long addedKb = 0;
+  for (auto _ : state) {
+    ResetPeak();
+    long before = PeakKb();
+    Summary summary = store.Summarize({});
+    addedKb = std::max(addedKb, PeakKb() - before);
+    if (summary.errors.size() != kListed + 1 || summary.errors.back().others != texts - static_cast<int>(kListed))
+      state.SkipWithError("the error list is not twenty and the rest");
+  }
+  state.counters["peak_added_MB"] = static_cast<double>(addedKb) / 1024.0;
+}
+BENCHMARK(BM_SummaryExceptionTexts)
+    ->Args({20'000, 0})->Args({60'000, 0})->Args({60'000, 1})
+    ->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // Hits per second through the writer queue, 32 clients each waiting for
 // its answer before sending the next hit.

@@ -2,6 +2,7 @@
 
 #include <sys/random.h>
 
+#include <set>
 #include <stdexcept>
 
 namespace collector {
@@ -55,6 +56,14 @@ std::string TokenProblem(std::string_view token) {
     if (c <= ' ' || c > '~' || c == ';' || c == ',' || c == '"' || c == '\\' || c == '&' || c == '%' || c == '+') {
       return "the token must be printable ASCII without blanks or ;,\"\\&%+";
     }
+  }
+  // Sixteen x's are as long as a real token and as easy to guess as one
+  // letter: some variety is asked for (a token of `token` has about 25
+  // different characters).
+  std::set<char> different(token.begin(), token.end());
+  if (different.size() < kMinTokenDifferent) {
+    return "the token must have at least " + std::to_string(kMinTokenDifferent) +
+           " different characters (plumeta-collector token prints a new one)";
   }
   return {};
 }

@@ -10,6 +10,7 @@ namespace collector {
 
 inline constexpr std::string_view kTokenCookie = "plumeta_token";
 inline constexpr std::size_t kMinTokenLength = 16;
+inline constexpr std::size_t kMinTokenDifferent = 8;  // different characters
 // How long the browser keeps the token cookie.
 inline constexpr int kTokenCookieSeconds = 30 * 24 * 3600;
 
@@ -24,8 +25,9 @@ std::string CookieToken(std::string_view cookieHeader);
 // when the collector is reached over HTTPS.
 std::string TokenCookie(std::string_view token, bool secure);
 
-// Why TOKEN cannot be the token (too short, or a character that does not
-// travel in a header, a query and a cookie); empty when it can.
+// Why TOKEN cannot be the token (too short, too few different characters,
+// or a character that does not travel in a header, a query and a cookie);
+// empty when it can.
 std::string TokenProblem(std::string_view token);
 // A new random token of 32 characters.
 std::string NewToken();

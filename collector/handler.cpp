@@ -6,6 +6,7 @@
 #include "collector/csv.h"
 #include "collector/dashboard.h"
 #include "collector/filters.h"
+#include "collector/hit_record.h"
 #include "collector/sql_connection.h"
 
 namespace collector {
@@ -97,7 +98,7 @@ void Handler::Ingest(const Request& request, std::function<void(Response)>& repl
   std::int64_t received = NowMs();
   if (request.bodyTooLarge) {
     queue_.CountRejection(received);
-    return reply(TextResponse(413, "body larger than 16 KiB"));
+    return reply(TextResponse(413, "body larger than " + KiBText(kMaxBodyBytes)));
   }
   std::string reason;
   std::optional<HitRecord> hit = MakeHitRecord(request.body, request.Header("User-Agent"), received, &reason);

@@ -55,7 +55,7 @@ std::optional<HitRecord> MakeHitRecord(std::string_view body, std::string_view a
     if (reason) *reason = std::move(text);
     return std::nullopt;
   };
-  if (body.size() > kMaxBodyBytes) return fail("body larger than 16 KiB");
+  if (body.size() > kMaxBodyBytes) return fail("body larger than " + KiBText(kMaxBodyBytes));
   FormError error;
   std::optional<FormFields> fields = DecodeForm(body, &error);
   if (!fields) return fail(error.reason);

@@ -11,7 +11,13 @@
 
 namespace collector {
 
+// The most a request's line and headers, its chunk extensions and its
+// trailer take together, and the most its body takes.
+inline constexpr std::size_t kHeadLimitBytes = 16 * 1024;
 inline constexpr std::size_t kMaxBodyBytes = 16 * 1024;
+
+// How a limit is quoted in answers: "16 KiB".
+inline std::string KiBText(std::size_t bytes) { return std::to_string(bytes / 1024) + " KiB"; }
 
 struct HitRecord {
   std::int64_t receivedMs = 0;  // Unix milliseconds, when the body arrived

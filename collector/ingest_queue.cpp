@@ -18,7 +18,17 @@ constexpr std::chrono::steady_clock::duration kGatherAbove = std::chrono::millis
 // Transactions on their way at once from a pipelining writer.
 constexpr std::size_t kInFlight = 2;
 constexpr int kPollMs = 100;
+// Old hits deleted in one transaction: a few tens of milliseconds, after
+// which the hits that waited meanwhile are committed.
+constexpr std::int64_t kRetainRows = 5000;
 
+}  // namespace
+
+namespace {
+std::int64_t SteadyMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
 }  // namespace
 
 std::int64_t NowMs() {
@@ -38,6 +48,7 @@ IngestQueue::IngestQueue(Store& store, int retainDays) {
 }
 
 void IngestQueue::Start() {
+  lastCommitMs_ = SteadyMs();
   if (options_.writers == 0) options_.writers = 1;
   wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   nextRetainMs_ = options_.clock();
@@ -73,6 +84,7 @@ void IngestQueue::Submit(HitRecord hit, std::function<void(SubmitOutcome)> compl
       outcome = SubmitOutcome::kRefused;
     } else {
       pending_.push_back({std::move(hit), std::move(completion)});
+      if (waitingSinceMs_.load() == 0) waitingSinceMs_ = SteadyMs();
       ++changes_;
       if (pending_.size() >= wakeAt_) Wake();
       return;
@@ -113,7 +125,9 @@ void IngestQueue::Run(std::size_t index) {
       continue;
     }
     std::unique_lock lock(mutex_);
-    auto retentionDue = [&] { return retains && !stopping_ && options_.clock() >= nextRetainMs_; };
+    auto retentionDue = [&] {
+      return retains && !stopping_ && options_.clock() >= nextRetainMs_ && !(retainPartly_ && !pending_.empty());
+    };
     work_.wait_for(lock, options_.idleWake,
                    [&] { return stopping_ || !pending_.empty() || !rejections_.empty() || retentionDue(); });
     if (retentionDue()) {
@@ -151,6 +165,7 @@ void IngestQueue::Run(std::size_t index) {
     std::map<std::string, std::int64_t> rejections;
     std::vector<std::string> claimed;  // sessions this writer now stores
     Take(index, batch, rejections, claimed);
+    if (retains) retainPartly_ = false;  // the hits that waited went first; retention's next part now
     if (batch.empty() && rejections.empty()) {
       // Everything waiting belongs to sessions another writer is storing.
       std::uint64_t seen = changes_;
@@ -203,7 +218,9 @@ bool IngestQueue::RunPipelined(std::shared_ptr<Store>& store) {
     RefuseWaiting();
     return true;
   };
-  auto retentionDue = [&] { return !stopping_ && options_.clock() >= nextRetainMs_; };
+  auto retentionDue = [&] {
+    return !stopping_ && options_.clock() >= nextRetainMs_ && !(retainPartly_ && !pending_.empty());
+  };
   for (;;) {
     std::unique_lock lock(mutex_);
     if (flying.empty()) {
@@ -238,6 +255,7 @@ bool IngestQueue::RunPipelined(std::shared_ptr<Store>& store) {
       next.rejections.swap(rejections_);
       std::vector<std::string> unclaimed;  // one writer: no sessions to claim
       TakeHits(0, next.batch, unclaimed);
+      retainPartly_ = false;
       lock.unlock();
       next.deadline = std::chrono::steady_clock::now() + options_.commitWait;
       try {
@@ -325,8 +343,9 @@ void IngestQueue::GiveBack(const std::map<std::string, std::int64_t>& rejections
 // False when the old hits could not be deleted (reported).
 bool IngestQueue::Retain(Store& store) {
   try {
-    store.DeleteReceivedBefore(options_.clock() - static_cast<std::int64_t>(options_.retainDays) * kDayMs);
-    nextRetainMs_ = options_.clock() + kDayMs;
+    const std::int64_t cutoff = options_.clock() - static_cast<std::int64_t>(options_.retainDays) * kDayMs;
+    retainPartly_ = !store.DeleteReceivedBefore(cutoff, kRetainRows);
+    if (!retainPartly_) nextRetainMs_ = options_.clock() + kDayMs;
     return true;
   } catch (const SqlError& e) {
     Report(std::string("deleting old hits failed: ") + e.what());
@@ -448,12 +467,31 @@ void IngestQueue::RefuseWaiting() {
   {
     std::lock_guard lock(mutex_);
     waiting.swap(pending_);
+    waitingSinceMs_ = 0;
   }
   for (Pending& p : waiting) p.completion(SubmitOutcome::kRefused);
 }
 
 void IngestQueue::Finish(Batch& batch, SubmitOutcome outcome) {
+  if (outcome == SubmitOutcome::kStored) {
+    lastCommitMs_ = SteadyMs();
+    {
+      std::lock_guard lock(mutex_);
+      waitingSinceMs_ = pending_.empty() ? 0 : SteadyMs();
+    }
+    if (stallSaid_.exchange(false)) std::fprintf(stderr, "plumeta-collector: hits are committed again\n");
+  }
   for (Pending& p : batch) p.completion(outcome);
+}
+
+bool IngestQueue::Stalled() const {
+  const std::int64_t now = SteadyMs(), since = waitingSinceMs_.load(), limit = options_.stallAfter.count();
+  if (since == 0 || now - since <= limit || now - lastCommitMs_.load() <= limit) return false;
+  if (!stallSaid_.exchange(true)) {
+    std::fprintf(stderr, "plumeta-collector: hits have waited more than %lld ms without a commit\n",
+                 static_cast<long long>(limit));
+  }
+  return true;
 }
 
 void IngestQueue::Report(const std::string& what) {

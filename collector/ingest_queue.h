@@ -14,7 +14,9 @@
 // A writer whose commit fails refuses its hits (the client sends them
 // again), reopens its connection with a growing pause and tries an empty
 // commit until one works: Ready() says false meanwhile, for /healthz, and
-// new hits are refused at once instead of waiting on a dead database.
+// new hits are refused at once instead of waiting on a dead database. A
+// database that hangs instead of failing (a stopped server, a full disk)
+// counts the same once hits have waited `stallAfter` without a commit.
 
 #include <atomic>
 #include <chrono>
@@ -49,6 +51,8 @@ struct IngestOptions {
   // The longest a commit waits for a lock before its hits are refused: the
   // installer library gives up on an answer after 3 s.
   std::chrono::milliseconds commitWait{2000};
+  // Hits waiting this long with no commit meanwhile: the store is stalled.
+  std::chrono::milliseconds stallAfter{5000};
   // How often an idle writer looks at the clock.
   std::chrono::milliseconds idleWake{60'000};
   // Milliseconds since 1970: for retention and for pacing failure messages.
@@ -70,8 +74,8 @@ class IngestQueue {
   // Never blocks; `completion` runs exactly once, on a writer thread, or at
   // once on the caller when the hit is not queued.
   void Submit(HitRecord hit, std::function<void(SubmitOutcome)> completion);
-  // False while the store cannot commit.
-  bool Ready() const { return broken_.load() == 0; }
+  // False while the store cannot commit, or hits wait and nothing commits.
+  bool Ready() const { return broken_.load() == 0 && !Stalled(); }
   // Counts a rejected body (stored with the next commit).
   void CountRejection(std::int64_t receivedMs);
   // Stores what waits and ends the writers; later submits are kBusy.
@@ -113,6 +117,13 @@ class IngestQueue {
   void RefuseWaiting();
   void Report(const std::string& what);
   void Finish(Batch& batch, SubmitOutcome outcome);
+  // Whether hits have waited past stallAfter without a commit; says so once.
+  bool Stalled() const;
+
+  // Steady-clock milliseconds of the last commit, and since when hits have
+  // waited (0: none wait); the stall said in the log.
+  std::atomic<std::int64_t> lastCommitMs_, waitingSinceMs_{0};
+  mutable std::atomic<bool> stallSaid_{false};
 
   std::function<std::shared_ptr<Store>()> open_;
   IngestOptions options_;
@@ -133,6 +144,7 @@ class IngestQueue {
   int wakeFd_ = -1;         // an eventfd
   bool stopping_ = false;
   std::int64_t nextRetainMs_ = 0;
+  bool retainPartly_ = false;  // old hits are left: retention goes on once waiting hits are in
   // Failures are reported once a minute (of `clock`) with how many there were.
   std::mutex reportMutex_;
   bool reported_ = false;

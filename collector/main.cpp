@@ -12,6 +12,7 @@
 #include <malloc.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <charconv>
@@ -33,6 +34,7 @@
 #include "collector/report_text.h"
 #include "collector/server.h"
 #include "collector/store.h"
+#include "collector/store_claim.h"
 
 namespace {
 
@@ -48,7 +50,9 @@ shows what they say.
   plumeta-collector report [--db URL] [FILTERS] [--json]
   plumeta-collector export hits|sessions [--db URL] [FILTERS] [-o FILE]
   plumeta-collector import --from sqlite:OLD.db --db postgresql://...
-                   copies a whole store into another database, once
+                   copies a store into another database (stop the collectors
+                   that write to it first); run again, it adds only what the
+                   source gained since
   plumeta-collector token          prints a new random token
   plumeta-collector --help | --version
 
@@ -176,6 +180,28 @@ std::string ReadToken(const std::string& path) {
   return token;
 }
 
+// Descriptors the collector needs besides its connections: the listening
+// sockets, the database's files and connections, the log, eventfds.
+constexpr rlim_t kSpareDescriptors = 128;
+
+// Raises the soft limit on open files to the hard one (outside systemd it is
+// often 1024, below the connection cap) and returns how many connections
+// fit under it.
+std::size_t ConnectionsUnderDescriptorLimit(std::size_t wanted) {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return wanted;
+  if (limit.rlim_cur < limit.rlim_max) {
+    rlimit raised = limit;
+    raised.rlim_cur = limit.rlim_max;
+    if (::setrlimit(RLIMIT_NOFILE, &raised) == 0) limit = raised;
+  }
+  if (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur >= wanted + kSpareDescriptors) return wanted;
+  std::size_t fit = limit.rlim_cur > 2 * kSpareDescriptors ? limit.rlim_cur - kSpareDescriptors : limit.rlim_cur / 2;
+  std::fprintf(stderr, "plumeta-collector: at most %zu connections at once: the limit on open files is %llu\n", fit,
+               static_cast<unsigned long long>(limit.rlim_cur));
+  return fit;
+}
+
 std::unique_ptr<Store> OpenStore(const std::string& url, bool migrate) {
   return std::make_unique<Store>(OpenSqlConnection(url), migrate);
 }
@@ -202,8 +228,29 @@ int Serve(const Options& o) {
   // Created or migrated once here. One writer on either database: on
   // PostgreSQL, several writers committing at once made smaller commits
   // that each waited for a disk flush of their own (see docs/benchmarks.md).
-  OpenStore(o.db, true).reset();
-  IngestQueue queue([url = o.db] { return OpenStore(url, false); }, {.retainDays = o.retainDays});
+  // An import under way is waited for by no one: the collector refuses to
+  // start. On SQLite the claim is the process's, kept until every
+  // connection has closed; on PostgreSQL the writer's connection holds it,
+  // and takes it again when it reconnects.
+  std::unique_ptr<StoreClaim> claim;
+  {
+    std::unique_ptr<Store> first = OpenStore(o.db, true);
+    claim = StoreClaim::TryTake(first->connection(), StoreClaim::Kind::kServing);
+    if (!claim) {
+      std::fprintf(stderr, "plumeta-collector: an import into %s is under way; start the collector once it is done\n",
+                   DescribeDatabase(o.db).c_str());
+      return 1;
+    }
+  }
+  const bool postgres = !o.db.starts_with("sqlite:");
+  IngestQueue queue(
+      [url = o.db, postgres] {
+        std::unique_ptr<Store> store = OpenStore(url, false);
+        if (postgres && !StoreClaim::TryTake(store->connection(), StoreClaim::Kind::kServing))
+          throw SqlError("an import into the database is under way");
+        return store;
+      },
+      {.retainDays = o.retainDays});
   ReaderPool readers([url = o.db] { return OpenStore(url, false); }, kReaders);
   HandlerOptions handling;
   handling.token = token;
@@ -213,6 +260,7 @@ int Serve(const Options& o) {
   Handler handler(handling, queue, readers);
   ServerLimits limits;
   limits.uncappedAddresses = o.trustedProxies;
+  limits.connections = ConnectionsUnderDescriptorLimit(limits.connections);
   HttpServer server(handler, limits);
   std::string error;
   // Without a token only a loopback address is bound.
@@ -300,18 +348,32 @@ int Export(const Options& o) {
 
 int Import(const Options& o) {
   if (o.from.empty()) throw Misuse{"import needs --from URL, the database to copy"};
-  if (o.from == o.db) throw Misuse{"import needs two different databases"};
   std::unique_ptr<Store> source;
   try {
     source = OpenForReading(o.from);
   } catch (const SqlError& e) {
-    std::fprintf(stderr, "plumeta-collector: cannot read %s: %s\n", o.from.c_str(), e.what());
+    std::fprintf(stderr, "plumeta-collector: cannot read %s: %s\n", DescribeDatabase(o.from).c_str(), e.what());
     return 1;
   }
-  std::unique_ptr<Store> target = OpenStore(o.db, true);
-  std::int64_t hits = target->ImportFrom(*source);
-  std::printf("plumeta-collector: copied %lld hits from %s to %s\n", static_cast<long long>(hits),
-              source->connection().Describe().c_str(), target->connection().Describe().c_str());
+  std::unique_ptr<SqlConnection> connection = OpenSqlConnection(o.db);
+  // The same database under two names would copy every hit onto itself.
+  if (source->connection().Identity() == connection->Identity()) {
+    throw Misuse{"import needs two different databases: " + DescribeDatabase(o.from) + " is " +
+                 DescribeDatabase(o.db)};
+  }
+  // Declared before the store, so that it is released after the store's
+  // connection has closed.
+  std::unique_ptr<StoreClaim> claim = StoreClaim::TryTake(*connection, StoreClaim::Kind::kImporting);
+  if (!claim) {
+    std::fprintf(stderr, "plumeta-collector: a collector is writing to %s; stop it before importing into it\n",
+                 DescribeDatabase(o.db).c_str());
+    return 1;
+  }
+  Store target(std::move(connection), true);
+  std::int64_t hits = target.ImportFrom(*source);
+  std::printf("plumeta-collector: copied %lld hits from %s to %s%s\n", static_cast<long long>(hits),
+              source->connection().Describe().c_str(), target.connection().Describe().c_str(),
+              hits == 0 ? " (the target held them all already)" : "");
   return 0;
 }
 

@@ -53,6 +53,22 @@ class PostgresConnection final : public SqlConnection {
 
   SqlDialect dialect() const override { return SqlDialect::kPostgres; }
   std::string Describe() const override { return described_; }
+  std::string Identity() override {
+    // The cluster's system identifier may be closed to ordinary roles; the
+    // postmaster's start time and port then tell one server from another.
+    std::string cluster;
+    try {
+      Run("SELECT system_identifier::text FROM pg_control_system()", {},
+          [&](const SqlRow& row) { cluster = row[0].value_or(""); });
+    } catch (const SqlError&) {
+      Run("SELECT pg_postmaster_start_time()::text || '/' || current_setting('port')", {},
+          [&](const SqlRow& row) { cluster = row[0].value_or(""); });
+    }
+    std::string database;
+    Run("SELECT oid::text FROM pg_database WHERE datname = current_database()", {},
+        [&](const SqlRow& row) { database = row[0].value_or(""); });
+    return "postgresql:" + cluster + ":" + database;
+  }
   void SetLockWait(std::chrono::milliseconds wait) override {
     Script("SET lock_timeout = " + std::to_string(wait.count()));
   }

@@ -36,6 +36,18 @@ std::string OutcomeColumns(const OutcomeCounts& c) {
               static_cast<long long>(c.fatalError), static_cast<long long>(c.unfinished));
 }
 
+// The invisible controls that reorder text on a bidirectional terminal:
+// U+061C, U+200E/F, U+202A-E and U+2066-9. "\u202e" in a shown field
+// would make what follows read backwards ("exe.txt" for "txt.exe").
+std::size_t BidiControlLength(std::string_view text, std::size_t i) {
+  auto at = [&](std::size_t k) { return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0u; };
+  if (at(0) == 0xd8 && at(1) == 0x9c) return 2;
+  if (at(0) != 0xe2) return 0;
+  if (at(1) == 0x80 && (at(2) == 0x8e || at(2) == 0x8f || (at(2) >= 0xaa && at(2) <= 0xae))) return 3;
+  if (at(1) == 0x81 && at(2) >= 0xa6 && at(2) <= 0xa9) return 3;
+  return 0;
+}
+
 }  // namespace
 
 std::string TerminalText(std::string_view text) {
@@ -46,7 +58,15 @@ std::string TerminalText(std::string_view text) {
     auto byte = static_cast<unsigned char>(text[i]);
     bool c1 = byte == 0xc2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
               static_cast<unsigned char>(text[i + 1]) <= 0x9f;
-    if (byte < 0x20 || byte == 0x7f || c1) {
+    if (std::size_t bidi = BidiControlLength(text, i)) {
+      // The code point from its UTF-8 bytes, shown as \uXXXX.
+      unsigned point = bidi == 2 ? ((byte & 0x1fu) << 6) | (static_cast<unsigned char>(text[i + 1]) & 0x3fu)
+                                 : ((byte & 0x0fu) << 12) | ((static_cast<unsigned char>(text[i + 1]) & 0x3fu) << 6) |
+                                       (static_cast<unsigned char>(text[i + 2]) & 0x3fu);
+      out += "\\u";
+      for (int shift = 12; shift >= 0; shift -= 4) out.push_back(kHex[(point >> shift) & 15]);
+      i += bidi - 1;
+    } else if (byte < 0x20 || byte == 0x7f || c1) {
       if (c1) byte = static_cast<unsigned char>(text[++i]);
       out += "\\x";
       out.push_back(kHex[byte >> 4]);

@@ -67,8 +67,14 @@ bool IsLoopback(const net::ip::address& address) {
 // the connection, a little past the server's end.
 class Connection : public std::enable_shared_from_this<Connection> {
  public:
+  // The buffer holds what is read but not yet parsed: a head, a chunk's
+  // size line, a trailer. Bounded by the header limit, so that no part of
+  // a request grows it further (the body is moved out as it is parsed).
   Connection(std::shared_ptr<HttpServer::State> state, tcp::socket socket, std::string peer)
-      : state_(std::move(state)), stream_(std::move(socket)), peer_(std::move(peer)) {}
+      : state_(std::move(state)),
+        stream_(std::move(socket)),
+        peer_(std::move(peer)),
+        buffer_(state_->limits.headerBytes) {}
   ~Connection() { state_->Release(this, peer_); }
 
   void Start() {
@@ -107,13 +113,39 @@ class Connection : public std::enable_shared_from_this<Connection> {
     parser_->body_limit(state_->limits.bodyBytes);
     stream_.expires_after(state_->limits.requestDeadline);
     http::async_read_header(stream_, buffer_, *parser_,
-                            [self = shared_from_this()](beast::error_code ec, std::size_t) {
-                              self->OnHeader(ec);
+                            [self = shared_from_this()](beast::error_code ec, std::size_t head) {
+                              self->OnHeader(ec, head);
                             });
   }
 
-  void OnHeader(beast::error_code ec) {
+  // Only "chunked" is undone here; a body in any other coding could not be read.
+  bool UnknownCoding() const {
+    const auto& message = parser_->get();
+    auto [first, last] = message.equal_range(http::field::transfer_encoding);
+    if (first == last) return false;
+    return std::next(first) != last || !beast::iequals(Trimmed(first->value()), "chunked");
+  }
+
+  static beast::string_view Trimmed(beast::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+  }
+
+  void OnHeader(beast::error_code ec, std::size_t head) {
     if (ec) return OnRead(ec);
+    if (UnknownCoding()) return Refuse(501, "transfer codings other than chunked are not accepted");
+    // Chunk extensions share the head's limit with it.
+    headRoom_ = state_->limits.headerBytes > head ? state_->limits.headerBytes - head : 0;
+    headFields_ = std::distance(parser_->get().begin(), parser_->get().end());
+    chunkHeader_ = [this](std::uint64_t, beast::string_view extensions, beast::error_code& ec) {
+      if (extensions.size() > headRoom_) {
+        ec = http::error::header_limit;
+        return;
+      }
+      headRoom_ -= extensions.size();
+    };
+    parser_->on_chunk_header(chunkHeader_);
     // A client that asks first (curl does for larger bodies) is told to go on.
     if (beast::iequals(parser_->get()[http::field::expect], "100-continue")) {
       static const std::string kContinue = "HTTP/1.1 100 Continue\r\n\r\n";
@@ -133,7 +165,11 @@ class Connection : public std::enable_shared_from_this<Connection> {
   }
 
   void OnRead(beast::error_code ec) {
-    if (ec == http::error::header_limit) return Refuse(431, "request headers larger than 16 KiB");
+    // A head, chunk extensions or a trailer that outgrew the buffer.
+    if (ec == http::error::header_limit || ec == http::error::buffer_overflow) {
+      return Refuse(431, "request headers, chunk extensions and trailer larger than " +
+                             KiBText(state_->limits.headerBytes));
+    }
     // Raised once the head is read (Content-Length too large) or within the body.
     if (ec == http::error::body_limit) {
       Request request = MakeRequest();
@@ -145,6 +181,11 @@ class Connection : public std::enable_shared_from_this<Connection> {
       return Refuse(400, "malformed request: " + ec.message());
     }
     if (ec) return Close();
+    // A trailer's fields join the headers: a hit's trailer could otherwise
+    // say what its head did not. Nothing here needs one.
+    if (std::distance(parser_->get().begin(), parser_->get().end()) != headFields_) {
+      return Refuse(400, "trailer fields are not accepted");
+    }
     keepAlive_ = parser_->get().keep_alive();
     Request request = MakeRequest();
     request.body = std::move(parser_->get().body());
@@ -262,6 +303,11 @@ class Connection : public std::enable_shared_from_this<Connection> {
   std::string peer_;
   beast::flat_buffer buffer_;
   std::optional<http::request_parser<http::string_body>> parser_;
+  // What is left of the header limit for chunk extensions; the fields the
+  // head brought.
+  std::size_t headRoom_ = 0;
+  std::ptrdiff_t headFields_ = 0;
+  std::function<void(std::uint64_t, beast::string_view, beast::error_code&)> chunkHeader_;
   std::optional<net::executor_work_guard<Executor>> work_;
   bool busy_ = false;
   bool keepAlive_ = true;

@@ -3,8 +3,11 @@
 // or slow connection costs a socket and a few kilobytes, never a thread.
 // Every request is handed whole to an HttpService; the layer itself only
 // refuses what it cannot read:
-//   431  request head larger than the header limit
-//   400  a request it cannot parse (conflicting Content-Length among others)
+//   431  request head, chunk extensions and trailer larger than the header
+//        limit together
+//   400  a request it cannot parse (conflicting Content-Length among
+//        others), or one with trailer fields, which nothing here reads
+//   501  a transfer coding other than "chunked"
 // A body larger than the body limit is handed on with bodyTooLarge set.
 // A request must arrive whole within the request deadline, a kept-alive
 // connection may idle for the idle timeout; connections beyond the caps
@@ -17,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "collector/hit_record.h"
 #include "collector/http_message.h"
 
 namespace collector {
@@ -27,8 +31,8 @@ struct ServerLimits {
   std::chrono::milliseconds requestDeadline{10'000};  // head and body, from the first byte
   std::chrono::milliseconds idleTimeout{5'000};       // between requests on one connection
   std::chrono::milliseconds writeDeadline{30'000};    // for each piece of an answer
-  std::size_t headerBytes = 16 * 1024;                // request line and headers in all
-  std::size_t bodyBytes = 16 * 1024;
+  std::size_t headerBytes = kHeadLimitBytes;  // request line, headers, chunk extensions, trailer
+  std::size_t bodyBytes = kMaxBodyBytes;
   std::size_t connections = 4096;
   std::size_t connectionsPerAddress = 64;
   // Addresses not held to the per-address cap: a reverse proxy in front.

@@ -84,6 +84,10 @@ class SqlConnection {
   virtual bool Alive() { return true; }
   // What the database is, for messages: "sqlite:PATH" or the URI without its password.
   virtual std::string Describe() const = 0;
+  // Which database this is, however it was named: the file's device and
+  // inode, or the PostgreSQL cluster's system identifier and the
+  // database's oid. Equal for two connections to one database. Throws SqlError.
+  virtual std::string Identity() = 0;
 };
 
 // kReadOnly never creates, migrates or changes the journal mode of a

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <condition_variable>
+#include <cstdio>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -47,20 +48,20 @@ class Checkpointer {
   }
 
  private:
+  // Its connection is opened when first needed and again after any failure
+  // to open it or to checkpoint with it (a descriptor limit reached, the
+  // file briefly gone): otherwise one failure would leave the log growing
+  // until the writer closes. A failure is said once, and so is the recovery.
   void Loop() {
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path_.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+    bool failing = false;
+    auto fail = [&](const std::string& what) {
+      if (!failing)
+        std::fprintf(stderr, "plumeta-collector: cannot checkpoint %s (%s); the log grows until it can\n",
+                     path_.c_str(), what.c_str());
+      failing = true;
       sqlite3_close_v2(db);
-      db = nullptr;  // the log then grows until the writer closes
-    }
-    // How long the restart waits for the writer's commit or a reader to end;
-    // it is tried again after the next 1000 pages.
-    if (db) sqlite3_busy_timeout(db, 250);
-    // A connection finds the log only once it has read the database: until
-    // then a checkpoint does nothing and says it succeeded. Read before
-    // each one, so that a read that failed once is tried again.
-    auto found = [db] {
-      return sqlite3_exec(db, "SELECT 1 FROM sqlite_master LIMIT 1", nullptr, nullptr, nullptr) == SQLITE_OK;
+      db = nullptr;
     };
     std::unique_lock lock(mutex_);
     for (;;) {
@@ -68,9 +69,26 @@ class Checkpointer {
       if (stopping_) break;
       due_ = false;
       lock.unlock();
-      if (db && found() &&
-          sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr) == SQLITE_OK) {
+      if (!db) {
+        if (sqlite3_open_v2(path_.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) == SQLITE_OK) {
+          // How long the restart waits for the writer's commit or a reader
+          // to end; it is tried again after the next 1000 pages.
+          sqlite3_busy_timeout(db, 250);
+        } else {
+          fail(db ? sqlite3_errmsg(db) : "out of memory");
+        }
+      }
+      // A connection finds the log only once it has read the database:
+      // until then a checkpoint does nothing and says it succeeded. Read
+      // before each one, so that a read that failed once is tried again.
+      int rc = db ? sqlite3_exec(db, "SELECT 1 FROM sqlite_master LIMIT 1", nullptr, nullptr, nullptr) : SQLITE_OK;
+      if (db && rc == SQLITE_OK) rc = sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+      if (db && rc == SQLITE_OK) {
         sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_RESTART, nullptr, nullptr);
+        if (failing) std::fprintf(stderr, "plumeta-collector: checkpoints of %s resumed\n", path_.c_str());
+        failing = false;
+      } else if (db && rc != SQLITE_BUSY && rc != SQLITE_LOCKED) {
+        fail(sqlite3_errmsg(db));
       }
       lock.lock();
     }
@@ -117,6 +135,11 @@ class SqliteConnection final : public SqlConnection {
 
   SqlDialect dialect() const override { return SqlDialect::kSqlite; }
   std::string Describe() const override { return "sqlite:" + path_; }
+  std::string Identity() override {
+    struct stat info;
+    if (::stat(path_.c_str(), &info) != 0) throw SqlError("cannot find the database file " + path_);
+    return "sqlite:" + std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+  }
   void SetLockWait(std::chrono::milliseconds wait) override {
     sqlite3_busy_timeout(db_.get(), static_cast<int>(wait.count()));
   }
@@ -160,11 +183,20 @@ class SqliteConnection final : public SqlConnection {
   }
 
  private:
+  // Resets a statement however its step ends, a row callback's exception
+  // among them: a statement left mid-step keeps its read snapshot, and no
+  // checkpoint can copy the log past a snapshot, so the log would grow.
+  struct ResetOnExit {
+    sqlite3_stmt* statement;
+    ~ResetOnExit() { sqlite3_reset(statement); }
+  };
+
   // Binds `count` parameters and steps the statement to its end. The texts
   // are bound without a copy: they outlive the step.
   void Step(sqlite3_stmt* statement, const SqlValue* params, std::size_t count,
             const std::function<void(const SqlRow&)>& row) {
     sqlite3_reset(statement);
+    ResetOnExit reset{statement};
     sqlite3_clear_bindings(statement);
     for (std::size_t i = 0; i < count; ++i) {
       int index = static_cast<int>(i + 1);
@@ -180,11 +212,7 @@ class SqliteConnection final : public SqlConnection {
     for (;;) {
       int rc = sqlite3_step(statement);
       if (rc == SQLITE_DONE) break;
-      if (rc != SQLITE_ROW) {
-        std::string text = sqlite3_errmsg(db_.get());
-        sqlite3_reset(statement);
-        throw SqlError(text, IsBusy());
-      }
+      if (rc != SQLITE_ROW) throw SqlError(sqlite3_errmsg(db_.get()), IsBusy());
       if (!row) continue;
       int columns = sqlite3_column_count(statement);
       values.assign(static_cast<std::size_t>(columns), std::nullopt);
@@ -196,7 +224,6 @@ class SqliteConnection final : public SqlConnection {
       }
       row(values);
     }
-    sqlite3_reset(statement);
   }
 
   struct DatabaseCloser {

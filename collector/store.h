@@ -3,6 +3,7 @@
 // as its hits arrive (so the figures never scan every hit), and the count
 // of rejected bodies per day. The same SQL runs on SQLite and PostgreSQL.
 
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -17,7 +18,7 @@
 
 namespace collector {
 
-inline constexpr int kSchemaVersion = 1;
+inline constexpr int kSchemaVersion = 3;
 
 class Store;
 
@@ -66,13 +67,18 @@ class Store {
   // then stored).
   void Insert(const std::vector<HitRecord>& hits, const std::map<std::string, std::int64_t>& rejections = {});
   // Adds all that `source` holds (hits, sessions, rejection counts) in one
-  // transaction, sessions merged into any stored already; the hits copied.
-  // For moving a store to another database: run it once.
+  // transaction, read from one snapshot of the source, sessions merged into
+  // any stored already; returns the hits added. Run again, it adds only
+  // what the source gained since: hits it brought before are known by their
+  // content, rejections by a ledger per source and day.
   std::int64_t ImportFrom(Store& source);
   // An empty write transaction: throws SqlError while the store cannot commit.
   void Probe();
-  // Deletes what was received before `cutoffMs`.
-  void DeleteReceivedBefore(std::int64_t cutoffMs);
+  // Deletes what was received before `cutoffMs`, at most `rows` hits or
+  // sessions in one transaction: true once nothing older is left. A
+  // shortened retention may have a million hits to delete: in one go they
+  // would hold every hit that waits for seconds.
+  bool DeleteReceivedBefore(std::int64_t cutoffMs, std::int64_t rows = INT64_MAX);
 
   Summary Summarize(const Filters& filters);
 

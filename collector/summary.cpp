@@ -251,18 +251,6 @@ Summary SummaryBuilder::Finish(std::int64_t rejected, std::vector<ErrorGroup> er
   }
   for (auto& [day, outcomes] : st.days) summary.perDay.push_back({day, outcomes});
   summary.abortScreens = Folded(st.abortScreens);
-  std::sort(errors.begin(), errors.end(), [](const ErrorGroup& a, const ErrorGroup& b) {
-    if (a.sessions != b.sessions) return a.sessions > b.sessions;
-    if (a.fatal != b.fatal) return a.fatal;
-    return a.action != b.action ? a.action < b.action : a.details < b.details;
-  });
-  if (errors.size() > kListed) {
-    ErrorGroup other;
-    other.others = static_cast<std::int64_t>(errors.size() - kListed);
-    for (std::size_t i = kListed; i < errors.size(); ++i) other.sessions += errors[i].sessions;
-    errors.resize(kListed);
-    errors.push_back(std::move(other));
-  }
   summary.errors = std::move(errors);
   summary.osVersions = st.osVersions.Sorted();
   summary.architectures = st.architectures.Sorted();

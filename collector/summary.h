@@ -79,7 +79,8 @@ class SummaryBuilder {
   SummaryBuilder();
   ~SummaryBuilder();
   void Add(const SessionFacts& session);
-  // The rejections and the error groups come from their own tables.
+  // The rejections and the error groups come from their own tables; the
+  // groups are listed and folded already, by the database.
   Summary Finish(std::int64_t rejected, std::vector<ErrorGroup> errors);
 
  private:

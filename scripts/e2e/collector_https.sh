@@ -58,35 +58,31 @@ start_collector --token-file "$work/token" --public-url "$public" --trusted-prox
 expect "the collector starts on loopback ($(head -1 "$work/collector.out"))" test -n "$port"
 
 mkdir -p "$work/nginx"
+# The README's nginx file as written, only its port, certificate, log file
+# and the collector's port replaced by this run's.
+sed -n '/^    # \/etc\/nginx\/sites-enabled\/collector$/,/^$/p' README.md | sed 's/^    //' |
+  sed -e "s|listen 443 ssl;|listen 127.0.0.1:$https_port ssl;|" \
+      -e "s|/etc/letsencrypt/live/collector.example.org/fullchain.pem|$work/cert.pem|" \
+      -e "s|/etc/letsencrypt/live/collector.example.org/privkey.pem|$work/key.pem|" \
+      -e "s|/var/log/nginx/collector.access.log|$work/nginx/access.log|" \
+      -e "s|proxy_pass http://127.0.0.1:8080;|proxy_pass http://127.0.0.1:$port;|" >"$work/nginx/collector"
+expect "the README's nginx file is found and adapted" \
+  test "$(grep -c -e "$https_port" -e "$work" -e "127.0.0.1:$port" "$work/nginx/collector")" -eq 5
 cat >"$work/nginx.conf" <<CONF
-# The README's server block, on a free port with this run's certificate.
+# What Debian's nginx.conf gives the sites it includes.
 $([ "$(id -u)" -eq 0 ] && echo "user root;")
 worker_processes 1;
 pid $work/nginx/nginx.pid;
 error_log $work/nginx/error.log;
 events { worker_connections 256; }
 http {
-  access_log $work/nginx/access.log;
+  access_log $work/nginx/other.log;
   client_body_temp_path $work/nginx/body;
   proxy_temp_path $work/nginx/proxy;
   fastcgi_temp_path $work/nginx/fastcgi;
   uwsgi_temp_path $work/nginx/uwsgi;
   scgi_temp_path $work/nginx/scgi;
-  server {
-    listen 127.0.0.1:$https_port ssl;
-    server_name collector.example.org;
-    ssl_certificate $work/cert.pem;
-    ssl_certificate_key $work/key.pem;
-    client_max_body_size 16k;
-    location / {
-      proxy_pass http://127.0.0.1:$port;
-      proxy_http_version 1.1;
-      proxy_set_header Connection "";
-      proxy_set_header Host \$host;
-      proxy_set_header X-Forwarded-Proto \$scheme;
-      proxy_set_header X-Forwarded-For \$proxy_add_x_forwarded_for;
-    }
-  }
+  include $work/nginx/collector;
 }
 CONF
 "$nginx_bin" -p "$work/nginx" -c "$work/nginx.conf" -g 'daemon off;' 2>"$work/nginx.err" &
@@ -131,6 +127,9 @@ expect "the cookie is Secure, HttpOnly and has a lifetime" \
   "$work/redirect.head"
 expect "the answer is kept by no cache" grep -qi '^cache-control: no-store' "$work/redirect.head"
 expect "/healthz answers through nginx" test "$(curl -sk "$public/healthz")" = ok
+expect "nginx's logs record the visit without its token" \
+  test "$(grep -c '"GET / HTTP/1.1" 303' "$work/nginx/access.log")" -eq 1 -a \
+       "$(cat "$work/nginx/"*.log | grep -c -F -e "$token")" -eq 0
 expect "the token never appears in the collector's output" \
   test "$(cat "$work/collector.out" "$work/collector.err" | grep -c -F -e "$token")" -eq 0
 

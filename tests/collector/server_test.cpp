@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <cstdio>
 #include <future>
 #include <random>
 #include <thread>
@@ -229,6 +230,7 @@ class RawClient {
     ssize_t n = ::recv(fd_, &byte, 1, 0);
     return n == 0 || (n < 0 && errno == ECONNRESET);
   }
+  int fd() const { return fd_; }
   int Status(std::string_view request) {
     if (!Send(request)) return -1;
     std::string answer = Receive();
@@ -244,6 +246,12 @@ std::string PostText(const std::string& body, const std::string& contentType = k
   return "POST / HTTP/1.1\r\nHost: collector\r\nUser-Agent: " + std::string(kAgent64) +
          "\r\nContent-Type: " + contentType + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
          body;
+}
+
+std::string ToHex(std::size_t n) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%zx", n);
+  return text;
 }
 
 class ServerTest : public HandlerTest {
@@ -331,6 +339,23 @@ TEST_F(ServerTest, TheHttpLayerRefusesWhatItCannotRead) {
                                     "\r\nContent-Length: " + std::to_string(body.size() + 1) + "\r\n\r\n" + body),
             400);
   EXPECT_EQ(store_->Summarize({}).hits, 1);
+  // Chunk extensions and a trailer share the head's 16 KiB; a trailer, which
+  // nothing reads, is refused; codings other than chunked are not undone.
+  auto chunked = [&body](const std::string& coding, const std::string& extension, const std::string& trailer) {
+    return "POST / HTTP/1.1\r\nHost: x\r\nUser-Agent: " + std::string(kAgent64) + "\r\nTransfer-Encoding: " +
+           coding + "\r\n\r\n" + ToHex(body.size()) + extension + "\r\n" + body + "\r\n0\r\n" + trailer + "\r\n";
+  };
+  std::string fields;
+  while (fields.size() < 64 * 1024) fields += "X-Trailer: " + std::to_string(fields.size()) + "\r\n";
+  std::string manyExtensions;
+  for (int i = 0; i < 20; ++i) manyExtensions += ";e" + std::to_string(i) + "=" + std::string(1000, 'v');
+  EXPECT_EQ(RawClient(port_).Status(chunked("chunked", "", "")), 204);
+  EXPECT_EQ(RawClient(port_).Status(chunked("chunked", ";name=" + std::string(20 * 1024, 'v'), "")), 431);
+  EXPECT_EQ(RawClient(port_).Status(chunked("chunked", manyExtensions, "")), 431);
+  EXPECT_EQ(RawClient(port_).Status(chunked("chunked", "", fields)), 431);
+  EXPECT_EQ(RawClient(port_).Status(chunked("chunked", "", "User-Agent: forged\r\n")), 400);
+  EXPECT_EQ(RawClient(port_).Status(chunked("gzip, chunked", "", "")), 501);
+  EXPECT_EQ(store_->Summarize({}).hits, 2);
   // An export is streamed in chunks, from a read thread, to its end.
   RawClient reader(port_);
   reader.Send("GET /export/hits.csv HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
@@ -338,6 +363,28 @@ TEST_F(ServerTest, TheHttpLayerRefusesWhatItCannotRead) {
   EXPECT_NE(csv.find("Transfer-Encoding: chunked\r\n"), std::string::npos);
   EXPECT_NE(csv.find("\r\nreceived,made,"), std::string::npos);
   EXPECT_TRUE(csv.ends_with("\r\n0\r\n\r\n"));
+}
+
+// A download cut short (a cancelled browser download) leaves no reader
+// behind: hits are still taken and the log can still be copied whole.
+TEST_F(ServerTest, ACutExportHoldsNeitherIngestionNorTheCheckpoint) {
+  Serve({});
+  std::vector<HitRecord> hits;
+  for (int i = 0; i < 20'000; ++i)
+    hits.push_back(Hit(SessionId(i % 100), kClientA, "screenview", {{"lb", "Welcome"}}, 1'700'000'000'000 + i));
+  store_->Insert(hits);
+  {
+    RawClient download(port_);
+    download.Send("GET /export/hits.csv HTTP/1.1\r\nHost: x\r\n\r\n");
+    char some[1000];
+    ASSERT_GT(::recv(download.fd(), some, sizeof some, 0), 0);
+  }
+  // The export ends once a write fails; both readers are back then.
+  { ReaderPool::Lease first = readers_->Acquire(), second = readers_->Acquire(); }
+  RawClient installer(port_);
+  for (int i = 0; i < 50; ++i) EXPECT_EQ(installer.Status(PostText(Body({{"sid", SessionId(500 + i)}}))), 204);
+  EXPECT_TRUE(SqliteLogCopiesWhole(db_.url().substr(7)));
+  EXPECT_EQ(store_->Summarize({}).hits, 20'050);
 }
 
 TEST_F(ServerTest, SlowAndIdleClientsDoNotHoldValidPosts) {

@@ -1,10 +1,13 @@
 #include "store_backends.h"
 
+#include <sqlite3.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 #include "collector/sql_connection.h"
 
@@ -49,6 +52,21 @@ ScratchDatabase::~ScratchDatabase() {
     }
   } catch (const std::exception&) {
   }
+}
+
+bool SqliteLogCopiesWhole(const std::string& path) {
+  sqlite3* db = nullptr;
+  sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+  // A connection sees the log only once it has read the database.
+  sqlite3_exec(db, "SELECT 1 FROM sqlite_master LIMIT 1", nullptr, nullptr, nullptr);
+  int log = -1, copied = -2, rc = SQLITE_BUSY;
+  // Busy while the collector's own checkpoint runs (it waits 250 ms at most).
+  for (int tries = 0; rc == SQLITE_BUSY && tries < 200; ++tries) {
+    if (tries) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    rc = sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_PASSIVE, &log, &copied);
+  }
+  sqlite3_close_v2(db);
+  return rc == SQLITE_OK && log == copied;
 }
 
 std::string BackendName(const testing::TestParamInfo<Backend>& info) {

@@ -25,6 +25,11 @@ class ScratchDatabase {
   std::string url_, folder_, name_;
 };
 
+// Whether another connection can copy the whole write-ahead log of the
+// SQLite file `path` into the database now: a reader that keeps its
+// snapshot holds back every frame written after it began.
+bool SqliteLogCopiesWhole(const std::string& path);
+
 std::string BackendName(const testing::TestParamInfo<Backend>& info);
 
 }  // namespace collector

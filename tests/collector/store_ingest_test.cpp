@@ -1,6 +1,7 @@
 // The writer queue when the database goes away or is locked, and retention
 // on a clock of the test's own.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <atomic>
@@ -175,6 +176,35 @@ TEST(IngestQueue, LockedPostgresTableRefusesHitsUntilTheLockIsGone) {
 
 // On PostgreSQL the writer keeps transactions on their way under steady
 // traffic; retention must still find its moment.
+// A database that hangs instead of failing (its server process stopped):
+// once hits have waited without a commit, the queue says it is not ready
+// and refuses new hits at once; the commit that comes makes it ready again.
+TEST(IngestQueue, AStoppedPostgresBackendIsNotReadyUntilItCommitsAgain) {
+  ScratchDatabase db(Backend::kPostgres);
+  if (!db.available()) GTEST_SKIP() << "PLUMETA_TEST_POSTGRES is not set (scripts/pg_test_server.sh start)";
+  Store prepared(OpenSqlConnection(db.url()));
+  IngestOptions options;
+  options.stallAfter = std::chrono::milliseconds(300);
+  IngestQueue queue(OpenerFor(db.url()), options);
+  ASSERT_EQ(SubmitAndWait(queue, Numbered(1, NowMs())), SubmitOutcome::kStored);
+  int backend = 0;
+  prepared.connection().Run(
+      "SELECT pid FROM pg_stat_activity WHERE datname = current_database() AND pid <> pg_backend_pid()", {},
+      [&](const SqlRow& row) { backend = std::stoi(*row[0]); });
+  ASSERT_GT(backend, 0);
+  ASSERT_EQ(::kill(backend, SIGSTOP), 0);
+  std::promise<SubmitOutcome> hung;
+  queue.Submit(Numbered(2, NowMs()), [&](SubmitOutcome o) { hung.set_value(o); });
+  bool noticed = WaitFor([&] { return !queue.Ready(); });
+  if (noticed) {
+    EXPECT_EQ(SubmitAndWait(queue, Numbered(3, NowMs())), SubmitOutcome::kRefused);
+  }
+  ::kill(backend, SIGCONT);
+  EXPECT_TRUE(noticed);
+  EXPECT_EQ(hung.get_future().get(), SubmitOutcome::kStored);
+  EXPECT_TRUE(queue.Ready());
+}
+
 class Retention : public testing::TestWithParam<Backend> {};
 INSTANTIATE_TEST_SUITE_P(Databases, Retention, testing::Values(Backend::kSqlite, Backend::kPostgres),
                          BackendName);
@@ -210,6 +240,24 @@ TEST_P(Retention, RunsAtStartAndDailyUnderSteadyTraffic) {
   loading = false;
   for (auto& client : traffic) client.join();
   EXPECT_TRUE(retained) << "retention did not run under traffic";
+}
+
+// A shortened retention with many hits to delete: a hit that comes at start
+// is stored between the parts of the deletion, not after all of it.
+TEST_P(Retention, AFirstLongDeletionLetsHitsIn) {
+  ScratchDatabase db(GetParam());
+  if (!db.available()) GTEST_SKIP() << "PLUMETA_TEST_POSTGRES is not set (scripts/pg_test_server.sh start)";
+  auto store = std::make_unique<Store>(OpenSqlConnection(db.url()));
+  const std::int64_t now = 400 * kDayMs;
+  std::vector<HitRecord> old;
+  for (int n = 0; n < 60'000; ++n) old.push_back(Numbered(n, now - 30 * kDayMs));
+  store->Insert(old);
+  IngestQueue queue(OpenerFor(db.url()), {.retainDays = 1, .clock = [now] { return now; }});
+  ASSERT_EQ(SubmitAndWait(queue, Numbered(100'000, now)), SubmitOutcome::kStored);
+  std::int64_t left = 0;
+  store->connection().Run("SELECT COUNT(*) FROM hits", {}, [&](const SqlRow& row) { left = std::stoll(*row[0]); });
+  EXPECT_GT(left, 1) << "the hit waited for the whole deletion";
+  EXPECT_TRUE(WaitFor([&] { return StoredNumbers(*store).size() == 1; }));
 }
 
 TEST(IngestQueue, AFullDiskIsReportedOnceAMinuteWithACount) {

@@ -20,6 +20,10 @@ TEST(CsvRow, CellsASpreadsheetWouldRunStayText) {
 TEST(TerminalText, ControlsAreShownNotActedOn) {
   EXPECT_EQ(TerminalText("a\x1b[2Jb\r\n\x7f\\"), "a\\x1b[2Jb\\x0d\\x0a\\x7f\\\\");
   EXPECT_EQ(TerminalText("\xc2\x9b" "31m \xc3\xa9"), "\\x9b31m \xc3\xa9");  // C1 CSI; é stays
+  // The bidirectional controls, which would show "txt.exe" as "exe.txt";
+  // their neighbours U+202F and U+2065 stay.
+  EXPECT_EQ(TerminalText("a\u202etxt.exe\u200e\u200f\u202a\u2066\u2069\u061c\u202f\u2065"),
+            "a\\u202etxt.exe\\u200e\\u200f\\u202a\\u2066\\u2069\\u061c\u202f\u2065");
 
   SummaryBuilder builder;
   SessionFacts facts;

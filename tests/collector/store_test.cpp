@@ -8,6 +8,7 @@
 
 #include "collector/ingest_queue.h"
 #include "collector/store.h"
+#include "collector/store_claim.h"
 #include "store_backends.h"
 #include "test_hits.h"
 
@@ -25,6 +26,7 @@ class StoreTest : public testing::TestWithParam<Backend> {
       GTEST_SKIP() << "PLUMETA_TEST_POSTGRES is not set (scripts/pg_test_server.sh start)";
   }
   std::unique_ptr<Store> Open() { return std::make_unique<Store>(OpenSqlConnection(db_.url())); }
+  const std::string& Url() const { return db_.url(); }
 
   // Four installations on two machines over two days, one of each outcome;
   // the hits of the aborted one arrive in two batches, out of order.
@@ -225,6 +227,80 @@ TEST_P(StoreTest, ImportCopiesEveryHitSessionAndRejection) {
   EXPECT_EQ(std::vector(copied.begin() + 2, copied.end()), std::vector(original.begin() + 1, original.end() - 1));
 }
 
+// An import run again adds only what the source gained; the same database
+// is known under another name; a serving collector and an import keep out
+// of each other's way.
+TEST_P(StoreTest, ASecondImportAddsOnlyWhatTheSourceGained) {
+  ScratchDatabase old(Backend::kSqlite);
+  auto source = std::make_unique<Store>(OpenSqlConnection(old.url()));
+  StoreKnownInstallations(*source);
+  auto readOnly = std::make_unique<Store>(OpenSqlConnection(old.url(), OpenMode::kReadOnly), false);
+  auto target = Open();
+  EXPECT_EQ(target->ImportFrom(*readOnly), 21);
+  EXPECT_EQ(target->ImportFrom(*readOnly), 0);
+  EXPECT_EQ(SummaryJson(target->Summarize({})), SummaryJson(source->Summarize({})));
+  source->Insert({Hit(SessionId(4), kClientA, "lifecycle", {{"lc", "end"}, {"ls", "success"}}, kDay2 + 30)},
+                 {{"2026-03-10", 3}});
+  EXPECT_EQ(target->ImportFrom(*readOnly), 1);
+  EXPECT_EQ(target->ImportFrom(*readOnly), 0);
+  EXPECT_EQ(SummaryJson(target->Summarize({})), SummaryJson(source->Summarize({})));
+
+  const std::string path = old.url().substr(7);
+  auto renamed = OpenSqlConnection("sqlite:" + path.substr(0, path.rfind('/')) + "/./" +
+                                   path.substr(path.rfind('/') + 1), OpenMode::kReadOnly);
+  EXPECT_EQ(renamed->Identity(), readOnly->connection().Identity());
+  auto again = OpenSqlConnection(GetParam() == Backend::kPostgres ? Url() + "&application_name=again" : Url());
+  EXPECT_EQ(again->Identity(), target->connection().Identity());
+  EXPECT_NE(again->Identity(), readOnly->connection().Identity());
+
+  auto serving = StoreClaim::TryTake(target->connection(), StoreClaim::Kind::kServing);
+  ASSERT_TRUE(serving);
+  EXPECT_FALSE(StoreClaim::TryTake(*again, StoreClaim::Kind::kImporting));
+  serving.reset();
+  // On PostgreSQL the lock lasts as long as its session, whose backend may
+  // outlive a closed connection for a moment.
+  if (GetParam() == Backend::kPostgres) target->connection().Script("SELECT pg_advisory_unlock_all()");
+  auto importing = StoreClaim::TryTake(*again, StoreClaim::Kind::kImporting);
+  EXPECT_TRUE(importing);
+  auto third = OpenSqlConnection(Url());
+  EXPECT_FALSE(StoreClaim::TryTake(*third, StoreClaim::Kind::kServing));
+}
+
+// Every list is ranked and cut by the database: it must say what one pass
+// over the sessions says, ties, "other" rows, blanks in lists, unknown
+// statuses and the days past the listed ones included.
+TEST_P(StoreTest, ListsRankedByTheDatabaseSayWhatOnePassOverTheSessionsSays) {
+  auto store = Open();
+  const char* statuses[] = {"success", "user abort", "fatal error", nullptr, "restarted"};
+  std::vector<SqlStatement> rows;
+  for (int i = 0; i < 400; ++i) {
+    auto text = [](const std::string& prefix, int n) { return SqlValue(prefix + std::to_string(n)); };
+    rows.push_back({"INSERT INTO sessions (session_id, app, version, client_id, first_made_ms, day, "
+                    "last_received_ms, hits, end_status, install_type, last_screen, os_version, architecture, "
+                    "language, screen, dpi, features, missing_prerequisites) "
+                    "VALUES (?, ?, ?, ?, 0, ?, 0, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                    {text("s", i), text("App", i % 2), text("v", i % 23), text("c", i % 53), text("2026-", 100 + i % 120),
+                     std::int64_t{i % 7 + 1}, statuses[i % 5] ? SqlValue(statuses[i % 5]) : SqlValue(nullptr),
+                     i % 4 ? text("t", i % 3) : SqlValue(nullptr), text("S", i % 30), text("os", i % 25),
+                     text("a", i % 2), text("l", i * 7 % 37), text("r", i % 11), text("d", i % 3),
+                     SqlValue(" F" + std::to_string(i % 31) + ", ,F" + std::to_string(i * 3 % 29) + ","),
+                     i % 4 ? text("P", i % 5) : SqlValue(nullptr)}});
+  }
+  store->connection().RunTransaction(rows);
+  SummaryBuilder builder;
+  store->connection().Run(
+      "SELECT client_id, app, version, day, hits, end_status, install_type, last_screen, os_version, architecture, "
+      "language, screen, dpi, features, missing_prerequisites FROM sessions",
+      {}, [&](const SqlRow& r) {
+        builder.Add({*r[0], *r[1], *r[2], *r[3], std::stoll(*r[4]), r[5], r[6], r[7], r[8], r[9], r[10], r[11],
+                     r[12], r[13], r[14]});
+      });
+  Summary expected = builder.Finish(0, {});
+  ASSERT_EQ(expected.perDay.front().others, 30);
+  ASSERT_EQ(expected.languages.back().others, 17);
+  EXPECT_EQ(SummaryJson(store->Summarize({})), SummaryJson(expected));
+}
+
 INSTANTIATE_TEST_SUITE_P(Databases, StoreTest, testing::Values(Backend::kSqlite, Backend::kPostgres),
                          BackendName);
 
@@ -276,6 +352,67 @@ TEST(StoreFiles, TheWriteAheadLogStaysBoundedUnderSteadyWriting) {
   // 1000 pages (4 MB) never holds more than a few times that.
   EXPECT_LT(largest, 12u << 20);
   EXPECT_EQ(store.Summarize({}).hits, 1200 * 16);
+}
+
+
+// The checkpoint's connection could not open (here the file is briefly
+// gone; in the field a descriptor limit): it is said once, tried again at
+// the next request, and the log is copied once it opens.
+TEST(StoreFiles, TheCheckpointConnectionOpensAgainAfterAFailure) {
+  ScratchDatabase scratch(Backend::kSqlite);
+  const std::string path = scratch.url().substr(7);
+  auto db = OpenSqlConnection(scratch.url());
+  db->Script("CREATE TABLE t (b BLOB)");
+  auto write = [&](int megabytes) {
+    for (int i = 0; i < megabytes; ++i) db->Script("INSERT INTO t VALUES (randomblob(1000000))");
+  };
+  testing::internal::CaptureStderr();
+  std::filesystem::rename(path, path + ".away");
+  write(6);  // past 1000 pages: checkpoints are asked for and cannot open
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  write(2);
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  std::filesystem::rename(path + ".away", path);
+  for (int i = 0; i < 100 && std::filesystem::file_size(path) < (6u << 20); ++i) {
+    write(1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  EXPECT_GE(std::filesystem::file_size(path), 6u << 20);
+  db.reset();  // its checkpoint thread has said all it will
+  std::string said = testing::internal::GetCapturedStderr();
+  auto count = [&](const std::string& what) {
+    std::size_t n = 0;
+    for (std::size_t at = said.find(what); at != std::string::npos; at = said.find(what, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count("cannot checkpoint " + path), 1u) << said;
+  EXPECT_EQ(count("checkpoints of " + path + " resumed"), 1u) << said;
+}
+
+// An export whose client reads slowly, or goes away mid-way, must not keep
+// a read snapshot: the log could then never be copied and would grow.
+TEST(StoreFiles, AnExportReadingOrCutHoldsNoSnapshot) {
+  ScratchDatabase scratch(Backend::kSqlite);
+  const std::string path = scratch.url().substr(7);
+  Store writer(OpenSqlConnection(scratch.url()));
+  std::vector<HitRecord> hits;
+  for (int i = 0; i < 12'000; ++i) hits.push_back(Hit(SessionId(i % 50), kClientA, "screenview", {{"lb", "W"}}, kDay1 + i));
+  writer.Insert(hits);
+  Store reader(OpenSqlConnection(scratch.url(), OpenMode::kReadOnly), false);
+  struct Cut {};
+  int rows = 0;
+  bool copiedWhileReading = false;
+  EXPECT_THROW(reader.ExportHits({}, [&](const std::vector<std::string>&) {
+    if (++rows == 7000) {  // within the second page
+      writer.Insert({Hit(SessionId(99), kClientB, "lifecycle", {{"lc", "start"}}, kDay2)});
+      copiedWhileReading = SqliteLogCopiesWhole(path);
+      throw Cut{};
+    }
+  }), Cut);
+  EXPECT_TRUE(copiedWhileReading);
+  writer.Insert({Hit(SessionId(98), kClientB, "lifecycle", {{"lc", "start"}}, kDay2)});
+  EXPECT_TRUE(SqliteLogCopiesWhole(path));
+  EXPECT_EQ(reader.Summarize({}).hits, 12'002);
 }
 
 }  // namespace
