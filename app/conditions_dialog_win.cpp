@@ -4,6 +4,7 @@
 #include "app/dpi_win.h"
 #include "app/main_form.h"
 #include "app/resource_ids.h"
+#include "app/units_setting.h"
 #include "app/win_handles.h"
 
 namespace vorsant {
@@ -119,7 +120,7 @@ ConditionsInput Store(HWND dlg) {
 // canonical text; the dialog stays open on a failure.
 bool Accept(HWND dlg, ConditionsInput& accepted, UiPort& ui) {
   ConditionsInput input = Store(dlg);
-  std::optional<ConditionsBox> failed = CheckConditionsDialog(input, ui);
+  std::optional<ConditionsBox> failed = CheckConditionsDialog(input, ui, UserNumberStyle().decimal);
   for (const TextBox& b : kBoxes)
     if (BoxText(dlg, b.Id) != input.*(b.Field)) SetBoxText(dlg, b.Id, input.*(b.Field));
   if (failed) {

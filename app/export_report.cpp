@@ -4,11 +4,14 @@
 #include <cctype>
 #include <span>
 
+#include "app/file_access.h"
 #include "app/main_form.h"
 #include "app/path_text.h"
 #include "app/system_text.h"
 #include "app/units_setting.h"
 #include "export/report_html.h"
+#include "trial/cp1252.h"
+#include "trial/number_text.h"
 #include "trial/trial_file.h"
 
 namespace vorsant {
@@ -59,9 +62,14 @@ void TMainForm::ExportReportExecute() {
         ui_.ShowMessage("A file with that name already exists. Overwrite it?", MessageIcon::Warning,
                         MessageButtons::OkCancel, MessageAnswer::Cancel) != MessageAnswer::Ok)
       continue;
-    const std::string html = TrialReportHtml(rec, shownName, ui_.Today(), ProgramPresentation(), AnsiToUtf8);
+    // One number style for the whole page: the appendix is the trial
+    // report, whose point is always "." and whose grouping is the locale's,
+    // so the rest of the page writes its figures the same way.
+    const Presentation p{StoredUnits(), NumberStyle{Windows1252ToUtf8(LocaleThousandsSeparator()), "."}};
+    const std::string html = TrialReportHtml(rec, shownName, ui_.Today(), p, AnsiToUtf8);
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(html.data());
-    const int errorNumber = SaveFileSafely(PathFromText(name), std::span(bytes, html.size()), files_);
+    int errorNumber = SaveOverError(name);
+    if (errorNumber == 0) errorNumber = SaveFileSafely(PathFromText(name), std::span(bytes, html.size()), files_);
     if (errorNumber == 0) return;
     ui_.ShowMessage("I/O Error type " + std::to_string(errorNumber) +
                         " occurred while exporting the report. The report was not saved!",

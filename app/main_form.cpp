@@ -1,8 +1,12 @@
 #include "app/main_form.h"
 
 #include <algorithm>
+#include <array>
+#include <utility>
 
+#include "app/file_access.h"
 #include "app/path_text.h"
+#include "app/readings_paste.h"
 #include "app/scale_commands.h"
 #include "app/system_text.h"
 #include "scale/balance_port.h"
@@ -211,6 +215,7 @@ TMainForm::OpenOutcome TMainForm::OpenTrialFile(const std::string& path) {
   TWineRec rec{};
   if (!child.FilterFileOpen(path, rec)) {
     CloseAndDestroy(child);
+    if (std::optional<std::string> why = WrongSizeNotice(path)) ui_.ShowNotice(*why);
     return OpenOutcome::Unreadable;
   }
   child.WineClass.WineRec = rec;
@@ -243,7 +248,8 @@ void TMainForm::SaveWineFile(const std::string& LocalFileName, bool& Error, bool
     }
   }
   if (Error) return;
-  int errorNumber = SaveTrialFile(PathFromText(LocalFileName), target->WineClass.WineRec, files_);
+  int errorNumber = SaveOverError(LocalFileName);
+  if (errorNumber == 0) errorNumber = SaveTrialFile(PathFromText(LocalFileName), target->WineClass.WineRec, files_);
   if (errorNumber != 0) {
     Error = true;
     ui_.ShowMessage("I/O Error type " + std::to_string(errorNumber) +
@@ -298,9 +304,13 @@ void TMainForm::FileCloseExecute() {
   if (w->WineClass.Modified) {
     MessageAnswer answer = ui_.ShowMessage("Save " + w->Caption + " before closing?", MessageIcon::Warning,
                                            MessageButtons::YesNo, MessageAnswer::Yes);
+    // Only No throws the changes away: Escape or the box's close button
+    // leave the trial open and changed.
     if (answer == MessageAnswer::Yes) {
       FileSaveAsExecute();
       if (SaveCancelled) return;
+    } else if (answer != MessageAnswer::No) {
+      return;
     }
   }
   CloseAndDestroy(*w);
@@ -398,9 +408,22 @@ void TMainForm::Execute(CommandId id) {
   }
 }
 
-std::optional<ConditionsBox> CheckConditionsDialog(ConditionsInput& input, UiPort& ui) {
+std::optional<ConditionsBox> CheckConditionsDialog(ConditionsInput& input, UiPort& ui,
+                                                   std::string_view userDecimal) {
+  // The numeric boxes in the order they are checked.
+  constexpr std::array<std::pair<ConditionsBox, std::string ConditionsInput::*>, 5> kNumbers{{
+      {ConditionsBox::LabPressure, &ConditionsInput::LabPressure},
+      {ConditionsBox::FilterDiameter, &ConditionsInput::FilterDiameter},
+      {ConditionsBox::MaxPressure, &ConditionsInput::MaxPressure},
+      {ConditionsBox::Area, &ConditionsInput::Area},
+      {ConditionsBox::Rate, &ConditionsInput::Rate},
+  }};
+  const ConditionsInput typed = input;
+  for (const auto& [box, field] : kNumbers) input.*field = DotDecimal(input.*field, userDecimal);
   std::optional<ConditionsFailure> failure = ConditionsRangeCheck(input);
   if (!failure) return std::nullopt;
+  for (const auto& [box, field] : kNumbers)
+    if (box >= failure->Box) input.*field = typed.*field;
   ui.ShowMessage(failure->Message, MessageIcon::Information, MessageButtons::Ok, MessageAnswer::Ok);
   return failure->Box;
 }

@@ -185,6 +185,9 @@ void TableGraphWindow::LayOut() {
     pictureDpi_ = pictureDpi;
     Compose();
   }
+  // The gaps the moved controls left (beside the table, round the picture)
+  // are painted afresh rather than keeping what stood there.
+  RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
 }
 
 void TableGraphWindow::OnMinMaxInfo(MINMAXINFO* info) const {

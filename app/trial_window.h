@@ -49,6 +49,9 @@ class TMDIChild {
   TMainForm& owner_;
 };
 
+// The status bar's word that the trial in `caption` has changes not saved.
+std::string UnsavedChangesText(const std::string& caption);
+
 // UTF-8 path text to a file-system path (UTF-16 on Windows).
 std::filesystem::path PathFromText(const std::string& text);
 bool FileExistsAt(const std::string& text);

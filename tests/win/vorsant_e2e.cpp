@@ -3,7 +3,8 @@
 // through the data dialog (one refused box first), its scrolling across a
 // maximise and a widening, both large graphs, Save
 // through the save dialog, Close, Open again, a second Open of the same file,
-// a prepared trial with data, the recent trials and dropped files, Exit.
+// a read-only file and the Close question, the keys of the report, a
+// prepared trial with data, the recent trials and dropped files, Exit.
 // Usage: vorsant_e2e ARTIFACT_FOLDER TRIAL_PATH [SAMPLE_TRIAL] (Windows
 // paths). Asks for screenshots, writes the panels of the trial after data
 // entry and of the reopened trials (NAME.memo1.txt, NAME.memo2.txt) and the
@@ -163,7 +164,11 @@ int Run(const std::wstring& trialPath, const std::wstring& samplePath) {
   Check(Text(GetDlgItem(cond, IDC_LAB_PRESSURE)) == L"2000", "the refused box keeps the typed text");
   Check(Text(GetDlgItem(cond, IDC_WINE_NAME)) == L"Chardonnay", "the dialog stays open");
 
-  SetText(GetDlgItem(cond, IDC_LAB_PRESSURE), L"30");
+  // Typed with the desktop's decimal separator (the script sets a comma),
+  // read as the record's point.
+  const std::wstring comma = DecimalSeparator();
+  Check(comma == L",", "the desktop's decimal separator is a comma");
+  SetText(GetDlgItem(cond, IDC_LAB_PRESSURE), L"30" + comma + L"0");
   Shot(L"conditions_dialog");
   Press(cond, IDOK);
   Check(WaitGone(cond), "the accepted conditions close the dialog");
@@ -217,6 +222,8 @@ int Run(const std::wstring& trialPath, const std::wstring& samplePath) {
     Press(already, IDOK);
     WaitGone(already);
   }
+  ReadOnlyFileAndCloseQuestion(frame, reopened, trialPath);
+  ReportKeys(frame, reopened);
 
   if (!samplePath.empty()) {
     Command(frame, kCmdFileOpen);
