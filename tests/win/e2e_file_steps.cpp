@@ -170,8 +170,8 @@ void ReadOnlyFileAndCloseQuestion(HWND frame, HWND trial, const std::wstring& tr
   const std::vector<char> before = FileBytes(trialPath);
   Check(SetFileAttributesW(trialPath.c_str(), FILE_ATTRIBUTE_READONLY) != FALSE, "the trial file is made read-only");
   Check(ChangeTrial(frame), "Edit Data confirmed marks the trial changed");
-  Check(WaitUntil([&] { return Contains(FrameStatus(frame), caption + L" has unsaved changes"); }, 5000),
-        "the status bar says the trial has unsaved changes: " + Utf8(FrameStatus(frame)));
+  const bool unsaved = WaitUntil([&] { return Contains(FrameStatus(frame), caption + L" has unsaved changes"); }, 5000);
+  Check(unsaved, "the status bar says the trial has unsaved changes: " + Utf8(FrameStatus(frame)));
 
   Command(frame, kCmdFileSave);
   HWND refusal = Dialog(L"Warning");
