@@ -250,7 +250,10 @@ void TableGraphWindow::Compose() {
   WindowDc screen(picture_);
   const DpiScale px(pictureDpi_);
   auto bitmap = std::make_unique<OffscreenBitmap>(screen.Get(), px(kScaleGraphWidth), px(kScaleGraphHeight));
-  GdiCanvas canvas(bitmap->Dc(), pictureDpi_);
+  // Shrunk to fit a small screen, the picture keeps its text nearer the
+  // window's size; more would overrun the layout's rows.
+  const UINT textDpi = std::min(dpi_, pictureDpi_ * 5 / 4);
+  GdiCanvas canvas(bitmap->Dc(), pictureDpi_, textDpi);
   draw_(canvas);
   bitmap_ = std::move(bitmap);
   InvalidateRect(picture_, nullptr, FALSE);

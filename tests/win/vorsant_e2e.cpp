@@ -14,6 +14,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "app/command_ids.h"
@@ -126,6 +127,28 @@ void ScrollThenResize(HWND trial) {
   SendMessageW(trial, WM_VSCROLL, SB_TOP, 0);
 }
 
+// On this 1024 x 768 screen the Fouling Models window fits the work area
+// and its picture is drawn smaller than 700 x 600, whole.
+void ModelsOnASmallScreen(HWND frame) {
+  Command(frame, kCmdFoulingModels);
+  HWND models = WaitFor([] { return TopLevel(nullptr, L"Fouling Models"); });
+  Check(models != nullptr, "the Fouling Models window opens on the small screen");
+  if (!models) return;
+  RECT window{}, work{}, picture{};
+  GetWindowRect(models, &window);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  Check(window.left >= work.left && window.top >= work.top && window.right <= work.right &&
+            window.bottom <= work.bottom,
+        "the Fouling Models window fits the 1024 x 768 screen");
+  GetClientRect(GetDlgItem(models, IDC_GRAPH_IMAGE), &picture);
+  Check(picture.bottom < 600 && std::abs(picture.right * 600 - picture.bottom * 700) <= 700,
+        "its picture is drawn whole at " + std::to_string(picture.right) + " x " + std::to_string(picture.bottom));
+  WaitPainted();
+  Shot(L"fouling_models_small_screen");
+  PostMessageW(models, WM_CLOSE, 0, 0);
+  WaitGone(models);
+}
+
 int Run(const std::wstring& trialPath, const std::wstring& samplePath) {
   HWND frame = WaitForFrame();
   Check(frame != nullptr, "the frame window appears");
@@ -234,6 +257,7 @@ int Run(const std::wstring& trialPath, const std::wstring& samplePath) {
     if (sample) {
       SaveReport(sample, L"sample");
       Shot(L"sample_trial");
+      ModelsOnASmallScreen(frame);
       RecentAndDroppedTrials(frame, trialPath, samplePath);
     }
   }
