@@ -262,6 +262,14 @@ int Run(const std::wstring& trialPath, const std::wstring& samplePath) {
     }
   }
 
+  // The frame keeps a size that leaves a trial window usable.
+  SetWindowPos(frame, nullptr, 0, 0, 50, 50, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT shrunk{};
+  GetWindowRect(frame, &shrunk);
+  Check(shrunk.right - shrunk.left >= 480 && shrunk.bottom - shrunk.top >= 360,
+        "the frame shrinks no further than 480 x 360, here " + std::to_string(shrunk.right - shrunk.left) + " x " +
+            std::to_string(shrunk.bottom - shrunk.top));
+
   Command(frame, kCmdExit);
   Check(WaitGone(frame), "Exit closes the program");
   return 0;
