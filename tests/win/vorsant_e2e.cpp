@@ -149,6 +149,25 @@ void ModelsOnASmallScreen(HWND frame) {
   WaitGone(models);
 }
 
+// A 0-byte trial file: the specified message, then the status bar says why.
+void EmptyFileExplained(HWND frame) {
+  const std::wstring path = artifacts + L"\\Empty.vrs";
+  CloseHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  Command(frame, kCmdFileOpen);
+  Check(ChooseFile(L"Open", path), "a 0-byte trial file is chosen");
+  HWND error = Dialog(L"Error");
+  Check(error != nullptr && StaticTexts(error) == L"Error reading the data file.",
+        "it gives \"Error reading the data file.\"");
+  if (!error) return;
+  Press(error, IDOK);
+  WaitGone(error);
+  HWND bar = FindWindowExW(frame, nullptr, L"msctls_statusbar32", nullptr);
+  const std::wstring why = L"Empty.vrs is 0 bytes; a trial file is 2,181";
+  const bool said = WaitUntil([&] { return StatusText(bar) == why; }, 5000);
+  Check(said, "the status bar says why: " + Utf8(StatusText(bar)));
+  Shot(L"empty_file_explained");
+}
+
 int Run(const std::wstring& trialPath, const std::wstring& samplePath) {
   HWND frame = WaitForFrame();
   Check(frame != nullptr, "the frame window appears");
@@ -258,6 +277,7 @@ int Run(const std::wstring& trialPath, const std::wstring& samplePath) {
       SaveReport(sample, L"sample");
       Shot(L"sample_trial");
       ModelsOnASmallScreen(frame);
+      EmptyFileExplained(frame);
       RecentAndDroppedTrials(frame, trialPath, samplePath);
     }
   }
