@@ -50,7 +50,8 @@ ProgressWindow::ProgressWindow(HWND owner, ScaleUiPort::KeyHandler onKey) : onKe
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(label.Id)), GetModuleHandleW(nullptr),
                     nullptr);
   CreateWindowExW(0, L"BUTTON", L"Stop", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0, 0, 0, Handle(),
-                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STOP_BUTTON)), GetModuleHandleW(nullptr), nullptr);
+                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STOP_BUTTON)), GetModuleHandleW(nullptr),
+                  nullptr);
   LayOut();
   ShowWindow(Handle(), SW_SHOW);
   UpdateWindow(Handle());
@@ -66,7 +67,8 @@ void ProgressWindow::LayOut() {
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
   }
   HWND stop = GetDlgItem(Handle(), IDC_STOP_BUTTON);
-  MoveWindow(stop, px(kStopButton.left), px(kStopButton.top), px(kStopButton.right), px(kStopButton.bottom), TRUE);
+  MoveWindow(stop, px(kStopButton.left), px(kStopButton.top), px(kStopButton.right), px(kStopButton.bottom),
+             TRUE);
   SendMessageW(stop, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
 }
 

@@ -125,14 +125,15 @@ void BuildControls(HWND dlg) {
     AddControl(dlg, L"BUTTON", std::to_wstring(k), BS_AUTORADIOBUTTON | WS_TABSTOP | (k == 0 ? WS_GROUP : 0),
                0, IDC_DATA_SKIP0 + k, kSkipX, kSkipTop + k * kRowStep, kSkipWidth, kSkipHeight);
   // Outside the tab order, which stays OK to Skip12; Ctrl+V in a box does the same.
-  AddControl(dlg, L"BUTTON", L"Paste Readings", BS_PUSHBUTTON | WS_GROUP, 0, IDC_DATA_PASTE,
-             kButtonX, kPasteTop, kButtonWidth, kButtonHeight);
+  AddControl(dlg, L"BUTTON", L"Paste Readings", BS_PUSHBUTTON | WS_GROUP, 0, IDC_DATA_PASTE, kButtonX,
+             kPasteTop, kButtonWidth, kButtonHeight);
 }
 
 // The row of a point's box, or nothing for any other control.
 std::optional<std::size_t> RowOf(int id) {
   for (int first : {IDC_DATA_V1, IDC_DATA_MIN1, IDC_DATA_SEC1})
-    if (id >= first && id < first + static_cast<int>(kPointCount)) return static_cast<std::size_t>(id - first);
+    if (id >= first && id < first + static_cast<int>(kPointCount))
+      return static_cast<std::size_t>(id - first);
   return std::nullopt;
 }
 

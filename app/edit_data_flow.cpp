@@ -17,7 +17,8 @@ std::size_t CheckOrder(DataColumn column, std::size_t row) {
 
 std::optional<DataFailure> CheckDataDialog(DataInput& input, UiPort& ui, std::string_view userDecimal) {
   const DataInput typed = input;
-  const auto columns = {std::pair{DataColumn::Volume, &DataInput::V}, std::pair{DataColumn::Minutes, &DataInput::Min},
+  const auto columns = {std::pair{DataColumn::Volume, &DataInput::V},
+                        std::pair{DataColumn::Minutes, &DataInput::Min},
                         std::pair{DataColumn::Seconds, &DataInput::Sec}};
   for (const auto& [column, boxes] : columns)
     for (std::string& box : input.*boxes) box = DotDecimal(box, userDecimal);

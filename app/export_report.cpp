@@ -69,7 +69,8 @@ void TMainForm::ExportReportExecute() {
     const std::string html = TrialReportHtml(rec, shownName, ui_.Today(), p, AnsiToUtf8);
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(html.data());
     int errorNumber = SaveOverError(name);
-    if (errorNumber == 0) errorNumber = SaveFileSafely(PathFromText(name), std::span(bytes, html.size()), files_);
+    if (errorNumber == 0)
+      errorNumber = SaveFileSafely(PathFromText(name), std::span(bytes, html.size()), files_);
     if (errorNumber == 0) return;
     ui_.ShowMessage("I/O Error type " + std::to_string(errorNumber) +
                         " occurred while exporting the report. The report was not saved!",

@@ -249,7 +249,8 @@ void TMainForm::SaveWineFile(const std::string& LocalFileName, bool& Error, bool
   }
   if (Error) return;
   int errorNumber = SaveOverError(LocalFileName);
-  if (errorNumber == 0) errorNumber = SaveTrialFile(PathFromText(LocalFileName), target->WineClass.WineRec, files_);
+  if (errorNumber == 0)
+    errorNumber = SaveTrialFile(PathFromText(LocalFileName), target->WineClass.WineRec, files_);
   if (errorNumber != 0) {
     Error = true;
     ui_.ShowMessage("I/O Error type " + std::to_string(errorNumber) +

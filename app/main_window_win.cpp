@@ -197,7 +197,8 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       auto id = static_cast<CommandId>(LOWORD(wp));
       int recent = static_cast<int>(LOWORD(wp)) - kCmdRecentTrial1;
       // A notice lasts until the user's next command.
-      if (!notice_.empty() && (FindAction(id) || (recent >= 0 && recent < static_cast<int>(kRecentTrialCount)))) {
+      if (!notice_.empty() &&
+          (FindAction(id) || (recent >= 0 && recent < static_cast<int>(kRecentTrialCount)))) {
         notice_.clear();
         ShowVerdictLine();
       }

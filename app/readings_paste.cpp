@@ -103,7 +103,8 @@ std::string DotDecimal(std::string_view text, std::string_view userDecimal) {
 
 bool LooksLikeReadings(std::string_view text) {
   text = Trimmed(text);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text = Trimmed(text.substr(0, text.size() - 1));
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+    text = Trimmed(text.substr(0, text.size() - 1));
   return text.find_first_of("\n\t;") != std::string_view::npos;
 }
 
@@ -146,10 +147,10 @@ std::string PasteSummary(const ReadingsPaste& paste, std::size_t firstRow, std::
     return "Line " + std::to_string(paste.BadLine) +
            " of the pasted text is not a reading (a volume, then minutes and seconds); nothing was taken.";
   if (placed == 0) return "The pasted text holds no readings; nothing was taken.";
-  std::string text = "Took " + std::to_string(placed) + (placed == 1 ? " reading" : " readings") +
-                     " into point" + (placed == 1 ? " " + std::to_string(firstRow + 1)
-                                                  : "s " + std::to_string(firstRow + 1) + " to " +
-                                                        std::to_string(firstRow + placed));
+  std::string text =
+      "Took " + std::to_string(placed) + (placed == 1 ? " reading" : " readings") + " into point" +
+      (placed == 1 ? " " + std::to_string(firstRow + 1)
+                   : "s " + std::to_string(firstRow + 1) + " to " + std::to_string(firstRow + placed));
   const std::size_t left = paste.Readings.size() - placed;
   if (left > 0) text += "; " + std::to_string(left) + " more did not fit";
   return text + ".";

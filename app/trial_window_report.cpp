@@ -15,7 +15,8 @@ constexpr int kLeastFittedReadings = 4;
 // first gap.
 int ReadingsInARow(const TData& data) {
   int n = 0;
-  while (n < static_cast<int>(kPointCount) && !data.V[n].Empty() && !data.M[n].Empty() && !data.Sc[n].Empty()) ++n;
+  while (n < static_cast<int>(kPointCount) && !data.V[n].Empty() && !data.M[n].Empty() && !data.Sc[n].Empty())
+    ++n;
   return n;
 }
 

@@ -186,8 +186,9 @@ TEST_F(EditDataTest, TooFewReadingsAreCountedOnTheStatusBarAtTheAnalysisOwnLimit
   NewTrial();
   ui.DataPresses.push_back(TypePoints(FoulingTrial(4), 1));
   form->EditDataExecute();
-  EXPECT_EQ(ui.Notices, (std::vector<std::string>{"Chardonnay Pad has 4 readings; the analysis needs at least 4 "
-                                                  "after the 1 skipped"}));
+  EXPECT_EQ(ui.Notices,
+            (std::vector<std::string>{"Chardonnay Pad has 4 readings; the analysis needs at least 4 "
+                                      "after the 1 skipped"}));
   ui.DataPresses.push_back(TypePoints(FoulingTrial(5), 1));
   form->EditDataExecute();
   EXPECT_EQ(ui.Notices.size(), 1u);

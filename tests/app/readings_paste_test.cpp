@@ -16,7 +16,8 @@ std::vector<std::vector<std::string>> Rows(const ReadingsPaste& p) {
 }
 
 TEST(ReadingsPaste, ReadsTheThreeLayoutsASheetCopiesAfterItsHeadings) {
-  const auto p = ParseReadings("Volume\tTime\r\n86.7\t0\t30\r\n150\t1:00\r\n\r\n201.5;90\r\n240\t2\t0\t\t\r\n", ".");
+  const auto p =
+      ParseReadings("Volume\tTime\r\n86.7\t0\t30\r\n150\t1:00\r\n\r\n201.5;90\r\n240\t2\t0\t\t\r\n", ".");
   EXPECT_EQ(p.BadLine, 0);
   EXPECT_EQ(Rows(p), (std::vector<std::vector<std::string>>{
                          {"86.7", "0", "30"}, {"150", "1", "00"}, {"201.5", "1", "30"}, {"240", "2", "0"}}))
@@ -26,7 +27,8 @@ TEST(ReadingsPaste, ReadsTheThreeLayoutsASheetCopiesAfterItsHeadings) {
 TEST(ReadingsPaste, TheUsersDecimalCommaIsThePointAndCommasSplitOnlyWhereItIsNot) {
   EXPECT_EQ(Rows(ParseReadings("86,7;30\n92,25\t0:45", ",")),
             (std::vector<std::vector<std::string>>{{"86.7", "0", "30"}, {"92.25", "0", "45"}}));
-  EXPECT_EQ(Rows(ParseReadings("86.7,0,30", ".")), (std::vector<std::vector<std::string>>{{"86.7", "0", "30"}}));
+  EXPECT_EQ(Rows(ParseReadings("86.7,0,30", ".")),
+            (std::vector<std::vector<std::string>>{{"86.7", "0", "30"}}));
   EXPECT_EQ(DotDecimal(" 30,5", ","), " 30.5");
   EXPECT_EQ(DotDecimal("30,5", "."), "30,5") << "a comma is no decimal point where the user's is a point";
   EXPECT_EQ(DotDecimal("1,000,5", ","), "1,000,5");
@@ -37,9 +39,11 @@ TEST(ReadingsPaste, ALineThatIsNoReadingTakesNothingAndIsNamed) {
   const auto p = ParseReadings("86.7\t0\t30\n92\tabc\n100\t1\t0", ".");
   EXPECT_EQ(p.BadLine, 2);
   EXPECT_TRUE(p.Readings.empty());
-  EXPECT_EQ(PasteSummary(p, 0, 0),
-            "Line 2 of the pasted text is not a reading (a volume, then minutes and seconds); nothing was taken.");
-  EXPECT_EQ(ParseReadings("1\t2\t3\t4", ".").Readings.size(), 0u) << "four fields are a first line of headings";
+  EXPECT_EQ(
+      PasteSummary(p, 0, 0),
+      "Line 2 of the pasted text is not a reading (a volume, then minutes and seconds); nothing was taken.");
+  EXPECT_EQ(ParseReadings("1\t2\t3\t4", ".").Readings.size(), 0u)
+      << "four fields are a first line of headings";
   EXPECT_FALSE(LooksLikeReadings("86.7\r\n"));
   EXPECT_TRUE(LooksLikeReadings("86.7\n92"));
   EXPECT_TRUE(LooksLikeReadings("86.7\t0:30"));

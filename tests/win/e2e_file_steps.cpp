@@ -168,16 +168,20 @@ bool CloseQuestion(HWND frame, const std::wstring& caption, const std::function<
 void ReadOnlyFileAndCloseQuestion(HWND frame, HWND trial, const std::wstring& trialPath) {
   const std::wstring caption = Text(trial);
   const std::vector<char> before = FileBytes(trialPath);
-  Check(SetFileAttributesW(trialPath.c_str(), FILE_ATTRIBUTE_READONLY) != FALSE, "the trial file is made read-only");
+  Check(SetFileAttributesW(trialPath.c_str(), FILE_ATTRIBUTE_READONLY) != FALSE,
+        "the trial file is made read-only");
   Check(ChangeTrial(frame), "Edit Data confirmed marks the trial changed");
-  const bool unsaved = WaitUntil([&] { return Contains(FrameStatus(frame), caption + L" has unsaved changes"); }, 5000);
+  const bool unsaved =
+      WaitUntil([&] { return Contains(FrameStatus(frame), caption + L" has unsaved changes"); }, 5000);
   Check(unsaved, "the status bar says the trial has unsaved changes: " + Utf8(FrameStatus(frame)));
 
   Command(frame, kCmdFileSave);
   HWND refusal = Dialog(L"Warning");
   Check(refusal != nullptr &&
-            StaticTexts(refusal) == L"I/O Error type 5 occurred while saving the wine file. Your data was not saved!",
-        "Save on a read-only file gives the I/O error: " + (refusal ? Utf8(StaticTexts(refusal)) : std::string()));
+            StaticTexts(refusal) ==
+                L"I/O Error type 5 occurred while saving the wine file. Your data was not saved!",
+        "Save on a read-only file gives the I/O error: " +
+            (refusal ? Utf8(StaticTexts(refusal)) : std::string()));
   if (refusal) {
     Shot(L"read_only_refused");
     Press(refusal, IDOK);
@@ -190,7 +194,8 @@ void ReadOnlyFileAndCloseQuestion(HWND frame, HWND trial, const std::wstring& tr
     PostMessageW(focus ? focus : box, WM_KEYDOWN, VK_ESCAPE, 0);
     PostMessageW(focus ? focus : box, WM_KEYUP, VK_ESCAPE, 0);
   };
-  Check(CloseQuestion(frame, caption, escape, L"close_question"), "Close asks whether to save the changed trial");
+  Check(CloseQuestion(frame, caption, escape, L"close_question"),
+        "Close asks whether to save the changed trial");
   Sleep(300);
   Check(IsWindow(trial) && Text(trial) == caption, "Escape at the Close question keeps the trial open");
   const auto closeButton = [](HWND box) { PostMessageW(box, WM_SYSCOMMAND, SC_CLOSE, 0); };
@@ -210,15 +215,18 @@ void ReadOnlyFileAndCloseQuestion(HWND frame, HWND trial, const std::wstring& tr
 void ReportKeys(HWND frame, HWND trial) {
   HWND report = GetDlgItem(trial, IDC_MEMO2);
   SetForegroundWindow(frame);
-  Check(WaitUntil([&] { return GetForegroundWindow() == frame; }, 10000), "the frame comes to the foreground");
+  Check(WaitUntil([&] { return GetForegroundWindow() == frame; }, 10000),
+        "the frame comes to the foreground");
   ClickInto(report);
-  Check(WaitUntil([&] { return FocusOf(frame) == report; }, 5000), "a click puts the focus in the trial report");
+  Check(WaitUntil([&] { return FocusOf(frame) == report; }, 5000),
+        "a click puts the focus in the trial report");
   SendMessageW(report, EM_SETSEL, 0, 40);
   const std::wstring selected = Text(report).substr(0, 40);
   WriteClipboard(L"");
   const DWORD sequence = GetClipboardSequenceNumber();
   StrikeCtrl('C');
-  Check(WaitUntil([&] { return GetClipboardSequenceNumber() != sequence && ReadClipboard() == selected; }, 5000),
+  Check(WaitUntil([&] { return GetClipboardSequenceNumber() != sequence && ReadClipboard() == selected; },
+                  5000),
         "Ctrl+C with text selected in the report copies it");
   Check(Dialog(L"Collect New Data", 1000) == nullptr, "and starts no collection");
 
@@ -241,4 +249,3 @@ void ReportKeys(HWND frame, HWND trial) {
 }
 
 }  // namespace vorsant::e2e
-

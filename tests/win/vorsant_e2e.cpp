@@ -142,7 +142,8 @@ void ModelsOnASmallScreen(HWND frame) {
         "the Fouling Models window fits the 1024 x 768 screen");
   GetClientRect(GetDlgItem(models, IDC_GRAPH_IMAGE), &picture);
   Check(picture.bottom < 600 && std::abs(picture.right * 600 - picture.bottom * 700) <= 700,
-        "its picture is drawn whole at " + std::to_string(picture.right) + " x " + std::to_string(picture.bottom));
+        "its picture is drawn whole at " + std::to_string(picture.right) + " x " +
+            std::to_string(picture.bottom));
   WaitPainted();
   Shot(L"fouling_models_small_screen");
   PostMessageW(models, WM_CLOSE, 0, 0);
@@ -152,7 +153,8 @@ void ModelsOnASmallScreen(HWND frame) {
 // A 0-byte trial file: the specified message, then the status bar says why.
 void EmptyFileExplained(HWND frame) {
   const std::wstring path = artifacts + L"\\Empty.vrs";
-  CloseHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  CloseHandle(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   Command(frame, kCmdFileOpen);
   Check(ChooseFile(L"Open", path), "a 0-byte trial file is chosen");
   HWND error = Dialog(L"Error");
@@ -287,8 +289,8 @@ int Run(const std::wstring& trialPath, const std::wstring& samplePath) {
   RECT shrunk{};
   GetWindowRect(frame, &shrunk);
   Check(shrunk.right - shrunk.left >= 480 && shrunk.bottom - shrunk.top >= 360,
-        "the frame shrinks no further than 480 x 360, here " + std::to_string(shrunk.right - shrunk.left) + " x " +
-            std::to_string(shrunk.bottom - shrunk.top));
+        "the frame shrinks no further than 480 x 360, here " + std::to_string(shrunk.right - shrunk.left) +
+            " x " + std::to_string(shrunk.bottom - shrunk.top));
 
   Command(frame, kCmdExit);
   Check(WaitGone(frame), "Exit closes the program");
