@@ -4,7 +4,6 @@
 #include "app/dpi_win.h"
 #include "app/main_form.h"
 #include "app/resource_ids.h"
-#include "app/units_setting.h"
 #include "app/win_handles.h"
 
 namespace vorsant {
@@ -120,7 +119,7 @@ ConditionsInput Store(HWND dlg) {
 // canonical text; the dialog stays open on a failure.
 bool Accept(HWND dlg, ConditionsInput& accepted, UiPort& ui) {
   ConditionsInput input = Store(dlg);
-  std::optional<ConditionsBox> failed = CheckConditionsDialog(input, ui, UserNumberStyle().decimal);
+  std::optional<ConditionsBox> failed = CheckConditionsDialog(input, ui);
   for (const TextBox& b : kBoxes)
     if (BoxText(dlg, b.Id) != input.*(b.Field)) SetBoxText(dlg, b.Id, input.*(b.Field));
   if (failed) {

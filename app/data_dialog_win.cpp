@@ -227,7 +227,7 @@ void TDataDlg::ShowBoxes(const DataInput& input) {
 
 void TDataDlg::DataRangeCheck() {
   DataInput input = Boxes();
-  std::optional<DataFailure> failed = CheckDataDialog(input, ui_, UserNumberStyle().decimal);
+  std::optional<DataFailure> failed = CheckDataDialog(input, ui_);
   // The boxes checked before a failure show their canonical text, the
   // failing one keeps the user's and gets the focus.
   ShowBoxes(input);

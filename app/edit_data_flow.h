@@ -4,7 +4,6 @@
 // failure is shown with the dialog's one message.
 
 #include <optional>
-#include <string_view>
 
 #include "app/ui_port.h"
 #include "trial/data_input.h"
@@ -18,9 +17,7 @@ inline constexpr int kDataAcceptPauseMs = 200;
 // Checks volumes, then minutes, then seconds, and stops at the first bad box:
 // its message is shown (information icon, OK) and it is returned; every box
 // checked before it holds its canonical text, the bad one keeps the user's.
-// nullopt when the dialog may close with OK. A number typed with the user's
-// decimal separator (`userDecimal`) is read as such; the failing box and
-// those after it keep what the user typed.
-std::optional<DataFailure> CheckDataDialog(DataInput& input, UiPort& ui, std::string_view userDecimal = ".");
+// nullopt when the dialog may close with OK.
+std::optional<DataFailure> CheckDataDialog(DataInput& input, UiPort& ui);
 
 }  // namespace vorsant

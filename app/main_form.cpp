@@ -1,12 +1,9 @@
 #include "app/main_form.h"
 
 #include <algorithm>
-#include <array>
-#include <utility>
 
 #include "app/file_access.h"
 #include "app/path_text.h"
-#include "app/readings_paste.h"
 #include "app/scale_commands.h"
 #include "app/system_text.h"
 #include "scale/balance_port.h"
@@ -409,22 +406,9 @@ void TMainForm::Execute(CommandId id) {
   }
 }
 
-std::optional<ConditionsBox> CheckConditionsDialog(ConditionsInput& input, UiPort& ui,
-                                                   std::string_view userDecimal) {
-  // The numeric boxes in the order they are checked.
-  constexpr std::array<std::pair<ConditionsBox, std::string ConditionsInput::*>, 5> kNumbers{{
-      {ConditionsBox::LabPressure, &ConditionsInput::LabPressure},
-      {ConditionsBox::FilterDiameter, &ConditionsInput::FilterDiameter},
-      {ConditionsBox::MaxPressure, &ConditionsInput::MaxPressure},
-      {ConditionsBox::Area, &ConditionsInput::Area},
-      {ConditionsBox::Rate, &ConditionsInput::Rate},
-  }};
-  const ConditionsInput typed = input;
-  for (const auto& [box, field] : kNumbers) input.*field = DotDecimal(input.*field, userDecimal);
+std::optional<ConditionsBox> CheckConditionsDialog(ConditionsInput& input, UiPort& ui) {
   std::optional<ConditionsFailure> failure = ConditionsRangeCheck(input);
   if (!failure) return std::nullopt;
-  for (const auto& [box, field] : kNumbers)
-    if (box >= failure->Box) input.*field = typed.*field;
   ui.ShowMessage(failure->Message, MessageIcon::Information, MessageButtons::Ok, MessageAnswer::Ok);
   return failure->Box;
 }

@@ -134,10 +134,7 @@ class TMainForm {
 
 // The conditions dialog's OK button: checks the boxes in order, shows the
 // first failure's message and returns the failing box; nullopt when the
-// dialog may close with OK. A number typed with the user's decimal separator
-// (`userDecimal`) is read as such; the boxes checked hold the record's form,
-// the failing one and those after it keep what the user typed.
-std::optional<ConditionsBox> CheckConditionsDialog(ConditionsInput& input, UiPort& ui,
-                                                   std::string_view userDecimal = ".");
+// dialog may close with OK.
+std::optional<ConditionsBox> CheckConditionsDialog(ConditionsInput& input, UiPort& ui);
 
 }  // namespace vorsant

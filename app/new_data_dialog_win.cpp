@@ -3,10 +3,8 @@
 #include <array>
 
 #include "app/dialogs_win.h"
-#include "app/readings_paste.h"
 #include "app/resource_ids.h"
 #include "app/scale_windows_win.h"
-#include "app/units_setting.h"
 #include "app/win_handles.h"
 
 namespace vorsant {
@@ -37,10 +35,7 @@ void Load(HWND dlg, const TNewDataChoice& choice) {
 // "Begin Data Collection": the density check, which shows its own message
 // and keeps the dialog open on a refusal.
 bool RangeCheck(HWND dlg, TNewDataChoice& choice, const ScaleUiPort::RangeCheckHandler& rangeCheck) {
-  // The density as typed, the user's decimal separator read as the point;
-  // a refused one stays in the box as the user typed it.
-  TNewDataChoice boxes{DotDecimal(WindowText(GetDlgItem(dlg, IDC_DENSITY)), UserNumberStyle().decimal),
-                       CheckedDuration(dlg)};
+  TNewDataChoice boxes{WindowText(GetDlgItem(dlg, IDC_DENSITY)), CheckedDuration(dlg)};
   HWND density = GetDlgItem(dlg, IDC_DENSITY);
   if (!rangeCheck(boxes)) {
     SetFocus(density);

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # End-to-end test of vorsant.exe under Wine and Xvfb: the test driver creates
-# a trial through the conditions dialog, types its points into the data
-# dialog (a decimal comma among them), opens both large graphs, saves,
-# closes, reopens, tries a read-only file and the Close question, and exits it;
+# a trial through the conditions dialog (a decimal comma refused), types its
+# points into the data dialog (readings pasted with a comma), opens both
+# large graphs, saves, closes, reopens, tries a read-only file and the Close
+# question, and exits it;
 # screenshots, the reports and the graph pictures land in
 # build/artifacts/e2e-ui/.
 # Usage: scripts/e2e/vorsant_ui.sh [BUILD_DIR]   (default build/mingw64)
@@ -31,7 +32,7 @@ bash scripts/e2e/make_sample_trial.sh "$cli" "$artifacts/merlot.vrs" ||
 trap e2e_cleanup EXIT
 e2e_start_display || { echo "e2e-ui: 0 passed, 1 failed"; exit 1; }
 e2e_prepare_prefix || { echo "e2e-ui: 0 passed, 1 failed"; exit 1; }
-# Numbers are typed and pasted with a decimal comma.
+# The desktop writes a decimal comma: refused where typed, read in a paste.
 e2e_decimal_comma
 
 stop="$artifacts/.stop"

@@ -61,34 +61,19 @@ TEST(ReadingsPaste, FillsFromTheRowOnAndSaysWhatDidNotFit) {
   EXPECT_EQ(PasteSummary(p, 0, 3), "Took 3 readings into points 1 to 3.");
 }
 
-TEST(UsersDecimalSeparator, DialogsReadItAndKeepTheTypedTextFromTheFailingBoxOn) {
+TEST(UsersDecimalSeparator, TheDialogsKeepThePointWhateverTheDesktopUses) {
+  // Only a paste converts the user's separator; typed boxes are checked as
+  // they stand, so a comma is refused where it is typed.
   ScriptedUi ui;
   ConditionsInput c = GoodConditions();
   c.LabPressure = "30,5";
-  c.Area = "2000,5";
-  c.Rate = "40,5";
-  EXPECT_EQ(CheckConditionsDialog(c, ui, ","), ConditionsBox::Area);
-  EXPECT_EQ(c.LabPressure, "30.5");
-  EXPECT_EQ(c.Area, "2000,5");
-  EXPECT_EQ(c.Rate, "40,5");
-  c.Area = "20,25";
-  EXPECT_EQ(CheckConditionsDialog(c, ui, ","), std::nullopt);
-  EXPECT_EQ(c.Area, "20.2") << "cut to its four characters";
-  ConditionsInput dotted = GoodConditions();
-  dotted.LabPressure = "30,5";
-  EXPECT_EQ(CheckConditionsDialog(dotted, ui, "."), ConditionsBox::LabPressure);
-
+  EXPECT_EQ(CheckConditionsDialog(c, ui), ConditionsBox::LabPressure);
+  EXPECT_EQ(c.LabPressure, "30,5");
   DataInput d;
   d.V[0] = "86,7";
-  d.V[1] = "0,05";
-  d.Min[0] = "2,6";
-  EXPECT_TRUE(CheckDataDialog(d, ui, ","));
-  EXPECT_EQ(d.V[0], "  86.7");
-  EXPECT_EQ(d.V[1], "0,05") << "the refused box keeps the user's text";
-  EXPECT_EQ(d.Min[0], "2,6") << "boxes after the failing one are untouched";
-  d.V[1] = "92,3";
-  EXPECT_FALSE(CheckDataDialog(d, ui, ","));
-  EXPECT_EQ(d.Min[0], "  3");
+  EXPECT_TRUE(CheckDataDialog(d, ui));
+  EXPECT_EQ(d.V[0], "86,7");
+  EXPECT_EQ(ui.Messages.size(), 2u);
 }
 
 }  // namespace

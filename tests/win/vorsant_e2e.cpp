@@ -208,11 +208,24 @@ int Run(const std::wstring& trialPath, const std::wstring& samplePath) {
   Check(Text(GetDlgItem(cond, IDC_LAB_PRESSURE)) == L"2000", "the refused box keeps the typed text");
   Check(Text(GetDlgItem(cond, IDC_WINE_NAME)) == L"Chardonnay", "the dialog stays open");
 
-  // Typed with the desktop's decimal separator (the script sets a comma),
-  // read as the record's point.
+  // The desktop's decimal comma (the script sets it) is no decimal point
+  // here: the box is refused with its own message and keeps the text.
   const std::wstring comma = DecimalSeparator();
   Check(comma == L",", "the desktop's decimal separator is a comma");
-  SetText(GetDlgItem(cond, IDC_LAB_PRESSURE), L"30" + comma + L"0");
+  SetText(GetDlgItem(cond, IDC_LAB_PRESSURE), L"30" + comma + L"5");
+  Press(cond, IDOK);
+  box = Dialog(L"Information");
+  Check(box != nullptr &&
+            StaticTexts(box) ==
+                L"Laboratory Pressure is out of Range. Please enter a value between 1000 and 0.1.",
+        "a laboratory pressure of 30,5 is refused as out of Range");
+  if (!box) return 1;
+  Shot(L"conditions_comma_refused");
+  Press(box, IDOK);
+  WaitGone(box);
+  Check(Text(GetDlgItem(cond, IDC_LAB_PRESSURE)) == L"30,5", "the refused comma stays as typed");
+
+  SetText(GetDlgItem(cond, IDC_LAB_PRESSURE), L"30");
   Shot(L"conditions_dialog");
   Press(cond, IDOK);
   Check(WaitGone(cond), "the accepted conditions close the dialog");
