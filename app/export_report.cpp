@@ -10,8 +10,6 @@
 #include "app/system_text.h"
 #include "app/units_setting.h"
 #include "export/report_html.h"
-#include "trial/cp1252.h"
-#include "trial/number_text.h"
 #include "trial/trial_file.h"
 
 namespace vorsant {
@@ -62,11 +60,8 @@ void TMainForm::ExportReportExecute() {
         ui_.ShowMessage("A file with that name already exists. Overwrite it?", MessageIcon::Warning,
                         MessageButtons::OkCancel, MessageAnswer::Cancel) != MessageAnswer::Ok)
       continue;
-    // One number style for the whole page: the appendix is the trial
-    // report, whose point is always "." and whose grouping is the locale's,
-    // so the rest of the page writes its figures the same way.
-    const Presentation p{StoredUnits(), NumberStyle{Windows1252ToUtf8(LocaleThousandsSeparator()), "."}};
-    const std::string html = TrialReportHtml(rec, shownName, ui_.Today(), p, AnsiToUtf8);
+    // The trial report's number style for the whole page, its appendix too.
+    const std::string html = TrialReportHtml(rec, shownName, ui_.Today(), ProgramPresentation(), AnsiToUtf8);
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(html.data());
     int errorNumber = SaveOverError(name);
     if (errorNumber == 0)

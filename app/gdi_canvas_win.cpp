@@ -40,10 +40,9 @@ HFONT MakeFont(const Font& font, const DpiScale& scale, int width = 0) {
 GdiCanvas::FittedFont GdiCanvas::Fit(std::string_view text, const Font& font) const {
   Font flat = font;
   flat.orientation = 0;
-  const DpiScale& textScale = font.orientation == 0 ? textScale_ : scale_;
   const std::wstring w = CanvasText(text);
   const auto measure = [&](int width) {
-    UniqueFont f(MakeFont(flat, textScale, width));
+    UniqueFont f(MakeFont(flat, textScale_, width));
     SelectGuard select(dc_, f.Get());
     SIZE size{};
     GetTextExtentPoint32W(dc_, w.c_str(), static_cast<int>(w.size()), &size);
@@ -64,7 +63,7 @@ GdiCanvas::FittedFont GdiCanvas::Fit(std::string_view text, const Font& font) co
     }
     width = std::max(width, 1);
   }
-  return FittedFont{UniqueFont(MakeFont(font, textScale, width)), TextSize{size.cx, size.cy}};
+  return FittedFont{UniqueFont(MakeFont(font, textScale_, width)), TextSize{size.cx, size.cy}};
 }
 
 std::wstring CanvasText(std::string_view text) {

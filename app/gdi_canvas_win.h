@@ -21,9 +21,9 @@ class GdiCanvas final : public Canvas {
  public:
   explicit GdiCanvas(HDC dc, UINT dpi = kBaseDpi) : dc_(dc), scale_(dpi), textScale_(dpi) {}
   // A picture drawn smaller than its window's scale (a small screen) keeps
-  // its text larger, at `textDpi`, so that it stays legible; the layout
-  // makes room for it, measuring the text as it is drawn. Text turned
-  // upright keeps the picture's scale: its pieces are placed side by side.
+  // its text at `textDpi`, the window's, so that it reads as the rest of the
+  // window; the picture's layout makes room for it, measuring the text as it
+  // is drawn.
   GdiCanvas(HDC dc, UINT dpi, UINT textDpi) : dc_(dc), scale_(dpi), textScale_(std::max(dpi, textDpi)) {}
 
   void FillRect(const Rect& area, Color color) override;

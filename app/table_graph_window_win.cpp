@@ -250,10 +250,9 @@ void TableGraphWindow::Compose() {
   WindowDc screen(picture_);
   const DpiScale px(pictureDpi_);
   auto bitmap = std::make_unique<OffscreenBitmap>(screen.Get(), px(kScaleGraphWidth), px(kScaleGraphHeight));
-  // Shrunk to fit a small screen, the picture keeps its text nearer the
-  // window's size; more would overrun the layout's rows.
-  const UINT textDpi = std::min(dpi_, pictureDpi_ * 5 / 4);
-  GdiCanvas canvas(bitmap->Dc(), pictureDpi_, textDpi);
+  // Drawn at the size it is shown; shrunk to fit a small screen, its text
+  // stays at the window's DPI.
+  GdiCanvas canvas(bitmap->Dc(), pictureDpi_, dpi_);
   draw_(canvas);
   bitmap_ = std::move(bitmap);
   InvalidateRect(picture_, nullptr, FALSE);

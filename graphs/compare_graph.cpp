@@ -48,33 +48,56 @@ std::vector<Drawn> TrialsToDraw(std::span<const ComparedTrial> trials) {
   return drawn;
 }
 
-// Each trial framed whole: its points and its best curve up to its own
-// Rmax, in free steps, so that neither a long extrapolation nor a short
-// trial presses the others against an axis.
+// Trials differ by orders of magnitude in how far they run (a cake-forming
+// trial may pass ten times the V/A of a blocking one), so each is drawn on
+// its own scale: V/A as a share of where its best curve reaches its Rmax
+// (its last reading when none does), R as a share of that Rmax. Every
+// trial then spans the plot and their shapes compare; the table beside the
+// picture gives the volumes.
+struct TrialScale {
+  double w = 1;  // V/A at the plot's 1
+  double r = 1;  // R / 10^9 at the plot's 1
+};
+
+TrialScale ScaleOf(const Drawn& d) {
+  const AnalysisPoints& p = d.trial->report->points;
+  TrialScale s;
+  double lastW = 0, maxR = 0;
+  for (double w : p.w) lastW = std::max(lastW, w);
+  for (double r : p.R) maxR = std::max(maxR, r / kRUnit);
+  s.w = d.best && d.best->wStar && *d.best->wStar > 0 ? *d.best->wStar : lastW;
+  s.r = p.rMax > 0 ? p.rMax / kRUnit : maxR;
+  if (!(s.w > 0)) s.w = 1;
+  if (!(s.r > 0)) s.r = 1;
+  return s;
+}
+
 struct CompareAxes {
-  GraphRanges ranges;
-  double xStep = 1, yStep = 1;
+  GraphRanges ranges;  // in shares
+  double xStep = 0.1, yStep = 0.1;
 };
 
 CompareAxes CompareRanges(const std::vector<Drawn>& drawn) {
-  double maxW = 0;
-  double maxR = 0;
+  // At least 0 to 1; more where readings lie past the point of Rmax.
+  double maxX = 1, maxY = 1;
   for (const Drawn& d : drawn) {
+    const TrialScale s = ScaleOf(d);
     const AnalysisPoints& p = d.trial->report->points;
-    for (double w : p.w) maxW = std::max(maxW, w);
-    for (double r : p.R) maxR = std::max(maxR, r / kRUnit);
-    if (d.best && d.best->wStar) {
-      maxW = std::max(maxW, *d.best->wStar);
-      maxR = std::max(maxR, p.rMax / kRUnit);
-    }
+    for (double w : p.w) maxX = std::max(maxX, w / s.w);
+    for (double r : p.R) maxY = std::max(maxY, r / kRUnit / s.r);
   }
   CompareAxes axes;
-  axes.xStep = NiceStep(maxW > 0 ? maxW : 0.5);
-  axes.ranges.MaxX = StepCeiling(maxW, axes.xStep);
-  axes.ranges.MinY = 0;
-  axes.yStep = NiceStep(maxR > 0 ? 1.05 * maxR : 10);
-  axes.ranges.MaxY = StepCeiling(1.05 * maxR, axes.yStep);
+  axes.xStep = NiceStep(maxX, 10);
+  axes.ranges.MaxX = StepCeiling(maxX, axes.xStep);
+  axes.yStep = NiceStep(maxY * 1.05, 10);
+  axes.ranges.MaxY = StepCeiling(maxY * 1.05, axes.yStep);
   return axes;
+}
+
+// The axes' ranges that put a trial's own V/A and R / 10^9 on the shared
+// plot.
+GraphRanges InTrialUnits(const GraphRanges& shares, const TrialScale& s) {
+  return {0, shares.MaxX * s.w, 0, shares.MaxY * s.r};
 }
 
 // A used point's + (7-pixel arms) in the trial's colour.
@@ -90,32 +113,40 @@ std::string LegendName(const ComparedTrial& trial) {
   return name;
 }
 
-// Top left of the plot, where resistance curves that rise with V/A leave room.
+// Top left of the plot, where resistance curves that rise with V/A leave
+// room. Rows as tall as the text is drawn; the texts keep clear of the frame.
 void DrawLegend(Canvas& canvas, const std::vector<Drawn>& drawn) {
   if (drawn.empty()) return;
   int textWidth = 0;
   for (const Drawn& d : drawn)
     textWidth = std::max(textWidth, canvas.MeasureText(LegendName(*d.trial), kScaleTextFont).width);
+  const int cell = canvas.MeasureText("Ag", kScaleTextFont).height;
+  const int row = std::max(kLegendRow, cell + 6);
   const int left = kPlotArea.Left + 10;
   const int top = kPlotArea.Top + 10;
   const int textLeft = left + 36;
   const int n = static_cast<int>(drawn.size());
-  DrawLegendBox(canvas, {left, top, textLeft + textWidth + 8, top + n * kLegendRow + 6});
+  DrawLegendBox(canvas, {left, top, textLeft + textWidth + 10, top + n * row + 6});
   for (int i = 0; i < n; ++i) {
-    const int rowTop = top + 4 + i * kLegendRow;
-    const int mid = rowTop + 7;
+    const int rowTop = top + 3 + i * row;
+    const int mid = rowTop + 3 + cell / 2;
     if (drawn[i].best) canvas.DrawLine({left + 8, mid}, {left + 28, mid}, Pen{drawn[i].color});
     DrawMarker(canvas, {left + 18, mid}, drawn[i].color);
-    canvas.DrawTextInBox({textLeft, rowTop, textLeft + textWidth + 4, rowTop + kLegendRow - 2},
+    canvas.DrawTextInBox({textLeft, rowTop + 3, textLeft + textWidth + 4, rowTop + row},
                          LegendName(*drawn[i].trial), kScaleTextFont, kBlack, kPaleBlue);
   }
 }
 
+// The title, and below it what the scales mean.
 void DrawTitle(Canvas& canvas) {
   constexpr std::string_view kTitle = "Compare Trials";
+  constexpr std::string_view kNote = "Each trial on its own scale: 1 is where its best model reaches its Rmax";
   const Font font{14, FontHeight::kCharacter, 0};
   const TextSize size = canvas.MeasureText(kTitle, font);
-  canvas.DrawText({(kScaleGraphWidth - size.width) / 2, 20}, kTitle, font, kBlack, kPaleBlue);
+  canvas.DrawText({(kScaleGraphWidth - size.width) / 2, 12}, kTitle, font, kBlack, kPaleBlue);
+  const TextSize note = canvas.MeasureText(kNote, kScaleTextFont);
+  canvas.DrawText({(kScaleGraphWidth - note.width) / 2, 14 + size.height}, kNote, kScaleTextFont, kBlack,
+                  kPaleBlue);
 }
 
 }  // namespace
@@ -130,19 +161,20 @@ void DrawCompareGraph(Canvas& canvas, std::span<const ComparedTrial> trials) {
   const GraphRanges& ranges = axes.ranges;
   for (const Drawn& d : drawn) {
     if (d.best)
-      DrawFoulingCurve(canvas, kPlotArea, ranges, *d.best, Pen{d.color, 1, PenStyle::kSolid},
-                       d.trial->report->points.rMax / kRUnit);
+      DrawFoulingCurve(canvas, kPlotArea, InTrialUnits(ranges, ScaleOf(d)), *d.best,
+                       Pen{d.color, 1, PenStyle::kSolid}, d.trial->report->points.rMax / kRUnit);
   }
   for (const Drawn& d : drawn) {
     const AnalysisPoints& p = d.trial->report->points;
+    const GraphRanges own = InTrialUnits(ranges, ScaleOf(d));
     for (std::size_t k = 0; k < p.w.size() && k < p.R.size(); ++k) {
-      if (const auto at = MapToPixel(kPlotArea, ranges, p.w[k], p.R[k] / kRUnit))
-        DrawMarker(canvas, *at, d.color);
+      if (const auto at = MapToPixel(kPlotArea, own, p.w[k], p.R[k] / kRUnit)) DrawMarker(canvas, *at, d.color);
     }
   }
 
   DrawFrame(canvas, kPlotArea);
-  DrawScaleAxisTitles(canvas, FreeYLabelsWidth(canvas, ranges, axes.yStep));
+  DrawFreeAxisTitles(canvas, FreeYLabelsWidth(canvas, ranges, axes.yStep), "V/A / V/A at Rmax",
+                     "R / Rmax");
   DrawFreeXAxis(canvas, ranges, axes.xStep);
   DrawFreeYAxis(canvas, ranges, axes.yStep);
   DrawLegend(canvas, drawn);

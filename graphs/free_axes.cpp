@@ -84,4 +84,16 @@ int FreeYLabelsWidth(const Canvas& canvas, const GraphRanges& ranges, double ste
   return widest;
 }
 
+void DrawFreeAxisTitles(Canvas& canvas, int yLabelsWidth, std::string_view xTitle, std::string_view yTitle) {
+  const PlotRect& p = kPlotArea;
+  const int labelHeight = canvas.MeasureText("0", kScaleTextFont).height;
+  const TextSize x = canvas.MeasureText(xTitle, kScaleTextFont);
+  canvas.DrawText({RoundToInt(p.Left + p.W() / 2.0 - x.width / 2.0), p.Bottom + 7 + labelHeight + 3}, xTitle,
+                  kScaleTextFont, kBlack, kPaleBlue);
+  const Font upright{kScaleTextFont.height, kScaleTextFont.kind, 90};
+  const TextSize y = canvas.MeasureText(yTitle, upright);
+  const int left = std::max(2, p.Left - 7 - yLabelsWidth - 5 - y.height);
+  canvas.DrawText({left, RoundToInt(p.Top + p.H() / 2.0 + y.width / 2.0)}, yTitle, upright, kBlack, kPaleBlue);
+}
+
 }  // namespace vorsant

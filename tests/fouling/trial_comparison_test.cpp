@@ -96,9 +96,8 @@ TEST(CompareGraph, DrawsEachAnalysableTrialInItsOwnColourInsideThePlot) {
   EXPECT_EQ(crowded.All<RecordedBoxText>().size(), kMaxComparedTrials);
 }
 
-// Each trial framed whole: both curves run on to their own Rmax inside
-// the plot, at the same height (the same production filter) and as far out
-// as their own w*.
+// Each trial on its own scale: both curves run on to their own Rmax at
+// their own w*, which is the same point of the plot.
 TEST(CompareGraph, RunsEachCurveToItsOwnRmaxInsideThePlot) {
   const std::vector<ComparedTrial> compared = CompareTrials(ThreeTrials(), {});
   RecordingCanvas canvas;
@@ -114,9 +113,8 @@ TEST(CompareGraph, RunsEachCurveToItsOwnRmaxInsideThePlot) {
   }
   EXPECT_NEAR(ends[0].y, ends[1].y, 1);
   EXPECT_GT(ends[0].y, kScalePlot.Top);
-  const double ratio = *BestModel(compared[0])->wStar / *BestModel(compared[2])->wStar;
-  EXPECT_NEAR(static_cast<double>(ends[0].x - kScalePlot.Left) / (ends[1].x - kScalePlot.Left), ratio,
-              0.02 * ratio);
+  EXPECT_NEAR(ends[0].x, ends[1].x, 1);
+  EXPECT_GT(ends[0].x, kScalePlot.Left + kScalePlot.W() / 2) << "neither trial is pressed against the axis";
 }
 
 }  // namespace
