@@ -49,55 +49,131 @@ std::vector<Drawn> TrialsToDraw(std::span<const ComparedTrial> trials) {
 }
 
 // Trials differ by orders of magnitude in how far they run (a cake-forming
-// trial may pass ten times the V/A of a blocking one), so each is drawn on
-// its own scale: V/A as a share of where its best curve reaches its Rmax
-// (its last reading when none does), R as a share of that Rmax. Every
-// trial then spans the plot and their shapes compare; the table beside the
-// picture gives the volumes.
-struct TrialScale {
-  double w = 1;  // V/A at the plot's 1
-  double r = 1;  // R / 10^9 at the plot's 1
+// trial may reach its Rmax at a hundred times the V/A of a blocking one)
+// and their readings lie far below Rmax, so both axes are logarithmic, in
+// whole decades: every trial's readings and its curve up to its Rmax show.
+struct LogAxes {
+  double minX = 0.1, maxX = 1, minY = 0.1, maxY = 1;
 };
 
-TrialScale ScaleOf(const Drawn& d) {
-  const AnalysisPoints& p = d.trial->report->points;
-  TrialScale s;
-  double lastW = 0, maxR = 0;
-  for (double w : p.w) lastW = std::max(lastW, w);
-  for (double r : p.R) maxR = std::max(maxR, r / kRUnit);
-  s.w = d.best && d.best->wStar && *d.best->wStar > 0 ? *d.best->wStar : lastW;
-  s.r = p.rMax > 0 ? p.rMax / kRUnit : maxR;
-  if (!(s.w > 0)) s.w = 1;
-  if (!(s.r > 0)) s.r = 1;
-  return s;
+double DecadeBelow(double v) {
+  return std::pow(10.0, std::floor(std::log10(v) + 1e-9));
 }
 
-struct CompareAxes {
-  GraphRanges ranges;  // in shares
-  double xStep = 0.1, yStep = 0.1;
-};
+double DecadeAbove(double v) {
+  return std::pow(10.0, std::ceil(std::log10(v) - 1e-9));
+}
 
-CompareAxes CompareRanges(const std::vector<Drawn>& drawn) {
-  // At least 0 to 1; more where readings lie past the point of Rmax.
-  double maxX = 1, maxY = 1;
+LogAxes CompareRanges(const std::vector<Drawn>& drawn) {
+  double loX = HUGE_VAL, hiX = 0, loY = HUGE_VAL, hiY = 0;
+  const auto take = [](double v, double& lo, double& hi) {
+    if (v > 0 && std::isfinite(v)) lo = std::min(lo, v), hi = std::max(hi, v);
+  };
   for (const Drawn& d : drawn) {
-    const TrialScale s = ScaleOf(d);
     const AnalysisPoints& p = d.trial->report->points;
-    for (double w : p.w) maxX = std::max(maxX, w / s.w);
-    for (double r : p.R) maxY = std::max(maxY, r / kRUnit / s.r);
+    for (double w : p.w) take(w, loX, hiX);
+    for (double r : p.R) take(r / kRUnit, loY, hiY);
+    if (d.best && d.best->wStar) {
+      take(*d.best->wStar, loX, hiX);
+      take(p.rMax / kRUnit, loY, hiY);
+    }
   }
-  CompareAxes axes;
-  axes.xStep = NiceStep(maxX, 10);
-  axes.ranges.MaxX = StepCeiling(maxX, axes.xStep);
-  axes.yStep = NiceStep(maxY * 1.05, 10);
-  axes.ranges.MaxY = StepCeiling(maxY * 1.05, axes.yStep);
+  LogAxes axes;
+  if (hiX > 0) axes.minX = DecadeBelow(loX), axes.maxX = DecadeAbove(hiX);
+  if (hiY > 0) axes.minY = DecadeBelow(loY), axes.maxY = DecadeAbove(hiY);
+  if (axes.maxX <= axes.minX) axes.maxX = axes.minX * 10;
+  if (axes.maxY <= axes.minY) axes.maxY = axes.minY * 10;
   return axes;
 }
 
-// The axes' ranges that put a trial's own V/A and R / 10^9 on the shared
-// plot.
-GraphRanges InTrialUnits(const GraphRanges& shares, const TrialScale& s) {
-  return {0, shares.MaxX * s.w, 0, shares.MaxY * s.r};
+std::optional<Point> MapLog(const LogAxes& a, double w, double r) {
+  if (!(w > 0) || !(r > 0)) return std::nullopt;
+  const auto& p = kPlotArea;
+  const double x = p.Left + p.W() * std::log10(w / a.minX) / std::log10(a.maxX / a.minX);
+  const double y = p.Bottom - p.H() * std::log10(r / a.minY) / std::log10(a.maxY / a.minY);
+  const auto px = ToPixel(x), py = ToPixel(y);
+  if (!px || !py) return std::nullopt;
+  return Point{*px, *py};
+}
+
+// The best model's curve from the plot's left edge to the trial's own Rmax
+// (or the plot's right edge), in steps even on the log scale.
+void DrawLogCurve(Canvas& canvas, const LogAxes& a, const ModelFit& fit, double rMax, const Pen& pen) {
+  constexpr int kSteps = 600;
+  const double top = std::min(rMax > 0 ? rMax : a.maxY, a.maxY);
+  const auto shown = [&](double w) -> std::optional<double> {
+    const std::optional<double> R = ModelResistance(fit, w);
+    if (!R) return std::nullopt;
+    return *R / kRUnit;
+  };
+  std::optional<Point> last;
+  const auto lineTo = [&](double w, double r) {
+    const std::optional<Point> at = MapLog(a, w, std::max(r, a.minY));
+    if (at && last && *at != *last) canvas.DrawLine(*last, *at, pen);
+    if (at) last = at;
+  };
+  double previous = a.minX;
+  for (int i = 0; i <= kSteps; ++i) {
+    const double w = a.minX * std::pow(a.maxX / a.minX, static_cast<double>(i) / kSteps);
+    const std::optional<double> r = shown(w);
+    if (r && *r <= top) {
+      lineTo(w, *r);
+      previous = w;
+      continue;
+    }
+    if (i == 0 || !r) return;
+    double lo = previous, hi = w;
+    for (int k = 0; k < 40; ++k) {
+      const double mid = std::sqrt(lo * hi);
+      const std::optional<double> m = shown(mid);
+      (m && *m <= top ? lo : hi) = mid;
+    }
+    lineTo(lo, top);
+    return;
+  }
+}
+
+// Labels at every decade, short ticks at 2 to 9 times it.
+template <typename F>
+void ForEachLogTick(double min, double max, F&& f) {
+  for (double decade = min; decade < max * (1 + 1e-9); decade *= 10)
+    for (int m = 1; m <= 9 && decade * m <= max * (1 + 1e-9); ++m) f(decade * m, m == 1, decade);
+}
+
+std::string LogLabel(double decade) {
+  return AxisLabel(decade, decade);
+}
+
+int LogYLabelsWidth(const Canvas& canvas, const LogAxes& a) {
+  int widest = 0;
+  ForEachLogTick(a.minY, a.maxY, [&](double, bool major, double decade) {
+    if (major) widest = std::max(widest, canvas.MeasureText(LogLabel(decade), kScaleTextFont).width);
+  });
+  return widest;
+}
+
+void DrawLogAxes(Canvas& canvas, const LogAxes& a) {
+  const PlotRect& p = kPlotArea;
+  const Pen pen{kBlack, 1, PenStyle::kSolid};
+  ForEachLogTick(a.minX, a.maxX, [&](double t, bool major, double decade) {
+    const auto at = MapLog(a, t, a.minY);
+    if (!at) return;
+    canvas.DrawLine({at->x, p.Bottom}, {at->x, p.Bottom + (major ? 4 : 2)}, pen);
+    if (!major) return;
+    const std::string label = LogLabel(decade);
+    const TextSize size = canvas.MeasureText(label, kScaleTextFont);
+    canvas.DrawText({at->x - size.width / 2, p.Bottom + 7}, label, kScaleTextFont, kBlack, kPaleBlue);
+  });
+  ForEachLogTick(a.minY, a.maxY, [&](double t, bool major, double decade) {
+    const auto at = MapLog(a, a.minX, t);
+    if (!at) return;
+    canvas.DrawLine({p.Left, at->y}, {p.Left - (major ? 4 : 2), at->y}, pen);
+    if (!major) return;
+    const std::string label = LogLabel(decade);
+    const TextSize size = canvas.MeasureText(label, kScaleTextFont);
+    canvas.DrawText({p.Left - size.width - 7, at->y - size.height / 2}, label, kScaleTextFont, kBlack,
+                    kPaleBlue);
+  });
 }
 
 // A used point's + (7-pixel arms) in the trial's colour.
@@ -140,7 +216,7 @@ void DrawLegend(Canvas& canvas, const std::vector<Drawn>& drawn) {
 // The title, and below it what the scales mean.
 void DrawTitle(Canvas& canvas) {
   constexpr std::string_view kTitle = "Compare Trials";
-  constexpr std::string_view kNote = "Each trial on its own scale: 1 is where its best model reaches its Rmax";
+  constexpr std::string_view kNote = "Both axes logarithmic, so that every trial shows whole";
   const Font font{14, FontHeight::kCharacter, 0};
   const TextSize size = canvas.MeasureText(kTitle, font);
   canvas.DrawText({(kScaleGraphWidth - size.width) / 2, 12}, kTitle, font, kBlack, kPaleBlue);
@@ -157,26 +233,21 @@ void DrawCompareGraph(Canvas& canvas, std::span<const ComparedTrial> trials) {
   canvas.FillRect({kPlotArea.Left, kPlotArea.Top, kPlotArea.Right, kPlotArea.Bottom}, kPaleYellow);
 
   const std::vector<Drawn> drawn = TrialsToDraw(trials);
-  const CompareAxes axes = CompareRanges(drawn);
-  const GraphRanges& ranges = axes.ranges;
+  const LogAxes axes = CompareRanges(drawn);
   for (const Drawn& d : drawn) {
     if (d.best)
-      DrawFoulingCurve(canvas, kPlotArea, InTrialUnits(ranges, ScaleOf(d)), *d.best,
-                       Pen{d.color, 1, PenStyle::kSolid}, d.trial->report->points.rMax / kRUnit);
+      DrawLogCurve(canvas, axes, *d.best, d.trial->report->points.rMax / kRUnit, Pen{d.color, 1, PenStyle::kSolid});
   }
   for (const Drawn& d : drawn) {
     const AnalysisPoints& p = d.trial->report->points;
-    const GraphRanges own = InTrialUnits(ranges, ScaleOf(d));
     for (std::size_t k = 0; k < p.w.size() && k < p.R.size(); ++k) {
-      if (const auto at = MapToPixel(kPlotArea, own, p.w[k], p.R[k] / kRUnit)) DrawMarker(canvas, *at, d.color);
+      if (const auto at = MapLog(axes, p.w[k], p.R[k] / kRUnit)) DrawMarker(canvas, *at, d.color);
     }
   }
 
   DrawFrame(canvas, kPlotArea);
-  DrawFreeAxisTitles(canvas, FreeYLabelsWidth(canvas, ranges, axes.yStep), "V/A / V/A at Rmax",
-                     "R / Rmax");
-  DrawFreeXAxis(canvas, ranges, axes.xStep);
-  DrawFreeYAxis(canvas, ranges, axes.yStep);
+  DrawFreeAxisTitles(canvas, LogYLabelsWidth(canvas, axes), "V/A (m)", "R (1/m x 10^9)");
+  DrawLogAxes(canvas, axes);
   DrawLegend(canvas, drawn);
 }
 
