@@ -213,16 +213,11 @@ void DrawLegend(Canvas& canvas, const std::vector<Drawn>& drawn) {
   }
 }
 
-// The title, and below it what the scales mean.
 void DrawTitle(Canvas& canvas) {
   constexpr std::string_view kTitle = "Compare Trials";
-  constexpr std::string_view kNote = "Both axes logarithmic, so that every trial shows whole";
   const Font font{14, FontHeight::kCharacter, 0};
   const TextSize size = canvas.MeasureText(kTitle, font);
-  canvas.DrawText({(kScaleGraphWidth - size.width) / 2, 12}, kTitle, font, kBlack, kPaleBlue);
-  const TextSize note = canvas.MeasureText(kNote, kScaleTextFont);
-  canvas.DrawText({(kScaleGraphWidth - note.width) / 2, 14 + size.height}, kNote, kScaleTextFont, kBlack,
-                  kPaleBlue);
+  canvas.DrawText({(kScaleGraphWidth - size.width) / 2, 20}, kTitle, font, kBlack, kPaleBlue);
 }
 
 }  // namespace
@@ -246,7 +241,8 @@ void DrawCompareGraph(Canvas& canvas, std::span<const ComparedTrial> trials) {
   }
 
   DrawFrame(canvas, kPlotArea);
-  DrawFreeAxisTitles(canvas, LogYLabelsWidth(canvas, axes), "V/A (m)", "R (1/m x 10^9)");
+  DrawFreeAxisTitles(canvas, LogYLabelsWidth(canvas, axes), "V/A (m), both axes logarithmic",
+                     "R (1/m x 10^9)");
   DrawLogAxes(canvas, axes);
   DrawLegend(canvas, drawn);
 }

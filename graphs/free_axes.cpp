@@ -92,8 +92,14 @@ void DrawFreeAxisTitles(Canvas& canvas, int yLabelsWidth, std::string_view xTitl
                   kScaleTextFont, kBlack, kPaleBlue);
   const Font upright{kScaleTextFont.height, kScaleTextFont.kind, 90};
   const TextSize y = canvas.MeasureText(yTitle, upright);
-  const int left = std::max(2, p.Left - 7 - yLabelsWidth - 5 - y.height);
-  canvas.DrawText({left, RoundToInt(p.Top + p.H() / 2.0 + y.width / 2.0)}, yTitle, upright, kBlack, kPaleBlue);
+  const int left = p.Left - 7 - yLabelsWidth - 5 - y.height;
+  if (left >= 2) {
+    canvas.DrawText({left, RoundToInt(p.Top + p.H() / 2.0 + y.width / 2.0)}, yTitle, upright, kBlack,
+                    kPaleBlue);
+  } else {
+    // No room beside the labels: level, above them.
+    canvas.DrawText({4, p.Top - y.height - 3}, yTitle, kScaleTextFont, kBlack, kPaleBlue);
+  }
 }
 
 }  // namespace vorsant

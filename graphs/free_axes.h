@@ -32,9 +32,9 @@ int FreeYLabelsWidth(const Canvas& canvas, const GraphRanges& ranges, double ste
 
 // The axes' titles, each one text placed by its measure: `xTitle` centred
 // below the X labels, `yTitle` running upwards clear of Y labels
-// `yLabelsWidth` wide, as near them as the page allows. Text drawn larger
-// than the layout (a window's own DPI on a picture shrunk to fit) moves
-// them rather than overlapping.
+// `yLabelsWidth` wide, or level above them where the page has no room
+// beside them. Text drawn larger than the layout (a window's own DPI on a
+// picture shrunk to fit) moves them rather than overlapping.
 void DrawFreeAxisTitles(Canvas& canvas, int yLabelsWidth, std::string_view xTitle, std::string_view yTitle);
 
 }  // namespace vorsant

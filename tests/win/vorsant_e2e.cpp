@@ -15,6 +15,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <regex>
 #include <string>
 
 #include "app/command_ids.h"
@@ -144,6 +145,12 @@ void ModelsOnASmallScreen(HWND frame) {
   Check(picture.bottom < 600 && std::abs(picture.right * 600 - picture.bottom * 700) <= 700,
         "its picture is drawn whole at " + std::to_string(picture.right) + " x " +
             std::to_string(picture.bottom));
+  // The desktop writes a decimal comma; this window writes the trial
+  // report's point, and commas only between groups of three digits.
+  const std::wstring table = Text(GetDlgItem(models, IDC_MODEL_TABLE));
+  Check(std::regex_search(table, std::wregex(L"\\d\\.\\d")) &&
+            !std::regex_search(table, std::wregex(L"\\d,(\\d{1,2}|\\d{4,})(?!\\d)")),
+        "the models table writes the report's decimal point, not the desktop's comma");
   WaitPainted();
   Shot(L"fouling_models_small_screen");
   PostMessageW(models, WM_CLOSE, 0, 0);
