@@ -231,7 +231,8 @@ void DrawCompareGraph(Canvas& canvas, std::span<const ComparedTrial> trials) {
   const LogAxes axes = CompareRanges(drawn);
   for (const Drawn& d : drawn) {
     if (d.best)
-      DrawLogCurve(canvas, axes, *d.best, d.trial->report->points.rMax / kRUnit, Pen{d.color, 1, PenStyle::kSolid});
+      DrawLogCurve(canvas, axes, *d.best, d.trial->report->points.rMax / kRUnit,
+                   Pen{d.color, 1, PenStyle::kSolid});
   }
   for (const Drawn& d : drawn) {
     const AnalysisPoints& p = d.trial->report->points;
