@@ -88,8 +88,11 @@ void DrawFreeAxisTitles(Canvas& canvas, int yLabelsWidth, std::string_view xTitl
   const PlotRect& p = kPlotArea;
   const int labelHeight = canvas.MeasureText("0", kScaleTextFont).height;
   const TextSize x = canvas.MeasureText(xTitle, kScaleTextFont);
-  canvas.DrawText({RoundToInt(p.Left + p.W() / 2.0 - x.width / 2.0), p.Bottom + 7 + labelHeight + 3}, xTitle,
-                  kScaleTextFont, kBlack, kPaleBlue);
+  // Inside the page's border even where large text leaves it no room below
+  // the labels.
+  const int xTop = std::min(p.Bottom + 7 + labelHeight + 3, kScaleGraphHeight - 2 - x.height);
+  canvas.DrawText({RoundToInt(p.Left + p.W() / 2.0 - x.width / 2.0), xTop}, xTitle, kScaleTextFont, kBlack,
+                  kPaleBlue);
   const Font upright{kScaleTextFont.height, kScaleTextFont.kind, 90};
   const TextSize y = canvas.MeasureText(yTitle, upright);
   const int left = p.Left - 7 - yLabelsWidth - 5 - y.height;
