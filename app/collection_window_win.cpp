@@ -16,7 +16,7 @@ constexpr wchar_t kClassName[] = L"VorsantDataCollection";
 constexpr wchar_t kCaption[] = L"Data Collection";
 constexpr int kLeft = 5;
 constexpr int kTop = 5;
-constexpr int kClientWidth = 236;
+constexpr int kClientWidth = 300;
 constexpr int kClientHeight = 66;
 
 struct Label {
@@ -29,6 +29,8 @@ constexpr Label kLabels[] = {
     {IDC_TIME, L"", {132, 12, 60, 16}},
     {IDC_STOP, L"Strike 'X' key to stop data collection", {16, 38, 212, 16}},
 };
+// Beside the X key's line, for those who reach for the mouse.
+constexpr RECT kStopButton{236, 33, 52, 24};
 
 }  // namespace
 
@@ -47,6 +49,9 @@ ProgressWindow::ProgressWindow(HWND owner, ScaleUiPort::KeyHandler onKey) : onKe
     CreateWindowExW(0, L"STATIC", label.Text, WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 0, 0, 0, Handle(),
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(label.Id)), GetModuleHandleW(nullptr),
                     nullptr);
+  CreateWindowExW(0, L"BUTTON", L"Stop", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0, 0, 0, Handle(),
+                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STOP_BUTTON)), GetModuleHandleW(nullptr),
+                  nullptr);
   LayOut();
   ShowWindow(Handle(), SW_SHOW);
   UpdateWindow(Handle());
@@ -61,6 +66,10 @@ void ProgressWindow::LayOut() {
                TRUE);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
   }
+  HWND stop = GetDlgItem(Handle(), IDC_STOP_BUTTON);
+  MoveWindow(stop, px(kStopButton.left), px(kStopButton.top), px(kStopButton.right), px(kStopButton.bottom),
+             TRUE);
+  SendMessageW(stop, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
 }
 
 void ProgressWindow::SetCountdown(const std::string& text) {
@@ -76,6 +85,11 @@ LRESULT ProgressWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CHAR:
       if (onKey_) onKey_(static_cast<char>(wp));
+      return 0;
+    case WM_COMMAND:
+      // The Stop button does what the X key does; the keys come back here.
+      if (LOWORD(wp) == IDC_STOP_BUTTON && onKey_) onKey_('X');
+      SetFocus(Handle());
       return 0;
     case WM_CTLCOLORSTATIC:
       SetBkColor(reinterpret_cast<HDC>(wp), GetSysColor(COLOR_BTNFACE));

@@ -1,5 +1,8 @@
 #include "app/data_dialog_win.h"
 
+#include <commctrl.h>
+
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -7,7 +10,9 @@
 #include "app/dpi_win.h"
 #include "app/edit_data_flow.h"
 #include "app/owned_window_win.h"
+#include "app/readings_paste.h"
 #include "app/resource_ids.h"
+#include "app/units_setting.h"
 #include "app/win_handles.h"
 
 namespace vorsant {
@@ -37,6 +42,8 @@ constexpr int kSecondsX = 136, kSecondsWidth = 26;
 constexpr int kSkipX = 392, kSkipTop = 62, kSkipWidth = 48, kSkipHeight = 17;
 constexpr int kButtonX = 384, kButtonWidth = 96, kButtonHeight = 26;
 constexpr int kOkTop = 360, kCancelTop = 400;
+// Below both columns: the paste button and what the last paste took.
+constexpr int kPasteTop = 436, kNoteX = 12, kNoteWidth = 360, kNoteHeight = 30;
 
 int VolumeId(std::size_t i) {
   return IDC_DATA_V1 + static_cast<int>(i);
@@ -100,6 +107,8 @@ void BuildControls(HWND dlg) {
     AddLabel(dlg, std::to_wstring(i + 1).c_str(), SS_RIGHT, ColumnLeft(i) + kNumberX, RowTop(i) + 2,
              kNumberWidth);
   AddLabel(dlg, L"Points to be skipped", SS_LEFT, kSkipX - 16, kHeadingTop, 128);
+  AddControl(dlg, L"STATIC", L"", SS_LEFT | SS_NOPREFIX | WS_GROUP, 0, IDC_DATA_PASTE_NOTE, kNoteX, kPasteTop,
+             kNoteWidth, kNoteHeight);
 
   AddControl(dlg, L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, IDOK, kButtonX, kOkTop,
              kButtonWidth, kButtonHeight);
@@ -115,6 +124,30 @@ void BuildControls(HWND dlg) {
   for (int k = 0; k < kSkipCount; ++k)
     AddControl(dlg, L"BUTTON", std::to_wstring(k), BS_AUTORADIOBUTTON | WS_TABSTOP | (k == 0 ? WS_GROUP : 0),
                0, IDC_DATA_SKIP0 + k, kSkipX, kSkipTop + k * kRowStep, kSkipWidth, kSkipHeight);
+  // Outside the tab order, which stays OK to Skip12; Ctrl+V in a box does the same.
+  AddControl(dlg, L"BUTTON", L"Paste Readings", BS_PUSHBUTTON | WS_GROUP, 0, IDC_DATA_PASTE, kButtonX,
+             kPasteTop, kButtonWidth, kButtonHeight);
+}
+
+// The row of a point's box, or nothing for any other control.
+std::optional<std::size_t> RowOf(int id) {
+  for (int first : {IDC_DATA_V1, IDC_DATA_MIN1, IDC_DATA_SEC1})
+    if (id >= first && id < first + static_cast<int>(kPointCount))
+      return static_cast<std::size_t>(id - first);
+  return std::nullopt;
+}
+
+std::wstring ClipboardText(HWND owner) {
+  std::wstring text;
+  if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(owner)) return text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = chars;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
 }
 
 // The boxes hold the record's single-byte texts, in the ANSI code page.
@@ -154,6 +187,9 @@ void TDataDlg::FormCreate() {
   BuildControls(dlg_);
   CenterWindow(dlg_, GetWindow(dlg_, GW_OWNER));
   Load(input_);
+  for (std::size_t i = 0; i < kPointCount; ++i)
+    for (int id : {VolumeId(i), MinutesId(i), SecondsId(i)})
+      SetWindowSubclass(GetDlgItem(dlg_, id), BoxProc, 0, reinterpret_cast<DWORD_PTR>(this));
   // The controls are made here, not by the template, so the focus is given
   // by hand: to OK, the first of the tab order.
   SetFocus(GetDlgItem(dlg_, IDOK));
@@ -207,6 +243,33 @@ void TDataDlg::DataRangeCheck() {
   EndDialog(dlg_, IDOK);
 }
 
+void TDataDlg::PasteReadings(std::size_t row) {
+  const ReadingsPaste paste = ParseReadings(Narrow(ClipboardText(dlg_)), UserNumberStyle().decimal);
+  DataInput boxes = Boxes();
+  const std::size_t placed = FillReadings(boxes, row, paste.Readings);
+  ShowBoxes(boxes);
+  SetDlgItemTextW(dlg_, IDC_DATA_PASTE_NOTE, Widen(PasteSummary(paste, row, placed)).c_str());
+}
+
+// A point's box: a paste of several readings fills the points from its row
+// on; what one box takes is pasted as usual.
+LRESULT CALLBACK TDataDlg::BoxProc(HWND box, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
+  if (msg == WM_PASTE) {
+    auto* self = reinterpret_cast<TDataDlg*>(data);
+    try {
+      if (LooksLikeReadings(Narrow(ClipboardText(box)))) {
+        if (auto row = RowOf(GetDlgCtrlID(box))) self->PasteReadings(*row);
+        return 0;
+      }
+    } catch (...) {
+      ShowUnexpected(self->dlg_, std::current_exception());
+      return 0;
+    }
+  }
+  if (msg == WM_NCDESTROY) RemoveWindowSubclass(box, BoxProc, 0);
+  return DefSubclassProc(box, msg, wp, lp);
+}
+
 INT_PTR CALLBACK TDataDlg::DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
   try {
     if (msg == WM_INITDIALOG) {
@@ -218,6 +281,14 @@ INT_PTR CALLBACK TDataDlg::DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) 
     }
     auto* self = reinterpret_cast<TDataDlg*>(GetWindowLongPtrW(dlg, DWLP_USER));
     if (self && msg == WM_COMMAND) {
+      if (HIWORD(wp) == EN_SETFOCUS) {
+        if (auto row = RowOf(LOWORD(wp))) self->lastRow_ = *row;
+        return FALSE;
+      }
+      if (LOWORD(wp) == IDC_DATA_PASTE) {
+        self->PasteReadings(self->lastRow_);
+        return TRUE;
+      }
       if (LOWORD(wp) == IDOK) {
         self->DataRangeCheck();
         return TRUE;

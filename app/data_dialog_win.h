@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
 #include "app/ui_port.h"
 #include "trial/data_input.h"
 
@@ -29,10 +31,15 @@ class TDataDlg {
   void ShowBoxes(const DataInput& input);
   // The OK button: checks the 108 boxes and closes only when all passed.
   void DataRangeCheck();
+  // Readings from the clipboard into the points from `row` (from 0) on; the
+  // dialog says how many it took.
+  void PasteReadings(std::size_t row);
+  static LRESULT CALLBACK BoxProc(HWND box, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
 
   DataInput& input_;
   UiPort& ui_;
   HWND dlg_ = nullptr;
+  std::size_t lastRow_ = 0;  // the row of the box that last had the focus
 };
 
 // Shows the dialog modally, loaded from `input` (the record's single-byte

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <span>
 
+#include "app/file_access.h"
 #include "app/main_form.h"
 #include "app/path_text.h"
 #include "app/system_text.h"
@@ -59,9 +60,12 @@ void TMainForm::ExportReportExecute() {
         ui_.ShowMessage("A file with that name already exists. Overwrite it?", MessageIcon::Warning,
                         MessageButtons::OkCancel, MessageAnswer::Cancel) != MessageAnswer::Ok)
       continue;
+    // The trial report's number style for the whole page, its appendix too.
     const std::string html = TrialReportHtml(rec, shownName, ui_.Today(), ProgramPresentation(), AnsiToUtf8);
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(html.data());
-    const int errorNumber = SaveFileSafely(PathFromText(name), std::span(bytes, html.size()), files_);
+    int errorNumber = SaveOverError(name);
+    if (errorNumber == 0)
+      errorNumber = SaveFileSafely(PathFromText(name), std::span(bytes, html.size()), files_);
     if (errorNumber == 0) return;
     ui_.ShowMessage("I/O Error type " + std::to_string(errorNumber) +
                         " occurred while exporting the report. The report was not saved!",

@@ -65,8 +65,8 @@ struct BoxValue {
   std::optional<std::string> problem;
 };
 
-// Numbers are read in the user's decimal separator, as the window writes
-// them; the target volume in the chosen unit (in m3 once read).
+// Numbers are read with the point the window writes them with; the target
+// volume in the chosen unit (in m3 once read).
 BoxValue ReadBox(HWND box, const SizingBox& field, const Presentation& p) {
   const std::string text = WindowText(box);
   if (text.find_first_not_of(' ') == std::string::npos) return {};

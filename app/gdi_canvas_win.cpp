@@ -42,7 +42,7 @@ GdiCanvas::FittedFont GdiCanvas::Fit(std::string_view text, const Font& font) co
   flat.orientation = 0;
   const std::wstring w = CanvasText(text);
   const auto measure = [&](int width) {
-    UniqueFont f(MakeFont(flat, scale_, width));
+    UniqueFont f(MakeFont(flat, textScale_, width));
     SelectGuard select(dc_, f.Get());
     SIZE size{};
     GetTextExtentPoint32W(dc_, w.c_str(), static_cast<int>(w.size()), &size);
@@ -63,7 +63,7 @@ GdiCanvas::FittedFont GdiCanvas::Fit(std::string_view text, const Font& font) co
     }
     width = std::max(width, 1);
   }
-  return FittedFont{UniqueFont(MakeFont(font, scale_, width)), TextSize{size.cx, size.cy}};
+  return FittedFont{UniqueFont(MakeFont(font, textScale_, width)), TextSize{size.cx, size.cy}};
 }
 
 std::wstring CanvasText(std::string_view text) {

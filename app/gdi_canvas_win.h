@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -18,7 +19,12 @@ namespace vorsant {
 // measured back in 96-DPI units. At 96 DPI every pixel is as laid out.
 class GdiCanvas final : public Canvas {
  public:
-  explicit GdiCanvas(HDC dc, UINT dpi = kBaseDpi) : dc_(dc), scale_(dpi) {}
+  explicit GdiCanvas(HDC dc, UINT dpi = kBaseDpi) : dc_(dc), scale_(dpi), textScale_(dpi) {}
+  // A picture drawn smaller than its window's scale (a small screen) keeps
+  // its text at `textDpi`, the window's, so that it reads as the rest of the
+  // window; the picture's layout makes room for it, measuring the text as it
+  // is drawn.
+  GdiCanvas(HDC dc, UINT dpi, UINT textDpi) : dc_(dc), scale_(dpi), textScale_(std::max(dpi, textDpi)) {}
 
   void FillRect(const Rect& area, Color color) override;
   void DrawRectangle(const Rect& area, Color fill, Color border) override;
@@ -40,6 +46,7 @@ class GdiCanvas final : public Canvas {
 
   HDC dc_;
   DpiScale scale_;
+  DpiScale textScale_;
 };
 
 // A bitmap of fixed size with its own memory device context, selected for

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/file_access.h"
 #include "app/path_text.h"
 #include "app/scale_commands.h"
 #include "app/system_text.h"
@@ -211,6 +212,7 @@ TMainForm::OpenOutcome TMainForm::OpenTrialFile(const std::string& path) {
   TWineRec rec{};
   if (!child.FilterFileOpen(path, rec)) {
     CloseAndDestroy(child);
+    if (std::optional<std::string> why = WrongSizeNotice(path)) ui_.ShowNotice(*why);
     return OpenOutcome::Unreadable;
   }
   child.WineClass.WineRec = rec;
@@ -243,7 +245,9 @@ void TMainForm::SaveWineFile(const std::string& LocalFileName, bool& Error, bool
     }
   }
   if (Error) return;
-  int errorNumber = SaveTrialFile(PathFromText(LocalFileName), target->WineClass.WineRec, files_);
+  int errorNumber = SaveOverError(LocalFileName);
+  if (errorNumber == 0)
+    errorNumber = SaveTrialFile(PathFromText(LocalFileName), target->WineClass.WineRec, files_);
   if (errorNumber != 0) {
     Error = true;
     ui_.ShowMessage("I/O Error type " + std::to_string(errorNumber) +
@@ -298,9 +302,13 @@ void TMainForm::FileCloseExecute() {
   if (w->WineClass.Modified) {
     MessageAnswer answer = ui_.ShowMessage("Save " + w->Caption + " before closing?", MessageIcon::Warning,
                                            MessageButtons::YesNo, MessageAnswer::Yes);
+    // Only No throws the changes away: Escape or the box's close button
+    // leave the trial open and changed.
     if (answer == MessageAnswer::Yes) {
       FileSaveAsExecute();
       if (SaveCancelled) return;
+    } else if (answer != MessageAnswer::No) {
+      return;
     }
   }
   CloseAndDestroy(*w);

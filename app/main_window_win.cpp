@@ -28,6 +28,7 @@ constexpr wchar_t kFrameClass[] = L"VorsantFrame";
 constexpr wchar_t kCaption[] = L"QEL - VORSANT";
 constexpr int kClientWidth = 554;
 constexpr int kClientHeight = 651;
+constexpr int kMinFrameWidth = 480, kMinFrameHeight = 360;
 constexpr int kToolbarHeight = 30;
 constexpr int kToolbarSeparator = 8;
 constexpr UINT kWelcomeMessage = WM_APP + 1;
@@ -61,6 +62,26 @@ bool KeysBelongToBox(HWND focus, HWND frame) {
   return editable || GetAncestor(focus, GA_ROOT) != frame;
 }
 
+// Ctrl+C (or Ctrl+Insert) in a text box with text selected copies it, even in
+// the trial's report; without a selection the key stays Collect New Data.
+bool IsCopyOfSelection(const MSG& msg, HWND focus) {
+  if (msg.message != WM_KEYDOWN || (msg.wParam != 'C' && msg.wParam != VK_INSERT)) return false;
+  if (GetKeyState(VK_CONTROL) >= 0 || msg.hwnd != focus) return false;
+  wchar_t cls[16] = {};
+  if (!focus || !GetClassNameW(focus, cls, 16) || _wcsicmp(cls, L"Edit") != 0) return false;
+  DWORD start = 0, end = 0;
+  SendMessageW(focus, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  return start != end;
+}
+
+HACCEL BuildExtraKeys() {
+  ACCEL open{};
+  open.fVirt = FVIRTKEY | FCONTROL;
+  open.key = 'O';
+  open.cmd = static_cast<WORD>(kCmdFileOpen);
+  return CreateAcceleratorTableW(&open, 1);
+}
+
 }  // namespace
 
 MainWindow::MainWindow(HINSTANCE instance) : instance_(instance), form_(*this) {}
@@ -83,6 +104,7 @@ bool MainWindow::Start(const std::string& startFile, int showCommand) {
   wc.lpszClassName = kFrameClass;
   RegisterClassExW(&wc);
   accelerators_.Reset(BuildAccelerators());
+  extraKeys_.Reset(BuildExtraKeys());
 
   // The frame owns the menu once it is created; until then it is ours.
   UniqueMenu menu(BuildMenuBar());
@@ -121,6 +143,10 @@ bool MainWindow::Start(const std::string& startFile, int showCommand) {
 bool MainWindow::TranslateShortcut(MSG& msg) {
   if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && KeysBelongToBox(GetFocus(), frame_))
     return false;
+  if (IsCopyOfSelection(msg, GetFocus())) return false;
+  // Ctrl+O opens a trial; it is no menu item's shortcut, so it has a table
+  // of its own.
+  if (frame_ && extraKeys_ && TranslateAcceleratorW(frame_, extraKeys_.Get(), &msg)) return true;
   if (mdiClient_ && TranslateMDISysAccel(mdiClient_, &msg)) return true;
   return frame_ && accelerators_ && TranslateAcceleratorW(frame_, accelerators_.Get(), &msg);
 }
@@ -158,9 +184,24 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case kVerdictMessage:
       ShowVerdictLine();
       return 0;
+    case WM_GETMINMAXINFO: {
+      // Small enough for any screen, large enough that a trial window still
+      // shows its summary and a part of its table.
+      DpiScale px(frame_);
+      auto* info = reinterpret_cast<MINMAXINFO*>(lp);
+      info->ptMinTrackSize.x = px(kMinFrameWidth);
+      info->ptMinTrackSize.y = px(kMinFrameHeight);
+      return 0;
+    }
     case WM_COMMAND: {
       auto id = static_cast<CommandId>(LOWORD(wp));
       int recent = static_cast<int>(LOWORD(wp)) - kCmdRecentTrial1;
+      // A notice lasts until the user's next command.
+      if (!notice_.empty() &&
+          (FindAction(id) || (recent >= 0 && recent < static_cast<int>(kRecentTrialCount)))) {
+        notice_.clear();
+        ShowVerdictLine();
+      }
       if (recent >= 0 && recent < static_cast<int>(kRecentTrialCount)) {
         form_.OpenRecentExecute(static_cast<std::size_t>(recent));
         UpdateToolbar();
@@ -402,8 +443,18 @@ void MainWindow::ShowVerdictLine() {
     const TWineRec& rec = child->WineClass.WineRec;
     const FoulingOutcome outcome = AnalyseFouling(rec, SizingRequest{});
     if (outcome.report) verdictLine_ = VerdictStatusLine(MakeVerdict(rec, *outcome.report), ProgramPresentation());
+    // The caption stays as it is (the save checks compare captions): the
+    // bar says what a mark in the title would.
+    if (child->WineClass.Modified)
+      verdictLine_ = UnsavedChangesText(child->Caption) + (verdictLine_.empty() ? "" : "; " + verdictLine_);
   }
+  if (!notice_.empty()) verdictLine_ = notice_;
   SetStatusText("");
+}
+
+void MainWindow::ShowNotice(const std::string& text) {
+  notice_ = text;
+  ShowVerdictLine();
 }
 
 MessageAnswer MainWindow::ShowMessage(const std::string& text, MessageIcon icon, MessageButtons buttons,
@@ -496,6 +547,7 @@ void MainWindow::DestroyTrialWindow(TMDIChild& child) {
 void MainWindow::CaptionChanged(TMDIChild& child) {
   auto it = windows_.find(&child);
   if (it != windows_.end()) it->second->UpdateCaption();
+  PostMessageW(frame_, kVerdictMessage, 0, 0);  // saved: no longer unsaved
 }
 
 void MainWindow::ShowReport(TMDIChild& child, const ReportLines& report) {

@@ -51,6 +51,7 @@ class MainWindow final : public UiPort {
   void ShowSplash(int milliseconds) override;
   void Wait(int milliseconds) override;
   void SetStatusText(const std::string& text) override;
+  void ShowNotice(const std::string& text) override;
   std::string DocumentsFolder() override;
   std::string Today() override;
   void CreateTrialWindow(TMDIChild& child) override;
@@ -93,10 +94,12 @@ class MainWindow final : public UiPort {
   int imageSize_ = 16;
   int toolbarHeight_ = 30;
   UniqueAccelerators accelerators_;
+  UniqueAccelerators extraKeys_;
   UniqueFont uiFont_;
   std::map<TMDIChild*, std::unique_ptr<TrialWindow>> windows_;
   bool started_ = false;
   std::string verdictLine_;
+  std::string notice_;
 };
 
 }  // namespace vorsant

@@ -66,6 +66,8 @@
 #define IDC_DATA_SEC1 3301
 #define IDC_DATA_SKIP0 3401
 #define IDC_DATA_LABEL 3500
+#define IDC_DATA_PASTE 3501
+#define IDC_DATA_PASTE_NOTE 3502
 #define IDC_GRAPH_IMAGE 3601
 
 // The Fouling Models and Compare Trials windows: the table, the fouling
@@ -102,3 +104,4 @@
 #define IDC_NEXT 4301
 #define IDC_TIME 4302
 #define IDC_STOP 4303
+#define IDC_STOP_BUTTON 4304

@@ -185,6 +185,9 @@ void TableGraphWindow::LayOut() {
     pictureDpi_ = pictureDpi;
     Compose();
   }
+  // The gaps the moved controls left (beside the table, round the picture)
+  // are painted afresh rather than keeping what stood there.
+  RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
 }
 
 void TableGraphWindow::OnMinMaxInfo(MINMAXINFO* info) const {
@@ -247,7 +250,9 @@ void TableGraphWindow::Compose() {
   WindowDc screen(picture_);
   const DpiScale px(pictureDpi_);
   auto bitmap = std::make_unique<OffscreenBitmap>(screen.Get(), px(kScaleGraphWidth), px(kScaleGraphHeight));
-  GdiCanvas canvas(bitmap->Dc(), pictureDpi_);
+  // Drawn at the size it is shown; shrunk to fit a small screen, its text
+  // stays at the window's DPI.
+  GdiCanvas canvas(bitmap->Dc(), pictureDpi_, dpi_);
   draw_(canvas);
   bitmap_ = std::move(bitmap);
   InvalidateRect(picture_, nullptr, FALSE);

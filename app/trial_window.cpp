@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "app/file_access.h"
 #include "app/main_form.h"
 #include "app/path_text.h"
 #include "app/system_text.h"
@@ -11,6 +12,10 @@ namespace vorsant {
 
 std::filesystem::path PathFromText(const std::string& text) {
   return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
+std::string UnsavedChangesText(const std::string& caption) {
+  return caption + " has unsaved changes";
 }
 
 bool FileExistsAt(const std::string& text) {
@@ -70,7 +75,8 @@ void TMDIChild::SaveChildFile(const std::string& name, bool& Error, bool SaveAs)
     }
   }
   if (Error) return;
-  int errorNumber = SaveTrialFile(PathFromText(name), WineClass.WineRec, owner_.Files());
+  int errorNumber = SaveOverError(name);
+  if (errorNumber == 0) errorNumber = SaveTrialFile(PathFromText(name), WineClass.WineRec, owner_.Files());
   if (errorNumber != 0) {
     ui.ShowMessage("I/O Error type " + std::to_string(errorNumber) + " - The file did not get saved.",
                    MessageIcon::Error, MessageButtons::Ok, MessageAnswer::Ok);

@@ -49,6 +49,13 @@ class TMDIChild {
   TMainForm& owner_;
 };
 
+// The status bar's word that the trial in `caption` has changes not saved.
+std::string UnsavedChangesText(const std::string& caption);
+
+// What the status bar adds to "Data is insufficient to calculate fouling
+// constants.": how many readings the trial has and how many are needed.
+std::string TooFewReadingsText(const std::string& caption, const TData& data);
+
 // UTF-8 path text to a file-system path (UTF-16 on Windows).
 std::filesystem::path PathFromText(const std::string& text);
 bool FileExistsAt(const std::string& text);

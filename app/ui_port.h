@@ -68,6 +68,9 @@ class UiPort {
   // Blocks the user-interface thread, as the pauses after saving do.
   virtual void Wait(int milliseconds) = 0;
   virtual void SetStatusText(const std::string& text) = 0;
+  // A line the status bar keeps, in place of what it shows when idle, until
+  // the user's next command: why a file could not be opened.
+  virtual void ShowNotice(const std::string& text) = 0;
   // The user's Documents folder, empty when the shell cannot tell.
   virtual std::string DocumentsFolder() = 0;
   // Today's date as an exported report states it.

@@ -1,7 +1,7 @@
 #pragma once
 // The units the program's fouling windows, comparison and exported report
 // speak (US or metric), as the user last chose them in the Fouling Models
-// window, and the separators of the user's number format. The trial's own
+// window, and the separators they write numbers with. The trial's own
 // report is not affected.
 
 #include "present/quantities.h"
@@ -17,7 +17,13 @@ void StoreUnits(UnitSystem units);
 // The user's decimal and thousands separators, UTF-8.
 NumberStyle UserNumberStyle();
 
-// StoredUnits() in UserNumberStyle().
+// The trial report's number style: "." as the decimal point whatever the
+// user's format, and the thousands grouping the report takes from the
+// locale. Every window and file beside the report writes in it, so that no
+// page mixes two styles.
+NumberStyle ReportNumberStyle();
+
+// StoredUnits() in ReportNumberStyle().
 Presentation ProgramPresentation();
 
 }  // namespace vorsant

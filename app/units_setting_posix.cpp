@@ -27,8 +27,12 @@ NumberStyle UserNumberStyle() {
   return style;
 }
 
+NumberStyle ReportNumberStyle() {
+  return NumberStyle{Windows1252ToUtf8(LocaleThousandsSeparator()), "."};
+}
+
 Presentation ProgramPresentation() {
-  return Presentation{StoredUnits(), UserNumberStyle()};
+  return Presentation{StoredUnits(), ReportNumberStyle()};
 }
 
 }  // namespace vorsant

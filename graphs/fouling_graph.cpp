@@ -90,13 +90,17 @@ void DrawLegend(Canvas& canvas, const std::vector<LegendEntry>& entries) {
   int textWidth = 0;
   for (const LegendEntry& e : entries)
     textWidth = std::max(textWidth, canvas.MeasureText(e.text, kScaleTextFont).width);
+  // Rows as tall as the text is drawn, which may be larger than the
+  // layout's; the texts keep clear of the frame.
+  const int cell = canvas.MeasureText("Ag", kScaleTextFont).height;
+  const int line = std::max(kLegendLine, cell + 6);
   const int left = p.Left + 15, top = p.Top + 35;
   const int textLeft = left + 36;
-  const int bottom = top + 6 + kLegendLine * static_cast<int>(entries.size());
+  const int bottom = top + 6 + line * static_cast<int>(entries.size());
   DrawLegendBox(canvas, {left, top, textLeft + textWidth + 18, bottom});
   int y = top + 3;
   for (const LegendEntry& e : entries) {
-    const int middle = y + 7;
+    const int middle = y + 3 + cell / 2;
     switch (e.symbol) {
       case LegendEntry::Symbol::kLine:
         canvas.DrawLine({left + 9, middle}, {left + 28, middle}, e.pen);
@@ -108,9 +112,9 @@ void DrawLegend(Canvas& canvas, const std::vector<LegendEntry>& entries) {
         DrawUnusedMarker(canvas, {left + 18, middle}, MarkerSize::kLarge);
         break;
     }
-    canvas.DrawTextInBox({textLeft, y, textLeft + textWidth + 14, y + kLegendLine}, e.text, kScaleTextFont,
+    canvas.DrawTextInBox({textLeft, y + 3, textLeft + textWidth + 14, y + line}, e.text, kScaleTextFont,
                          kBlack, kPaleBlue);
-    y += kLegendLine;
+    y += line;
   }
 }
 
@@ -196,7 +200,10 @@ void DrawFoulingGraph(Canvas& canvas, const TWineRec& rec, const FoulingReport& 
   legend.push_back({"Unused Data", LegendEntry::Symbol::kUnused, Pen{}});
 
   DrawFrame(canvas, kPlotArea);
-  DrawScaleAxisTitles(canvas, axes.freeYStep ? FreeYLabelsWidth(canvas, ranges, *axes.freeYStep) : 0);
+  // The step tables' Y labels are five characters wide.
+  const int yLabels = axes.freeYStep ? FreeYLabelsWidth(canvas, ranges, *axes.freeYStep)
+                                     : canvas.MeasureText("00000", kScaleTextFont).width;
+  DrawFreeAxisTitles(canvas, yLabels, "V/A (m)", "R (1/m x 10^9)");
   if (axes.freeXStep) {
     DrawFreeXAxis(canvas, ranges, *axes.freeXStep);
   } else {

@@ -84,4 +84,25 @@ int FreeYLabelsWidth(const Canvas& canvas, const GraphRanges& ranges, double ste
   return widest;
 }
 
+void DrawFreeAxisTitles(Canvas& canvas, int yLabelsWidth, std::string_view xTitle, std::string_view yTitle) {
+  const PlotRect& p = kPlotArea;
+  const int labelHeight = canvas.MeasureText("0", kScaleTextFont).height;
+  const TextSize x = canvas.MeasureText(xTitle, kScaleTextFont);
+  // Inside the page's border even where large text leaves it no room below
+  // the labels.
+  const int xTop = std::min(p.Bottom + 7 + labelHeight + 3, kScaleGraphHeight - 2 - x.height);
+  canvas.DrawText({RoundToInt(p.Left + p.W() / 2.0 - x.width / 2.0), xTop}, xTitle, kScaleTextFont, kBlack,
+                  kPaleBlue);
+  const Font upright{kScaleTextFont.height, kScaleTextFont.kind, 90};
+  const TextSize y = canvas.MeasureText(yTitle, upright);
+  const int left = p.Left - 7 - yLabelsWidth - 5 - y.height;
+  if (left >= 2) {
+    canvas.DrawText({left, RoundToInt(p.Top + p.H() / 2.0 + y.width / 2.0)}, yTitle, upright, kBlack,
+                    kPaleBlue);
+  } else {
+    // No room beside the labels: level, above them.
+    canvas.DrawText({4, p.Top - y.height - 3}, yTitle, kScaleTextFont, kBlack, kPaleBlue);
+  }
+}
+
 }  // namespace vorsant

@@ -4,6 +4,7 @@
 // ten instead of the step tables, which stop at fixed spans.
 
 #include <string>
+#include <string_view>
 
 #include "graphs/canvas.h"
 #include "graphs/plot_geometry.h"
@@ -28,5 +29,12 @@ void DrawFreeYAxis(Canvas& canvas, const GraphRanges& ranges, double step);
 // Width of the widest label DrawFreeYAxis draws, in the canvas' font, so
 // that the axis title can stand clear of it.
 int FreeYLabelsWidth(const Canvas& canvas, const GraphRanges& ranges, double step);
+
+// The axes' titles, each one text placed by its measure: `xTitle` centred
+// below the X labels, `yTitle` running upwards clear of Y labels
+// `yLabelsWidth` wide, or level above them where the page has no room
+// beside them. Text drawn larger than the layout (a window's own DPI on a
+// picture shrunk to fit) moves them rather than overlapping.
+void DrawFreeAxisTitles(Canvas& canvas, int yLabelsWidth, std::string_view xTitle, std::string_view yTitle);
 
 }  // namespace vorsant

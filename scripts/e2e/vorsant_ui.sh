@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # End-to-end test of vorsant.exe under Wine and Xvfb: the test driver creates
-# a trial through the conditions dialog, types its points into the data
-# dialog, opens both large graphs, saves, closes, reopens and exits it;
+# a trial through the conditions dialog (a decimal comma refused), types its
+# points into the data dialog (readings pasted with a comma), opens both
+# large graphs, saves, closes, reopens, tries a read-only file and the Close
+# question, and exits it;
 # screenshots, the reports and the graph pictures land in
 # build/artifacts/e2e-ui/.
 # Usage: scripts/e2e/vorsant_ui.sh [BUILD_DIR]   (default build/mingw64)
@@ -30,6 +32,8 @@ bash scripts/e2e/make_sample_trial.sh "$cli" "$artifacts/merlot.vrs" ||
 trap e2e_cleanup EXIT
 e2e_start_display || { echo "e2e-ui: 0 passed, 1 failed"; exit 1; }
 e2e_prepare_prefix || { echo "e2e-ui: 0 passed, 1 failed"; exit 1; }
+# The desktop writes a decimal comma: refused where typed, read in a paste.
+e2e_decimal_comma
 
 stop="$artifacts/.stop"
 e2e_serve_screenshots "$artifacts" "$stop" &

@@ -40,6 +40,9 @@ e2e_prepare_prefix() {
   vorsant_wine_prefix || return 1
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$E2E_SCREEN" /f >/dev/null 2>&1
+  # The user's number format as the locale gives it, whatever an earlier
+  # script of this prefix chose (e2e_decimal_comma).
+  wine reg delete 'HKCU\Control Panel\International' /v sDecimal /f >/dev/null 2>&1
   # The desktop is chosen when the first program starts: let the session
   # that ran reg end, so the next one starts with the virtual desktop.
   wineserver -w
@@ -52,6 +55,14 @@ e2e_prepare_prefix() {
   local dir="$WINEPREFIX/drive_c/ProgramData/vorsant"
   mkdir -p "$dir"
   python3 -c 'import struct,sys; sys.stdout.buffer.write(bytes(1540) + struct.pack("<i", 1))' >"$dir/vorsant.dat"
+}
+
+# The user's decimal separator becomes a comma, as in a French desktop; the
+# thousands separator stays, so the trial report's one grouped figure is
+# still the command-line tool's. Call after e2e_prepare_prefix.
+e2e_decimal_comma() {
+  wine reg add 'HKCU\Control Panel\International' /v sDecimal /d , /f >/dev/null 2>&1
+  wineserver -w
 }
 
 # Gives the program started as PID thirty seconds to end after the driver's

@@ -29,6 +29,16 @@ TEST_F(CloseCommandTest, NoDiscardsTheChanges) {
   EXPECT_TRUE(form->Windows().empty());
 }
 
+TEST_F(CloseCommandTest, EscapeOrTheBoxsCloseButtonKeepsTheTrialOpenAndChanged) {
+  TMDIChild& w = NewTrial();
+  ui.MessageAnswers.push_back(MessageAnswer::Cancel);  // what a closed Yes/No box answers
+  form->FileCloseExecute();
+  ASSERT_EQ(form->Windows().size(), 1u);
+  EXPECT_TRUE(w.WineClass.Modified);
+  EXPECT_EQ(form->WineWindowCount, 1);
+  EXPECT_EQ(ui.Messages.size(), 1u);
+}
+
 TEST_F(CloseCommandTest, YesThenCancelInTheSaveDialogKeepsTheWindowModified) {
   TMDIChild& w = NewTrial();
   ui.MessageAnswers.push_back(MessageAnswer::Yes);

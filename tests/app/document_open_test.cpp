@@ -133,6 +133,9 @@ TEST_F(OpenTest, OnlyFilesHoldingExactlyOneWholeRecordOpen) {
     }
   }
   EXPECT_EQ(form->WineWindowCount, 2);
+  EXPECT_EQ(ui.Notices, (std::vector<std::string>{"size2180.vrs is 2,180 bytes; a trial file is 2,181",
+                                                  "size4362.vrs is 4,362 bytes; a trial file is 2,181",
+                                                  "size0.vrs is 0 bytes; a trial file is 2,181"}));
 }
 
 TEST_F(OpenTest, AFileThatCannotBeReadReportsTheSystemError) {

@@ -1,3 +1,5 @@
+#include <cerrno>
+
 #include <gtest/gtest.h>
 
 #include "flow_fixture.h"
@@ -23,6 +25,30 @@ TEST_F(SaveAsTest, SavesTheActiveTrialAndNamesTheWindowAfterTheFile) {
   EXPECT_EQ(ui.Waits, std::vector<int>{400});
   EXPECT_EQ(form->OpenDialog.InitialDir, Path(""));
   EXPECT_EQ(ui.FileDialogs[0].State.Filter, "VORSANT files|*.vrs");
+}
+
+TEST_F(SaveTest, AReadOnlyFileIsRefusedWithTheIoErrorAndLeftUntouched) {
+  const std::string path = TrialFile("kept.vrs");
+  const auto before = ReadBytes(path);
+  namespace fs = std::filesystem;
+  fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  TMDIChild& w = OpenTrial(path);
+  w.WineClass.Modified = true;
+  form->FileSaveExecute();
+  ASSERT_EQ(ui.Messages.size(), 1u);
+#ifdef _WIN32
+  const int denied = 5;  // ERROR_ACCESS_DENIED, as Windows refuses to replace the file
+#else
+  const int denied = EACCES;
+#endif
+  EXPECT_EQ(ui.Messages[0].Text, "I/O Error type " + std::to_string(denied) +
+                                     " occurred while saving the wine file. Your data was not saved!");
+  EXPECT_TRUE(w.WineClass.Modified);
+  EXPECT_EQ(ReadBytes(path), before);
+  for (const auto& entry : fs::directory_iterator(fs::path(path).parent_path()))
+    EXPECT_NE(entry.path().extension(), ".tmp") << "no temporary file is left";
+  fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);  // so the folder can go
 }
 
 TEST_F(SaveAsTest, GivesEveryNameTheTrialExtension) {

@@ -180,6 +180,21 @@ TEST_F(EditDataTest, AnalysisWarningsAreWarningBoxesShownBeforeTheReport) {
   EXPECT_TRUE(w.WineClass.Modified);
 }
 
+TEST_F(EditDataTest, TooFewReadingsAreCountedOnTheStatusBarAtTheAnalysisOwnLimit) {
+  // Skipping 1, four readings are too few and five are enough: the number
+  // the notice names is the analysis' own.
+  NewTrial();
+  ui.DataPresses.push_back(TypePoints(FoulingTrial(4), 1));
+  form->EditDataExecute();
+  EXPECT_EQ(ui.Notices,
+            (std::vector<std::string>{"Chardonnay Pad has 4 readings; the analysis needs at least 4 "
+                                      "after the 1 skipped"}));
+  ui.DataPresses.push_back(TypePoints(FoulingTrial(5), 1));
+  form->EditDataExecute();
+  EXPECT_EQ(ui.Notices.size(), 1u);
+  EXPECT_EQ(ui.Messages.size(), 1u);
+}
+
 TEST_F(EditDataTest, ASkipAboveTheChoicesShowsNoButtonAndIsKeptUnlessOneIsChecked) {
   TMDIChild& w = OpenTrial(StoredTrial("a.vrs", 20));
   ui.DataPresses.push_back(kPressOk);

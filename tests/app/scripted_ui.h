@@ -64,6 +64,7 @@ class ScriptedUi : public UiPort {
   std::vector<ShownFoulingWindow> FoulingWindows;
   std::vector<std::vector<ComparedTrial>> CompareWindows;
   std::vector<std::string> StatusTexts;
+  std::vector<std::string> Notices;
   std::vector<int> Waits;
   std::vector<std::string> Log;  // one entry per visible event, in order
   std::vector<TMDIChild*> Open;  // trial windows, in creation order
@@ -145,6 +146,7 @@ class ScriptedUi : public UiPort {
   }
   void Wait(int ms) override { Waits.push_back(ms); }
   void SetStatusText(const std::string& text) override { StatusTexts.push_back(text); }
+  void ShowNotice(const std::string& text) override { Notices.push_back(text); }
   std::string DocumentsFolder() override { return Documents; }
   std::string Today() override { return Date; }
 

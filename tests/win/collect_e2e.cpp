@@ -420,6 +420,24 @@ void RunStoppedByX(HWND frame, HWND trial) {
   Check(WaitGone(question), "No leaves the trial unsaved");
 }
 
+// The Stop button beside the X key's line ends a run as the key does.
+void RunStoppedByButton(HWND frame, HWND trial) {
+  HWND progress = StartRun(frame, IDC_MAX_DURATION144, false);
+  if (!progress) return;
+  const std::wstring erased = Text(GetDlgItem(trial, IDC_MEMO2));
+  Check(WaitForReportChange(trial, erased, 20000), "points arrive in the run stopped by its button");
+  HWND stop = GetDlgItem(progress, IDC_STOP_BUTTON);
+  Check(stop != nullptr && Text(stop) == L"Stop", "the progress window has a Stop button");
+  if (!stop) return;
+  Shot(L"stop_button");
+  PostMessageW(progress, WM_COMMAND, MAKEWPARAM(IDC_STOP_BUTTON, BN_CLICKED), reinterpret_cast<LPARAM>(stop));
+  HWND question = MessageBoxWith(L"Confirm", kSaveQuestion, 8000);
+  Check(question != nullptr, "Stop ends the run with its save question");
+  if (!question) return;
+  Press(question, IDNO);
+  WaitGone(question);
+}
+
 // How often the report changed (a point was stored) in `ms`.
 int ReportChangesWithin(HWND trial, int ms) {
   std::wstring last = Text(GetDlgItem(trial, IDC_MEMO2));
@@ -550,6 +568,7 @@ int Run(int port, int missingPort, const std::wstring& trialPath, const std::wst
   SetScaleConnection(frame, port);
   FullRun(frame, trial, trialPath, process);
   RunStoppedByX(frame, trial);
+  RunStoppedByButton(frame, trial);
   RunAcrossModalLoops(frame, trial, modalTrialPath);
   RunOnMissingPort(frame, missingPort, port);
   RunEndedByClose(frame, trial);

@@ -108,6 +108,41 @@ void CheckSkipButtons(HWND dlg, int checked) {
   Check(ok, "13 skip buttons \"0\" to \"12\", only " + std::to_string(checked) + " checked");
 }
 
+// Readings copied from a sheet, one line with the desktop's decimal comma,
+// pasted with Ctrl+V into point 20's volume box fill points 20 to 22 after
+// the headings; a refused box then has the focus with its text selected.
+void PasteAndRefuse(HWND dlg) {
+  const std::wstring comma = DecimalSeparator();
+  Check(WriteClipboard(L"Volume\tTime\r\n86.7\t0\t30\r\n150\t1:00\r\n201" + comma + L"5;90\r\n"),
+        "three readings are put on the clipboard");
+  PostMessageW(Box(dlg, IDC_DATA_V1, 20), WM_CHAR, 0x16, 0);  // Ctrl+V as the box receives it
+  HWND note = GetDlgItem(dlg, IDC_DATA_PASTE_NOTE);
+  Check(WaitUntil([&] { return Text(note) == L"Took 3 readings into points 20 to 22."; }, 5000),
+        "the dialog says what the paste took: " + Utf8(Text(note)));
+  Check(Text(Box(dlg, IDC_DATA_V1, 20)) == L"86.7" && Text(Box(dlg, IDC_DATA_SEC1, 20)) == L"30" &&
+            Text(Box(dlg, IDC_DATA_MIN1, 21)) == L"1" && Text(Box(dlg, IDC_DATA_SEC1, 21)) == L"00" &&
+            Text(Box(dlg, IDC_DATA_V1, 22)) == L"201.5" && Text(Box(dlg, IDC_DATA_MIN1, 22)) == L"1" &&
+            Text(Box(dlg, IDC_DATA_SEC1, 22)) == L"30",
+        "the readings fill points 20 to 22, the decimal comma read as a point");
+  Check(Text(Box(dlg, IDC_DATA_V1, 19)).empty() && Text(Box(dlg, IDC_DATA_V1, 23)).empty(),
+        "the points around them are untouched");
+  Shot(L"data_pasted");
+
+  SetText(Box(dlg, IDC_DATA_V1, 23), L"0.05");
+  Press(dlg, IDOK);
+  HWND refusal = Dialog(L"Information");
+  Check(refusal != nullptr, "a volume of 0.05 is refused");
+  if (!refusal) return;
+  Press(refusal, IDOK);
+  WaitGone(refusal);
+  HWND refused = Box(dlg, IDC_DATA_V1, 23);
+  const bool focused = WaitUntil([&] { return FocusOf(dlg) == refused; }, 5000);
+  const LRESULT selection = SendMessageW(refused, EM_GETSEL, 0, 0);
+  Check(focused && LOWORD(selection) == 0 && HIWORD(selection) == 4,
+        "the refused box has the focus with its text selected");
+  Shot(L"data_refused_focus");
+}
+
 }  // namespace
 
 bool EnterTrialData(HWND frame) {
@@ -185,6 +220,7 @@ void ReopenAndCancel(HWND frame, HWND trial) {
             Text(Box(dlg, IDC_DATA_V1, kTypedPoints + 1)).empty(),
         "the dialog shows the stored points in their canonical form");
   CheckSkipButtons(dlg, 1);
+  PasteAndRefuse(dlg);
   SetText(Box(dlg, IDC_DATA_V1, 1), L"1");
   SendMessageW(GetDlgItem(dlg, IDC_DATA_SKIP0 + 5), BM_CLICK, 0, 0);
   Press(dlg, IDCANCEL);

@@ -1,6 +1,9 @@
 #include "ui_driver.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace vorsant::driver {
@@ -242,6 +245,87 @@ std::string Utf8(const std::wstring& w) {
   std::string s(static_cast<std::size_t>(n), '\0');
   WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
   return s;
+}
+
+void StrikeCtrl(WORD key) {
+  INPUT in[4]{};
+  for (INPUT& i : in) i.type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[3].ki.wVk = VK_CONTROL;
+  in[1].ki.wVk = in[2].ki.wVk = key;
+  in[2].ki.dwFlags = in[3].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(4, in, sizeof(INPUT));
+}
+
+void ClickInto(HWND wnd) {
+  RECT r{};
+  GetWindowRect(wnd, &r);
+  SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  INPUT in[2]{};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, in, sizeof(INPUT));
+}
+
+HWND FocusOf(HWND wnd) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(wnd, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+std::wstring ReadClipboard() {
+  std::wstring text;
+  if (!OpenClipboard(nullptr)) return text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = p;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+bool WriteClipboard(const std::wstring& text) {
+  if (!OpenClipboard(nullptr)) return false;
+  EmptyClipboard();
+  bool ok = false;
+  const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  if (HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+    std::memcpy(GlobalLock(mem), text.c_str(), bytes);
+    GlobalUnlock(mem);
+    ok = SetClipboardData(CF_UNICODETEXT, mem) != nullptr;
+    if (!ok) GlobalFree(mem);
+  }
+  CloseClipboard();
+  return ok;
+}
+
+std::wstring StatusText(HWND statusBar) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(statusBar, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ, FALSE, pid);
+  if (!process) return {};
+  std::wstring text;
+  const SIZE_T bytes = 1024 * sizeof(wchar_t);
+  if (void* remote = VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE)) {
+    // A simple bar answers for part 0 or for its own id, depending on the system.
+    for (WPARAM part : {WPARAM{0}, WPARAM{SB_SIMPLEID}}) {
+      if (!text.empty()) break;
+      SendMessageW(statusBar, SB_GETTEXTW, part, reinterpret_cast<LPARAM>(remote));
+      std::wstring buffer(1024, L'\0');
+      SIZE_T read = 0;
+      if (ReadProcessMemory(process, remote, buffer.data(), bytes, &read)) text = buffer.c_str();
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return text;
+}
+
+std::wstring DecimalSeparator() {
+  wchar_t sep[8] = {};
+  return GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, sep, 8) > 1 ? sep : L".";
 }
 
 }  // namespace vorsant::driver

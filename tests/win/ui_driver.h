@@ -42,6 +42,20 @@ void Command(HWND frame, int commandId);
 // The texts of every static control in `dialog`, joined by newlines.
 std::wstring StaticTexts(HWND dialog);
 
+// Ctrl+`key` struck on the keyboard, into the focus of the foreground window.
+void StrikeCtrl(WORD key);
+// A left click in the middle of `wnd`, as the mouse gives it.
+void ClickInto(HWND wnd);
+// The focus of the thread that owns `wnd`.
+HWND FocusOf(HWND wnd);
+// The clipboard's text, and new text for it.
+std::wstring ReadClipboard();
+bool WriteClipboard(const std::wstring& text);
+// A status bar's simple text, read through a buffer in its own process.
+std::wstring StatusText(HWND statusBar);
+// The user's decimal separator.
+std::wstring DecimalSeparator();
+
 // Saves the whole screen, or the client area of `wnd` as the screen shows
 // it, as a 24-bit BMP file.
 bool SaveScreen(const std::wstring& path);

@@ -3,7 +3,8 @@
 // through the data dialog (one refused box first), its scrolling across a
 // maximise and a widening, both large graphs, Save
 // through the save dialog, Close, Open again, a second Open of the same file,
-// a prepared trial with data, the recent trials and dropped files, Exit.
+// a read-only file and the Close question, the keys of the report, a
+// prepared trial with data, the recent trials and dropped files, Exit.
 // Usage: vorsant_e2e ARTIFACT_FOLDER TRIAL_PATH [SAMPLE_TRIAL] (Windows
 // paths). Asks for screenshots, writes the panels of the trial after data
 // entry and of the reopened trials (NAME.memo1.txt, NAME.memo2.txt) and the
@@ -13,6 +14,8 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <regex>
 #include <string>
 
 #include "app/command_ids.h"
@@ -125,6 +128,55 @@ void ScrollThenResize(HWND trial) {
   SendMessageW(trial, WM_VSCROLL, SB_TOP, 0);
 }
 
+// On this 1024 x 768 screen the Fouling Models window fits the work area
+// and its picture is drawn smaller than 700 x 600, whole.
+void ModelsOnASmallScreen(HWND frame) {
+  Command(frame, kCmdFoulingModels);
+  HWND models = WaitFor([] { return TopLevel(nullptr, L"Fouling Models"); });
+  Check(models != nullptr, "the Fouling Models window opens on the small screen");
+  if (!models) return;
+  RECT window{}, work{}, picture{};
+  GetWindowRect(models, &window);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  Check(window.left >= work.left && window.top >= work.top && window.right <= work.right &&
+            window.bottom <= work.bottom,
+        "the Fouling Models window fits the 1024 x 768 screen");
+  GetClientRect(GetDlgItem(models, IDC_GRAPH_IMAGE), &picture);
+  Check(picture.bottom < 600 && std::abs(picture.right * 600 - picture.bottom * 700) <= 700,
+        "its picture is drawn whole at " + std::to_string(picture.right) + " x " +
+            std::to_string(picture.bottom));
+  // The desktop writes a decimal comma; this window writes the trial
+  // report's point, and commas only between groups of three digits.
+  const std::wstring table = Text(GetDlgItem(models, IDC_MODEL_TABLE));
+  Check(std::regex_search(table, std::wregex(L"\\d\\.\\d")) &&
+            !std::regex_search(table, std::wregex(L"\\d,(\\d{1,2}|\\d{4,})(?!\\d)")),
+        "the models table writes the report's decimal point, not the desktop's comma");
+  WaitPainted();
+  Shot(L"fouling_models_small_screen");
+  PostMessageW(models, WM_CLOSE, 0, 0);
+  WaitGone(models);
+}
+
+// A 0-byte trial file: the specified message, then the status bar says why.
+void EmptyFileExplained(HWND frame) {
+  const std::wstring path = artifacts + L"\\Empty.vrs";
+  CloseHandle(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  Command(frame, kCmdFileOpen);
+  Check(ChooseFile(L"Open", path), "a 0-byte trial file is chosen");
+  HWND error = Dialog(L"Error");
+  Check(error != nullptr && StaticTexts(error) == L"Error reading the data file.",
+        "it gives \"Error reading the data file.\"");
+  if (!error) return;
+  Press(error, IDOK);
+  WaitGone(error);
+  HWND bar = FindWindowExW(frame, nullptr, L"msctls_statusbar32", nullptr);
+  const std::wstring why = L"Empty.vrs is 0 bytes; a trial file is 2,181";
+  const bool said = WaitUntil([&] { return StatusText(bar) == why; }, 5000);
+  Check(said, "the status bar says why: " + Utf8(StatusText(bar)));
+  Shot(L"empty_file_explained");
+}
+
 int Run(const std::wstring& trialPath, const std::wstring& samplePath) {
   HWND frame = WaitForFrame();
   Check(frame != nullptr, "the frame window appears");
@@ -162,6 +214,23 @@ int Run(const std::wstring& trialPath, const std::wstring& samplePath) {
   WaitGone(box);
   Check(Text(GetDlgItem(cond, IDC_LAB_PRESSURE)) == L"2000", "the refused box keeps the typed text");
   Check(Text(GetDlgItem(cond, IDC_WINE_NAME)) == L"Chardonnay", "the dialog stays open");
+
+  // The desktop's decimal comma (the script sets it) is no decimal point
+  // here: the box is refused with its own message and keeps the text.
+  const std::wstring comma = DecimalSeparator();
+  Check(comma == L",", "the desktop's decimal separator is a comma");
+  SetText(GetDlgItem(cond, IDC_LAB_PRESSURE), L"30" + comma + L"5");
+  Press(cond, IDOK);
+  box = Dialog(L"Information");
+  Check(box != nullptr &&
+            StaticTexts(box) ==
+                L"Laboratory Pressure is out of Range. Please enter a value between 1000 and 0.1.",
+        "a laboratory pressure of 30,5 is refused as out of Range");
+  if (!box) return 1;
+  Shot(L"conditions_comma_refused");
+  Press(box, IDOK);
+  WaitGone(box);
+  Check(Text(GetDlgItem(cond, IDC_LAB_PRESSURE)) == L"30,5", "the refused comma stays as typed");
 
   SetText(GetDlgItem(cond, IDC_LAB_PRESSURE), L"30");
   Shot(L"conditions_dialog");
@@ -217,6 +286,8 @@ int Run(const std::wstring& trialPath, const std::wstring& samplePath) {
     Press(already, IDOK);
     WaitGone(already);
   }
+  ReadOnlyFileAndCloseQuestion(frame, reopened, trialPath);
+  ReportKeys(frame, reopened);
 
   if (!samplePath.empty()) {
     Command(frame, kCmdFileOpen);
@@ -227,9 +298,19 @@ int Run(const std::wstring& trialPath, const std::wstring& samplePath) {
     if (sample) {
       SaveReport(sample, L"sample");
       Shot(L"sample_trial");
+      ModelsOnASmallScreen(frame);
+      EmptyFileExplained(frame);
       RecentAndDroppedTrials(frame, trialPath, samplePath);
     }
   }
+
+  // The frame keeps a size that leaves a trial window usable.
+  SetWindowPos(frame, nullptr, 0, 0, 50, 50, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT shrunk{};
+  GetWindowRect(frame, &shrunk);
+  Check(shrunk.right - shrunk.left >= 480 && shrunk.bottom - shrunk.top >= 360,
+        "the frame shrinks no further than 480 x 360, here " + std::to_string(shrunk.right - shrunk.left) +
+            " x " + std::to_string(shrunk.bottom - shrunk.top));
 
   Command(frame, kCmdExit);
   Check(WaitGone(frame), "Exit closes the program");
