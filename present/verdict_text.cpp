@@ -232,7 +232,7 @@ std::string DecisiveSentence(const Verdict& v, const Presentation& p) {
     return "No trial up to ten times this one's volume would set " + Joined(laws) +
            " apart beyond the readings' scatter; a trial through a smaller disc may.";
   const double minutes = *v.decisiveMinutes;
-  const std::string time = minutes < 90 ? SignificantText(std::round(minutes), p.numbers) + " minutes"
+  const std::string time = minutes < 90 ? std::to_string(std::max(1LL, std::llround(minutes))) + " minutes"
                                         : HoursText(minutes * 60, p.numbers);
   return "Running the trial to about " + SignificantText(*v.decisiveMl, p.numbers) + " ml, some " + time +
          " at its last flow, would tell " + told + ".";
@@ -240,9 +240,12 @@ std::string DecisiveSentence(const Verdict& v, const Presentation& p) {
 
 std::string NoFoulingSentence(const Verdict& v, const Presentation& p) {
   std::string s = "No fouling was observed: the wine did not foul ";
-  s += v.trialMinutes ? "in the trial's " + SignificantText(std::max(1.0, std::round(*v.trialMinutes)), p.numbers) +
-                            (std::round(*v.trialMinutes) <= 1 ? " minute" : " minutes")
-                      : "in this trial";
+  if (v.trialMinutes) {
+    const long long minutes = std::max(1LL, std::llround(*v.trialMinutes));
+    s += "in the trial's " + std::to_string(minutes) + (minutes == 1 ? " minute" : " minutes");
+  } else {
+    s += "in this trial";
+  }
   s += ": the resistance stayed flat within what whole seconds resolve. ";
   if (v.startsAboveRmax)
     return s + "Even so, the production filter cannot pass the wanted rate at its maximum pressure from the start: "
