@@ -9,14 +9,15 @@ namespace vorsant {
 namespace {
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
-constexpr int kGridSteps = 240;
-constexpr int kGoldenSteps = 60;
+constexpr int kGridSteps = 80;
+constexpr int kGoldenSteps = 48;
 constexpr double kTinyShape = 1e-12;  // |k W| below this is the straight line
 
 // The shapes a refit is looked for around the full fit: this many on each
-// side, half a grid step apart.
+// side, 1/480 of the law's range apart.
 constexpr int kLocalSide = 6;
 constexpr int kLocalCount = 2 * kLocalSide + 1;
+constexpr int kLocalGoldenSteps = 30;
 
 // The shape is searched as u = k W at the last reading, over every u the
 // law allows: the pores still open at the end (complete u < 1, standard
@@ -113,11 +114,12 @@ Candidate PowerFromSums(const PowerSums& s, double exponent, double wm, double h
   return out;
 }
 
-Candidate PowerAt(double n, const CumulativeReadings& r) {
+// `logW` holds ln W of every reading (W = 0 gives h = 0 by exp(-inf)).
+Candidate PowerAt(double n, const CumulativeReadings& r, const std::vector<double>& logW) {
   const std::size_t c = r.w.size();
   thread_local std::vector<double> h;
   h.resize(c);
-  for (std::size_t i = 0; i < c; ++i) h[i] = std::pow(r.w[i], n + 1) / (n + 1);
+  for (std::size_t i = 0; i < c; ++i) h[i] = std::exp((n + 1) * logW[i]) / (n + 1);
   const double wm = Mean(r.w), hm = Mean(h), tm = Mean(r.tau);
   PowerSums s;
   for (std::size_t i = 0; i < c; ++i) s.Add(r.w[i] - wm, h[i] - hm, r.tau[i] - tm, 1);
@@ -135,9 +137,18 @@ Candidate PowerAt(double n, const CumulativeReadings& r) {
   return out;
 }
 
-Candidate At(const LawForm& form, double s, const CumulativeReadings& r, double wMax) {
+// ln W of the readings, which every power-model shape needs.
+const std::vector<double>& LogW(const CumulativeReadings& r) {
+  thread_local std::vector<double> logs;
+  logs.resize(r.w.size());
+  for (std::size_t i = 0; i < r.w.size(); ++i) logs[i] = std::log(r.w[i]);
+  return logs;
+}
+
+Candidate At(const LawForm& form, double s, const CumulativeReadings& r, double wMax,
+             const std::vector<double>& logW) {
   const double shape = form.ShapeParameter(s, wMax);
-  Candidate c = form.law == FoulingLaw::kPower ? PowerAt(shape, r) : LawAt(form, shape, r);
+  Candidate c = form.law == FoulingLaw::kPower ? PowerAt(shape, r, logW) : LawAt(form, shape, r);
   c.fit.shape = s;
   return c;
 }
@@ -145,11 +156,12 @@ Candidate At(const LawForm& form, double s, const CumulativeReadings& r, double 
 // The least sum of squares over s in the law's range: a grid, then golden
 // section around the best grid point; not fitted when that lies at an end.
 IntegralFit Search(const LawForm& form, const CumulativeReadings& r, double wMax) {
+  const std::vector<double> logW = form.law == FoulingLaw::kPower ? LogW(r) : std::vector<double>{};
   const double step = form.GridStep();
   Candidate best;
   int bestIndex = -1;
   for (int i = 0; i <= kGridSteps; ++i) {
-    Candidate c = At(form, form.lo + step * i, r, wMax);
+    Candidate c = At(form, form.lo + step * i, r, wMax, logW);
     if (c.sse < best.sse) {
       best = c;
       bestIndex = i;
@@ -162,20 +174,62 @@ IntegralFit Search(const LawForm& form, const CumulativeReadings& r, double wMax
   double a = form.lo + step * (bestIndex - 1), b = form.lo + step * (bestIndex + 1);
   const double ratio = (std::sqrt(5.0) - 1) / 2;
   double x1 = b - ratio * (b - a), x2 = a + ratio * (b - a);
-  Candidate c1 = At(form, x1, r, wMax), c2 = At(form, x2, r, wMax);
+  Candidate c1 = At(form, x1, r, wMax, logW), c2 = At(form, x2, r, wMax, logW);
   for (int i = 0; i < kGoldenSteps; ++i) {
     if (c1.sse <= c2.sse) {
       b = x2;
       x2 = x1;
       c2 = c1;
       x1 = b - ratio * (b - a);
-      c1 = At(form, x1, r, wMax);
+      c1 = At(form, x1, r, wMax, logW);
     } else {
       a = x1;
       x1 = x2;
       c1 = c2;
       x2 = a + ratio * (b - a);
-      c2 = At(form, x2, r, wMax);
+      c2 = At(form, x2, r, wMax, logW);
+    }
+  }
+  for (const Candidate* c : {&c1, &c2})
+    if (c->sse < best.sse) best = *c;
+  return best.fit;
+}
+
+// The least sum of squares near `around`: the local grid's shapes, then
+// golden section between the best one's neighbours; the full search when
+// the best lies at the grid's edge.
+IntegralFit LocalSearch(const LawForm& form, const CumulativeReadings& r, double around) {
+  const double wMax = *std::max_element(r.w.begin(), r.w.end());
+  if (!(wMax > 0)) return {};
+  const std::vector<double> logW = form.law == FoulingLaw::kPower ? LogW(r) : std::vector<double>{};
+  const double half = form.LocalStep();
+  Candidate best;
+  int bestIndex = -1;
+  for (int m = 0; m < kLocalCount; ++m) {
+    Candidate c = At(form, std::clamp(around + (m - kLocalSide) * half, form.lo, form.hi), r, wMax, logW);
+    if (c.sse < best.sse) {
+      best = c;
+      bestIndex = m;
+    }
+  }
+  if (bestIndex <= 0 || bestIndex >= kLocalCount - 1) return Search(form, r, wMax);
+  double a = best.fit.shape - half, b = best.fit.shape + half;
+  const double ratio = (std::sqrt(5.0) - 1) / 2;
+  double x1 = b - ratio * (b - a), x2 = a + ratio * (b - a);
+  Candidate c1 = At(form, x1, r, wMax, logW), c2 = At(form, x2, r, wMax, logW);
+  for (int i = 0; i < kLocalGoldenSteps; ++i) {
+    if (c1.sse <= c2.sse) {
+      b = x2;
+      x2 = x1;
+      c2 = c1;
+      x1 = b - ratio * (b - a);
+      c1 = At(form, x1, r, wMax, logW);
+    } else {
+      a = x1;
+      x1 = x2;
+      c1 = c2;
+      x2 = a + ratio * (b - a);
+      c2 = At(form, x2, r, wMax, logW);
     }
   }
   for (const Candidate* c : {&c1, &c2})
@@ -293,6 +347,10 @@ double LawForm::GridStep() const {
   return (hi - lo) / kGridSteps;
 }
 
+double LawForm::LocalStep() const {
+  return (hi - lo) / 480;
+}
+
 const LawForm& FormOf(FoulingLaw law) {
   return kForms[static_cast<std::size_t>(law)];
 }
@@ -318,7 +376,7 @@ std::vector<IntegralFit> LeaveOneOutFits(FoulingLaw law, const CumulativeReading
   // fit of those readings alone would be; only the last one's differs.
   const double wMax = *std::max_element(r.w.begin(), r.w.end());
   const bool rising = Rising(r.w);
-  const double half = form.GridStep() / 2;
+  const double half = form.LocalStep();
   std::array<LocalColumn, kLocalCount> cols;
   std::array<double, kLocalCount> shapes{};
   if (full.fitted && rising) {
@@ -335,7 +393,12 @@ std::vector<IntegralFit> LeaveOneOutFits(FoulingLaw law, const CumulativeReading
   for (std::size_t j = 0; j < c; ++j) {
     IntegralFit& fit = fits[j];
     int best = -1;
-    if (full.fitted && rising && j + 1 < c) {
+    if (full.fitted && rising && j + 1 == c) {
+      // Without the last reading the shapes scale with another end.
+      fit = LocalSearch(form, Without(r, j), full.shape);
+      continue;
+    }
+    if (full.fitted && rising) {
       for (int m = 0; m < kLocalCount; ++m)
         if (std::isfinite(cols[m].sse[j]) && (best < 0 || cols[m].sse[j] < cols[best].sse[j])) best = m;
     }

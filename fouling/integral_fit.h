@@ -43,7 +43,8 @@ struct LawForm {
   double lo, hi;   // of s
   double ShapeParameter(double s, double wMax) const;
   double Shape(double shape, double W) const;
-  double GridStep() const;
+  double GridStep() const;   // of the search over the whole range
+  double LocalStep() const;  // of the refits' search near a fit
 };
 const LawForm& FormOf(FoulingLaw law);
 
