@@ -15,6 +15,7 @@
 #include "app/scale_windows_win.h"
 #include "app/trial_window_win.h"
 #include "app/ui_port.h"
+#include "app/verdict_status.h"
 #include "app/win_handles.h"
 
 namespace vorsant {
@@ -97,6 +98,7 @@ class MainWindow final : public UiPort {
   std::map<TMDIChild*, std::unique_ptr<TrialWindow>> windows_;
   bool started_ = false;
   std::string verdictLine_;
+  VerdictCache verdicts_;  // kept until a trial's record changes
 };
 
 }  // namespace vorsant

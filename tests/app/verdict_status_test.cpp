@@ -56,3 +56,35 @@ TEST(VerdictStatusLine, NamesTheReportsFigureOnlyWhenItIsMoreThanATenthApart) {
 
 }  // namespace
 }  // namespace vorsant::testing
+
+namespace vorsant::testing {
+namespace {
+
+// A kept verdict is the trial's until its record changes, never a stale one.
+TEST(VerdictCache, RefitsATrialWhoseRecordChanged) {
+  TWineRec rec{};
+  rec.Conditions.LabP.Set("30.0");
+  rec.Conditions.LabFiltDia.Set("47.0");
+  rec.Conditions.ProdP.Set("  30");
+  rec.Conditions.ProdA.Set("20.0");
+  rec.Conditions.ProdRate.Set("40.0");
+  const char* volumes[] = {"  20.0", "  38.0", "  54.0", "  68.0", "  80.0", "  90.0", "  99.0", " 107.0"};
+  for (std::size_t i = 0; i < 8; ++i) {
+    rec.Data.V[i].Set(volumes[i]);
+    rec.Data.M[i].Set("  " + std::to_string(i + 1));
+    rec.Data.Sc[i].Set("00");
+  }
+  VerdictCache cache;
+  const std::optional<Verdict> first = cache.For(rec);
+  ASSERT_TRUE(first && first->volumeM3);
+  EXPECT_EQ(cache.For(rec)->volumeM3, first->volumeM3);
+  rec.Data.Sc[3].Clear();
+  rec.Data.M[3].Clear();
+  const std::optional<Verdict> changed = cache.For(rec);
+  ASSERT_TRUE(changed);
+  ASSERT_EQ(changed->leftOut.size(), 1u);
+  EXPECT_EQ(changed->leftOut[0].row, 4u);
+}
+
+}  // namespace
+}  // namespace vorsant::testing
