@@ -294,14 +294,26 @@ std::string_view MechanismName(Mechanism mechanism) {
 }
 
 
+namespace {
+std::vector<std::string> Sentences(const Verdict& v, const SizingRequest& request, const Presentation& p);
+}  // namespace
+
+// The readings left out are named right after the first sentence, which
+// says what the trial shows.
 std::vector<std::string> VerdictSentences(const Verdict& v, const SizingRequest& request,
                                           const Presentation& p) {
+  std::vector<std::string> s = Sentences(v, request, p);
+  if (!v.leftOut.empty()) s.insert(s.begin() + (s.empty() ? 0 : 1), LeftOutSentence(v));
+  return s;
+}
+
+namespace {
+std::vector<std::string> Sentences(const Verdict& v, const SizingRequest& request, const Presentation& p) {
   std::vector<std::string> s;
   const auto withIndex = [&](std::optional<std::string_view> bestName) {
     for (std::string& sentence : FilterabilitySentences(v, bestName, p)) s.push_back(std::move(sentence));
     return s;
   };
-  if (!v.leftOut.empty()) s.push_back(LeftOutSentence(v));
   if (v.noFouling) {
     s.push_back(NoFoulingSentence(v, p));
     return withIndex(std::nullopt);
@@ -371,6 +383,7 @@ std::vector<std::string> VerdictSentences(const Verdict& v, const SizingRequest&
   }
   return withIndex(name);
 }
+}  // namespace
 
 std::vector<std::string> VerdictLines(const Verdict& verdict, const SizingRequest& request,
                                       const Presentation& p, std::size_t width) {
