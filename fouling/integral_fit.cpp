@@ -17,7 +17,7 @@ constexpr double kTinyShape = 1e-12;  // |k W| below this is the straight line
 // side, 1/480 of the law's range apart.
 constexpr int kLocalSide = 6;
 constexpr int kLocalCount = 2 * kLocalSide + 1;
-constexpr int kLocalGoldenSteps = 30;
+constexpr int kLocalGoldenSteps = 24;
 
 // The shape is searched as u = k W at the last reading, over every u the
 // law allows: the pores still open at the end (complete u < 1, standard
@@ -57,8 +57,9 @@ Candidate LawAt(const LawForm& form, double k, const CumulativeReadings& r) {
   gm /= static_cast<double>(c);
   double sxx = 0, sxy = 0;
   for (std::size_t i = 0; i < c; ++i) {
-    sxx += (g[i] - gm) * (g[i] - gm);
-    sxy += (g[i] - gm) * (r.tau[i] - tm);
+    const double x = g[i] - gm;
+    sxx += x * x;
+    sxy += x * (r.tau[i] - tm);
   }
   if (!(sxx > 0)) return out;
   const double rm = sxy / sxx;
