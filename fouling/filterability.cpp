@@ -9,7 +9,7 @@
 namespace vorsant {
 namespace {
 
-constexpr double kFirstMl = 200, kSecondMl = 400;
+constexpr double kFirstMl = kStandardFirstMl, kSecondMl = kStandardSecondMl;
 constexpr double kSameMl = 0.05;  // the stored volume has one decimal
 
 // The time the readings reach `ml`: a reading there, or a straight line
@@ -92,7 +92,7 @@ Filterability AssessFilterability(const TWineRec& rec, const FoulingReport& repo
 
   if (!report.best) return f;
   const ModelFit& best = report.models[static_cast<std::size_t>(*report.best)];
-  const double area = DiscAreaM2(kStandardDiscMm), pa = kStandardPsi * kPaPerPsi;
+  const double area = DiscAreaM2(kStandardDiscMm), pa = kStandardPa;
   const double mu = report.points.viscosity;
   const auto t200 = ModelSeconds(best, kFirstMl / 1e6, area, pa, mu);
   const auto t400 = ModelSeconds(best, kSecondMl / 1e6, area, pa, mu);

@@ -6,6 +6,7 @@
 #include <numeric>
 #include <vector>
 
+#include "fouling/fouling_laws.h"
 #include "fouling/integral_fit.h"
 #include "fouling/trial_readings.h"
 #include "fouling/verdict.h"
@@ -39,33 +40,7 @@ ModelFit Unfitted(FoulingLaw law) {
 // overflows on the way.
 std::optional<double> ThroughputOrOverflow(const ModelFit& fit, double rMax) {
   if (!fit.fitted || !Usable(rMax)) return std::nullopt;
-  double w = 0;
-  if (fit.law == FoulingLaw::kPower) {
-    const double R0 = *fit.r0, a = *fit.a, n = *fit.n;
-    if (R0 >= rMax) return 0.0;
-    if (a <= 0 || n <= 0) return std::nullopt;
-    w = std::pow((rMax - R0) / a, 1 / n);
-  } else {
-    const double rm = *fit.rm, k = *fit.k;
-    if (rm >= rMax) return 0.0;
-    if (k <= 0) return std::nullopt;
-    switch (fit.law) {
-      case FoulingLaw::kComplete:
-        w = (1 - rm / rMax) / k;
-        break;
-      case FoulingLaw::kStandard:
-        w = 2 / k * (1 - std::sqrt(rm / rMax));
-        break;
-      case FoulingLaw::kIntermediate:
-        w = std::log(rMax / rm) / k;
-        break;
-      default:
-        w = (rMax / rm - 1) / k;
-        break;
-    }
-  }
-  if (std::isnan(w)) return std::nullopt;
-  return w;
+  return FormOf(fit.law).Throughput(fit, rMax);
 }
 
 // As ThroughputOrOverflow, without the overflow: a volume to show is finite.
@@ -334,62 +309,12 @@ std::string_view LawKey(FoulingLaw law) {
 
 std::optional<double> ModelResistance(const ModelFit& fit, double w) {
   if (!fit.fitted) return std::nullopt;
-  double R = 0;
-  if (fit.law == FoulingLaw::kPower) {
-    R = *fit.r0 + (w > 0 ? *fit.a * std::pow(w, *fit.n) : 0.0);
-  } else {
-    const double rm = *fit.rm, k = *fit.k;
-    switch (fit.law) {
-      case FoulingLaw::kComplete:
-        R = rm / (1 - k * w);
-        break;
-      case FoulingLaw::kStandard: {
-        // Past 2/k the pores are shut: the law has no resistance there.
-        const double open = 1 - k * w / 2;
-        if (open <= 0) return std::nullopt;
-        R = rm / (open * open);
-        break;
-      }
-      case FoulingLaw::kIntermediate:
-        R = rm * std::exp(k * w);
-        break;
-      default:
-        R = rm * (1 + k * w);
-        break;
-    }
-  }
-  if (!Usable(R)) return std::nullopt;
-  return R;
+  return FormOf(fit.law).Resistance(fit, w);
 }
 
 std::optional<double> ModelIntegral(const ModelFit& fit, double W) {
   if (!fit.fitted) return std::nullopt;
-  double integral = 0;
-  if (fit.law == FoulingLaw::kPower) {
-    const double n = *fit.n;
-    if (n <= -1) return std::nullopt;
-    integral = *fit.r0 * W + *fit.a * std::pow(W, n + 1) / (n + 1);
-  } else {
-    const double rm = *fit.rm, k = *fit.k;
-    switch (fit.law) {
-      case FoulingLaw::kComplete:
-        if (k * W >= 1) return std::nullopt;  // every pore shut
-        integral = k == 0 ? rm * W : -rm / k * std::log1p(-k * W);
-        break;
-      case FoulingLaw::kStandard:
-        if (k * W / 2 >= 1) return std::nullopt;
-        integral = rm * W / (1 - k * W / 2);
-        break;
-      case FoulingLaw::kIntermediate:
-        integral = k == 0 ? rm * W : rm * std::expm1(k * W) / k;
-        break;
-      default:
-        integral = rm * (W + k * W * W / 2);
-        break;
-    }
-  }
-  if (!std::isfinite(integral)) return std::nullopt;
-  return integral;
+  return FormOf(fit.law).Integral(fit, W);
 }
 
 FoulingReport FitFoulingModels(const AnalysisPoints& points, const SizingRequest& request) {

@@ -1,35 +1,25 @@
 #include "fouling/integral_fit.h"
 
+#include "fouling/fouling_laws.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
+
 #include <limits>
 
 namespace vorsant {
 namespace {
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
-constexpr int kGridSteps = 80;
+constexpr int kGridSteps = 80;  // as LawForm::GridStep
 constexpr int kGoldenSteps = 48;
-constexpr double kTinyShape = 1e-12;  // |k W| below this is the straight line
 
 // The shapes a refit is looked for around the full fit: this many on each
 // side, 1/480 of the law's range apart.
 constexpr int kLocalSide = 6;
 constexpr int kLocalCount = 2 * kLocalSide + 1;
 constexpr int kLocalGoldenSteps = 24;
-
-// The shape is searched as u = k W at the last reading, over every u the
-// law allows: the pores still open at the end (complete u < 1, standard
-// u < 2), a cake whose resistance stays positive (u > -1); the power
-// model's n from 0.02 to 20.
-const std::array<LawForm, 5> kForms = {{
-    {FoulingLaw::kComplete, 3, std::log(1e-9), std::log(1.0 + 100)},
-    {FoulingLaw::kStandard, 3, std::log(1e-9), std::log(2.0 + 100)},
-    {FoulingLaw::kIntermediate, 3, std::asinh(-100.0), std::asinh(100.0)},
-    {FoulingLaw::kCake, 3, std::log(1e-9), std::log(1e7)},
-    {FoulingLaw::kPower, 4, std::log(0.02), std::log(20.0)},
-}};
 
 struct Candidate {
   double sse = kInfinity;
@@ -309,52 +299,6 @@ bool Rising(const std::vector<double>& w) {
 }
 
 }  // namespace
-
-double LawForm::ShapeParameter(double s, double wMax) const {
-  switch (law) {
-    case FoulingLaw::kComplete:
-      return (1 - std::exp(s)) / wMax;
-    case FoulingLaw::kStandard:
-      return (2 - std::exp(s)) / wMax;
-    case FoulingLaw::kIntermediate:
-      return std::sinh(s) / wMax;
-    case FoulingLaw::kCake:
-      return (std::exp(s) - 1) / wMax;
-    case FoulingLaw::kPower:
-      break;
-  }
-  return std::exp(s);
-}
-
-double LawForm::Shape(double k, double W) const {
-  const double u = k * W;
-  const bool straight = std::abs(u) < kTinyShape;
-  switch (law) {
-    case FoulingLaw::kComplete:
-      return straight ? W : -std::log1p(-u) / k;
-    case FoulingLaw::kStandard:
-      return W / (1 - u / 2);
-    case FoulingLaw::kIntermediate:
-      return straight ? W : std::expm1(u) / k;
-    case FoulingLaw::kCake:
-      return W * (1 + u / 2);
-    case FoulingLaw::kPower:
-      break;
-  }
-  return std::pow(W, k + 1) / (k + 1);
-}
-
-double LawForm::GridStep() const {
-  return (hi - lo) / kGridSteps;
-}
-
-double LawForm::LocalStep() const {
-  return (hi - lo) / 480;
-}
-
-const LawForm& FormOf(FoulingLaw law) {
-  return kForms[static_cast<std::size_t>(law)];
-}
 
 int IntegralParameterCount(FoulingLaw law) {
   return FormOf(law).parameters;

@@ -33,20 +33,7 @@ struct IntegralFit {
   double shape = 0;   // where the search found it, in the law's search variable
 };
 
-// Each law in one place: its shape (the integral of R from 0 to W for
-// Rm = 1; the power model's W^(n+1)/(n+1) part), how the search variable s
-// maps to its shape parameter (k, or the power model's n), and the range
-// of s searched, which covers every shape the law allows.
-struct LawForm {
-  FoulingLaw law;
-  int parameters;  // tau0 included
-  double lo, hi;   // of s
-  double ShapeParameter(double s, double wMax) const;
-  double Shape(double shape, double W) const;
-  double GridStep() const;   // of the search over the whole range
-  double LocalStep() const;  // of the refits' search near a fit
-};
-const LawForm& FormOf(FoulingLaw law);
+
 
 // The free parameters of each fit, tau0 included.
 int IntegralParameterCount(FoulingLaw law);

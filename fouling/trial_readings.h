@@ -47,10 +47,14 @@ CumulativeReadings FittedReadings(const TWineRec& rec, const AnalysisPoints& poi
 
 namespace vorsant {
 
-// The standard filterability test: 2 bar through a 25 mm disc, 400 ml.
+inline constexpr double kPaPerPsi = 6894.8;  // the record's own rule, for every psi
+
+// The standard filterability test: 200 and 400 ml at 2 bar through a
+// 25 mm disc.
 inline constexpr double kStandardDiscMm = 25;
-inline constexpr double kStandardPsi = 29.0075;  // 2 bar
-inline constexpr double kPaPerPsi = 6894.8;      // the record's own rule
+inline constexpr double kStandardPsi = 29.0075;  // 2 bar, as the trials' psi are typed
+inline constexpr double kStandardPa = kStandardPsi * kPaPerPsi;
+inline constexpr double kStandardFirstMl = 200, kStandardSecondMl = 400;
 
 // The trial ran through a 25 mm disc at 2 bar (the stored texts have one
 // decimal: 25.0 mm, 29.0 psi within 1.5).
