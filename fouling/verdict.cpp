@@ -140,6 +140,8 @@ Verdict MakeVerdict(const TWineRec& rec, const FoulingReport& report) {
   v.r2Adjusted = report.highestR2Adjusted;
   v.filterability = AssessFilterability(rec, report);
   v.reportVolumeM3 = report.reportVolumeM3;
+  if (const ModelFit& power = Model(report, FoulingLaw::kPower); power.volumeM3 && !power.incalculable)
+    v.readingsPowerM3 = power.volumeM3;
   const double labPsi = StoredNumberOr0(rec.Conditions.LabP.Str());
   const double prodPsi = StoredNumberOr0(rec.Conditions.ProdP.Str());
   if (labPsi > 0 && prodPsi > 0) v.pressureRatio = prodPsi / labPsi;

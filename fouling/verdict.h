@@ -69,6 +69,9 @@ struct Verdict {
   std::optional<Mechanism> mechanism;
   std::vector<Mechanism> mechanisms;  // each candidate; one when the mechanism is clear
   std::optional<double> reportVolumeM3;  // the power model's, which the trial report shows
+  // The same power model fitted to the readings themselves (the models
+  // table's row), when it gives a volume.
+  std::optional<double> readingsPowerM3;
   std::optional<double> r2Adjusted;       // the highest, best or not
   // The sizing of the law that gives the volume, for the report's request.
   std::optional<double> areaM2;

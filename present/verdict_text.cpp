@@ -375,10 +375,16 @@ std::vector<std::string> Sentences(const Verdict& v, const SizingRequest& reques
   }
   if (v.reportVolumeM3 && v.volumeM3 && *v.best != FoulingLaw::kPower &&
       std::abs(*v.reportVolumeM3 - *v.volumeM3) > kReportDiffers * *v.volumeM3) {
+    // Three figures, each with the fit it comes from. The report's is as
+    // the report prints it, whole US gallons.
     const std::string law(LawName(v.volumeLaw.value_or(*v.best)));
-    s.push_back("The trial report's estimate, " + VolumeText(*v.reportVolumeM3, p) +
-                ", comes from the power model; " + Lower(law) +
-                (v.volumeLaw == v.best ? " fits this trial better and gives " : " fouls first and gives ") +
+    std::string report = "The trial report's " + Grouped(UsGallons(*v.reportVolumeM3), p.numbers.thousands) +
+                         (p.units == UnitSystem::kUs ? " gallons"
+                                                     : " US gallons (" + VolumeText(*v.reportVolumeM3, p) + ")") +
+                         " is the power model fitted to the resistances, as the report has always done; ";
+    if (v.readingsPowerM3)
+      report += "fitted to the readings themselves it gives " + VolumeText(*v.readingsPowerM3, p) + "; ";
+    s.push_back(report + Lower(law) + (v.volumeLaw == v.best ? " fits best and gives " : " fouls first and gives ") +
                 VolumeText(*v.volumeM3, p) + ".");
   }
   return withIndex(name);

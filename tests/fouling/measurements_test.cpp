@@ -253,6 +253,9 @@ TEST(EveryReading, AnUndeterminedVerdictSaysWhatWouldDecide) {
   const std::string text = Text(v, request);
   EXPECT_THAT(text, HasSubstr("the filter needs between"));
   EXPECT_THAT(text, HasSubstr("Running the trial to about"));
+  // The report's figure and the verdict's, each with the fit it comes from.
+  EXPECT_THAT(text, HasSubstr("is the power model fitted to the resistances, as the report has always done; "
+                              "fitted to the readings themselves it gives"));
 }
 
 }  // namespace
