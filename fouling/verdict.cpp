@@ -28,18 +28,28 @@ double PredictedSeconds(const ModelFit& fit, double W, double tauPerSecond) {
 }
 
 // The throughput from which every two candidates of different mechanisms
-// predict times further apart than `parted` seconds.
+// predict times `parted` seconds further apart than they do anywhere within
+// the readings.
 std::optional<double> DecisiveThroughput(const FoulingReport& report, const std::vector<FoulingLaw>& laws,
                                          double parted) {
   const double wLast = report.readingW.back(), tps = report.tauPerSecond;
+  const auto apart = [&](std::size_t i, std::size_t j, double W) {
+    const double a = PredictedSeconds(Model(report, laws[i]), W, tps);
+    const double b = PredictedSeconds(Model(report, laws[j]), W, tps);
+    if (std::isinf(a) && std::isinf(b)) return 0.0;
+    return std::abs(a - b);
+  };
+  // Within the readings the laws already differ this much and both fit:
+  // a reading tells them apart where they differ by the scatter beyond it.
+  std::vector<double> within(laws.size() * laws.size(), 0);
+  for (std::size_t i = 0; i < laws.size(); ++i)
+    for (std::size_t j = i + 1; j < laws.size(); ++j)
+      for (double W : report.readingW) within[i * laws.size() + j] = std::max(within[i * laws.size() + j], apart(i, j, W));
   const auto decides = [&](double W) {
     for (std::size_t i = 0; i < laws.size(); ++i)
       for (std::size_t j = i + 1; j < laws.size(); ++j) {
         if (MechanismOf(laws[i]) == MechanismOf(laws[j])) continue;
-        const double a = PredictedSeconds(Model(report, laws[i]), W, tps);
-        const double b = PredictedSeconds(Model(report, laws[j]), W, tps);
-        if (std::isinf(a) && std::isinf(b)) return false;
-        if (!(std::abs(a - b) > parted)) return false;
+        if (!(apart(i, j, W) > within[i * laws.size() + j] + parted)) return false;
       }
     return true;
   };
