@@ -375,12 +375,13 @@ std::vector<std::string> Sentences(const Verdict& v, const SizingRequest& reques
   }
   if (v.reportVolumeM3 && v.volumeM3 && *v.best != FoulingLaw::kPower &&
       std::abs(*v.reportVolumeM3 - *v.volumeM3) > kReportDiffers * *v.volumeM3) {
-    // Three figures, each with the fit it comes from. The report's is as
-    // the report prints it, whole US gallons.
+    // Three figures, each with the fit it comes from, in one unit system:
+    // in US units the report's as the report prints it, whole gallons.
     const std::string law(LawName(v.volumeLaw.value_or(*v.best)));
-    std::string report = "The trial report's " + Grouped(UsGallons(*v.reportVolumeM3), p.numbers.thousands) +
-                         (p.units == UnitSystem::kUs ? " gallons"
-                                                     : " US gallons (" + VolumeText(*v.reportVolumeM3, p) + ")") +
+    std::string report = "The trial report's " +
+                         (p.units == UnitSystem::kUs
+                              ? Grouped(UsGallons(*v.reportVolumeM3), p.numbers.thousands) + " gallons"
+                              : VolumeText(*v.reportVolumeM3, p)) +
                          " is the power model fitted to the resistances, as the report has always done; ";
     if (v.readingsPowerM3)
       report += "fitted to the readings themselves it gives " + VolumeText(*v.readingsPowerM3, p) + "; ";
