@@ -440,9 +440,8 @@ void MainWindow::ChildActivated() {
 void MainWindow::ShowVerdictLine() {
   verdictLine_.clear();
   if (TMDIChild* child = ActiveTrialWindow()) {
-    const TWineRec& rec = child->WineClass.WineRec;
-    const FoulingOutcome outcome = AnalyseFouling(rec, SizingRequest{});
-    if (outcome.report) verdictLine_ = VerdictStatusLine(MakeVerdict(rec, *outcome.report), ProgramPresentation());
+    if (const std::optional<Verdict> verdict = verdicts_.For(child->WineClass.WineRec))
+      verdictLine_ = VerdictStatusLine(*verdict, ProgramPresentation());
     // The caption stays as it is (the save checks compare captions): the
     // bar says what a mark in the title would.
     if (child->WineClass.Modified)

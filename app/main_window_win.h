@@ -15,6 +15,7 @@
 #include "app/scale_windows_win.h"
 #include "app/trial_window_win.h"
 #include "app/ui_port.h"
+#include "app/verdict_status.h"
 #include "app/win_handles.h"
 
 namespace vorsant {
@@ -100,6 +101,7 @@ class MainWindow final : public UiPort {
   bool started_ = false;
   std::string verdictLine_;
   std::string notice_;
+  VerdictCache verdicts_;  // kept until a trial's record changes
 };
 
 }  // namespace vorsant

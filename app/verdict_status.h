@@ -3,13 +3,34 @@
 // and the range of the laws that fit about as well, and, when the trial
 // report's headline is far from it, why the two differ.
 
+#include <array>
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "fouling/verdict.h"
 #include "present/quantities.h"
+#include "trial/wine_rec.h"
 
 namespace vorsant {
 
 std::string VerdictStatusLine(const Verdict& verdict, const Presentation& p);
+
+// The verdicts of the trials last shown, each kept until its record
+// changes: activating a trial window again costs no refit.
+class VerdictCache {
+ public:
+  // The trial's verdict; none when the trial gives no models.
+  std::optional<Verdict> For(const TWineRec& rec);
+
+ private:
+  static constexpr std::size_t kKept = 8;  // trials; the oldest goes first
+  struct Entry {
+    std::array<std::uint8_t, kWineRecSize> record;
+    std::optional<Verdict> verdict;
+  };
+  std::vector<Entry> entries_;
+};
 
 }  // namespace vorsant

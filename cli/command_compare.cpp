@@ -34,9 +34,11 @@ void WriteJson(std::ostream& out, const std::vector<ComparedTrial>& trials) {
   json.Key("trials");
   json.BeginArray();
   for (const ComparedTrial& t : trials) {
+    // The figures are the verdict's: of the law it plans on.
     const ModelFit* best = BestModel(t);
+    const ModelFit* planned = PlannedModel(t);
     const ModelFit none;
-    const ModelFit& fit = best ? *best : none;
+    const ModelFit& fit = planned ? *planned : none;
     json.BeginObject();
     json.Key("file");
     json.String(t.file);
@@ -46,6 +48,8 @@ void WriteJson(std::ostream& out, const std::vector<ComparedTrial>& trials) {
     t.readable ? json.String(t.filter) : json.Null();
     json.Key("best");
     best ? json.String(LawKey(best->law)) : json.Null();
+    json.Key("volume_law");
+    planned ? json.String(LawKey(planned->law)) : json.Null();
     Volume(json, "volume", fit.volumeM3);
     VolumeRanges(json, best ? &*t.verdict : nullptr);
     Figure(json, "hours", Converted(fit.seconds, Hours));
@@ -53,6 +57,20 @@ void WriteJson(std::ostream& out, const std::vector<ComparedTrial>& trials) {
     Figure(json, "fi_standard_s", best ? t.verdict->filterability.standardS : std::nullopt);
     Figure(json, "fi_trial_s", t.verdict ? t.verdict->filterability.trialS : std::nullopt);
     Figure(json, "area_m2", fit.areaM2);
+    Volume(json, "proven_volume", t.verdict ? t.verdict->provenM3 : std::nullopt);
+    json.Key("left_out");
+    json.BeginArray();
+    if (t.verdict) {
+      for (const LeftOutReading& r : t.verdict->leftOut) {
+        json.BeginObject();
+        json.Key("row");
+        json.Integer(static_cast<long long>(r.row));
+        json.Key("why");
+        json.String(r.why);
+        json.EndObject();
+      }
+    }
+    json.EndArray();
     json.EndObject();
   }
   json.EndArray();

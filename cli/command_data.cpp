@@ -4,12 +4,14 @@
 // saved back to FILE unless -o names another file; nothing is written when a
 // check fails.
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <sstream>
 
 #include "cli/command.h"
 #include "cli/options.h"
+#include "cli/points_check.h"
 #include "cli/points_csv.h"
 #include "cli/trial_io.h"
 #include "trial/analysis.h"
@@ -39,12 +41,13 @@ std::optional<int> SkipChoice(const Options& options) {
 }
 
 // The record keeps whole seconds: seconds with decimals are rounded here,
-// a full minute carried into the minutes, and the count returned so the
-// user is told. Texts that are no plain numbers are left for the dialog's
-// check to refuse.
-int RoundSeconds(std::vector<PointTexts>& rows) {
-  int rounded = 0;
-  for (PointTexts& row : rows) {
+// a full minute carried into the minutes, and the rows rounded flagged so
+// the user is told. Texts that are no plain numbers are left for the
+// checks to refuse.
+std::vector<bool> RoundSeconds(std::vector<PointTexts>& rows) {
+  std::vector<bool> rounded(rows.size(), false);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    PointTexts& row = rows[i];
     if (row[2].find('.') == std::string::npos) continue;
     const auto seconds = ParseDecimal(row[2]);
     const auto minutes = row[1].empty() ? std::optional<double>(0) : ParseDecimal(row[1]);
@@ -54,7 +57,7 @@ int RoundSeconds(std::vector<PointTexts>& rows) {
     const long long total = static_cast<long long>(*minutes) * 60 + static_cast<long long>(whole);
     if (!row[1].empty() || total >= 60) row[1] = std::to_string(total / 60);
     row[2] = std::to_string(total % 60);
-    ++rounded;
+    rounded[i] = true;
   }
   return rounded;
 }
@@ -72,9 +75,15 @@ int RunData(CommandArgs args, CommandIo& io) {
   TWineClass wine;
   wine.WineRec = ReadTrial(file);
   std::vector<PointTexts> rows = ParsePointsCsv(ReadText(csv), csv);
-  if (const int rounded = RoundSeconds(rows); rounded > 0) {
+  const std::vector<bool> roundedRows = RoundSeconds(rows);
+  CheckPoints(rows, csv);
+  if (const auto rounded = std::count(roundedRows.begin(), roundedRows.end(), true); rounded > 0) {
     io.err << "vorsant-cli: the record keeps whole seconds; " << rounded
            << (rounded == 1 ? " reading was" : " readings were") << " rounded to the nearest second\n";
+  }
+  for (const std::string& same : SameSecondReadings(rows, roundedRows)) {
+    io.err << "vorsant-cli: " << same
+           << " once rounded; the fouling models keep them all, the trial report's analysis ends its list there\n";
   }
 
   // The dialog as it opens on this trial, then the boxes as typed.

@@ -16,6 +16,7 @@
 #include "fouling/fouling_models.h"
 #include "fouling/verdict.h"
 #include "present/verdict_text.h"
+#include "trial/analysis.h"
 
 namespace vorsant::cli {
 
@@ -66,6 +67,45 @@ void WriteVerdict(JsonWriter& json, const Verdict& v, const SizingRequest& reque
   json.Key("fi_band");
   f.band ? json.String(*f.band) : json.Null();
   Figure(json, "vmax_l_m2", Converted(f.vmax, LitresPerM2));
+  json.Key("left_out");
+  json.BeginArray();
+  for (const LeftOutReading& r : v.leftOut) {
+    json.BeginObject();
+    json.Key("row");
+    json.Integer(static_cast<long long>(r.row));
+    json.Key("why");
+    json.String(r.why);
+    json.EndObject();
+  }
+  json.EndArray();
+  Volume(json, "proven_volume", v.provenM3);
+  json.Key("law_flips");
+  json.BeginArray();
+  for (const LawFlip& f : v.flips) {
+    json.BeginObject();
+    json.Key("without_row");
+    json.Integer(static_cast<long long>(f.row));
+    json.Key("law");
+    json.String(LawKey(f.law));
+    Volume(json, "volume", f.incalculable ? std::nullopt : f.volumeM3);
+    json.EndObject();
+  }
+  json.EndArray();
+  json.Key("candidates");
+  json.BeginArray();
+  for (const CandidateLaw& c : v.candidates) {
+    json.BeginObject();
+    json.Key("law");
+    json.String(LawKey(c.law));
+    Volume(json, "volume", c.incalculable ? std::nullopt : c.volumeM3);
+    Figure(json, "area_m2", c.areaM2);
+    json.Key("elements");
+    c.elements ? json.Integer(*c.elements) : json.Null();
+    json.EndObject();
+  }
+  json.EndArray();
+  Figure(json, "decisive_volume_ml", v.decisiveMl);
+  Figure(json, "decisive_minutes", v.decisiveMinutes);
   json.Key("text");
   json.BeginArray();
   for (const std::string& sentence : VerdictSentences(v, request, p)) json.String(sentence);
@@ -120,7 +160,21 @@ int RunModels(CommandArgs args, CommandIo& io) {
 
   const TWineRec rec = ReadTrial(options.Positional()[0]);
   const FoulingOutcome outcome = AnalyseFouling(rec, request);
-  if (!outcome.report) throw CommandError(outcome.failure);
+  if (!outcome.report) {
+    // The program's message, then in this command's words what is missing.
+    std::string message = outcome.failure;
+    if (outcome.failure == kInsufficientDataWarning) {
+      const std::size_t missing = kLeastFittedPoints - std::min(outcome.readingsFitted, kLeastFittedPoints);
+      message += " " + std::to_string(outcome.readingsFitted) + " fitted " +
+                 (outcome.readingsFitted == 1 ? "interval" : "intervals") + "; a fouling law needs " +
+                 std::to_string(kLeastFittedPoints) + ", so " + std::to_string(missing) + " more " +
+                 (missing == 1 ? "reading is" : "readings are") + " needed";
+      for (const LeftOutReading& r : outcome.leftOut)
+        message += "; reading " + std::to_string(r.row) + " " + r.why + " and was left out";
+      message += ".";
+    }
+    throw CommandError(message);
+  }
   const Verdict verdict = MakeVerdict(rec, *outcome.report);
   if (options.Flag("--json")) {
     WriteJson(io.out, *outcome.report, verdict, request, p);

@@ -242,7 +242,9 @@ std::string TrialReportHtml(const TWineRec& rec, std::string_view fileName, std:
   }
 
   // The trial window's panels as they stand, as the record's appendix.
-  html += "<section class=\"appendix\">\n<h2>Appendix: the trial record</h2>\n";
+  html += "<section class=\"appendix\">\n<h2>Appendix: the trial record</h2>\n"
+          "<p class=\"source\">The trial report as the program keeps it, in US units (gallons, psi); its "
+          "volume is the report's own power model, fitted to the resistances.</p>\n";
   html += "<div class=\"trial\">\n" + Preformatted(lines.Memo1, "summary") + "</div>\n";
   html += Preformatted(lines.Memo2, "table");
   html += "</section>\n</body>\n</html>\n";

@@ -9,15 +9,8 @@
 namespace vorsant {
 namespace {
 
-// The program's own rules for a disc's area and for psi.
-constexpr double kPi = 3.14159;
-constexpr double kPaPerPsi = 6894.8;
-constexpr double kFirstMl = 200, kSecondMl = 400;
+constexpr double kFirstMl = kStandardFirstMl, kSecondMl = kStandardSecondMl;
 constexpr double kSameMl = 0.05;  // the stored volume has one decimal
-
-double DiscArea(double diameterMm) {
-  return kPi * (diameterMm / 20) * (diameterMm / 20) / 1e4;  // m2
-}
 
 // The time the readings reach `ml`: a reading there, or a straight line
 // between two consecutive readings around it that lie close together. The
@@ -56,8 +49,8 @@ std::string_view FilterabilityBand(std::optional<double> seconds) {
 }
 
 double TrialEndThroughput(const TWineRec& rec) {
-  const double area = DiscArea(StoredNumberOr0(rec.Conditions.LabFiltDia.Str()));
-  const std::vector<Reading> readings = StoredReadings(rec);
+  const double area = DiscAreaM2(StoredNumberOr0(rec.Conditions.LabFiltDia.Str()));
+  const std::vector<Reading> readings = ReadTrialReadings(rec).kept;
   const double w = (readings.empty() ? 0 : readings.back().ml) / 1e6 / area;
   return std::isfinite(w) ? w : 0;
 }
@@ -78,7 +71,7 @@ Filterability AssessFilterability(const TWineRec& rec, const FoulingReport& repo
   f.trialDiameterMm = StoredNumberOr0(rec.Conditions.LabFiltDia.Str());
   f.trialPressurePa = StoredNumberOr0(rec.Conditions.LabP.Str()) * kPaPerPsi;
   f.trialStandard = StandardDiscTrial(rec);
-  MeasuredIndex measured = MeasureFilterability(StoredReadings(rec));
+  MeasuredIndex measured = MeasureFilterability(ReadTrialReadings(rec).kept);
   f.trialS = measured.seconds;
   if (!f.trialS) f.trialGap = measured.gap;
   if (f.trialStandard && f.trialS) {
@@ -99,7 +92,7 @@ Filterability AssessFilterability(const TWineRec& rec, const FoulingReport& repo
 
   if (!report.best) return f;
   const ModelFit& best = report.models[static_cast<std::size_t>(*report.best)];
-  const double area = DiscArea(kStandardDiscMm), pa = kStandardPsi * kPaPerPsi;
+  const double area = DiscAreaM2(kStandardDiscMm), pa = kStandardPa;
   const double mu = report.points.viscosity;
   const auto t200 = ModelSeconds(best, kFirstMl / 1e6, area, pa, mu);
   const auto t400 = ModelSeconds(best, kSecondMl / 1e6, area, pa, mu);

@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <numeric>
 #include <vector>
 
+#include "fouling/fouling_laws.h"
 #include "fouling/integral_fit.h"
 #include "fouling/trial_readings.h"
+#include "fouling/verdict.h"
 #include "trial/analysis.h"
 
 namespace vorsant {
@@ -37,33 +40,7 @@ ModelFit Unfitted(FoulingLaw law) {
 // overflows on the way.
 std::optional<double> ThroughputOrOverflow(const ModelFit& fit, double rMax) {
   if (!fit.fitted || !Usable(rMax)) return std::nullopt;
-  double w = 0;
-  if (fit.law == FoulingLaw::kPower) {
-    const double R0 = *fit.r0, a = *fit.a, n = *fit.n;
-    if (R0 >= rMax) return 0.0;
-    if (a <= 0 || n <= 0) return std::nullopt;
-    w = std::pow((rMax - R0) / a, 1 / n);
-  } else {
-    const double rm = *fit.rm, k = *fit.k;
-    if (rm >= rMax) return 0.0;
-    if (k <= 0) return std::nullopt;
-    switch (fit.law) {
-      case FoulingLaw::kComplete:
-        w = (1 - rm / rMax) / k;
-        break;
-      case FoulingLaw::kStandard:
-        w = 2 / k * (1 - std::sqrt(rm / rMax));
-        break;
-      case FoulingLaw::kIntermediate:
-        w = std::log(rMax / rm) / k;
-        break;
-      default:
-        w = (rMax / rm - 1) / k;
-        break;
-    }
-  }
-  if (std::isnan(w)) return std::nullopt;
-  return w;
+  return FormOf(fit.law).Throughput(fit, rMax);
 }
 
 // As ThroughputOrOverflow, without the overflow: a volume to show is finite.
@@ -157,12 +134,11 @@ double SseFloor(const CumulativeReadings& r) {
   return n * span * span;
 }
 
-// `lineSse` is the constant resistance's sum of squares, 0 when there is no
-// fouling to explain.
-ModelFit FitModel(FoulingLaw law, const CumulativeReadings& r, const AnalysisPoints& p, double lineSse,
-                  double floor) {
+// The model of a fit on `count` readings; `lineSse` is the constant
+// resistance's sum of squares, 0 when there is no fouling to explain.
+ModelFit ModelOf(FoulingLaw law, const IntegralFit& f, std::size_t count, const AnalysisPoints& p, double lineSse,
+                 double floor) {
   ModelFit fit = Unfitted(law);
-  const IntegralFit f = FitIntegral(law, r);
   if (!f.fitted) return fit;
   if (law == FoulingLaw::kPower) {
     fit.r0 = f.r0;
@@ -172,27 +148,73 @@ ModelFit FitModel(FoulingLaw law, const CumulativeReadings& r, const AnalysisPoi
     fit.rm = f.rm;
     fit.k = f.k == 0 ? 0.0 : f.k;  // never "-0"
   }
+  fit.offset = f.offset;
   fit.fitted = true;
-  // A curve that breaks down at a measured point is no fit of it.
-  for (double w : p.w)
-    if (!ModelResistance(fit, w)) return Unfitted(law);
-  const std::size_t c = r.w.size();
+  // A curve that breaks down at a measured point is no fit of it; every
+  // law is monotonic in w, so its ends tell.
+  if (!p.w.empty()) {
+    const auto [lo, hi] = std::minmax_element(p.w.begin(), p.w.end());
+    if (!ModelResistance(fit, *lo) || !ModelResistance(fit, *hi)) return Unfitted(law);
+  }
   const int parameters = IntegralParameterCount(law);
   if (lineSse > 0) {
     fit.r2 = 1 - f.sse / lineSse;
-    if (c > static_cast<std::size_t>(parameters))
-      fit.r2Adjusted = 1 - (1 - *fit.r2) * (static_cast<double>(c) - 2) / (static_cast<double>(c) - parameters);
+    if (count > static_cast<std::size_t>(parameters))
+      fit.r2Adjusted =
+          1 - (1 - *fit.r2) * (static_cast<double>(count) - 2) / (static_cast<double>(count) - parameters);
   }
-  fit.aicc = Aicc(f.sse, c, parameters, floor);
+  fit.aicc = Aicc(f.sse, count, parameters, floor);
   fit.sse = f.sse;
   return fit;
 }
 
-CumulativeReadings Without(const CumulativeReadings& r, std::size_t skip) {
-  CumulativeReadings q = r;
-  q.w.erase(q.w.begin() + static_cast<std::ptrdiff_t>(skip));
-  q.tau.erase(q.tau.begin() + static_cast<std::ptrdiff_t>(skip));
-  return q;
+// Which law is best and which are as plausible, by AICc among the fits
+// with an adjusted R2; laws that all fit within the stopwatch's rounding
+// tie on it, and of those the closest fit, then the table's order. A best
+// that explains little is no answer.
+struct Choice {
+  const ModelFit* best = nullptr;  // by AICc, whether or not it fits well enough
+  bool fair = false;
+  std::vector<FoulingLaw> plausible;
+};
+
+Choice Choose(const std::array<ModelFit, 5>& models) {
+  const auto better = [](const ModelFit& a, const ModelFit& b) {
+    if (std::abs(*a.aicc - *b.aicc) > 1e-9) return *a.aicc < *b.aicc;
+    return a.sse < b.sse;
+  };
+  Choice c;
+  for (const ModelFit& fit : models)
+    if (fit.aicc && fit.r2Adjusted && (!c.best || better(fit, *c.best))) c.best = &fit;
+  if (!c.best || *c.best->r2Adjusted < kFairFit) return c;
+  c.fair = true;
+  const double least = *c.best->aicc + kPlausibleAicc;
+  for (const ModelFit& fit : models)
+    if (fit.aicc && fit.r2Adjusted && *fit.aicc <= least) c.plausible.push_back(fit.law);
+  return c;
+}
+
+// The law whose volume to plan on: the best; but laws that fit alike and
+// foul differently are planned on the one that fouls first, never on the
+// closest fit's possibly far larger figure.
+FoulingLaw Plan(const std::array<ModelFit, 5>& models, FoulingLaw best, const std::vector<FoulingLaw>& plausible) {
+  std::vector<Mechanism> mechanisms;
+  for (FoulingLaw law : plausible) {
+    if (law == FoulingLaw::kPower) continue;
+    const Mechanism m = MechanismOf(law);
+    if (std::find(mechanisms.begin(), mechanisms.end(), m) == mechanisms.end()) mechanisms.push_back(m);
+  }
+  if (mechanisms.size() < 2) return best;
+  FoulingLaw planned = best;
+  const ModelFit* chosen = &models[LawIndex(best)];
+  for (FoulingLaw law : plausible) {
+    const ModelFit& fit = models[LawIndex(law)];
+    if (law == FoulingLaw::kPower || !fit.volumeM3 || fit.incalculable || *fit.volumeM3 <= 0) continue;
+    if (chosen->volumeM3 && !chosen->incalculable && *fit.volumeM3 >= *chosen->volumeM3) continue;
+    planned = law;
+    chosen = &fit;
+  }
+  return planned;
 }
 
 // The volume's uncertainty by the jackknife on its logarithm: refitted
@@ -204,15 +226,12 @@ CumulativeReadings Without(const CumulativeReadings& r, std::size_t skip) {
 // leaves the range open above.
 constexpr double kStandardErrors = 2;
 
-void VolumeSpread(ModelFit& fit, const CumulativeReadings& r, const AnalysisPoints& p, double floor) {
+void VolumeSpread(ModelFit& fit, const std::vector<ModelFit>& refits) {
   if (!fit.volumeM3 || !(*fit.volumeM3 > 0) || fit.incalculable) return;
-  if (r.w.size() < static_cast<std::size_t>(IntegralParameterCount(fit.law)) + 2) return;
+  if (refits.size() < static_cast<std::size_t>(IntegralParameterCount(fit.law)) + 2) return;
   std::vector<double> logs;
   bool open = false;
-  for (std::size_t skip = 0; skip < r.w.size(); ++skip) {
-    const CumulativeReadings q = Without(r, skip);
-    ModelFit refit = FitModel(fit.law, q, p, 0, floor);
-    if (refit.fitted) Project(refit, p, SizingRequest{});
+  for (const ModelFit& refit : refits) {
     if (!refit.fitted || (refit.volumeM3 && !(*refit.volumeM3 > 0))) {
       ++fit.refitsLeftOut;
     } else if (!refit.volumeM3 || refit.incalculable) {
@@ -230,6 +249,32 @@ void VolumeSpread(ModelFit& fit, const CumulativeReadings& r, const AnalysisPoin
   const double factor = std::exp(kStandardErrors * std::sqrt((n - 1) / n * squares));
   fit.volumeLowM3 = *fit.volumeM3 / factor;
   if (!open) fit.volumeHighM3 = *fit.volumeM3 * factor;
+}
+
+// The resistance stays flat within what whole seconds resolve: the best
+// constant resistance misses no reading by more than a second.
+constexpr double kResolvedSeconds = 1;
+
+bool FlatWithinSeconds(const CumulativeReadings& r) {
+  if (!(r.tauPerSecond > 0) || r.w.size() < 3) return false;
+  const double wm = std::accumulate(r.w.begin(), r.w.end(), 0.0) / static_cast<double>(r.w.size());
+  const double tm = std::accumulate(r.tau.begin(), r.tau.end(), 0.0) / static_cast<double>(r.w.size());
+  double sxx = 0, sxy = 0;
+  for (std::size_t i = 0; i < r.w.size(); ++i) {
+    sxx += (r.w[i] - wm) * (r.w[i] - wm);
+    sxy += (r.w[i] - wm) * (r.tau[i] - tm);
+  }
+  if (!(sxx > 0)) return false;
+  const double slope = sxy / sxx;
+  for (std::size_t i = 0; i < r.w.size(); ++i)
+    if (std::abs(r.tau[i] - tm - slope * (r.w[i] - wm)) > kResolvedSeconds * r.tauPerSecond) return false;
+  return slope > 0;
+}
+
+// The constant resistance of readings that did not foul, 1/m.
+double ConstantResistance(const CumulativeReadings& r) {
+  const std::size_t c = r.w.size();
+  return c >= 2 && r.w.back() > r.w.front() ? (r.tau.back() - r.tau.front()) / (r.w.back() - r.w.front()) : 0;
 }
 
 // The trial report's own estimate: the analysis' power fit projected.
@@ -264,110 +309,154 @@ std::string_view LawKey(FoulingLaw law) {
 
 std::optional<double> ModelResistance(const ModelFit& fit, double w) {
   if (!fit.fitted) return std::nullopt;
-  double R = 0;
-  if (fit.law == FoulingLaw::kPower) {
-    R = *fit.r0 + (w > 0 ? *fit.a * std::pow(w, *fit.n) : 0.0);
-  } else {
-    const double rm = *fit.rm, k = *fit.k;
-    switch (fit.law) {
-      case FoulingLaw::kComplete:
-        R = rm / (1 - k * w);
-        break;
-      case FoulingLaw::kStandard: {
-        // Past 2/k the pores are shut: the law has no resistance there.
-        const double open = 1 - k * w / 2;
-        if (open <= 0) return std::nullopt;
-        R = rm / (open * open);
-        break;
-      }
-      case FoulingLaw::kIntermediate:
-        R = rm * std::exp(k * w);
-        break;
-      default:
-        R = rm * (1 + k * w);
-        break;
-    }
-  }
-  if (!Usable(R)) return std::nullopt;
-  return R;
+  return FormOf(fit.law).Resistance(fit, w);
 }
 
 std::optional<double> ModelIntegral(const ModelFit& fit, double W) {
   if (!fit.fitted) return std::nullopt;
-  double integral = 0;
-  if (fit.law == FoulingLaw::kPower) {
-    const double n = *fit.n;
-    if (n <= -1) return std::nullopt;
-    integral = *fit.r0 * W + *fit.a * std::pow(W, n + 1) / (n + 1);
-  } else {
-    const double rm = *fit.rm, k = *fit.k;
-    switch (fit.law) {
-      case FoulingLaw::kComplete:
-        if (k * W >= 1) return std::nullopt;  // every pore shut
-        integral = k == 0 ? rm * W : -rm / k * std::log1p(-k * W);
-        break;
-      case FoulingLaw::kStandard:
-        if (k * W / 2 >= 1) return std::nullopt;
-        integral = rm * W / (1 - k * W / 2);
-        break;
-      case FoulingLaw::kIntermediate:
-        integral = k == 0 ? rm * W : rm * std::expm1(k * W) / k;
-        break;
-      default:
-        integral = rm * (W + k * W * W / 2);
-        break;
-    }
-  }
-  if (!std::isfinite(integral)) return std::nullopt;
-  return integral;
+  return FormOf(fit.law).Integral(fit, W);
 }
 
 FoulingReport FitFoulingModels(const AnalysisPoints& points, const SizingRequest& request) {
   return FitFoulingReadings(points, ReadingsFromPoints(points.w, points.R), request);
 }
 
-FoulingReport FitFoulingReadings(const AnalysisPoints& points, const CumulativeReadings& readings,
-                                 const SizingRequest& request) {
+namespace {
+
+// The laws refitted without each reading, each choosing by the whole
+// trial's rule: the jackknife spread of every plausible law's volume, and
+// the readings without which another law would be planned on.
+void RangeAndFlips(FoulingReport& report, const CumulativeReadings& r, const std::array<IntegralFit, 5>& full,
+                   double floor) {
+  const std::size_t c = r.w.size();
+  if (c < 3) return;
+  const std::vector<double> lines = LeaveOneOutConstantSse(r);
+  const double looFloor = floor * static_cast<double>(c - 1) / static_cast<double>(c);
+  std::array<std::vector<ModelFit>, 5> refits;
+  for (FoulingLaw law : kFoulingLaws) {
+    const std::vector<IntegralFit> fits = LeaveOneOutFits(law, r, full[LawIndex(law)]);
+    std::vector<ModelFit>& models = refits[LawIndex(law)];
+    models.reserve(c);
+    for (std::size_t j = 0; j < c; ++j) {
+      models.push_back(ModelOf(law, fits[j], c - 1, report.points, lines[j], looFloor));
+      Project(models.back(), report.points, SizingRequest{});
+    }
+  }
+  for (FoulingLaw law : report.plausible) VolumeSpread(report.models[LawIndex(law)], refits[LawIndex(law)]);
+  for (std::size_t j = 0; j < c; ++j) {
+    std::array<ModelFit, 5> without;
+    for (FoulingLaw law : kFoulingLaws) without[LawIndex(law)] = refits[LawIndex(law)][j];
+    const Choice choice = Choose(without);
+    if (!choice.fair) continue;
+    const FoulingLaw planned = Plan(without, choice.best->law, choice.plausible);
+    if (planned == *report.plannedLaw) continue;
+    const ModelFit& fit = without[LawIndex(planned)];
+    const std::size_t row = j < report.readingRows.size() ? report.readingRows[j] : j;
+    report.flips.push_back({row, planned, fit.volumeM3, fit.incalculable});
+  }
+}
+
+FoulingReport FitReadings(const AnalysisPoints& points, const CumulativeReadings& readings,
+                          std::vector<std::size_t> rows, const SizingRequest& request) {
   FoulingReport report;
   report.points = points;
   report.readingW = readings.w;
   report.readingTau = readings.tau;
+  report.readingRows = std::move(rows);
+  report.tauPerSecond = readings.tauPerSecond;
   for (FoulingLaw law : kFoulingLaws) report.models[LawIndex(law)].law = law;
   report.reportVolumeM3 = AnalysisPowerVolume(points);
-  if (points.w.size() < kLeastFittedPoints || points.w.size() != points.R.size() ||
-      readings.w.size() != points.w.size() + 1 || readings.tau.size() != readings.w.size())
+  if (points.w.size() < kLeastFittedPoints || points.w.size() != points.R.size() || readings.w.size() < points.w.size() + 1 ||
+      readings.tau.size() != readings.w.size())
     return report;
 
-  report.noFouling = Flat(points);
+  report.noFouling = Flat(points) || FlatWithinSeconds(readings);
+  if (report.noFouling) {
+    // Nothing fouled, so no law has anything to extrapolate: the trial
+    // proves its own throughput on the production filter, no more.
+    const double R = Flat(points) ? points.R.front() : ConstantResistance(readings);
+    report.startsAboveRmax = points.rMax > 0 && R >= points.rMax;
+    if (!report.startsAboveRmax && points.prodArea > 0) report.provenM3 = readings.w.back() * points.prodArea;
+    return report;
+  }
   const double floor = SseFloor(readings);
-  const double line = report.noFouling ? 0 : ConstantResistanceSse(readings);
+  const double line = ConstantResistanceSse(readings);
+  std::array<IntegralFit, 5> full;
   for (FoulingLaw law : kFoulingLaws) {
     ModelFit& fit = report.models[LawIndex(law)];
-    fit = FitModel(law, readings, points, line, floor);
+    full[LawIndex(law)] = FitIntegral(law, readings);
+    fit = ModelOf(law, full[LawIndex(law)], readings.w.size(), points, line, floor);
     Project(fit, points, request);
   }
-
-  // Lowest AICc. Laws that all fit within the stopwatch's rounding tie on
-  // it; of those, the closest fit, then the table's order.
-  const auto better = [](const ModelFit& a, const ModelFit& b) {
-    if (std::abs(*a.aicc - *b.aicc) > 1e-9) return *a.aicc < *b.aicc;
-    return a.sse < b.sse;
-  };
-  const ModelFit* best = nullptr;
-  for (const ModelFit& fit : report.models) {
-    if (fit.aicc && fit.r2Adjusted && (!best || better(fit, *best))) best = &fit;
-  }
-  report.highestR2Adjusted = best ? best->r2Adjusted : std::nullopt;
-  // A best fit that still explains little is no answer: no model is marked.
-  if (!best || *best->r2Adjusted < kFairFit) return report;
-  report.best = best->law;
-  const double least = *best->aicc + kPlausibleAicc;
-  for (ModelFit& fit : report.models) {
-    if (!fit.aicc || !fit.r2Adjusted || *fit.aicc > least) continue;
-    report.plausible.push_back(fit.law);
-    VolumeSpread(fit, readings, points, floor);
-  }
+  const Choice choice = Choose(report.models);
+  report.highestR2Adjusted = choice.best ? choice.best->r2Adjusted : std::nullopt;
+  if (!choice.fair) return report;
+  report.best = choice.best->law;
+  report.plausible = choice.plausible;
+  report.plannedLaw = Plan(report.models, *report.best, report.plausible);
+  RangeAndFlips(report, readings, full, floor);
   return report;
+}
+
+// The trial's kept readings as the analysis would fit them: an interval
+// that takes no time is merged into the next (the last into the one
+// before), the leading intervals whose resistance still falls skipped
+// (at least MinSkip of them). The points and the cumulative readings from
+// the one before the first fitted interval; `rows` names each reading.
+struct Prepared {
+  AnalysisPoints points;
+  CumulativeReadings readings;
+  std::vector<std::size_t> rows;
+};
+
+Prepared Prepare(const TWineRec& rec, const TrialReadings& trial, const AnalysisPoints& conditions) {
+  Prepared out;
+  out.points = conditions;
+  out.points.w.clear();
+  out.points.R.clear();
+  const double area = LabDiscAreaM2(rec);
+  if (!(area > 0) || !(conditions.viscosity > 0)) return out;
+  const double perSecond = LabPressurePa(rec) / conditions.viscosity;
+  std::vector<double> W{0}, tau{0};
+  std::vector<std::size_t> rows{0};
+  for (std::size_t i = 0; i < trial.kept.size(); ++i) {
+    W.push_back(trial.kept[i].ml / 1e6 / area);
+    tau.push_back(trial.kept[i].seconds * perSecond);
+    rows.push_back(trial.rows[i]);
+  }
+  // Intervals by the reading each starts from and ends at.
+  std::vector<std::pair<std::size_t, std::size_t>> spans;
+  std::size_t from = 0;
+  for (std::size_t i = 1; i < W.size(); ++i) {
+    if (tau[i] <= tau[from]) continue;
+    spans.emplace_back(from, i);
+    from = i;
+  }
+  if (from + 1 < W.size() && !spans.empty()) spans.back().second = W.size() - 1;
+  std::vector<double> R;
+  for (const auto& [a, b] : spans) R.push_back((tau[b] - tau[a]) / (W[b] - W[a]));
+  std::size_t s = std::min<std::size_t>(rec.Data.MinSkip, spans.size());
+  while (s + 1 < spans.size() && R[s] > R[s + 1]) ++s;
+  if (s >= spans.size()) return out;
+  for (std::size_t i = s; i < spans.size(); ++i) {
+    out.points.w.push_back((W[spans[i].first] + W[spans[i].second]) / 2);
+    out.points.R.push_back(R[i]);
+  }
+  const std::size_t first = spans[s].first;
+  out.readings.tauPerSecond = perSecond;
+  out.readings.w.assign(W.begin() + static_cast<std::ptrdiff_t>(first), W.end());
+  out.readings.tau.assign(tau.begin() + static_cast<std::ptrdiff_t>(first), tau.end());
+  out.rows.assign(rows.begin() + static_cast<std::ptrdiff_t>(first), rows.end());
+  return out;
+}
+
+}  // namespace
+
+FoulingReport FitFoulingReadings(const AnalysisPoints& points, const CumulativeReadings& readings,
+                                 const SizingRequest& request) {
+  std::vector<std::size_t> rows(readings.w.size());
+  std::iota(rows.begin(), rows.end(), std::size_t{0});
+  return FitReadings(points, readings, std::move(rows), request);
 }
 
 FoulingReport SizeFoulingReport(const FoulingReport& report, const SizingRequest& request) {
@@ -382,27 +471,29 @@ FoulingReport SizeFoulingReport(const FoulingReport& report, const SizingRequest
 }
 
 FoulingOutcome AnalyseFouling(const TWineRec& rec, const SizingRequest& request) {
-  AnalysisPointsOutcome points = AnalyseTrialPoints(rec);
+  // The analysis gives the production conditions and the report's own
+  // power fit; the readings are the trial's own.
+  const AnalysisPointsOutcome analysed = AnalyseTrialPoints(rec);
+  const TrialReadings trial = ReadTrialReadings(rec);
+  Prepared prepared = Prepare(rec, trial, analysed.points);
+  prepared.points.powerFitted = analysed.points.powerFitted && !analysed.failure;
   FoulingOutcome outcome;
-  const bool tooFew = !points.failure || *points.failure == kInsufficientDataWarning;
-  if (tooFew && points.points.w.size() < kLeastFittedPoints) {
+  outcome.leftOut = trial.leftOut;
+  outcome.readingsFitted = prepared.points.w.size();
+  if (prepared.points.w.size() < kLeastFittedPoints) {
     // A filterability test is read for its index, not failed for its few readings.
-    if (!StandardDiscTrial(rec) || StoredReadings(rec).size() < 2) {
+    if (!StandardDiscTrial(rec) || trial.kept.size() < 2) {
       outcome.failure = std::string(kInsufficientDataWarning);
       return outcome;
     }
-    outcome.report = FitFoulingReadings(points.points, CumulativeReadings{}, request);
+    outcome.report = FitFoulingReadings(prepared.points, CumulativeReadings{}, request);
     outcome.report->insufficient = true;
-    outcome.report->readingsNeeded = kLeastFittedPoints - points.points.w.size();
-  } else if (points.failure) {
-    outcome.failure = *points.failure;
+    outcome.report->readingsNeeded = kLeastFittedPoints - prepared.points.w.size();
   } else {
-    // Readings that cannot be matched to the points (never seen) fall back
-    // to the points themselves rather than to no fit at all.
-    CumulativeReadings readings = FittedReadings(rec, points.points);
-    if (readings.w.empty()) readings = ReadingsFromPoints(points.points.w, points.points.R);
-    outcome.report = FitFoulingReadings(points.points, readings, request);
+    outcome.report = FitReadings(prepared.points, prepared.readings, prepared.rows, request);
   }
+  outcome.report->leftOut = trial.leftOut;
+  outcome.report->labAreaM2 = LabDiscAreaM2(rec);
   return outcome;
 }
 

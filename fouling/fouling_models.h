@@ -17,6 +17,7 @@
 namespace vorsant {
 struct CumulativeReadings;
 }
+#include "trial/wine_rec.h"
 
 namespace vorsant {
 
@@ -49,6 +50,7 @@ struct ModelFit {
   FoulingLaw law = FoulingLaw::kComplete;
   bool fitted = false;
   std::optional<double> rm, k;     // the four laws: 1/m and m/m3 per m2 (1/m of throughput)
+  std::optional<double> offset;    // tau0 of the fit on cumulative times
   std::optional<double> r0, a, n;  // the power model: R0 + a w^n
   // R2 is the share of the fouling the model explains: 1 - SSE / SSE of a
   // constant resistance, both on the cumulative times; adjusted for the
@@ -87,9 +89,27 @@ inline constexpr double kPlausibleAicc = 2;
 // insufficient for a prediction.
 inline constexpr std::size_t kLeastFittedPoints = 4;
 
+// A row of the trial the models left out, and why ("has no time").
+struct LeftOutReading {
+  std::size_t row;  // 1 to 36
+  std::string why;
+};
+
+// A reading without which the trial would read as another law.
+struct LawFlip {
+  std::size_t row = 0;  // the reading left out, 1 to 36; 0 for the start
+  FoulingLaw law = FoulingLaw::kComplete;
+  std::optional<double> volumeM3;  // none when that law never reaches Rmax
+  bool incalculable = false;
+};
+
 struct FoulingReport {
   AnalysisPoints points;
   std::vector<double> readingW, readingTau;  // the cumulative readings fitted
+  std::vector<std::size_t> readingRows;      // each one's row, 0 for the start
+  std::vector<LeftOutReading> leftOut;       // rows the models did not use, and why
+  double tauPerSecond = 0;                   // dP / mu; 0 for readings made up from points
+  double labAreaM2 = 0;                      // the trial's disc; 0 when not known
   std::array<ModelFit, 5> models;            // in kFoulingLaws order
   // Lowest AICc when its adjusted R2 is at least kFairFit; none when no
   // model has one (none fits, or the resistance is the same at every point
@@ -103,6 +123,17 @@ struct FoulingReport {
   bool insufficient = false;
   std::size_t readingsNeeded = 0;
   std::optional<double> reportVolumeM3;  // the analysis' own power model's, which the trial report shows
+  // The law whose volume the verdict plans on: the best, or, when the
+  // plausible laws name different mechanisms, the one of them that fouls
+  // first. Its refits without each reading choose by the same rule; those
+  // that choose another law are listed.
+  std::optional<FoulingLaw> plannedLaw;
+  std::vector<LawFlip> flips;
+  // No fouling: the volume the trial itself proves on the production filter
+  // (its last throughput times the production area), and whether the
+  // filter's constant resistance is already above Rmax.
+  std::optional<double> provenM3;
+  bool startsAboveRmax = false;
 };
 
 // Fits every model to `points` (which must hold at least four points) and
@@ -119,8 +150,9 @@ FoulingReport SizeFoulingReport(const FoulingReport& report, const SizingRequest
 // reached) or the figure is not finite.
 std::optional<double> ModelIntegral(const ModelFit& fit, double W);
 
-// The analysis' points of a trial and its readings, then
-// FitFoulingReadings. The trial is not changed. A trial with too few points
+// The fit to readings read straight from the trial (ReadTrialReadings):
+// leading intervals whose resistance still falls are skipped as the
+// analysis skips them (at least MinSkip), then FitFoulingReadings. The trial is not changed. A trial with too few points
 // for a law that is a filterability test (two or more readings through a
 // 25 mm disc at 2 bar) gives a report marked insufficient. On any other
 // trial that cannot give points, `failure` holds the message to show ("Data
@@ -129,6 +161,8 @@ std::optional<double> ModelIntegral(const ModelFit& fit, double W);
 struct FoulingOutcome {
   std::optional<FoulingReport> report;
   std::string failure;
+  std::size_t readingsFitted = 0;  // with the insufficient-data failure
+  std::vector<LeftOutReading> leftOut;
 };
 FoulingOutcome AnalyseFouling(const TWineRec& rec, const SizingRequest& request);
 

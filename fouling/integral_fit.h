@@ -30,7 +30,10 @@ struct IntegralFit {
   double rm = 0, k = 0, r0 = 0, a = 0, n = 0;
   double offset = 0;  // tau0
   double sse = 0;     // sum of squared tau residuals
+  double shape = 0;   // where the search found it, in the law's search variable
 };
+
+
 
 // The free parameters of each fit, tau0 included.
 int IntegralParameterCount(FoulingLaw law);
@@ -40,6 +43,20 @@ int IntegralParameterCount(FoulingLaw law);
 // and refined by golden section. Not fitted when there are fewer readings
 // than parameters or no shape gives a positive resistance.
 IntegralFit FitIntegral(FoulingLaw law, const CumulativeReadings& readings);
+
+// The law refitted without each reading in turn, warm-started from the fit
+// of all of them: one pass over a few shapes around `full` gives every
+// refit's sums at once, the least squares of each refit between them by a
+// parabola; a refit whose best lies outside those shapes is searched in
+// full. Element j is the fit without reading j.
+std::vector<IntegralFit> LeaveOneOutFits(FoulingLaw law, const CumulativeReadings& readings,
+                                         const IntegralFit& full);
+
+// ConstantResistanceSse without each reading in turn.
+std::vector<double> LeaveOneOutConstantSse(const CumulativeReadings& readings);
+
+// The readings without reading `skip`.
+CumulativeReadings Without(const CumulativeReadings& readings, std::size_t skip);
 
 // The best constant resistance (tau = tau0 + R W): what a trial that did not
 // foul looks like. Its sum of squares is the scale the laws are judged on.

@@ -42,4 +42,11 @@ const ModelFit* BestModel(const ComparedTrial& trial) {
   return nullptr;
 }
 
+const ModelFit* PlannedModel(const ComparedTrial& trial) {
+  const ModelFit* best = BestModel(trial);
+  if (!best || !trial.report->plannedLaw) return best;
+  const ModelFit& planned = trial.report->models[static_cast<std::size_t>(*trial.report->plannedLaw)];
+  return planned.fitted ? &planned : best;
+}
+
 }  // namespace vorsant

@@ -45,5 +45,8 @@ std::vector<ComparedTrial> CompareTrials(std::span<const TrialToCompare> trials,
 
 // The best model's figures, or nullptr when the trial has no fitted model.
 const ModelFit* BestModel(const ComparedTrial& trial);
+// The figures of the law the verdict plans on (the best, or the one that
+// fouls first when the laws that fit disagree); nullptr as BestModel.
+const ModelFit* PlannedModel(const ComparedTrial& trial);
 
 }  // namespace vorsant

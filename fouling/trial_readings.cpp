@@ -7,8 +7,7 @@
 namespace vorsant {
 namespace {
 
-constexpr double kPi = 3.14159;
-constexpr double kPaPerPsi = 6894.8;
+constexpr double kPi = 3.14159;  // the record's figures keep the analysis' rule
 constexpr double kMatch = 1e-9;  // relative: a middle the analysis computed alike
 
 }  // namespace
@@ -24,9 +23,53 @@ std::vector<Reading> StoredReadings(const TWineRec& rec) {
   return readings;
 }
 
-double LabDiscAreaM2(const TWineRec& rec) {
-  const double d = StoredNumberOr0(rec.Conditions.LabFiltDia.Str()) / 1000;
+TrialReadings ReadTrialReadings(const TWineRec& rec) {
+  TrialReadings out;
+  const TData& d = rec.Data;
+  std::size_t rows = 0;
+  for (std::size_t i = 0; i < kPointCount; ++i)
+    if (!d.V[i].Empty() || !d.M[i].Empty() || !d.Sc[i].Empty()) rows = i + 1;
+  for (std::size_t i = 0; i < rows; ++i) {
+    const std::size_t row = i + 1;
+    const bool noVolume = d.V[i].Empty(), noTime = d.M[i].Empty() && d.Sc[i].Empty();
+    const std::optional<double> ml = ParseStoredNumber(d.V[i].Str());
+    const std::optional<double> min = d.M[i].Empty() ? 0.0 : ParseStoredNumber(d.M[i].Str());
+    const std::optional<double> sec = d.Sc[i].Empty() ? 0.0 : ParseStoredNumber(d.Sc[i].Str());
+    std::string why;
+    if (noVolume && noTime) {
+      why = "is empty";
+    } else if (noVolume) {
+      why = "has no volume";
+    } else if (noTime) {
+      why = "has no time";
+    } else if (!ml || !(*ml > 0)) {
+      why = "has a volume that is not a positive number";
+    } else if (!min || !sec || *min < 0 || *sec < 0) {
+      why = "has a time that is not a number";
+    } else {
+      const double seconds = 60 * *min + *sec;
+      if (!out.kept.empty() && *ml <= out.kept.back().ml) {
+        why = "goes back in volume (not above reading " + std::to_string(out.rows.back()) + ")";
+      } else if (!out.kept.empty() && seconds < out.kept.back().seconds) {
+        why = "goes back in time (before reading " + std::to_string(out.rows.back()) + ")";
+      } else {
+        out.kept.push_back({*ml, seconds});
+        out.rows.push_back(row);
+        continue;
+      }
+    }
+    out.leftOut.push_back({row, why});
+  }
+  return out;
+}
+
+double DiscAreaM2(double diameterMm) {
+  const double d = diameterMm / 1000;
   return (d / 2) * (d / 2) * kPi;
+}
+
+double LabDiscAreaM2(const TWineRec& rec) {
+  return DiscAreaM2(StoredNumberOr0(rec.Conditions.LabFiltDia.Str()));
 }
 
 double LabPressurePa(const TWineRec& rec) {

@@ -1,6 +1,7 @@
 #include "present/comparison_table.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "present/model_columns.h"
@@ -38,12 +39,25 @@ struct Column {
   }
 };
 
+// "No fouling was observed." and what the trial proves.
+std::string NoFoulingMessage(const Verdict& v, VolumeUnit unit, const Presentation& p) {
+  std::string s = "No fouling was observed.";
+  if (v.trialMinutes) {
+    const long long minutes = std::max(1LL, std::llround(*v.trialMinutes));
+    s += " The wine did not foul in the trial's " + std::to_string(minutes) + (minutes == 1 ? " minute" : " minutes");
+  }
+  if (v.provenM3)
+    s += std::string(v.trialMinutes ? "; " : " ") + "the production filter passes at least " +
+         VolumeCell(*v.provenM3, unit, p.numbers) + " " + std::string(VolumeSymbol(unit));
+  return s + (v.trialMinutes || v.provenM3 ? "." : "");
+}
+
 }  // namespace
 
 VolumeUnit ComparisonVolumeUnit(std::span<const ComparedTrial> trials, UnitSystem units) {
   std::vector<double> volumes;
   for (const ComparedTrial& t : trials) {
-    const ModelFit* best = BestModel(t);
+    const ModelFit* best = PlannedModel(t);
     if (best && best->volumeM3 && !best->incalculable) volumes.push_back(*best->volumeM3);
     if (best && t.verdict->rangeHighM3) volumes.push_back(*t.verdict->rangeHighM3);
   }
@@ -79,7 +93,8 @@ std::vector<std::string> ComparisonTableLines(std::span<const ComparedTrial> tri
     columns[0].cells.push_back(t.file);
     columns[1].cells.push_back(t.wine);
     columns[2].cells.push_back(t.filter);
-    const ModelFit* best = BestModel(t);
+    // The verdict's figures: the law it plans on.
+    const ModelFit* best = PlannedModel(t);
     // A filterability test has its measured index and nothing to predict.
     if (!best && t.verdict && t.verdict->fit == FitQuality::kInsufficient) {
       for (std::size_t c = kFirstFigure; c < columns.size(); ++c) columns[c].cells.emplace_back(kNotApplicable);
@@ -89,13 +104,13 @@ std::vector<std::string> ComparisonTableLines(std::span<const ComparedTrial> tri
     }
     if (!best) {
       messages[i] = !t.report             ? t.failure
-                    : t.report->noFouling ? std::string(kNoFoulingWarning)
+                    : t.report->noFouling ? NoFoulingMessage(*t.verdict, unit, p)
                                           : "No fouling model fits this trial.";
       for (std::size_t c = kFirstFigure; c < columns.size(); ++c) columns[c].cells.emplace_back();
       continue;
     }
     const Verdict& v = *t.verdict;
-    columns[3].cells.emplace_back(LawName(best->law));
+    columns[3].cells.push_back(std::string(LawName(best->law)) + (t.report->best == best->law ? "" : " (fouls first)"));
     columns[4].cells.push_back(cell(*best, ModelColumnId::kVolume));
     columns[5].cells.push_back(!RangeWorthShowing(v) ? std::string(kNotApplicable)
                                                      : VolumeCell(*v.rangeLowM3, unit, p.numbers) + "-" +
@@ -133,6 +148,13 @@ std::vector<std::string> ComparisonTableLines(std::span<const ComparedTrial> tri
     for (std::size_t c = 0; c < kFirstFigure; ++c)
       row += Padded(columns[c].cells[i], widths[c], false) + std::string(kGap);
     lines.push_back(row + messages[i]);
+  }
+  // The readings each trial's models left out, named under the table.
+  for (const ComparedTrial& t : trials) {
+    if (!t.verdict) continue;
+    for (const LeftOutReading& r : t.verdict->leftOut)
+      lines.push_back(std::string(kGap) + t.file + ": reading " + std::to_string(r.row) + " " + r.why +
+                      " and was left out.");
   }
   return lines;
 }

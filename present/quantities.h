@@ -5,6 +5,8 @@
 
 #include <optional>
 #include <string>
+
+#include "fouling/trial_readings.h"
 #include <string_view>
 
 namespace vorsant {
@@ -32,7 +34,7 @@ struct Presentation {
 
 // The US gallon as the trial report converts it.
 inline constexpr double kLitresPerUsGallon = 3.7854;
-inline constexpr double kPascalsPerPsi = 6894.8;
+inline constexpr double kPascalsPerPsi = kPaPerPsi;
 inline constexpr double kPascalsPerBar = 1e5;
 
 double UsGallons(double m3);

@@ -42,7 +42,8 @@ std::string RangeText(const Verdict& v, const Presentation& p) {
   std::string s = "between " + VolumeFigure(*v.rangeLowM3, unit, p.numbers) + " and " + high + " " +
                   std::string(VolumeWords(unit)) + " by " +
                   (laws.size() == 1 ? "the spread of " + laws[0]
-                                    : "the laws that fit about as well (" + Joined(laws) + ")");
+                                    : "the laws that fit about as well (" + Joined(laws) + ")") +
+                  (v.flips.empty() ? "" : " and the laws that single readings lead to");
   if (v.refitsLeftOut > 0)
     s += ", leaving out " + std::to_string(v.refitsLeftOut) +
          (v.refitsLeftOut == 1 ? " refit that could not be fitted" : " refits that could not be fitted");
@@ -151,6 +152,110 @@ std::vector<std::string> FilterabilitySentences(const Verdict& v, std::optional<
   return s;
 }
 
+// "Reading 7 has no time and was left out." for every row left out.
+std::string LeftOutSentence(const Verdict& v) {
+  std::vector<std::string> parts;
+  for (const LeftOutReading& r : v.leftOut) parts.push_back("reading " + std::to_string(r.row) + " " + r.why);
+  std::string s = Joined(parts);
+  if (!s.empty()) s[0] = 'R';
+  return s + (parts.size() == 1 ? " and was left out." : "; these readings were left out.");
+}
+
+std::string ReadingName(std::size_t row) {
+  return row == 0 ? "the start" : "reading " + std::to_string(row);
+}
+
+// "without reading 9 the trial reads as cake filtration: 852 gallons".
+std::string FlipsText(const Verdict& v, const Presentation& p) {
+  constexpr std::size_t kNamed = 3;
+  std::vector<std::string> parts;
+  for (std::size_t i = 0; i < v.flips.size() && i < kNamed; ++i) {
+    const LawFlip& f = v.flips[i];
+    std::string part = "without " + ReadingName(f.row) + " the trial reads as " + Lower(LawName(f.law)) + ": ";
+    if (f.incalculable) {
+      part += "an incalculably high volume";
+    } else if (!f.volumeM3) {
+      part += "no limit to the volume";
+    } else {
+      part += VolumeText(*f.volumeM3, p);
+    }
+    parts.push_back(part);
+  }
+  std::string s = Joined(parts);
+  if (v.flips.size() > kNamed) s += ", and " + std::to_string(v.flips.size() - kNamed) + " more readings like it";
+  return std::string(v.flips.size() == 1 ? "One reading decides the law: " : "Single readings decide the law: ") + s + "; the range includes " +
+         (v.flips.size() == 1 ? "that answer." : "those answers.");
+}
+
+std::string ElementsText(long long n) {
+  return std::to_string(n) + (n == 1 ? " element" : " elements");
+}
+
+// Each candidate's volume and, with a target, its sizing; then the spread.
+std::string CandidatesSentence(const Verdict& v, const SizingRequest& request, const Presentation& p) {
+  std::vector<std::string> parts;
+  std::optional<long long> fewest, most;
+  for (const CandidateLaw& c : v.candidates) {
+    std::string part = Lower(LawName(c.law)) + " ";
+    if (c.incalculable) {
+      part += "an incalculably high volume";
+    } else if (!c.volumeM3) {
+      part += "no limit";
+    } else {
+      part += VolumeText(*c.volumeM3, p);
+    }
+    if (request.targetM3 && c.areaM2) {
+      part += " (" + DecimalText(*c.areaM2, 2, p.numbers) + " m\u00b2";
+      if (c.elements) {
+        part += ", " + ElementsText(*c.elements);
+        fewest = std::min(fewest.value_or(*c.elements), *c.elements);
+        most = std::max(most.value_or(*c.elements), *c.elements);
+      }
+      part += ")";
+    }
+    parts.push_back(part);
+  }
+  std::string s = "The candidates give: " + Joined(parts);
+  if (fewest && most && *fewest != *most)
+    s += "; for " + VolumeText(*request.targetM3, p) + " the filter needs between " + std::to_string(*fewest) +
+         " and " + ElementsText(*most);
+  s += ". The volume above is planned on the law that fouls first, so that a filter sized on it is not "
+       "undersized whichever law the wine follows.";
+  return s;
+}
+
+std::string DecisiveSentence(const Verdict& v, const Presentation& p) {
+  std::vector<std::string> laws;
+  for (const CandidateLaw& c : v.candidates) laws.push_back(Lower(LawName(c.law)));
+  const std::string told = laws.size() == 2 ? laws[0] + " from " + laws[1] : "apart " + Joined(laws);
+  if (!v.decisiveMl)
+    return "No trial up to ten times this one's volume would set " + Joined(laws) +
+           " apart beyond the readings' scatter; a trial through a smaller disc may.";
+  const double minutes = *v.decisiveMinutes;
+  const std::string time = minutes < 90 ? std::to_string(std::max(1LL, std::llround(minutes))) + " minutes"
+                                        : HoursText(minutes * 60, p.numbers);
+  return "Running the trial to about " + SignificantText(*v.decisiveMl, p.numbers) + " ml, some " + time +
+         " at its last flow, would tell " + told + ".";
+}
+
+std::string NoFoulingSentence(const Verdict& v, const Presentation& p) {
+  std::string s = "No fouling was observed: the wine did not foul ";
+  if (v.trialMinutes) {
+    const long long minutes = std::max(1LL, std::llround(*v.trialMinutes));
+    s += "in the trial's " + std::to_string(minutes) + (minutes == 1 ? " minute" : " minutes");
+  } else {
+    s += "in this trial";
+  }
+  s += ": the resistance stayed flat within what whole seconds resolve. ";
+  if (v.startsAboveRmax)
+    return s + "Even so, the production filter cannot pass the wanted rate at its maximum pressure from the start: "
+               "it needs more area, a lower rate or a higher pressure.";
+  if (v.provenM3)
+    return s + "The production filter will pass at least " + VolumeText(*v.provenM3, p) +
+           ", the volume the trial proves; how much more only a longer trial can tell.";
+  return s + "A longer trial would tell how far the production filter goes.";
+}
+
 
 }  // namespace
 
@@ -189,18 +294,29 @@ std::string_view MechanismName(Mechanism mechanism) {
 }
 
 
+namespace {
+std::vector<std::string> Sentences(const Verdict& v, const SizingRequest& request, const Presentation& p);
+}  // namespace
+
+// The readings left out are named right after the first sentence, which
+// says what the trial shows.
 std::vector<std::string> VerdictSentences(const Verdict& v, const SizingRequest& request,
                                           const Presentation& p) {
+  std::vector<std::string> s = Sentences(v, request, p);
+  if (!v.leftOut.empty()) s.insert(s.begin() + (s.empty() ? 0 : 1), LeftOutSentence(v));
+  return s;
+}
+
+namespace {
+std::vector<std::string> Sentences(const Verdict& v, const SizingRequest& request, const Presentation& p) {
   std::vector<std::string> s;
   const auto withIndex = [&](std::optional<std::string_view> bestName) {
     for (std::string& sentence : FilterabilitySentences(v, bestName, p)) s.push_back(std::move(sentence));
     return s;
   };
   if (v.noFouling) {
-    s.push_back(
-        "No fouling was observed: the resistance stayed the same at every point, so this trial "
-        "cannot predict when the production filter fouls. Run it longer, or with more wine.");
-    return s;
+    s.push_back(NoFoulingSentence(v, p));
+    return withIndex(std::nullopt);
   }
   if (v.fit == FitQuality::kInsufficient) {
     s.push_back("This is a filterability test: its readings give the index, but a fouling prediction needs " +
@@ -220,8 +336,8 @@ std::vector<std::string> VerdictSentences(const Verdict& v, const SizingRequest&
   const std::string name(LawName(*v.best));
   const std::string how = *v.fit == FitQuality::kGood ? "well" : "fairly well";
   if (v.mechanism == Mechanism::kUndetermined) {
-    s.push_back("Verdict: " + std::to_string(v.plausible.size()) + " laws describe this trial about equally " +
-                how + "; " + Lower(name) + " fits it closest" + r2 + ".");
+    s.push_back("Verdict: " + std::to_string(v.plausible.size()) + " laws describe this trial " + how +
+                " and about as well as each other; " + Lower(name) + " fits it closest" + r2 + ".");
   } else {
     s.push_back("Verdict: " + Lower(name) + " describes this trial " + how + r2 + ".");
   }
@@ -242,6 +358,7 @@ std::vector<std::string> VerdictSentences(const Verdict& v, const SizingRequest&
     if (RangeWorthShowing(v)) volume += ", " + RangeText(v, p);
     s.push_back(volume + SizingText(v, request, p) + ".");
   }
+  if (!v.flips.empty() && RangeWorthShowing(v)) s.push_back(FlipsText(v, p));
   if (v.throughputRatio && *v.throughputRatio > kFarThroughputRatio) {
     s.push_back("The prediction reaches " + SignificantText(*v.throughputRatio, p.numbers) +
                 " times beyond the throughput the trial measured; a longer trial would firm it up.");
@@ -252,16 +369,28 @@ std::vector<std::string> VerdictSentences(const Verdict& v, const SizingRequest&
                 "that far from the trial's pressure.");
   }
   if (v.mechanism) s.push_back(MechanismSentence(v));
+  if (!v.candidates.empty()) {
+    s.push_back(CandidatesSentence(v, request, p));
+    s.push_back(DecisiveSentence(v, p));
+  }
   if (v.reportVolumeM3 && v.volumeM3 && *v.best != FoulingLaw::kPower &&
       std::abs(*v.reportVolumeM3 - *v.volumeM3) > kReportDiffers * *v.volumeM3) {
+    // Three figures, each with the fit it comes from, in one unit system:
+    // in US units the report's as the report prints it, whole gallons.
     const std::string law(LawName(v.volumeLaw.value_or(*v.best)));
-    s.push_back("The trial report's estimate, " + VolumeText(*v.reportVolumeM3, p) +
-                ", comes from the power model; " + Lower(law) +
-                (v.volumeLaw == v.best ? " fits this trial better and gives " : " fouls first and gives ") +
+    std::string report = "The trial report's " +
+                         (p.units == UnitSystem::kUs
+                              ? Grouped(UsGallons(*v.reportVolumeM3), p.numbers.thousands) + " gallons"
+                              : VolumeText(*v.reportVolumeM3, p)) +
+                         " is the power model fitted to the resistances, as the report has always done; ";
+    if (v.readingsPowerM3)
+      report += "fitted to the readings themselves it gives " + VolumeText(*v.readingsPowerM3, p) + "; ";
+    s.push_back(report + Lower(law) + (v.volumeLaw == v.best ? " fits best and gives " : " fouls first and gives ") +
                 VolumeText(*v.volumeM3, p) + ".");
   }
   return withIndex(name);
 }
+}  // namespace
 
 std::vector<std::string> VerdictLines(const Verdict& verdict, const SizingRequest& request,
                                       const Presentation& p, std::size_t width) {

@@ -53,7 +53,10 @@ class Analysis {
     ReadTimes();
     ReadConditions();
     FindUsableRows();
-    if (!IntervalResistances()) return std::move(warnings_);
+    if (!IntervalResistances()) {
+      HandOutPoints();  // the production conditions, for the fouling models
+      return std::move(warnings_);
+    }
     const bool enough = SkipLeadingPoints();
     HandOutPoints();
     if (!enough) return std::move(warnings_);

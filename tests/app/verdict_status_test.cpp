@@ -35,7 +35,7 @@ std::string VerdictStatusLine(const Verdict& v) {
 TEST(VerdictStatusLine, NamesTheReportsFigureOnlyWhenItIsMoreThanATenthApart) {
   const std::string far = VerdictStatusLine(CakeVerdict(13268));
   EXPECT_THAT(far, HasSubstr("Cake filtration: 2,700 gal (2,400\u2013no limit)"));
-  EXPECT_THAT(far, HasSubstr("; report 13,268 differs: "));
+  EXPECT_THAT(far, HasSubstr("; report 13,268 gal differs: "));
   EXPECT_THAT(far, EndsWith("the report's figure is the power model's."));
 
   EXPECT_THAT(VerdictStatusLine(CakeVerdict(2900)), Not(HasSubstr("; report")));
@@ -47,11 +47,44 @@ TEST(VerdictStatusLine, NamesTheReportsFigureOnlyWhenItIsMoreThanATenthApart) {
   power.best = FoulingLaw::kPower;
   EXPECT_THAT(VerdictStatusLine(power), Not(HasSubstr("; report")));
 
-  // In metric the volumes are litres or hectolitres; the report's figure
-  // stays the report's, in gallons.
+  // In metric the volumes are litres or hectolitres, the report's figure
+  // too: one line, one unit system.
   const std::string metric = vorsant::VerdictStatusLine(CakeVerdict(13268), {UnitSystem::kMetric, {}});
   EXPECT_THAT(metric, HasSubstr("Cake filtration: 102 hL (90.8\u2013no limit)"));
-  EXPECT_THAT(metric, HasSubstr("; report 13,268 gal differs: "));
+  EXPECT_THAT(metric, HasSubstr("; report 502 hL differs: "));
+  EXPECT_THAT(metric, Not(HasSubstr("gal")));
+}
+
+}  // namespace
+}  // namespace vorsant::testing
+
+namespace vorsant::testing {
+namespace {
+
+// A kept verdict is the trial's until its record changes, never a stale one.
+TEST(VerdictCache, RefitsATrialWhoseRecordChanged) {
+  TWineRec rec{};
+  rec.Conditions.LabP.Set("30.0");
+  rec.Conditions.LabFiltDia.Set("47.0");
+  rec.Conditions.ProdP.Set("  30");
+  rec.Conditions.ProdA.Set("20.0");
+  rec.Conditions.ProdRate.Set("40.0");
+  const char* volumes[] = {"  20.0", "  38.0", "  54.0", "  68.0", "  80.0", "  90.0", "  99.0", " 107.0"};
+  for (std::size_t i = 0; i < 8; ++i) {
+    rec.Data.V[i].Set(volumes[i]);
+    rec.Data.M[i].Set("  " + std::to_string(i + 1));
+    rec.Data.Sc[i].Set("00");
+  }
+  VerdictCache cache;
+  const std::optional<Verdict> first = cache.For(rec);
+  ASSERT_TRUE(first && first->volumeM3);
+  EXPECT_EQ(cache.For(rec)->volumeM3, first->volumeM3);
+  rec.Data.Sc[3].Clear();
+  rec.Data.M[3].Clear();
+  const std::optional<Verdict> changed = cache.For(rec);
+  ASSERT_TRUE(changed);
+  ASSERT_EQ(changed->leftOut.size(), 1u);
+  EXPECT_EQ(changed->leftOut[0].row, 4u);
 }
 
 }  // namespace

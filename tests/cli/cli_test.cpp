@@ -239,16 +239,28 @@ TEST_F(Cli, ChecksConditionsInTheDialogsOrderWithItsMessages) {
 TEST_F(Cli, ChecksPointsWithTheDataDialogsRulesAndWritesNothingOnFailure) {
   ASSERT_EQ(New("t.vrs").code, 0);
   const std::string before = Slurp(Path("t.vrs"));
-  for (const char* csv : {"10,1,0\n0.05,2,0\n",    // volume below 0.1 ml
-                          "10,1,0\n20,1000,0\n",   // minutes above 999
-                          "10,1,60\n",             // seconds above 59
-                          "10,1,0\n20 ,2,x\n"}) {  // seconds no number
+  // The command line names the reading and the real cause.
+  const std::pair<const char*, const char*> refused[] = {
+      {"10,1,0\n0.05,2,0\n", "reading 2: the volume 0.05 ml is below the least reading, 0.1 ml"},
+      {"10,1,0\n100500,2,0\n", "reading 2: the volume 100500 ml is above the largest reading, 100000 ml"},
+      {"10,1,0\n20,1000,0\n", "reading 2: the minutes 1000 are outside 0 to 999"},
+      {"10,1,60\n", "reading 1: the seconds 60 are outside 0 to 59"},
+      {"10,1,0\n20 ,2,x\n", "reading 2: the seconds \"x\" are not a number"},
+      {"10,1,0\n20,2,0\n15,3,0\n", "reading 3: the volume goes backwards: 15 ml is not above reading 2's 20 ml"},
+      {"10,1,0\n20,2,0\n30,,\n40,1,50\n", "reading 4: the time goes backwards: 1:50 is before reading 2's 2:00"}};
+  for (const auto& [csv, why] : refused) {
     Write("p.csv", csv);
     const Outcome r = Run({"data", Path("t.vrs"), "--csv", Path("p.csv")});
     EXPECT_EQ(r.code, 1) << csv;
-    EXPECT_EQ(r.err, std::string(kDataEntryErrorMessage) + "\n") << csv;
+    EXPECT_THAT(r.err, HasSubstr(why)) << csv;
+    EXPECT_THAT(r.err, HasSubstr("nothing was written")) << csv;
     EXPECT_EQ(Slurp(Path("t.vrs")), before) << csv;
   }
+  // Readings that rounding puts in one second are named, and kept.
+  Write("p.csv", "10,1,0\n20,1,2.5\n30,1,3.3\n40,1,9\n");
+  Outcome same = Run({"data", Path("t.vrs"), "--csv", Path("p.csv"), "-o", Path("same.vrs")});
+  EXPECT_EQ(same.code, 0);
+  EXPECT_THAT(same.err, HasSubstr("readings 2 and 3 both fall on 1:03 once rounded"));
   Write("p.csv", "10,1,0\n");
   Outcome r = Run({"data", Path("t.vrs"), "--csv", Path("p.csv"), "--skip", "13"});
   EXPECT_EQ(r.code, 2);
@@ -262,15 +274,16 @@ TEST_F(Cli, ChecksPointsWithTheDataDialogsRulesAndWritesNothingOnFailure) {
 TEST_F(Cli, PrintsTheAnalysisWarningsAndKeepsTheInputUnlessItIsTheOutput) {
   ASSERT_EQ(New("t.vrs").code, 0);
   const std::string fresh = Slurp(Path("t.vrs"));
-  // Falling volume: the analysis refuses, the points are still stored.
-  Write("p.csv", "10,1,0\n20,2,0\n15,3,0\n");
+  // Too few points after the skip: the analysis warns, the points are
+  // still stored.
+  Write("p.csv", "10,1,0\n20,2,0\n25,3,0\n");
   Outcome r = Run({"data", Path("t.vrs"), "--csv", Path("p.csv"), "--skip", "3", "-o", Path("out.vrs")});
   EXPECT_EQ(r.code, 0);
-  EXPECT_EQ(r.err, std::string(kVolumeIntervalWarning) + "\n");
+  EXPECT_EQ(r.err, std::string(kInsufficientDataWarning) + "\n");
   EXPECT_EQ(Slurp(Path("t.vrs")), fresh);
   const TWineRec out = ReadTrialFile(Path("out.vrs")).WineRec;
   EXPECT_EQ(out.Data.MinSkip, 3);
-  EXPECT_EQ(out.RmE.Str(), "   neg");
+  EXPECT_EQ(out.RmE.Str(), "      ");
 
   // A new trial analysed before any data: the insufficient-data warning.
   r = Run({"analyse", Path("t.vrs"), "-o", Path("t.vrs")});

@@ -183,10 +183,15 @@ TEST(FoulingOutcome, TrialsWithoutPointsGiveTheAnalysisMessage) {
   EXPECT_FALSE(outcome.report);
   EXPECT_EQ(outcome.failure, kInsufficientDataWarning);
 
+  // A reading that goes backwards stops the analysis, not the models: it
+  // is left out and named.
   TWineRec backwards = LawTrial([](double w) { return 5e11 * (1 + 6 * w); }, 8, 30);
   backwards.Data.V[5] = backwards.Data.V[2];
   outcome = AnalyseFouling(backwards, {});
-  EXPECT_EQ(outcome.failure, kVolumeIntervalWarning);
+  ASSERT_TRUE(outcome.report);
+  ASSERT_EQ(outcome.report->leftOut.size(), 1u);
+  EXPECT_EQ(outcome.report->leftOut[0].row, 6u);
+  EXPECT_EQ(outcome.report->leftOut[0].why, "goes back in volume (not above reading 5)");
 
   // The points are the analysis' own after its skip; the record is untouched.
   TWineRec rec = LawTrial([](double w) { return 5e11 * (1 + 6 * w); }, 12, 30);

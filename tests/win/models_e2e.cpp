@@ -251,6 +251,7 @@ void FoulingModels(HWND frame) {
   Check(
       unsized.rfind(L"Verdict: ", 0) == 0 && unsized.find(L"Verdict: ") < unsized.find(L"Model (* best fit)"),
       "the verdict stands above the table");
+  Check(Contains(unsized, L"Reading 20 has no time and was left out."), "the verdict names the reading left out");
   SaveTable(w, L"models.txt");
   WaitPainted();  // the picture is drawn once the window has settled
   Check(SaveClientArea(GetDlgItem(w, IDC_GRAPH_IMAGE), artifacts + L"\\models.window.bmp"),
