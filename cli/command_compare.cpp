@@ -58,19 +58,7 @@ void WriteJson(std::ostream& out, const std::vector<ComparedTrial>& trials) {
     Figure(json, "fi_trial_s", t.verdict ? t.verdict->filterability.trialS : std::nullopt);
     Figure(json, "area_m2", fit.areaM2);
     Volume(json, "proven_volume", t.verdict ? t.verdict->provenM3 : std::nullopt);
-    json.Key("left_out");
-    json.BeginArray();
-    if (t.verdict) {
-      for (const LeftOutReading& r : t.verdict->leftOut) {
-        json.BeginObject();
-        json.Key("row");
-        json.Integer(static_cast<long long>(r.row));
-        json.Key("why");
-        json.String(r.why);
-        json.EndObject();
-      }
-    }
-    json.EndArray();
+    LeftOut(json, t.verdict ? &*t.verdict : nullptr);
     json.EndObject();
   }
   json.EndArray();

@@ -67,17 +67,7 @@ void WriteVerdict(JsonWriter& json, const Verdict& v, const SizingRequest& reque
   json.Key("fi_band");
   f.band ? json.String(*f.band) : json.Null();
   Figure(json, "vmax_l_m2", Converted(f.vmax, LitresPerM2));
-  json.Key("left_out");
-  json.BeginArray();
-  for (const LeftOutReading& r : v.leftOut) {
-    json.BeginObject();
-    json.Key("row");
-    json.Integer(static_cast<long long>(r.row));
-    json.Key("why");
-    json.String(r.why);
-    json.EndObject();
-  }
-  json.EndArray();
+  LeftOut(json, &v);
   Volume(json, "proven_volume", v.provenM3);
   json.Key("law_flips");
   json.BeginArray();

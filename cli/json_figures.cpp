@@ -41,4 +41,20 @@ void VolumeRanges(JsonWriter& json, const Verdict* verdict) {
   }
 }
 
+void LeftOut(JsonWriter& json, const Verdict* verdict) {
+  json.Key("left_out");
+  json.BeginArray();
+  if (verdict != nullptr) {
+    for (const LeftOutReading& r : verdict->leftOut) {
+      json.BeginObject();
+      json.Key("row");
+      json.Integer(static_cast<long long>(r.row));
+      json.Key("why");
+      json.String(r.why);
+      json.EndObject();
+    }
+  }
+  json.EndArray();
+}
+
 }  // namespace vorsant::cli

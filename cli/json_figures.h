@@ -22,4 +22,8 @@ void Volume(JsonWriter& json, std::string_view stem, const std::optional<double>
 // or null where `verdict` has no range or there is no verdict.
 void VolumeRanges(JsonWriter& json, const Verdict* verdict);
 
+// left_out: the readings the models left out, each {row, why}; an empty
+// list without a verdict.
+void LeftOut(JsonWriter& json, const Verdict* verdict);
+
 }  // namespace vorsant::cli

@@ -144,6 +144,33 @@ Candidate At(const LawForm& form, double s, const CumulativeReadings& r, double 
   return c;
 }
 
+// Golden section on [a, b] for `steps` steps; the best of `best` and the
+// section's last two points.
+IntegralFit GoldenSection(const LawForm& form, const CumulativeReadings& r, double wMax,
+                          const std::vector<double>& logW, double a, double b, int steps, Candidate best) {
+  const double ratio = (std::sqrt(5.0) - 1) / 2;
+  double x1 = b - ratio * (b - a), x2 = a + ratio * (b - a);
+  Candidate c1 = At(form, x1, r, wMax, logW), c2 = At(form, x2, r, wMax, logW);
+  for (int i = 0; i < steps; ++i) {
+    if (c1.sse <= c2.sse) {
+      b = x2;
+      x2 = x1;
+      c2 = c1;
+      x1 = b - ratio * (b - a);
+      c1 = At(form, x1, r, wMax, logW);
+    } else {
+      a = x1;
+      x1 = x2;
+      c1 = c2;
+      x2 = a + ratio * (b - a);
+      c2 = At(form, x2, r, wMax, logW);
+    }
+  }
+  for (const Candidate* c : {&c1, &c2})
+    if (c->sse < best.sse) best = *c;
+  return best.fit;
+}
+
 // The least sum of squares over s in the law's range: a grid, then golden
 // section around the best grid point; not fitted when that lies at an end.
 IntegralFit Search(const LawForm& form, const CumulativeReadings& r, double wMax) {
@@ -162,28 +189,8 @@ IntegralFit Search(const LawForm& form, const CumulativeReadings& r, double wMax
   // it forbids (a cake with no filter under it, pores shut before the end),
   // so the law does not describe the trial.
   if (bestIndex <= 0 || bestIndex >= kGridSteps) return {};
-  double a = form.lo + step * (bestIndex - 1), b = form.lo + step * (bestIndex + 1);
-  const double ratio = (std::sqrt(5.0) - 1) / 2;
-  double x1 = b - ratio * (b - a), x2 = a + ratio * (b - a);
-  Candidate c1 = At(form, x1, r, wMax, logW), c2 = At(form, x2, r, wMax, logW);
-  for (int i = 0; i < kGoldenSteps; ++i) {
-    if (c1.sse <= c2.sse) {
-      b = x2;
-      x2 = x1;
-      c2 = c1;
-      x1 = b - ratio * (b - a);
-      c1 = At(form, x1, r, wMax, logW);
-    } else {
-      a = x1;
-      x1 = x2;
-      c1 = c2;
-      x2 = a + ratio * (b - a);
-      c2 = At(form, x2, r, wMax, logW);
-    }
-  }
-  for (const Candidate* c : {&c1, &c2})
-    if (c->sse < best.sse) best = *c;
-  return best.fit;
+  const double a = form.lo + step * (bestIndex - 1), b = form.lo + step * (bestIndex + 1);
+  return GoldenSection(form, r, wMax, logW, a, b, kGoldenSteps, best);
 }
 
 // The least sum of squares near `around`: the local grid's shapes, then
@@ -204,28 +211,8 @@ IntegralFit LocalSearch(const LawForm& form, const CumulativeReadings& r, double
     }
   }
   if (bestIndex <= 0 || bestIndex >= kLocalCount - 1) return Search(form, r, wMax);
-  double a = best.fit.shape - half, b = best.fit.shape + half;
-  const double ratio = (std::sqrt(5.0) - 1) / 2;
-  double x1 = b - ratio * (b - a), x2 = a + ratio * (b - a);
-  Candidate c1 = At(form, x1, r, wMax, logW), c2 = At(form, x2, r, wMax, logW);
-  for (int i = 0; i < kLocalGoldenSteps; ++i) {
-    if (c1.sse <= c2.sse) {
-      b = x2;
-      x2 = x1;
-      c2 = c1;
-      x1 = b - ratio * (b - a);
-      c1 = At(form, x1, r, wMax, logW);
-    } else {
-      a = x1;
-      x1 = x2;
-      c1 = c2;
-      x2 = a + ratio * (b - a);
-      c2 = At(form, x2, r, wMax, logW);
-    }
-  }
-  for (const Candidate* c : {&c1, &c2})
-    if (c->sse < best.sse) best = *c;
-  return best.fit;
+  const double a = best.fit.shape - half, b = best.fit.shape + half;
+  return GoldenSection(form, r, wMax, logW, a, b, kLocalGoldenSteps, best);
 }
 
 // One shape of the local grid: every refit's least squares at it.

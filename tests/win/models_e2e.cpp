@@ -102,19 +102,6 @@ void CtrlKey(WORD key) {
   SendInput(4, in, sizeof(INPUT));
 }
 
-std::wstring ClipboardText() {
-  std::wstring text;
-  if (!OpenClipboard(nullptr)) return text;
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    if (const auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
-      text = p;
-      GlobalUnlock(data);
-    }
-  }
-  CloseClipboard();
-  return text;
-}
-
 // A visible dialog of the program that owns `wnd`, if any.
 HWND ProgramDialog(HWND wnd) {
   const DWORD program = GetWindowThreadProcessId(wnd, nullptr);
@@ -148,7 +135,7 @@ void ShortcutsInABox(HWND w) {
   auto copy = [&] {
     const DWORD before = GetClipboardSequenceNumber();
     CtrlKey('C');
-    return WaitUntil([&] { return GetClipboardSequenceNumber() != before && ClipboardText() == Text(safety); }, 5000);
+    return WaitUntil([&] { return GetClipboardSequenceNumber() != before && ReadClipboard() == Text(safety); }, 5000);
   };
   bool copied = copy();
   if (!copied) {
@@ -156,7 +143,7 @@ void ShortcutsInABox(HWND w) {
     // there was, and strike it once more on the whole text.
     std::printf("note: no copy within 5 s; the box holds \"%s\", the clipboard \"%s\", the focus is %s, "
                 "the foreground %s\n",
-                Utf8(Text(safety)).c_str(), Utf8(ClipboardText()).c_str(), Describe(GuiState(w).hwndFocus).c_str(),
+                Utf8(Text(safety)).c_str(), Utf8(ReadClipboard()).c_str(), Describe(GuiState(w).hwndFocus).c_str(),
                 Describe(GetForegroundWindow()).c_str());
     SendMessageW(safety, EM_SETSEL, 0, -1);
     copied = copy();
