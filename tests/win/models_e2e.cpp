@@ -91,17 +91,6 @@ HWND OpenTableWindow(HWND frame, int command, const std::wstring& caption) {
   return w;
 }
 
-// Ctrl+`key` struck on the keyboard, into whatever has the focus of the
-// foreground window.
-void CtrlKey(WORD key) {
-  INPUT in[4]{};
-  for (INPUT& i : in) i.type = INPUT_KEYBOARD;
-  in[0].ki.wVk = in[3].ki.wVk = VK_CONTROL;
-  in[1].ki.wVk = in[2].ki.wVk = key;
-  in[2].ki.dwFlags = in[3].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(4, in, sizeof(INPUT));
-}
-
 // A visible dialog of the program that owns `wnd`, if any.
 HWND ProgramDialog(HWND wnd) {
   const DWORD program = GetWindowThreadProcessId(wnd, nullptr);
@@ -134,7 +123,7 @@ void ShortcutsInABox(HWND w) {
   // by this driver while the box copies, it would refuse the copy.
   auto copy = [&] {
     const DWORD before = GetClipboardSequenceNumber();
-    CtrlKey('C');
+    StrikeCtrl('C');
     return WaitUntil([&] { return GetClipboardSequenceNumber() != before && ReadClipboard() == Text(safety); }, 5000);
   };
   bool copied = copy();
