@@ -89,6 +89,9 @@ class Connection : public std::enable_shared_from_this<Connection> {
     });
   }
 
+  // Closes at once; only once no thread runs the io_context any more.
+  void Abort() { Close(); }
+
  private:
   using Executor = net::io_context::executor_type;
 
@@ -375,6 +378,24 @@ HttpServer::HttpServer(HttpService& service, ServerLimits limits)
 
 HttpServer::~HttpServer() {
   Stop();
+  // Serving has ended: Run has returned. What the io_context still holds (a
+  // close dispatched as the last run ended, a read on a connection that was
+  // never closed) holds its connection, and every connection holds this
+  // state, so neither would ever be freed: close what is left and run those
+  // handlers out here.
+  state_->io.restart();
+  state_->io.poll();
+  std::vector<std::shared_ptr<Connection>> left;
+  {
+    std::lock_guard lock(state_->mutex);
+    for (auto& [raw, weak] : state_->open) {
+      if (auto connection = weak.lock()) left.push_back(std::move(connection));
+    }
+  }
+  for (auto& connection : left) connection->Abort();
+  left.clear();
+  state_->io.restart();
+  state_->io.poll();
 }
 
 void HttpServer::SetResolver(Resolver resolver) {

@@ -43,6 +43,7 @@ struct ServerLimits {
 class HttpServer {
  public:
   HttpServer(HttpService& service, ServerLimits limits = {});
+  // Only once Run has returned: closes what connections are left and frees them.
   ~HttpServer();
   HttpServer(const HttpServer&) = delete;
   HttpServer& operator=(const HttpServer&) = delete;
