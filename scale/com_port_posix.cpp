@@ -170,6 +170,12 @@ std::optional<Clock::time_point> Earlier(std::optional<Clock::time_point> a,
   return *a < *b ? a : b;
 }
 
+// Whether the line has hung up or failed, without waiting.
+bool HungUp(int fd) {
+  pollfd p{fd, POLLIN, 0};
+  return poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
 // Waits for `events` on `fd` until `deadline`; false when the deadline came
 // first. A hang-up or device error is raised.
 bool WaitFor(int fd, short events, std::optional<Clock::time_point> deadline) {
@@ -264,6 +270,10 @@ class PosixComDevice final : public ComDevice {
       }
       if (n < 0 && errno == EINTR) continue;
       if (n < 0 && errno != EAGAIN) RaiseSystemError(errno);
+      // Nothing read although the line said it was readable: it has hung
+      // up (the balance's cable or terminal is gone). Waiting again would
+      // only spin.
+      if (n == 0 && HungUp(fd_)) RaiseSystemError(EIO);
       if (immediate) break;
       std::optional<Clock::time_point> deviceAt = totalAt;
       if (got > 0 && t.ReadInterval > 0 && t.ReadInterval != kMaxDword) {
