@@ -166,6 +166,8 @@ std::vector<Tally> Folded(const Counts& counts) {
   return tallies;
 }
 
+}  // namespace
+
 void AddCounts(OutcomeCounts& into, const OutcomeCounts& more) {
   into.sessions += more.sessions;
   into.success += more.success;
@@ -173,6 +175,8 @@ void AddCounts(OutcomeCounts& into, const OutcomeCounts& more) {
   into.fatalError += more.fatalError;
   into.unfinished += more.unfinished;
 }
+
+namespace {
 
 void AddOutcome(OutcomeCounts& counts, const std::optional<std::string>& endStatus) {
   ++counts.sessions;

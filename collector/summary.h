@@ -23,6 +23,9 @@ struct OutcomeCounts {
   std::int64_t sessions = 0, success = 0, userAbort = 0, fatalError = 0, unfinished = 0;
 };
 
+// Adds `more` into `into`, count by count.
+void AddCounts(OutcomeCounts& into, const OutcomeCounts& more);
+
 struct VersionOutcomes {
   std::string app, version;
   OutcomeCounts outcomes;

@@ -24,14 +24,6 @@ OutcomeCounts ReadOutcomes(const SqlRow& row, std::size_t first) {
   return c;
 }
 
-void Add(OutcomeCounts& into, const OutcomeCounts& more) {
-  into.sessions += more.sessions;
-  into.success += more.success;
-  into.userAbort += more.userAbort;
-  into.fatalError += more.fatalError;
-  into.unfinished += more.unfinished;
-}
-
 OutcomeCounts Minus(OutcomeCounts a, const OutcomeCounts& b) {
   a.sessions -= b.sessions;
   a.success -= b.success;
@@ -106,7 +98,7 @@ class Queries {
               v.app = row[0].value_or("");
               v.version = row[1].value_or("");
               v.outcomes = ReadOutcomes(row, 2);
-              Add(listed, v.outcomes);
+              AddCounts(listed, v.outcomes);
               groups = Int(row[6]);
             });
     if (groups > static_cast<std::int64_t>(s.byVersion.size())) {
@@ -126,7 +118,7 @@ class Queries {
                 " GROUP BY s.day ORDER BY s.day" + bytes_ + " DESC LIMIT " + std::to_string(kListedDays),
             params_, [&](const SqlRow& row) {
               latest.push_back({row[0].value_or(""), ReadOutcomes(row, 1)});
-              Add(listed, latest.back().outcomes);
+              AddCounts(listed, latest.back().outcomes);
               days = Int(row[5]);
             });
     if (days > static_cast<std::int64_t>(latest.size())) {
