@@ -25,6 +25,8 @@ constexpr std::array<ActionInfo, kActionCount> kActions{{
     {kCmdFoulingModels, "FoulingModels", C::Data, "&Fouling Models", "", "", "", false, -1},
     {kCmdCompareOpenTrials, "CompareOpenTrials", C::Data, "Compare &Open Trials", "", "", "", false, -1},
     {kCmdSetScaleConnection, "SetScaleConnection", C::Data, "Set Scale Connection", "", "", "", true, -1},
+    {kCmdBalanceSettings, "BalanceSettings", C::Data, "&Balance Settings...", "", "",
+     "Balance Settings|Choose the balance's port and command set, or find it", true, -1},
     {kCmdHelpAbout, "HelpAbout", C::Help, "About", "", "", "", true, -1},
     {kCmdWindowCascade, "WindowCascade", C::Window, "&Cascade", "", "Cascade", "Cascade|Cascade windows",
      false, 3},
@@ -37,9 +39,10 @@ constexpr std::array<ActionInfo, kActionCount> kActions{{
 constexpr CommandId kSep = kMenuSeparator;
 constexpr std::array<CommandId, 8> kWineMenu{kCmdFileNew,    kCmdFileOpen,     kCmdFileClose, kCmdFileSave,
                                              kCmdFileSaveAs, kCmdExportReport, kSep,          kCmdExit};
-constexpr std::array<CommandId, 10> kDataMenu{
+constexpr std::array<CommandId, 11> kDataMenu{
     kCmdEditConditions,  kCmdEditData,      kCmdCollectNewData,    kSep, kCmdLaboratoryGraph,
-    kCmdProductionGraph, kCmdFoulingModels, kCmdCompareOpenTrials, kSep, kCmdSetScaleConnection};
+    kCmdProductionGraph, kCmdFoulingModels, kCmdCompareOpenTrials, kSep, kCmdSetScaleConnection,
+    kCmdBalanceSettings};
 constexpr std::array<CommandId, 3> kViewMenu{kCmdWindowCascade, kCmdWindowTileHorizontal,
                                              kCmdWindowTileVertical};
 constexpr std::array<CommandId, 1> kHelpMenu{kCmdHelpAbout};

@@ -28,7 +28,7 @@ struct ActionInfo {
   int ImageIndex;  // picture in the shared image list, -1 for none
 };
 
-inline constexpr std::size_t kActionCount = 19;
+inline constexpr std::size_t kActionCount = 20;
 
 const std::array<ActionInfo, kActionCount>& Actions();
 const ActionInfo* FindAction(CommandId id);

@@ -21,6 +21,7 @@ enum CommandId : int {
   kCmdSetScaleConnection = 206,
   kCmdFoulingModels = 207,
   kCmdCompareOpenTrials = 208,
+  kCmdBalanceSettings = 209,
   kCmdHelpAbout = 301,
   kCmdWindowCascade = 401,
   kCmdWindowTileHorizontal = 402,

@@ -16,8 +16,10 @@ namespace vorsant {
 // `init` fills it as it opens; `accept` runs on OK and returns true to close
 // it, false to keep it open (having shown its own message). Cancel and the
 // close box close it. Returns true for OK.
+// `command`, when given, hears every other WM_COMMAND (a button's id).
 bool RunOkCancelDialog(HWND owner, int templateId, const std::function<void(HWND)>& init,
-                       const std::function<bool(HWND)>& accept);
+                       const std::function<bool(HWND)>& accept,
+                       const std::function<void(HWND, int id)>& command = nullptr);
 
 // The conditions dialog: loads the boxes from `input`, checks them on OK
 // (messages through `ui`) and on OK leaves the accepted boxes in `input`.

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
+#include "app/collection_readings.h"
 #include "app/file_access.h"
 #include "app/path_text.h"
 #include "app/scale_commands.h"
+#include "app/scale_connection_flow.h"
 #include "app/system_text.h"
 #include "scale/balance_port.h"
 #include "trial/new_trial.h"
@@ -55,6 +57,7 @@ bool TMainForm::StartUp(const std::string& startFile) {
     return false;
   }
   ConfigureScalePort(ComPort, Environment.ScalePort);
+  ApplyBalanceSetting(*this);
   ui_.ShowSplash(kSplashMilliseconds);
   ShowWelcome = true;
   WineWindowCount = 0;
@@ -238,16 +241,10 @@ void TMainForm::SaveWineFile(const std::string& LocalFileName, bool& Error, bool
           MessageIcon::Information, MessageButtons::Ok, MessageAnswer::Ok);
       Error = true;
     }
-    if (!Error && FileExistsAt(LocalFileName)) {
-      if (ui_.ShowMessage("A file with that name already exists. Overwrite it?", MessageIcon::Warning,
-                          MessageButtons::OkCancel, MessageAnswer::Cancel) != MessageAnswer::Ok)
-        Error = true;
-    }
+    if (!Error && !ConfirmOverwrite(LocalFileName)) Error = true;
   }
   if (Error) return;
-  int errorNumber = SaveOverError(LocalFileName);
-  if (errorNumber == 0)
-    errorNumber = SaveTrialFile(PathFromText(LocalFileName), target->WineClass.WineRec, files_);
+  const int errorNumber = WriteTrial(LocalFileName, target->WineClass.WineRec);
   if (errorNumber != 0) {
     Error = true;
     ui_.ShowMessage("I/O Error type " + std::to_string(errorNumber) +
@@ -255,14 +252,30 @@ void TMainForm::SaveWineFile(const std::string& LocalFileName, bool& Error, bool
                     MessageIcon::Warning, MessageButtons::Ok, MessageAnswer::Ok);
     return;
   }
-  target->Caption = FileNamePart(LocalFileName);
-  target->FileName = LocalFileName;
-  target->WineClass.Modified = false;
-  ui_.CaptionChanged(*target);
-  RememberRecent(LocalFileName);
+  TrialSaved(*target, LocalFileName);
   ui_.SetStatusText("File Saved");
   ui_.Wait(400);
   ui_.SetStatusText("");
+}
+
+bool TMainForm::ConfirmOverwrite(const std::string& path) {
+  return !FileExistsAt(path) ||
+         ui_.ShowMessage("A file with that name already exists. Overwrite it?", MessageIcon::Warning,
+                         MessageButtons::OkCancel, MessageAnswer::Cancel) == MessageAnswer::Ok;
+}
+
+int TMainForm::WriteTrial(const std::string& path, const TWineRec& rec) {
+  const int errorNumber = SaveOverError(path);
+  return errorNumber != 0 ? errorNumber : SaveTrialFile(PathFromText(path), rec, files_);
+}
+
+void TMainForm::TrialSaved(TMDIChild& child, const std::string& path) {
+  child.Caption = FileNamePart(path);
+  child.FileName = path;
+  child.WineClass.Modified = false;
+  ui_.CaptionChanged(child);
+  RememberRecent(path);
+  MoveCollectionReadings(child.PendingReadings, PathFromText(path));
 }
 
 void TMainForm::FileSaveExecute() {
@@ -402,6 +415,9 @@ void TMainForm::Execute(CommandId id) {
       break;
     case kCmdSetScaleConnection:
       if (Scale) Scale->SetScaleConnectionExecute();
+      break;
+    case kCmdBalanceSettings:
+      if (Scale) Scale->BalanceSettingsExecute();
       break;
   }
 }

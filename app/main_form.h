@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/actions.h"
+#include "app/balance_setting.h"
 #include "app/environment_file.h"
 #include "app/recent_trials.h"
 #include "app/trial_window.h"
@@ -69,6 +70,13 @@ class TMainForm {
 
   void OpenWineWindow(const std::string& path, CommandId action);
   void SaveWineFile(const std::string& LocalFileName, bool& Error, bool SaveAs);
+  // What both save paths share (the frame's and a trial window's close
+  // question): the overwrite question, writing the record safely (0 or the
+  // system's error number), and, once saved, the window's caption and file
+  // name, the recent trials and the collection's readings moved beside it.
+  bool ConfirmOverwrite(const std::string& path);
+  int WriteTrial(const std::string& path, const TWineRec& rec);
+  void TrialSaved(TMDIChild& child, const std::string& path);
   void EnableWineActions();
   void DisableWineActions();
 
@@ -110,6 +118,11 @@ class TMainForm {
   // them (none: the list lives as long as the program).
   RecentTrials Recent;
   RecentTrialsStore* RecentStore = nullptr;
+  // The balance beside the environment file's port (a port above COM9, its
+  // command set), and where the shell keeps it (none: until the program
+  // ends).
+  BalanceSetting Balance;
+  BalanceSettingStore* BalanceStore = nullptr;
 
  private:
   enum class OpenOutcome { Opened, AlreadyOpen, Unreadable };

@@ -113,6 +113,7 @@ bool MainWindow::Start(const std::string& startFile, int showCommand) {
   if (!frame_) return false;
   menu.Release();
   form_.RecentStore = &recentStore_;
+  form_.BalanceStore = &balanceStore_;
   DpiScale px(frame_);
   SetClientSize(frame_, px(kClientWidth), px(kClientHeight));
   // At a large scale on a small screen the frame takes the work area.

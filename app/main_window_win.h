@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/main_form.h"
+#include "app/balance_store_win.h"
 #include "app/recent_store_win.h"
 #include "app/scale_windows_win.h"
 #include "app/trial_window_win.h"
@@ -84,6 +85,7 @@ class MainWindow final : public UiPort {
 
   HINSTANCE instance_;
   RegistryRecentTrials recentStore_;
+  RegistryBalanceSetting balanceStore_;
   TMainForm form_;
   // The balance commands and their windows; after form_, which they use.
   std::unique_ptr<ScaleWindows> scale_;

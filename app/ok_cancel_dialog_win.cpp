@@ -10,6 +10,7 @@ namespace {
 struct Handlers {
   const std::function<void(HWND)>* Init;
   const std::function<bool(HWND)>* Accept;
+  const std::function<void(HWND, int)>* Command;
 };
 
 INT_PTR CALLBACK OkCancelProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
@@ -28,6 +29,11 @@ INT_PTR CALLBACK OkCancelProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         case IDCANCEL:
           EndDialog(dlg, IDCANCEL);
           return TRUE;
+        default:
+          if (*handlers->Command && HIWORD(wp) == BN_CLICKED) {
+            (*handlers->Command)(dlg, LOWORD(wp));
+            return TRUE;
+          }
       }
     }
   } catch (...) {
@@ -42,8 +48,9 @@ INT_PTR CALLBACK OkCancelProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 bool RunOkCancelDialog(HWND owner, int templateId, const std::function<void(HWND)>& init,
-                       const std::function<bool(HWND)>& accept) {
-  Handlers handlers{&init, &accept};
+                       const std::function<bool(HWND)>& accept,
+                       const std::function<void(HWND, int id)>& command) {
+  Handlers handlers{&init, &accept, &command};
   return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), owner, OkCancelProc,
                          reinterpret_cast<LPARAM>(&handlers)) == IDOK;
 }

@@ -22,20 +22,8 @@ std::vector<std::string> RegistryRecentTrials::Load() {
   RegistryKey key;
   if (RegOpenKeyExW(HKEY_CURRENT_USER, kRecentKey, 0, KEY_QUERY_VALUE, key.Out()) != ERROR_SUCCESS)
     return paths;
-  for (std::size_t i = 0; i < kRecentTrialCount; ++i) {
-    DWORD bytes = 0;
-    std::wstring name = ValueName(i);
-    if (RegGetValueW(key.Get(), nullptr, name.c_str(), RRF_RT_REG_SZ, nullptr, nullptr, &bytes) !=
-            ERROR_SUCCESS ||
-        bytes < sizeof(wchar_t))
-      continue;
-    std::wstring value(bytes / sizeof(wchar_t), L'\0');
-    if (RegGetValueW(key.Get(), nullptr, name.c_str(), RRF_RT_REG_SZ, nullptr, value.data(), &bytes) !=
-        ERROR_SUCCESS)
-      continue;
-    value.resize(wcsnlen(value.c_str(), value.size()));
-    paths.push_back(Narrow(value));
-  }
+  for (std::size_t i = 0; i < kRecentTrialCount; ++i)
+    if (std::optional<std::wstring> value = key.Text(ValueName(i).c_str())) paths.push_back(Narrow(*value));
   return paths;
 }
 
@@ -46,13 +34,10 @@ void RegistryRecentTrials::Save(const std::vector<std::string>& paths) {
     return;
   for (std::size_t i = 0; i < kRecentTrialCount; ++i) {
     std::wstring name = ValueName(i);
-    if (i >= paths.size()) {
+    if (i >= paths.size())
       RegDeleteValueW(key.Get(), name.c_str());
-      continue;
-    }
-    std::wstring value = Widen(paths[i]);
-    RegSetValueExW(key.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    else
+      key.SetText(name.c_str(), Widen(paths[i]));
   }
 }
 

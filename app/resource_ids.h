@@ -105,3 +105,11 @@
 #define IDC_TIME 4302
 #define IDC_STOP 4303
 #define IDC_STOP_BUTTON 4304
+// Balance Settings: the port and command-set lists, Find Balance and its words.
+#define IDD_BALANCE 4002
+#define IDC_BALANCE_PORT_LABEL 4401
+#define IDC_BALANCE_PORT 4402
+#define IDC_BALANCE_PROFILE_LABEL 4403
+#define IDC_BALANCE_PROFILE 4404
+#define IDC_FIND_BALANCE 4405
+#define IDC_BALANCE_FOUND 4406

@@ -37,6 +37,7 @@ bool ScaleCommands::Allows(CommandId id, const TMDIChild* active) const {
   switch (id) {
     case kCmdCollectNewData:
     case kCmdSetScaleConnection:
+    case kCmdBalanceSettings:
       return false;
     case kCmdEditData:
     case kCmdEditConditions:
@@ -70,6 +71,12 @@ void ScaleCommands::CollectNewDataExecute() {
   if (child == nullptr) return;
   deferred_.reset();
   filling_ = child;
+  const BalanceProfile& profile = ProfileOf(form_.Balance);
+  ApplyBalanceLine(form_.ComPort, profile);
+  readings_.reset();
+  child->PendingReadings = shell_.NewReadingsPath();
+  if (!child->PendingReadings.empty()) readings_ = std::make_unique<ReadingLog>(child->PendingReadings);
+  run_.UseBalance(profile, readings_.get());
   Advance(*child, [&] { return run_.Start(child->WineClass); });
 }
 
@@ -104,6 +111,10 @@ void ScaleCommands::ScheduleNextRound() {
 
 void ScaleCommands::EndRun() {
   filling_ = nullptr;
+  // The run has ended (by its own end or an error), so it holds the log no
+  // longer.
+  run_.UseBalance(ProfileOf(form_.Balance), nullptr);
+  readings_.reset();
   shell_.CancelTick();
 }
 
@@ -128,6 +139,18 @@ void ScaleCommands::RunDeferredClose(TMDIChild& child) {
 
 void ScaleCommands::SetScaleConnectionExecute() {
   vorsant::SetScaleConnectionExecute(form_, shell_);
+}
+
+void ScaleCommands::BalanceSettingsExecute() {
+  TComPort& port = form_.ComPort;
+  vorsant::BalanceSettingsExecute(form_, shell_, [&port](const std::string& device) {
+    port.SetDeviceName(device);
+    return FindBalance(port);
+  });
+}
+
+void ScaleCommands::ShowBalanceProblem(const std::string& text) {
+  form_.Ui().SetStatusText(text);
 }
 
 bool ScaleCommands::ExecuteNewDataDialog(TNewDataChoice& choice) {
@@ -171,6 +194,7 @@ bool ScaleCommands::Confirm(const std::string& text) {
 
 void ScaleCommands::SaveAs(TWineClass&) {
   if (!filling_) return;
+  if (readings_) readings_->Close();
   // Save As works on the active window: make it the trial that was filled,
   // which the user may have left for another one during the run.
   shell_.ActivateTrialWindow(*filling_);

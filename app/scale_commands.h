@@ -17,6 +17,7 @@
 //   close goes ahead as asked, with its own questions.
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -57,6 +58,9 @@ class ScaleCommands final : private CollectionUi {
   // is then dropped.
   void CollectNewDataExecute();
   void SetScaleConnectionExecute();
+  // Balance Settings, its Find Balance trying ports through the frame's
+  // port object.
+  void BalanceSettingsExecute();
 
   bool InProgress() const { return run_.InProgress(); }
   bool IsFilling(const TMDIChild& child) const;
@@ -82,6 +86,7 @@ class ScaleCommands final : private CollectionUi {
   void ShowInformation(const std::string& text) override;
   bool Confirm(const std::string& text) override;
   void SaveAs(TWineClass& trial) override;
+  void ShowBalanceProblem(const std::string& text) override;
 
   // One round of the run, from the shell's timer.
   void Tick();
@@ -102,6 +107,9 @@ class ScaleCommands final : private CollectionUi {
   // The density box keeps what was last accepted, as a dialog that lives
   // for the whole program would.
   std::string lastDensity_;
+  // Every reading of the run in progress; closed before its trial is saved,
+  // so that the file can move beside it.
+  std::unique_ptr<ReadingLog> readings_;
 };
 
 }  // namespace vorsant

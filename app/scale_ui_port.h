@@ -4,15 +4,29 @@
 // window and the timer that drives a collection's rounds. The Windows shell
 // implements it with real windows; the tests script it.
 
+#include <cstddef>
+#include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "scale/collection_ui.h"
 #include "scale/run_clock.h"
+#include "scale/serial_ports.h"
 
 namespace vorsant {
 
 class TMDIChild;
+
+// The Balance Settings dialog's boxes: the ports offered and the one chosen,
+// the profile chosen (an index of BalanceProfiles()), and what the last
+// Find Balance said.
+struct BalanceDialogState {
+  std::vector<PresentPort> Ports;
+  std::size_t Port = 0;
+  std::size_t Profile = 0;
+  std::string Found;
+};
 
 class ScaleUiPort {
  public:
@@ -23,6 +37,19 @@ class ScaleUiPort {
   // button's number, or 0 when no button is checked; false on Cancel or
   // the close box.
   virtual bool ExecuteComDialog(int& portNumber) = 0;
+
+  // The Balance Settings dialog, modal, opened with `state`. Its Find
+  // Balance button calls `find` with the boxes as they stand, then shows
+  // the state it leaves (the port and profile found, and its words). True on
+  // OK, with the boxes in `state`.
+  using FindBalanceHandler = std::function<void(BalanceDialogState& state)>;
+  virtual bool ExecuteBalanceDialog(BalanceDialogState& state, const FindBalanceHandler& find) = 0;
+  // The serial ports present on the machine, in their natural order.
+  virtual std::vector<PresentPort> PresentPorts() = 0;
+
+  // Where a run starting now keeps every reading until its trial is saved
+  // (see collection_readings.h); empty: the run keeps only its points.
+  virtual std::filesystem::path NewReadingsPath() = 0;
 
   // TNewDataDlg, modal, opened with `choice`. Its "Begin Data Collection"
   // button calls `rangeCheck` with the boxes as they stand: the check shows

@@ -5,6 +5,7 @@
 #include <exception>
 #include <system_error>
 
+#include "app/collection_readings.h"
 #include "app/dialogs_win.h"
 #include "app/main_form.h"
 #include "app/trial_window_win.h"
@@ -43,6 +44,18 @@ bool ScaleWindows::ExecuteComDialog(int& portNumber) {
 
 bool ScaleWindows::ExecuteNewDataDialog(TNewDataChoice& choice, const RangeCheckHandler& rangeCheck) {
   return RunNewDataDialog(frame_, choice, rangeCheck);
+}
+
+bool ScaleWindows::ExecuteBalanceDialog(BalanceDialogState& state, const FindBalanceHandler& find) {
+  return RunBalanceDialog(frame_, state, find);
+}
+
+std::vector<PresentPort> ScaleWindows::PresentPorts() {
+  return ListSerialPorts();
+}
+
+std::filesystem::path ScaleWindows::NewReadingsPath() {
+  return NewCollectionReadingsPath();
 }
 
 void ScaleWindows::ShowProgress(const KeyHandler& onKey) {

@@ -25,6 +25,8 @@ class TMainForm;
 bool RunComDialog(HWND owner, int& portNumber);
 // TNewDataDlg: see ScaleUiPort::ExecuteNewDataDialog.
 bool RunNewDataDialog(HWND owner, TNewDataChoice& choice, const ScaleUiPort::RangeCheckHandler& rangeCheck);
+// Balance Settings: see ScaleUiPort::ExecuteBalanceDialog.
+bool RunBalanceDialog(HWND owner, BalanceDialogState& state, const ScaleUiPort::FindBalanceHandler& find);
 
 // TDataCollectionDlg: shown at (5, 5) on top of every window, with no
 // caption buttons; destroyed with the object. Nothing in it takes the
@@ -56,6 +58,9 @@ class ScaleWindows final : public ScaleUiPort {
 
   bool ExecuteComDialog(int& portNumber) override;
   bool ExecuteNewDataDialog(TNewDataChoice& choice, const RangeCheckHandler& rangeCheck) override;
+  bool ExecuteBalanceDialog(BalanceDialogState& state, const FindBalanceHandler& find) override;
+  std::vector<PresentPort> PresentPorts() override;
+  std::filesystem::path NewReadingsPath() override;
   void ShowProgress(const KeyHandler& onKey) override;
   void SetCountdown(const std::string& text) override;
   void CloseProgress() override;

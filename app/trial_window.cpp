@@ -68,25 +68,17 @@ void TMDIChild::SaveChildFile(const std::string& name, bool& Error, bool SaveAs)
           MessageIcon::Information, MessageButtons::Ok, MessageAnswer::Ok);
       Error = true;
     }
-    if (!Error && FileExistsAt(name)) {
-      if (ui.ShowMessage("A file with that name already exists. Overwrite it?", MessageIcon::Warning,
-                         MessageButtons::OkCancel, MessageAnswer::Cancel) != MessageAnswer::Ok)
-        Error = true;
-    }
+    if (!Error && !owner_.ConfirmOverwrite(name)) Error = true;
   }
   if (Error) return;
-  int errorNumber = SaveOverError(name);
-  if (errorNumber == 0) errorNumber = SaveTrialFile(PathFromText(name), WineClass.WineRec, owner_.Files());
+  const int errorNumber = owner_.WriteTrial(name, WineClass.WineRec);
   if (errorNumber != 0) {
     ui.ShowMessage("I/O Error type " + std::to_string(errorNumber) + " - The file did not get saved.",
                    MessageIcon::Error, MessageButtons::Ok, MessageAnswer::Ok);
     Error = true;
     return;
   }
-  Caption = FileNamePart(name);
-  FileName = name;
-  WineClass.Modified = false;
-  ui.CaptionChanged(*this);
+  owner_.TrialSaved(*this, name);
 }
 
 bool TMDIChild::FilterFileOpen(const std::string& Name, TWineRec& WineRec) {

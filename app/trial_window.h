@@ -29,6 +29,8 @@ class TMDIChild {
   TWineClass WineClass{};
   FileDialogState SaveDialog;   // used only by the close query
   void* ShellWindow = nullptr;  // the shell's window; never touched here
+  // Readings of a collection into this window not yet beside a saved file.
+  std::filesystem::path PendingReadings;
 
   // Placement from the number of trial windows counted before this one.
   void SetUp();

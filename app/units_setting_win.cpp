@@ -34,11 +34,9 @@ UnitSystem StoredUnits() {
   RegistryKey key;
   if (RegOpenKeyExW(HKEY_CURRENT_USER, kProgramKey, 0, KEY_QUERY_VALUE, key.Out()) != ERROR_SUCCESS)
     return UnitSystem::kUs;
-  wchar_t value[16] = {};
-  DWORD bytes = sizeof value - sizeof(wchar_t);
-  if (RegGetValueW(key.Get(), nullptr, kUnitsValue, RRF_RT_REG_SZ, nullptr, value, &bytes) != ERROR_SUCCESS)
-    return UnitSystem::kUs;
-  return UnitSystemNamed(Utf8(value)).value_or(UnitSystem::kUs);
+  const std::optional<std::wstring> value = key.Text(kUnitsValue);
+  if (!value || value->size() > 15) return UnitSystem::kUs;
+  return UnitSystemNamed(Utf8(value->c_str())).value_or(UnitSystem::kUs);
 }
 
 void StoreUnits(UnitSystem units) {
@@ -47,9 +45,7 @@ void StoreUnits(UnitSystem units) {
                       nullptr) != ERROR_SUCCESS)
     return;
   const std::string_view name = UnitSystemKey(units);  // ASCII
-  const std::wstring value(name.begin(), name.end());
-  RegSetValueExW(key.Get(), kUnitsValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                 static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  key.SetText(kUnitsValue, std::wstring(name.begin(), name.end()));
 }
 
 NumberStyle UserNumberStyle() {

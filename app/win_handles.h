@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -99,6 +100,25 @@ class RegistryKey {
   }
   HKEY* Out() { return &key_; }
   HKEY Get() const { return key_; }
+
+  // A text value; nothing when it is missing or not text.
+  std::optional<std::wstring> Text(const wchar_t* name) const {
+    DWORD bytes = 0;
+    if (RegGetValueW(key_, nullptr, name, RRF_RT_REG_SZ, nullptr, nullptr, &bytes) != ERROR_SUCCESS)
+      return std::nullopt;
+    std::wstring value(bytes / sizeof(wchar_t) + 1, L'\0');
+    bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+    if (RegGetValueW(key_, nullptr, name, RRF_RT_REG_SZ, nullptr, value.data(), &bytes) != ERROR_SUCCESS)
+      return std::nullopt;
+    value.resize(wcsnlen(value.c_str(), value.size()));
+    return value;
+  }
+  // Failures are the caller's to ignore: every value kept is a convenience.
+  void SetText(const wchar_t* name, std::wstring_view value) {
+    const std::wstring text(value);
+    RegSetValueExW(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  }
 
  private:
   HKEY key_ = nullptr;

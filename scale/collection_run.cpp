@@ -77,16 +77,16 @@ void CollectionRun::Recalculated(TWineClass& trial) {
 }
 
 void CollectionRun::Tare() {
-  if (&profile_ == &DefaultBalanceProfile()) {
+  if (profile_ == &DefaultBalanceProfile()) {
     SendTare(port_);
   } else {
-    TareWithProfile(port_, profile_);
+    TareWithProfile(port_, *profile_);
   }
 }
 
 TWeightReading CollectionRun::Weigh() {
-  if (&profile_ == &DefaultBalanceProfile()) return GetWeight(port_);
-  const BalanceAnswer answer = WeighWithProfile(port_, profile_);
+  if (profile_ == &DefaultBalanceProfile()) return GetWeight(port_);
+  const BalanceAnswer answer = WeighWithProfile(port_, *profile_);
   TWeightReading reading;
   reading.Error = !answer.Problem.empty();
   reading.WeightVal = answer.Reading.Grams;

@@ -46,7 +46,15 @@ class CollectionRun {
   // sink every reading; the points and their schedule are the same.
   CollectionRun(SerialPort& port, RunClock& clock, CollectionUi& ui,
                 const BalanceProfile& profile = DefaultBalanceProfile(), ReadingSink* sink = nullptr)
-      : port_(port), clock_(clock), ui_(ui), profile_(profile), sink_(sink) {}
+      : port_(port), clock_(clock), ui_(ui), profile_(&profile), sink_(sink) {}
+
+  // The balance and the sink of the next run, for a caller whose user may
+  // choose another balance between runs. Ignored while a run is in progress.
+  void UseBalance(const BalanceProfile& profile, ReadingSink* sink) {
+    if (InProgress()) return;
+    profile_ = &profile;
+    sink_ = sink;
+  }
 
   // Runs the whole command for `trial`, pausing on the clock between
   // rounds; for a caller without a message loop of its own. An error of the
@@ -103,7 +111,7 @@ class CollectionRun {
   SerialPort& port_;
   RunClock& clock_;
   CollectionUi& ui_;
-  const BalanceProfile& profile_;
+  const BalanceProfile* profile_;
   ReadingSink* sink_;
   TWineClass* trial_ = nullptr;
   bool stopCollection_ = false;

@@ -13,7 +13,13 @@ std::filesystem::path ReadingLogPath(const std::filesystem::path& trialPath) {
   return log;
 }
 
+void ReadingLog::Close() {
+  closed_ = true;
+  out_.close();
+}
+
 void ReadingLog::Add(double seconds, double grams, double ml) {
+  if (closed_) throw std::runtime_error("the readings file beside the trial is closed");
   if (!out_.is_open()) {
     out_.open(path_, std::ios::binary | std::ios::trunc);
     if (out_) out_ << kReadingLogHeader << "\n";

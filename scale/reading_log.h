@@ -41,10 +41,13 @@ class ReadingLog final : public ReadingSink {
   explicit ReadingLog(std::filesystem::path path) : path_(std::move(path)) {}
   // Throws std::runtime_error when the file cannot be written.
   void Add(double seconds, double grams, double ml) override;
+  // Closes the file for good (so that it can be moved); a later Add throws.
+  void Close();
 
  private:
   std::filesystem::path path_;
   std::ofstream out_;
+  bool closed_ = false;
 };
 
 struct LoggedReading {

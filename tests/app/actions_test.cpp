@@ -11,7 +11,7 @@ TEST(Actions, AtStartOnlyTheFileHelpAndScaleCommandsAreEnabled) {
   ActionStates states;
   for (const ActionInfo& a : Actions()) {
     bool expected = a.Id == kCmdFileNew || a.Id == kCmdFileOpen || a.Id == kCmdExit ||
-                    a.Id == kCmdHelpAbout || a.Id == kCmdSetScaleConnection;
+                    a.Id == kCmdHelpAbout || a.Id == kCmdSetScaleConnection || a.Id == kCmdBalanceSettings;
     EXPECT_EQ(IsActionEnabled(a.Id, {states, 0}), expected) << a.Name;
   }
 }

@@ -96,6 +96,16 @@ TEST_F(CloseQueryTest, NoClosesAndCancelKeepsTheWindow) {
   EXPECT_TRUE(form->Windows().empty());
 }
 
+TEST_F(CloseQueryTest, ATrialSavedAtItsOwnCloseQuestionJoinsTheRecentTrials) {
+  TMDIChild& w = NewTrial();
+  ui.MessageAnswers.push_back(MessageAnswer::Yes);
+  ui.FileChoices.push_back(Path("kept"));
+  form->CloseTrialWindow(w);
+  ASSERT_TRUE(form->Windows().empty());
+  ASSERT_FALSE(form->Recent.Paths().empty());
+  EXPECT_EQ(form->Recent.Paths().front(), Path("kept.vrs"));
+}
+
 TEST_F(CloseQueryTest, YesThenCancelKeepsTheWindowAndItsChanges) {
   TMDIChild& w = NewTrial();
   ui.MessageAnswers.push_back(MessageAnswer::Yes);

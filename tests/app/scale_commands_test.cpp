@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
 
 #include "app/scale_connection_flow.h"
 #include "flow_fixture.h"
@@ -338,6 +339,115 @@ TEST_F(ScaleCommandsTest, ClosingTheProgramDuringARunEndsTheRunFirstAndThenAsksT
   // With the run over nothing holds the program back.
   ui.MessageAnswers.push_back(MessageAnswer::No);
   EXPECT_TRUE(form->CloseQuery());
+}
+
+}  // namespace
+}  // namespace vorsant::testing
+
+namespace vorsant::testing {
+namespace {
+
+// Balance Settings and the readings of a run
+
+struct MemoryBalanceStore final : BalanceSettingStore {
+  BalanceSetting stored;
+  int saves = 0;
+  BalanceSetting Load() override { return stored; }
+  void Save(const BalanceSetting& setting) override {
+    stored = setting;
+    ++saves;
+  }
+};
+
+std::size_t IndexOfProfile(std::string_view name) {
+  const auto& all = BalanceProfiles();
+  return static_cast<std::size_t>(
+      std::find_if(all.begin(), all.end(), [&](const BalanceProfile& p) { return p.Name == name; }) -
+      all.begin());
+}
+
+TEST_F(ScaleCommandsTest, BalanceSettingsFindABalanceAndKeepAPortAboveNineBesideTheEnvironmentFile) {
+  MemoryBalanceStore store;
+  form->BalanceStore = &store;
+  shell.Ports = {{"COM3", "Communications Port (COM3)"}, {"COM12", "USB Serial Port (COM12)"}};
+  const std::vector<std::uint8_t> environmentBefore = Environment();
+  std::vector<std::string> tried;
+  const BalanceFinder finder = [&](const std::string& device) -> std::optional<FoundBalance> {
+    tried.push_back(device);
+    if (device == "COM3") throw EComError("Access is denied.", 5);
+    if (device != "COM12") return std::nullopt;
+    BalanceReading reading{ReadingState::Stable, 12.345, "g", ""};
+    return FoundBalance{FindBalanceProfile("standard"), reading};
+  };
+  shell.BalanceAnswers.push_back([](BalanceDialogState& state, const auto& find) {
+    find(state);
+    return true;
+  });
+  BalanceSettingsExecute(*form, shell, finder);
+
+  // The current port is offered though absent, in its place; Find tries it
+  // first, then the others, and takes what answered into the boxes.
+  ASSERT_EQ(shell.BalanceShown.size(), 1u);
+  const BalanceDialogState& shown = shell.BalanceShown[0];
+  ASSERT_EQ(shown.Ports.size(), 3u);
+  EXPECT_EQ(shown.Ports[0].Description, "COM2 (not present)");
+  EXPECT_EQ(shown.Port, 0u);
+  EXPECT_EQ(shown.Profile, IndexOfProfile("default"));
+  EXPECT_EQ(tried, (std::vector<std::string>{"COM2", "COM3", "COM12"}));
+
+  EXPECT_EQ(form->ComPort.DeviceName(), "COM12");
+  EXPECT_EQ(form->ComPort.BaudRate(), TBaudRate::br9600);
+  EXPECT_EQ(form->ComPort.DataBits(), TDataBits::db8);
+  EXPECT_EQ(form->ComPort.Parity(), TParity::paNone);
+  EXPECT_EQ(store.stored.Port, "COM12");
+  EXPECT_EQ(store.stored.Profile, "standard");
+  EXPECT_EQ(Environment(), environmentBefore) << "the environment file keeps COM2";
+
+  // The next start reads the balance where it was found.
+  TMainForm next(ui, Path("vorsant.dat"));
+  next.BalanceStore = &store;
+  ASSERT_TRUE(next.StartUp());
+  EXPECT_EQ(next.ComPort.DeviceName(), "COM12");
+  EXPECT_EQ(next.ComPort.BaudRate(), TBaudRate::br9600);
+
+  // A port up to COM9 goes to the environment file as the port dialog's
+  // does, and the one beside it gives way; the profile stays.
+  shell.BalanceAnswers.push_back([](BalanceDialogState& state, const auto& find) {
+    state.Port = 0;  // COM3, with COM12 the current port now
+    find(state);     // nothing answers: the boxes stay as chosen
+    EXPECT_EQ(state.Found, "No balance answered on COM12. COM3 could not be opened: Access is denied.");
+    return true;
+  });
+  BalanceSettingsExecute(*form, shell, [](const std::string& device) -> std::optional<FoundBalance> {
+    if (device == "COM3") throw EComError("Access is denied.", 5);
+    return std::nullopt;
+  });
+  EXPECT_EQ(form->ComPort.DeviceName(), "COM3");
+  EXPECT_EQ(form->Environment.ScalePort, 3);
+  EXPECT_EQ(Environment()[1540], 3);
+  EXPECT_EQ(store.stored.Port, "");
+  EXPECT_EQ(store.stored.Profile, "standard");
+}
+
+TEST_F(ScaleCommandsTest, ARunKeepsEveryReadingAndTheFileMovesBesideTheTrialWhenSaved) {
+  TMDIChild& w = NewTrial();
+  shell.ReadingsPath = Path("pending.csv");
+  ui.MessageAnswers.push_back(MessageAnswer::Yes);
+  ui.FileChoices.push_back(Path("run"));
+  Collect(9);
+
+  ASSERT_EQ(w.FileName, Path("run.vrs"));
+  EXPECT_FALSE(std::filesystem::exists(Path("pending.csv")));
+  EXPECT_TRUE(w.PendingReadings.empty());
+  std::ifstream in(Path("run.readings.csv"), std::ios::binary);
+  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  int skipped = 0;
+  const std::vector<LoggedReading> kept = ParseReadingLog(text, &skipped);
+  EXPECT_EQ(skipped, 0);
+  EXPECT_GT(kept.size(), 36u * 10) << "readings between the points too";
+  EXPECT_EQ(PointCount(w.WineClass.WineRec), 36u) << "the points are those of any run";
+  ASSERT_FALSE(form->Recent.Paths().empty());
+  EXPECT_EQ(form->Recent.Paths().front(), Path("run.vrs"));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 // the user saw can be checked in one place.
 
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -35,6 +36,14 @@ class ScriptedScaleUi final : public ScaleUiPort {
   // nullopt plays Cancel; a number plays OK with that port checked (0: none).
   std::deque<std::optional<int>> ComAnswers;
   std::deque<NewDataAnswer> NewDataAnswers;
+  // The Balance Settings dialog: each answer plays the user on the boxes
+  // as opened (pressing Find Balance through `find` if it likes) and returns
+  // true for OK.
+  using BalanceAnswer = std::function<bool(BalanceDialogState&, const FindBalanceHandler& find)>;
+  std::deque<BalanceAnswer> BalanceAnswers;
+  std::vector<BalanceDialogState> BalanceShown;  // the boxes on opening
+  std::vector<PresentPort> Ports;
+  std::filesystem::path ReadingsPath;  // empty: runs keep only their points
   // Runs after each round, as the user's clicks come between the timer's
   // calls.
   std::function<void(int round)> OnRound;
@@ -56,6 +65,17 @@ class ScriptedScaleUi final : public ScaleUiPort {
     portNumber = *answer;
     return true;
   }
+
+  bool ExecuteBalanceDialog(BalanceDialogState& state, const FindBalanceHandler& find) override {
+    BalanceShown.push_back(state);
+    frame_.Log.push_back("balance dialog");
+    if (BalanceAnswers.empty()) throw std::logic_error("unscripted balance dialog");
+    const BalanceAnswer answer = BalanceAnswers.front();
+    BalanceAnswers.pop_front();
+    return answer(state, find);
+  }
+  std::vector<PresentPort> PresentPorts() override { return Ports; }
+  std::filesystem::path NewReadingsPath() override { return ReadingsPath; }
 
   bool ExecuteNewDataDialog(TNewDataChoice& choice, const RangeCheckHandler& rangeCheck) override {
     NewDataShown.push_back(choice);
