@@ -7,6 +7,9 @@
 # 60 times (VORSANT_TEST_TIME_SCALE): an 18-minute run to its end and Save
 # As, a run stopped by the X key, a 9-minute run across About and a move of
 # the frame, a run on a port that cannot be opened and a run ended by Close.
+# Then Balance Settings finds a balance of the standard interface command set
+# on COM12 (a second simulator) and a 9-minute run goes through it, keeping
+# every reading beside the saved trial.
 # The saved trials are then read back with the command-line tool.
 # Screenshots and the trial's panels land in build/artifacts/e2e-collect/.
 #
@@ -32,6 +35,8 @@ port=4
 # A port mapped to a device that does not exist, for the error of a port
 # that cannot be opened.
 missing_port=9
+# Today's balance: the standard interface command set on a port above COM9.
+high_port=12
 time_scale=60
 
 give_up() {
@@ -48,11 +53,13 @@ rm -rf "$artifacts"
 mkdir -p "$artifacts"
 
 sim_pid=""
+standard_pid=""
 cleanup() {
-  if [ -n "$sim_pid" ]; then
-    kill "$sim_pid" 2>/dev/null || true
-    wait "$sim_pid" 2>/dev/null || true
-  fi
+  for pid in $sim_pid $standard_pid; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  wine reg delete 'HKLM\Software\Wine\Ports' /v "COM$high_port" /f >/dev/null 2>&1 || true
   wine reg delete 'HKLM\Software\Wine\Ports' /v "COM$port" /f >/dev/null 2>&1 || true
   wine reg delete 'HKLM\Software\Wine\Ports' /v "COM$missing_port" /f >/dev/null 2>&1 || true
   e2e_cleanup
@@ -71,8 +78,12 @@ python3 -c 'import struct,sys; sys.stdout.buffer.write(bytes(i % 251 for i in ra
 VORSANT_TEST_TIME_SCALE=$time_scale "$sim" --verbose --link "$artifacts/balance" \
   >"$artifacts/balance.out" 2>"$artifacts/balance.log" &
 sim_pid=$!
-for _ in $(seq 300); do [ -L "$artifacts/balance" ] && break; sleep 0.1; done
+VORSANT_TEST_TIME_SCALE=$time_scale "$sim" --verbose --profile standard --link "$artifacts/standard" \
+  >"$artifacts/standard.out" 2>"$artifacts/standard.log" &
+standard_pid=$!
+for _ in $(seq 300); do [ -L "$artifacts/balance" ] && [ -L "$artifacts/standard" ] && break; sleep 0.1; done
 [ -L "$artifacts/balance" ] || give_up "the balance simulator did not start"
+[ -L "$artifacts/standard" ] || give_up "the standard balance simulator did not start"
 
 # Wine rewrites dosdevices/comN at every start, so the mapping goes into the
 # registry and the wineserver restarts to take it up. The balance is mapped
@@ -81,6 +92,9 @@ for _ in $(seq 300); do [ -L "$artifacts/balance" ] && break; sleep 0.1; done
 wine reg add 'HKLM\Software\Wine\Ports' /v "COM$port" /t REG_SZ /d "$(readlink "$artifacts/balance")" /f >/dev/null 2>&1
 wine reg add 'HKLM\Software\Wine\Ports' /v "COM$missing_port" /t REG_SZ /d "$artifacts/no-such-balance" /f \
   >/dev/null 2>&1
+wine reg add 'HKLM\Software\Wine\Ports' /v "COM$high_port" /t REG_SZ /d "$(readlink "$artifacts/standard")" /f \
+  >/dev/null 2>&1
+wine reg delete 'HKCU\Software\QEL\Vorsant\Balance' /f >/dev/null 2>&1 || true
 e2e_fresh_wine_session
 
 # Serves the driver's requests until $stop exists: NAME.shot becomes a
@@ -106,9 +120,11 @@ watcher=$!
 
 trial="$artifacts/riesling.vrs"
 modal_trial="$artifacts/beside-modal-loops.vrs"
+standard_trial="$artifacts/standard-balance.vrs"
 # The program runs on the sped-up schedule; the driver does not read it.
 VORSANT_TEST_TIME_SCALE=$time_scale e2e_run_driven "$artifacts/vorsant.log" "$artifacts/driver.log" 300 -- \
-  "$(winepath -w "$artifacts")" "$port" "$missing_port" "$(winepath -w "$trial")" "$(winepath -w "$modal_trial")"
+  "$(winepath -w "$artifacts")" "$port" "$missing_port" "$(winepath -w "$trial")" "$(winepath -w "$modal_trial")" \
+  "$high_port" "$(winepath -w "$standard_trial")"
 
 e2e_program_ended "$program_pid" || driver_rc=1
 touch "$stop"
@@ -186,6 +202,37 @@ sys.exit(0 if ok else 1)
 EOF
 else
   echo "FAILED: no readable trial was saved at $modal_trial"
+  failed=$((failed + 1))
+fi
+
+# The run through the standard balance on COM12: its line and commands, its
+# 36 points, and every reading kept beside the trial.
+check "the standard balance was read at 9600 baud, raw" \
+  grep -q "weight request (line 9600 baud, raw)" "$artifacts/standard.log"
+standard_json="$artifacts/standard-balance.json"
+if [ -f "$standard_trial" ] && "$cli" report "$standard_trial" --json >"$standard_json" 2>&1; then
+  check "the trial from the standard balance has 36 rising points" python3 - "$standard_json" <<'EOF'
+import json, sys
+data = json.load(open(sys.argv[1]))
+v = [float(x) for x in data["V"] if x.strip()]
+sys.exit(0 if len(v) == 36 and all(b > a for a, b in zip(v, v[1:])) else 1)
+EOF
+  check "every reading is kept beside it, many more than its points, up to its last" python3 - \
+    "$artifacts/standard-balance.readings.csv" "$standard_json" <<'EOF'
+import json, sys
+lines = open(sys.argv[1]).read().splitlines()
+data = json.load(open(sys.argv[2]))
+rows = [tuple(float(x) for x in line.split(",")) for line in lines[1:]]
+last_point = [float(x) for x in data["V"] if x.strip()][-1]
+ok = (lines[0] == "seconds,grams,ml" and len(rows) > 3 * 36
+      and all(b[0] > a[0] and b[1] >= a[1] - 0.5 for a, b in zip(rows, rows[1:]))
+      and abs(rows[-1][2] - last_point) < 0.05 * last_point)
+if not ok:
+    print(len(rows), rows[:3], rows[-3:], last_point)
+sys.exit(0 if ok else 1)
+EOF
+else
+  echo "FAILED: no readable trial was saved at $standard_trial"
   failed=$((failed + 1))
 fi
 

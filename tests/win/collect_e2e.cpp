@@ -6,8 +6,11 @@
 // by the Close command on the trial being filled; in between, a run kept on
 // its schedule while About is open and while the frame is moved, and a run
 // on a port that cannot be opened.
+// Then Balance Settings finds a balance of the standard interface command
+// set on a port above COM9 and a run goes through it.
 // Usage: collect_e2e ARTIFACT_FOLDER PORT_NUMBER MISSING_PORT_NUMBER
-// TRIAL_PATH MODAL_TRIAL_PATH (Windows paths).
+// TRIAL_PATH MODAL_TRIAL_PATH HIGH_PORT_NUMBER PROFILE_TRIAL_PATH (Windows
+// paths).
 // The program must run with its schedule sped up (VORSANT_TEST_TIME_SCALE)
 // and start with a stored port outside 1 to 9. Asks for screenshots, writes
 // the trial's panels after each run into the folder, and exits 0 when every
@@ -539,6 +542,105 @@ void RunOnMissingPort(HWND frame, int missingPort, int port) {
   Check(ChoosePort(frame, port), "the balance's port is chosen again");
 }
 
+// The text of item `i` of a combo box's list.
+std::wstring ComboItem(HWND combo, int i) {
+  const LRESULT n = SendMessageW(combo, CB_GETLBTEXTLEN, i, 0);
+  if (n == CB_ERR) return L"";
+  std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+  SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(n));
+  return text;
+}
+
+// The first item of a combo box whose text contains `part`; -1 for none.
+int ComboIndex(HWND combo, const std::wstring& part) {
+  const LRESULT n = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+  for (int i = 0; i < n; ++i)
+    if (Contains(ComboItem(combo, i), part)) return i;
+  return -1;
+}
+
+std::wstring StoredBalanceValue(const wchar_t* name) {
+  wchar_t value[64] = {};
+  DWORD bytes = sizeof value - sizeof(wchar_t);
+  if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\QEL\\Vorsant\\Balance", name, RRF_RT_REG_SZ, nullptr, value,
+                   &bytes) != ERROR_SUCCESS)
+    return L"<none>";
+  return value;
+}
+
+// Balance Settings with `portPart` and `profilePart` chosen in its lists;
+// with `find`, Find Balance is pressed and must name what `expectFound`
+// says. OK closes it.
+bool ChooseBalance(HWND frame, const std::wstring& portPart, const std::wstring& profilePart,
+                   const std::wstring& expectFound) {
+  Command(frame, kCmdBalanceSettings);
+  HWND dlg = Dialog(L"Balance Settings");
+  if (!Check(dlg != nullptr, "Balance Settings opens its dialog")) return false;
+  HWND ports = GetDlgItem(dlg, IDC_BALANCE_PORT);
+  const int port = ComboIndex(ports, portPart);
+  Check(port >= 0, "the port list offers " + Utf8(portPart) + " (first: " + Utf8(ComboItem(ports, 0)) + ")");
+  SendMessageW(ports, CB_SETCURSEL, port, 0);
+  if (!expectFound.empty()) {
+    Press(dlg, IDC_FIND_BALANCE);
+    HWND found = GetDlgItem(dlg, IDC_BALANCE_FOUND);
+    const bool named = WaitUntil([&] { return Contains(Text(found), expectFound); }, 30000);
+    Check(named, "Find Balance says \"" + Utf8(expectFound) + "\" (" + Utf8(Text(found)) + ")");
+    Check(Contains(ComboItem(GetDlgItem(dlg, IDC_BALANCE_PROFILE),
+                             static_cast<int>(SendDlgItemMessageW(dlg, IDC_BALANCE_PROFILE, CB_GETCURSEL, 0, 0))),
+                   profilePart),
+          "the balance found is chosen in the list of command sets");
+    Shot(L"balance_found");
+  } else {
+    HWND profiles = GetDlgItem(dlg, IDC_BALANCE_PROFILE);
+    SendMessageW(profiles, CB_SETCURSEL, ComboIndex(profiles, profilePart), 0);
+  }
+  Press(dlg, IDOK);
+  return Check(WaitGone(dlg), "OK closes Balance Settings");
+}
+
+// The balance of today on a port above COM9: found by itself, kept for the
+// user beside the environment file, and a 9-minute run through its command
+// set saved with every reading beside the trial. Then the original balance
+// is chosen again. Last, into the first run's trial opened again: the
+// original balance's simulated filter has fouled by then.
+void RunThroughStandardBalance(HWND frame, int port, int highPort, const std::wstring& openPath,
+                               const std::wstring& trialPath) {
+  Command(frame, kCmdFileOpen);
+  if (!Check(ChooseFile(L"Open", openPath), "the first run's trial is opened again")) return;
+  HWND trial = TrialWindow(frame, openPath.substr(openPath.find_last_of(L'\\') + 1));
+  if (!Check(trial != nullptr, "its window opens")) return;
+  const std::wstring com = L"COM" + std::to_wstring(highPort);
+  if (!ChooseBalance(frame, com, L"standard interface commands",
+                     L"Found a balance on " + com + L" at 9600 baud, standard interface commands"))
+    return;
+  // The program keeps them as the dialog goes.
+  WaitUntil([&] { return StoredBalanceValue(L"Profile") == L"standard"; }, 10000);
+  Check(StoredBalanceValue(L"Port") == com && StoredBalanceValue(L"Profile") == L"standard",
+        "the port and the command set are kept under HKCU\\Software\\QEL\\Vorsant\\Balance (" +
+            Utf8(StoredBalanceValue(L"Port")) + ", " + Utf8(StoredBalanceValue(L"Profile")) + ")");
+  Check(StoredPort(EnvironmentBytes()) == port, "the environment file keeps its port");
+
+  HWND progress = StartRun(frame, IDC_MAX_DURATION9, false);
+  if (!progress) return;
+  const std::wstring erased = Text(GetDlgItem(trial, IDC_MEMO2));
+  Check(WaitForReportChange(trial, erased, 20000), "points arrive from the standard balance");
+  HWND question = MessageBoxWith(L"Confirm", kSaveQuestion, 30000);
+  Check(question != nullptr && !TopLevel(L"#32770", L"Information"),
+        "the run through the standard balance ends at its time limit with no message");
+  if (!question) return;
+  SavePanels(trial, L"standard_run");
+  Press(question, IDYES);
+  Check(ChooseFile(L"Save As", trialPath), "Yes saves the run through the standard balance");
+
+  Check(ChooseBalance(frame, L"COM" + std::to_wstring(port), L"the original", L""),
+        "the original balance is chosen again");
+  WaitUntil([&] { return StoredBalanceValue(L"Profile") == L"default"; }, 10000);
+  Check(StoredBalanceValue(L"Port") == L"<none>" && StoredBalanceValue(L"Profile") == L"default" &&
+            StoredPort(EnvironmentBytes()) == port,
+        "a port up to COM9 goes back to the environment file");
+}
+
 void RunEndedByClose(HWND frame, HWND trial) {
   HWND progress = StartRun(frame, IDC_MAX_DURATION144, false);
   if (!progress) return;
@@ -557,7 +659,8 @@ void RunEndedByClose(HWND frame, HWND trial) {
   Check(WaitGone(trial), "and closes it");
 }
 
-int Run(int port, int missingPort, const std::wstring& trialPath, const std::wstring& modalTrialPath) {
+int Run(int port, int missingPort, const std::wstring& trialPath, const std::wstring& modalTrialPath,
+        int highPort, const std::wstring& profileTrialPath) {
   HWND frame = WaitForFrame();
   if (!Check(frame != nullptr, "the frame window appears")) return 1;
   DWORD process = 0;
@@ -572,6 +675,7 @@ int Run(int port, int missingPort, const std::wstring& trialPath, const std::wst
   RunAcrossModalLoops(frame, trial, modalTrialPath);
   RunOnMissingPort(frame, missingPort, port);
   RunEndedByClose(frame, trial);
+  RunThroughStandardBalance(frame, port, highPort, trialPath, profileTrialPath);
 
   Command(frame, kCmdExit);
   Check(WaitGone(frame), "Exit closes the program");
@@ -581,10 +685,10 @@ int Run(int port, int missingPort, const std::wstring& trialPath, const std::wst
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc < 6) {
+  if (argc < 8) {
     std::fprintf(stderr,
                  "usage: collect_e2e ARTIFACT_FOLDER PORT_NUMBER MISSING_PORT_NUMBER TRIAL_PATH "
-                 "MODAL_TRIAL_PATH\n");
+                 "MODAL_TRIAL_PATH HIGH_PORT_NUMBER PROFILE_TRIAL_PATH\n");
     return 2;
   }
   artifacts = argv[1];
@@ -594,7 +698,12 @@ int wmain(int argc, wchar_t** argv) {
     std::fprintf(stderr, "collect_e2e: the port numbers must be 1 to 9\n");
     return 2;
   }
-  Run(port, missingPort, argv[4], argv[5]);
+  const int highPort = _wtoi(argv[6]);
+  if (highPort < 10 || highPort > 256) {
+    std::fprintf(stderr, "collect_e2e: the high port number must be 10 to 256\n");
+    return 2;
+  }
+  Run(port, missingPort, argv[4], argv[5], highPort, argv[7]);
   std::printf("collect_e2e: %d passed, %d failed\n", passes, failures);
   return failures == 0 ? 0 : 1;
 }

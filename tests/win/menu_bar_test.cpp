@@ -64,7 +64,8 @@ TEST(MenuBar, HasTheProgramsMenusItemsSeparatorsShortcutsAndIds) {
                                                                   {L"&Fouling Models", 207},
                                                                   {L"Compare &Open Trials", 208},
                                                                   {L"-", 0},
-                                                                  {L"Set Scale Connection", 206}}));
+                                                                  {L"Set Scale Connection", 206},
+                                                                  {L"&Balance Settings...", 209}}));
   EXPECT_EQ(
       ItemsOf(GetSubMenu(bar.Get(), 2)),
       (std::vector<Item>{{L"&Cascade", 401}, {L"Tile &Horizontally", 402}, {L"&Tile Vertically", 403}}));
