@@ -27,21 +27,23 @@
   Y(EmbeddedUIHandler)                 \
   Y(ShutdownEmbeddedUI)
 
-#include <array>
 #include <string_view>
 
 namespace plumeta {
 
-// The names as the installer's log shows them: action_names::OnAnalyticsToggle.
+// The names as the installer's log shows them (action_names::OnAnalyticsToggle)
+// and as GetProcAddress takes them (export_names::OnAnalyticsToggle).
+#define PLUMETA_UTF16_NAME(name, ...) inline constexpr std::u16string_view name = u"" #name;
+#define PLUMETA_NARROW_NAME(name, ...) inline constexpr const char name[] = #name;
 namespace action_names {
-#define PLUMETA_ACTION_NAME(name, place, embedded) inline constexpr std::u16string_view name = u"" #name;
-PLUMETA_CUSTOM_ACTIONS(PLUMETA_ACTION_NAME)
-#undef PLUMETA_ACTION_NAME
+PLUMETA_CUSTOM_ACTIONS(PLUMETA_UTF16_NAME)
+PLUMETA_EMBEDDED_UI_EXPORTS(PLUMETA_UTF16_NAME)
 }  // namespace action_names
-
-// The seven names in their order, as GetProcAddress takes them.
-#define PLUMETA_ACTION_NAME(name, place, embedded) #name,
-inline constexpr std::array<const char*, 7> kCustomActionNames = {PLUMETA_CUSTOM_ACTIONS(PLUMETA_ACTION_NAME)};
-#undef PLUMETA_ACTION_NAME
+namespace export_names {
+PLUMETA_CUSTOM_ACTIONS(PLUMETA_NARROW_NAME)
+PLUMETA_EMBEDDED_UI_EXPORTS(PLUMETA_NARROW_NAME)
+}  // namespace export_names
+#undef PLUMETA_UTF16_NAME
+#undef PLUMETA_NARROW_NAME
 
 }  // namespace plumeta

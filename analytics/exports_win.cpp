@@ -75,8 +75,8 @@ extern "C" {
 
 // The seven custom actions, one export each, named and scheduled as the
 // table in custom_action_names.h says.
-#define PLUMETA_EXPORT_ACTION(name, place, embedded) \
-  UINT __stdcall name(MSIHANDLE install) {           \
+#define PLUMETA_EXPORT_ACTION(name, place, embedded)                                 \
+  UINT __stdcall name(MSIHANDLE install) {                                           \
     return RunAction(install, plumeta::action_names::name, &InstallAnalytics::name); \
   }
 PLUMETA_CUSTOM_ACTIONS(PLUMETA_EXPORT_ACTION)
@@ -87,7 +87,7 @@ PLUMETA_CUSTOM_ACTIONS(PLUMETA_EXPORT_ACTION)
 UINT __stdcall InitializeEmbeddedUI(MSIHANDLE install, LPCWSTR /*resourcePath*/,
                                     LPDWORD /*internalUiLevel*/) {
   plumeta::MsiInstaller installer(install);
-  plumeta::Guarded(&installer, u"InitializeEmbeddedUI", plumeta::LastError,
+  plumeta::Guarded(&installer, plumeta::action_names::InitializeEmbeddedUI, plumeta::LastError,
                    [&] { plumeta::Analytics().InitializeEmbeddedUI(installer); });
   return ERROR_SUCCESS;
 }
@@ -97,7 +97,7 @@ UINT __stdcall InitializeEmbeddedUI(MSIHANDLE install, LPCWSTR /*resourcePath*/,
 // message sent from inside the handler would come back to it), so what
 // they absorb stays silent.
 INT __stdcall EmbeddedUIHandler(UINT messageType, MSIHANDLE record) {
-  plumeta::Guarded(nullptr, u"EmbeddedUIHandler", plumeta::LastError, [&] {
+  plumeta::Guarded(nullptr, plumeta::action_names::EmbeddedUIHandler, plumeta::LastError, [&] {
     plumeta::MsiRecordView view(record);
     plumeta::Analytics().EmbeddedUIHandler(messageType, view);
   });
@@ -106,7 +106,7 @@ INT __stdcall EmbeddedUIHandler(UINT messageType, MSIHANDLE record) {
 
 // Embedded UI end, after the installation: ends the session and flushes.
 DWORD __stdcall ShutdownEmbeddedUI() {
-  plumeta::Guarded(nullptr, u"ShutdownEmbeddedUI", plumeta::LastError,
+  plumeta::Guarded(nullptr, plumeta::action_names::ShutdownEmbeddedUI, plumeta::LastError,
                    [] { plumeta::Analytics().ShutdownEmbeddedUI(); });
   return 0;
 }

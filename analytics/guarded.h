@@ -26,7 +26,8 @@ void LogAbsorbedFailure(Installer* log, std::u16string_view action, const std::e
 // last error on Windows) is read first in the handler, before logging can
 // change it.
 template <typename Work>
-void Guarded(Installer* log, std::u16string_view action, std::uint32_t (*systemError)(), Work&& work) noexcept {
+void Guarded(Installer* log, std::u16string_view action, std::uint32_t (*systemError)(),
+             Work&& work) noexcept {
   try {
     work();
   } catch (...) {

@@ -12,7 +12,6 @@
 #include <string>
 #include <string_view>
 
-#include "analytics/custom_action_names.h"
 #include "analytics/file_system.h"
 #include "analytics/hit.h"
 #include "analytics/installer.h"
@@ -66,10 +65,16 @@ class InstallAnalytics {
   // handler's start: OS version, product, tracker and session.
   void PrepareTracking(Installer& installer);
 
-  // The seven custom actions, one member each, named as they are exported.
-#define PLUMETA_DECLARE_ACTION(name, place, embedded) void name(Installer& installer);
-  PLUMETA_CUSTOM_ACTIONS(PLUMETA_DECLARE_ACTION)
-#undef PLUMETA_DECLARE_ACTION
+  // The seven custom actions, named as they are exported. The exports are
+  // made from the table in custom_action_names.h, each calling the member
+  // of its name, so a member missing here fails the build.
+  void OnAnalyticsToggle(Installer& installer);
+  void OnAnalyticsLogStart(Installer& installer);
+  void OnAnalyticsLogMachineInfo(Installer& installer);
+  void OnAnalyticsLogInstallData(Installer& installer);
+  void OnAnalyticsLogFinish(Installer& installer);
+  void OnAnalyticsLogUserAbort(Installer& installer);
+  void OnAnalyticsLogFatalError(Installer& installer);
 
   void InitializeEmbeddedUI(Installer& installer);
   void EmbeddedUIHandler(std::uint32_t messageType, InstallerRecord& record);
