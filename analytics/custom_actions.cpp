@@ -2,6 +2,7 @@
 // start, machine data and installation data, and one of the three ending
 // actions at the end of its success, cancel and failure sequences.
 
+#include "analytics/custom_action_names.h"
 #include "analytics/install_analytics.h"
 #include "analytics/install_mode.h"
 #include "analytics/numbers.h"
@@ -12,13 +13,13 @@ void InstallAnalytics::OnAnalyticsToggle(Installer& installer) {
   PrepareTracking(installer);
   bool on = ParsePropertyInt(installer.Property(u"OX_TR_ENABLE")) == 1;
   store_.WriteGeneral(u"Active", on ? u"true" : u"false");
-  LogOutcome(installer, u"OnAnalyticsToggle");
+  LogOutcome(installer, action_names::OnAnalyticsToggle);
 }
 
 void InstallAnalytics::OnAnalyticsLogStart(Installer& installer) {
   PrepareTracking(installer);
   TrackLifecycle(u"start", u"");
-  LogOutcome(installer, u"OnAnalyticsLogStart");
+  LogOutcome(installer, action_names::OnAnalyticsLogStart);
 }
 
 void InstallAnalytics::OnAnalyticsLogMachineInfo(Installer& installer) {
@@ -26,7 +27,7 @@ void InstallAnalytics::OnAnalyticsLogMachineInfo(Installer& installer) {
   for (Param& item : MachineInfoProperties(installer, platform_.display)) {
     TrackProperty(std::move(item.name), std::move(item.value));
   }
-  LogOutcome(installer, u"OnAnalyticsLogMachineInfo");
+  LogOutcome(installer, action_names::OnAnalyticsLogMachineInfo);
 }
 
 void InstallAnalytics::OnAnalyticsLogInstallData(Installer& installer) {
@@ -36,7 +37,7 @@ void InstallAnalytics::OnAnalyticsLogInstallData(Installer& installer) {
   Track([&] { return std::make_unique<InstallTypeHit>(Stamp(), mode); });
   LogPropertyList(installer, kInstallProperties);
   if (mode == u"install") LogPropertyList(installer, kPrerequisiteProperties);
-  LogOutcome(installer, u"OnAnalyticsLogInstallData");
+  LogOutcome(installer, action_names::OnAnalyticsLogInstallData);
 }
 
 void InstallAnalytics::EndInstallation(Installer& installer, std::u16string_view status,
@@ -48,15 +49,15 @@ void InstallAnalytics::EndInstallation(Installer& installer, std::u16string_view
 }
 
 void InstallAnalytics::OnAnalyticsLogFinish(Installer& installer) {
-  EndInstallation(installer, u"success", u"OnAnalyticsLogFinish");
+  EndInstallation(installer, u"success", action_names::OnAnalyticsLogFinish);
 }
 
 void InstallAnalytics::OnAnalyticsLogUserAbort(Installer& installer) {
-  EndInstallation(installer, u"user abort", u"OnAnalyticsLogUserAbort");
+  EndInstallation(installer, u"user abort", action_names::OnAnalyticsLogUserAbort);
 }
 
 void InstallAnalytics::OnAnalyticsLogFatalError(Installer& installer) {
-  EndInstallation(installer, u"fatal error", u"OnAnalyticsLogFatalError");
+  EndInstallation(installer, u"fatal error", action_names::OnAnalyticsLogFatalError);
 }
 
 }  // namespace plumeta

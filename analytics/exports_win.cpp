@@ -1,7 +1,8 @@
 // The library's exports, called by the Windows Installer by name. Each one
 // wraps the handles it is given and runs its work in InstallAnalytics. An
 // installation must never fail because of analytics: every export returns
-// success, and nothing thrown inside leaves it.
+// success, and nothing thrown inside leaves it; what a custom action
+// absorbs is written into the installer's log (guarded.h).
 
 #include <windows.h>
 #include <msi.h>
@@ -9,6 +10,8 @@
 
 #include <memory>
 
+#include "analytics/custom_action_names.h"
+#include "analytics/guarded.h"
 #include "analytics/install_analytics.h"
 #include "analytics/msi_access_win.h"
 #include "analytics/plumeta_config.h"
@@ -51,20 +54,14 @@ InstallAnalytics& Analytics() {
   return runtime->analytics();
 }
 
-template <typename Work>
-void Guarded(Work work) noexcept {
-  try {
-    work();
-  } catch (...) {
-    // Analytics never changes the outcome of an installation.
-  }
+std::uint32_t LastError() {
+  return GetLastError();
 }
 
-UINT RunAction(MSIHANDLE install, void (InstallAnalytics::*action)(Installer&)) noexcept {
-  Guarded([&] {
-    MsiInstaller installer(install);
-    (Analytics().*action)(installer);
-  });
+UINT RunAction(MSIHANDLE install, std::u16string_view name,
+               void (InstallAnalytics::*action)(Installer&)) noexcept {
+  MsiInstaller installer(install);
+  Guarded(&installer, name, LastError, [&] { (Analytics().*action)(installer); });
   return ERROR_SUCCESS;
 }
 
@@ -76,55 +73,31 @@ using plumeta::RunAction;
 
 extern "C" {
 
-// Immediate, first in the execute sequence: stores whether the hits are sent.
-UINT __stdcall OnAnalyticsToggle(MSIHANDLE install) {
-  return RunAction(install, &InstallAnalytics::OnAnalyticsToggle);
-}
-
-// Immediate, after the toggle: opens the installation's session.
-UINT __stdcall OnAnalyticsLogStart(MSIHANDLE install) {
-  return RunAction(install, &InstallAnalytics::OnAnalyticsLogStart);
-}
-
-// Immediate, after the start: the machine's facts.
-UINT __stdcall OnAnalyticsLogMachineInfo(MSIHANDLE install) {
-  return RunAction(install, &InstallAnalytics::OnAnalyticsLogMachineInfo);
-}
-
-// Immediate, after the machine data: install mode and chosen features.
-UINT __stdcall OnAnalyticsLogInstallData(MSIHANDLE install) {
-  return RunAction(install, &InstallAnalytics::OnAnalyticsLogInstallData);
-}
-
-// At the end of the success sequence: ends the session and flushes.
-UINT __stdcall OnAnalyticsLogFinish(MSIHANDLE install) {
-  return RunAction(install, &InstallAnalytics::OnAnalyticsLogFinish);
-}
-
-// At the end of the cancel sequence: ends the session and flushes.
-UINT __stdcall OnAnalyticsLogUserAbort(MSIHANDLE install) {
-  return RunAction(install, &InstallAnalytics::OnAnalyticsLogUserAbort);
-}
-
-// At the end of the failure sequence: ends the session and flushes.
-UINT __stdcall OnAnalyticsLogFatalError(MSIHANDLE install) {
-  return RunAction(install, &InstallAnalytics::OnAnalyticsLogFatalError);
-}
+// The seven custom actions, one export each, named and scheduled as the
+// table in custom_action_names.h says.
+#define PLUMETA_EXPORT_ACTION(name, place, embedded)                                 \
+  UINT __stdcall name(MSIHANDLE install) {                                           \
+    return RunAction(install, plumeta::action_names::name, &InstallAnalytics::name); \
+  }
+PLUMETA_CUSTOM_ACTIONS(PLUMETA_EXPORT_ACTION)
+#undef PLUMETA_EXPORT_ACTION
 
 // Embedded UI start, before the installation. The UI level is left as the
 // installer set it: the handler shows nothing.
 UINT __stdcall InitializeEmbeddedUI(MSIHANDLE install, LPCWSTR /*resourcePath*/,
                                     LPDWORD /*internalUiLevel*/) {
-  plumeta::Guarded([&] {
-    plumeta::MsiInstaller installer(install);
-    plumeta::Analytics().InitializeEmbeddedUI(installer);
-  });
+  plumeta::MsiInstaller installer(install);
+  plumeta::Guarded(&installer, plumeta::action_names::InitializeEmbeddedUI, plumeta::LastError,
+                   [&] { plumeta::Analytics().InitializeEmbeddedUI(installer); });
   return ERROR_SUCCESS;
 }
 
-// Every installer message; 0 leaves the message to the installer.
+// Every installer message; 0 leaves the message to the installer. This
+// export and the next have no installer session to log a failure to (a
+// message sent from inside the handler would come back to it), so what
+// they absorb stays silent.
 INT __stdcall EmbeddedUIHandler(UINT messageType, MSIHANDLE record) {
-  plumeta::Guarded([&] {
+  plumeta::Guarded(nullptr, plumeta::action_names::EmbeddedUIHandler, plumeta::LastError, [&] {
     plumeta::MsiRecordView view(record);
     plumeta::Analytics().EmbeddedUIHandler(messageType, view);
   });
@@ -133,7 +106,8 @@ INT __stdcall EmbeddedUIHandler(UINT messageType, MSIHANDLE record) {
 
 // Embedded UI end, after the installation: ends the session and flushes.
 DWORD __stdcall ShutdownEmbeddedUI() {
-  plumeta::Guarded([] { plumeta::Analytics().ShutdownEmbeddedUI(); });
+  plumeta::Guarded(nullptr, plumeta::action_names::ShutdownEmbeddedUI, plumeta::LastError,
+                   [] { plumeta::Analytics().ShutdownEmbeddedUI(); });
   return 0;
 }
 

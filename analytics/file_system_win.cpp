@@ -9,51 +9,13 @@
 #include "analytics/long_path.h"
 #include "analytics/text.h"
 #include "analytics/win_text.h"
+#include "common/unique_handle_win.h"
 
 namespace plumeta {
 namespace {
 
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE h) : h_(h) {}
-  ~FileHandle() {
-    if (valid()) CloseHandle(h_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-  HANDLE get() const { return h_; }
-  // Closes now, reporting whether the system accepted the close.
-  bool Close() {
-    HANDLE h = h_;
-    h_ = INVALID_HANDLE_VALUE;
-    return CloseHandle(h) != FALSE;
-  }
-  // Gives the handle up without closing it.
-  HANDLE Release() {
-    HANDLE h = h_;
-    h_ = INVALID_HANDLE_VALUE;
-    return h;
-  }
-
- private:
-  HANDLE h_;
-};
-
-class FindHandle {
- public:
-  explicit FindHandle(HANDLE h) : h_(h) {}
-  ~FindHandle() {
-    if (h_ != INVALID_HANDLE_VALUE) FindClose(h_);
-  }
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-  bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
+using FileHandle = common::UniqueHandle<common::InvalidIsNone<CloseHandle>>;
+using FindHandle = common::UniqueHandle<common::InvalidIsNone<FindClose>>;
 
 bool IsFolder(const std::wstring& path) {
   DWORD attributes = GetFileAttributesW(path.c_str());
@@ -87,13 +49,13 @@ bool ResolvesToItself(const std::wstring& path) {
   FileHandle entry(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                nullptr, OPEN_EXISTING,
                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!entry.valid()) return false;
+  if (!entry) return false;
   std::wstring resolved(MAX_PATH + 1, L'\0');
-  DWORD length = GetFinalPathNameByHandleW(entry.get(), resolved.data(), static_cast<DWORD>(resolved.size()),
+  DWORD length = GetFinalPathNameByHandleW(entry.Get(), resolved.data(), static_cast<DWORD>(resolved.size()),
                                            FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
   if (length >= resolved.size()) {
     resolved.assign(length + 1, L'\0');
-    length = GetFinalPathNameByHandleW(entry.get(), resolved.data(), static_cast<DWORD>(resolved.size()),
+    length = GetFinalPathNameByHandleW(entry.Get(), resolved.data(), static_cast<DWORD>(resolved.size()),
                                        FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
   }
   // Without an answer the attributes alone decide.
@@ -288,17 +250,17 @@ class WinFolder final : public Folder {
     FileHandle sub(CreateFileW(child.c_str(), kFolderAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
                                nullptr));
-    if (!sub.valid()) {
+    if (!sub) {
       why = FolderRefusal::kUnavailable;
       return nullptr;
     }
-    if (FactsOf(sub.get()).kind != EntryKind::kFolder || !HandleResolvesToItself(sub.get(), name)) {
+    if (FactsOf(sub.Get()).kind != EntryKind::kFolder || !HandleResolvesToItself(sub.Get(), name)) {
       why = FolderRefusal::kNotAFolder;
       return nullptr;
     }
-    why = CheckOwnership(sub.get());
+    why = CheckOwnership(sub.Get());
     if (why != FolderRefusal::kNone) return nullptr;
-    HANDLE h = sub.get();
+    HANDLE h = sub.Get();
     std::wstring path = path_ + ToWide(name);
     // The handle moves into the folder.
     static_cast<void>(sub.Release());
@@ -309,26 +271,26 @@ class WinFolder final : public Folder {
     std::wstring pattern = ToWide(LongPathForm(FromWide(path_ + L"*"), kLongFilePath));
     WIN32_FIND_DATAW data{};
     FindHandle find(FindFirstFileW(pattern.c_str(), &data));
-    if (!find.valid()) return std::nullopt;
+    if (!find) return std::nullopt;
     std::vector<FolderEntry> entries;
     do {
       std::wstring_view name = data.cFileName;
       if (name == L"." || name == L"..") continue;
       entries.push_back({FromWide(data.cFileName), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
-    } while (FindNextFileW(find.get(), &data));
+    } while (FindNextFileW(find.Get(), &data));
     if (GetLastError() != ERROR_NO_MORE_FILES) return std::nullopt;
     return entries;
   }
 
   FileFacts Facts(std::u16string_view name) override {
     FileHandle entry(OpenEntry(name, FILE_READ_ATTRIBUTES));
-    if (!entry.valid()) {
+    if (!entry) {
       DWORD error = GetLastError();
       return {error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? EntryKind::kMissing
                                                                              : EntryKind::kOther};
     }
-    FileFacts facts = FactsOf(entry.get());
-    if (facts.kind != EntryKind::kLink && !HandleResolvesToItself(entry.get(), name))
+    FileFacts facts = FactsOf(entry.Get());
+    if (facts.kind != EntryKind::kLink && !HandleResolvesToItself(entry.Get(), name))
       facts.kind = EntryKind::kLink;
     return facts;
   }
@@ -339,10 +301,10 @@ class WinFolder final : public Folder {
     FileHandle file(CreateFileW(Child(name, kLongFilePath).c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file.valid() || !IsPlainFile(file.get(), name)) return std::nullopt;
-    FileFacts facts = FactsOf(file.get());
+    if (!file || !IsPlainFile(file.Get(), name)) return std::nullopt;
+    FileFacts facts = FactsOf(file.Get());
     if (facts.size > limit) return std::nullopt;
-    return ReadAll(file.get(), facts.size);
+    return ReadAll(file.Get(), facts.size);
   }
 
   bool Write(std::u16string_view name, std::string_view bytes) override {
@@ -350,11 +312,11 @@ class WinFolder final : public Folder {
     {
       FileHandle file(CreateFileW(pending.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-      if (!file.valid()) return false;
+      if (!file) return false;
       // On disk before it takes the old file's place: after a power cut
       // either the old content or the new one is there, never a hole.
-      if (!WriteAll(file.get(), bytes) || !FlushFileBuffers(file.get())) {
-        DeleteHandle(file.get());
+      if (!WriteAll(file.Get(), bytes) || !FlushFileBuffers(file.Get())) {
+        DeleteHandle(file.Get());
         return false;
       }
     }
@@ -368,8 +330,8 @@ class WinFolder final : public Folder {
 
   bool Remove(std::u16string_view name) override {
     FileHandle file(OpenEntry(name, DELETE | FILE_READ_ATTRIBUTES));
-    if (!file.valid() || FactsOf(file.get()).kind == EntryKind::kFolder) return false;
-    return DeleteHandle(file.get());
+    if (!file || FactsOf(file.Get()).kind == EntryKind::kFolder) return false;
+    return DeleteHandle(file.Get());
   }
 
   bool Rename(std::u16string_view from, std::u16string_view to) override {
@@ -380,9 +342,9 @@ class WinFolder final : public Folder {
 
   bool SetModifiedTime(std::u16string_view name, std::int64_t seconds) override {
     FileHandle file(OpenEntry(name, FILE_WRITE_ATTRIBUTES | FILE_READ_ATTRIBUTES));
-    if (!file.valid() || !IsPlainFile(file.get(), name)) return false;
+    if (!file || !IsPlainFile(file.Get(), name)) return false;
     FILETIME time = FileTimeOf(seconds);
-    return SetFileTime(file.get(), nullptr, nullptr, &time) != FALSE;
+    return SetFileTime(file.Get(), nullptr, nullptr, &time) != FALSE;
   }
 
   std::unique_ptr<FolderLock> Lock(std::u16string_view name, std::uint32_t waitMs) override {
@@ -472,10 +434,10 @@ class WinFileSystem final : public FileSystem {
   std::optional<std::string> ReadBytes(const std::u16string& path) override {
     FileHandle file(CreateFileW(ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return std::nullopt;
+    if (!file) return std::nullopt;
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x40000000) return std::nullopt;
-    return ReadAll(file.get(), static_cast<std::uint64_t>(size.QuadPart));
+    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > 0x40000000) return std::nullopt;
+    return ReadAll(file.Get(), static_cast<std::uint64_t>(size.QuadPart));
   }
 
   bool WriteBytes(const std::u16string& path, std::string_view bytes) override {
@@ -488,8 +450,8 @@ class WinFileSystem final : public FileSystem {
       DeleteFileW(pending.c_str());
       FileHandle file(CreateFileW(pending.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-      if (!file.valid()) return false;
-      bool complete = WriteAll(file.get(), bytes);
+      if (!file) return false;
+      bool complete = WriteAll(file.Get(), bytes);
       if (!file.Close() || !complete) {
         DeleteFileW(pending.c_str());
         return false;
@@ -525,9 +487,9 @@ class WinFileSystem final : public FileSystem {
   bool SetModifiedTime(const std::u16string& path, std::int64_t seconds) override {
     FileHandle file(CreateFileW(ToWide(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file.valid()) return false;
+    if (!file) return false;
     FILETIME time = FileTimeOf(seconds);
-    return SetFileTime(file.get(), nullptr, nullptr, &time) != FALSE;
+    return SetFileTime(file.Get(), nullptr, nullptr, &time) != FALSE;
   }
 
   std::int64_t Now() override {
@@ -542,14 +504,14 @@ class WinFileSystem final : public FileSystem {
     pattern += L"*.*";
     WIN32_FIND_DATAW data{};
     FindHandle find(FindFirstFileW(pattern.c_str(), &data));
-    if (!find.valid()) {
+    if (!find) {
       // An empty folder still lists "." and "..", so this is a real failure.
       return std::nullopt;
     }
     std::vector<FolderEntry> entries;
     do {
       entries.push_back({FromWide(data.cFileName), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
-    } while (FindNextFileW(find.get(), &data));
+    } while (FindNextFileW(find.Get(), &data));
     if (GetLastError() != ERROR_NO_MORE_FILES) return std::nullopt;
     return entries;
   }

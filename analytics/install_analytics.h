@@ -65,6 +65,9 @@ class InstallAnalytics {
   // handler's start: OS version, product, tracker and session.
   void PrepareTracking(Installer& installer);
 
+  // The seven custom actions, named as they are exported. The exports are
+  // made from the table in custom_action_names.h, each calling the member
+  // of its name, so a member missing here fails the build.
   void OnAnalyticsToggle(Installer& installer);
   void OnAnalyticsLogStart(Installer& installer);
   void OnAnalyticsLogMachineInfo(Installer& installer);

@@ -9,6 +9,7 @@
 #include "analytics/timed_post.h"
 #include "analytics/win_text.h"
 #include "analytics/wininet_sender.h"
+#include "common/unique_handle_win.h"
 
 namespace plumeta {
 namespace {
@@ -16,23 +17,7 @@ namespace {
 constexpr DWORD kUrlPartChars = 100;
 constexpr DWORD kResponseBlock = 1024;
 
-class InternetHandle {
- public:
-  InternetHandle() = default;
-  explicit InternetHandle(HINTERNET h) : h_(h) {}
-  ~InternetHandle() { Reset(); }
-  InternetHandle(const InternetHandle&) = delete;
-  InternetHandle& operator=(const InternetHandle&) = delete;
-  // Closes the old handle before taking the new one.
-  void Reset(HINTERNET h = nullptr) {
-    if (h_ != nullptr) InternetCloseHandle(h_);
-    h_ = h;
-  }
-  HINTERNET get() const { return h_; }
-
- private:
-  HINTERNET h_ = nullptr;
-};
+using InternetHandle = common::UniqueHandle<common::NullIsNone<HINTERNET, InternetCloseHandle>>;
 
 [[noreturn]] void Fail(int code) {
   throw ClientExcept(code, GetLastError());
@@ -101,8 +86,8 @@ class Exchange final : public PostSteps {
 
     connection_.Reset(
         InternetConnectW(session_, host, parts.nPort, user, password, INTERNET_SERVICE_HTTP, 0, 0));
-    if (connection_.get() == nullptr) Fail(kClientConnect);
-    SetTimeLimits(connection_.get(), deadline_.Left());
+    if (connection_.Get() == nullptr) Fail(kClientConnect);
+    SetTimeLimits(connection_.Get(), deadline_.Left());
 
     // A redirect followed turns the POST into a GET that stores nothing and
     // is refused; unfollowed, it is an answer that keeps the hit for later.
@@ -110,7 +95,7 @@ class Exchange final : public PostSteps {
     secure_ = parts.nScheme == INTERNET_SCHEME_HTTPS;
     if (secure_) flags |= INTERNET_FLAG_SECURE;
     HINTERNET opened =
-        HttpOpenRequestW(connection_.get(), L"POST", path, nullptr, nullptr, nullptr, flags, 0);
+        HttpOpenRequestW(connection_.Get(), L"POST", path, nullptr, nullptr, nullptr, flags, 0);
     {
       std::lock_guard<std::mutex> lock(requestMutex_);
       request_.Reset(opened);
@@ -143,8 +128,8 @@ class Exchange final : public PostSteps {
   // The request handle; none once the post was aborted.
   HINTERNET Request(int failure) {
     std::lock_guard<std::mutex> lock(requestMutex_);
-    if (request_.get() == nullptr) throw ClientExcept(failure, ERROR_INTERNET_TIMEOUT);
-    return request_.get();
+    if (request_.Get() == nullptr) throw ClientExcept(failure, ERROR_INTERNET_TIMEOUT);
+    return request_.Get();
   }
 
   void SendHeaders(DWORD bodyLength) {
@@ -238,8 +223,8 @@ class WinInetSender final : public FormSender {
   FormResponse Send(const FormRequest& request) override {
     // The previous post's handles close first, unless its thread still runs.
     last_.reset();
-    SetTimeLimits(session_.get(), Deadline(request.timeLimitMs).Left());
-    auto exchange = std::make_shared<Exchange>(session_.get(), request);
+    SetTimeLimits(session_.Get(), Deadline(request.timeLimitMs).Left());
+    auto exchange = std::make_shared<Exchange>(session_.Get(), request);
     last_ = exchange;
     if (request.timeLimitMs == kNoTimeLimit) return exchange->Perform();
     // A thread given up on runs code of this library until it ends, maybe

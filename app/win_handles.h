@@ -7,36 +7,14 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
+
+#include "common/unique_handle_win.h"
 
 namespace vorsant {
 
+// The handle owner both products share; here with null meaning no handle.
 template <typename H, BOOL(WINAPI* Free)(H)>
-class UniqueHandle {
- public:
-  UniqueHandle() = default;
-  explicit UniqueHandle(H h) : h_(h) {}
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
-  UniqueHandle& operator=(UniqueHandle&& o) noexcept {
-    Reset(std::exchange(o.h_, nullptr));
-    return *this;
-  }
-  ~UniqueHandle() { Reset(); }
-
-  void Reset(H h = nullptr) {
-    if (h_) Free(h_);
-    h_ = h;
-  }
-  H Get() const { return h_; }
-  // Gives the handle up to a new owner.
-  H Release() { return std::exchange(h_, nullptr); }
-  explicit operator bool() const { return h_ != nullptr; }
-
- private:
-  H h_ = nullptr;
-};
+using UniqueHandle = common::UniqueHandle<common::NullIsNone<H, Free>>;
 
 inline BOOL WINAPI DeleteGdiObject(HGDIOBJ h) {
   return DeleteObject(h);

@@ -40,16 +40,21 @@ msi="$out/vorsant-$version.msi"
 cp "$exe" "$work/vorsant.exe"
 cp "$dll" "$work/plumeta.dll"
 cp "$here/vorsant.wxs" "$work/vorsant.wxs"
+# plumeta's include files, written from the library's table of custom actions.
+cmake -DOUT="$work/plumeta" -P "$here/plumeta/write_kit.cmake"
+cp "$work"/plumeta/*.wxi "$work/"
 (cd "$work" && wixl -a x64 -o package.msi \
   -D Version="$version" -D VorsantExe=vorsant.exe -D PlumetaDll=plumeta.dll \
-  -D EnvironmentFile=vorsant.dat -D TrackingEnabled="$tracking" vorsant.wxs)
+  -D EnvironmentFile=vorsant.dat -D PlumetaEnable="$tracking" -D PlumetaApplicationId=vorsant-desktop vorsant.wxs)
 
 # The ending actions of the three ends of the execute sequence: success
 # (-1), cancellation (-2) and failure (-3).
-msibuild "$work/package.msi" \
-  -q "INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES ('OnAnalyticsLogFinish', -1)" \
-  -q "INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES ('OnAnalyticsLogUserAbort', -2)" \
-  -q "INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES ('OnAnalyticsLogFatalError', -3)"
+source "$work/plumeta/plumeta_actions.sh"
+queries=()
+for end in "${plumeta_end_actions[@]}"; do
+  queries+=(-q "INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES ('${end% *}', ${end#* })")
+done
+msibuild "$work/package.msi" "${queries[@]}"
 
 # The environment file's component: 64-bit (256), permanent (16) and never
 # overwritten (128).

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # plumeta's WiX include files as a vendor uses them: example.wxs built with
 # wixl for x86 and x64, with the end actions and with the embedded UI
-# handler, then its tables read back.
+# handler, then its tables read back. The include files are written from
+# the library's table of custom actions first, as the build writes them.
 #   check_fragment.sh [PLUMETA_DLL]   (a stand-in file when none is given:
 #                                      wixl only stores the library)
 # Ends with "N passed, M failed".
@@ -9,7 +10,11 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp "$here"/*.wxi "$here/example.wxs" "$work/"
+cmake -DOUT="$work" -P "$here/write_kit.cmake"
+source "$work/plumeta_actions.sh"
+# The order the sequence table gives: the ends at -3, -2, -1, then the rest.
+ends_first=""
+for end in "${plumeta_end_actions[@]}"; do ends_first="${end% *} $ends_first"; done
 if [ -n "${1:-}" ]; then cp "$1" "$work/plumeta.dll"; else echo "a stand-in library" >"$work/plumeta.dll"; fi
 echo "Acme Editor" >"$work/readme.txt"
 passed=0 failed=0
@@ -30,13 +35,13 @@ for arch in x86 x64; do
     expect "$arch $variant: wixl compiles the include files ($(head -c 200 "$work/wixl.err"))" test -s "$msi"
     [ -s "$msi" ] || continue
     if [ "$variant" = actions ]; then
-      bash "$here/finish_package.sh" "$msi"
+      bash "$work/finish_package.sh" "$msi"
     else
-      bash "$here/finish_package.sh" "$msi" --embedded-ui "$work/plumeta.dll"
+      bash "$work/finish_package.sh" "$msi" --embedded-ui "$work/plumeta.dll"
     fi
     actions=$(table "$msi" CustomAction | awk -F'\t' '$2 == 65 && $3 == "PlumetaDll" && $1 == $4' | wc -l)
     expect "$arch $variant: seven immediate custom actions that never fail the installation ($actions)" \
-      test "$actions" -eq 7
+      test "$actions" -eq "${#plumeta_actions[@]}"
     expect "$arch $variant: the library is stored" bash -c "msiinfo streams '$msi' | grep -qx Binary.PlumetaDll"
     expect "$arch $variant: the properties" \
       test "$(table "$msi" Property | grep -cE '^(OX_TR_ENABLE	0|OX_TR_APPLICATION_ID	acme-editor|SecureCustomProperties	.*OX_TR_ENABLE;OX_TR_ENDPOINT)$')" -eq 3
@@ -44,10 +49,10 @@ for arch in x86 x64; do
       awk -F'\t' '{ printf "%s ", $1 }')
     if [ "$variant" = actions ]; then
       expect "$arch: the end actions at the three ends, the others after CostFinalize in order ($order)" \
-        test "$order" = "OnAnalyticsLogFatalError OnAnalyticsLogUserAbort OnAnalyticsLogFinish CostFinalize OnAnalyticsToggle OnAnalyticsLogStart OnAnalyticsLogMachineInfo OnAnalyticsLogInstallData "
+        test "$order" = "${ends_first}CostFinalize ${plumeta_start_actions[*]} "
     else
       expect "$arch: with the embedded UI, no start or end actions ($order)" \
-        test "$order" = "CostFinalize OnAnalyticsToggle OnAnalyticsLogMachineInfo OnAnalyticsLogInstallData "
+        test "$order" = "CostFinalize ${plumeta_embedded_ui_actions[*]} "
       expect "$arch: the embedded UI handler and its messages" \
         test "$(table "$msi" MsiEmbeddedUI)" = "PlumetaUI	plumeta.dll	1	134218006	MsiEmbeddedUI.PlumetaUI"
       expect "$arch: the handler's library is stored" bash -c "msiinfo streams '$msi' | grep -qx MsiEmbeddedUI.PlumetaUI"

@@ -3,13 +3,18 @@
 # with plumeta_actions.wxi (msitools' msibuild):
 #   finish_package.sh PACKAGE.msi                         the three end actions
 #   finish_package.sh PACKAGE.msi --embedded-ui plumeta.dll   the embedded UI handler instead
-# Both make OX_TR_ENABLE and OX_TR_ENDPOINT secure, so that a command line's
+# It takes the end actions' names from plumeta_actions.sh beside it (the
+# folder write_kit.cmake writes). Both make OX_TR_ENABLE and OX_TR_ENDPOINT secure, so that a command line's
 # values reach the execute sequence of an elevated per-machine installation.
 set -euo pipefail
 msi=${1:?usage: finish_package.sh PACKAGE.msi [--embedded-ui plumeta.dll]}
 ui_dll=""
 if [ "${2:-}" = --embedded-ui ]; then ui_dll=${3:?--embedded-ui needs the library}; fi
 [ -f "$msi" ] || { echo "finish_package.sh: no package $msi" >&2; exit 1; }
+here=$(cd "$(dirname "$0")" && pwd)
+[ -f "$here/plumeta_actions.sh" ] ||
+  { echo "finish_package.sh: no plumeta_actions.sh beside it; run it from the folder write_kit.cmake writes" >&2; exit 1; }
+source "$here/plumeta_actions.sh"
 
 secure=$(msiinfo export "$msi" Property | tr -d '\r' | awk -F'\t' '$1 == "SecureCustomProperties" { print $2 }')
 if [ -n "$secure" ]; then
@@ -21,10 +26,11 @@ fi
 if [ -z "$ui_dll" ]; then
   # The ends of the execute sequence: success (-1), cancellation (-2),
   # failure (-3). Each sends what was gathered, or deletes it.
-  msibuild "$msi" \
-    -q "INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES ('OnAnalyticsLogFinish', -1)" \
-    -q "INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES ('OnAnalyticsLogUserAbort', -2)" \
-    -q "INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES ('OnAnalyticsLogFatalError', -3)"
+  queries=()
+  for end in "${plumeta_end_actions[@]}"; do
+    queries+=(-q "INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES ('${end% *}', ${end#* })")
+  done
+  msibuild "$msi" "${queries[@]}"
   exit 0
 fi
 

@@ -1,6 +1,6 @@
 cmake_minimum_required(VERSION 3.25)
 # Checks plumeta.dll's tables: it exports exactly the ten undecorated names
-# the installer calls, and imports nothing but the system's own libraries.
+# the installer calls (the library's table, custom_action_names.h), and imports nothing but the system's own libraries.
 # cmake -DDLL=<plumeta.dll> -DOBJDUMP=<objdump> -P check_dll_tables.cmake
 
 execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
@@ -18,9 +18,10 @@ foreach(line IN LISTS name_lines)
   list(APPEND exported "${name}")
 endforeach()
 list(SORT exported)
-set(expected EmbeddedUIHandler InitializeEmbeddedUI OnAnalyticsLogFatalError OnAnalyticsLogFinish
-    OnAnalyticsLogInstallData OnAnalyticsLogMachineInfo OnAnalyticsLogStart OnAnalyticsLogUserAbort
-    OnAnalyticsToggle ShutdownEmbeddedUI)
+include(${CMAKE_CURRENT_LIST_DIR}/../../analytics/custom_action_names.cmake)
+plumeta_read_actions()
+set(expected ${PLUMETA_ACTIONS} ${PLUMETA_UI_EXPORTS})
+list(SORT expected)
 if(NOT exported STREQUAL expected)
   message(FATAL_ERROR "exports differ\n  found:    ${exported}\n  expected: ${expected}")
 endif()

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "analytics/custom_action_names.h"
+#include "analytics/guarded.h"
 #include "analytics/ini_document.h"
 #include "analytics/install_mode.h"
 #include "analytics/machine_id.h"
@@ -269,6 +271,29 @@ TEST_F(CustomActions, AHitThatThrowsLosesOnlyItselfAndTheFlushStillRuns) {
   EXPECT_EQ(std::count(types.begin(), types.end(), "property"), 3) << "4 machine facts, one lost";
   EXPECT_EQ(Values("lc"), (std::vector<std::string>{"start", "<none>", "<none>", "<none>"}));
   EXPECT_TRUE(SessionFilesLeft().empty());
+}
+
+TEST_F(CustomActions, AFailureAnExportAbsorbsIsOneLineInTheInstallerLog) {
+  auto diskFull = +[]() -> std::uint32_t { return 112; };
+  Guarded(&installer_, action_names::OnAnalyticsLogStart, diskFull,
+          [] { throw std::runtime_error("the session file could not be written"); });
+  Guarded(&installer_, action_names::OnAnalyticsLogFinish, diskFull, [] { throw 7; });
+  // Work that does not throw adds no line of its own.
+  Guarded(&installer_, action_names::OnAnalyticsToggle, diskFull,
+          [this] { analytics_.OnAnalyticsToggle(installer_); });
+  EXPECT_EQ(installer_.logged,
+            (std::vector<std::u16string>{
+                u"plumeta: OnAnalyticsLogStart: failed, skipped: the session file could not be written "
+                u"(Windows error 112)",
+                u"plumeta: OnAnalyticsLogFinish: failed, skipped: an exception of an unknown kind "
+                u"(Windows error 112)",
+                u"plumeta: OnAnalyticsToggle: 0 hits stored",
+            }));
+  // A log that fails too loses the line, and nothing leaves the export.
+  installer_.logFails = true;
+  Guarded(&installer_, action_names::OnAnalyticsLogStart, diskFull, [] { throw std::bad_alloc(); });
+  Guarded(nullptr, u"ShutdownEmbeddedUI", diskFull, [] { throw std::bad_alloc(); });
+  EXPECT_EQ(installer_.logged.size(), 3u);
 }
 
 TEST_F(CustomActions, EachActionWritesOneLineIntoTheInstallerLog) {

@@ -16,10 +16,13 @@
 #include <iterator>
 #include <regex>
 
+#include "analytics/custom_action_names.h"
 #include "loopback_collector_win.h"
 
 namespace plumeta::testing {
 namespace {
+
+namespace names = plumeta::export_names;
 
 std::wstring BesideThisProgram(const wchar_t* name) {
   wchar_t path[MAX_PATH] = {};
@@ -190,11 +193,12 @@ class PlumetaDll : public ::testing::Test {
 };
 
 TEST_F(PlumetaDll, AnInstallationsActionsPostOneSessionWhenItEnds) {
-  Run({"OnAnalyticsToggle", "OnAnalyticsLogStart", "OnAnalyticsLogMachineInfo", "OnAnalyticsLogInstallData"});
+  Run({names::OnAnalyticsToggle, names::OnAnalyticsLogStart, names::OnAnalyticsLogMachineInfo,
+       names::OnAnalyticsLogInstallData});
   EXPECT_TRUE(collector_.Requests().empty()) << "nothing is sent before the end";
   EXPECT_NE(TrackingIni().find("Active = true"), std::string::npos);
   EXPECT_EQ(SessionFilesLeft(), 1);
-  Run({"OnAnalyticsLogFinish"});
+  Run({names::OnAnalyticsLogFinish});
 
   std::vector<RecordedRequest> requests = collector_.Requests();
   ASSERT_GE(requests.size(), 6u);
@@ -244,14 +248,15 @@ TEST_F(PlumetaDll, TheToggleReadsTheSwitchAsAnInteger) {
       {L"1", "true"}, {L"1abc", "true"}, {L"0", "false"}, {L"-1", "false"}, {L"2", "false"}, {L"", "false"}};
   for (const auto& [value, stored] : cases) {
     session_.Set(L"OX_TR_ENABLE", value);
-    Run({"OnAnalyticsToggle"});
+    Run({names::OnAnalyticsToggle});
     EXPECT_NE(TrackingIni().find(std::string("Active = ") + stored), std::string::npos) << Narrow(value);
   }
 }
 
 TEST_F(PlumetaDll, SendingOffDeletesTheHitsUnsent) {
   session_.Set(L"OX_TR_ENABLE", L"0");
-  Run({"OnAnalyticsToggle", "OnAnalyticsLogStart", "OnAnalyticsLogMachineInfo", "OnAnalyticsLogFinish"});
+  Run({names::OnAnalyticsToggle, names::OnAnalyticsLogStart, names::OnAnalyticsLogMachineInfo,
+       names::OnAnalyticsLogFinish});
   EXPECT_TRUE(collector_.Requests().empty());
   EXPECT_EQ(SessionFilesLeft(), 0);
 }
@@ -267,15 +272,15 @@ TEST_F(PlumetaDll, TheInstallModeFollowsTheInstallersConditions) {
       {{{L"OLDPRODUCTS", L"{X}"}, {L"OX_UPGRADE", L"No"}}, "installsbs"},
       {{{L"Installed", L"1"}, {L"PATCH", L"C:\\fix.msp"}}, "patch"},
   };
-  Run({"OnAnalyticsToggle"});
+  Run({names::OnAnalyticsToggle});
   for (const auto& [properties, mode] : cases) {
     Session session;
     session.Set(L"ProductName", product_);
     session.Set(L"OX_TR_ENDPOINT", collector_.Url());
     session.Set(L"OX_MISSING_PREREQS", L"runtime");
     for (const auto& [name, value] : properties) session.Set(name.c_str(), value);
-    EXPECT_EQ(Plumeta().Call("OnAnalyticsLogInstallData", session.handle()), 0u);
-    EXPECT_EQ(Plumeta().Call("OnAnalyticsLogFinish", session.handle()), 0u);
+    EXPECT_EQ(Plumeta().Call(names::OnAnalyticsLogInstallData, session.handle()), 0u);
+    EXPECT_EQ(Plumeta().Call(names::OnAnalyticsLogFinish, session.handle()), 0u);
   }
   std::vector<std::string> modes;
   std::vector<std::string> prerequisites;
@@ -291,9 +296,10 @@ TEST_F(PlumetaDll, TheInstallModeFollowsTheInstallersConditions) {
 
 TEST_F(PlumetaDll, AnEndpointThatRefusesConnectionsEndsTheFlushAtOnce) {
   session_.Set(L"OX_TR_ENDPOINT", L"http://127.0.0.1:" + std::to_wstring(ClosedLoopbackPort()));
-  Run({"OnAnalyticsToggle", "OnAnalyticsLogStart", "OnAnalyticsLogMachineInfo", "OnAnalyticsLogInstallData"});
+  Run({names::OnAnalyticsToggle, names::OnAnalyticsLogStart, names::OnAnalyticsLogMachineInfo,
+       names::OnAnalyticsLogInstallData});
   DWORD start = GetTickCount();
-  Run({"OnAnalyticsLogFinish"});
+  Run({names::OnAnalyticsLogFinish});
   EXPECT_LT(GetTickCount() - start, 10000u);
   EXPECT_GT(SessionFilesLeft(), 0) << "the untried hits wait for the next flush";
 }
@@ -301,9 +307,10 @@ TEST_F(PlumetaDll, AnEndpointThatRefusesConnectionsEndsTheFlushAtOnce) {
 TEST_F(PlumetaDll, AnEndpointThatNeverAnswersIsGivenUpWithinSeconds) {
   LoopbackCollector silent(LoopbackCollector::Mode::kSilent);
   session_.Set(L"OX_TR_ENDPOINT", silent.Url());
-  Run({"OnAnalyticsToggle", "OnAnalyticsLogStart", "OnAnalyticsLogMachineInfo", "OnAnalyticsLogInstallData"});
+  Run({names::OnAnalyticsToggle, names::OnAnalyticsLogStart, names::OnAnalyticsLogMachineInfo,
+       names::OnAnalyticsLogInstallData});
   DWORD start = GetTickCount();
-  Run({"OnAnalyticsLogFinish"});
+  Run({names::OnAnalyticsLogFinish});
   // One request's time limits (Wine waits out the receive limit twice), then
   // the rest waits for the next flush.
   EXPECT_LT(GetTickCount() - start, 10000u);
@@ -314,7 +321,7 @@ class EmbeddedHandler : public PlumetaDll {
  protected:
   void Message(UINT type, std::map<unsigned, std::wstring> fields) {
     Record record(std::move(fields));
-    EXPECT_EQ(Plumeta().Get<Library::Handler>("EmbeddedUIHandler")(type, record.handle()), 0);
+    EXPECT_EQ(Plumeta().Get<Library::Handler>(names::EmbeddedUIHandler)(type, record.handle()), 0);
   }
   std::vector<std::string> Sent() {
     std::vector<std::string> lines;
@@ -330,10 +337,11 @@ class EmbeddedHandler : public PlumetaDll {
 };
 
 TEST_F(EmbeddedHandler, RecordsDialogsWarningsAndTheFirstFailedAction) {
-  Run({"OnAnalyticsToggle"});
+  Run({names::OnAnalyticsToggle});
   DWORD level = INSTALLUILEVEL_FULL;
-  ASSERT_EQ(Plumeta().Get<Library::Initialize>("InitializeEmbeddedUI")(session_.handle(), L"C:\\src", &level),
-            0u);
+  ASSERT_EQ(
+      Plumeta().Get<Library::Initialize>(names::InitializeEmbeddedUI)(session_.handle(), L"C:\\src", &level),
+      0u);
   EXPECT_EQ(level, static_cast<DWORD>(INSTALLUILEVEL_FULL)) << "the UI level is left as it was";
   // Field 0 is the text the installer formats; the other fields are data.
   Message(INSTALLMESSAGE_ACTIONSTART, {{0, L"Action: [1]"}, {1, L"WelcomeDlg"}, {2, L"Dialog created"}});
@@ -349,7 +357,7 @@ TEST_F(EmbeddedHandler, RecordsDialogsWarningsAndTheFirstFailedAction) {
   Message(INSTALLMESSAGE_INFO, {{0, L"Info 1720. Script failed."}});
   Message(INSTALLMESSAGE_PROGRESS, {{1, L"0"}});
   Message(INSTALLMESSAGE_INSTALLEND, {{1, L"PlumetaProbe"}, {3, L"3"}});
-  EXPECT_EQ(Plumeta().Get<Library::Shutdown>("ShutdownEmbeddedUI")(), 0u);
+  EXPECT_EQ(Plumeta().Get<Library::Shutdown>(names::ShutdownEmbeddedUI)(), 0u);
   EXPECT_EQ(Sent(), (std::vector<std::string>{
                         "lifecycle lc=start",
                         "screenview lb=WelcomeDlg",
@@ -366,15 +374,15 @@ TEST_F(PlumetaDll, AFileWhereTheStorageFolderBelongsChangesNothingForTheInstalle
   std::wstring blocked = TempFolder() + L"OrvexAnalytics\\" + product_;
   { std::ofstream(std::filesystem::path(blocked)) << "not a folder"; }
   DWORD start = GetTickCount();
-  Run({"OnAnalyticsToggle", "OnAnalyticsLogStart", "OnAnalyticsLogMachineInfo", "OnAnalyticsLogInstallData",
-       "OnAnalyticsLogUserAbort", "OnAnalyticsLogFatalError"});
+  Run({names::OnAnalyticsToggle, names::OnAnalyticsLogStart, names::OnAnalyticsLogMachineInfo,
+       names::OnAnalyticsLogInstallData, names::OnAnalyticsLogUserAbort, names::OnAnalyticsLogFatalError});
   EXPECT_LT(GetTickCount() - start, 10000u);
   EXPECT_TRUE(collector_.Requests().empty());
   DeleteFileW(blocked.c_str());
 }
 
 TEST_F(PlumetaDll, JunkAndHugeFilesInTheStoreChangeNothingForTheInstaller) {
-  Run({"OnAnalyticsToggle"});
+  Run({names::OnAnalyticsToggle});
   std::string junk;
   for (int i = 0; i < 65536; ++i) junk.push_back(static_cast<char>((i * 7919 + i / 3) & 0xFF));
   { std::ofstream(std::filesystem::path(Folder() + L"tracking.ini"), std::ios::binary) << junk; }
@@ -384,7 +392,7 @@ TEST_F(PlumetaDll, JunkAndHugeFilesInTheStoreChangeNothingForTheInstaller) {
     for (int i = 0; i < 512; ++i) huge << junk;  // 32 MiB
   }
   DWORD start = GetTickCount();
-  Run({"OnAnalyticsToggle", "OnAnalyticsLogStart", "OnAnalyticsLogFinish"});
+  Run({names::OnAnalyticsToggle, names::OnAnalyticsLogStart, names::OnAnalyticsLogFinish});
   EXPECT_LT(GetTickCount() - start, 30000u);
   EXPECT_EQ(SessionFilesLeft(), 0);
 }
