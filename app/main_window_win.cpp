@@ -29,7 +29,9 @@ constexpr wchar_t kCaption[] = L"QEL - VORSANT";
 constexpr int kClientWidth = 554;
 constexpr int kClientHeight = 651;
 constexpr int kMinFrameWidth = 480, kMinFrameHeight = 360;
+// The toolbar's band and its square buttons, at 100 %.
 constexpr int kToolbarHeight = 30;
+constexpr int kToolButtonSize = 24;
 constexpr int kToolbarSeparator = 8;
 constexpr UINT kWelcomeMessage = WM_APP + 1;
 // Posted when the active trial or its data may have changed: the status bar's
@@ -94,7 +96,7 @@ MainWindow::~MainWindow() {
 bool MainWindow::Start(const std::string& startFile, int showCommand) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = WndProc;
+  wc.lpfnWndProc = BoundWindowProc<MainWindow>;
   wc.hInstance = instance_;
   wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_VORSANT));
   wc.hIconSm =
@@ -152,23 +154,7 @@ bool MainWindow::TranslateShortcut(MSG& msg) {
   return frame_ && accelerators_ && TranslateAcceleratorW(frame_, accelerators_.Get(), &msg);
 }
 
-LRESULT CALLBACK MainWindow::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-    self->frame_ = wnd;
-    SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(wnd, msg, wp, lp);
-  try {
-    return self->Handle(msg, wp, lp);
-  } catch (...) {
-    ShowUnexpected(wnd, std::current_exception());
-  }
-  return 0;
-}
-
-LRESULT MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT MainWindow::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CREATE:
       OnCreate();
@@ -289,7 +275,7 @@ void MainWindow::ApplyDpi() {
   DeleteObject(bitmap);
   if (toolbar_) {
     SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
-    SendMessageW(toolbar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(px(24), px(24)));
+    SendMessageW(toolbar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(px(kToolButtonSize), px(kToolButtonSize)));
   }
   if (images_) ImageList_Destroy(images_);
   images_ = images;
@@ -319,8 +305,8 @@ void MainWindow::OnCreate() {
     b.fsStyle = BTNS_BUTTON;
   }
   SendMessageW(toolbar_, TB_ADDBUTTONS, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
-  SendMessageW(toolbar_, TB_SETBUTTONSIZE, 0,
-               MAKELPARAM(ScaleToDpi(24, WindowDpi(frame_)), ScaleToDpi(24, WindowDpi(frame_))));
+  const int button = ScaleToDpi(kToolButtonSize, WindowDpi(frame_));
+  SendMessageW(toolbar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(button, button));
 
   statusBar_ =
       CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, frame_,

@@ -18,6 +18,7 @@
 #include "app/ui_port.h"
 #include "app/verdict_status.h"
 #include "app/win_handles.h"
+#include "app/window_proc_win.h"
 
 namespace vorsant {
 
@@ -66,8 +67,10 @@ class MainWindow final : public UiPort {
   void ArrangeWindows(int commandId) override;
 
  private:
-  static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
-  LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+  template <typename T, WindowKind Kind>
+  friend LRESULT CALLBACK BoundWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  void Bind(HWND wnd) { frame_ = wnd; }
+  LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
   void OnCreate();
   // The fonts, the toolbar's pictures and sizes at the frame's DPI.
   void ApplyDpi();
@@ -95,7 +98,7 @@ class MainWindow final : public UiPort {
   HWND statusBar_ = nullptr;
   HIMAGELIST images_ = nullptr;
   int imageSize_ = 16;
-  int toolbarHeight_ = 30;
+  int toolbarHeight_ = 0;  // set with the display scale before the toolbar exists
   UniqueAccelerators accelerators_;
   UniqueAccelerators extraKeys_;
   UniqueFont uiFont_;

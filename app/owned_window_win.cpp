@@ -50,7 +50,7 @@ bool OwnedWindow::CreateOwned(const wchar_t* cls, ClassLook look, DWORD exStyle,
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSEXW known{};
   known.cbSize = sizeof(known);
-  if (!GetClassInfoExW(instance, cls, &known)) RegisterWindowClass(instance, cls, WndProc, look);
+  if (!GetClassInfoExW(instance, cls, &known)) RegisterWindowClass(instance, cls, BoundWindowProc<OwnedWindow>, look);
   return CreateWindowExW(exStyle, cls, caption, style, x, y, width, height, owner, nullptr, instance, this) !=
          nullptr;
 }
@@ -100,31 +100,20 @@ LRESULT OwnedWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(wnd_, msg, wp, lp);
 }
 
-LRESULT CALLBACK OwnedWindow::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* self = static_cast<OwnedWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-    self->wnd_ = wnd;
-    SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<OwnedWindow*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(wnd, msg, wp, lp);
+LRESULT OwnedWindow::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
+  const HWND wnd = wnd_;
   if (msg == WM_NCDESTROY) {
     SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
-    self->wnd_ = nullptr;
-    self->WindowDestroyed();
-    if (self->ownedByWindow_) delete self;
+    wnd_ = nullptr;
+    WindowDestroyed();
+    if (ownedByWindow_) delete this;
     return DefWindowProcW(wnd, msg, wp, lp);
   }
-  if (msg == WM_KEYDOWN && wp == VK_ESCAPE && self->ClosesOnEscape()) {
+  if (msg == WM_KEYDOWN && wp == VK_ESCAPE && ClosesOnEscape()) {
     PostMessageW(wnd, WM_CLOSE, 0, 0);
     return 0;
   }
-  try {
-    return self->HandleMessage(msg, wp, lp);
-  } catch (...) {
-    ShowUnexpected(wnd, std::current_exception());
-  }
-  return 0;
+  return HandleMessage(msg, wp, lp);
 }
 
 }  // namespace vorsant

@@ -1,9 +1,8 @@
 #pragma once
 // The shape of every window the frame owns (the graph, models, comparison
-// and collection windows): its class registered once, the object kept from
-// WM_NCCREATE, each message to one handler, destruction from either side,
-// and one path for an exception that escapes a handler: the user is told,
-// and the program goes on.
+// and collection windows): its class registered once, the object bound by
+// the program's one window procedure (window_proc_win.h), each message to
+// one handler, and destruction from either side.
 
 #include <windows.h>
 
@@ -11,12 +10,9 @@
 #include <memory>
 
 #include "app/dialogs_win.h"
+#include "app/window_proc_win.h"
 
 namespace vorsant {
-
-// Shows an exception that reached a window or dialog procedure to the user
-// ("Error" box with the Error icon). Never throws.
-void ShowUnexpected(HWND owner, std::exception_ptr error) noexcept;
 
 class OwnedWindow {
  public:
@@ -59,7 +55,11 @@ class OwnedWindow {
   virtual bool ClosesOnEscape() const { return false; }
 
  private:
-  static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  template <typename T, WindowKind Kind>
+  friend LRESULT CALLBACK BoundWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  void Bind(HWND wnd) { wnd_ = wnd; }
+  // Destruction from the window's side, Escape, then HandleMessage.
+  LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
 
   HWND wnd_ = nullptr;
   bool ownedByWindow_ = false;

@@ -56,7 +56,8 @@ void Place(HWND child, const RECT& r) {
 }  // namespace
 
 void TrialWindow::RegisterClass(HINSTANCE instance) {
-  RegisterWindowClass(instance, kTrialClass, WndProc, ClassLook::kIconAndButtonFace);
+  RegisterWindowClass(instance, kTrialClass, BoundWindowProc<TrialWindow, WindowKind::MdiChild>,
+                      ClassLook::kIconAndButtonFace);
   RegisterWindowClass(instance, kGraphClass, GraphProc, ClassLook::kPlain);
 }
 
@@ -223,25 +224,7 @@ void TrialWindow::OnSize() {
   ScrollTo(SB_VERT, scrollY_);
 }
 
-LRESULT CALLBACK TrialWindow::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-    auto* mcs = reinterpret_cast<MDICREATESTRUCTW*>(cs->lpCreateParams);
-    auto* self = reinterpret_cast<TrialWindow*>(mcs->lParam);
-    self->wnd_ = wnd;
-    SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<TrialWindow*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
-  if (!self) return DefMDIChildProcW(wnd, msg, wp, lp);
-  try {
-    return self->Handle(msg, wp, lp);
-  } catch (...) {
-    ShowUnexpected(wnd, std::current_exception());
-  }
-  return 0;
-}
-
-LRESULT TrialWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT TrialWindow::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
   const HWND wnd = wnd_;
   switch (msg) {
     case WM_CREATE:

@@ -8,6 +8,7 @@
 
 #include "app/gdi_canvas_win.h"
 #include "app/trial_window.h"
+#include "app/window_proc_win.h"
 #include "trial/report.h"
 
 namespace vorsant {
@@ -35,9 +36,11 @@ class TrialWindow {
   static TrialWindow* FromHandle(HWND wnd);
 
  private:
-  static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  template <typename T, WindowKind Kind>
+  friend LRESULT CALLBACK BoundWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  void Bind(HWND wnd) { wnd_ = wnd; }
   static LRESULT CALLBACK GraphProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
-  LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
   void OnCreate();
   // Places the panels and the graph, and sizes the panels' font, for the
   // window's DPI; again when the window moves to a monitor of another scale.

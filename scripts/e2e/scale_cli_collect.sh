@@ -88,11 +88,14 @@ check "the 36th point is at 18 minutes" bash -c \
 check "every reading is kept beside the output" bash -c \
   "test \$(wc -l <'$work/run-out.readings.csv') -gt 200 && tail -1 '$work/run-out.readings.csv' | grep -q '^10[78][0-9]\.'"
 
-# A run through a balance of today's command sets.
-new_trial "$work/standard.vrs"
-check "a run through the standard profile succeeds" bash -c \
-  "'$cli' collect '$work/standard.vrs' --port '$work/standard' --profile standard --density 1 --duration 9 >/dev/null 2>&1"
-check "it stores 36 points" bash -c "'$cli' report '$work/standard.vrs' --json | tr -d '\n ' | grep -q '\"M\":\[\"0\",.*\"9\"\]'"
+# A run through each balance of today's command sets (weighing in kg).
+for profile in standard two-letter continuous; do
+  new_trial "$work/$profile.vrs"
+  check "a run through the $profile profile succeeds" bash -c \
+    "'$cli' collect '$work/$profile.vrs' --port '$work/$profile' --profile $profile --density 1 --duration 9 >/dev/null 2>&1"
+  check "the $profile run stores 36 points" bash -c \
+    "'$cli' report '$work/$profile.vrs' --json | tr -d '\n ' | grep -q '\"M\":\[\"0\",.*\"9\"\]'"
+done
 
 # A silent balance: the starting weight cannot be read and the trial, with
 # its points, stays as it was.
