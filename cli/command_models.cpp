@@ -161,8 +161,8 @@ int RunModels(CommandArgs args, CommandIo& io) {
   std::optional<CompanionLog> log;
   if (const auto given = options.Value("--readings")) {
     log = LoadCompanionLog(PathArg(*given));
-    if (!log) throw CommandError("the readings file " + *given + " does not exist");
-    if (!log->error.empty()) throw CommandError("the readings file " + *given + " cannot be read");
+    if (!log) throw CommandError("vorsant-cli: the readings file " + *given + " does not exist");
+    if (!log->error.empty()) throw CommandError("vorsant-cli: the readings file " + *given + " cannot be read");
   } else {
     log = LoadCompanionLog(ReadingLogPath(PathArg(file)));
   }
