@@ -81,6 +81,15 @@ void WriteVerdict(JsonWriter& json, const Verdict& v, const SizingRequest& reque
     json.BeginObject();
     json.Key("without_row");
     json.Integer(static_cast<long long>(f.row));
+    json.Key("without_seconds");
+    if (f.fromSeconds && f.toSeconds) {
+      json.BeginArray();
+      json.Number(*f.fromSeconds);
+      json.Number(*f.toSeconds);
+      json.EndArray();
+    } else {
+      json.Null();
+    }
     json.Key("law");
     json.String(LawKey(f.law));
     Volume(json, "volume", f.incalculable ? std::nullopt : f.volumeM3);
