@@ -1,14 +1,11 @@
+#include "app/fouling_commands.h"
+
 #include "app/main_form.h"
 #include "app/system_text.h"
-#include "fouling/companion_readings.h"
 #include "scale/reading_log.h"
 
 namespace vorsant {
-namespace {
 
-// The collection's every reading kept beside the trial's file, when the
-// trial has a file and the readings are there; the models check that they
-// match the trial as the window holds it.
 std::optional<CompanionLog> ReadingsBeside(const TMDIChild& w) {
   if (w.FileName == kUnsavedFileName) return std::nullopt;
   try {
@@ -17,8 +14,6 @@ std::optional<CompanionLog> ReadingsBeside(const TMDIChild& w) {
     return std::nullopt;  // a name the file system cannot take has no file beside it
   }
 }
-
-}  // namespace
 
 // Like the graph windows, each use opens another window from a copy of the
 // trial; a trial that cannot give the models' points opens none.

@@ -213,8 +213,8 @@ TEST_F(ModelsCli, SaysWhyTheElementsOfATinyElementAreaAreNotCounted) {
   EXPECT_THAT(r.out, HasSubstr(" too many\n"));
 }
 
-// A collection's every reading beside the trial is used by models and
-// compare without asking; --readings names another file, and a file that is
+// A collection's every reading beside the trial is used by models, compare
+// and the exported report without asking; --readings names another file, and a file that is
 // not there is refused.
 TEST_F(ModelsCli, ReadsTheReadingsBesideTheTrialOrTheFileNamed) {
   const testing::CollectedRun run =
@@ -235,6 +235,8 @@ TEST_F(ModelsCli, ReadsTheReadingsBesideTheTrialOrTheFileNamed) {
       "count": 1081,)"));
   EXPECT_THAT(beside.out, HasSubstr(fitted));
   EXPECT_THAT(Run({"compare", trial, "--json"}).out, HasSubstr(R"("source": "readings_file")"));
+  ASSERT_EQ(Run({"report", trial, "--html", "-o", Path("merlot.html")}).code, 0);
+  EXPECT_THAT(Read("merlot.html"), HasSubstr(fitted));
 
   fs::rename(ReadingLogPath(trial), dir_ / "other.csv");
   const Outcome alone = Run({"models", trial, "--json"});
