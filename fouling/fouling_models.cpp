@@ -330,13 +330,14 @@ namespace {
 // LeaveBlocksOutFits has them: one reading each for the record's readings),
 // each choosing by the whole trial's rule: the jackknife spread of every
 // plausible law's volume, and the readings without which another law would
-// be planned on. Blocks of more than one reading are named by their times.
+// be planned on. Readings without rows (a collection's) are named by their
+// times.
 void RangeAndFlips(FoulingReport& report, const CumulativeReadings& r, const std::array<IntegralFit, 5>& full,
                    double floor, const std::vector<std::size_t>& starts) {
   const std::size_t c = r.w.size();
   if (c < 3 || starts.size() < 2) return;
   const std::size_t blocks = starts.size() - 1;
-  const bool single = blocks == c;
+  const bool single = blocks == c;  // delete-one
   const std::vector<double> lines = LeaveBlocksOutConstantSse(r, starts);
   std::array<std::vector<ModelFit>, 5> refits;
   for (FoulingLaw law : kFoulingLaws) {
@@ -360,7 +361,7 @@ void RangeAndFlips(FoulingReport& report, const CumulativeReadings& r, const std
     if (planned == *report.plannedLaw) continue;
     const ModelFit& fit = without[LawIndex(planned)];
     LawFlip flip{0, planned, fit.volumeM3, fit.incalculable, std::nullopt, std::nullopt};
-    if (single) {
+    if (single && !report.readingRows.empty()) {
       flip.row = j < report.readingRows.size() ? report.readingRows[j] : j;
     } else if (r.tauPerSecond > 0) {
       flip.fromSeconds = r.tau[starts[j]] / r.tauPerSecond;

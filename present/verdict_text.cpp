@@ -165,8 +165,10 @@ std::string LeftOutSentence(const Verdict& v) {
 }
 
 std::string ReadingName(const LawFlip& f) {
-  if (f.fromSeconds && f.toSeconds)
-    return "the readings from " + MinutesSecondsText(*f.fromSeconds) + " to " + MinutesSecondsText(*f.toSeconds);
+  if (f.fromSeconds && f.toSeconds) {
+    const std::string from = MinutesSecondsText(*f.fromSeconds), to = MinutesSecondsText(*f.toSeconds);
+    return from == to ? "the reading at " + from : "the readings from " + from + " to " + to;
+  }
   return f.row == 0 ? "the start" : "reading " + std::to_string(f.row);
 }
 
