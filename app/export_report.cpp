@@ -5,6 +5,7 @@
 #include <span>
 
 #include "app/file_access.h"
+#include "app/fouling_commands.h"
 #include "app/main_form.h"
 #include "app/path_text.h"
 #include "app/system_text.h"
@@ -61,7 +62,9 @@ void TMainForm::ExportReportExecute() {
                         MessageButtons::OkCancel, MessageAnswer::Cancel) != MessageAnswer::Ok)
       continue;
     // The trial report's number style for the whole page, its appendix too.
-    const std::string html = TrialReportHtml(rec, shownName, ui_.Today(), ProgramPresentation(), AnsiToUtf8);
+    const std::optional<CompanionLog> readings = ReadingsBeside(*w);
+    const std::string html = TrialReportHtml(rec, shownName, ui_.Today(), ProgramPresentation(), AnsiToUtf8,
+                                             readings ? &*readings : nullptr);
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(html.data());
     int errorNumber = SaveOverError(name);
     if (errorNumber == 0)

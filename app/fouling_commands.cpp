@@ -1,7 +1,19 @@
+#include "app/fouling_commands.h"
+
 #include "app/main_form.h"
 #include "app/system_text.h"
+#include "scale/reading_log.h"
 
 namespace vorsant {
+
+std::optional<CompanionLog> ReadingsBeside(const TMDIChild& w) {
+  if (w.FileName == kUnsavedFileName) return std::nullopt;
+  try {
+    return LoadCompanionLog(ReadingLogPath(PathFromText(w.FileName)));
+  } catch (const std::exception&) {
+    return std::nullopt;  // a name the file system cannot take has no file beside it
+  }
+}
 
 // Like the graph windows, each use opens another window from a copy of the
 // trial; a trial that cannot give the models' points opens none.
@@ -9,7 +21,8 @@ void TMainForm::FoulingModelsExecute() {
   TMDIChild* w = ui_.ActiveTrialWindow();
   if (!w) return;
   const TWineRec rec = w->WineClass.WineRec;
-  FoulingOutcome outcome = AnalyseFouling(rec, SizingRequest{});
+  const std::optional<CompanionLog> readings = ReadingsBeside(*w);
+  FoulingOutcome outcome = AnalyseFouling(rec, SizingRequest{}, readings ? &*readings : nullptr);
   if (!outcome.report) {
     ui_.ShowMessage(outcome.failure, MessageIcon::Warning, MessageButtons::Ok, MessageAnswer::Ok);
     return;
@@ -22,7 +35,7 @@ void TMainForm::FoulingModelsExecute() {
 // its reason. The overlay has colours for kMaxComparedTrials trials.
 void TMainForm::CompareOpenTrialsExecute() {
   std::vector<TrialToCompare> trials;
-  for (const auto& w : windows_) trials.push_back({w->Caption, w->WineClass.WineRec});
+  for (const auto& w : windows_) trials.push_back({w->Caption, w->WineClass.WineRec, ReadingsBeside(*w)});
   if (trials.empty()) return;
   // One trial has nothing to be compared with: an empty overlay would only
   // show arbitrary axes.

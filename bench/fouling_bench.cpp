@@ -2,7 +2,8 @@
 // then the five fits, their ranges and the verdict), the fits alone, the
 // fits with the filter sizing, and what the verdict costs beyond the
 // analysis on trials of 36 to 1,000 readings (a balance read every few
-// seconds gives the longer ones).
+// seconds gives the longer ones), and the whole command on a collection's
+// every reading (1,000 to 3,000 of them, kept beside the trial).
 
 #include <cmath>
 #include <vector>
@@ -10,6 +11,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/bench_trials.h"
+#include "fouling/companion_readings.h"
 #include "fouling/fouling_models.h"
 #include "fouling/integral_fit.h"
 #include "fouling/verdict.h"
@@ -91,6 +93,43 @@ void BM_VerdictBeyondAnalysis(benchmark::State& state) {
   state.SetComplexityN(state.range(0));
 }
 BENCHMARK(BM_VerdictBeyondAnalysis)->Arg(36)->Arg(100)->Arg(300)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
+// The realistic trial's collection read `count` times over its 24 minutes,
+// to a tenth of a second, as the companion file keeps it.
+CompanionLog RealisticLog(int count) {
+  const double area = (0.047 / 2) * (0.047 / 2) * 3.14159, mu = 0.0015, dP = 30 * 6894.8;
+  const auto tau = [](double W) { return 8e11 * W + 2e13 * std::pow(W, 2.4) / 2.4; };
+  CompanionLog log;
+  log.file = "realistic.readings.csv";
+  for (int i = 0; i <= count; ++i) {
+    const double t = std::round(14400.0 * i / count) / 10;
+    double lo = 0, hi = 1;
+    for (int k = 0; k < 200; ++k) {
+      const double mid = (lo + hi) / 2;
+      (tau(mid) * mu / dP < t ? lo : hi) = mid;
+    }
+    log.readings.push_back({lo * area * 1e6, t});
+  }
+  return log;
+}
+
+// The whole command on the trial and its every reading: the match against
+// the record, the five fits, 40 block refits of each and the verdict.
+void BM_AnalyseEveryReading(benchmark::State& state) {
+  const TWineRec rec = bench::RealisticTrial();
+  const CompanionLog log = RealisticLog(static_cast<int>(state.range(0)));
+  const FoulingOutcome check = AnalyseFouling(rec, SizingRequest{}, &log);
+  if (!check.report || !check.report->source.used) {
+    state.SkipWithError(check.report ? check.report->source.whyNot.c_str() : "no report");
+    return;
+  }
+  for (auto _ : state) {
+    const FoulingOutcome outcome = AnalyseFouling(rec, SizingRequest{}, &log);
+    benchmark::DoNotOptimize(MakeVerdict(rec, *outcome.report));
+  }
+  state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_AnalyseEveryReading)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace vorsant

@@ -3,7 +3,8 @@
 // and optionally the overlay graph. A trial that cannot be read or analysed
 // is named on stderr with its message and listed without figures; the others
 // are still compared and the exit status is then 1. When no file can be
-// read, no graph is written.
+// read, no graph is written. A trial with its collection's every reading
+// beside it (NAME.readings.csv) is fitted on them, as models does.
 
 #include <exception>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "cli/sizing_options.h"
 #include "cli/trial_io.h"
 #include "fouling/trial_comparison.h"
+#include "scale/reading_log.h"
 #include "present/comparison_table.h"
 #include "graphs/compare_graph.h"
 #include "graphs/scale_graphs.h"
@@ -59,6 +61,7 @@ void WriteJson(std::ostream& out, const std::vector<ComparedTrial>& trials) {
     Figure(json, "area_m2", fit.areaM2);
     Volume(json, "proven_volume", t.verdict ? t.verdict->provenM3 : std::nullopt);
     LeftOut(json, t.verdict ? &*t.verdict : nullptr);
+    ReadingsFitted(json, t.verdict ? &*t.verdict : nullptr);
     json.EndObject();
   }
   json.EndArray();
@@ -85,7 +88,7 @@ int RunCompare(CommandArgs args, CommandIo& io) {
   for (const std::string& file : files) {
     std::optional<TrialToCompare> trial;
     try {
-      trial = TrialToCompare{file, ReadTrial(file)};
+      trial = TrialToCompare{file, ReadTrial(file), LoadCompanionLog(ReadingLogPath(PathArg(file)))};
     } catch (const CommandError& e) {
       io.err << file << ": " << e.what() << "\n";
       compared.push_back(UnreadableTrial(file, e.what()));

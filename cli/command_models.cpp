@@ -1,5 +1,7 @@
-// models FILE.vrs [--volume V] [--safety S] [--element-area M2] [--units us|metric] [--json]:
-// the blocking laws and the power model fitted to the trial's points, with
+// models FILE.vrs [--readings FILE] [--volume V] [--safety S] [--element-area M2] [--units us|metric]
+// [--json]: the blocking laws and the power model fitted to the trial's
+// points (or to the collection's every reading: NAME.readings.csv beside the
+// trial, or the --readings file, when they match the trial), with
 // the production volume and hours of each and, for a target volume, the
 // filter area and elements it needs. The trial is analysed afresh on a copy;
 // the file is not changed. The text is in the chosen units; the JSON keeps
@@ -13,9 +15,11 @@
 #include "cli/options.h"
 #include "cli/sizing_options.h"
 #include "cli/trial_io.h"
+#include "fouling/companion_readings.h"
 #include "fouling/fouling_models.h"
 #include "fouling/verdict.h"
 #include "present/verdict_text.h"
+#include "scale/reading_log.h"
 #include "trial/analysis.h"
 
 namespace vorsant::cli {
@@ -23,7 +27,8 @@ namespace vorsant::cli {
 namespace {
 
 constexpr std::string_view kUsage =
-    "models FILE.vrs [--volume V] [--safety S] [--element-area M2] [--units us|metric] [--json]";
+    "models FILE.vrs [--readings FILE] [--volume V] [--safety S] [--element-area M2] [--units us|metric] "
+    "[--json]";
 
 void WriteVerdict(JsonWriter& json, const Verdict& v, const SizingRequest& request, const Presentation& p) {
   json.Key("verdict");
@@ -68,6 +73,7 @@ void WriteVerdict(JsonWriter& json, const Verdict& v, const SizingRequest& reque
   f.band ? json.String(*f.band) : json.Null();
   Figure(json, "vmax_l_m2", Converted(f.vmax, LitresPerM2));
   LeftOut(json, &v);
+  ReadingsFitted(json, &v);
   Volume(json, "proven_volume", v.provenM3);
   json.Key("law_flips");
   json.BeginArray();
@@ -75,6 +81,15 @@ void WriteVerdict(JsonWriter& json, const Verdict& v, const SizingRequest& reque
     json.BeginObject();
     json.Key("without_row");
     json.Integer(static_cast<long long>(f.row));
+    json.Key("without_seconds");
+    if (f.fromSeconds && f.toSeconds) {
+      json.BeginArray();
+      json.Number(*f.fromSeconds);
+      json.Number(*f.toSeconds);
+      json.EndArray();
+    } else {
+      json.Null();
+    }
     json.Key("law");
     json.String(LawKey(f.law));
     Volume(json, "volume", f.incalculable ? std::nullopt : f.volumeM3);
@@ -143,13 +158,24 @@ void WriteJson(std::ostream& out, const FoulingReport& report, const Verdict& ve
 }  // namespace
 
 int RunModels(CommandArgs args, CommandIo& io) {
-  const Options options(args, {"--volume", "--safety", "--element-area", "--units"}, {"--json"});
+  const Options options(args, {"--readings", "--volume", "--safety", "--element-area", "--units"}, {"--json"});
   options.ExpectPositional(1, "one trial file: " + std::string(kUsage));
   const Presentation p = PresentationOption(options);
   const SizingRequest request = SizingOptions(options, p);
 
-  const TWineRec rec = ReadTrial(options.Positional()[0]);
-  const FoulingOutcome outcome = AnalyseFouling(rec, request);
+  const std::string& file = options.Positional()[0];
+  const TWineRec rec = ReadTrial(file);
+  // The file asked for must be there and readable; the one beside the
+  // trial is used when it is there.
+  std::optional<CompanionLog> log;
+  if (const auto given = options.Value("--readings")) {
+    log = LoadCompanionLog(PathArg(*given));
+    if (!log) throw CommandError("vorsant-cli: the readings file " + *given + " does not exist");
+    if (!log->error.empty()) throw CommandError("vorsant-cli: the readings file " + *given + " cannot be read");
+  } else {
+    log = LoadCompanionLog(ReadingLogPath(PathArg(file)));
+  }
+  const FoulingOutcome outcome = AnalyseFouling(rec, request, log ? &*log : nullptr);
   if (!outcome.report) {
     // The program's message, then in this command's words what is missing.
     std::string message = outcome.failure;

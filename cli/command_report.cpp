@@ -14,6 +14,8 @@
 #include "cli/sizing_options.h"
 #include "cli/trial_io.h"
 #include "export/report_html.h"
+#include "fouling/companion_readings.h"
+#include "scale/reading_log.h"
 #include "trial/cp1252.h"
 #include "trial/report.h"
 
@@ -129,7 +131,10 @@ int RunReport(CommandArgs args, CommandIo& io) {
   if (html) {
     const std::string out = options.Required("-o");
     const std::u8string name = PathArg(file).filename().u8string();
-    SaveOutputFile(out, TrialReportHtml(rec, std::string(name.begin(), name.end()), Today(), p));
+    // The models fit the collection's every reading beside the trial, as models does.
+    const std::optional<CompanionLog> readings = LoadCompanionLog(ReadingLogPath(PathArg(file)));
+    SaveOutputFile(out, TrialReportHtml(rec, std::string(name.begin(), name.end()), Today(), p,
+                                        AnsiDecoder(Windows1252ToUtf8), readings ? &*readings : nullptr));
     return 0;
   }
   const ReportLines lines = FillLines(rec);

@@ -28,7 +28,9 @@ constexpr std::array kCommands = {
             RunNew},
     Command{"data", "FILE.vrs --csv POINTS.csv [--skip K] [-o OUT.vrs]", RunData},
     Command{"graph", "FILE.vrs --kind trial|lab|production|models -o OUT.svg", RunGraph},
-    Command{"models", "FILE.vrs [--volume V] [--safety S] [--element-area M2] [--units us|metric] [--json]",
+    Command{"models",
+            "FILE.vrs [--readings FILE] [--volume V] [--safety S] [--element-area M2] [--units us|metric] "
+            "[--json]",
             RunModels},
     Command{"scale", "ports | detect [--port DEVICE] | read|tare --port DEVICE [--profile NAME]", RunScale},
     Command{"collect",

@@ -57,4 +57,27 @@ void LeftOut(JsonWriter& json, const Verdict* verdict) {
   json.EndArray();
 }
 
+void ReadingsFitted(JsonWriter& json, const Verdict* verdict) {
+  json.Key("readings");
+  if (verdict == nullptr) {
+    json.Null();
+    return;
+  }
+  const ReadingsSource& src = verdict->source;
+  json.BeginObject();
+  json.Key("source");
+  json.String(src.used ? "readings_file" : "trial");
+  json.Key("file");
+  src.file.empty() ? json.Null() : json.String(src.file);
+  json.Key("count");
+  json.Integer(static_cast<long long>(src.fitted));
+  json.Key("not_rising");
+  json.Integer(static_cast<long long>(src.notRising));
+  json.Key("unreadable_lines");
+  json.Integer(src.unreadableLines);
+  json.Key("file_not_used");
+  src.whyNot.empty() ? json.Null() : json.String(src.whyNot);
+  json.EndObject();
+}
+
 }  // namespace vorsant::cli

@@ -26,4 +26,10 @@ void VolumeRanges(JsonWriter& json, const Verdict* verdict);
 // list without a verdict.
 void LeftOut(JsonWriter& json, const Verdict* verdict);
 
+// readings: what the models were fitted on, {source ("trial" or
+// "readings_file"), file (the companion file's name or null), count,
+// not_rising, unreadable_lines, file_not_used (why, or null)}; null without
+// a verdict.
+void ReadingsFitted(JsonWriter& json, const Verdict* verdict);
+
 }  // namespace vorsant::cli

@@ -205,11 +205,11 @@ std::string HtmlText(std::string_view bytes) {
 }
 
 std::string TrialReportHtml(const TWineRec& rec, std::string_view fileName, std::string_view exportDate,
-                            const Presentation& p, const AnsiDecoder& decode) {
+                            const Presentation& p, const AnsiDecoder& decode, const CompanionLog* readings) {
   const std::string title =
       HtmlText(decode(rec.Conditions.WineName.Str()) + " - " + decode(rec.Conditions.FilterName.Str()));
   const ReportLines lines = FillLines(rec, decode);
-  const FoulingOutcome outcome = AnalyseFouling(rec, SizingRequest{});
+  const FoulingOutcome outcome = AnalyseFouling(rec, SizingRequest{}, readings);
 
   std::string html = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
   html += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";

@@ -6,6 +6,7 @@
 #include <numeric>
 #include <vector>
 
+#include "fouling/companion_readings.h"
 #include "fouling/fouling_laws.h"
 #include "fouling/integral_fit.h"
 #include "fouling/trial_readings.h"
@@ -126,10 +127,12 @@ std::optional<double> Aicc(double sse, std::size_t count, int parameters, double
 }
 
 // Whole seconds: each time is off by up to half a second, a variance of
-// 1/12 s2. Readings made up from points carry only the doubles' noise.
+// 1/12 s2 (a tenth of that for a collection's readings to a tenth).
+// Readings made up from points carry only the doubles' noise.
 double SseFloor(const CumulativeReadings& r) {
   const double n = static_cast<double>(r.w.size());
-  if (r.tauPerSecond > 0) return n * r.tauPerSecond * r.tauPerSecond / 12;
+  const double step = r.secondsResolution * r.tauPerSecond;
+  if (r.tauPerSecond > 0) return n * step * step / 12;
   const double span = 1e-9 * (r.tau.back() - r.tau.front());
   return n * span * span;
 }
@@ -323,27 +326,33 @@ FoulingReport FitFoulingModels(const AnalysisPoints& points, const SizingRequest
 
 namespace {
 
-// The laws refitted without each reading, each choosing by the whole
-// trial's rule: the jackknife spread of every plausible law's volume, and
-// the readings without which another law would be planned on.
+// The laws refitted without each block of readings (`starts`, as
+// LeaveBlocksOutFits has them: one reading each for the record's readings),
+// each choosing by the whole trial's rule: the jackknife spread of every
+// plausible law's volume, and the readings without which another law would
+// be planned on. Readings without rows (a collection's) are named by their
+// times.
 void RangeAndFlips(FoulingReport& report, const CumulativeReadings& r, const std::array<IntegralFit, 5>& full,
-                   double floor) {
+                   double floor, const std::vector<std::size_t>& starts) {
   const std::size_t c = r.w.size();
-  if (c < 3) return;
-  const std::vector<double> lines = LeaveOneOutConstantSse(r);
-  const double looFloor = floor * static_cast<double>(c - 1) / static_cast<double>(c);
+  if (c < 3 || starts.size() < 2) return;
+  const std::size_t blocks = starts.size() - 1;
+  const bool single = blocks == c;  // delete-one
+  const std::vector<double> lines = LeaveBlocksOutConstantSse(r, starts);
   std::array<std::vector<ModelFit>, 5> refits;
   for (FoulingLaw law : kFoulingLaws) {
-    const std::vector<IntegralFit> fits = LeaveOneOutFits(law, r, full[LawIndex(law)]);
+    const std::vector<IntegralFit> fits = LeaveBlocksOutFits(law, r, full[LawIndex(law)], starts);
     std::vector<ModelFit>& models = refits[LawIndex(law)];
-    models.reserve(c);
-    for (std::size_t j = 0; j < c; ++j) {
-      models.push_back(ModelOf(law, fits[j], c - 1, report.points, lines[j], looFloor));
+    models.reserve(blocks);
+    for (std::size_t j = 0; j < blocks; ++j) {
+      const std::size_t left = c - (starts[j + 1] - starts[j]);
+      const double blockFloor = floor * static_cast<double>(left) / static_cast<double>(c);
+      models.push_back(ModelOf(law, fits[j], left, report.points, lines[j], blockFloor));
       Project(models.back(), report.points, SizingRequest{});
     }
   }
   for (FoulingLaw law : report.plausible) VolumeSpread(report.models[LawIndex(law)], refits[LawIndex(law)]);
-  for (std::size_t j = 0; j < c; ++j) {
+  for (std::size_t j = 0; j < blocks; ++j) {
     std::array<ModelFit, 5> without;
     for (FoulingLaw law : kFoulingLaws) without[LawIndex(law)] = refits[LawIndex(law)][j];
     const Choice choice = Choose(without);
@@ -351,19 +360,27 @@ void RangeAndFlips(FoulingReport& report, const CumulativeReadings& r, const std
     const FoulingLaw planned = Plan(without, choice.best->law, choice.plausible);
     if (planned == *report.plannedLaw) continue;
     const ModelFit& fit = without[LawIndex(planned)];
-    const std::size_t row = j < report.readingRows.size() ? report.readingRows[j] : j;
-    report.flips.push_back({row, planned, fit.volumeM3, fit.incalculable});
+    LawFlip flip{0, planned, fit.volumeM3, fit.incalculable, std::nullopt, std::nullopt};
+    if (single && !report.readingRows.empty()) {
+      flip.row = j < report.readingRows.size() ? report.readingRows[j] : j;
+    } else if (r.tauPerSecond > 0) {
+      flip.fromSeconds = r.tau[starts[j]] / r.tauPerSecond;
+      flip.toSeconds = r.tau[starts[j + 1] - 1] / r.tauPerSecond;
+    }
+    report.flips.push_back(flip);
   }
 }
 
 FoulingReport FitReadings(const AnalysisPoints& points, const CumulativeReadings& readings,
-                          std::vector<std::size_t> rows, const SizingRequest& request) {
+                          std::vector<std::size_t> rows, const SizingRequest& request,
+                          std::vector<std::size_t> blocks = {}) {
   FoulingReport report;
   report.points = points;
   report.readingW = readings.w;
   report.readingTau = readings.tau;
   report.readingRows = std::move(rows);
   report.tauPerSecond = readings.tauPerSecond;
+  report.source.fitted = readings.w.size();
   for (FoulingLaw law : kFoulingLaws) report.models[LawIndex(law)].law = law;
   report.reportVolumeM3 = AnalysisPowerVolume(points);
   if (points.w.size() < kLeastFittedPoints || points.w.size() != points.R.size() || readings.w.size() < points.w.size() + 1 ||
@@ -394,7 +411,8 @@ FoulingReport FitReadings(const AnalysisPoints& points, const CumulativeReadings
   report.best = choice.best->law;
   report.plausible = choice.plausible;
   report.plannedLaw = Plan(report.models, *report.best, report.plausible);
-  RangeAndFlips(report, readings, full, floor);
+  if (blocks.empty()) blocks = SingleReadingBlocks(readings.w.size());
+  RangeAndFlips(report, readings, full, floor, blocks);
   return report;
 }
 
@@ -470,7 +488,51 @@ FoulingReport SizeFoulingReport(const FoulingReport& report, const SizingRequest
   return sized;
 }
 
+namespace {
+
+// The collection's readings over the stretch the record's fitted readings
+// span (half a second either side, the record's rounding), as cumulative
+// readings; `why` says when they cannot be used instead.
+CumulativeReadings CompanionReadings(const Prepared& prepared, const TrialReadings& trial, const TWineRec& rec,
+                                     const CompanionLog& log, ReadingsSource& source) {
+  source.file = log.file;
+  source.unreadableLines = log.unreadableLines;
+  if (!log.error.empty()) {
+    source.whyNot = log.error;
+    return {};
+  }
+  const CompanionMatch match = MatchCompanion(trial, log.readings);
+  source.notRising = match.notRising;
+  if (!match.disagreement.empty()) {
+    source.whyNot = match.disagreement + ", so it does not match this trial";
+    return {};
+  }
+  const CumulativeReadings& stored = prepared.readings;
+  const double perSecond = stored.tauPerSecond, area = LabDiscAreaM2(rec);
+  const double from = stored.tau.front() / perSecond - 0.5, to = stored.tau.back() / perSecond + 0.5;
+  CumulativeReadings out;
+  out.tauPerSecond = perSecond;
+  out.secondsResolution = 0.1;
+  for (const Reading& r : match.kept) {
+    if (r.seconds < from || r.seconds > to) continue;
+    out.w.push_back(r.ml / 1e6 / area);
+    out.tau.push_back(r.seconds * perSecond);
+  }
+  if (out.w.size() <= stored.w.size()) {
+    source.whyNot = "it has no more readings than the trial itself over the readings fitted (" +
+                    std::to_string(out.w.size()) + " against " + std::to_string(stored.w.size()) + ")";
+    return {};
+  }
+  return out;
+}
+
+}  // namespace
+
 FoulingOutcome AnalyseFouling(const TWineRec& rec, const SizingRequest& request) {
+  return AnalyseFouling(rec, request, nullptr);
+}
+
+FoulingOutcome AnalyseFouling(const TWineRec& rec, const SizingRequest& request, const CompanionLog* log) {
   // The analysis gives the production conditions and the report's own
   // power fit; the readings are the trial's own.
   const AnalysisPointsOutcome analysed = AnalyseTrialPoints(rec);
@@ -480,6 +542,7 @@ FoulingOutcome AnalyseFouling(const TWineRec& rec, const SizingRequest& request)
   FoulingOutcome outcome;
   outcome.leftOut = trial.leftOut;
   outcome.readingsFitted = prepared.points.w.size();
+  ReadingsSource source;
   if (prepared.points.w.size() < kLeastFittedPoints) {
     // A filterability test is read for its index, not failed for its few readings.
     if (!StandardDiscTrial(rec) || trial.kept.size() < 2) {
@@ -490,8 +553,22 @@ FoulingOutcome AnalyseFouling(const TWineRec& rec, const SizingRequest& request)
     outcome.report->insufficient = true;
     outcome.report->readingsNeeded = kLeastFittedPoints - prepared.points.w.size();
   } else {
-    outcome.report = FitReadings(prepared.points, prepared.readings, prepared.rows, request);
+    const CumulativeReadings every =
+        log ? CompanionReadings(prepared, trial, rec, *log, source) : CumulativeReadings{};
+    if (!every.w.empty()) {
+      outcome.report = FitReadings(prepared.points, every, {}, request,
+                                   ContiguousBlocks(every.w.size(), kJackknifeBlocks));
+      source.used = true;
+    } else {
+      outcome.report = FitReadings(prepared.points, prepared.readings, prepared.rows, request);
+    }
   }
+  // The record's readings are counted as its rows, without the start.
+  source.fitted = source.used ? outcome.report->source.fitted
+                              : static_cast<std::size_t>(std::count_if(outcome.report->readingRows.begin(),
+                                                                       outcome.report->readingRows.end(),
+                                                                       [](std::size_t row) { return row != 0; }));
+  outcome.report->source = source;
   outcome.report->leftOut = trial.leftOut;
   outcome.report->labAreaM2 = LabDiscAreaM2(rec);
   return outcome;

@@ -16,6 +16,7 @@
 
 namespace vorsant {
 struct CumulativeReadings;
+struct CompanionLog;
 }
 #include "trial/wine_rec.h"
 
@@ -96,11 +97,24 @@ struct LeftOutReading {
 };
 
 // A reading without which the trial would read as another law.
+// On a collection's every reading, a stretch of readings is left out at a
+// time, named by its first and last reading's seconds.
 struct LawFlip {
   std::size_t row = 0;  // the reading left out, 1 to 36; 0 for the start
   FoulingLaw law = FoulingLaw::kComplete;
   std::optional<double> volumeM3;  // none when that law never reaches Rmax
   bool incalculable = false;
+  std::optional<double> fromSeconds, toSeconds;  // the stretch left out, instead of `row`
+};
+
+// Which readings the models were fitted on, for the verdict to say.
+struct ReadingsSource {
+  std::string file;           // the companion file; empty when there was none
+  bool used = false;          // the fits ran on its readings
+  std::size_t fitted = 0;     // readings the fits ran on, whichever the source
+  std::size_t notRising = 0;  // the file's readings left out for not rising
+  int unreadableLines = 0;    // the file's lines that are not three numbers
+  std::string whyNot;         // a file that was there but not used: why
 };
 
 struct FoulingReport {
@@ -134,6 +148,7 @@ struct FoulingReport {
   // filter's constant resistance is already above Rmax.
   std::optional<double> provenM3;
   bool startsAboveRmax = false;
+  ReadingsSource source;
 };
 
 // Fits every model to `points` (which must hold at least four points) and
@@ -165,6 +180,16 @@ struct FoulingOutcome {
   std::vector<LeftOutReading> leftOut;
 };
 FoulingOutcome AnalyseFouling(const TWineRec& rec, const SizingRequest& request);
+// The same on the collection's every reading (`log`, the companion file
+// beside the trial) when they agree with the record's stored points and add
+// to them, over the stretch the record's fitted readings span; otherwise on
+// the record's readings, the report's `source` saying why. The range then
+// comes from refits without each of kJackknifeBlocks stretches of readings.
+FoulingOutcome AnalyseFouling(const TWineRec& rec, const SizingRequest& request, const CompanionLog* log);
+
+// Contiguous stretches a collection's every reading is cut into for the
+// volume's range: the delete-a-block jackknife.
+inline constexpr std::size_t kJackknifeBlocks = 40;
 
 
 }  // namespace vorsant

@@ -20,6 +20,10 @@ constexpr int kGoldenSteps = 48;
 constexpr int kLocalSide = 6;
 constexpr int kLocalCount = 2 * kLocalSide + 1;
 constexpr int kLocalGoldenSteps = 24;
+// A block's refit: golden section over two local steps to 1/10^5 of a step;
+// found near the bracket's ends, it is searched more widely.
+constexpr int kBlockGoldenSteps = 24;
+constexpr double kBlockEdge = 0.95;
 
 struct Candidate {
   double sse = kInfinity;
@@ -220,12 +224,18 @@ struct LocalColumn {
   std::vector<double> sse, rm, offset, r0, a;
 };
 
-// The four laws at shape k without each reading: tau = c + Rm g.
-void LawColumn(const LawForm& form, double k, const CumulativeReadings& r, LocalColumn& col) {
-  const std::size_t c = r.w.size();
-  col.sse.assign(c, kInfinity);
-  col.rm.assign(c, 0);
-  col.offset.assign(c, 0);
+// The readings' blocks: block b runs from starts[b] up to starts[b + 1].
+std::size_t BlockCount(const std::vector<std::size_t>& starts) {
+  return starts.size() < 2 ? 0 : starts.size() - 1;
+}
+
+// The four laws at shape k without each block: tau = c + Rm g.
+void LawColumn(const LawForm& form, double k, const CumulativeReadings& r, const std::vector<std::size_t>& starts,
+               LocalColumn& col) {
+  const std::size_t c = r.w.size(), blocks = BlockCount(starts);
+  col.sse.assign(blocks, kInfinity);
+  col.rm.assign(blocks, 0);
+  col.offset.assign(blocks, 0);
   std::vector<double> g(c);
   double gm = 0;
   for (std::size_t i = 0; i < c; ++i) {
@@ -240,11 +250,15 @@ void LawColumn(const LawForm& form, double k, const CumulativeReadings& r, Local
     const double x = g[i] - gm, y = r.tau[i] - tm;
     G += x, T += y, GG += x * x, GT += x * y, TT += y * y;
   }
-  const double n = static_cast<double>(c) - 1;
-  for (std::size_t j = 0; j < c; ++j) {
-    const double x = g[j] - gm, y = r.tau[j] - tm;
+  for (std::size_t j = 0; j < blocks; ++j) {
+    double x = 0, y = 0, xx = 0, xy = 0, yy = 0;
+    for (std::size_t i = starts[j]; i < starts[j + 1]; ++i) {
+      const double xi = g[i] - gm, yi = r.tau[i] - tm;
+      x += xi, y += yi, xx += xi * xi, xy += xi * yi, yy += yi * yi;
+    }
+    const double n = static_cast<double>(c - (starts[j + 1] - starts[j]));
     const double Gj = G - x, Tj = T - y;
-    const double sxx = GG - x * x - Gj * Gj / n, sxy = GT - x * y - Gj * Tj / n, syy = TT - y * y - Tj * Tj / n;
+    const double sxx = GG - xx - Gj * Gj / n, sxy = GT - xy - Gj * Tj / n, syy = TT - yy - Tj * Tj / n;
     if (!(sxx > 0)) continue;
     const double rm = sxy / sxx;
     if (!(rm > 0) || !std::isfinite(rm)) continue;
@@ -254,22 +268,25 @@ void LawColumn(const LawForm& form, double k, const CumulativeReadings& r, Local
   }
 }
 
-void PowerColumn(double exponent, const CumulativeReadings& r, LocalColumn& col) {
-  const std::size_t c = r.w.size();
-  col.sse.assign(c, kInfinity);
-  col.r0.assign(c, 0);
-  col.a.assign(c, 0);
-  col.offset.assign(c, 0);
+void PowerColumn(double exponent, const CumulativeReadings& r, const std::vector<std::size_t>& starts,
+                 LocalColumn& col) {
+  const std::size_t c = r.w.size(), blocks = BlockCount(starts);
+  col.sse.assign(blocks, kInfinity);
+  col.r0.assign(blocks, 0);
+  col.a.assign(blocks, 0);
+  col.offset.assign(blocks, 0);
   std::vector<double> h(c);
   for (std::size_t i = 0; i < c; ++i) h[i] = std::pow(r.w[i], exponent + 1) / (exponent + 1);
   const double wm = Mean(r.w), hm = Mean(h), tm = Mean(r.tau);
   PowerSums all;
   for (std::size_t i = 0; i < c; ++i) all.Add(r.w[i] - wm, h[i] - hm, r.tau[i] - tm, 1);
   // The readings rise in W: without an end the next one is the end.
-  for (std::size_t j = 0; j < c; ++j) {
+  for (std::size_t j = 0; j < blocks; ++j) {
+    const std::size_t from = starts[j], to = starts[j + 1];
     PowerSums s = all;
-    s.Add(r.w[j] - wm, h[j] - hm, r.tau[j] - tm, -1);
-    const double lo = j == 0 ? r.w[1] : r.w[0], hi = j + 1 == c ? r.w[c - 2] : r.w[c - 1];
+    for (std::size_t i = from; i < to; ++i) s.Add(r.w[i] - wm, h[i] - hm, r.tau[i] - tm, -1);
+    if (from == 0 && to == c) continue;
+    const double lo = from == 0 ? r.w[to] : r.w[0], hi = to == c ? r.w[from - 1] : r.w[c - 1];
     const Candidate fit = PowerFromSums(s, exponent, wm, hm, tm, lo, hi);
     if (!fit.fit.fitted) continue;
     col.sse[j] = fit.sse;
@@ -277,6 +294,66 @@ void PowerColumn(double exponent, const CumulativeReadings& r, LocalColumn& col)
     col.a[j] = fit.fit.a;
     col.offset[j] = fit.fit.offset;
   }
+}
+
+// A block's refit near the full fit's shape: the least squares are a
+// parabola in the shape there, so a parabola through three shapes an eighth
+// of a local step apart, then through three an eighth of that apart around
+// its vertex, finds it in seven fits. Not fitted (for the golden section to
+// take over) where the curve does not open upwards or its vertex lies far.
+IntegralFit BlockParabola(const LawForm& form, const CumulativeReadings& q, double wMax,
+                          const std::vector<double>& logW, double around, double half) {
+  constexpr int kRounds = 2;
+  constexpr double kNarrowing = 8, kFarthest = 4;  // in spacings
+  double s = around, d = half / kNarrowing;
+  Candidate best = At(form, s, q, wMax, logW);
+  Candidate middle = best;
+  for (int round = 0; round < kRounds; ++round) {
+    if (s - d < form.lo || s + d > form.hi) return {};
+    const Candidate a = At(form, s - d, q, wMax, logW), e = At(form, s + d, q, wMax, logW);
+    if (!std::isfinite(a.sse) || !std::isfinite(middle.sse) || !std::isfinite(e.sse)) return {};
+    const double curve = a.sse - 2 * middle.sse + e.sse;
+    if (!(curve > 0)) return {};
+    const double offset = 0.5 * (a.sse - e.sse) / curve;
+    if (!(std::abs(offset) <= kFarthest)) return {};
+    for (const Candidate* c : {&a, &e})
+      if (c->sse < best.sse) best = *c;
+    s += offset * d;
+    d /= kNarrowing;
+    middle = At(form, s, q, wMax, logW);
+    if (middle.sse < best.sse) best = middle;
+  }
+  return best.fit;
+}
+
+// Refits without blocks of many readings. The sums of all readings less a
+// block's lose the digits a close fit on thousands of readings needs, and a
+// block moves the fit by far less than the local grid's step: each refit is
+// searched on its own readings by golden section within a step either side
+// of the full fit's shape (in full when it lies beyond), and without the
+// last block, whose shapes scale with another end, near the full fit.
+std::vector<IntegralFit> BlockRefits(const LawForm& form, const CumulativeReadings& r, const IntegralFit& full,
+                                     const std::vector<std::size_t>& starts) {
+  const std::size_t c = r.w.size();
+  std::vector<IntegralFit> fits(starts.size() - 1);
+  const double half = form.LocalStep();
+  for (std::size_t j = 0; j + 1 < starts.size(); ++j) {
+    const CumulativeReadings q = WithoutSpan(r, starts[j], starts[j + 1]);
+    if (q.w.size() < static_cast<std::size_t>(form.parameters)) continue;
+    if (!full.fitted || starts[j + 1] == c) {
+      fits[j] = full.fitted ? LocalSearch(form, q, full.shape) : FitIntegral(form.law, q);
+      continue;
+    }
+    const double wMax = *std::max_element(q.w.begin(), q.w.end());
+    const std::vector<double> logW = form.law == FoulingLaw::kPower ? LogW(q) : std::vector<double>{};
+    IntegralFit& fit = fits[j];
+    fit = BlockParabola(form, q, wMax, logW, full.shape, half);
+    if (fit.fitted) continue;
+    const double lo = std::max(form.lo, full.shape - half), hi = std::min(form.hi, full.shape + half);
+    fit = GoldenSection(form, q, wMax, logW, lo, hi, kBlockGoldenSteps, At(form, full.shape, q, wMax, logW));
+    if (!fit.fitted || std::abs(fit.shape - full.shape) > kBlockEdge * half) fit = LocalSearch(form, q, full.shape);
+  }
+  return fits;
 }
 
 bool Rising(const std::vector<double>& w) {
@@ -300,10 +377,16 @@ IntegralFit FitIntegral(FoulingLaw law, const CumulativeReadings& r) {
 }
 
 std::vector<IntegralFit> LeaveOneOutFits(FoulingLaw law, const CumulativeReadings& r, const IntegralFit& full) {
-  const std::size_t c = r.w.size();
-  std::vector<IntegralFit> fits(c);
-  if (c < 2 || r.tau.size() != c) return fits;
+  return LeaveBlocksOutFits(law, r, full, SingleReadingBlocks(r.w.size()));
+}
+
+std::vector<IntegralFit> LeaveBlocksOutFits(FoulingLaw law, const CumulativeReadings& r, const IntegralFit& full,
+                                            const std::vector<std::size_t>& starts) {
+  const std::size_t c = r.w.size(), blocks = BlockCount(starts);
+  std::vector<IntegralFit> fits(blocks);
+  if (c < 2 || r.tau.size() != c || starts.back() != c) return fits;
   const LawForm& form = FormOf(law);
+  if (blocks < c) return BlockRefits(form, r, full, starts);
   // Each refit's shape is searched against its own last reading, as a
   // fit of those readings alone would be; only the last one's differs.
   const double wMax = *std::max_element(r.w.begin(), r.w.end());
@@ -316,18 +399,19 @@ std::vector<IntegralFit> LeaveOneOutFits(FoulingLaw law, const CumulativeReading
       shapes[m] = std::clamp(full.shape + (m - kLocalSide) * half, form.lo, form.hi);
       const double k = form.ShapeParameter(shapes[m], wMax);
       if (law == FoulingLaw::kPower) {
-        PowerColumn(k, r, cols[m]);
+        PowerColumn(k, r, starts, cols[m]);
       } else {
-        LawColumn(form, k, r, cols[m]);
+        LawColumn(form, k, r, starts, cols[m]);
       }
     }
   }
-  for (std::size_t j = 0; j < c; ++j) {
+  for (std::size_t j = 0; j < blocks; ++j) {
     IntegralFit& fit = fits[j];
+    const std::size_t from = starts[j], to = starts[j + 1];
     int best = -1;
-    if (full.fitted && rising && j + 1 == c) {
+    if (full.fitted && rising && to == c) {
       // Without the last reading the shapes scale with another end.
-      fit = LocalSearch(form, Without(r, j), full.shape);
+      fit = LocalSearch(form, WithoutSpan(r, from, to), full.shape);
       continue;
     }
     if (full.fitted && rising) {
@@ -336,7 +420,7 @@ std::vector<IntegralFit> LeaveOneOutFits(FoulingLaw law, const CumulativeReading
     }
     if (best <= 0 || best >= kLocalCount - 1 || !std::isfinite(cols[best - 1].sse[j]) ||
         !std::isfinite(cols[best + 1].sse[j])) {
-      fit = FitIntegral(law, Without(r, j));  // far from the full fit: searched in full
+      fit = FitIntegral(law, WithoutSpan(r, from, to));  // far from the full fit: searched in full
       continue;
     }
     // A parabola through the best shape and its neighbours.
@@ -358,7 +442,7 @@ std::vector<IntegralFit> LeaveOneOutFits(FoulingLaw law, const CumulativeReading
     } else {
       fit.k = form.ShapeParameter(fit.shape, wMax);
       fit.rm = at(&LocalColumn::rm);
-      if (!(fit.rm > 0)) fit = FitIntegral(law, Without(r, j));
+      if (!(fit.rm > 0)) fit = FitIntegral(law, WithoutSpan(r, from, to));
     }
   }
   return fits;
@@ -381,30 +465,63 @@ double ConstantResistanceSse(const CumulativeReadings& r) {
 }
 
 std::vector<double> LeaveOneOutConstantSse(const CumulativeReadings& r) {
-  const std::size_t c = r.w.size();
-  std::vector<double> out(c, 0);
+  return LeaveBlocksOutConstantSse(r, SingleReadingBlocks(r.w.size()));
+}
+
+std::vector<double> LeaveBlocksOutConstantSse(const CumulativeReadings& r, const std::vector<std::size_t>& starts) {
+  const std::size_t c = r.w.size(), blocks = BlockCount(starts);
+  std::vector<double> out(blocks, 0);
   if (c < 3) return out;
+  if (blocks < c) {
+    // Blocks of many readings: the sums less a block's would lose digits.
+    for (std::size_t j = 0; j < blocks; ++j) out[j] = ConstantResistanceSse(WithoutSpan(r, starts[j], starts[j + 1]));
+    return out;
+  }
   const double wm = Mean(r.w), tm = Mean(r.tau);
   double X = 0, Y = 0, XX = 0, XY = 0, YY = 0;
   for (std::size_t i = 0; i < c; ++i) {
     const double x = r.w[i] - wm, y = r.tau[i] - tm;
     X += x, Y += y, XX += x * x, XY += x * y, YY += y * y;
   }
-  const double n = static_cast<double>(c) - 1;
-  for (std::size_t j = 0; j < c; ++j) {
-    const double x = r.w[j] - wm, y = r.tau[j] - tm;
+  for (std::size_t j = 0; j < blocks; ++j) {
+    double x = 0, y = 0, xx = 0, xy = 0, yy = 0;
+    for (std::size_t i = starts[j]; i < starts[j + 1]; ++i) {
+      const double xi = r.w[i] - wm, yi = r.tau[i] - tm;
+      x += xi, y += yi, xx += xi * xi, xy += xi * yi, yy += yi * yi;
+    }
+    const double n = static_cast<double>(c - (starts[j + 1] - starts[j]));
+    if (!(n > 0)) continue;
     const double Xj = X - x, Yj = Y - y;
-    const double sxx = XX - x * x - Xj * Xj / n, sxy = XY - x * y - Xj * Yj / n, syy = YY - y * y - Yj * Yj / n;
+    const double sxx = XX - xx - Xj * Xj / n, sxy = XY - xy - Xj * Yj / n, syy = YY - yy - Yj * Yj / n;
     out[j] = std::max(0.0, sxx > 0 ? syy - sxy * sxy / sxx : syy);
   }
   return out;
 }
 
-CumulativeReadings Without(const CumulativeReadings& r, std::size_t skip) {
+CumulativeReadings Without(const CumulativeReadings& readings, std::size_t skip) {
+  return WithoutSpan(readings, skip, skip + 1);
+}
+
+CumulativeReadings WithoutSpan(const CumulativeReadings& r, std::size_t from, std::size_t to) {
   CumulativeReadings q = r;
-  q.w.erase(q.w.begin() + static_cast<std::ptrdiff_t>(skip));
-  q.tau.erase(q.tau.begin() + static_cast<std::ptrdiff_t>(skip));
+  q.w.erase(q.w.begin() + static_cast<std::ptrdiff_t>(from), q.w.begin() + static_cast<std::ptrdiff_t>(to));
+  q.tau.erase(q.tau.begin() + static_cast<std::ptrdiff_t>(from), q.tau.begin() + static_cast<std::ptrdiff_t>(to));
   return q;
+}
+
+std::vector<std::size_t> SingleReadingBlocks(std::size_t count) {
+  std::vector<std::size_t> starts(count + 1);
+  for (std::size_t i = 0; i <= count; ++i) starts[i] = i;
+  return starts;
+}
+
+std::vector<std::size_t> ContiguousBlocks(std::size_t count, std::size_t blocks) {
+  blocks = std::min(blocks, count);
+  if (blocks == 0) return {0};
+  std::vector<std::size_t> starts(blocks + 1);
+  // As equal as whole readings allow: the sizes differ by one at most.
+  for (std::size_t b = 0; b <= blocks; ++b) starts[b] = b * count / blocks;
+  return starts;
 }
 
 CumulativeReadings ReadingsFromPoints(const std::vector<double>& w, const std::vector<double>& R) {

@@ -22,6 +22,9 @@ struct CumulativeReadings {
   // dP / mu, to turn seconds into tau; 0 when the readings were made up
   // from interval points and carry no stopwatch.
   double tauPerSecond = 0;
+  // The stopwatch's resolution, s: whole seconds for the record's readings,
+  // a tenth for a collection's every reading.
+  double secondsResolution = 1;
 };
 
 struct IntegralFit {
@@ -52,11 +55,27 @@ IntegralFit FitIntegral(FoulingLaw law, const CumulativeReadings& readings);
 std::vector<IntegralFit> LeaveOneOutFits(FoulingLaw law, const CumulativeReadings& readings,
                                          const IntegralFit& full);
 
-// ConstantResistanceSse without each reading in turn.
-std::vector<double> LeaveOneOutConstantSse(const CumulativeReadings& readings);
+// The same without each block of contiguous readings in turn: block b runs
+// from reading starts[b] up to starts[b + 1], and the last start is the
+// count of readings. Element b is the fit without block b. The sums of all
+// readings less one block's give every refit at a shape, so thousands of
+// readings in a few dozen blocks cost hardly more than one fit.
+std::vector<IntegralFit> LeaveBlocksOutFits(FoulingLaw law, const CumulativeReadings& readings,
+                                            const IntegralFit& full, const std::vector<std::size_t>& starts);
 
-// The readings without reading `skip`.
+// ConstantResistanceSse without each reading in turn, and without each block.
+std::vector<double> LeaveOneOutConstantSse(const CumulativeReadings& readings);
+std::vector<double> LeaveBlocksOutConstantSse(const CumulativeReadings& readings,
+                                              const std::vector<std::size_t>& starts);
+
+// Blocks of one reading each, and `blocks` contiguous blocks of sizes that
+// differ by one reading at most (fewer when there are fewer readings).
+std::vector<std::size_t> SingleReadingBlocks(std::size_t count);
+std::vector<std::size_t> ContiguousBlocks(std::size_t count, std::size_t blocks);
+
+// The readings without reading `skip`, and without readings from..to-1.
 CumulativeReadings Without(const CumulativeReadings& readings, std::size_t skip);
+CumulativeReadings WithoutSpan(const CumulativeReadings& readings, std::size_t from, std::size_t to);
 
 // The best constant resistance (tau = tau0 + R W): what a trial that did not
 // foul looks like. Its sum of squares is the scale the laws are judged on.

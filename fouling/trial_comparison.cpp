@@ -17,7 +17,7 @@ std::vector<ComparedTrial> CompareTrials(std::span<const TrialToCompare> trials,
     c.filter = decode(t.rec.Conditions.FilterName.Str());
     c.legend =
         std::string(t.rec.Conditions.WineName.Str()) + " - " + std::string(t.rec.Conditions.FilterName.Str());
-    FoulingOutcome outcome = AnalyseFouling(t.rec, request);
+    FoulingOutcome outcome = AnalyseFouling(t.rec, request, t.readings ? &*t.readings : nullptr);
     c.report = std::move(outcome.report);
     if (c.report) c.verdict = MakeVerdict(t.rec, *c.report);
     c.failure = std::move(outcome.failure);

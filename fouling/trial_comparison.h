@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "fouling/companion_readings.h"
 #include "fouling/fouling_models.h"
 #include "fouling/verdict.h"
 #include "trial/cp1252.h"
@@ -23,6 +24,7 @@ inline constexpr std::size_t kMaxComparedTrials = 8;
 struct TrialToCompare {
   std::string file;  // the name shown (UTF-8)
   TWineRec rec;
+  std::optional<CompanionLog> readings;  // the collection's every reading, when kept beside the trial
 };
 
 struct ComparedTrial {

@@ -143,6 +143,7 @@ Verdict MakeVerdict(const TWineRec& rec, const FoulingReport& report) {
   Verdict v;
   v.noFouling = report.noFouling;
   v.leftOut = report.leftOut;
+  v.source = report.source;
   v.provenM3 = report.provenM3;
   v.startsAboveRmax = report.startsAboveRmax;
   if (report.tauPerSecond > 0 && !report.readingTau.empty())

@@ -41,6 +41,7 @@ struct Verdict {
   std::optional<double> provenM3, trialMinutes;
   bool startsAboveRmax = false;
   std::vector<LeftOutReading> leftOut;  // rows the models did not use
+  ReadingsSource source;                // which readings were fitted
   std::size_t readingsNeeded = 0;  // with kInsufficient: more readings a law needs
   std::optional<FoulingLaw> best;
   std::vector<FoulingLaw> plausible;       // in table order, the best among them

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "fouling/companion_readings.h"
 #include "present/model_columns.h"
 #include "present/text_width.h"
 #include "trial/number_text.h"
@@ -43,7 +44,9 @@ std::string RangeText(const Verdict& v, const Presentation& p) {
                   std::string(VolumeWords(unit)) + " by " +
                   (laws.size() == 1 ? "the spread of " + laws[0]
                                     : "the laws that fit about as well (" + Joined(laws) + ")") +
-                  (v.flips.empty() ? "" : " and the laws that single readings lead to");
+                  (v.flips.empty() ? ""
+                   : v.source.used ? " and the laws that single stretches of readings lead to"
+                                   : " and the laws that single readings lead to");
   if (v.refitsLeftOut > 0)
     s += ", leaving out " + std::to_string(v.refitsLeftOut) +
          (v.refitsLeftOut == 1 ? " refit that could not be fitted" : " refits that could not be fitted");
@@ -161,8 +164,34 @@ std::string LeftOutSentence(const Verdict& v) {
   return s + (parts.size() == 1 ? " and was left out." : "; these readings were left out.");
 }
 
-std::string ReadingName(std::size_t row) {
-  return row == 0 ? "the start" : "reading " + std::to_string(row);
+std::string ReadingName(const LawFlip& f) {
+  if (f.fromSeconds && f.toSeconds) {
+    const std::string from = MinutesSecondsText(*f.fromSeconds), to = MinutesSecondsText(*f.toSeconds);
+    return from == to ? "the reading at " + from : "the readings from " + from + " to " + to;
+  }
+  return f.row == 0 ? "the start" : "reading " + std::to_string(f.row);
+}
+
+// Which readings the models were fitted on, when the trial has a
+// collection's every reading beside it: "Fitted on 2,412 readings the
+// balance gave during the collection (merlot.readings.csv)." Nothing
+// without one.
+std::string SourceSentence(const Verdict& v, const Presentation& p) {
+  const ReadingsSource& src = v.source;
+  const auto count = [&](std::size_t n, std::string_view what) {
+    return Grouped(static_cast<double>(n), p.numbers.thousands) + " " + std::string(what) + (n == 1 ? "" : "s");
+  };
+  if (!src.used)
+    return src.file + " was not used: " + src.whyNot + "; the models are fitted on the trial's own " +
+           count(src.fitted, "reading") + ".";
+  std::string s = "Fitted on " + count(src.fitted, "reading") + " the balance gave during the collection (" +
+                  src.file + ")";
+  if (src.notRising > 0)
+    s += "; " + count(src.notRising, "reading") + " not above the one before " +
+         (src.notRising == 1 ? "was" : "were") + " left out";
+  if (src.unreadableLines > 0)
+    s += "; " + count(static_cast<std::size_t>(src.unreadableLines), "line") + " could not be read";
+  return s + ".";
 }
 
 // "without reading 9 the trial reads as cake filtration: 852 gallons".
@@ -171,7 +200,7 @@ std::string FlipsText(const Verdict& v, const Presentation& p) {
   std::vector<std::string> parts;
   for (std::size_t i = 0; i < v.flips.size() && i < kNamed; ++i) {
     const LawFlip& f = v.flips[i];
-    std::string part = "without " + ReadingName(f.row) + " the trial reads as " + Lower(LawName(f.law)) + ": ";
+    std::string part = "without " + ReadingName(f) + " the trial reads as " + Lower(LawName(f.law)) + ": ";
     if (f.incalculable) {
       part += "an incalculably high volume";
     } else if (!f.volumeM3) {
@@ -182,8 +211,14 @@ std::string FlipsText(const Verdict& v, const Presentation& p) {
     parts.push_back(part);
   }
   std::string s = Joined(parts);
-  if (v.flips.size() > kNamed) s += ", and " + std::to_string(v.flips.size() - kNamed) + " more readings like it";
-  return std::string(v.flips.size() == 1 ? "One reading decides the law: " : "Single readings decide the law: ") + s + "; the range includes " +
+  const bool stretches = v.source.used;
+  if (v.flips.size() > kNamed)
+    s += ", and " + std::to_string(v.flips.size() - kNamed) + (stretches ? " more stretches like it" : " more readings like it");
+  const char* lead = stretches ? (v.flips.size() == 1 ? "One stretch of readings decides the law: "
+                                                      : "Single stretches of readings decide the law: ")
+                               : (v.flips.size() == 1 ? "One reading decides the law: "
+                                                      : "Single readings decide the law: ");
+  return std::string(lead) + s + "; the range includes " +
          (v.flips.size() == 1 ? "that answer." : "those answers.");
 }
 
@@ -304,6 +339,7 @@ std::vector<std::string> VerdictSentences(const Verdict& v, const SizingRequest&
                                           const Presentation& p) {
   std::vector<std::string> s = Sentences(v, request, p);
   if (!v.leftOut.empty()) s.insert(s.begin() + (s.empty() ? 0 : 1), LeftOutSentence(v));
+  if (!v.source.file.empty()) s.insert(s.begin() + (s.empty() ? 0 : 1), SourceSentence(v, p));
   return s;
 }
 

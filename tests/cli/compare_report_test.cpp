@@ -137,13 +137,13 @@ TEST_F(CompareAndExport, GivesEachTrialsBestModelAsTheModelsCommandComputesIt) {
                  ",\\s*"
                  "\"area_m2\": " +
                  Literal(fit[5]) +
-                 ",\\s*\"proven_volume_gal\": null,\\s*\"proven_volume_l\": null,\\s*\"left_out\": \\[\\s*\\]"
+                 ",\\s*\"proven_volume_gal\": null,\\s*\"proven_volume_l\": null,\\s*\"left_out\": \\[\\s*\\],\\s*\"readings\": \\{\\s*\"source\": \"trial\",\\s*\"file\": null,[^}]*\\}"
                  "\\s*\\},\\s*"
                  "\\{\\s*\"file\": \"[^\"]*empty\\.vrs\",\\s*\"wine\": \"Syrah\",\\s*"
                  "\"filter\": \"K250\",\\s*\"best\": null,\\s*\"volume_law\": null,\\s*\"volume_gal\": null,\\s*"
                  "\"volume_l\": null,\\s*\"volume_range_gal\": null,\\s*\"volume_range_l\": null,\\s*\"hours\": null,\\s*\"capacity_l_m2\": null,\\s*"
                  "\"fi_standard_s\": null,\\s*\"fi_trial_s\": null,\\s*\"area_m2\": null,\\s*"
-                 "\"proven_volume_gal\": null,\\s*\"proven_volume_l\": null,\\s*\"left_out\": \\[\\s*\\]\\s*"
+                 "\"proven_volume_gal\": null,\\s*\"proven_volume_l\": null,\\s*\"left_out\": \\[\\s*\\],\\s*\"readings\": null\\s*"
                  "\\}\\s*\\]\\s*\\}\\s*")))
       << r.out;
   EXPECT_TRUE(std::regex_match(fit[5].str(), std::regex(number))) << fit[5];

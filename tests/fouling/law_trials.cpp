@@ -1,6 +1,8 @@
 #include "law_trials.h"
 
 #include <cmath>
+#include <cstdio>
+#include <random>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -32,6 +34,60 @@ AnalysisPoints ExactPoints(const std::function<double(double)>& R, double step, 
   p.viscosity = kViscosity;
   p.rMax = ProductionRmax();
   return p;
+}
+
+namespace {
+
+TWineRec StoredTrial(DataInput& input) {
+  input.Skip = 0;
+  EXPECT_FALSE(DataRangeCheck(input).has_value());
+  TWineClass wine;
+  TConditions& k = wine.WineRec.Conditions;
+  k.WineName.Set("Law");
+  k.LabP.Set("30.0");
+  k.LabFiltDia.Set("47.0");
+  k.ProdP.Set("  30");
+  k.ProdA.Set("20.0");
+  k.ProdRate.Set("40.0");
+  ApplyData(input, wine);
+  return wine.WineRec;
+}
+
+}  // namespace
+
+CollectedRun CollectedTrial(const std::function<double(double)>& R, int count, int intervalSeconds, double noiseMl,
+                            unsigned seed) {
+  const auto rate = [&](double v) { return kLabPa * kLabArea / (kViscosity * R(v / kLabArea)); };
+  // Normal noise by Box-Muller from the fully specified mt19937, the same
+  // on every standard library.
+  std::mt19937 bits(seed);
+  const auto uniform = [&] { return (static_cast<double>(bits()) + 0.5) / 4294967296.0; };
+  const auto normal = [&] {
+    return std::sqrt(-2 * std::log(uniform())) * std::cos(2 * 3.141592653589793 * uniform());
+  };
+  CollectedRun run;
+  DataInput input;
+  run.log.push_back({0, 0});  // the tare
+  constexpr int kStepsPerSecond = 20;
+  const double h = 1.0 / kStepsPerSecond;
+  double v = 0;  // m3
+  for (int t = 1; t <= count * intervalSeconds; ++t) {
+    for (int s = 0; s < kStepsPerSecond; ++s) {  // Runge-Kutta, fourth order
+      const double k1 = rate(v), k2 = rate(v + h / 2 * k1), k3 = rate(v + h / 2 * k2), k4 = rate(v + h * k3);
+      v += h / 6 * (k1 + 2 * k2 + 2 * k3 + k4);
+    }
+    const double ml = v * 1e6 + noiseMl * normal();
+    run.log.push_back({ml, static_cast<double>(t)});
+    if (t % intervalSeconds != 0) continue;
+    const std::size_t j = static_cast<std::size_t>(t / intervalSeconds - 1);
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", ml);
+    input.V[j] = text;
+    input.Min[j] = std::to_string(t / 60);
+    input.Sec[j] = std::to_string(t % 60);
+  }
+  run.rec = StoredTrial(input);
+  return run;
 }
 
 TWineRec LawTrial(const std::function<double(double)>& R, int count, int intervalSeconds) {

@@ -15,6 +15,7 @@
 #include "tests/cli/cli_fixture.h"
 #include "law_trials.h"
 #include "trial/analysis.h"
+#include "scale/reading_log.h"
 #include "trial/trial_file.h"
 
 namespace vorsant::cli {
@@ -210,6 +211,47 @@ TEST_F(ModelsCli, SaysWhyTheElementsOfATinyElementAreaAreNotCounted) {
   for (char& c : flat) c = c == '\n' ? ' ' : c;
   EXPECT_THAT(flat, HasSubstr("too many elements to count"));
   EXPECT_THAT(r.out, HasSubstr(" too many\n"));
+}
+
+// A collection's every reading beside the trial is used by models, compare
+// and the exported report without asking; --readings names another file, and a file that is
+// not there is refused.
+TEST_F(ModelsCli, ReadsTheReadingsBesideTheTrialOrTheFileNamed) {
+  const testing::CollectedRun run =
+      testing::CollectedTrial([](double w) { return 5e11 * std::exp(4 * w); }, 36, 30, 0.05, 5);
+  TWineRec rec = run.rec;
+  Calculate(rec, false, ",");
+  const std::string trial = Path("merlot.vrs");
+  ASSERT_EQ(SaveTrialFile(trial, rec), 0);
+  {
+    ReadingLog log(ReadingLogPath(trial));
+    for (const Reading& r : run.log) log.Add(r.seconds, r.ml, r.ml);
+  }
+  const std::string fitted = "Fitted on 1,081 readings the balance gave during the collection (merlot.readings.csv).";
+  const Outcome beside = Run({"models", trial, "--json"});
+  ASSERT_EQ(beside.code, 0) << beside.err;
+  EXPECT_THAT(beside.out, HasSubstr(R"("source": "readings_file",
+      "file": "merlot.readings.csv",
+      "count": 1081,)"));
+  EXPECT_THAT(beside.out, HasSubstr(fitted));
+  EXPECT_THAT(Run({"compare", trial, "--json"}).out, HasSubstr(R"("source": "readings_file")"));
+  ASSERT_EQ(Run({"report", trial, "--html", "-o", Path("merlot.html")}).code, 0);
+  EXPECT_THAT(Read("merlot.html"), HasSubstr(fitted));
+
+  fs::rename(ReadingLogPath(trial), dir_ / "other.csv");
+  const Outcome alone = Run({"models", trial, "--json"});
+  EXPECT_THAT(alone.out, HasSubstr(R"("source": "trial",
+      "file": null,
+      "count": 36,)"));
+  EXPECT_THAT(alone.out, Not(HasSubstr("Fitted on")));
+  const Outcome named = Run({"models", trial, "--readings", Path("other.csv")});
+  ASSERT_EQ(named.code, 0) << named.err;
+  EXPECT_THAT(named.out, HasSubstr("Fitted on 1,081 readings the balance gave during the collection (other.csv)."));
+
+  const Outcome missing = Run({"models", trial, "--readings", Path("none.csv")});
+  EXPECT_EQ(missing.code, 1);
+  EXPECT_EQ(missing.err, "vorsant-cli: the readings file " + Path("none.csv") + " does not exist\n");
+  EXPECT_EQ(missing.out, "");
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ TrialToCompare Trial(std::string file, const std::string& wine, const std::strin
   TWineRec rec = LawTrial(R, 20, 30);
   rec.Conditions.WineName.Set(wine);
   rec.Conditions.FilterName.Set(filter);
-  return {std::move(file), rec};
+  return {std::move(file), rec, {}};
 }
 
 // A cake trial named in Windows-1252, a complete-blocking trial, and one
@@ -30,7 +30,7 @@ TrialToCompare Trial(std::string file, const std::string& wine, const std::strin
 std::vector<TrialToCompare> ThreeTrials() {
   std::vector<TrialToCompare> trials;
   trials.push_back(Trial("cake.vrs", "Ros\xE9", "K<250", [](double w) { return 5e11 * (1 + 6 * w); }));
-  trials.push_back({"empty.vrs", TWineRec{}});
+  trials.push_back({"empty.vrs", TWineRec{}, {}});
   trials.push_back(Trial("complete.vrs", "Merlot", "EK", [](double w) { return 5e11 / (1 - 1.2 * w); }));
   return trials;
 }

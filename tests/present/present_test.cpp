@@ -187,7 +187,7 @@ TEST(ComparisonTable, LinesUpTheFiguresUnderTheirTitlesWhateverTheNames) {
     TWineRec rec = LawTrial(R, 20, 30);
     rec.Conditions.WineName.Set(wine);
     rec.Conditions.FilterName.Set("K<250");
-    return TrialToCompare{std::move(file), rec};
+    return TrialToCompare{std::move(file), rec, {}};
   };
   trials.push_back(trial("cake.vrs", "Ros\xE9", [](double w) { return 5e11 * (1 + 6 * w); }));
   trials.push_back({"empty.vrs", TWineRec{}});
