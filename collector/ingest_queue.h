@@ -9,7 +9,9 @@
 //
 // A lone writer on a database a round trip away (PostgreSQL) sends the
 // next transaction while the server still commits the one before, so that
-// the server never waits for the writer between commits.
+// the server never waits for the writer between commits. Every writer runs
+// the same loop; how its transactions reach the store (committed one at a
+// time, or sent ahead) is its committer's part.
 //
 // A writer whose commit fails refuses its hits (the client sends them
 // again), reopens its connection with a growing pause and tries an empty
