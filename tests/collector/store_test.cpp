@@ -413,7 +413,7 @@ TEST(StoreFiles, ADatabaseOfTheEarlierLayoutIsReadAndWrittenAsBefore) {
     std::string all;
     for (const char* table : {"hits", "sessions", "rejections", "imported_rejections"}) {
       db.Run(std::string("PRAGMA table_info(") + table + ")", {},
-             [&](const SqlRow& r) { all += *r[1] + " " + *r[2] + (*r[3] == "1" ? " NOT NULL" : "") + ", "; });
+             [&](const SqlRow& r) { all += *r[1] + " " + *r[2] + " " + *r[3] + *r[5] + ", "; });
     }
     return all;
   };
