@@ -239,10 +239,10 @@ std::vector<ErrorGroup> ErrorGroups(SqlConnection& db, const Where& where) {
 void AddExceptionKeys(SqlConnection& db) {
   db.Script("ALTER TABLE hits ADD COLUMN exception_key BIGINT");
   std::vector<std::pair<std::int64_t, SqlValue>> keys;
-  db.Run("SELECT id, exception_description, exception_details, exception_fatal FROM hits WHERE type = 'exception'",
-         {}, [&](const SqlRow& row) {
-           keys.emplace_back(Int(row[0]), ExceptionKey("exception", Text(row[1]), Text(row[2]), Text(row[3]) == "1"));
-         });
+  const Selection read(kHitColumns, {"id", "type", "exception_description", "exception_details", "exception_fatal"});
+  db.Run("SELECT " + read.List() + " FROM hits WHERE type = 'exception'", {}, [&](const SqlRow& row) {
+    keys.emplace_back(Int(row[read.At("id")]), StoredExceptionKey(read, row));
+  });
   for (const auto& [id, key] : keys) db.Run("UPDATE hits SET exception_key = ? WHERE id = ?", {key, id});
 }
 
@@ -454,8 +454,7 @@ std::int64_t Store::ImportFrom(Store& source) {
     const Selection stored(kHitColumns, [](const Column& c) { return c.role != HitRole::kId; });
     const std::string head = "INSERT INTO hits (" + stored.List() + ") VALUES ";
     const std::size_t perRow = stored.columns.size();
-    const std::size_t id = read.At("id"), type = read.At("type"), action = read.At("exception_description"),
-                      details = read.At("exception_details"), fatal = read.At("exception_fatal");
+    const std::size_t id = read.At("id");
     for (std::int64_t after = -1;;) {
       std::vector<SqlValue> rows;
       std::size_t count = 0;
@@ -467,8 +466,7 @@ std::int64_t Store::ImportFrom(Store& source) {
             for (std::size_t c = 0; c < row.size(); ++c) {
               if (IsField(*read.columns[c])) rows.push_back(copy(*read.columns[c], row[c]));
             }
-            rows.push_back(ExceptionKey(Text(row[type]), Text(row[action]), Text(row[details]),
-                                        Text(row[fatal]) == "1"));
+            rows.push_back(StoredExceptionKey(read, row));
             rows.push_back(ImportKey(row));
           });
       for (std::size_t start = 0; start < rows.size();) {

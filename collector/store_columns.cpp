@@ -142,6 +142,32 @@ std::size_t ColumnAt(Columns table, std::string_view name) {
   throw std::logic_error("no stored column " + std::string(name));
 }
 
+Selection::Selection(Columns table, std::initializer_list<std::string_view> names) {
+  for (std::string_view name : names) columns.push_back(&table[ColumnAt(table, name)]);
+}
+
+std::string Selection::List(std::string_view prefix) const {
+  std::string list;
+  for (const Column* c : columns) list.append(list.empty() ? "" : ", ").append(prefix).append(c->name);
+  return list;
+}
+
+std::size_t Selection::At(std::string_view name) const {
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    if (columns[i]->name == name) return i;
+  }
+  throw std::logic_error("no column " + std::string(name) + " is read");
+}
+
+SqlValue StoredExceptionKey(const Selection& read, const SqlRow& row) {
+  auto text = [&](std::string_view name) {
+    const std::optional<std::string>& cell = row[read.At(name)];
+    return cell ? std::string_view(*cell) : std::string_view();
+  };
+  return ExceptionKey(text("type"), text("exception_description"), text("exception_details"),
+                      text("exception_fatal") == "1");
+}
+
 std::string TableDefinition(Columns table) {
   std::string sql = "(";
   for (const Column& c : table) {

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <span>
 #include <string>
 #include <string_view>
@@ -99,20 +100,19 @@ struct Selection {
       if (keep(c)) columns.push_back(&c);
     }
   }
+  Selection(Columns table, std::initializer_list<std::string_view> names);
   explicit Selection(std::vector<const Column*> chosen) : columns(std::move(chosen)) {}
-  std::string List(std::string_view prefix = {}) const {
-    std::string list;
-    for (const Column* c : columns) list.append(list.empty() ? "" : ", ").append(prefix).append(c->name);
-    return list;
-  }
-  std::size_t At(std::string_view name) const {
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-      if (columns[i]->name == name) return i;
-    }
-    throw std::logic_error("no column " + std::string(name) + " is read");
-  }
+  // "a, b, c", each name after `prefix`.
+  std::string List(std::string_view prefix = {}) const;
+  // The place of column `name` in the rows read; std::logic_error when it is not read.
+  std::size_t At(std::string_view name) const;
   std::vector<const Column*> columns;
 };
+
+// The exception key of a stored hit, from a row read through `read`
+// (which holds the type and the exception's fields).
+SqlValue StoredExceptionKey(const Selection& read, const SqlRow& row);
+
 // The body of CREATE TABLE: "(\n  name type,\n ...)".
 std::string TableDefinition(Columns table);
 

@@ -369,8 +369,9 @@ TEST(StoreFiles, ReadersRefuseWhatIsNotACollectorDatabase) {
   EXPECT_EQ(Store(OpenSqlConnection(scratch.url(), OpenMode::kReadOnly), false).Summarize({}).hits, 1);
 }
 
-// A deployer's database made by an earlier collector: the tables as they
-// were written then, which a new one must read and fill alike.
+// A deployer's database made by the first collector, before exceptions
+// were keyed and hits imported: the tables as they were written then, which
+// a new one must migrate, read and fill alike.
 TEST(StoreFiles, ADatabaseOfTheEarlierLayoutIsReadAndWrittenAsBefore) {
   ScratchDatabase earlier(Backend::kSqlite), fresh(Backend::kSqlite);
   OpenSqlConnection(earlier.url())->Script(R"sql(
@@ -378,7 +379,7 @@ TEST(StoreFiles, ADatabaseOfTheEarlierLayoutIsReadAndWrittenAsBefore) {
       queue_ms BIGINT NOT NULL, app TEXT NOT NULL, version TEXT NOT NULL, client_id TEXT NOT NULL,
       session_id TEXT NOT NULL, type TEXT NOT NULL, life_control TEXT, life_status TEXT, label TEXT, value TEXT,
       exception_description TEXT, exception_details TEXT, exception_fatal TEXT, os_version TEXT,
-      architecture TEXT, extra TEXT, exception_key BIGINT, import_key BIGINT);
+      architecture TEXT, extra TEXT);
     CREATE TABLE sessions (session_id TEXT PRIMARY KEY, app TEXT NOT NULL, version TEXT NOT NULL,
       client_id TEXT NOT NULL, first_made_ms BIGINT NOT NULL, day TEXT NOT NULL, last_received_ms BIGINT NOT NULL,
       hits BIGINT NOT NULL, end_status TEXT, install_type TEXT, last_screen TEXT, last_screen_ms BIGINT,
@@ -388,13 +389,13 @@ TEST(StoreFiles, ADatabaseOfTheEarlierLayoutIsReadAndWrittenAsBefore) {
     CREATE TABLE imported_rejections (source TEXT NOT NULL, day TEXT NOT NULL, count BIGINT NOT NULL,
       PRIMARY KEY (source, day));
     CREATE TABLE collector_schema (version INTEGER NOT NULL);
-    INSERT INTO collector_schema VALUES (3);
+    INSERT INTO collector_schema VALUES (1);
     INSERT INTO hits VALUES (1, 1773100800010, 1773100800000, 10, 'Vorsant', '6.1.0',
-      '00112233445566778899AABBCCDDEEFF00112233', '{00000001-0000-4000-8000-000000000001}', 'installtype', NULL, NULL, NULL, 'install', NULL, NULL,
-      NULL, '6.1.7601', 'x64', NULL, NULL, NULL);
-    INSERT INTO sessions VALUES ('{00000001-0000-4000-8000-000000000001}', 'Vorsant', '6.1.0', '00112233445566778899AABBCCDDEEFF00112233',
-      1773100800000, '2026-03-10', 1773100800010, 1, NULL, 'install', NULL, NULL, '6.1.7601', 'x64', NULL, NULL,
-      NULL, NULL, NULL);
+      '00112233445566778899AABBCCDDEEFF00112233', '{00000001-0000-4000-8000-000000000001}', 'exception',
+      NULL, NULL, NULL, NULL, 'InstallFiles', 'Error 1335', '1', '6.1.7601', 'x64', NULL);
+    INSERT INTO sessions VALUES ('{00000001-0000-4000-8000-000000000001}', 'Vorsant', '6.1.0',
+      '00112233445566778899AABBCCDDEEFF00112233', 1773100800000, '2026-03-10', 1773100800010, 1, NULL, NULL,
+      NULL, NULL, '6.1.7601', 'x64', NULL, NULL, NULL, NULL, NULL);
   )sql");
   Store store(OpenSqlConnection(earlier.url()));
   store.Insert({Hit(SessionId(1), kClientA, "lifecycle", {{"lc", "end"}, {"ls", "success"}}, kDay1 + 5)});
@@ -402,10 +403,13 @@ TEST(StoreFiles, ADatabaseOfTheEarlierLayoutIsReadAndWrittenAsBefore) {
   store.ExportHits({}, [&](const std::vector<std::string>& r) { hits.push_back(r); });
   store.ExportSessions({}, [&](const std::vector<std::string>& r) { sessions.push_back(r); });
   ASSERT_EQ(hits.size(), 3u);
-  EXPECT_EQ(hits[1][0] + hits[1][7] + hits[1][11] + hits[1][15], "2026-03-10T00:00:00.010Zinstalltypeinstall6.1.7601");
+  EXPECT_EQ(hits[1][0] + hits[1][7] + hits[1][13] + hits[1][15], "2026-03-10T00:00:00.010ZexceptionError 13356.1.7601");
   EXPECT_EQ(hits[2][7] + hits[2][9], "lifecyclesuccess");
   ASSERT_EQ(sessions.size(), 2u);
-  EXPECT_EQ(sessions[1][6] + sessions[1][7] + sessions[1][8], "2successinstall");
+  EXPECT_EQ(sessions[1][6] + sessions[1][7], "2success");
+  std::vector<ErrorGroup> errors = store.Summarize({}).errors;
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0].details + " " + std::to_string(errors[0].sessions), "Error 1335 1");
 
   // A database made now has the same tables, column for column.
   Store made(OpenSqlConnection(fresh.url()));
