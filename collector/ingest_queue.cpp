@@ -4,6 +4,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace collector {
@@ -113,187 +114,240 @@ void IngestQueue::Stop() {
   RefuseWaiting();  // left by writers that could not reach the database
 }
 
-void IngestQueue::Run(std::size_t index) {
-  std::shared_ptr<Store> store = std::move(stores_[index]);
-  bool retains = index == 0;
-  std::size_t lastBatch = 0;
-  std::chrono::steady_clock::duration lastCommit{};
-  for (;;) {
-    if (!store && !Reopen(store)) return;
-    if (options_.writers == 1 && store->connection().AnswerHandle() >= 0) {
-      if (!RunPipelined(store)) return;
-      continue;
-    }
-    std::unique_lock lock(mutex_);
-    auto retentionDue = [&] {
-      return retains && !stopping_ && options_.clock() >= nextRetainMs_ && !(retainPartly_ && !pending_.empty());
-    };
-    work_.wait_for(lock, options_.idleWake,
-                   [&] { return stopping_ || !pending_.empty() || !rejections_.empty() || retentionDue(); });
-    if (retentionDue()) {
-      lock.unlock();
-      if (!Retain(*store)) Broke(store);
-      continue;
-    }
-    if (pending_.empty() && rejections_.empty()) {
-      if (stopping_) return;
-      continue;
-    }
-    if (!store->connection().Alive()) {
-      // Closed by its server while idle (a restart): reconnect first, and
-      // leave the hits to a writer whose connection works, if any.
-      lock.unlock();
-      store.reset();
-      if (broken_.fetch_add(1) + 1 == static_cast<int>(options_.writers)) RefuseWaiting();
-      work_.notify_all();
-      continue;
-    }
-    if (pending_.size() < lastBatch && lastCommit >= kGatherAbove && !stopping_) {
-      // The clients the last commit answered send their next hits a moment
-      // later: wait for as many (at most half a commit's time), so that one
-      // commit, and on PostgreSQL one disk flush, carries them all instead
-      // of a few now and the rest a whole commit later. A lone hit never
-      // waits. Only then is the writer woken, not for every hit. A commit
-      // without a flush (SQLite's) is cheaper than that wait: the hits that
-      // arrive while it is written join it instead.
-      wakeAt_ = lastBatch;
-      work_.wait_for(lock, std::min(lastCommit / 2, kLongestGather),
-                     [&] { return stopping_ || pending_.size() >= lastBatch; });
-      wakeAt_ = 1;
-    }
-    Batch batch;
-    std::map<std::string, std::int64_t> rejections;
-    std::vector<std::string> claimed;  // sessions this writer now stores
-    Take(index, batch, rejections, claimed);
-    if (retains) retainPartly_ = false;  // the hits that waited went first; retention's next part now
-    if (batch.empty() && rejections.empty()) {
-      // Everything waiting belongs to sessions another writer is storing.
-      std::uint64_t seen = changes_;
-      work_.wait_for(lock, options_.idleWake, [&] { return changes_ != seen; });
-      continue;
-    }
-    lock.unlock();
-    auto started = std::chrono::steady_clock::now();
-    bool stored = Commit(index, *store, batch, rejections, claimed);
-    lastCommit = std::chrono::steady_clock::now() - started;
-    lastBatch = batch.size();
-    Release(index, claimed, !rejections.empty());
-    if (stored) {
-      Finish(batch, SubmitOutcome::kStored);
-      continue;
-    }
-    ++broken_;  // before the answers, so that a refused client finds the queue not ready
-    store.reset();
-    Finish(batch, SubmitOutcome::kRefused);
-    GiveBack(rejections);
-    RefuseWaiting();
+// A transaction on its way, and what its outcome answers.
+struct IngestQueue::InFlight {
+  Batch batch;
+  std::map<std::string, std::int64_t> rejections;
+  std::vector<std::string> claimed;  // sessions this writer stores meanwhile
+  std::unique_ptr<HitBatch> open;    // kept where a retry sends it again as it was
+  std::chrono::steady_clock::time_point started, deadline;  // deadline: for retrying it
+  int attempt = 0;
+};
+
+// How a writer's transactions reach its store. Both write a batch in one
+// transaction and are told its outcome in the order sent.
+class IngestQueue::Committer {
+ public:
+  explicit Committer(Store& store) : store_(store) {}
+  virtual ~Committer() = default;
+  // How many transactions may be on their way at once; with one, Send
+  // returns once the transaction is committed.
+  virtual std::size_t Depth() const = 0;
+  // Writes the flight's hits and rejection counts; `more` adds hits that
+  // arrived meanwhile to the batch, where they can still join. SqlError
+  // leaves nothing of the flight stored.
+  virtual void Send(InFlight& flight, const std::function<bool()>& more) = 0;
+  // The outcome of the oldest transaction sent: SqlError when it was not
+  // carried out.
+  virtual void Await() = 0;
+
+ protected:
+  Store& store_;
+};
+
+// One transaction at a time, committed before the next is taken: SQLite,
+// where the hits that arrive while the batch is written join it, and
+// PostgreSQL with several writers.
+class IngestQueue::DirectCommitter : public IngestQueue::Committer {
+ public:
+  using Committer::Committer;
+  std::size_t Depth() const override { return 1; }
+  void Send(InFlight& flight, const std::function<bool()>& more) override {
+    HitBatch open(store_);
+    do {
+      for (std::size_t i = open.size(); i < flight.batch.size(); ++i) open.Add(flight.batch[i].hit);
+    } while (flight.attempt == 0 && flight.batch.size() < kMaxBatch && more());
+    open.Commit(flight.rejections);
   }
-}
+  void Await() override {}
+};
 
 // The lone writer on a database a round trip away: up to kInFlight
-// transactions on their way. The next is sent once as many hits wait as
-// the one before carries, or when that one is answered, so that each disk
-// flush carries a full batch and the server always has the next at hand.
-// False once stopped; true when the store broke (`store` is then reset).
-bool IngestQueue::RunPipelined(std::shared_ptr<Store>& store) {
-  SqlConnection& db = store->connection();
+// transactions on their way, so that the server never waits for the
+// writer between commits. A transaction that failed for a moment is sent
+// again as it was.
+class IngestQueue::PipelinedCommitter : public IngestQueue::Committer {
+ public:
+  using Committer::Committer;
+  std::size_t Depth() const override { return kInFlight; }
+  void Send(InFlight& flight, const std::function<bool()>&) override {
+    if (!flight.open) {
+      flight.open = std::make_unique<HitBatch>(store_);
+      for (Pending& p : flight.batch) flight.open->Add(p.hit);
+    }
+    flight.open->Send(flight.rejections);
+  }
+  void Await() override { store_.connection().AwaitTransaction(); }
+};
+
+// The writer's one loop. The next transaction is taken once hits or
+// rejection counts wait and fewer than Depth() are on their way; with
+// some on their way, once as many hits wait as the last one carries, so
+// that each disk flush carries a full batch and the server always has the
+// next at hand. Retention runs when nothing is on its way.
+void IngestQueue::Run(std::size_t index) {
+  std::shared_ptr<Store> store = std::move(stores_[index]);
+  const bool retains = index == 0;
+  std::unique_ptr<Committer> committer;
   std::deque<InFlight> flying;
-  // `failed` is refused, the transactions still on their way are answered
-  // as their own outcomes say, and the store is left to be reopened.
+  std::size_t lastBatch = 0;
+  std::chrono::steady_clock::duration lastCommit{};
+  auto retentionDue = [&] {
+    return retains && !stopping_ && options_.clock() >= nextRetainMs_ && !(retainPartly_ && !pending_.empty());
+  };
+  // A failed flight is refused, those still on their way are answered as
+  // their own outcomes say, and the store is left to be reopened.
   auto fail = [&](InFlight failed, const std::string& what) {
     Report("storing " + std::to_string(failed.batch.size()) + " hits failed: " + what);
     ++broken_;  // before the answers, so that a refused client finds the queue not ready
-    Finish(failed.batch, SubmitOutcome::kRefused);
-    GiveBack(failed.rejections);
+    Answer(index, failed, SubmitOutcome::kRefused);
     for (InFlight& flight : flying) {
       try {
-        db.AwaitTransaction();
-        Finish(flight.batch, SubmitOutcome::kStored);
+        committer->Await();
+        Answer(index, flight, SubmitOutcome::kStored);
       } catch (const SqlError&) {
-        Finish(flight.batch, SubmitOutcome::kRefused);
-        GiveBack(flight.rejections);
+        Answer(index, flight, SubmitOutcome::kRefused);
       }
     }
+    flying.clear();
+    committer.reset();
     store.reset();
     RefuseWaiting();
-    return true;
-  };
-  auto retentionDue = [&] {
-    return !stopping_ && options_.clock() >= nextRetainMs_ && !(retainPartly_ && !pending_.empty());
   };
   for (;;) {
+    if (!store) {
+      if (!Reopen(store)) return;
+      committer.reset();
+    }
+    if (!committer) {
+      if (options_.writers == 1 && store->connection().AnswerHandle() >= 0) {
+        committer = std::make_unique<PipelinedCommitter>(*store);
+      } else {
+        committer = std::make_unique<DirectCommitter>(*store);
+      }
+    }
     std::unique_lock lock(mutex_);
     if (flying.empty()) {
-      work_.wait_for(lock, options_.idleWake, [&] {
-        return stopping_ || !pending_.empty() || !rejections_.empty() || retentionDue();
-      });
+      work_.wait_for(lock, options_.idleWake,
+                     [&] { return stopping_ || !pending_.empty() || !rejections_.empty() || retentionDue(); });
       if (retentionDue()) {
         lock.unlock();
-        if (Retain(*store)) continue;
-        Broke(store);
-        return true;
-      }
-      if (pending_.empty() && rejections_.empty()) {
-        if (stopping_) return false;
+        if (!Retain(*store)) Broke(store);
         continue;
       }
-      if (!db.Alive()) {
-        // Closed by its server while idle (a restart): reconnect first.
-        lock.unlock();
-        Broke(store);
-        return true;
+      if (pending_.empty() && rejections_.empty()) {
+        if (stopping_) return;
+        continue;
       }
+      if (!store->connection().Alive()) {
+        // Closed by its server while idle (a restart): reconnect first, and
+        // leave the hits to a writer whose connection works, if any.
+        lock.unlock();
+        store.reset();
+        if (broken_.fetch_add(1) + 1 == static_cast<int>(options_.writers)) RefuseWaiting();
+        work_.notify_all();
+        continue;
+      }
+      if (committer->Depth() == 1) Gather(lock, lastBatch, lastCommit);
     }
     // Retention waits for the transactions on their way, and new ones for
     // it; with none on their way it was looked at above.
     const bool retaining = !flying.empty() && retentionDue();
-    const std::size_t sendAt = flying.empty() ? 1 : flying.back().batch.size();
-    if (!retaining && flying.size() < kInFlight &&
-        (pending_.size() >= sendAt || (stopping_ && !pending_.empty()) ||
-         (flying.empty() && !rejections_.empty()))) {
+    const std::size_t sendAt = flying.empty() ? 1 : std::max<std::size_t>(1, flying.back().batch.size());
+    if (!retaining && flying.size() < committer->Depth() &&
+        (flying.empty() || pending_.size() >= sendAt || (stopping_ && !pending_.empty()))) {
       InFlight& next = flying.emplace_back();
-      next.rejections.swap(rejections_);
-      std::vector<std::string> unclaimed;  // one writer: no sessions to claim
-      TakeHits(0, next.batch, unclaimed);
-      retainPartly_ = false;
+      Take(index, next.batch, next.rejections, next.claimed);
+      if (retains) retainPartly_ = false;  // the hits that waited went first; retention's next part now
+      if (next.batch.empty() && next.rejections.empty()) {
+        // Everything waiting belongs to sessions another writer is storing.
+        flying.pop_back();
+        if (!flying.empty()) continue;
+        std::uint64_t seen = changes_;
+        work_.wait_for(lock, options_.idleWake, [&] { return changes_ != seen; });
+        continue;
+      }
       lock.unlock();
-      next.deadline = std::chrono::steady_clock::now() + options_.commitWait;
-      try {
-        next.open = std::make_unique<HitBatch>(*store);
-        for (Pending& p : next.batch) next.open->Add(p.hit);
-        next.open->Send(next.rejections);
-      } catch (const SqlError& e) {
-        // The connection is lost: nothing sent has a known outcome.
+      next.started = std::chrono::steady_clock::now();
+      next.deadline = next.started + options_.commitWait;
+      std::string error;
+      if (!Send(index, *committer, next, error)) {
         InFlight failed = std::move(flying.back());
         flying.pop_back();
-        return fail(std::move(failed), e.what());
+        fail(std::move(failed), error);
+        continue;
       }
-      continue;
-    }
-    lock.unlock();
-    if (!retaining && flying.size() < kInFlight && !stopping_) {
-      AwaitAnswerOrHits(db, sendAt);
-      if (!db.Answered()) continue;
+      if (committer->Depth() > 1) continue;
+    } else {
+      lock.unlock();
+      if (!retaining && flying.size() < committer->Depth() && !stopping_) {
+        AwaitAnswerOrHits(store->connection(), sendAt);
+        if (!store->connection().Answered()) continue;
+      }
     }
     InFlight first = std::move(flying.front());
     flying.pop_front();
     try {
-      db.AwaitTransaction();
-      Finish(first.batch, SubmitOutcome::kStored);
+      committer->Await();
+      lastCommit = std::chrono::steady_clock::now() - first.started;
+      lastBatch = first.batch.size();
+      Answer(index, first, SubmitOutcome::kStored);
     } catch (const SqlError& e) {
       // A deadlock with another collector, or a lock held for a moment,
       // passes: the transaction goes again, after the others on their way.
-      if (!e.retryable() || std::chrono::steady_clock::now() >= first.deadline)
-        return fail(std::move(first), e.what());
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-      try {
-        first.open->Send(first.rejections);
-        flying.push_back(std::move(first));
-      } catch (const SqlError& lost) {
-        return fail(std::move(first), lost.what());
+      std::string error = e.what();
+      if (!e.retryable() || std::chrono::steady_clock::now() >= first.deadline ||
+          !Send(index, *committer, first, error)) {
+        fail(std::move(first), error);
+        continue;
       }
+      flying.push_back(std::move(first));
     }
   }
+}
+
+// The clients the last commit answered send their next hits a moment
+// later: wait for as many (at most half a commit's time), so that one
+// commit, and on PostgreSQL one disk flush, carries them all instead of a
+// few now and the rest a whole commit later. A lone hit never waits. Only
+// then is the writer woken, not for every hit. A commit without a flush
+// (SQLite's) is cheaper than that wait: the hits that arrive while it is
+// written join it instead.
+void IngestQueue::Gather(std::unique_lock<std::mutex>& lock, std::size_t lastBatch,
+                         std::chrono::steady_clock::duration lastCommit) {
+  if (pending_.size() >= lastBatch || lastCommit < kGatherAbove || stopping_) return;
+  wakeAt_ = lastBatch;
+  work_.wait_for(lock, std::min(lastCommit / 2, kLongestGather),
+                 [&] { return stopping_ || pending_.size() >= lastBatch; });
+  wakeAt_ = 1;
+}
+
+// Sends the flight, again after a pause while it fails for a moment (a
+// deadlock between two collectors on one PostgreSQL database, or a SQLite
+// file busy for a moment) and its deadline has not passed; false with
+// `error` otherwise. Hits that arrive while the first attempt is written
+// join it, where the committer lets them.
+bool IngestQueue::Send(std::size_t index, Committer& committer, InFlight& flight, std::string& error) {
+  for (;;) {
+    if (flight.attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1 + (flight.attempt - 1) * 2));
+    try {
+      committer.Send(flight, [&] { return TakeMore(index, flight.batch, flight.claimed); });
+      ++flight.attempt;
+      return true;
+    } catch (const SqlError& e) {
+      ++flight.attempt;
+      error = e.what();
+      if (!e.retryable() || std::chrono::steady_clock::now() >= flight.deadline) return false;
+    }
+  }
+}
+
+// The flight's sessions are free again, and its hits answered; rejection
+// counts not stored go back for the next commit.
+void IngestQueue::Answer(std::size_t index, InFlight& flight, SubmitOutcome outcome) {
+  Release(index, flight.claimed, !flight.rejections.empty());
+  if (outcome != SubmitOutcome::kStored) GiveBack(flight.rejections);
+  Finish(flight.batch, outcome);
 }
 
 // Waits until the connection has an answer, `wakeAt` hits wait, or a while
@@ -434,32 +488,6 @@ bool IngestQueue::TakeMore(std::size_t index, Batch& batch, std::vector<std::str
   std::size_t before = batch.size();
   TakeHits(index, batch, claimed);
   return batch.size() > before;
-}
-
-// Hits that arrive while the batch is being written join it (the first
-// attempt only), so that they need not wait for the whole next commit.
-bool IngestQueue::Commit(std::size_t index, Store& store, Batch& batch,
-                         std::map<std::string, std::int64_t>& rejections, std::vector<std::string>& claimed) {
-  // A deadlock between two collectors on one PostgreSQL database, or a
-  // SQLite file busy for a moment, passes; anything else refuses the hits.
-  auto deadline = std::chrono::steady_clock::now() + options_.commitWait;
-  for (int attempt = 0;; ++attempt) {
-    try {
-      HitBatch open(store);
-      do {
-        for (std::size_t i = open.size(); i < batch.size(); ++i) open.Add(batch[i].hit);
-      } while (attempt == 0 && batch.size() < kMaxBatch && TakeMore(index, batch, claimed));
-      open.Commit(rejections);
-      return true;
-    } catch (const SqlError& e) {
-      if (e.retryable() && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1 + attempt * 2));
-        continue;
-      }
-      Report("storing " + std::to_string(batch.size()) + " hits failed: " + e.what());
-      return false;
-    }
-  }
 }
 
 void IngestQueue::RefuseWaiting() {

@@ -9,7 +9,9 @@
 //
 // A lone writer on a database a round trip away (PostgreSQL) sends the
 // next transaction while the server still commits the one before, so that
-// the server never waits for the writer between commits.
+// the server never waits for the writer between commits. Every writer runs
+// the same loop; how its transactions reach the store (committed one at a
+// time, or sent ahead) is its committer's part.
 //
 // A writer whose commit fails refuses its hits (the client sends them
 // again), reopens its connection with a growing pause and tries an empty
@@ -90,18 +92,18 @@ class IngestQueue {
   // ones already added must not move.
   using Batch = std::deque<Pending>;
 
-  // A transaction sent and not yet answered.
-  struct InFlight {
-    Batch batch;
-    std::map<std::string, std::int64_t> rejections;
-    std::unique_ptr<HitBatch> open;
-    std::chrono::steady_clock::time_point deadline;  // for retrying it
-  };
+  // A transaction on its way, and how a writer's transactions reach its
+  // store: committed one at a time, or sent ahead (defined with the loop).
+  struct InFlight;
+  class Committer;
+  class DirectCommitter;
+  class PipelinedCommitter;
 
   void Start();
   void Run(std::size_t index);
-  bool RunPipelined(std::shared_ptr<Store>& store);
   bool Retain(Store& store);
+  void Gather(std::unique_lock<std::mutex>& lock, std::size_t lastBatch,
+              std::chrono::steady_clock::duration lastCommit);
   void AwaitAnswerOrHits(SqlConnection& db, std::size_t wakeAt);
   void Wake();
   void Broke(std::shared_ptr<Store>& store);
@@ -112,8 +114,8 @@ class IngestQueue {
   void TakeHits(std::size_t index, Batch& batch, std::vector<std::string>& claimed);
   bool TakeMore(std::size_t index, Batch& batch, std::vector<std::string>& claimed);
   void Release(std::size_t index, const std::vector<std::string>& claimed, bool hadRejections);
-  bool Commit(std::size_t index, Store& store, Batch& batch, std::map<std::string, std::int64_t>& rejections,
-              std::vector<std::string>& claimed);
+  bool Send(std::size_t index, Committer& committer, InFlight& flight, std::string& error);
+  void Answer(std::size_t index, InFlight& flight, SubmitOutcome outcome);
   void RefuseWaiting();
   void Report(const std::string& what);
   void Finish(Batch& batch, SubmitOutcome outcome);

@@ -5,57 +5,21 @@
 #include <optional>
 #include <set>
 
+#include "collector/store_columns.h"
 #include "collector/summary_query.h"
 
 namespace collector {
 namespace {
 
-// Tables common to both databases; the hits' key is the one difference.
-constexpr const char* kSchema = R"sql(
-CREATE TABLE IF NOT EXISTS hits (
-  id %ID%,
-  received_ms BIGINT NOT NULL,
-  made_ms BIGINT NOT NULL,
-  queue_ms BIGINT NOT NULL,
-  app TEXT NOT NULL,
-  version TEXT NOT NULL,
-  client_id TEXT NOT NULL,
-  session_id TEXT NOT NULL,
-  type TEXT NOT NULL,
-  life_control TEXT,
-  life_status TEXT,
-  label TEXT,
-  value TEXT,
-  exception_description TEXT,
-  exception_details TEXT,
-  exception_fatal TEXT,
-  os_version TEXT,
-  architecture TEXT,
-  extra TEXT,
-  exception_key BIGINT,
-  import_key BIGINT);
-CREATE INDEX IF NOT EXISTS hits_received ON hits (received_ms);
+// The tables as first made; the hits' key is the one difference between
+// the two databases.
+std::string Schema(bool postgres) {
+  std::string hits = "CREATE TABLE IF NOT EXISTS hits " + TableDefinition(kHitColumns) + ";\n";
+  hits.replace(hits.find("%ID%"), 4, postgres ? "BIGSERIAL PRIMARY KEY" : "INTEGER PRIMARY KEY");
+  return hits + R"sql(CREATE INDEX IF NOT EXISTS hits_received ON hits (received_ms);
 CREATE INDEX IF NOT EXISTS hits_exceptions ON hits (session_id) WHERE type = 'exception';
-CREATE TABLE IF NOT EXISTS sessions (
-  session_id TEXT PRIMARY KEY,
-  app TEXT NOT NULL,
-  version TEXT NOT NULL,
-  client_id TEXT NOT NULL,
-  first_made_ms BIGINT NOT NULL,
-  day TEXT NOT NULL,
-  last_received_ms BIGINT NOT NULL,
-  hits BIGINT NOT NULL,
-  end_status TEXT,
-  install_type TEXT,
-  last_screen TEXT,
-  last_screen_ms BIGINT,
-  os_version TEXT,
-  architecture TEXT,
-  language TEXT,
-  screen TEXT,
-  dpi TEXT,
-  features TEXT,
-  missing_prerequisites TEXT);
+CREATE TABLE IF NOT EXISTS sessions )sql" +
+         TableDefinition(kSessionColumns) + R"sql(;
 CREATE INDEX IF NOT EXISTS sessions_first_made ON sessions (first_made_ms);
 CREATE INDEX IF NOT EXISTS sessions_last_received ON sessions (last_received_ms);
 CREATE TABLE IF NOT EXISTS rejections (
@@ -68,48 +32,31 @@ CREATE TABLE IF NOT EXISTS imported_rejections (
   PRIMARY KEY (source, day));
 CREATE TABLE IF NOT EXISTS collector_schema (version INTEGER NOT NULL);
 )sql";
-
-constexpr const char* kHitColumns =
-    "received_ms, made_ms, queue_ms, app, version, client_id, session_id, type, life_control, life_status, "
-    "label, "
-    "value, exception_description, exception_details, exception_fatal, os_version, architecture, extra";
-// Written with every hit, never read back as one of its fields.
-constexpr const char* kHitInsertColumns =
-    "received_ms, made_ms, queue_ms, app, version, client_id, session_id, type, life_control, life_status, "
-    "label, value, exception_description, exception_details, exception_fatal, os_version, architecture, extra, "
-    "exception_key";
-constexpr int kHitColumnCount = 19;
-
-// An exception's group (action, details, fatal) as one number, so that the
-// groups are counted from a small index instead of sorting every text:
-// 60,000 distinct details of 8 KiB would otherwise be 480 MB to group.
-// FNV-1a over the three texts with their lengths; NULL for other hits.
-void HashText(std::uint64_t& hash, std::string_view text) {
-  for (unsigned char c : text) hash = (hash ^ c) * 0x100000001B3ULL;
-  for (std::size_t n = text.size(), i = 0; i < 8; ++i, n >>= 8) hash = (hash ^ (n & 0xFF)) * 0x100000001B3ULL;
 }
-constexpr std::uint64_t kHashStart = 0xCBF29CE484222325ULL;
 
-SqlValue ExceptionKey(std::string_view type, std::string_view action, std::string_view details, bool fatal) {
-  if (type != "exception") return nullptr;
-  std::uint64_t hash = kHashStart;
-  HashText(hash, action);
-  HashText(hash, details);
-  HashText(hash, fatal ? "1" : "0");
-  return static_cast<std::int64_t>(hash);
+bool IsField(const Column& c) {
+  return c.role == HitRole::kField;
 }
+bool IsAny(const Column&) {
+  return true;
+}
+
+const Selection kHitInserted(kHitColumns, Inserted);
+const std::size_t kHitInsertCount = kHitInserted.columns.size();
+const std::string kHitInsertHead = "INSERT INTO hits (" + kHitInserted.List() + ") VALUES ";
 
 // An imported hit's identity: its place in the source (the source's row
 // id), its session and every field it holds, the times included, so that a
 // second import of the same hits adds none of them (a unique index refuses
 // the key), while two hits alike in every field, posted in one millisecond,
 // stay two. A NULL differs from an empty text. Two different hits share a
-// key with odds of about 1 in 10^7 per million imported.
-std::int64_t ImportKey(const SqlRow& row, std::size_t from) {
+// key with odds of about 1 in 10^7 per million imported. `row` holds the
+// id and the fields, in the table's order, as read.
+std::int64_t ImportKey(const SqlRow& row) {
   std::uint64_t hash = kHashStart;
-  for (std::size_t c = from; c < row.size(); ++c) {
-    hash = (hash ^ (row[c] ? 1u : 0u)) * 0x100000001B3ULL;
-    HashText(hash, row[c] ? std::string_view(*row[c]) : std::string_view());
+  for (const std::optional<std::string>& cell : row) {
+    hash = (hash ^ (cell ? 1u : 0u)) * 0x100000001B3ULL;
+    HashText(hash, cell ? std::string_view(*cell) : std::string_view());
   }
   return static_cast<std::int64_t>(hash);
 }
@@ -119,127 +66,54 @@ std::int64_t ImportKey(const SqlRow& row, std::size_t from) {
 // server, a round trip away, needs most.
 constexpr std::size_t kRowsPerInsert = 256;
 
-constexpr int kSessionColumnCount = 19;
-constexpr const char* kSessionInsert = R"sql(
-INSERT INTO sessions (session_id, app, version, client_id, first_made_ms, day, last_received_ms, hits, end_status,
-  install_type, last_screen, last_screen_ms, os_version, architecture, language, screen, dpi, features,
-  missing_prerequisites)
-VALUES )sql";
+const std::string kSessionInsertHead =
+    "INSERT INTO sessions (" + Selection(kSessionColumns, IsAny).List() + ") VALUES ";
 // Merges a row into the stored one as the row's hits would have: used for
 // each batch's sessions and for a whole imported session alike.
-constexpr const char* kSessionMerge = R"sql(
-ON CONFLICT (session_id) DO UPDATE SET
-  first_made_ms = CASE WHEN excluded.first_made_ms < sessions.first_made_ms
-                       THEN excluded.first_made_ms ELSE sessions.first_made_ms END,
-  day = CASE WHEN excluded.first_made_ms < sessions.first_made_ms THEN excluded.day ELSE sessions.day END,
-  last_received_ms = CASE WHEN excluded.last_received_ms > sessions.last_received_ms
-                          THEN excluded.last_received_ms ELSE sessions.last_received_ms END,
-  hits = sessions.hits + excluded.hits,
-  end_status = COALESCE(excluded.end_status, sessions.end_status),
-  install_type = COALESCE(excluded.install_type, sessions.install_type),
-  last_screen = CASE WHEN excluded.last_screen_ms IS NOT NULL AND (sessions.last_screen_ms IS NULL
-                       OR excluded.last_screen_ms >= sessions.last_screen_ms)
-                     THEN excluded.last_screen ELSE sessions.last_screen END,
-  last_screen_ms = CASE WHEN excluded.last_screen_ms IS NOT NULL AND (sessions.last_screen_ms IS NULL
-                          OR excluded.last_screen_ms >= sessions.last_screen_ms)
-                        THEN excluded.last_screen_ms ELSE sessions.last_screen_ms END,
-  os_version = COALESCE(sessions.os_version, excluded.os_version),
-  architecture = COALESCE(sessions.architecture, excluded.architecture),
-  language = COALESCE(excluded.language, sessions.language),
-  screen = COALESCE(excluded.screen, sessions.screen),
-  dpi = COALESCE(excluded.dpi, sessions.dpi),
-  features = COALESCE(excluded.features, sessions.features),
-  missing_prerequisites = COALESCE(excluded.missing_prerequisites, sessions.missing_prerequisites)
-)sql";
-
-// Texts borrowed from the hits and sessions of a batch, which outlive its
-// transaction.
-SqlValue TextOrNull(const std::string& text) {
-  return text.empty() ? SqlValue(nullptr) : SqlValue(&text);
-}
-SqlValue Optional(const std::optional<std::string>& text) {
-  return text ? SqlValue(&*text) : SqlValue(nullptr);
-}
-
-// What the hits of one batch tell about their session, merged the way the
-// upsert merges them into the stored row.
-struct SessionDelta {
-  std::string app, version, clientId;
-  std::int64_t firstMadeMs = 0, lastReceivedMs = 0, hits = 0;
-  std::optional<std::string> endStatus, installType, lastScreen, osVersion, architecture;
-  std::optional<std::string> language, screen, dpi, features, missingPrerequisites;
-  std::optional<std::int64_t> lastScreenMs;
-
-  void Add(const HitRecord& hit) {
-    if (hits == 0 || hit.madeMs < firstMadeMs) firstMadeMs = hit.madeMs;
-    if (hits == 0) app = hit.app, version = hit.version, clientId = hit.clientId;
-    lastReceivedMs = std::max(lastReceivedMs, hit.receivedMs);
-    ++hits;
-    if (!osVersion && !hit.osVersion.empty()) osVersion = hit.osVersion;
-    if (!architecture && !hit.architecture.empty()) architecture = hit.architecture;
-    if (hit.type == "lifecycle" && hit.lifeControl == "end") {
-      endStatus = hit.lifeStatus;
-    } else if (hit.type == "installtype") {
-      installType = hit.value;
-    } else if (hit.type == "screenview") {
-      if (!lastScreenMs || hit.madeMs >= *lastScreenMs) lastScreen = hit.label, lastScreenMs = hit.madeMs;
-    } else if (hit.type == "property") {
-      if (hit.label == "UserLanguage") language = hit.value;
-      if (hit.label == "ScreenResolution") screen = hit.value;
-      if (hit.label == "DpiScale") dpi = hit.value;
-      if (hit.label == "ADDLOCAL") features = hit.value;
-      if (hit.label == "OX_MISSING_PREREQS") missingPrerequisites = hit.value;
-    }
-  }
-};
+const std::string kSessionMerge = SessionMergeSql();
 
 // "(?, ?, ...)" with `columns` placeholders.
-std::string Placeholders(int columns) {
+std::string Placeholders(std::size_t columns) {
   std::string row = "(?";
-  for (int i = 1; i < columns; ++i) row += ", ?";
+  for (std::size_t i = 1; i < columns; ++i) row += ", ?";
   return row + ")";
+}
+
+// `head` + rows + `tail` for every kRowsPerInsert rows of `rows`, which
+// holds `columns` values per row, from `start`.
+std::size_t NextRows(SqlStatement& statement, const std::string& head, const std::string& tail,
+                     std::size_t columns, const std::vector<SqlValue>& rows, std::size_t start) {
+  const std::string one = Placeholders(columns);
+  std::size_t count = std::min(kRowsPerInsert, (rows.size() - start) / columns);
+  statement.sql = head;
+  for (std::size_t i = 0; i < count; ++i) statement.sql += (i ? ", " : "") + one;
+  statement.sql += tail;
+  auto first = rows.begin() + static_cast<std::ptrdiff_t>(start);
+  statement.params.assign(first, first + static_cast<std::ptrdiff_t>(count * columns));
+  return start + count * columns;
 }
 
 // Adds `head` + rows + `tail` for every kRowsPerInsert rows; `rows` holds
 // `columns` values per row. SQLite, in the same process, runs one prepared
 // single-row statement per row instead: no statement text to build and no
 // new statement to prepare for each batch size.
-void AddRows(std::vector<SqlStatement>& out, SqlDialect dialect, const std::string& head, const char* tail,
-             int columns, std::vector<SqlValue>&& rows) {
-  const std::size_t perRow = static_cast<std::size_t>(columns);
-  const std::string one = Placeholders(columns);
+void AddRows(std::vector<SqlStatement>& out, SqlDialect dialect, const std::string& head,
+             const std::string& tail, std::size_t columns, std::vector<SqlValue>&& rows) {
   if (rows.empty()) return;
   if (dialect == SqlDialect::kSqlite) {
-    out.push_back({head + one + tail, std::move(rows), perRow});
+    out.push_back({head + Placeholders(columns) + tail, std::move(rows), columns});
     return;
   }
-  for (std::size_t start = 0; start < rows.size(); start += kRowsPerInsert * perRow) {
-    std::size_t count = std::min(kRowsPerInsert, (rows.size() - start) / perRow);
-    SqlStatement& statement = out.emplace_back();
-    statement.sql = head;
-    for (std::size_t i = 0; i < count; ++i) statement.sql += (i ? ", " : "") + one;
-    statement.sql += tail;
-    statement.params.assign(rows.begin() + static_cast<std::ptrdiff_t>(start),
-                            rows.begin() + static_cast<std::ptrdiff_t>(start + count * perRow));
-  }
-}
-
-void AddHitRow(std::vector<SqlValue>& rows, const HitRecord& h) {
-  rows.insert(rows.end(),
-              {h.receivedMs, h.madeMs, h.queueMs, &h.app, &h.version, &h.clientId, &h.sessionId, &h.type,
-               TextOrNull(h.lifeControl), TextOrNull(h.lifeStatus), TextOrNull(h.label), TextOrNull(h.value),
-               TextOrNull(h.exceptionDescription), TextOrNull(h.exceptionDetails), TextOrNull(h.exceptionFatal),
-               TextOrNull(h.osVersion), TextOrNull(h.architecture), TextOrNull(h.extra),
-               ExceptionKey(h.type, h.exceptionDescription, h.exceptionDetails, h.exceptionFatal == "1")});
+  for (std::size_t start = 0; start < rows.size();)
+    start = NextRows(out.emplace_back(), head, tail, columns, rows, start);
 }
 
 void AddHits(std::vector<SqlStatement>& out, SqlDialect dialect, std::vector<SqlValue>&& rows) {
-  AddRows(out, dialect, std::string("INSERT INTO hits (") + kHitInsertColumns + ") VALUES ", "", kHitColumnCount,
-          std::move(rows));
+  AddRows(out, dialect, kHitInsertHead, "", kHitInsertCount, std::move(rows));
 }
 
 void AddSessions(std::vector<SqlStatement>& out, SqlDialect dialect, std::vector<SqlValue>&& rows) {
-  AddRows(out, dialect, kSessionInsert, kSessionMerge, kSessionColumnCount, std::move(rows));
+  AddRows(out, dialect, kSessionInsertHead, kSessionMerge, kSessionColumns.size(), std::move(rows));
 }
 
 void AddRejections(std::vector<SqlStatement>& out, const std::string& day, std::int64_t count) {
@@ -282,10 +156,6 @@ std::int64_t Int(const std::optional<std::string>& text) {
 }
 std::string Text(const std::optional<std::string>& text) {
   return text.value_or(std::string());
-}
-
-std::string MsText(const std::optional<std::string>& ms) {
-  return ms ? TimeText(std::stoll(*ms)) : std::string();
 }
 
 // Runs `work` in one write transaction, rolled back if it throws. SQLite
@@ -369,10 +239,10 @@ std::vector<ErrorGroup> ErrorGroups(SqlConnection& db, const Where& where) {
 void AddExceptionKeys(SqlConnection& db) {
   db.Script("ALTER TABLE hits ADD COLUMN exception_key BIGINT");
   std::vector<std::pair<std::int64_t, SqlValue>> keys;
-  db.Run("SELECT id, exception_description, exception_details, exception_fatal FROM hits WHERE type = 'exception'",
-         {}, [&](const SqlRow& row) {
-           keys.emplace_back(Int(row[0]), ExceptionKey("exception", Text(row[1]), Text(row[2]), Text(row[3]) == "1"));
-         });
+  const Selection read(kHitColumns, {"id", "type", "exception_description", "exception_details", "exception_fatal"});
+  db.Run("SELECT " + read.List() + " FROM hits WHERE type = 'exception'", {}, [&](const SqlRow& row) {
+    keys.emplace_back(Int(row[read.At("id")]), StoredExceptionKey(read, row));
+  });
   for (const auto& [id, key] : keys) db.Run("UPDATE hits SET exception_key = ? WHERE id = ?", {key, id});
 }
 
@@ -395,6 +265,35 @@ class ReadSnapshot {
  private:
   SqlConnection& db_;
 };
+
+// A table's exported columns, header first, a page at a time in the order
+// of its key column `key`; `from` names the table as `prefix`.
+void ExportTable(SqlConnection& db, Columns table, const std::string& from, const std::string& prefix,
+                 std::string_view key, const Where& where,
+                 const std::function<void(const std::vector<std::string>&)>& row) {
+  const Selection shown(Exported(table));
+  std::vector<std::string> header;
+  for (const Column* c : shown.columns) header.emplace_back(c->header.empty() ? c->name : c->header);
+  row(header);
+  const Column& keyColumn = table[ColumnAt(table, key)];
+  const std::string keyName = prefix + std::string(key);
+  const std::string sql = "SELECT " + keyName + ", " + shown.List(prefix) + " FROM " + from + where.sql +
+                          " AND " + keyName + " > ? ORDER BY " + keyName + " LIMIT " +
+                          std::to_string(kExportPage);
+  SqlValue after = keyColumn.number ? SqlValue(std::int64_t{-1}) : SqlValue(std::string());
+  for (;;) {
+    std::vector<SqlValue> params = where.params;
+    params.push_back(after);
+    std::vector<std::vector<std::string>> page;
+    db.Run(sql, params, [&](const SqlRow& r) {
+      after = keyColumn.number ? SqlValue(Int(r[0])) : SqlValue(Text(r[0]));
+      std::vector<std::string>& cells = page.emplace_back();
+      for (std::size_t c = 0; c < shown.columns.size(); ++c)
+        cells.push_back(ShownCell(*shown.columns[c], r[c + 1]));
+    });
+    if (!EmitPage(page, row)) break;
+  }
+}
 
 }  // namespace
 
@@ -421,8 +320,7 @@ Store::Store(std::unique_ptr<SqlConnection> connection, bool migrate) : db_(std:
 
 void Store::Migrate() {
   bool postgres = db_->dialect() == SqlDialect::kPostgres;
-  std::string schema = kSchema;
-  schema.replace(schema.find("%ID%"), 4, postgres ? "BIGSERIAL PRIMARY KEY" : "INTEGER PRIMARY KEY");
+  const std::string schema = Schema(postgres);
   InWriteTransaction(*db_, [&] {
     // Two collectors starting on one PostgreSQL database take turns here.
     if (postgres) db_->Script("SELECT pg_advisory_xact_lock(7215001)");
@@ -445,8 +343,10 @@ void Store::Migrate() {
   });
 }
 
+// What the hits of a batch tell about their sessions, a row each, merged
+// as the upsert merges them into the stored rows.
 struct HitBatch::Sessions {
-  std::map<std::string, SessionDelta> byId;  // ordered by id: every writer locks rows in one order
+  std::map<std::string, std::vector<SqlValue>> byId;  // ordered by id: every writer locks rows in one order
 };
 
 HitBatch::HitBatch(Store& store)
@@ -468,18 +368,23 @@ HitBatch::~HitBatch() {
 }
 
 void HitBatch::Add(const HitRecord& hit) {
-  sessions_->byId[hit.sessionId].Add(hit);
+  std::vector<SqlValue> told = SessionOfHit(hit);
+  auto [session, added] = sessions_->byId.try_emplace(hit.sessionId);
+  if (added) {
+    session->second = std::move(told);
+  } else {
+    MergeSession(session->second, std::move(told));
+  }
   ++added_;
   if (!sqlite_) {
     held_.push_back(&hit);
     return;
   }
   // One prepared single-row statement, bound to the hit's own texts.
-  static const std::string kInsertOne =
-      std::string("INSERT INTO hits (") + kHitInsertColumns + ") VALUES " + Placeholders(kHitColumnCount);
+  static const std::string kInsertOne = kHitInsertHead + Placeholders(kHitInsertCount);
   std::vector<SqlValue> row;
-  row.reserve(kHitColumnCount);
-  AddHitRow(row, hit);
+  row.reserve(kHitInsertCount);
+  AddHitCells(row, hit);
   db_.Run(kInsertOne, row);
 }
 
@@ -490,17 +395,11 @@ void HitBatch::Commit(const std::map<std::string, std::int64_t>& rejections) {
 
 void HitBatch::Send(const std::map<std::string, std::int64_t>& rejections) {
   std::vector<SqlValue> hitRows, sessionRows;
-  hitRows.reserve(held_.size() * kHitColumnCount);
-  for (const HitRecord* h : held_) AddHitRow(hitRows, *h);
-  sessionRows.reserve(sessions_->byId.size() * kSessionColumnCount);
-  for (const auto& [id, s] : sessions_->byId) {
-    sessionRows.insert(sessionRows.end(),
-                       {&id, &s.app, &s.version, &s.clientId, s.firstMadeMs, DayText(s.firstMadeMs), s.lastReceivedMs,
-                        s.hits, Optional(s.endStatus), Optional(s.installType), Optional(s.lastScreen),
-                        s.lastScreenMs ? SqlValue(*s.lastScreenMs) : SqlValue(nullptr), Optional(s.osVersion),
-                        Optional(s.architecture), Optional(s.language), Optional(s.screen), Optional(s.dpi),
-                        Optional(s.features), Optional(s.missingPrerequisites)});
-  }
+  hitRows.reserve(held_.size() * kHitInsertCount);
+  for (const HitRecord* h : held_) AddHitCells(hitRows, *h);
+  sessionRows.reserve(sessions_->byId.size() * kSessionColumns.size());
+  for (const auto& [id, cells] : sessions_->byId)
+    sessionRows.insert(sessionRows.end(), cells.begin(), cells.end());
   std::vector<SqlStatement> statements;
   AddHits(statements, db_.dialect(), std::move(hitRows));
   AddSessions(statements, db_.dialect(), std::move(sessionRows));
@@ -534,13 +433,10 @@ std::int64_t Store::ImportFrom(Store& source) {
     for (char c : value) c ? out.push_back(c) : void(out += "\xEF\xBF\xBD");
     return out;
   };
-  // The columns that hold numbers, by position in the rows read.
-  auto copy = [&text](const SqlRow& row, std::size_t from, std::initializer_list<std::size_t> numbers,
-                      std::vector<SqlValue>& into) {
-    for (std::size_t c = from; c < row.size(); ++c) {
-      bool number = std::find(numbers.begin(), numbers.end(), c) != numbers.end();
-      into.push_back(!row[c] ? SqlValue(nullptr) : number ? SqlValue(Int(row[c])) : SqlValue(text(*row[c])));
-    }
+  // A cell read from the source as its column is bound.
+  auto copy = [&text](const Column& column, const std::optional<std::string>& cell) -> SqlValue {
+    if (!cell) return nullptr;
+    return column.number ? SqlValue(Int(cell)) : SqlValue(text(*cell));
   };
   // Everything is read from one snapshot of the source, so that sessions
   // count exactly the hits read even while a collector still writes there.
@@ -552,52 +448,56 @@ std::int64_t Store::ImportFrom(Store& source) {
     // former import brought already are skipped. How many each session
     // gained is what its row gains below.
     std::map<std::string, std::int64_t> added;
-    const std::string head = std::string("INSERT INTO hits (") + kHitInsertColumns + ", import_key) VALUES ";
-    const std::string one = Placeholders(kHitColumnCount + 1);
+    // The id and the fields are read; the stored ones are the fields,
+    // their exception key and the import key.
+    const Selection read(kHitColumns, [](const Column& c) { return c.role == HitRole::kId || IsField(c); });
+    const Selection stored(kHitColumns, [](const Column& c) { return c.role != HitRole::kId; });
+    const std::string head = "INSERT INTO hits (" + stored.List() + ") VALUES ";
+    const std::size_t perRow = stored.columns.size();
+    const std::size_t id = read.At("id");
     for (std::int64_t after = -1;;) {
       std::vector<SqlValue> rows;
-      std::size_t read = 0;
-      source.db_->Run(std::string("SELECT id, ") + kHitColumns + " FROM hits WHERE id > ? ORDER BY id LIMIT " +
-                          std::to_string(kPage),
-                      {after}, [&](const SqlRow& row) {
-                        ++read;
-                        after = Int(row[0]);
-                        copy(row, 1, {1, 2, 3}, rows);
-                        rows.push_back(ExceptionKey(Text(row[8]), Text(row[13]), Text(row[14]), Text(row[15]) == "1"));
-                        rows.push_back(ImportKey(row, 0));
-                      });
-      const std::size_t perRow = kHitColumnCount + 1;
-      for (std::size_t start = 0; start < rows.size(); start += kRowsPerInsert * perRow) {
-        std::size_t count = std::min(kRowsPerInsert, (rows.size() - start) / perRow);
-        std::string sql = head;
-        for (std::size_t i = 0; i < count; ++i) sql += (i ? ", " : "") + one;
-        sql += " ON CONFLICT DO NOTHING RETURNING session_id";
-        auto first = rows.begin() + static_cast<std::ptrdiff_t>(start);
-        db_->Run(sql, std::vector<SqlValue>(first, first + static_cast<std::ptrdiff_t>(count * perRow)),
-                 [&](const SqlRow& row) {
-                   ++added[Text(row[0])];
-                   ++copied;
-                 });
+      std::size_t count = 0;
+      source.db_->Run(
+          "SELECT " + read.List() + " FROM hits WHERE id > ? ORDER BY id LIMIT " + std::to_string(kPage),
+          {after}, [&](const SqlRow& row) {
+            ++count;
+            after = Int(row[id]);
+            for (std::size_t c = 0; c < row.size(); ++c) {
+              if (IsField(*read.columns[c])) rows.push_back(copy(*read.columns[c], row[c]));
+            }
+            rows.push_back(StoredExceptionKey(read, row));
+            rows.push_back(ImportKey(row));
+          });
+      for (std::size_t start = 0; start < rows.size();) {
+        SqlStatement statement;
+        start =
+            NextRows(statement, head, " ON CONFLICT DO NOTHING RETURNING session_id", perRow, rows, start);
+        db_->Run(statement.sql, statement.params, [&](const SqlRow& row) {
+          ++added[Text(row[0])];
+          ++copied;
+        });
       }
-      if (read < kPage) break;
+      if (count < kPage) break;
     }
     // A session new to this database comes whole, with the hits retention
     // may have deleted from the source still counted; one it holds already
     // gains the hits just added, and its other facts merge as its hits'
     // would (a second import changes none of them).
+    const Selection sessions(kSessionColumns, IsAny);
+    const std::size_t sessionId = sessions.At("session_id"), hits = sessions.At("hits");
     for (std::string after;;) {
       std::vector<SqlValue> rows;
       std::vector<std::string> ids;
-      source.db_->Run(
-          "SELECT session_id, app, version, client_id, first_made_ms, day, last_received_ms, hits, end_status, "
-          "install_type, last_screen, last_screen_ms, os_version, architecture, language, screen, dpi, features, "
-          "missing_prerequisites FROM sessions WHERE session_id > ? ORDER BY session_id LIMIT " +
-              std::to_string(kPage),
-          {after}, [&](const SqlRow& row) {
-            after = Text(row[0]);
-            ids.push_back(after);
-            copy(row, 0, {4, 6, 7, 11}, rows);
-          });
+      source.db_->Run("SELECT " + sessions.List() +
+                          " FROM sessions WHERE session_id > ? ORDER BY session_id LIMIT " +
+                          std::to_string(kPage),
+                      {after}, [&](const SqlRow& row) {
+                        after = Text(row[sessionId]);
+                        ids.push_back(after);
+                        for (std::size_t c = 0; c < row.size(); ++c)
+                          rows.push_back(copy(*sessions.columns[c], row[c]));
+                      });
       if (ids.empty()) break;
       std::set<std::string> held;
       db_->Run("SELECT session_id FROM sessions WHERE session_id >= ? AND session_id <= ?",
@@ -605,7 +505,7 @@ std::int64_t Store::ImportFrom(Store& source) {
       for (std::size_t i = 0; i < ids.size(); ++i) {
         if (!held.contains(ids[i])) continue;
         auto gained = added.find(ids[i]);
-        rows[i * kSessionColumnCount + 7] = gained == added.end() ? std::int64_t{0} : gained->second;
+        rows[i * sessions.columns.size() + hits] = gained == added.end() ? std::int64_t{0} : gained->second;
       }
       std::vector<SqlStatement> statements;
       AddSessions(statements, db_->dialect(), std::move(rows));
@@ -643,7 +543,8 @@ bool Store::DeleteReceivedBefore(std::int64_t cutoffMs, std::int64_t rows) {
   auto some = [&](const std::string& table, const std::string& key, const std::string& column) {
     std::int64_t older = 0;
     db_->Run("SELECT COUNT(*) FROM (SELECT 1 FROM " + table + " WHERE " + column + " < ? LIMIT ?) x",
-             {cutoffMs, rows == INT64_MAX ? rows : rows + 1}, [&](const SqlRow& row) { older = Int(row[0]); });
+             {cutoffMs, rows == INT64_MAX ? rows : rows + 1},
+             [&](const SqlRow& row) { older = Int(row[0]); });
     if (older == 0) return true;
     db_->Run("DELETE FROM " + table + " WHERE " + key + " IN (SELECT " + key + " FROM " + table + " WHERE " +
                  column + " < ? LIMIT ?)",
@@ -677,66 +578,15 @@ Summary Store::Summarize(const Filters& filters) {
   return summary;
 }
 
-
 void Store::ExportHits(const Filters& filters,
                        const std::function<void(const std::vector<std::string>&)>& row) {
-  row({"received", "made", "queue_ms", "app", "version", "client_id", "session_id", "type", "life_control",
-       "life_status", "label", "value", "exception_description", "exception_details", "exception_fatal",
-       "os_version", "architecture", "extra"});
-  Where where = SessionWhere(filters);
-  std::int64_t after = -1;
-  for (;;) {
-    std::vector<SqlValue> params = where.params;
-    params.emplace_back(after);
-    std::vector<std::vector<std::string>> page;
-    db_->Run(
-        std::string("SELECT h.id, h.") +
-            "received_ms, h.made_ms, h.queue_ms, h.app, h.version, h.client_id, "
-            "h.session_id, h.type, h.life_control, h.life_status, h.label, h.value, h.exception_description, "
-            "h.exception_details, h.exception_fatal, h.os_version, h.architecture, h.extra "
-            "FROM hits h JOIN sessions s ON s.session_id = h.session_id" +
-            where.sql + " AND h.id > ? ORDER BY h.id LIMIT " + std::to_string(kExportPage),
-        params, [&](const SqlRow& r) {
-          after = Int(r[0]);
-          std::vector<std::string>& cells = page.emplace_back();
-          cells = {MsText(r[1]), MsText(r[2])};
-          for (std::size_t c = 3; c < r.size(); ++c) cells.push_back(Text(r[c]));
-        });
-    if (!EmitPage(page, row)) break;
-  }
+  ExportTable(*db_, kHitColumns, "hits h JOIN sessions s ON s.session_id = h.session_id", "h.", "id",
+              SessionWhere(filters), row);
 }
 
 void Store::ExportSessions(const Filters& filters,
                            const std::function<void(const std::vector<std::string>&)>& row) {
-  row({"session_id", "client_id", "app", "version", "started", "day", "hits", "outcome", "install_type",
-       "last_screen", "os_version", "architecture", "language", "screen", "dpi", "features",
-       "missing_prerequisites"});
-  Where where = SessionWhere(filters);
-  std::string after;
-  for (;;) {
-    std::vector<SqlValue> params = where.params;
-    params.emplace_back(after);
-    std::vector<std::vector<std::string>> page;
-    db_->Run(
-        "SELECT s.session_id, s.client_id, s.app, s.version, s.first_made_ms, s.day, s.hits, s.end_status, "
-        "s.install_type, s.last_screen, s.os_version, s.architecture, s.language, s.screen, s.dpi, "
-        "s.features, s.missing_prerequisites FROM sessions s" +
-            where.sql + " AND s.session_id > ? ORDER BY s.session_id LIMIT " + std::to_string(kExportPage),
-        params, [&](const SqlRow& r) {
-          after = Text(r[0]);
-          std::vector<std::string>& cells = page.emplace_back();
-          for (std::size_t c = 0; c < r.size(); ++c) {
-            if (c == 4) {
-              cells.push_back(MsText(r[c]));
-            } else if (c == 7) {
-              cells.emplace_back(OutcomeName(OutcomeOf(r[c])));
-            } else {
-              cells.push_back(Text(r[c]));
-            }
-          }
-        });
-    if (!EmitPage(page, row)) break;
-  }
+  ExportTable(*db_, kSessionColumns, "sessions s", "s.", "session_id", SessionWhere(filters), row);
 }
 
 }  // namespace collector

@@ -2,6 +2,9 @@
 // Where hits live: the hits themselves, one row per session kept up to date
 // as its hits arrive (so the figures never scan every hit), and the count
 // of rejected bodies per day. The same SQL runs on SQLite and PostgreSQL.
+// Each column of the hits and sessions is described once, in
+// store_columns.h, and everything here that names columns takes them from
+// there.
 
 #include <climits>
 #include <cstdint>

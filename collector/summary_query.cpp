@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "collector/store_columns.h"
+
 namespace collector {
 namespace {
 
@@ -145,15 +147,14 @@ Summary QuerySummary(SqlConnection& db, const std::string& where, const std::vec
   q.Totals(s);
   q.Versions(s);
   q.Days(s);
-  s.installTypes = q.Column("install_type", false);
-  s.abortScreens = q.Column("last_screen", false, " AND s.end_status = 'user abort'");
-  s.osVersions = q.Column("os_version", true);
-  s.architectures = q.Column("architecture", true);
-  s.languages = q.Column("language", true);
-  s.screens = q.Column("screen", true);
-  s.dpi = q.Column("dpi", true);
-  s.features = q.Parts("features");
-  s.missingPrerequisites = q.Parts("missing_prerequisites");
+  // The session columns' lists, as the column table says.
+  for (const Column& c : kSessionColumns) {
+    if (c.tallied == Tallied::kParts) {
+      s.*c.list = q.Parts(std::string(c.name));
+    } else if (c.tallied != Tallied::kNo) {
+      s.*c.list = q.Column(std::string(c.name), c.tallied == Tallied::kMachines, std::string(c.tallyAlso));
+    }
+  }
   return s;
 }
 

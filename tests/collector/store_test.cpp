@@ -301,6 +301,45 @@ TEST_P(StoreTest, ListsRankedByTheDatabaseSayWhatOnePassOverTheSessionsSays) {
   EXPECT_EQ(SummaryJson(store->Summarize({})), SummaryJson(expected));
 }
 
+// A batch merges its sessions' hits itself and the database merges the
+// batches: one batch, a batch per hit or any cut between leave one row.
+TEST_P(StoreTest, ASessionReadsTheSameHoweverItsHitsAreBatched) {
+  auto store = Open();
+  auto hitsOf = [](int session) {
+    const std::string id = SessionId(session);
+    return std::vector<HitRecord>{
+        Hit(id, kClientA, "screenview", {{"lb", "Welcome"}}, kDay1 + 50, "6.1.0", ""),
+        Hit(id, kClientA, "lifecycle", {{"lc", "start"}}, kDay1 + 40),  // made first, comes second
+        Hit(id, kClientA, "property", {{"lb", "UserLanguage"}, {"val", "de-DE"}}, kDay1 + 60, "6.1.0",
+            kAgent86Win10),
+        Hit(id, kClientA, "screenview", {{"lb", "License"}}, kDay1 + 70),
+        Hit(id, kClientA, "screenview", {{"lb", "Older"}}, kDay1 + 45),
+        Hit(id, kClientA, "property", {{"lb", "UserLanguage"}, {"val", "fr-FR"}}, kDay1 + 55),
+        Hit(id, kClientA, "lifecycle", {{"lc", "end"}, {"ls", "user abort"}}, kDay1 + 80),
+        Hit(id, kClientA, "installtype", {{"val", "repair"}}, kDay1 + 85),
+    };
+  };
+  const std::size_t cuts[] = {8, 1, 3};
+  for (int session = 0; session < 3; ++session) {
+    std::vector<HitRecord> hits = hitsOf(session + 1);
+    for (std::size_t start = 0; start < hits.size(); start += cuts[session]) {
+      store->Insert({hits.begin() + static_cast<std::ptrdiff_t>(start),
+                     hits.begin() + static_cast<std::ptrdiff_t>(std::min(hits.size(), start + cuts[session]))});
+    }
+  }
+  std::vector<std::vector<std::string>> rows;
+  store->ExportSessions({}, [&](const std::vector<std::string>& r) {
+    rows.push_back(std::vector<std::string>(r.begin() + 1, r.end()));  // all but the id
+  });
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[1], (std::vector<std::string>{kClientA, "Vorsant", "6.1.0", "2026-03-10T00:00:00.040Z",
+                                               "2026-03-10", "8", "user_abort", "repair", "License", "6.1.7601",
+                                               "x64", "fr-FR", "", "", "", ""}));
+  EXPECT_EQ(rows[2], rows[1]);
+  EXPECT_EQ(rows[3], rows[1]);
+  EXPECT_EQ(store->Summarize({}).abortScreens.front().value, "License");
+}
+
 INSTANTIATE_TEST_SUITE_P(Databases, StoreTest, testing::Values(Backend::kSqlite, Backend::kPostgres),
                          BackendName);
 
@@ -328,6 +367,61 @@ TEST(StoreFiles, ReadersRefuseWhatIsNotACollectorDatabase) {
         << file;
   }
   EXPECT_EQ(Store(OpenSqlConnection(scratch.url(), OpenMode::kReadOnly), false).Summarize({}).hits, 1);
+}
+
+// A deployer's database made by the first collector, before exceptions
+// were keyed and hits imported: the tables as they were written then, which
+// a new one must migrate, read and fill alike.
+TEST(StoreFiles, ADatabaseOfTheEarlierLayoutIsReadAndWrittenAsBefore) {
+  ScratchDatabase earlier(Backend::kSqlite), fresh(Backend::kSqlite);
+  OpenSqlConnection(earlier.url())->Script(R"sql(
+    CREATE TABLE hits (id INTEGER PRIMARY KEY, received_ms BIGINT NOT NULL, made_ms BIGINT NOT NULL,
+      queue_ms BIGINT NOT NULL, app TEXT NOT NULL, version TEXT NOT NULL, client_id TEXT NOT NULL,
+      session_id TEXT NOT NULL, type TEXT NOT NULL, life_control TEXT, life_status TEXT, label TEXT, value TEXT,
+      exception_description TEXT, exception_details TEXT, exception_fatal TEXT, os_version TEXT,
+      architecture TEXT, extra TEXT);
+    CREATE TABLE sessions (session_id TEXT PRIMARY KEY, app TEXT NOT NULL, version TEXT NOT NULL,
+      client_id TEXT NOT NULL, first_made_ms BIGINT NOT NULL, day TEXT NOT NULL, last_received_ms BIGINT NOT NULL,
+      hits BIGINT NOT NULL, end_status TEXT, install_type TEXT, last_screen TEXT, last_screen_ms BIGINT,
+      os_version TEXT, architecture TEXT, language TEXT, screen TEXT, dpi TEXT, features TEXT,
+      missing_prerequisites TEXT);
+    CREATE TABLE rejections (day TEXT PRIMARY KEY, count BIGINT NOT NULL);
+    CREATE TABLE imported_rejections (source TEXT NOT NULL, day TEXT NOT NULL, count BIGINT NOT NULL,
+      PRIMARY KEY (source, day));
+    CREATE TABLE collector_schema (version INTEGER NOT NULL);
+    INSERT INTO collector_schema VALUES (1);
+    INSERT INTO hits VALUES (1, 1773100800010, 1773100800000, 10, 'Vorsant', '6.1.0',
+      '00112233445566778899AABBCCDDEEFF00112233', '{00000001-0000-4000-8000-000000000001}', 'exception',
+      NULL, NULL, NULL, NULL, 'InstallFiles', 'Error 1335', '1', '6.1.7601', 'x64', NULL);
+    INSERT INTO sessions VALUES ('{00000001-0000-4000-8000-000000000001}', 'Vorsant', '6.1.0',
+      '00112233445566778899AABBCCDDEEFF00112233', 1773100800000, '2026-03-10', 1773100800010, 1, NULL, NULL,
+      NULL, NULL, '6.1.7601', 'x64', NULL, NULL, NULL, NULL, NULL);
+  )sql");
+  Store store(OpenSqlConnection(earlier.url()));
+  store.Insert({Hit(SessionId(1), kClientA, "lifecycle", {{"lc", "end"}, {"ls", "success"}}, kDay1 + 5)});
+  std::vector<std::vector<std::string>> hits, sessions;
+  store.ExportHits({}, [&](const std::vector<std::string>& r) { hits.push_back(r); });
+  store.ExportSessions({}, [&](const std::vector<std::string>& r) { sessions.push_back(r); });
+  ASSERT_EQ(hits.size(), 3u);
+  EXPECT_EQ(hits[1][0] + hits[1][7] + hits[1][13] + hits[1][15], "2026-03-10T00:00:00.010ZexceptionError 13356.1.7601");
+  EXPECT_EQ(hits[2][7] + hits[2][9], "lifecyclesuccess");
+  ASSERT_EQ(sessions.size(), 2u);
+  EXPECT_EQ(sessions[1][6] + sessions[1][7], "2success");
+  std::vector<ErrorGroup> errors = store.Summarize({}).errors;
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0].details + " " + std::to_string(errors[0].sessions), "Error 1335 1");
+
+  // A database made now has the same tables, column for column.
+  Store made(OpenSqlConnection(fresh.url()));
+  auto columns = [](SqlConnection& db) {
+    std::string all;
+    for (const char* table : {"hits", "sessions", "rejections", "imported_rejections"}) {
+      db.Run(std::string("PRAGMA table_info(") + table + ")", {},
+             [&](const SqlRow& r) { all += *r[1] + " " + *r[2] + " " + *r[3] + *r[5] + ", "; });
+    }
+    return all;
+  };
+  EXPECT_EQ(columns(made.connection()), columns(store.connection()));
 }
 
 // The log is copied into the database on a thread of its own while hits
