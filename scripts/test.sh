@@ -114,27 +114,25 @@ unit() {
   fi
 }
 
-# script NAME COMMAND...: a script that ends with "N passed, M failed"; one
-# that prints no such line counts as one test judged by its exit code. A
-# script names each part it could not run on a line "skipped: ...".
+# script NAME COMMAND...: a script of the end-to-end harness
+# (scripts/e2e/lib.sh), which prints one line per check, "ok N - title" or
+# "not ok N - title"; only those lines are counted. A script that exits
+# non-zero without a failed check (killed by the timeout, say), or that
+# runs no check, counts one failure more. A script names each part it could
+# not run on a line "skipped: ...".
 script() {
   local name=$1 start=$SECONDS
   shift
   echo "=== e2e: $name ==="
   local log="build/artifacts/$name.log"
   timeout 900 bash "$@" >"$log" 2>&1
-  local rc=$? p f line
+  local rc=$? p f
   cat "$log"
-  line=$(grep -oE '[0-9]+ passed, [0-9]+ failed' "$log" | tail -1)
-  if [ -n "$line" ]; then
-    p=${line%% passed*}
-    f=$(sed -E 's/.* ([0-9]+) failed/\1/' <<<"$line")
-  elif [ "$rc" -eq 0 ]; then
-    p=1 f=0
-  else
-    p=0 f=1
+  p=$(grep -cE '^ok [0-9]+ - ' "$log")
+  f=$(grep -cE '^not ok [0-9]+ - ' "$log")
+  if [ "$((p + f))" -eq 0 ] || { [ "$rc" -ne 0 ] && [ "$f" -eq 0 ]; }; then
+    f=$((f + 1))
   fi
-  [ "$rc" -eq 0 ] || [ "$f" -gt 0 ] || f=1
   sed -n 's/^skipped: /skipped: /p' "$log" >>"$results/00-skips"
   if [ "$f" -eq 0 ]; then
     record "$name" "$p" 0 "$start"
