@@ -99,7 +99,9 @@ unit() {
   ctest --preset "$preset" -j2 "${only[@]}" >"$log" 2>&1
   [ -z "$held_server" ] || (source scripts/wine-env.sh && wineserver -k) 2>/dev/null
   cat "$log"
-  local line f t
+  # Each GoogleTest case is a ctest entry of its own: the counts are of
+  # cases. A case GoogleTest skipped is in ctest's total but not passed.
+  local line f t s name
   line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -1)
   if [ -z "$line" ]; then
     record "$preset" 0 1 "$start" "$preset (no test ran)"
@@ -107,10 +109,15 @@ unit() {
   fi
   f=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$line")
   t=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2/' <<<"$line")
+  s=0
+  while IFS= read -r name; do
+    skip "$preset: $name"
+    s=$((s + 1))
+  done < <(sed -nE 's/^[[:space:]]+[0-9]+ - (.*) \(Skipped\)$/\1/p' "$log")
   if [ "$f" -eq 0 ]; then
-    record "$preset" "$((t - f))" 0 "$start"
+    record "$preset" "$((t - f - s))" 0 "$start"
   else
-    record "$preset" "$((t - f))" "$f" "$start" "$preset"
+    record "$preset" "$((t - f - s))" "$f" "$start" "$preset: $(sed -nE 's/^[[:space:]]+[0-9]+ - (.*) \((Failed|Timeout|SEGFAULT|Exception|Not Run|Subprocess aborted|Child aborted)\)$/\1/p' "$log" | paste -sd, | sed 's/,/, /g')"
   fi
 }
 
