@@ -171,6 +171,7 @@ cpu_lane=$!
 has_preset mingw64 && unit mingw64
 has_preset mingw32 && unit mingw32
 if [ -z "${VORSANT_SKIP_E2E:-}" ]; then
+  script e2e_harness scripts/e2e/lib_test.sh
   script scale_cli_collect scripts/e2e/scale_cli_collect.sh build/native
   script report_html scripts/e2e/report_html.sh build/native
   script scale_com_port scripts/e2e/scale_com_port.sh build/native build/mingw64
