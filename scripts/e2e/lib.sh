@@ -78,6 +78,21 @@ check_lines() {
   done < <(cat "$@" 2>/dev/null)
 }
 
+# check_gtest TITLE LOG STATUS: the cases of a GoogleTest program run
+# outside ctest, whose output is in LOG, one check each, then that the
+# program as a whole exited with STATUS 0 (a crash between cases shows here).
+check_gtest() {
+  local line
+  while IFS= read -r line; do
+    line=${line%$'\r'}
+    case "$line" in
+      "[       OK ] "*" ("*) line=${line:13} && e2e_result 0 "${line% (*}" ;;
+      "[  FAILED  ] "*" ("*) line=${line:13} && e2e_result 1 "${line% (*}" ;;
+    esac
+  done <"$2"
+  check "$1 exits 0 ($3)" test "$3" -eq 0
+}
+
 # skip WHAT: a part that cannot run on this host, named; never counted.
 skip() {
   echo "skipped: $*"
