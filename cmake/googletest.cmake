@@ -12,25 +12,28 @@ endif()
 
 include(GoogleTest)
 
-# vorsant_add_test(<name> SOURCES ... LIBS ... [FILTER <gtest filter>]): one
+# vorsant_add_test(<name> SOURCES ... LIBS ... [FILTER <gtest filter>]
+#                  [PROPERTIES <name> <value>...]): one
 # test program whose cases are ctest entries of their own, named
 # <name>.<Suite>.<Case>, so that a failure names its case and the count is of
 # cases. The cases are listed when ctest starts, not at build time: cross
 # builds list and run them through the Wine emulator, and a tree whose
 # programs this host cannot run is built without running them. FILTER leaves
-# cases out (they run elsewhere).
+# cases out (they run elsewhere); PROPERTIES are set on every case.
 function(vorsant_add_test name)
-  cmake_parse_arguments(T "" "FILTER" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "FILTER" "SOURCES;LIBS;PROPERTIES" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
-  vorsant_discover_tests(${name} ${name} FILTER "${T_FILTER}")
+  vorsant_discover_tests(${name} ${name} FILTER "${T_FILTER}" PROPERTIES ${T_PROPERTIES})
 endfunction()
 
 # vorsant_discover_tests(<target> <prefix> [FILTER <gtest filter>]
+#                        [PROPERTIES <name> <value>...]
 #                        [ENVIRONMENT <NAME=value>...]): the target's cases
-# as ctest entries <prefix>.<Suite>.<Case>, run with that environment.
+# as ctest entries <prefix>.<Suite>.<Case>, with those properties (values
+# without semicolons) and run with that environment.
 function(vorsant_discover_tests target prefix)
-  cmake_parse_arguments(T "" "FILTER" "ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(T "" "FILTER" "PROPERTIES;ENVIRONMENT" ${ARGN})
   set(filter)
   if(T_FILTER)
     set(filter TEST_FILTER ${T_FILTER})
@@ -43,7 +46,7 @@ function(vorsant_discover_tests target prefix)
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 120
     TEST_LIST ${prefix}_cases
-    PROPERTIES TIMEOUT 600)
+    PROPERTIES TIMEOUT 600 ${T_PROPERTIES})
   # Where Wine runs no 32-bit program (scripts/wine-env.sh says so in
   # VORSANT_WINE_32), an i686 program cannot list its cases: ctest shows it
   # as one disabled entry instead of failing to read the tree.
