@@ -101,7 +101,7 @@ unit() {
   cat "$log"
   # Each GoogleTest case is a ctest entry of its own: the counts are of
   # cases. A case GoogleTest skipped is in ctest's total but not passed.
-  local line f t s name
+  local line f t s name failing
   line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -1)
   if [ -z "$line" ]; then
     record "$preset" 0 1 "$start" "$preset (no test ran)"
@@ -113,11 +113,14 @@ unit() {
   while IFS= read -r name; do
     skip "$preset: $name"
     s=$((s + 1))
-  done < <(sed -nE 's/^[[:space:]]+[0-9]+ - (.*) \(Skipped\)$/\1/p' "$log")
+  done < <(sed -nE 's/^[[:space:]]+[0-9]+ - (.*) \((Skipped|Disabled)\)$/\1/p' "$log")
   if [ "$f" -eq 0 ]; then
     record "$preset" "$((t - f - s))" 0 "$start"
   else
-    record "$preset" "$((t - f - s))" "$f" "$start" "$preset: $(sed -nE 's/^[[:space:]]+[0-9]+ - (.*) \((Failed|Timeout|SEGFAULT|Exception|Not Run|Subprocess aborted|Child aborted)\)$/\1/p' "$log" | paste -sd, | sed 's/,/, /g')"
+    # ctest names each case that failed, timed out, crashed or did not start.
+    failing=$(sed -nE 's/^[[:space:]]+[0-9]+ - (.*) \((Failed|Timeout|SEGFAULT|Exception|Not Run|[A-Za-z ]+aborted)\)$/\1/p' \
+      "$log" | paste -sd, | sed 's/,/, /g')
+    record "$preset" "$((t - f - s))" "$f" "$start" "$preset: $failing"
   fi
 }
 
