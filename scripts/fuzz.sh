@@ -10,6 +10,8 @@
 #   VORSANT_FUZZ_TARGETS   the targets to run (all)
 set -uo pipefail
 cd "$(dirname "$0")/.."
+source scripts/e2e/lib.sh
+e2e_name=fuzz
 
 seconds=${VORSANT_FUZZ_SECONDS:-20}
 short=$(((seconds + 1) / 2))
@@ -27,16 +29,12 @@ targets=(${VORSANT_FUZZ_TARGETS:-trial_record balance_reply points_csv profile_t
 artifacts=build/artifacts/fuzz
 mkdir -p "$artifacts"
 if ! { cmake --preset fuzz >/dev/null && cmake --build --preset fuzz --target fuzz_all; }; then
-  echo "fuzz: the targets do not build"
-  echo "fuzz: 0 passed, 1 failed"
-  exit 1
+  give_up "the fuzz targets build"
 fi
 
 # The analytics targets write their files under TMPDIR: memory is quicker.
 if [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
 
-passed=0
-failed=0
 for t in "${targets[@]}"; do
   # A fresh copy of the seeds each time, so a run is repeatable.
   work=build/fuzz/corpus/$t
@@ -48,13 +46,11 @@ for t in "${targets[@]}"; do
     -artifact_prefix="$artifacts/$t-" -print_final_stats=1 "$work" "fuzz/corpus/$t" >"$log" 2>&1
   rc=$?
   if [ "$rc" -eq 0 ]; then
-    passed=$((passed + 1))
-    grep -E '^Done [0-9]+ runs' "$log" || true
+    e2e_result 0 "fuzz_$t runs clean"
+    grep -E '^Done [0-9]+ runs' "$log" | sed 's/^/#   /' || true
   else
-    failed=$((failed + 1))
-    echo "fuzz_$t failed (exit $rc); log $log"
-    grep -E 'ERROR|SUMMARY|runtime error|Test unit written' "$log" | head -20
+    check_fail "fuzz_$t runs clean" "exit status $rc; log $log" \
+      "$(grep -E 'ERROR|SUMMARY|runtime error|Test unit written' "$log" | head -20)"
   fi
 done
-echo "fuzz: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+e2e_done

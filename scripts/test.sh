@@ -99,7 +99,9 @@ unit() {
   ctest --preset "$preset" -j2 "${only[@]}" >"$log" 2>&1
   [ -z "$held_server" ] || (source scripts/wine-env.sh && wineserver -k) 2>/dev/null
   cat "$log"
-  local line f t
+  # Each GoogleTest case is a ctest entry of its own: the counts are of
+  # cases. A case GoogleTest skipped is in ctest's total but not passed.
+  local line f t s name failing
   line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -1)
   if [ -z "$line" ]; then
     record "$preset" 0 1 "$start" "$preset (no test ran)"
@@ -107,34 +109,40 @@ unit() {
   fi
   f=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$line")
   t=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2/' <<<"$line")
+  s=0
+  while IFS= read -r name; do
+    skip "$preset: $name"
+    s=$((s + 1))
+  done < <(sed -nE 's/^[[:space:]]+[0-9]+ - (.*) \((Skipped|Disabled)\)$/\1/p' "$log")
   if [ "$f" -eq 0 ]; then
-    record "$preset" "$((t - f))" 0 "$start"
+    record "$preset" "$((t - f - s))" 0 "$start"
   else
-    record "$preset" "$((t - f))" "$f" "$start" "$preset"
+    # ctest names each case that failed, timed out, crashed or did not start.
+    failing=$(sed -nE 's/^[[:space:]]+[0-9]+ - (.*) \((Failed|Timeout|SEGFAULT|Exception|Not Run|[A-Za-z ]+aborted)\)$/\1/p' \
+      "$log" | paste -sd, | sed 's/,/, /g')
+    record "$preset" "$((t - f - s))" "$f" "$start" "$preset: $failing"
   fi
 }
 
-# script NAME COMMAND...: a script that ends with "N passed, M failed"; one
-# that prints no such line counts as one test judged by its exit code. A
-# script names each part it could not run on a line "skipped: ...".
+# script NAME COMMAND...: a script of the end-to-end harness
+# (scripts/e2e/lib.sh), which prints one line per check, "ok N - title" or
+# "not ok N - title"; only those lines are counted. A script that exits
+# non-zero without a failed check (killed by the timeout, say), or that
+# runs no check, counts one failure more. A script names each part it could
+# not run on a line "skipped: ...".
 script() {
   local name=$1 start=$SECONDS
   shift
   echo "=== e2e: $name ==="
   local log="build/artifacts/$name.log"
   timeout 900 bash "$@" >"$log" 2>&1
-  local rc=$? p f line
+  local rc=$? p f
   cat "$log"
-  line=$(grep -oE '[0-9]+ passed, [0-9]+ failed' "$log" | tail -1)
-  if [ -n "$line" ]; then
-    p=${line%% passed*}
-    f=$(sed -E 's/.* ([0-9]+) failed/\1/' <<<"$line")
-  elif [ "$rc" -eq 0 ]; then
-    p=1 f=0
-  else
-    p=0 f=1
+  p=$(grep -cE '^ok [0-9]+ - ' "$log")
+  f=$(grep -cE '^not ok [0-9]+ - ' "$log")
+  if [ "$((p + f))" -eq 0 ] || { [ "$rc" -ne 0 ] && [ "$f" -eq 0 ]; }; then
+    f=$((f + 1))
   fi
-  [ "$rc" -eq 0 ] || [ "$f" -gt 0 ] || f=1
   sed -n 's/^skipped: /skipped: /p' "$log" >>"$results/00-skips"
   if [ "$f" -eq 0 ]; then
     record "$name" "$p" 0 "$start"
@@ -166,6 +174,7 @@ cpu_lane=$!
 has_preset mingw64 && unit mingw64
 has_preset mingw32 && unit mingw32
 if [ -z "${VORSANT_SKIP_E2E:-}" ]; then
+  script e2e_harness scripts/e2e/lib_test.sh
   script scale_cli_collect scripts/e2e/scale_cli_collect.sh build/native
   script report_html scripts/e2e/report_html.sh build/native
   script scale_com_port scripts/e2e/scale_com_port.sh build/native build/mingw64

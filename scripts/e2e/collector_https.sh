@@ -15,8 +15,10 @@
 #   The Wine prefix is this test's own: build/collector-https-wineprefix.
 # Ends with "N passed, M failed".
 set -euo pipefail
-cd "$(dirname "$0")/../.."
+source "$(dirname "$0")/lib.sh"
+cd "$e2e_repo"
 repo=$PWD
+work=$e2e_work
 mingw32=${1:-build/mingw32}
 mingw64=${2:-build/mingw64}
 native=${3:-build/native}
@@ -28,18 +30,16 @@ source scripts/wine-env.sh
 trees=("$mingw64" "$native")
 [ "$VORSANT_WINE_32" != 1 ] || trees+=("$mingw32")
 for tree in "${trees[@]}"; do
-  [ -f "$tree/CMakeCache.txt" ] || { echo "$tree is not configured"; echo "0 passed, 1 failed"; exit 1; }
+  [ -f "$tree/CMakeCache.txt" ] || give_up "$tree is configured"
 done
 command -v nginx >/dev/null || command -v /usr/sbin/nginx >/dev/null ||
-  { echo "nginx is not installed"; echo "0 passed, 1 failed"; exit 1; }
+  give_up "nginx is installed"
 nginx_bin=$(command -v nginx || echo /usr/sbin/nginx)
 cmake --build "$native" --target plumeta-collector -j2 >/dev/null
 collector_bin=$native/bin/plumeta-collector
-msi=$(bash scripts/e2e/package_under_test.sh "$mingw32" "$mingw64" 2>/dev/null) ||
-  { echo "the package could not be built"; echo "0 passed, 1 failed"; exit 1; }
-vorsant_wine_prefix
+msi=$(bash scripts/e2e/package_under_test.sh "$mingw32" "$mingw64" 2>/dev/null) || give_up "the package is built"
+e2e_wine_prefix
 
-source scripts/e2e/collector_common.sh
 msi_log_keep=$art/collector-https-
 source scripts/e2e/msi_common.sh
 remove_earlier_installations
@@ -55,7 +55,7 @@ public=https://127.0.0.1:$https_port
 "$collector_bin" token >"$work/token"
 token=$(cat "$work/token")
 start_collector --token-file "$work/token" --public-url "$public" --trusted-proxy 127.0.0.1
-expect "the collector starts on loopback ($(head -1 "$work/collector.out"))" test -n "$port"
+check "the collector starts on loopback ($(head -1 "$work/collector.out"))" test -n "$port"
 
 mkdir -p "$work/nginx"
 # The README's nginx file as written, only its port, certificate, log file
@@ -66,7 +66,7 @@ sed -n '/^    # \/etc\/nginx\/sites-enabled\/collector$/,/^$/p' README.md | sed 
       -e "s|/etc/letsencrypt/live/collector.example.org/privkey.pem|$work/key.pem|" \
       -e "s|/var/log/nginx/collector.access.log|$work/nginx/access.log|" \
       -e "s|proxy_pass http://127.0.0.1:8080;|proxy_pass http://127.0.0.1:$port;|" >"$work/nginx/collector"
-expect "the README's nginx file is found and adapted" \
+check "the README's nginx file is found and adapted" \
   test "$(grep -c -e "$https_port" -e "$work" -e "127.0.0.1:$port" "$work/nginx/collector")" -eq 5
 cat >"$work/nginx.conf" <<CONF
 # What Debian's nginx.conf gives the sites it includes.
@@ -85,31 +85,26 @@ http {
   include $work/nginx/collector;
 }
 CONF
-"$nginx_bin" -p "$work/nginx" -c "$work/nginx.conf" -g 'daemon off;' 2>"$work/nginx.err" &
-other_pids+=($!)
-up=0
-for _ in $(seq 100); do
-  curl -sk -o /dev/null "$public/healthz" && { up=1; break; }
-  sleep 0.1
-done
-expect "nginx answers over HTTPS ($(head -c 200 "$work/nginx.err"))" test "$up" = 1
+e2e_spawn "$nginx_bin" -p "$work/nginx" -c "$work/nginx.conf" -g 'daemon off;' 2>"$work/nginx.err"
+wait_for 10 "nginx answers over HTTPS" --seen "$work/nginx.err" curl -sk -o /dev/null "$public/healthz" &&
+  e2e_result 0 "nginx answers over HTTPS" || true
 
 echo "== an installation posting to $public"
 msiexec_run /i install OX_TR_ENABLE=1 "OX_TR_ENDPOINT=$public"
-expect "install succeeds (msiexec $rc)" test "$rc" -eq 0
+check "install succeeds (msiexec $rc)" test "$rc" -eq 0
 msiexec_run /x uninstall OX_TR_ENABLE=1 "OX_TR_ENDPOINT=$public"
-expect "removal succeeds (msiexec $rc)" test "$rc" -eq 0
+check "removal succeeds (msiexec $rc)" test "$rc" -eq 0
 posts=$(grep -c '"POST / HTTP/1.1" 204' "$work/nginx/access.log" || true)
-expect "the hits came through nginx, each answered 204 ($posts)" test "$posts" -gt 10
-expect "nginx answered nothing else to the library" \
+check "the hits came through nginx, each answered 204 ($posts)" test "$posts" -gt 10
+check "nginx answered nothing else to the library" \
   test "$(grep -c '"POST / ' "$work/nginx/access.log")" -eq "$posts"
 
 echo "== what the collector answers over HTTPS"
 status=$(curl -sk -o /dev/null -w '%{http_code}' "$public/api/summary")
-expect "the summary needs the token ($status)" test "$status" = 401
+check "the summary needs the token ($status)" test "$status" = 401
 curl -sk -H "Authorization: Bearer $token" "$public/api/summary" >"$work/summary.json"
 cp "$work/summary.json" "$art/collector-https-summary.json"
-expect "the summary holds the installation and its removal, nothing rejected" \
+check "the summary holds the installation and its removal, nothing rejected" \
   python3 - "$work/summary.json" <<'PY'
 import json, sys
 s = json.load(open(sys.argv[1]))
@@ -120,17 +115,17 @@ print(f"  sessions {s['sessions']}, hits {s['hits']}, rejected {s['rejected']}, 
 sys.exit(0 if ok else 1)
 PY
 curl -sk -D "$work/redirect.head" -o /dev/null "$public/?version=6.1.0&token=$token"
-expect "?token= is answered 303 to the address without the token" \
+check "?token= is answered 303 to the address without the token" \
   grep -qE '^location: /\?version=6\.1\.0.$' <(tr 'A-Z' 'a-z' <"$work/redirect.head")
-expect "the cookie is Secure, HttpOnly and has a lifetime" \
+check "the cookie is Secure, HttpOnly and has a lifetime" \
   grep -qiE '^set-cookie: plumeta_token=[^;]+; Path=/; Max-Age=[0-9]+; HttpOnly; SameSite=Strict; Secure' \
   "$work/redirect.head"
-expect "the answer is kept by no cache" grep -qi '^cache-control: no-store' "$work/redirect.head"
-expect "/healthz answers through nginx" test "$(curl -sk "$public/healthz")" = ok
-expect "nginx's logs record the visit without its token" \
+check "the answer is kept by no cache" grep -qi '^cache-control: no-store' "$work/redirect.head"
+check "/healthz answers through nginx" test "$(curl -sk "$public/healthz")" = ok
+check "nginx's logs record the visit without its token" \
   test "$(grep -c '"GET / HTTP/1.1" 303' "$work/nginx/access.log")" -eq 1 -a \
        "$(cat "$work/nginx/"*.log | grep -c -F -e "$token")" -eq 0
-expect "the token never appears in the collector's output" \
+check "the token never appears in the collector's output" \
   test "$(cat "$work/collector.out" "$work/collector.err" | grep -c -F -e "$token")" -eq 0
 
 kill -TERM "$collector_pid"
@@ -139,7 +134,5 @@ wait "$collector_pid"
 rc=$?
 set -e
 collector_pid=""
-expect "the collector stops on SIGTERM with exit 0 ($rc)" test "$rc" -eq 0
-
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+check "the collector stops on SIGTERM with exit 0 ($rc)" test "$rc" -eq 0
+e2e_done

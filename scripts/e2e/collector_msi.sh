@@ -19,8 +19,10 @@
 #   The Wine prefix is this test's own: build/collector-wineprefix.
 # Ends with "N passed, M failed".
 set -euo pipefail
-cd "$(dirname "$0")/../.."
+source "$(dirname "$0")/lib.sh"
+cd "$e2e_repo"
 repo=$PWD
+work=$e2e_work
 mingw32=${1:-build/mingw32}
 mingw64=${2:-build/mingw64}
 native=${3:-build/native}
@@ -29,12 +31,11 @@ art=$repo/build/artifacts
 mkdir -p "$art"
 
 for tree in "$mingw32" "$mingw64" "$native"; do
-  [ -f "$tree/CMakeCache.txt" ] || { echo "$tree is not configured"; echo "0 passed, 1 failed"; exit 1; }
+  [ -f "$tree/CMakeCache.txt" ] || give_up "$tree is configured"
 done
 cmake --build "$native" --target plumeta-collector -j2 >/dev/null
 collector_bin=$native/bin/plumeta-collector
-msi=$(bash scripts/e2e/package_under_test.sh "$mingw32" "$mingw64" 2>/dev/null) ||
-  { echo "the package could not be built"; echo "0 passed, 1 failed"; exit 1; }
+msi=$(bash scripts/e2e/package_under_test.sh "$mingw32" "$mingw64" 2>/dev/null) || give_up "the package is built"
 
 export VORSANT_WINEPREFIX="${COLLECTOR_WINEPREFIX:-$repo/build/collector-wineprefix}"
 source scripts/wine-env.sh
@@ -44,15 +45,14 @@ if [ "$VORSANT_WINE_32" = 1 ]; then
   tree=$mingw32 arch=x64
 else
   tree=$mingw64 arch=x64
-  echo "skipped: the i686 plumeta package against the collector ($(vorsant_wine_32_reason)); its x86_64 library is tested instead"
+  skip "the i686 plumeta package against the collector ($(vorsant_wine_32_reason)); its x86_64 library is tested instead"
 fi
 cmake --build "$tree" --target plumeta plumeta_embedded_cancel -j2 >/dev/null
 dll=$tree/bin/plumeta.dll
 cancel_exe=$tree/bin/plumeta_embedded_cancel.exe
-vorsant_wine_prefix
+e2e_wine_prefix
 drive_c=$WINEPREFIX/drive_c
 
-source scripts/e2e/collector_common.sh
 msi_log_keep=$art/collector-e2e-
 source scripts/e2e/msi_common.sh
 
@@ -64,17 +64,17 @@ echo "== the collector"
 token=e2e-$(head -c 12 /dev/urandom | od -An -tx1 | tr -d ' \n')
 echo "$token" >"$work/token"
 start_collector --token-file "$work/token"
-expect "the collector starts ($(head -1 "$work/collector.out"))" test -n "$port"
+check "the collector starts ($(head -1 "$work/collector.out"))" test -n "$port"
 endpoint=http://127.0.0.1:$port
 send=(OX_TR_ENABLE=1 "OX_TR_ENDPOINT=$endpoint")
 
 echo "== install, repair, remove"
 msiexec_run /i install "${send[@]}"
-expect "install succeeds (msiexec $rc)" test "$rc" -eq 0
+check "install succeeds (msiexec $rc)" test "$rc" -eq 0
 msiexec_run /i repair REINSTALL=ALL REINSTALLMODE=vomus "${send[@]}"
-expect "repair succeeds (msiexec $rc)" test "$rc" -eq 0
+check "repair succeeds (msiexec $rc)" test "$rc" -eq 0
 msiexec_run /x uninstall "${send[@]}"
-expect "removal succeeds (msiexec $rc)" test "$rc" -eq 0
+check "removal succeeds (msiexec $rc)" test "$rc" -eq 0
 
 echo "== an installation that fails"
 failing=$work/failing/vorsant-$version.msi
@@ -84,21 +84,21 @@ msibuild "$failing" \
   -q "INSERT INTO CustomAction (Action, Type, Target) VALUES ('FailOnPurpose', 19, 'Failed on purpose')" \
   -q "INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES ('FailOnPurpose', 4001)"
 package=$failing msiexec_run /i install-failing "${send[@]}"
-expect "the installation fails (msiexec $rc)" test "$rc" -eq $((1603 & 255))
+check "the installation fails (msiexec $rc)" test "$rc" -eq $((1603 & 255))
 
 echo "== an installation cancelled through the embedded handler"
 set +e
 timeout 120 wine "$cancel_exe" "$(winepath -w "$msi")" "$(winepath -w "$dll")" "$endpoint" 2>"$work/cancel.err"
 rc=$?
 set -e
-expect "the embedded handler plays a cancelled installation (exit $rc)" test "$rc" -eq 0
+check "the embedded handler plays a cancelled installation (exit $rc)" test "$rc" -eq 0
 
 echo "== what the collector answers"
 status=$(curl -s -o /dev/null -w '%{http_code}' "$endpoint/api/summary")
-expect "the summary needs the token ($status)" test "$status" = 401
+check "the summary needs the token ($status)" test "$status" = 401
 curl -s -H "Authorization: Bearer $token" "$endpoint/api/summary" >"$work/summary.json"
 cp "$work/summary.json" "$art/collector-summary.json"
-expect "the summary shows the five installations with their outcomes and install types" \
+check "the summary shows the five installations with their outcomes and install types" \
   python3 - "$work/summary.json" "$version" "$arch" <<'PY'
 import json, sys
 s = json.load(open(sys.argv[1]))
@@ -125,17 +125,10 @@ sys.exit(1 if problems else 0)
 PY
 
 echo "== the dashboard in headless Chromium"
-profile=$work/chromium-profile
-chromium_run() {
-  rm -rf "$profile"
-  timeout 120 /usr/bin/chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
-    --disable-background-networking --disable-component-update --disable-sync --user-data-dir="$profile" \
-    --hide-scrollbars "$@" 2>>"$work/chromium.log"
-}
-chromium_run --dump-dom "$endpoint/?token=$token" >"$work/dashboard.html" || true
-chromium_run --screenshot="$art/collector-dashboard.png" --window-size=1100,2300 "$endpoint/?token=$token" \
+e2e_chromium --dump-dom "$endpoint/?token=$token" >"$work/dashboard.html" || true
+e2e_chromium --screenshot="$art/collector-dashboard.png" --window-size=1100,2300 "$endpoint/?token=$token" \
   >/dev/null || true
-expect "the dashboard shows the outcomes, install types, the cancel screen and the machine" \
+check "the dashboard shows the outcomes, install types, the cancel screen and the machine" \
   python3 - "$work/dashboard.html" "$version" <<'PY'
 import re, sys
 html = open(sys.argv[1], encoding="utf-8").read()
@@ -146,9 +139,9 @@ missing += [] if "<svg" in html and "<rect" in html else ["the per-day chart"]
 for m in missing: print("  missing: " + m)
 sys.exit(1 if missing else 0)
 PY
-expect "the screenshot is taken" test -s "$art/collector-dashboard.png"
+check "the screenshot is taken" test -s "$art/collector-dashboard.png"
 curl -s -H "Authorization: Bearer $token" "$endpoint/export/sessions.csv" >"$art/collector-sessions.csv"
-expect "the sessions export lists the five installations" test "$(($(wc -l <"$art/collector-sessions.csv") - 1))" -eq 5
+check "the sessions export lists the five installations" test "$(($(wc -l <"$art/collector-sessions.csv") - 1))" -eq 5
 
 kill -TERM "$collector_pid"
 set +e
@@ -156,7 +149,5 @@ wait "$collector_pid"
 rc=$?
 set -e
 collector_pid=""
-expect "the collector stops on SIGTERM with exit 0 ($rc)" test "$rc" -eq 0
-
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+check "the collector stops on SIGTERM with exit 0 ($rc)" test "$rc" -eq 0
+e2e_done

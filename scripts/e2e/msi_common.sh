@@ -1,17 +1,7 @@
 # Helpers shared by the end-to-end scripts that run the installation package
-# under `wine msiexec`. Sourced after wine-env.sh has set the prefix; the
-# caller sets $work (a scratch folder), $msi (the package under test) and
-# $msi_log_keep (where each verbose log is copied: a path prefix).
-
-passed=0
-failed=0
-pass() { echo "PASS $1"; passed=$((passed + 1)); }
-fail() { echo "FAIL $1"; failed=$((failed + 1)); }
-expect() {  # expect NAME COMMAND...
-  local name=$1
-  shift
-  if "$@"; then pass "$name"; else fail "$name"; fi
-}
+# under `wine msiexec`. Sourced after lib.sh and wine-env.sh; the caller sets
+# $work (a scratch folder), $msi (the package under test) and $msi_log_keep
+# (where each verbose log is copied: a path prefix).
 
 # msiexec_run ACTION LOGNAME PROPERTIES...: runs the installer quietly on
 # $package (default: the package under test), sets $rc and $seconds.

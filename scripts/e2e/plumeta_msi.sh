@@ -31,18 +31,19 @@
 #   $PLUMETA_WINEPREFIX, default build/plumeta-wineprefix.
 # Ends with "N passed, N failed".
 set -euo pipefail
-cd "$(dirname "$0")/../.."
+source "$(dirname "$0")/lib.sh"
+cd "$e2e_repo"
 repo=$PWD
+work=$e2e_work
 mingw32=${1:-build/mingw32}
 mingw64=${2:-build/mingw64}
 version=$(sed -nE 's/^project\(vorsant VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
 
 # Both trees must be configured already (cmake --preset mingw32/mingw64).
 for tree in "$mingw32" "$mingw64"; do
-  [ -f "$tree/CMakeCache.txt" ] || { echo "$tree is not configured"; echo "0 passed, 1 failed"; exit 1; }
+  [ -f "$tree/CMakeCache.txt" ] || give_up "$tree is configured"
 done
-msi=$(bash scripts/e2e/package_under_test.sh "$mingw32" "$mingw64" 2>/dev/null) ||
-  { echo "the package could not be built"; echo "0 passed, 1 failed"; exit 1; }
+msi=$(bash scripts/e2e/package_under_test.sh "$mingw32" "$mingw64" 2>/dev/null) || give_up "the package is built"
 
 export VORSANT_WINEPREFIX="${PLUMETA_WINEPREFIX:-$repo/build/plumeta-wineprefix}"
 source scripts/wine-env.sh
@@ -50,42 +51,17 @@ if [ "$VORSANT_WINE_32" = 1 ]; then
   dll=$mingw32/bin/plumeta.dll
 else
   dll=$mingw64/bin/plumeta.dll
-  echo "skipped: the i686 plumeta package under msiexec ($(vorsant_wine_32_reason)); its x86_64 library is tested instead"
+  skip "the i686 plumeta package under msiexec ($(vorsant_wine_32_reason)); its x86_64 library is tested instead"
 fi
-vorsant_wine_prefix
+e2e_wine_prefix
 drive_c=$WINEPREFIX/drive_c
 # The volume serial Wine reports for C:, so the client id can be checked.
 serial=1234abcd
 echo "$serial" >"$drive_c/.windows-serial"
 macs=$(cat /sys/class/net/*/address 2>/dev/null | grep -v '^00:00:00:00:00:00$' | paste -sd, || true)
 
-work=$(mktemp -d)
-collector_pid=""
-stop_collector() {
-  if [ -n "$collector_pid" ]; then
-    kill "$collector_pid" 2>/dev/null || true
-    wait "$collector_pid" 2>/dev/null || true
-    collector_pid=""
-  fi
-}
-cleanup() {
-  stop_collector
-  wineserver -k 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
 msi_log_keep=$repo/build/plumeta-e2e-
 source scripts/e2e/msi_common.sh
-
-# start_collector [--silent]: a collector on a free loopback port, in $port.
-start_collector() {
-  rm -f "$work/port" "$work/hits.jsonl"
-  python3 scripts/e2e/hit_collector.py --port-file "$work/port" --log "$work/hits.jsonl" --lifetime 240 "$@" &
-  collector_pid=$!
-  for _ in $(seq 300); do [ -s "$work/port" ] && break; sleep 0.1; done
-  port=$(cat "$work/port")
-}
 
 # A loopback port nothing listens on.
 closed_port() {
@@ -125,105 +101,105 @@ rm -f "$environment"
 find "$drive_c/users" -path '*OrvexAnalytics*' -delete 2>/dev/null || true
 
 echo "== install, sending on"
-start_collector
+start_hit_collector
 msiexec_run /i install OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
 stop_collector
-expect "install succeeds (msiexec $rc)" test "$rc" -eq 0
-expect "vorsant.exe is installed" test -f "$program"
-expect "the environment file has 1544 bytes and ScalePort 1" test "$(scale_port "$environment" 2>/dev/null)" = "1544 1"
-expect ".vrs is a Vorsant trial" registry_has 'HKCR\.vrs' 'Vorsant.Trial'
-expect "trials open with vorsant.exe \"%1\"" registry_has 'HKCR\Vorsant.Trial\shell\open\command' 'vorsant.exe" "%1"'
-expect "the Start menu has a shortcut" shortcut_exists
-expect "the install's hits arrived" python3 scripts/e2e/check_hits.py "$work/hits.jsonl" install@$version --serial "$serial" --macs "$macs"
-expect "no session file is left" test "$(session_files)" -eq 0
+check "install succeeds (msiexec $rc)" test "$rc" -eq 0
+check "vorsant.exe is installed" test -f "$program"
+check "the environment file has 1544 bytes and ScalePort 1" test "$(scale_port "$environment" 2>/dev/null)" = "1544 1"
+check ".vrs is a Vorsant trial" registry_has 'HKCR\.vrs' 'Vorsant.Trial'
+check "trials open with vorsant.exe \"%1\"" registry_has 'HKCR\Vorsant.Trial\shell\open\command' 'vorsant.exe" "%1"'
+check "the Start menu has a shortcut" shortcut_exists
+check "the install's hits arrived" python3 scripts/e2e/check_hits.py "$work/hits.jsonl" install@$version --serial "$serial" --macs "$macs"
+check "no session file is left" test "$(session_files)" -eq 0
 
 echo "== remove, sending on"
-start_collector
+start_hit_collector
 msiexec_run /x uninstall OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
 stop_collector
-expect "removal succeeds (msiexec $rc)" test "$rc" -eq 0
-expect "vorsant.exe is removed" test ! -e "$program"
-expect "the environment file stays" test -f "$environment"
-expect "the removal's hits arrived" python3 scripts/e2e/check_hits.py "$work/hits.jsonl" uninstall@$version --serial "$serial" --macs "$macs"
+check "removal succeeds (msiexec $rc)" test "$rc" -eq 0
+check "vorsant.exe is removed" test ! -e "$program"
+check "the environment file stays" test -f "$environment"
+check "the removal's hits arrived" python3 scripts/e2e/check_hits.py "$work/hits.jsonl" uninstall@$version --serial "$serial" --macs "$macs"
 
 echo "== sending off"
 # The user's port choice must survive a new installation.
 python3 -c 'import struct,sys; d=bytearray(open(sys.argv[1],"rb").read()); struct.pack_into("<i", d, 1540, 3); open(sys.argv[1],"wb").write(d)' "$environment"
-start_collector
+start_hit_collector
 msiexec_run /i install-off OX_TR_ENABLE=0 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
 rc_install=$rc
 msiexec_run /x uninstall-off OX_TR_ENABLE=0 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
 stop_collector
-expect "install and removal succeed (msiexec $rc_install, $rc)" test "$rc_install" -eq 0 -a "$rc" -eq 0
-expect "nothing is posted ($(posted) requests)" test "$(posted)" -eq 0
-expect "no session file is left" test "$(session_files)" -eq 0
-expect "an existing environment file is kept" test "$(scale_port "$environment" 2>/dev/null)" = "1544 3"
+check "install and removal succeed (msiexec $rc_install, $rc)" test "$rc_install" -eq 0 -a "$rc" -eq 0
+check "nothing is posted ($(posted) requests)" test "$(posted)" -eq 0
+check "no session file is left" test "$(session_files)" -eq 0
+check "an existing environment file is kept" test "$(scale_port "$environment" 2>/dev/null)" = "1544 3"
 
 echo "== an endpoint that refuses connections"
 port=$(closed_port)
 msiexec_run /i install-refused OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
-expect "install succeeds (msiexec $rc) within 30 s (${seconds} s)" test "$rc" -eq 0 -a "$seconds" -lt 30
-expect "vorsant.exe is installed" test -f "$program"
-expect "the untried hits wait for the next flush" test "$(session_files)" -gt 0
+check "install succeeds (msiexec $rc) within 30 s (${seconds} s)" test "$rc" -eq 0 -a "$seconds" -lt 30
+check "vorsant.exe is installed" test -f "$program"
+check "the untried hits wait for the next flush" test "$(session_files)" -gt 0
 
 echo "== an endpoint that never answers"
-start_collector --silent
+start_hit_collector --silent
 msiexec_run /x uninstall-silent OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
 stop_collector
-expect "removal succeeds (msiexec $rc) within 30 s (${seconds} s)" test "$rc" -eq 0 -a "$seconds" -lt 30
-expect "vorsant.exe is removed" test ! -e "$program"
-expect "the untried hits wait for the next flush" test "$(session_files)" -gt 0
+check "removal succeeds (msiexec $rc) within 30 s (${seconds} s)" test "$rc" -eq 0 -a "$seconds" -lt 30
+check "vorsant.exe is removed" test ! -e "$program"
+check "the untried hits wait for the next flush" test "$(session_files)" -gt 0
 clear_sessions
 
 echo "== an endpoint that answers after 5 s, then a quick one"
-start_collector --delay 5
+start_hit_collector --delay 5
 msiexec_run /i install-slow OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
 stop_collector
 slow_seconds=$seconds
 mv "$work/hits.jsonl" "$work/hits-slow.jsonl"
-expect "install succeeds (msiexec $rc) within 30 s (${seconds} s)" test "$rc" -eq 0 -a "$seconds" -lt 30
-expect "hits wait for the next flush" test "$(session_files)" -gt 0
-start_collector
+check "install succeeds (msiexec $rc) within 30 s (${seconds} s)" test "$rc" -eq 0 -a "$seconds" -lt 30
+check "hits wait for the next flush" test "$(session_files)" -gt 0
+start_hit_collector
 msiexec_run /x uninstall-quick OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
 stop_collector
-expect "removal succeeds (msiexec $rc)" test "$rc" -eq 0
-expect "every hit of both arrived exactly once" python3 scripts/e2e/check_hits.py \
+check "removal succeeds (msiexec $rc)" test "$rc" -eq 0
+check "every hit of both arrived exactly once" python3 scripts/e2e/check_hits.py \
   "$work/hits-slow.jsonl,$work/hits.jsonl" install@$version uninstall@$version --serial "$serial" --macs "$macs"
-expect "no session file is left" test "$(session_files)" -eq 0
+check "no session file is left" test "$(session_files)" -eq 0
 
 echo "== an endpoint whose store is down (503), then a working one"
-start_collector --status 503
+start_hit_collector --status 503
 msiexec_run /i install-503 OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
 stop_collector
-expect "install succeeds (msiexec $rc)" test "$rc" -eq 0
-expect "the flush ends at the first answer ($(posted) requests) and every hit waits" \
+check "install succeeds (msiexec $rc)" test "$rc" -eq 0
+check "the flush ends at the first answer ($(posted) requests) and every hit waits" \
   test "$(posted)" -eq 1 -a "$(session_files)" -gt 0
-start_collector
+start_hit_collector
 msiexec_run /x uninstall-after-503 OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
 stop_collector
-expect "removal succeeds (msiexec $rc)" test "$rc" -eq 0
-expect "every hit of both arrived exactly once" python3 scripts/e2e/check_hits.py \
+check "removal succeeds (msiexec $rc)" test "$rc" -eq 0
+check "every hit of both arrived exactly once" python3 scripts/e2e/check_hits.py \
   "$work/hits.jsonl" install@$version uninstall@$version --any-order --serial "$serial" --macs "$macs"
-expect "no session file is left" test "$(session_files)" -eq 0
+check "no session file is left" test "$(session_files)" -eq 0
 
 echo "== an endpoint that answers with a redirect"
 # Followed, a POST would come back as a GET that stores nothing.
-start_collector --status 301
+start_hit_collector --status 301
 msiexec_run /i install-redirected OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
 stop_collector
-expect "install succeeds (msiexec $rc)" test "$rc" -eq 0
-expect "the redirect is not followed ($(requests GET) GET, $(requests POST) POST) and every hit waits" \
+check "install succeeds (msiexec $rc)" test "$rc" -eq 0
+check "the redirect is not followed ($(requests GET) GET, $(requests POST) POST) and every hit waits" \
   test "$(requests GET)" -eq 0 -a "$(requests POST)" -eq 1 -a "$(session_files)" -gt 0
 clear_sessions
 
 echo "== an endpoint that trickles its answer, a host name that does not resolve"
-start_collector --trickle
+start_hit_collector --trickle
 msiexec_run /i install-trickle OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
 stop_collector
 trickle_seconds=$seconds
-expect "install succeeds (msiexec $rc) within 15 s (${seconds} s)" test "$rc" -eq 0 -a "$seconds" -lt 15
+check "install succeeds (msiexec $rc) within 15 s (${seconds} s)" test "$rc" -eq 0 -a "$seconds" -lt 15
 msiexec_run /x uninstall-unresolved OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://collector.invalid"
-expect "removal succeeds (msiexec $rc) within 15 s (${seconds} s)" test "$rc" -eq 0 -a "$seconds" -lt 15
+check "removal succeeds (msiexec $rc) within 15 s (${seconds} s)" test "$rc" -eq 0 -a "$seconds" -lt 15
 clear_sessions
 echo "flush figures: msiexec took ${slow_seconds} s with a 5 s collector, ${trickle_seconds} s with a trickling one"
 
@@ -235,12 +211,12 @@ planted=$work/planted
 mkdir -p "$planted"
 rm -rf "$temp/OrvexAnalytics"
 ln -s "$planted" "$temp/OrvexAnalytics"
-start_collector
+start_hit_collector
 msiexec_run /i install-linked OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
 stop_collector
-expect "install succeeds (msiexec $rc)" test "$rc" -eq 0 -a -f "$program"
-expect "nothing is written through the link" test -z "$(ls -A "$planted")"
-expect "nothing is posted ($(posted) requests)" test "$(posted)" -eq 0
+check "install succeeds (msiexec $rc)" test "$rc" -eq 0 -a -f "$program"
+check "nothing is written through the link" test -z "$(ls -A "$planted")"
+check "nothing is posted ($(posted) requests)" test "$(posted)" -eq 0
 rm -f "$temp/OrvexAnalytics"
 # A session file that links elsewhere: Wine shows it as a plain file whose
 # resolved name is the target's. The removal's flush (sending off) must
@@ -249,32 +225,32 @@ mkdir -p "$temp/OrvexAnalytics/Vorsant/$version"
 printf '[Activity {X}]\r\nHit Type = property\r\n' >"$planted/target"
 ln -s "$planted/target" "$temp/OrvexAnalytics/Vorsant/$version/planted.session"
 msiexec_run /x remove-linked OX_TR_ENABLE=0
-expect "removal succeeds (msiexec $rc)" test "$rc" -eq 0 -a ! -e "$program"
-expect "a linked session file and its target stay" \
+check "removal succeeds (msiexec $rc)" test "$rc" -eq 0 -a ! -e "$program"
+check "a linked session file and its target stay" \
   test -L "$temp/OrvexAnalytics/Vorsant/$version/planted.session" -a -s "$planted/target"
 rm -rf "$temp/OrvexAnalytics"
 
 echo "== upgrade"
-start_collector
+start_hit_collector
 # The older package carries its endpoint: its removal by the upgrade does
 # not see the new installation's command line.
 package_old=$(bash packaging/build_msi.sh --exe "$mingw64/bin/vorsant.exe" --dll "$dll" \
   --version 0.9.0 --out "$work/old" --endpoint "http://127.0.0.1:$port" 2>/dev/null | tail -1)
 package=$package_old msiexec_run /i install-old
-expect "the older version installs (msiexec $rc)" test "$rc" -eq 0
-expect "its hits arrived" python3 scripts/e2e/check_hits.py "$work/hits.jsonl" install@0.9.0 --serial "$serial" --macs "$macs"
+check "the older version installs (msiexec $rc)" test "$rc" -eq 0
+check "its hits arrived" python3 scripts/e2e/check_hits.py "$work/hits.jsonl" install@0.9.0 --serial "$serial" --macs "$macs"
 : >"$work/hits.jsonl"
 msiexec_run /i upgrade OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
 stop_collector
-expect "the upgrade succeeds (msiexec $rc)" test "$rc" -eq 0
-expect "vorsant.exe is installed" test -f "$program"
+check "the upgrade succeeds (msiexec $rc)" test "$rc" -eq 0
+check "vorsant.exe is installed" test -f "$program"
 # Windows marks the removal with UPGRADINGPRODUCTCODE; Wine 8 removes the
 # old product as a plain removal.
-expect "the old version's removal and the upgrade arrived" python3 scripts/e2e/check_hits.py "$work/hits.jsonl" \
+check "the old version's removal and the upgrade arrived" python3 scripts/e2e/check_hits.py "$work/hits.jsonl" \
   "uninstallbyupgrade|uninstall@0.9.0" upgrade@$version --serial "$serial" --macs "$macs"
 msiexec_run /x remove-upgraded OX_TR_ENABLE=0
-expect "the upgraded program is removed (msiexec $rc)" test "$rc" -eq 0 -a ! -e "$program"
-expect "no session file is left" test "$(session_files)" -eq 0
+check "the upgraded program is removed (msiexec $rc)" test "$rc" -eq 0 -a ! -e "$program"
+check "no session file is left" test "$(session_files)" -eq 0
 
 echo "== an installation that fails"
 # A copy of the package with an action that fails the installation once
@@ -285,15 +261,15 @@ cp "$msi" "$failing"
 msibuild "$failing" \
   -q "INSERT INTO CustomAction (Action, Type, Target) VALUES ('FailOnPurpose', 19, 'Failed on purpose')" \
   -q "INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES ('FailOnPurpose', 4001)"
-start_collector
+start_hit_collector
 package=$failing msiexec_run /i install-failing OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
 stop_collector
 # 1603, the installer's "fatal error", reaches the shell cut to 8 bits.
-expect "the installation fails (msiexec $rc)" test "$rc" -eq $((1603 & 255))
-expect "nothing stays installed" test ! -e "$program"
-expect "the session ends with a fatal error" python3 scripts/e2e/check_hits.py "$work/hits.jsonl" \
+check "the installation fails (msiexec $rc)" test "$rc" -eq $((1603 & 255))
+check "nothing stays installed" test ! -e "$program"
+check "the session ends with a fatal error" python3 scripts/e2e/check_hits.py "$work/hits.jsonl" \
   install@$version --end "fatal error" --serial "$serial" --macs "$macs"
-expect "no session file is left" test "$(session_files)" -eq 0
+check "no session file is left" test "$(session_files)" -eq 0
 
 echo "== product names that Windows rewrites in paths"
 # The package under test with another product name: a trailing dot, a
@@ -303,14 +279,14 @@ for name in "Acme Inc." "Vorsant "; do
   mkdir -p "$work/renamed"
   cp "$msi" "$renamed"
   msibuild "$renamed" -q "UPDATE Property SET Value = '$name' WHERE Property = 'ProductName'"
-  start_collector
+  start_hit_collector
   package=$renamed msiexec_run /i "install-named" OX_TR_ENABLE=1 "OX_TR_ENDPOINT=http://127.0.0.1:$port"
   stop_collector
-  expect "\"$name\" installs (msiexec $rc) and its hits arrived" python3 scripts/e2e/check_hits.py \
+  check "\"$name\" installs (msiexec $rc) and its hits arrived" python3 scripts/e2e/check_hits.py \
     "$work/hits.jsonl" install@$version --serial "$serial" --macs "$macs"
-  expect "no session file is left" test "$(session_files)" -eq 0
+  check "no session file is left" test "$(session_files)" -eq 0
   package=$renamed msiexec_run /x "remove-named" OX_TR_ENABLE=0
-  expect "\"$name\" is removed (msiexec $rc)" test "$rc" -eq 0 -a ! -e "$program"
+  check "\"$name\" is removed (msiexec $rc)" test "$rc" -eq 0 -a ! -e "$program"
 done
 # The installer's verbose log of the last installation: one line per
 # export, the flush's counts in the ending one.
@@ -318,10 +294,8 @@ log_text() {
   python3 -c 'import sys; d = open(sys.argv[1], "rb").read()
 print(d.decode("utf-16") if d[:2] == b"\xff\xfe" else d.decode("latin-1"))' "$work/$1.log"
 }
-expect "the verbose log has the flush's line" \
+check "the verbose log has the flush's line" \
   grep -qE "plumeta: OnAnalyticsLogFinish: 1 hit stored; flush: [0-9]+ posted, 0 rejected, 0 kept, 0 dropped, 0 deleted unsent in [0-9]+ ms \(http://127.0.0.1:$port\)" \
   <(log_text install-named)
-expect "and a line for each other export" test "$(log_text install-named | grep -cE 'plumeta: OnAnalytics(Toggle|LogStart|LogMachineInfo|LogInstallData): ')" -ge 4
-
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+check "and a line for each other export" test "$(log_text install-named | grep -cE 'plumeta: OnAnalytics(Toggle|LogStart|LogMachineInfo|LogInstallData): ')" -ge 4
+e2e_done

@@ -12,7 +12,9 @@
 #
 # usage: scripts/e2e/report_html.sh [NATIVE_BUILD_DIR]   (default build/native)
 set -euo pipefail
-cd "$(dirname "$0")/../.."
+source "$(dirname "$0")/lib.sh"
+e2e_name="report html"
+cd "$e2e_repo"
 build=${1:-build/native}
 cli=$build/bin/vorsant-cli
 [ -x "$cli" ] || cmake --build "$build" --target vorsant-cli -j2
@@ -20,30 +22,7 @@ cli=$build/bin/vorsant-cli
 art=$PWD/build/artifacts/report_html
 rm -rf "$art"
 mkdir -p "$art"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-passed=0
-failed=0
-check() {  # check NAME COMMAND...: one case, counted
-  local name=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-  else
-    echo "FAILED: $name" >&2
-    failed=$((failed + 1))
-  fi
-}
-
-# A fresh, empty profile per run; nothing may reach the network.
-chromium_run() {
-  local profile
-  profile=$(mktemp -d "$work/profile.XXXXXX")
-  timeout 120 /usr/bin/chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
-    --disable-background-networking --disable-component-update --disable-sync --user-data-dir="$profile" \
-    --no-pdf-header-footer --hide-scrollbars "$@" >"$work/chromium.log" 2>&1
-}
+work=$e2e_work
 
 bash scripts/e2e/make_sample_trial.sh "$cli" "$work/Merlot.vrs"
 "$cli" report "$work/Merlot.vrs" --html -o "$art/report.html"
@@ -64,7 +43,7 @@ check "the page is UTF-8" grep -q '<meta charset="utf-8">' "$art/report.html"
 # The page leaves the paper size to the printer; each run picks one.
 for paper in A4 Letter; do
   sed "s|</head>|<style>@page { size: $paper; }</style></head>|" "$art/report.html" >"$work/$paper.html"
-  chromium_run --print-to-pdf="$art/report-$paper.pdf" "file://$work/$paper.html" || true
+  e2e_chromium --no-pdf-header-footer --print-to-pdf="$art/report-$paper.pdf" "file://$work/$paper.html" >/dev/null || true
   pdf="$art/report-$paper.pdf"
   if [ ! -s "$pdf" ]; then
     check "Chromium prints the page on $paper" false
@@ -154,8 +133,6 @@ PY
   done
 done
 
-chromium_run --screenshot="$art/report.png" --window-size=760,2400 "file://$art/report.html" || true
+e2e_chromium --screenshot="$art/report.png" --window-size=760,2400 "file://$art/report.html" >/dev/null || true
 check "Chromium takes a screenshot of the page" test -s "$art/report.png"
-
-echo "report html: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+e2e_done

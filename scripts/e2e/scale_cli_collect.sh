@@ -8,44 +8,24 @@
 #
 # usage: scripts/e2e/scale_cli_collect.sh [NATIVE_BUILD_DIR]   (default build/native)
 set -euo pipefail
-cd "$(dirname "$0")/../.."
+source "$(dirname "$0")/lib.sh"
+e2e_name="scale cli"
+cd "$e2e_repo"
 build=${1:-build/native}
 cli=$build/bin/vorsant-cli
 sim=$build/bin/vorsant-balance-sim
 [ -x "$cli" ] || cmake --build "$build" --target vorsant-cli -j2
 [ -x "$sim" ] || cmake --build "$build" --target vorsant-balance-sim -j2
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+work=$e2e_work
 
 export VORSANT_TEST_TIME_SCALE=120
-passed=0
-failed=0
-check() {  # check NAME COMMAND...: one case, counted
-  local name=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-  else
-    echo "FAILED: $name" >&2
-    failed=$((failed + 1))
-  fi
-}
 
 start_balance() {  # start_balance LINK [simulator options]
   local link=$1
   shift
-  "$sim" --link "$link" "$@" >/dev/null 2>&1 &
-  pids+=($!)
-  for _ in $(seq 300); do [ -L "$link" ] && return 0; sleep 0.1; done
-  echo "the balance simulator did not start" >&2
-  return 1
+  e2e_spawn "$sim" --link "$link" "$@" >/dev/null 2>&1
+  wait_for 30 "the balance simulator at $link starts" test -L "$link"
 }
 
 new_trial() {
@@ -123,14 +103,13 @@ check "the file holds the three points" bash -c \
 
 # A balance that goes away half-way (its terminal closes): the port's error
 # ends the run, and the points collected before it are saved.
-"$sim" --link "$work/vanishing" >/dev/null 2>&1 &
-vanishing=$!
-pids+=($vanishing)
-for _ in $(seq 300); do [ -L "$work/vanishing" ] && break; sleep 0.1; done
+start_balance "$work/vanishing" || true
+vanishing=$e2e_pid
 new_trial "$work/vanish.vrs"
-"$cli" collect "$work/vanish.vrs" --port "$work/vanishing" --density 1 --duration 9 >"$work/vanish.out" 2>&1 &
-collector=$!
-for _ in $(seq 300); do grep -q '^point 3: ' "$work/vanish.out" 2>/dev/null && break; sleep 0.1; done
+e2e_spawn "$cli" collect "$work/vanish.vrs" --port "$work/vanishing" --density 1 --duration 9 >"$work/vanish.out" 2>&1
+collector=$e2e_pid
+wait_for 30 "the run through the vanishing balance reaches its third point" --seen "$work/vanish.out" \
+  grep -q '^point 3: ' "$work/vanish.out" || true
 kill "$vanishing"
 status=0
 wait "$collector" || status=$?
@@ -154,6 +133,4 @@ check "missing port fails" test "$status" -eq 1
 check "missing port gives the system's message" grep -q "No such file or directory" "$work/none.out"
 check "missing port leaves the file alone" cmp -s "$work/none.vrs" "$work/none.before"
 check "missing port leaves no readings file" test ! -e "$work/none.readings.csv"
-
-echo "scale cli: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+e2e_done

@@ -18,7 +18,9 @@
 # the mapping goes into HKLM\Software\Wine\Ports and the wineserver is
 # restarted to pick it up.
 set -euo pipefail
-cd "$(dirname "$0")/../.."
+source "$(dirname "$0")/lib.sh"
+e2e_name="scale com port"
+cd "$e2e_repo"
 repo=$PWD
 native=${1:-build/native}
 mingw=${2:-build/mingw64}
@@ -34,39 +36,23 @@ cliexe=$mingw/bin/vorsant-cli.exe
 
 export VORSANT_WINEPREFIX="${VORSANT_SCALE_WINEPREFIX:-$repo/build/scale-wineprefix}"
 source scripts/wine-env.sh
-vorsant_wine_prefix
+e2e_wine_prefix
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-  for com in COM5 COM6 COM7 COM8 COM9 COM12; do
-    wine reg delete 'HKLM\Software\Wine\Ports' /v "$com" /f >/dev/null 2>&1 || true
-  done
-  wineserver -k >/dev/null 2>&1 || true
-  rm -rf "$work"
+work=$e2e_work
+e2e_on_exit 'for com in COM5 COM6 COM7 COM8 COM9 COM12; do
+    wine reg delete "HKLM\Software\Wine\Ports" /v "$com" /f >/dev/null 2>&1 || true
+  done'
+
+e2e_spawn "$sim" --verbose --link "$work/balance" >"$work/balance.out" 2>"$work/balance.log"
+e2e_spawn "$sim" --verbose --silent --link "$work/silent" >"$work/silent.out" 2>"$work/silent.log"
+e2e_spawn "$sim" --verbose --time-scale 120 --link "$work/fast" >"$work/fast.out" 2>"$work/fast.log"
+e2e_spawn "$sim" --verbose --xoff --link "$work/xoff" >"$work/xoff.out" 2>"$work/xoff.log"
+e2e_spawn "$sim" --verbose --profile standard --link "$work/standard" >"$work/standard.out" 2>"$work/standard.log"
+sims_up() {
+  local s
+  for s in balance silent fast xoff standard; do [ -L "$work/$s" ] || { echo "no $work/$s yet"; return 1; }; done
 }
-trap cleanup EXIT
-
-"$sim" --verbose --link "$work/balance" >"$work/balance.out" 2>"$work/balance.log" &
-pids+=($!)
-"$sim" --verbose --silent --link "$work/silent" >"$work/silent.out" 2>"$work/silent.log" &
-pids+=($!)
-"$sim" --verbose --time-scale 120 --link "$work/fast" >"$work/fast.out" 2>"$work/fast.log" &
-pids+=($!)
-"$sim" --verbose --xoff --link "$work/xoff" >"$work/xoff.out" 2>"$work/xoff.log" &
-pids+=($!)
-"$sim" --verbose --profile standard --link "$work/standard" >"$work/standard.out" 2>"$work/standard.log" &
-pids+=($!)
-sims=(balance silent fast xoff standard)
-for _ in $(seq 300); do
-  up=1
-  for s in "${sims[@]}"; do [ -L "$work/$s" ] || up=0; done
-  [ "$up" = 1 ] && break
-  sleep 0.1
-done
-[ "$up" = 1 ] || { echo "balance simulators did not start" >&2; exit 1; }
+wait_for 30 "the balance simulators start" sims_up || give_up "the balance simulators start"
 
 # The terminals themselves are mapped, as Wine shows a pseudo-terminal.
 ports=(COM5:"$(readlink "$work/balance")" COM6:"$(readlink "$work/silent")" COM7:"$(readlink "$work/fast")"
@@ -83,44 +69,42 @@ wineserver -p5 >/dev/null 2>&1
 status=0
 VORSANT_TEST_COM_PORT=COM5 VORSANT_TEST_SILENT_COM_PORT=COM6 VORSANT_TEST_MISSING_COM_PORT=COM42 \
   VORSANT_TEST_XOFF_COM_PORT=COM8 VORSANT_TEST_UNMAPPED_PTY_COM_PORT=COM9 \
-  wine "$exe" --gtest_brief=1 || status=$?
+  wine "$exe" >"$work/wine_test.out" 2>&1 || status=$?
+tr -d '\r' <"$work/wine_test.out" | grep -vE '^\[ +(OK|RUN) +\]' || true
+check_gtest scale_com_wine_test "$work/wine_test.out" "$status"
 
 # What the balance saw of the line Wine set up for the program.
-if ! grep -q "weight request (line 1200 baud, odd parity, raw)" "$work/balance.log"; then
-  echo "the balance never saw a request at 1200 baud, odd parity, raw:" >&2
-  cat "$work/balance.log" >&2
-  status=1
-fi
-grep -q "^balance: tare" "$work/balance.log" || { echo "the balance saw no tare" >&2; status=1; }
+check "the balance saw a request at 1200 baud, odd parity, raw" \
+  grep -q "weight request (line 1200 baud, odd parity, raw)" "$work/balance.log"
+check "the balance saw a tare" grep -q "^balance: tare" "$work/balance.log"
 
 # A balance of today's standard interface commands on a port above COM9,
 # listed, found by itself at its own line settings and read.
-if wine "$cliexe" scale ports 2>/dev/null | tr -d '\r' | grep -q "^COM12"$'\t' &&
-  wine "$cliexe" scale detect --port COM12 2>/dev/null | tr -d '\r' |
-  grep -q "^Found a balance on COM12 at 9600 baud, standard interface commands, 152.370 g, stable.$" &&
-  wine "$cliexe" scale read --port COM12 --profile standard 2>/dev/null | tr -d '\r' | grep -qx "152.370 g"; then
-  echo "a standard-interface balance on COM12: listed, found and read"
-else
-  echo "the standard-interface balance on COM12 was not listed, found and read:" >&2
-  wine "$cliexe" scale ports >&2 || true
-  wine "$cliexe" scale detect --port COM12 >&2 || true
-  tail -5 "$work/standard.log" >&2
-  status=1
-fi
+standard_balance() {
+  if wine "$cliexe" scale ports 2>/dev/null | tr -d '\r' | grep -q "^COM12"$'\t' &&
+    wine "$cliexe" scale detect --port COM12 2>/dev/null | tr -d '\r' |
+    grep -q "^Found a balance on COM12 at 9600 baud, standard interface commands, 152.370 g, stable.$" &&
+    wine "$cliexe" scale read --port COM12 --profile standard 2>/dev/null | tr -d '\r' | grep -qx "152.370 g"; then
+    return 0
+  fi
+  wine "$cliexe" scale ports || true
+  wine "$cliexe" scale detect --port COM12 || true
+  tail -5 "$work/standard.log"
+  return 1
+}
+check "a standard-interface balance on COM12: listed, found and read" standard_balance
 
 # A whole collection through the Windows port, sped up 120 times.
 "$cli" new -o "$work/run.vrs" --wine Riesling --filter "Pad 47" --lab-pressure 30 --diameter 47 \
   --max-pressure 30 --area 1 --rate 60
 VORSANT_TEST_TIME_SCALE=120 wine "$cliexe" collect "$(winepath -w "$work/run.vrs")" --port COM7 --density 1 \
   --duration 9 >"$work/run.out" 2>&1 || true
-if grep -q "^point 36: " "$work/run.out" && grep -q "^saved " "$work/run.out" &&
-  "$cli" report "$work/run.vrs" --json | tr -d '\n ' | grep -q '"M":\["0","0",.*"9"\]'; then
-  echo "collection through COM7: 36 points saved"
-else
-  echo "the collection through COM7 failed:" >&2
-  cat "$work/run.out" >&2
-  status=1
-fi
+whole_run() {
+  grep -q "^point 36: " "$work/run.out" && grep -q "^saved " "$work/run.out" &&
+    "$cli" report "$work/run.vrs" --json | tr -d '\n ' | grep -q '"M":\["0","0",.*"9"\]' ||
+    { cat "$work/run.out"; return 1; }
+}
+check "collection through COM7: 36 points saved" whole_run
 
 # A balance that holds the line in XOFF ends the run at its first write
 # (the tare) with the port's "Timeout", well within the write limit.
@@ -129,12 +113,9 @@ fi
 xoff_status=0
 timeout 60 wine "$cliexe" collect "$(winepath -w "$work/xoff.vrs")" --port COM8 --density 1 \
   --duration 9 >"$work/xoff-run.out" 2>&1 || xoff_status=$?
-if [ "$xoff_status" -ne 0 ] && [ "$xoff_status" -ne 124 ] && grep -q "Timeout" "$work/xoff-run.out" &&
-  ! grep -q "^balance: " "$work/xoff.log"; then
-  echo "collection through COM8 held in XOFF: ended with Timeout"
-else
-  echo "the collection through COM8 held in XOFF did not end with Timeout (exit $xoff_status):" >&2
-  cat "$work/xoff-run.out" >&2
-  status=1
-fi
-exit "$status"
+xoff_timeout() {
+  [ "$xoff_status" -ne 0 ] && [ "$xoff_status" -ne 124 ] && grep -q "Timeout" "$work/xoff-run.out" &&
+    ! grep -q "^balance: " "$work/xoff.log" || { cat "$work/xoff-run.out"; return 1; }
+}
+check "collection through COM8 held in XOFF: ended with Timeout (exit $xoff_status)" xoff_timeout
+e2e_done

@@ -20,6 +20,7 @@
 set -uo pipefail
 export VORSANT_E2E_PREFIX="${VORSANT_COLLECT_WINEPREFIX:-$(cd "$(dirname "$0")/../.." && pwd)/build/collect-wineprefix}"
 source "$(dirname "$0")/wine_desktop.sh"
+e2e_name=e2e-collect
 cd "$repo_root"
 
 mingw="${1:-build/mingw64}"
@@ -39,12 +40,6 @@ missing_port=9
 high_port=12
 time_scale=60
 
-give_up() {
-  echo "FAILED: $1"
-  echo "e2e-collect: 0 passed, 1 failed"
-  exit 1
-}
-
 [ -f "$program" ] || cmake --build "$mingw" --target vorsant -j2 >/dev/null || give_up "cannot build $program"
 [ -f "$driver" ] || cmake --build "$mingw" --target collect_e2e -j2 >/dev/null || give_up "cannot build $driver"
 [ -x "$sim" ] || cmake --build "$native" --target vorsant-balance-sim -j2 >/dev/null || give_up "cannot build $sim"
@@ -52,19 +47,9 @@ give_up() {
 rm -rf "$artifacts"
 mkdir -p "$artifacts"
 
-sim_pid=""
-standard_pid=""
-cleanup() {
-  for pid in $sim_pid $standard_pid; do
-    kill "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-  done
-  wine reg delete 'HKLM\Software\Wine\Ports' /v "COM$high_port" /f >/dev/null 2>&1 || true
-  wine reg delete 'HKLM\Software\Wine\Ports' /v "COM$port" /f >/dev/null 2>&1 || true
-  wine reg delete 'HKLM\Software\Wine\Ports' /v "COM$missing_port" /f >/dev/null 2>&1 || true
-  e2e_cleanup
-}
-trap cleanup EXIT
+e2e_on_exit 'wine reg delete "HKLM\Software\Wine\Ports" /v "COM$port" /f >/dev/null 2>&1'
+e2e_on_exit 'wine reg delete "HKLM\Software\Wine\Ports" /v "COM$missing_port" /f >/dev/null 2>&1'
+e2e_on_exit 'wine reg delete "HKLM\Software\Wine\Ports" /v "COM$high_port" /f >/dev/null 2>&1'
 
 e2e_start_display || give_up "no X display"
 e2e_prepare_prefix || give_up "no Wine prefix"
@@ -75,15 +60,14 @@ python3 -c 'import struct,sys; sys.stdout.buffer.write(bytes(i % 251 for i in ra
   >"$env_file"
 
 # The balance, as fast as the program's schedule.
-VORSANT_TEST_TIME_SCALE=$time_scale "$sim" --verbose --link "$artifacts/balance" \
-  >"$artifacts/balance.out" 2>"$artifacts/balance.log" &
-sim_pid=$!
-VORSANT_TEST_TIME_SCALE=$time_scale "$sim" --verbose --profile standard --link "$artifacts/standard" \
-  >"$artifacts/standard.out" 2>"$artifacts/standard.log" &
-standard_pid=$!
-for _ in $(seq 300); do [ -L "$artifacts/balance" ] && [ -L "$artifacts/standard" ] && break; sleep 0.1; done
-[ -L "$artifacts/balance" ] || give_up "the balance simulator did not start"
-[ -L "$artifacts/standard" ] || give_up "the standard balance simulator did not start"
+VORSANT_TEST_TIME_SCALE=$time_scale e2e_spawn "$sim" --verbose --link "$artifacts/balance" \
+  >"$artifacts/balance.out" 2>"$artifacts/balance.log"
+wait_for 30 "the balance simulator starts" --seen "$artifacts/balance.log" test -L "$artifacts/balance" ||
+  give_up "the balance simulator starts"
+VORSANT_TEST_TIME_SCALE=$time_scale e2e_spawn "$sim" --verbose --profile standard --link "$artifacts/standard" \
+  >"$artifacts/standard.out" 2>"$artifacts/standard.log"
+wait_for 30 "the standard balance simulator starts" --seen "$artifacts/standard.log" test -L "$artifacts/standard" ||
+  give_up "the standard balance simulator starts"
 
 # Wine rewrites dosdevices/comN at every start, so the mapping goes into the
 # registry and the wineserver restarts to take it up. The balance is mapped
@@ -115,8 +99,8 @@ serve_requests() {
   done
 }
 stop="$artifacts/.stop"
-serve_requests &
-watcher=$!
+e2e_spawn serve_requests
+watcher=$e2e_pid
 
 trial="$artifacts/riesling.vrs"
 modal_trial="$artifacts/beside-modal-loops.vrs"
@@ -126,23 +110,12 @@ VORSANT_TEST_TIME_SCALE=$time_scale e2e_run_driven "$artifacts/vorsant.log" "$ar
   "$(winepath -w "$artifacts")" "$port" "$missing_port" "$(winepath -w "$trial")" "$(winepath -w "$modal_trial")" \
   "$high_port" "$(winepath -w "$standard_trial")"
 
-e2e_program_ended "$program_pid" || driver_rc=1
 touch "$stop"
 wait "$watcher" 2>/dev/null
 
-passed=$(grep -c '^ok:' "$artifacts/driver.log")
-failed=$(grep -c '^FAILED:' "$artifacts/driver.log")
-check() {  # check NAME COMMAND...: one case, counted
-  local name=$1
-  shift
-  if "$@"; then
-    echo "ok: $name"
-    passed=$((passed + 1))
-  else
-    echo "FAILED: $name"
-    failed=$((failed + 1))
-  fi
-}
+check_lines "$artifacts/driver.log"
+e2e_program_ended "$program_pid"
+check "the driver ends with exit status 0" test "$driver_rc" -eq 0
 
 # What the balance saw: the program's line settings, a tare, readings.
 check "the balance saw the tare" grep -q "^balance: tare" "$artifacts/balance.log"
@@ -181,8 +154,7 @@ import json, sys
 sys.exit(0 if json.load(open(sys.argv[1]))["MinSkip"] == 1 else 1)
 EOF
 else
-  echo "FAILED: no readable trial was saved at $trial"
-  failed=$((failed + 1))
+  check_fail "a readable trial is saved at $trial"
 fi
 
 # The run beside About and the move: every reading on its 15 s schedule,
@@ -201,8 +173,7 @@ if not ok:
 sys.exit(0 if ok else 1)
 EOF
 else
-  echo "FAILED: no readable trial was saved at $modal_trial"
-  failed=$((failed + 1))
+  check_fail "a readable trial is saved at $modal_trial"
 fi
 
 # The run through the standard balance on COM12: its line and commands, its
@@ -231,11 +202,9 @@ if not ok:
     print(len(rows), rows[:3], rows[-3:], last_point)
 sys.exit(0 if ok else 1)
 EOF
+  check "the models fit every reading of that run" bash -c \
+    "'$cli' models '$standard_trial' --json | grep -q '\"source\": *\"readings_file\"'"
 else
-  echo "FAILED: no readable trial was saved at $standard_trial"
-  failed=$((failed + 1))
+  check_fail "a readable trial is saved at $standard_trial"
 fi
-
-if [ "$driver_rc" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi
-echo "e2e-collect: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+e2e_done

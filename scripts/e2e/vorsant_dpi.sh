@@ -13,6 +13,7 @@ export VORSANT_E2E_PREFIX="${VORSANT_DPI_WINEPREFIX:-$(cd "$(dirname "$0")/../..
 # Room for the frame at 150 %.
 export E2E_SCREEN=1600x1200
 source "$(dirname "$0")/wine_desktop.sh"
+e2e_name=e2e-dpi
 cd "$repo_root"
 
 build="${1:-build/mingw64}"
@@ -21,18 +22,15 @@ driver="$build/bin/dpi_e2e.exe"
 cli="${VORSANT_CLI:-build/native/bin/vorsant-cli}"
 artifacts="$repo_root/build/artifacts/e2e-dpi"
 for f in "$program" "$driver" "$cli"; do
-  [ -f "$f" ] || { echo "missing $f"; echo "e2e-dpi: 0 passed, 1 failed"; exit 1; }
+  [ -f "$f" ] || give_up "missing $f"
 done
 rm -rf "$artifacts"
 mkdir -p "$artifacts"
-bash scripts/e2e/make_sample_trial.sh "$cli" "$artifacts/merlot.vrs" || { echo "e2e-dpi: 0 passed, 1 failed"; exit 1; }
+bash scripts/e2e/make_sample_trial.sh "$cli" "$artifacts/merlot.vrs" || give_up "the sample trial is made"
 
-trap e2e_cleanup EXIT
-e2e_start_display || { echo "e2e-dpi: 0 passed, 1 failed"; exit 1; }
-e2e_prepare_prefix || { echo "e2e-dpi: 0 passed, 1 failed"; exit 1; }
+e2e_start_display || give_up "Xvfb starts"
+e2e_prepare_prefix || give_up "the Wine prefix is prepared"
 
-passed=0
-failed=0
 for dpi in 96 144 192; do
   # Wine reads the scale when its server starts.
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
@@ -41,25 +39,21 @@ for dpi in 96 144 192; do
   wineserver -k 2>/dev/null
   wineserver -w
   stop="$artifacts/.stop$dpi"
-  e2e_serve_screenshots "$artifacts" "$stop" &
-  watcher=$!
+  e2e_spawn e2e_serve_screenshots "$artifacts" "$stop"
+  watcher=$e2e_pid
   e2e_run_driven "$artifacts/vorsant$dpi.log" "$artifacts/driver$dpi.log" 180 "$(winepath -w "$artifacts/merlot.vrs")" \
     -- "$(winepath -w "$artifacts")" "$dpi" "dpi$dpi"
   touch "$stop"
   wait "$watcher" 2>/dev/null
   wineserver -k 2>/dev/null
-  passed=$((passed + $(grep -c '^ok:' "$artifacts/driver$dpi.log")))
-  failed=$((failed + $(grep -c '^FAILED:' "$artifacts/driver$dpi.log")))
-  grep -q '^e2e-dpi: ' "$artifacts/driver$dpi.log" || failed=$((failed + 1))
+  check_lines "$artifacts/driver$dpi.log"
+  check "the driver at $dpi DPI runs to its end (exit status $driver_rc)" \
+    grep -q '^e2e-dpi: ' "$artifacts/driver$dpi.log"
 done
 
-if [ -s "$artifacts/dpi96.memo2.txt" ] && cmp -s "$artifacts/dpi96.memo2.txt" "$artifacts/dpi144.memo2.txt" &&
-  cmp -s "$artifacts/dpi96.memo2.txt" "$artifacts/dpi192.memo2.txt"; then
-  echo "ok: the report reads the same at 96, 144 and 192 DPI"
-  passed=$((passed + 1))
-else
-  echo "FAILED: the report differs between 96, 144 and 192 DPI"
-  failed=$((failed + 1))
-fi
-echo "e2e-dpi: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+same_report() {
+  [ -s "$artifacts/dpi96.memo2.txt" ] && cmp "$artifacts/dpi96.memo2.txt" "$artifacts/dpi144.memo2.txt" &&
+    cmp "$artifacts/dpi96.memo2.txt" "$artifacts/dpi192.memo2.txt"
+}
+check "the report reads the same at 96, 144 and 192 DPI" same_report
+e2e_done

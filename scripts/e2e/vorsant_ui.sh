@@ -13,6 +13,7 @@
 # Ends with "e2e-ui: N passed, M failed" and exits non-zero on any failure.
 set -uo pipefail
 source "$(dirname "$0")/wine_desktop.sh"
+e2e_name=e2e-ui
 cd "$repo_root"
 
 build="${1:-build/mingw64}"
@@ -20,54 +21,46 @@ program="$build/bin/vorsant.exe"
 driver="$build/bin/vorsant_e2e.exe"
 artifacts="$repo_root/build/artifacts/e2e-ui"
 for f in "$program" "$driver"; do
-  [ -f "$f" ] || { echo "missing $f (build the mingw64 preset first)"; echo "e2e-ui: 0 passed, 1 failed"; exit 1; }
+  [ -f "$f" ] || give_up "missing $f (build the mingw64 preset first)"
 done
 cli="${VORSANT_CLI:-build/native/bin/vorsant-cli}"
-[ -x "$cli" ] || { echo "missing $cli (build the native preset first)"; echo "e2e-ui: 0 passed, 1 failed"; exit 1; }
+[ -x "$cli" ] || give_up "missing $cli (build the native preset first)"
 rm -rf "$artifacts"
 mkdir -p "$artifacts"
-bash scripts/e2e/make_sample_trial.sh "$cli" "$artifacts/merlot.vrs" ||
-  { echo "e2e-ui: 0 passed, 1 failed"; exit 1; }
+bash scripts/e2e/make_sample_trial.sh "$cli" "$artifacts/merlot.vrs" || give_up "the sample trial is made"
 
-trap e2e_cleanup EXIT
-e2e_start_display || { echo "e2e-ui: 0 passed, 1 failed"; exit 1; }
-e2e_prepare_prefix || { echo "e2e-ui: 0 passed, 1 failed"; exit 1; }
+e2e_start_display || give_up "Xvfb starts"
+e2e_prepare_prefix || give_up "the Wine prefix is prepared"
 # The desktop writes a decimal comma: refused where typed, read in a paste.
 e2e_decimal_comma
 
 stop="$artifacts/.stop"
-e2e_serve_screenshots "$artifacts" "$stop" &
-watcher=$!
+e2e_spawn e2e_serve_screenshots "$artifacts" "$stop"
+watcher=$e2e_pid
 
 e2e_run_driven "$artifacts/vorsant.log" "$artifacts/driver.log" 240 -- "$(winepath -w "$artifacts")" \
   "$(winepath -w "$artifacts/chardonnay.vrs")" "$(winepath -w "$artifacts/merlot.vrs")"
 
-e2e_program_ended "$program_pid" || driver_rc=1
 touch "$stop"
 wait "$watcher" 2>/dev/null
 
-passed=$(grep -c '^ok:' "$artifacts/driver.log")
-failed=$(grep -c '^FAILED:' "$artifacts/driver.log")
+check_lines "$artifacts/driver.log"
+e2e_program_ended "$program_pid"
+check "the driver ends with exit status 0" test "$driver_rc" -eq 0
 
 # What the windows showed must be exactly what the command-line tool prints
 # for the same files: the summary panel, then the table.
 compare_report() {
   local name="$1" file="$2"
   if [ ! -f "$artifacts/$name.memo1.txt" ]; then
-    echo "FAILED: no panels were read for $name"
-    failed=$((failed + 1))
+    check_fail "no panels were read for $name"
     return
   fi
   { tr -d '\r' <"$artifacts/$name.memo1.txt"; echo; tr -d '\r' <"$artifacts/$name.memo2.txt"; echo; } \
     >"$artifacts/$name.shown.txt"
   "$cli" report "$file" >"$artifacts/$name.cli.txt" 2>&1
-  if diff "$artifacts/$name.shown.txt" "$artifacts/$name.cli.txt" >"$artifacts/$name.diff"; then
-    echo "ok: the panels of $name equal vorsant-cli report"
-    passed=$((passed + 1))
-  else
-    echo "FAILED: the panels of $name differ from vorsant-cli report (see $name.diff)"
-    failed=$((failed + 1))
-  fi
+  check "the panels of $name equal vorsant-cli report (differences in $name.diff)" \
+    diff "$artifacts/$name.shown.txt" "$artifacts/$name.cli.txt"
 }
 compare_report entered "$artifacts/chardonnay.vrs"
 compare_report chardonnay "$artifacts/chardonnay.vrs"
@@ -88,14 +81,13 @@ compare_graph() {
   local name="$1" kind="$2" file="$3" differing colour bad=""
   local shown="$artifacts/$name.window.png" drawn="$artifacts/$name.svg.png"
   if [ ! -f "$artifacts/$name.window.bmp" ]; then
-    echo "FAILED: no picture was captured of $name"
-    failed=$((failed + 1))
+    check_fail "no picture was captured of $name"
     return
   fi
   convert "$artifacts/$name.window.bmp" "$shown" && rm -f "$artifacts/$name.window.bmp"
   "$cli" graph "$file" --kind "$kind" -o "$artifacts/$name.svg" &&
     rsvg-convert -b white "$artifacts/$name.svg" -o "$drawn" ||
-    { echo "FAILED: vorsant-cli graph --kind $kind"; failed=$((failed + 1)); return; }
+    { check_fail "vorsant-cli graph --kind $kind"; return; }
   convert "$shown" "$drawn" +append "$artifacts/$name.side_by_side.png"
   for colour in "rgb(255,255,240)" "rgb(100,149,237)" "rgb(0,128,0)" "rgb(178,34,34)" "rgb(0,0,255)"; do
     colour_pixels "$shown" "$colour" "$artifacts/.a.png"
@@ -111,16 +103,11 @@ compare_graph() {
     bad="$bad the whole picture: $differing pixels;"
   fi
   if [ -z "$bad" ]; then
-    echo "ok: the $name window matches vorsant-cli graph ($differing pixels of text differ)"
-    passed=$((passed + 1))
+    e2e_result 0 "the $name window matches vorsant-cli graph ($differing pixels of text differ)"
   else
-    echo "FAILED: the $name window differs from vorsant-cli graph in$bad see $name.side_by_side.png"
-    failed=$((failed + 1))
+    check_fail "the $name window matches vorsant-cli graph" "it differs in$bad see $name.side_by_side.png"
   fi
 }
 compare_graph lab_graph lab "$artifacts/chardonnay.vrs"
 compare_graph production_graph production "$artifacts/chardonnay.vrs"
-if [ "$driver_rc" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi
-
-echo "e2e-ui: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+e2e_done

@@ -1,43 +1,26 @@
-# Sourced by the end-to-end scripts: a Wine prefix of their own holding the
-# environment file, and an Xvfb display on a free number, both cleaned up on
-# exit. Wine runs as a virtual desktop so window frames appear in screenshots.
-repo_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+# Sourced by the end-to-end scripts that drive the program's windows: the
+# harness (lib.sh), a Wine prefix of their own holding the environment file,
+# and an Xvfb display on a free number, both cleaned up on exit. Wine runs as
+# a virtual desktop so window frames appear in screenshots.
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+repo_root=$e2e_repo
 export VORSANT_WINEPREFIX="${VORSANT_E2E_PREFIX:-$repo_root/build/e2e-wineprefix}"
 source "$repo_root/scripts/wine-env.sh"
 
-xvfb_pid=""
 # The screen, and Wine's virtual desktop on it; a script may ask for a larger
-# one before it starts the display.
+# one before it sources this file.
 E2E_SCREEN="${E2E_SCREEN:-1024x768}"
 
-e2e_cleanup() {
-  WINEPREFIX="$WINEPREFIX" wineserver -k 2>/dev/null || true
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
-}
-
-# Starts Xvfb on a display number it picks itself and exports DISPLAY once
-# the server says it is ready (-displayfd writes the number then).
+# Starts Xvfb with the screen's size; DISPLAY is exported once it is ready.
 e2e_start_display() {
-  local fifo n=""
-  fifo=$(mktemp -u)
-  mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN}x24" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-  xvfb_pid=$!
-  read -r -t 60 n <"$fifo"
-  rm -f "$fifo"
-  if [ -n "$n" ] && kill -0 "$xvfb_pid" 2>/dev/null; then
-    export DISPLAY=":$n"
-    return 0
-  fi
-  echo "Xvfb did not start within 60 s" >&2
-  return 1
+  e2e_start_display_sized "$E2E_SCREEN"
 }
 
 # Creates the prefix on first use, makes every Wine program share one
 # virtual desktop of the screen's size, and writes the 1544-byte environment file
 # (balance on COM1) that the program needs before its first start.
 e2e_prepare_prefix() {
-  vorsant_wine_prefix || return 1
+  e2e_wine_prefix || return 1
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$E2E_SCREEN" /f >/dev/null 2>&1
   # The user's number format as the locale gives it, whatever an earlier
@@ -65,13 +48,13 @@ e2e_decimal_comma() {
   wineserver -w
 }
 
-# Gives the program started as PID thirty seconds to end after the driver's
-# Exit; says so and returns 1 if it is still running.
+# e2e_program_ended PID: a check that the program started as PID ends
+# within thirty seconds of the driver's Exit.
 e2e_program_ended() {
-  local _
-  for _ in $(seq 1 300); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
-  echo "FAILED: vorsant.exe still running after Exit"
-  return 1
+  wait_for 30 "vorsant.exe ends after Exit" e2e_not_running "$1" && e2e_result 0 "vorsant.exe ends after Exit"
+}
+e2e_not_running() {
+  ! kill -0 "$1" 2>/dev/null
 }
 
 # Ends the Wine session and starts a server of our own with its chatter
