@@ -106,19 +106,7 @@ TWineRec LawTrial(const std::function<double(double)>& R, int count, int interva
     input.Min[static_cast<std::size_t>(j)] = std::to_string(t / 60);
     input.Sec[static_cast<std::size_t>(j)] = std::to_string(t % 60);
   }
-  input.Skip = 0;
-  EXPECT_FALSE(DataRangeCheck(input).has_value());
-
-  TWineClass wine;
-  TConditions& k = wine.WineRec.Conditions;
-  k.WineName.Set("Law");
-  k.LabP.Set("30.0");
-  k.LabFiltDia.Set("47.0");
-  k.ProdP.Set("  30");
-  k.ProdA.Set("20.0");
-  k.ProdRate.Set("40.0");
-  ApplyData(input, wine);
-  return wine.WineRec;
+  return StoredTrial(input);
 }
 
 }  // namespace vorsant::testing

@@ -460,6 +460,19 @@ bool InMoveOrSize(HWND frame) {
   return GetGUIThreadInfo(GetWindowThreadProcessId(frame, nullptr), &info) && (info.flags & GUI_INMOVESIZE);
 }
 
+// A run that ends at its time limit with the save question and no message,
+// answered Yes and saved as `trialPath`; the panels are kept as `panels`.
+bool SaveAtTimeLimit(HWND trial, const wchar_t* panels, const std::wstring& trialPath, int timeoutMs,
+                     const std::string& run) {
+  HWND question = MessageBoxWith(L"Confirm", kSaveQuestion, timeoutMs);
+  Check(question != nullptr && !TopLevel(L"#32770", L"Information"),
+        run + " ends at its time limit with the save question and no message");
+  if (!question) return false;
+  SavePanels(trial, panels);
+  Press(question, IDYES);
+  return Check(ChooseFile(L"Save As", trialPath), "Yes saves " + run);
+}
+
 // A 9-minute run (a reading every 15 s, a quarter of a second here) kept on
 // its schedule while About is open and while the frame is being moved; the
 // script checks the times of the saved points.
@@ -500,13 +513,7 @@ void RunAcrossModalLoops(HWND frame, HWND trial, const std::wstring& trialPath) 
     Check(!InMoveOrSize(frame) && after.left > before.left, "the frame has moved and its move loop ended");
   }
 
-  HWND question = MessageBoxWith(L"Confirm", kSaveQuestion, 20000);
-  Check(question != nullptr && !TopLevel(L"#32770", L"Information"),
-        "the run ends at its time limit with the save question and no message");
-  if (!question) return;
-  SavePanels(trial, L"modal_run");
-  Press(question, IDYES);
-  Check(ChooseFile(L"Save As", trialPath), "Yes saves the run beside About and the move");
+  SaveAtTimeLimit(trial, L"modal_run", trialPath, 20000, "the run beside About and the move");
 }
 
 // Chooses port `port` in the port dialog and presses OK.
@@ -625,13 +632,7 @@ void RunThroughStandardBalance(HWND frame, int port, int highPort, const std::ws
   if (!progress) return;
   const std::wstring erased = Text(GetDlgItem(trial, IDC_MEMO2));
   Check(WaitForReportChange(trial, erased, 20000), "points arrive from the standard balance");
-  HWND question = MessageBoxWith(L"Confirm", kSaveQuestion, 30000);
-  Check(question != nullptr && !TopLevel(L"#32770", L"Information"),
-        "the run through the standard balance ends at its time limit with no message");
-  if (!question) return;
-  SavePanels(trial, L"standard_run");
-  Press(question, IDYES);
-  Check(ChooseFile(L"Save As", trialPath), "Yes saves the run through the standard balance");
+  if (!SaveAtTimeLimit(trial, L"standard_run", trialPath, 30000, "the run through the standard balance")) return;
 
   Check(ChooseBalance(frame, L"COM" + std::to_wstring(port), L"the original", L""),
         "the original balance is chosen again");
