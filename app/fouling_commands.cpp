@@ -1,5 +1,8 @@
 #include "app/fouling_commands.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "app/main_form.h"
 #include "app/system_text.h"
 #include "scale/reading_log.h"
@@ -7,8 +10,12 @@
 namespace vorsant {
 
 std::optional<CompanionLog> ReadingsBeside(const TMDIChild& w) {
-  if (w.FileName == kUnsavedFileName) return std::nullopt;
   try {
+    // A collection's readings not yet beside a saved file are this window's.
+    std::error_code missing;
+    if (!w.PendingReadings.empty() && std::filesystem::exists(w.PendingReadings, missing))
+      return LoadCompanionLog(w.PendingReadings);
+    if (w.FileName == kUnsavedFileName) return std::nullopt;
     return LoadCompanionLog(ReadingLogPath(PathFromText(w.FileName)));
   } catch (const std::exception&) {
     return std::nullopt;  // a name the file system cannot take has no file beside it

@@ -450,5 +450,18 @@ TEST_F(ScaleCommandsTest, ARunKeepsEveryReadingAndTheFileMovesBesideTheTrialWhen
   EXPECT_EQ(form->Recent.Paths().front(), Path("run.vrs"));
 }
 
+TEST_F(ScaleCommandsTest, TheModelsFitARunsReadingsBeforeItsTrialIsSaved) {
+  NewTrial();
+  shell.ReadingsPath = Path("pending.csv");
+  ui.MessageAnswers.push_back(MessageAnswer::No);  // not saved at the run's end
+  Collect(9);
+  form->FoulingModelsExecute();
+  ASSERT_EQ(ui.FoulingWindows.size(), 1u);
+  const ReadingsSource& source = ui.FoulingWindows[0].Report.source;
+  EXPECT_EQ(source.file, "pending.csv") << source.whyNot;
+  EXPECT_TRUE(source.used) << source.whyNot;
+  EXPECT_GT(source.fitted, 36u);
+}
+
 }  // namespace
 }  // namespace vorsant::testing
