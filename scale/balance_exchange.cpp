@@ -59,6 +59,11 @@ BalanceAnswer WeighOriginal(SerialPort& port, std::chrono::milliseconds wait) {
 
 void ApplyBalanceLine(TCustomComPort& port, const BalanceProfile& profile) {
   if (profile.Line.Flow == Handshake::AsPort) {
+    // Back to the port object's own flow control and options, which another
+    // profile applied before may have changed.
+    const ComLineSettings defaults;
+    port.SetFlowControl(defaults.FlowControl);
+    port.SetOptions(defaults.Options);
     SetBalanceLineSettings(port);
     return;
   }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "scale/balance_exchange.h"
 #include "scale/balance_profile.h"
 #include "scale/balance_protocol.h"
 
@@ -24,6 +25,16 @@ TEST(BalanceProfiles, TheOriginalBalanceIsTheDefaultByteForByte) {
     EXPECT_NE(FindBalanceProfile(name), nullptr) << name;
   }
   EXPECT_EQ(FindBalanceProfile("Standard"), nullptr);
+
+  // Its line is the same after another profile's has been applied.
+  TCustomComPort fresh, used;
+  ApplyBalanceLine(fresh, p);
+  ApplyBalanceLine(used, *FindBalanceProfile("standard"));
+  ApplyBalanceLine(used, p);
+  EXPECT_TRUE(used.FlowControl() == fresh.FlowControl());
+  EXPECT_EQ(used.Options(), fresh.Options());
+  EXPECT_EQ(used.BaudRate(), fresh.BaudRate());
+  EXPECT_EQ(used.Parity(), fresh.Parity());
 }
 
 TEST(StandardReplies, WeightsStabilityLimitsAndErrors) {
