@@ -1,27 +1,10 @@
 #include "app/balance_setting.h"
 
-#include <cctype>
-#include <string_view>
-
 namespace vorsant {
 
 const BalanceProfile& ProfileOf(const BalanceSetting& setting) {
   const BalanceProfile* profile = FindBalanceProfile(setting.Profile);
   return profile != nullptr ? *profile : DefaultBalanceProfile();
-}
-
-int ComPortNumber(const std::string& device) {
-  std::string_view name = device;
-  if (name.starts_with("\\\\.\\")) name.remove_prefix(4);
-  if (name.size() < 4 || name.size() > 6) return 0;
-  for (std::size_t i = 0; i < 3; ++i)
-    if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i]) return 0;
-  int number = 0;
-  for (char c : name.substr(3)) {
-    if (c < '0' || c > '9') return 0;
-    number = number * 10 + (c - '0');
-  }
-  return number >= 1 && number <= 256 && name[3] != '0' ? number : 0;
 }
 
 }  // namespace vorsant

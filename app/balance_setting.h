@@ -27,8 +27,4 @@ class BalanceSettingStore {
 
 const BalanceProfile& ProfileOf(const BalanceSetting& setting);
 
-// 12 for "COM12" (any letter case, with or without "\\.\"); 0 for a name
-// that is no COM port.
-int ComPortNumber(const std::string& device);
-
 }  // namespace vorsant

@@ -1,8 +1,7 @@
 #include "app/collection_readings.h"
 
-#include <chrono>
-#include <cstdio>
 #include <ctime>
+#include <string>
 #include <system_error>
 
 #include "scale/reading_log.h"

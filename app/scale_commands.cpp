@@ -71,8 +71,9 @@ void ScaleCommands::CollectNewDataExecute() {
   if (child == nullptr) return;
   deferred_.reset();
   filling_ = child;
+  // The port object's line is the profile's already: start-up and Balance
+  // Settings set it.
   const BalanceProfile& profile = ProfileOf(form_.Balance);
-  ApplyBalanceLine(form_.ComPort, profile);
   readings_.reset();
   child->PendingReadings = shell_.NewReadingsPath();
   if (!child->PendingReadings.empty()) readings_ = std::make_unique<ReadingLog>(child->PendingReadings);

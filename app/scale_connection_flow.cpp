@@ -116,26 +116,23 @@ void BalanceSettingsExecute(TMainForm& form, ScaleUiPort& ui, const BalanceFinde
   for (std::size_t i = 0; i < state.Ports.size(); ++i)
     if (state.Ports[i].Device == current) state.Port = i;
   state.Profile = ProfileIndex(ProfileOf(form.Balance));
-  const std::string before = form.ComPort.DeviceName();
   const bool ok =
       ui.ExecuteBalanceDialog(state, [&find](BalanceDialogState& s) { FindInDialog(s, find); });
-  // Finding tries other devices through the same port object.
-  form.ComPort.SetDeviceName(before);
-  if (!ok || state.Port >= state.Ports.size() || state.Profile >= BalanceProfiles().size()) {
-    ApplyBalanceLine(form.ComPort, ProfileOf(form.Balance));
-    return;
+  // Finding tries other devices and lines through the same port object.
+  form.ComPort.SetDeviceName(current);
+  if (ok && state.Port < state.Ports.size() && state.Profile < BalanceProfiles().size()) {
+    const std::string& device = state.Ports[state.Port].Device;
+    const int number = ComPortNumber(device);
+    if (number >= kFirstPort && number <= kLastPort) {
+      TakeScalePort(form, number);
+      form.Balance.Port.clear();
+    } else {
+      form.ComPort.SetDeviceName(device);
+      form.Balance.Port = device;
+    }
+    form.Balance.Profile = std::string(BalanceProfiles()[state.Profile].Name);
+    StoreBalance(form);
   }
-  const std::string& device = state.Ports[state.Port].Device;
-  const int number = ComPortNumber(device);
-  if (number >= kFirstPort && number <= kLastPort) {
-    TakeScalePort(form, number);
-    form.Balance.Port.clear();
-  } else {
-    form.ComPort.SetDeviceName(device);
-    form.Balance.Port = device;
-  }
-  form.Balance.Profile = std::string(BalanceProfiles()[state.Profile].Name);
-  StoreBalance(form);
   ApplyBalanceLine(form.ComPort, ProfileOf(form.Balance));
 }
 

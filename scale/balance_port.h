@@ -10,6 +10,9 @@ namespace vorsant {
 
 // "COM" followed by the port number in decimal, no padding: 3 gives COM3.
 std::string ComDeviceName(int scalePort);
+// The other way: 12 for "COM12" (any letter case, with or without "\\.\");
+// 0 for a name that is no COM port.
+int ComPortNumber(const std::string& device);
 
 void SetBalanceLineSettings(TCustomComPort& port);
 
