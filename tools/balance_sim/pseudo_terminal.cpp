@@ -135,7 +135,9 @@ void ServeBalance(PseudoTerminal& pty, SimulatedBalance& balance, const std::ato
   char buffer[256];
   const bool today = balance.Speaks().Commands != Dialect::Original;
   const bool continuous = balance.Speaks().Commands == Dialect::Continuous;
-  auto nextLine = std::chrono::steady_clock::now();
+  // A line every tenth of a second of the balance's own time, so that a
+  // sped-up run hears it as often, as far as the loop's pace allows.
+  double nextLine = now();
   // Today's balances are set to 9600 baud without parity; at other settings
   // they hear only noise.
   auto lineHeard = [&] {
@@ -143,14 +145,14 @@ void ServeBalance(PseudoTerminal& pty, SimulatedBalance& balance, const std::ato
     return line.Baud == 9600 && !line.ParityOdd;
   };
   while (!stop.load()) {
-    if (continuous && std::chrono::steady_clock::now() >= nextLine) {
-      nextLine += std::chrono::milliseconds(100);
+    if (continuous && now() >= nextLine) {
+      nextLine = now() + 0.1;
       // With nobody reading, a serial line loses what the balance sends; the
       // terminal would fill up and stall the simulator instead.
       if (lineHeard() && pty.UnreadByProgram() < 1024) WriteAll(pty.MasterFd(), balance.ContinuousLine(now()));
     }
     pollfd p{pty.MasterFd(), POLLIN, 0};
-    const int ready = poll(&p, 1, continuous ? 20 : 50);
+    const int ready = poll(&p, 1, continuous ? 5 : 50);
     if (ready < 0 && errno != EINTR) return;
     if (ready <= 0 || (p.revents & POLLIN) == 0) continue;
     const ssize_t n = read(pty.MasterFd(), buffer, sizeof buffer);
