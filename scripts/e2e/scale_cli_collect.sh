@@ -59,6 +59,8 @@ status=0
 "$cli" collect "$work/run.vrs" --port "$work/balance" --density 0.995 --duration 18 -o "$work/run-out.vrs" \
   >"$work/run.out" 2>&1 || status=$?
 check "a whole run succeeds" test "$status" -eq 0
+# What the run said, for a failure to be read later.
+[ "$status" -eq 0 ] || sed 's/^/#   /' "$work/run.out"
 check "collect reports 36 points" grep -q "^point 36: " "$work/run.out"
 check "collect halves the points once" test "$(grep -c '^points halved' "$work/run.out")" -eq 1
 check "collect saves the trial to -o" grep -q "^saved $work/run-out.vrs" "$work/run.out"
