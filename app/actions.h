@@ -76,7 +76,7 @@ class ActionStates {
 
 struct ActionContext {
   const ActionStates& States;
-  int MdiChildCount;  // every MDI child, counted by the platform
+  int MdiChildCount;  // every MDI child: the open trial windows
 };
 
 // Whether the command can run now. A pure function of the context so the

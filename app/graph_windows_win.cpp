@@ -14,27 +14,17 @@ namespace vorsant {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"VorsantGraphWindow";
-constexpr wchar_t kImageClass[] = L"VorsantGraphImage";
 // A single border and the close button only: the picture has one size.
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-
-void RegisterImageClass(WNDPROC imageProc) {
-  static const bool registered = [&] {
-    RegisterWindowClass(GetModuleHandleW(nullptr), kImageClass, imageProc, ClassLook::kPlain);
-    return true;
-  }();
-  (void)registered;
-}
 
 }  // namespace
 
 GraphWindow::~GraphWindow() {
   // The picture's control must not come back for this object either.
-  if (image_) SetWindowLongPtrW(image_, GWLP_USERDATA, 0);
+  DetachPictureBox(image_);
 }
 
 bool GraphWindow::Create(HWND owner) {
-  RegisterImageClass(ImageProc);
   DpiScale ownerPx(owner);
   RECT frame{0, 0, ownerPx(kScaleGraphWidth), ownerPx(kScaleGraphHeight)};
   AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
@@ -56,11 +46,9 @@ bool GraphWindow::Create(HWND owner) {
   const DpiScale px(drawDpi_);
   SetClientSize(wnd, px(kScaleGraphWidth), px(kScaleGraphHeight));
   PlaceCascaded(owner);
-  image_ = CreateWindowExW(
-      0, kImageClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, px(kScaleGraphWidth), px(kScaleGraphHeight), wnd,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_GRAPH_IMAGE)), GetModuleHandleW(nullptr), nullptr);
+  image_ = CreatePictureBox(wnd, IDC_GRAPH_IMAGE, *this);
   if (!image_) return false;
-  SetWindowLongPtrW(image_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  MoveWindow(image_, 0, 0, px(kScaleGraphWidth), px(kScaleGraphHeight), FALSE);
   return true;
 }
 
@@ -83,9 +71,9 @@ void GraphWindow::FormCreate(const TWineRec& WineRec) {
   UpdateWindow(image_);
 }
 
-void GraphWindow::PaintImage(HDC dc, const RECT& area) const {
+void GraphWindow::PaintPicture(HDC dc, const RECT& dirty) {
   if (!picture_) {
-    FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
+    PaintBitmapOrFace(dc, dirty, nullptr);
     return;
   }
   RECT client;
@@ -106,26 +94,6 @@ LRESULT GraphWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     return 0;
   }
   return OwnedWindow::HandleMessage(msg, wp, lp);
-}
-
-LRESULT CALLBACK GraphWindow::ImageProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-  try {
-    if (msg == WM_PAINT) {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(wnd, &ps);
-      if (auto* self = reinterpret_cast<GraphWindow*>(GetWindowLongPtrW(wnd, GWLP_USERDATA)))
-        self->PaintImage(dc, ps.rcPaint);
-      else
-        FillRect(dc, &ps.rcPaint, GetSysColorBrush(COLOR_BTNFACE));
-      EndPaint(wnd, &ps);
-      return 0;
-    }
-    if (msg == WM_ERASEBKGND) return 1;
-  } catch (...) {
-    ShowUnexpected(wnd, std::current_exception());
-    return 0;
-  }
-  return DefWindowProcW(wnd, msg, wp, lp);
 }
 
 void TGraphWinLab::Draw(Canvas& canvas, const TWineRec& rec) const {

@@ -10,12 +10,13 @@
 #include "app/dpi_win.h"
 #include "app/gdi_canvas_win.h"
 #include "app/owned_window_win.h"
+#include "app/picture_box_win.h"
 #include "app/ui_port.h"
 #include "trial/wine_rec.h"
 
 namespace vorsant {
 
-class GraphWindow : public OwnedWindow {
+class GraphWindow : public OwnedWindow, private PictureSource {
  public:
   ~GraphWindow() override;
 
@@ -35,8 +36,7 @@ class GraphWindow : public OwnedWindow {
   void WindowDestroyed() override { image_ = nullptr; }
 
  private:
-  static LRESULT CALLBACK ImageProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
-  void PaintImage(HDC dc, const RECT& area) const;
+  void PaintPicture(HDC dc, const RECT& dirty) override;
 
   HWND image_ = nullptr;
   std::unique_ptr<OffscreenBitmap> picture_;

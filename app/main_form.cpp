@@ -104,9 +104,15 @@ TMDIChild& TMainForm::CreateTrialWindow() {
 }
 
 void TMainForm::Destroy(TMDIChild& child) {
-  ui_.DestroyTrialWindow(child);
+  // Out of the list first, so that the shell counts it gone as it destroys
+  // the window; alive until then.
+  std::unique_ptr<TMDIChild> gone;
   auto it = std::find_if(windows_.begin(), windows_.end(), [&](const auto& w) { return w.get() == &child; });
-  if (it != windows_.end()) windows_.erase(it);
+  if (it != windows_.end()) {
+    gone = std::move(*it);
+    windows_.erase(it);
+  }
+  ui_.DestroyTrialWindow(child);
   ComponentRemoved();
 }
 
@@ -129,9 +135,9 @@ void TMainForm::DisableWineActions() {
   ui_.ActionsChanged();
 }
 
-bool TMainForm::Enabled(CommandId id, int mdiChildCount) const {
+bool TMainForm::Enabled(CommandId id) const {
   if (Scale && !Scale->Allows(id, ui_.ActiveTrialWindow())) return false;
-  return IsActionEnabled(id, ActionContext{ActionList, mdiChildCount});
+  return IsActionEnabled(id, ActionContext{ActionList, static_cast<int>(windows_.size())});
 }
 
 void TMainForm::FileNewExecute() {
@@ -361,7 +367,7 @@ void TMainForm::CloseTrialWindow(TMDIChild& child) {
 }
 
 void TMainForm::Execute(CommandId id) {
-  if (!Enabled(id, static_cast<int>(windows_.size()))) return;
+  if (!Enabled(id)) return;
   switch (id) {
     case kCmdFileNew:
       FileNewExecute();

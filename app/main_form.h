@@ -91,7 +91,8 @@ class TMainForm {
   // Rewrites the environment file from Environment, never leaving a partly
   // written file in its place. Returns 0 or the system's error number.
   int WriteDataFile();
-  bool Enabled(CommandId id, int mdiChildCount) const;
+  // Whether the command may run now, with the open trial windows counted.
+  bool Enabled(CommandId id) const;
 
   // The first WineWindowCount trial windows, as every loop over them sees.
   std::vector<TMDIChild*> CountedWindows();

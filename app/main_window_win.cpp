@@ -89,14 +89,14 @@ HACCEL BuildExtraKeys() {
 MainWindow::MainWindow(HINSTANCE instance) : instance_(instance), form_(*this) {}
 
 MainWindow::~MainWindow() {
-  windows_.clear();
+  DestroyTrialViews();
   if (images_) ImageList_Destroy(images_);
 }
 
 bool MainWindow::Start(const std::string& startFile, int showCommand) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = BoundWindowProc<MainWindow>;
+  wc.lpfnWndProc = BoundWindowProc<>;
   wc.hInstance = instance_;
   wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_VORSANT));
   wc.hIconSm =
@@ -110,51 +110,59 @@ bool MainWindow::Start(const std::string& startFile, int showCommand) {
 
   // The frame owns the menu once it is created; until then it is ours.
   UniqueMenu menu(BuildMenuBar());
-  frame_ = CreateWindowExW(WS_EX_ACCEPTFILES, kFrameClass, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                           CW_USEDEFAULT, CW_USEDEFAULT, 600, 700, nullptr, menu.Get(), instance_, this);
-  if (!frame_) return false;
+  if (!CreateWindowExW(WS_EX_ACCEPTFILES, kFrameClass, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                       CW_USEDEFAULT, CW_USEDEFAULT, 600, 700, nullptr, menu.Get(), instance_, CreationParam()))
+    return false;
   menu.Release();
   form_.RecentStore = &recentStore_;
   form_.BalanceStore = &balanceStore_;
-  DpiScale px(frame_);
-  SetClientSize(frame_, px(kClientWidth), px(kClientHeight));
+  DpiScale px(Handle());
+  SetClientSize(Handle(), px(kClientWidth), px(kClientHeight));
   // At a large scale on a small screen the frame takes the work area.
-  const RECT work = OwnedWindow::WorkArea(frame_);
+  const RECT work = OwnedWindow::WorkArea(Handle());
   RECT r{};
-  GetWindowRect(frame_, &r);
+  GetWindowRect(Handle(), &r);
   if (r.right - r.left > work.right - work.left || r.bottom - r.top > work.bottom - work.top) {
-    SetWindowPos(frame_, nullptr, 0, 0, std::min<int>(r.right - r.left, work.right - work.left),
+    SetWindowPos(Handle(), nullptr, 0, 0, std::min<int>(r.right - r.left, work.right - work.left),
                  std::min<int>(r.bottom - r.top, work.bottom - work.top), SWP_NOMOVE | SWP_NOZORDER);
   }
-  CenterWindow(frame_, nullptr);
-  scale_ = std::make_unique<ScaleWindows>(form_, frame_);
+  CenterWindow(Handle(), nullptr);
+  scale_ = std::make_unique<ScaleWindows>(form_, Handle());
 
   if (!form_.StartUp(startFile)) {
-    DestroyWindow(frame_);
+    DestroyWindow(Handle());
     return false;
   }
   started_ = true;
   UpdateToolbar();
-  ShowWindow(frame_, showCommand);
-  UpdateWindow(frame_);
-  SetForegroundWindow(frame_);
+  ShowWindow(Handle(), showCommand);
+  UpdateWindow(Handle());
+  SetForegroundWindow(Handle());
   // The first activation may have come before start-up finished.
-  PostMessageW(frame_, kWelcomeMessage, 0, 0);
+  PostMessageW(Handle(), kWelcomeMessage, 0, 0);
   return true;
 }
 
 bool MainWindow::TranslateShortcut(MSG& msg) {
-  if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && KeysBelongToBox(GetFocus(), frame_))
+  if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && KeysBelongToBox(GetFocus(), Handle()))
     return false;
   if (IsCopyOfSelection(msg, GetFocus())) return false;
   // Ctrl+O opens a trial; it is no menu item's shortcut, so it has a table
   // of its own.
-  if (frame_ && extraKeys_ && TranslateAcceleratorW(frame_, extraKeys_.Get(), &msg)) return true;
+  if (Handle() && extraKeys_ && TranslateAcceleratorW(Handle(), extraKeys_.Get(), &msg)) return true;
   if (mdiClient_ && TranslateMDISysAccel(mdiClient_, &msg)) return true;
-  return frame_ && accelerators_ && TranslateAcceleratorW(frame_, accelerators_.Get(), &msg);
+  return Handle() && accelerators_ && TranslateAcceleratorW(Handle(), accelerators_.Get(), &msg);
 }
 
-LRESULT MainWindow::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
+void MainWindow::DestroyTrialViews() {
+  for (const auto& child : form_.Windows()) child->View.reset();
+}
+
+LRESULT MainWindow::DefaultHandling(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  return DefFrameProcW(wnd, mdiClient_, msg, wp, lp);
+}
+
+LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CREATE:
       OnCreate();
@@ -163,7 +171,7 @@ LRESULT MainWindow::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
       OnSize();
       return 0;
     case WM_ACTIVATE:
-      if (LOWORD(wp) != WA_INACTIVE && started_) PostMessageW(frame_, kWelcomeMessage, 0, 0);
+      if (LOWORD(wp) != WA_INACTIVE && started_) PostMessageW(Handle(), kWelcomeMessage, 0, 0);
       break;
     case kWelcomeMessage:
       if (started_) form_.Welcome();
@@ -174,7 +182,7 @@ LRESULT MainWindow::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_GETMINMAXINFO: {
       // Small enough for any screen, large enough that a trial window still
       // shows its summary and a part of its table.
-      DpiScale px(frame_);
+      DpiScale px(Handle());
       auto* info = reinterpret_cast<MINMAXINFO*>(lp);
       info->ptMinTrackSize.x = px(kMinFrameWidth);
       info->ptMinTrackSize.y = px(kMinFrameHeight);
@@ -220,7 +228,7 @@ LRESULT MainWindow::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     }
     case WM_DPICHANGED:
-      MoveToSuggestedRect(frame_, lp);
+      MoveToSuggestedRect(Handle(), lp);
       ApplyDpi();
       OnSize();
       return 0;
@@ -240,15 +248,15 @@ LRESULT MainWindow::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_CLOSE:
       if (form_.CloseQuery()) {
-        windows_.clear();
-        DestroyWindow(frame_);
+        DestroyTrialViews();
+        DestroyWindow(Handle());
       }
       return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
   }
-  return DefFrameProcW(frame_, mdiClient_, msg, wp, lp);
+  return DefaultHandling(Handle(), msg, wp, lp);
 }
 
 namespace {
@@ -262,7 +270,7 @@ int ToolbarImageSize(UINT dpi) {
 }  // namespace
 
 void MainWindow::ApplyDpi() {
-  DpiScale px(frame_);
+  DpiScale px(Handle());
   uiFont_.Reset(CreateFontW(-px(11), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
   if (statusBar_) SendMessageW(statusBar_, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_.Get()), TRUE);
 
@@ -287,7 +295,7 @@ void MainWindow::OnCreate() {
   toolbar_ = CreateWindowExW(0, TOOLBARCLASSNAMEW, L"",
                              WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE |
                                  CCS_NOPARENTALIGN | CCS_NODIVIDER,
-                             0, 0, ScaleToDpi(kClientWidth, WindowDpi(frame_)), toolbarHeight_, frame_,
+                             0, 0, ScaleToDpi(kClientWidth, WindowDpi(Handle())), toolbarHeight_, Handle(),
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TOOLBAR)), instance_, nullptr);
   SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_));
@@ -295,7 +303,7 @@ void MainWindow::OnCreate() {
   for (std::size_t i = 0; i < kToolButtons.size(); ++i) {
     TBBUTTON& b = buttons[i];
     if (kToolButtons[i].Id == 0) {
-      b.iBitmap = ScaleToDpi(kToolbarSeparator, WindowDpi(frame_));
+      b.iBitmap = ScaleToDpi(kToolbarSeparator, WindowDpi(Handle()));
       b.fsStyle = BTNS_SEP;
       continue;
     }
@@ -305,11 +313,11 @@ void MainWindow::OnCreate() {
     b.fsStyle = BTNS_BUTTON;
   }
   SendMessageW(toolbar_, TB_ADDBUTTONS, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
-  const int button = ScaleToDpi(kToolButtonSize, WindowDpi(frame_));
+  const int button = ScaleToDpi(kToolButtonSize, WindowDpi(Handle()));
   SendMessageW(toolbar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(button, button));
 
   statusBar_ =
-      CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, frame_,
+      CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, Handle(),
                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUSBAR)), instance_, nullptr);
   SendMessageW(statusBar_, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_.Get()), 0);
   SendMessageW(statusBar_, SB_SIMPLE, TRUE, 0);
@@ -318,11 +326,11 @@ void MainWindow::OnCreate() {
   ccs.idFirstChild = IDM_FIRST_CHILD;
   mdiClient_ =
       CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
-                      WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL, 0, 0, 0, 0, frame_,
+                      WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL, 0, 0, 0, 0, Handle(),
                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_MDI_CLIENT)), instance_, &ccs);
 
   // Menu items show the toolbar's pictures, drawn from the same image list.
-  HMENU menu = GetMenu(frame_);
+  HMENU menu = GetMenu(Handle());
   for (const ActionInfo& a : Actions()) {
     if (a.ImageIndex < 0) continue;
     MENUITEMINFOW mii{};
@@ -335,7 +343,7 @@ void MainWindow::OnCreate() {
 
 void MainWindow::OnSize() {
   RECT r;
-  GetClientRect(frame_, &r);
+  GetClientRect(Handle(), &r);
   SendMessageW(statusBar_, WM_SIZE, 0, 0);
   RECT sr{};
   GetWindowRect(statusBar_, &sr);
@@ -382,22 +390,18 @@ void MainWindow::OnDropFiles(HDROP drop) {
   }
   DragFinish(drop);
   // The one who dropped is not kept waiting while the files open.
-  SetForegroundWindow(frame_);
+  SetForegroundWindow(Handle());
   form_.OpenDroppedFiles(paths);
   UpdateToolbar();
 }
 
-int MainWindow::MdiChildCount() const {
-  return static_cast<int>(windows_.size());
-}
-
 void MainWindow::UpdateMenu(HMENU popup) {
-  if (popup == GetSubMenu(GetMenu(frame_), 0)) ShowRecentTrials(popup, form_.Recent.Paths());
+  if (popup == GetSubMenu(GetMenu(Handle()), 0)) ShowRecentTrials(popup, form_.Recent.Paths());
   int count = GetMenuItemCount(popup);
   for (int i = 0; i < count; ++i) {
     UINT id = GetMenuItemID(popup, i);
     if (!FindAction(static_cast<CommandId>(id))) continue;
-    bool enabled = form_.Enabled(static_cast<CommandId>(id), MdiChildCount());
+    bool enabled = form_.Enabled(static_cast<CommandId>(id));
     EnableMenuItem(popup, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
   }
 }
@@ -405,13 +409,13 @@ void MainWindow::UpdateMenu(HMENU popup) {
 void MainWindow::UpdateToolbar() {
   if (!toolbar_) return;
   for (const ToolButton& b : kToolButtons)
-    if (b.Id != 0) SendMessageW(toolbar_, TB_ENABLEBUTTON, b.Id, form_.Enabled(b.Id, MdiChildCount()));
+    if (b.Id != 0) SendMessageW(toolbar_, TB_ENABLEBUTTON, b.Id, form_.Enabled(b.Id));
 }
 
 HWND MainWindow::DialogOwner() const {
   HWND active = GetActiveWindow();
   if (active && IsWindowVisible(active)) return active;
-  return frame_ && IsWindowVisible(frame_) ? frame_ : nullptr;
+  return Handle() && IsWindowVisible(Handle()) ? Handle() : nullptr;
 }
 
 void MainWindow::CloseRequested(TrialWindow& window) {
@@ -421,7 +425,7 @@ void MainWindow::CloseRequested(TrialWindow& window) {
 
 void MainWindow::ChildActivated() {
   UpdateToolbar();
-  PostMessageW(frame_, kVerdictMessage, 0, 0);
+  ShowVerdictLater();
 }
 
 void MainWindow::ShowVerdictLine() {
@@ -436,6 +440,11 @@ void MainWindow::ShowVerdictLine() {
   }
   if (!notice_.empty()) verdictLine_ = notice_;
   SetStatusText("");
+}
+
+void MainWindow::ShowVerdictLater() {
+  // Not once the frame is gone: a message without a window goes to the thread.
+  if (Handle()) PostMessageW(Handle(), kVerdictMessage, 0, 0);
 }
 
 void MainWindow::ShowNotice(const std::string& text) {
@@ -457,31 +466,31 @@ bool MainWindow::ExecuteSaveDialog(FileDialogState& dialog) {
 }
 
 bool MainWindow::ExecuteConditionsDialog(ConditionsInput& input) {
-  return RunConditionsDialog(frame_, input, *this);
+  return RunConditionsDialog(Handle(), input, *this);
 }
 
 bool MainWindow::ExecuteDataDialog(DataInput& input) {
-  return RunDataDialog(frame_, input, *this);
+  return RunDataDialog(Handle(), input, *this);
 }
 
 void MainWindow::ShowGraphWindow(GraphWindowKind kind, const TWineRec& rec) {
-  OpenGraphWindow(frame_, kind, rec);
+  OpenGraphWindow(Handle(), kind, rec);
 }
 
 void MainWindow::ShowFoulingWindow(const TWineRec& rec, const FoulingReport& report) {
-  OpenFoulingWindow(frame_, rec, report);
+  OpenFoulingWindow(Handle(), rec, report);
 }
 
 void MainWindow::ShowCompareWindow(std::span<const ComparedTrial> trials) {
-  OpenCompareWindow(frame_, trials);
+  OpenCompareWindow(Handle(), trials);
 }
 
 bool MainWindow::ExecuteWelcomeDialog() {
-  return RunWelcomeDialog(frame_);
+  return RunWelcomeDialog(Handle());
 }
 
 void MainWindow::ExecuteAboutBox() {
-  RunAboutBox(frame_);
+  RunAboutBox(Handle());
 }
 
 void MainWindow::ShowSplash(int milliseconds) {
@@ -516,30 +525,26 @@ std::string MainWindow::Today() {
 
 void MainWindow::CreateTrialWindow(TMDIChild& child) {
   auto window = std::make_unique<TrialWindow>(*this, child);
-  child.ShellWindow = window.get();
   TrialWindow& w = *window;
-  windows_[&child] = std::move(window);
+  child.View = std::move(window);
   w.Create(mdiClient_);
   UpdateToolbar();
 }
 
 void MainWindow::DestroyTrialWindow(TMDIChild& child) {
-  child.ShellWindow = nullptr;
-  windows_.erase(&child);
+  child.View.reset();
   UpdateToolbar();
-  PostMessageW(frame_, kVerdictMessage, 0, 0);
+  ShowVerdictLater();
 }
 
 void MainWindow::CaptionChanged(TMDIChild& child) {
-  auto it = windows_.find(&child);
-  if (it != windows_.end()) it->second->UpdateCaption();
-  PostMessageW(frame_, kVerdictMessage, 0, 0);  // saved: no longer unsaved
+  if (child.View) child.View->UpdateCaption();
+  ShowVerdictLater();  // saved: no longer unsaved
 }
 
 void MainWindow::ShowReport(TMDIChild& child, const ReportLines& report) {
-  auto it = windows_.find(&child);
-  if (it != windows_.end()) it->second->ShowReport(report);
-  PostMessageW(frame_, kVerdictMessage, 0, 0);
+  if (child.View) child.View->ShowReport(report);
+  ShowVerdictLater();
 }
 
 TMDIChild* MainWindow::ActiveTrialWindow() {
@@ -553,7 +558,7 @@ void MainWindow::ActionsChanged() {
 }
 
 void MainWindow::CloseMainWindow() {
-  PostMessageW(frame_, WM_CLOSE, 0, 0);
+  PostMessageW(Handle(), WM_CLOSE, 0, 0);
 }
 
 void MainWindow::ArrangeWindows(int commandId) {

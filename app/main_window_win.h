@@ -6,7 +6,6 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <map>
 #include <memory>
 #include <string>
 
@@ -22,11 +21,9 @@
 
 namespace vorsant {
 
-class MainWindow final : public UiPort {
+class MainWindow final : public ProgramWindow, public UiPort {
  public:
   explicit MainWindow(HINSTANCE instance);
-  MainWindow(const MainWindow&) = delete;
-  MainWindow& operator=(const MainWindow&) = delete;
   ~MainWindow() override;
 
   // Creates the frame and runs the start-up sequence; false when the
@@ -67,10 +64,10 @@ class MainWindow final : public UiPort {
   void ArrangeWindows(int commandId) override;
 
  private:
-  template <typename T, WindowKind Kind>
-  friend LRESULT CALLBACK BoundWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
-  void Bind(HWND wnd) { frame_ = wnd; }
-  LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  LRESULT DefaultHandling(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) override;
+  // Destroys every trial window, before the frame goes.
+  void DestroyTrialViews();
   void OnCreate();
   // The fonts, the toolbar's pictures and sizes at the frame's DPI.
   void ApplyDpi();
@@ -84,7 +81,8 @@ class MainWindow final : public UiPort {
   // The active trial's verdict, kept for the status bar when it has nothing
   // else to show.
   void ShowVerdictLine();
-  int MdiChildCount() const;
+  // The same once the change that asked for it has settled.
+  void ShowVerdictLater();
 
   HINSTANCE instance_;
   RegistryRecentTrials recentStore_;
@@ -92,7 +90,6 @@ class MainWindow final : public UiPort {
   TMainForm form_;
   // The balance commands and their windows; after form_, which they use.
   std::unique_ptr<ScaleWindows> scale_;
-  HWND frame_ = nullptr;
   HWND mdiClient_ = nullptr;
   HWND toolbar_ = nullptr;
   HWND statusBar_ = nullptr;
@@ -102,7 +99,6 @@ class MainWindow final : public UiPort {
   UniqueAccelerators accelerators_;
   UniqueAccelerators extraKeys_;
   UniqueFont uiFont_;
-  std::map<TMDIChild*, std::unique_ptr<TrialWindow>> windows_;
   bool started_ = false;
   std::string verdictLine_;
   std::string notice_;

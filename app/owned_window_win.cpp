@@ -15,33 +15,16 @@ HWND lastPlaced = nullptr;
 
 }  // namespace
 
-void ShowUnexpected(HWND owner, std::exception_ptr error) noexcept {
-  try {
-    std::string what = "Unexpected error.";
-    try {
-      if (error) std::rethrow_exception(error);
-    } catch (const std::exception& e) {
-      what = e.what();
-    } catch (...) {
-    }
-    MessageBoxW(owner, Widen(what).c_str(), L"Error", MB_OK | MB_ICONERROR);
-  } catch (...) {
-    // Out of memory for the text: nothing more can be said.
-  }
-}
-
 OwnedWindow::~OwnedWindow() {
   Destroy();
 }
 
 void OwnedWindow::Destroy() {
-  if (!wnd_) return;
-  SetWindowLongPtrW(wnd_, GWLP_USERDATA, 0);
-  DestroyWindow(std::exchange(wnd_, nullptr));
+  if (const HWND wnd = Release()) DestroyWindow(wnd);
 }
 
 void OwnedWindow::HandOver(std::unique_ptr<OwnedWindow> window) {
-  window->ownedByWindow_ = true;
+  window->FreeWithWindow();
   window.release();
 }
 
@@ -50,8 +33,8 @@ bool OwnedWindow::CreateOwned(const wchar_t* cls, ClassLook look, DWORD exStyle,
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSEXW known{};
   known.cbSize = sizeof(known);
-  if (!GetClassInfoExW(instance, cls, &known)) RegisterWindowClass(instance, cls, BoundWindowProc<OwnedWindow>, look);
-  return CreateWindowExW(exStyle, cls, caption, style, x, y, width, height, owner, nullptr, instance, this) !=
+  if (!GetClassInfoExW(instance, cls, &known)) RegisterWindowClass(instance, cls, BoundWindowProc<>, look);
+  return CreateWindowExW(exStyle, cls, caption, style, x, y, width, height, owner, nullptr, instance, CreationParam()) !=
          nullptr;
 }
 
@@ -69,12 +52,12 @@ RECT OwnedWindow::WorkArea(HWND wnd) {
 void OwnedWindow::PlaceCascaded(HWND owner) {
   const RECT work = WorkArea(owner);
   RECT r{};
-  GetWindowRect(wnd_, &r);
+  GetWindowRect(Handle(), &r);
   const int width = std::min<int>(r.right - r.left, work.right - work.left);
   const int height = std::min<int>(r.bottom - r.top, work.bottom - work.top);
   const int step = DpiScale(owner)(26);
   RECT from{};
-  if (lastPlaced && lastPlaced != wnd_ && IsWindow(lastPlaced) && IsWindowVisible(lastPlaced))
+  if (lastPlaced && lastPlaced != Handle() && IsWindow(lastPlaced) && IsWindowVisible(lastPlaced))
     GetWindowRect(lastPlaced, &from);
   else if (owner)
     GetWindowRect(owner, &from);
@@ -86,34 +69,14 @@ void OwnedWindow::PlaceCascaded(HWND owner) {
     x = std::max<int>(work.left, std::min<int>(x, work.right - width));
     y = y + height > work.bottom ? work.top : std::max<int>(work.top, y);
   }
-  SetWindowPos(wnd_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-  lastPlaced = wnd_;
+  SetWindowPos(Handle(), nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  lastPlaced = Handle();
 }
 
 bool OwnedWindow::CloseOnEscape(HWND box, UINT msg, WPARAM wp) {
   if (msg != WM_KEYDOWN || wp != VK_ESCAPE) return false;
   PostMessageW(GetAncestor(box, GA_ROOT), WM_CLOSE, 0, 0);
   return true;
-}
-
-LRESULT OwnedWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-  return DefWindowProcW(wnd_, msg, wp, lp);
-}
-
-LRESULT OwnedWindow::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
-  const HWND wnd = wnd_;
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
-    wnd_ = nullptr;
-    WindowDestroyed();
-    if (ownedByWindow_) delete this;
-    return DefWindowProcW(wnd, msg, wp, lp);
-  }
-  if (msg == WM_KEYDOWN && wp == VK_ESCAPE && ClosesOnEscape()) {
-    PostMessageW(wnd, WM_CLOSE, 0, 0);
-    return 0;
-  }
-  return HandleMessage(msg, wp, lp);
 }
 
 }  // namespace vorsant

@@ -1,8 +1,7 @@
 #pragma once
 // The shape of every window the frame owns (the graph, models, comparison
-// and collection windows): its class registered once, the object bound by
-// the program's one window procedure (window_proc_win.h), each message to
-// one handler, and destruction from either side.
+// and collection windows): a program window (window_proc_win.h) whose class
+// is registered once, placed in a cascade, and destroyed from either side.
 
 #include <windows.h>
 
@@ -14,15 +13,11 @@
 
 namespace vorsant {
 
-class OwnedWindow {
+class OwnedWindow : public ProgramWindow {
  public:
-  OwnedWindow(const OwnedWindow&) = delete;
-  OwnedWindow& operator=(const OwnedWindow&) = delete;
   // Destroys the window if it is still there; it no longer comes back to
   // this object.
-  virtual ~OwnedWindow();
-
-  HWND Handle() const { return wnd_; }
+  ~OwnedWindow() override;
   // From here on the window frees the object when it is destroyed.
   static void HandOver(std::unique_ptr<OwnedWindow> window);
   // The work area of the monitor `wnd` is on (the primary one when it is on
@@ -38,11 +33,6 @@ class OwnedWindow {
   // object, owned by `owner`; `width` and `height` are its outer size.
   bool CreateOwned(const wchar_t* cls, ClassLook look, DWORD exStyle, DWORD style, const wchar_t* caption,
                    int x, int y, int width, int height, HWND owner);
-  // Every message of the window but WM_NCCREATE; the default is the
-  // system's handling. An exception leaving it is shown by ShowUnexpected.
-  virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
-  // WM_NCDESTROY: the window and its children are gone.
-  virtual void WindowDestroyed() {}
   // Destroys the window now, for a derived destructor whose members (fonts)
   // the window still uses.
   void Destroy();
@@ -51,18 +41,6 @@ class OwnedWindow {
   // inside the work area of the owner's monitor; a window larger than the
   // work area is made to fit it.
   void PlaceCascaded(HWND owner);
-  // Escape struck in the window or in one of its boxes closes it.
-  virtual bool ClosesOnEscape() const { return false; }
-
- private:
-  template <typename T, WindowKind Kind>
-  friend LRESULT CALLBACK BoundWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
-  void Bind(HWND wnd) { wnd_ = wnd; }
-  // Destruction from the window's side, Escape, then HandleMessage.
-  LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
-
-  HWND wnd_ = nullptr;
-  bool ownedByWindow_ = false;
 };
 
 }  // namespace vorsant

@@ -28,14 +28,13 @@ ScaleWindows::ScaleWindows(TMainForm& form, HWND frame)
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
   if (!GetClassInfoExW(instance, kTimerClass, &wc))
-    RegisterWindowClass(instance, kTimerClass, TimerProc, ClassLook::kPlain);
-  timerWindow_.Reset(
-      CreateWindowExW(0, kTimerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, this));
-  if (!timerWindow_) throw std::system_error(static_cast<int>(GetLastError()), std::system_category());
+    RegisterWindowClass(instance, kTimerClass, BoundWindowProc<>, ClassLook::kPlain);
+  if (!CreateWindowExW(0, kTimerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, CreationParam()))
+    throw std::system_error(static_cast<int>(GetLastError()), std::system_category());
 }
 
 ScaleWindows::~ScaleWindows() {
-  if (timerWindow_) SetWindowLongPtrW(timerWindow_.Get(), GWLP_USERDATA, 0);
+  if (const HWND wnd = Release()) DestroyWindow(wnd);
 }
 
 bool ScaleWindows::ExecuteComDialog(int& portNumber) {
@@ -78,17 +77,17 @@ void ScaleWindows::ScheduleTick(RunClock::Seconds after, const TickHandler& onTi
   tick_ = onTick;
   const double ms = std::clamp(std::ceil(after.count() / clock_.Scale() * 1000.0), 0.0, kLongestTimerMs);
   // Below USER_TIMER_MINIMUM the system waits that long anyway.
-  SetTimer(timerWindow_.Get(), kRoundTimer, static_cast<UINT>(ms), nullptr);
+  SetTimer(Handle(), kRoundTimer, static_cast<UINT>(ms), nullptr);
 }
 
 void ScaleWindows::CancelTick() {
-  KillTimer(timerWindow_.Get(), kRoundTimer);
+  KillTimer(Handle(), kRoundTimer);
   tick_ = nullptr;
 }
 
 void ScaleWindows::OnTimer() {
   // One call per scheduling: the round asks for the next one itself.
-  KillTimer(timerWindow_.Get(), kRoundTimer);
+  KillTimer(Handle(), kRoundTimer);
   const TickHandler tick = std::exchange(tick_, nullptr);
   if (!tick) return;
   try {
@@ -99,20 +98,16 @@ void ScaleWindows::OnTimer() {
   }
 }
 
-LRESULT CALLBACK ScaleWindows::TimerProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* self = static_cast<ScaleWindows*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-    SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
+LRESULT ScaleWindows::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_TIMER && wp == kRoundTimer) {
-    if (auto* self = reinterpret_cast<ScaleWindows*>(GetWindowLongPtrW(wnd, GWLP_USERDATA))) self->OnTimer();
+    OnTimer();
     return 0;
   }
-  return DefWindowProcW(wnd, msg, wp, lp);
+  return ProgramWindow::HandleMessage(msg, wp, lp);
 }
 
 void ScaleWindows::ActivateTrialWindow(TMDIChild& child) {
-  auto* window = static_cast<TrialWindow*>(child.ShellWindow);
+  auto* window = static_cast<TrialWindow*>(child.View.get());
   if (!window || !window->Handle()) return;
   SendMessageW(GetParent(window->Handle()), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(window->Handle()), 0);
 }

@@ -49,12 +49,11 @@ class ProgressWindow final : public OwnedWindow {
   ScaleUiPort::KeyHandler onKey_;
 };
 
-class ScaleWindows final : public ScaleUiPort {
+// Its own window is a message-only one, for the run's timer.
+class ScaleWindows final : public ProgramWindow, public ScaleUiPort {
  public:
   ScaleWindows(TMainForm& form, HWND frame);
   ~ScaleWindows() override;
-  ScaleWindows(const ScaleWindows&) = delete;
-  ScaleWindows& operator=(const ScaleWindows&) = delete;
 
   bool ExecuteComDialog(int& portNumber) override;
   bool ExecuteNewDataDialog(TNewDataChoice& choice, const RangeCheckHandler& rangeCheck) override;
@@ -73,11 +72,10 @@ class ScaleWindows final : public ScaleUiPort {
   void ActivateTrialWindow(TMDIChild& child) override;
 
  private:
-  static LRESULT CALLBACK TimerProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   void OnTimer();
 
   HWND frame_;
-  UniqueHandle<HWND, DestroyWindow> timerWindow_;
   TickHandler tick_;
   std::unique_ptr<ProgressWindow> progress_;
   SteadyRunClock clock_;

@@ -16,7 +16,6 @@ namespace vorsant {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"VorsantTableGraphWindow";
-constexpr wchar_t kPictureClass[] = L"VorsantTableGraphPicture";
 constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr int kTablePadding = 4;
 // Room for the text box's own margins beside the widest line.
@@ -88,7 +87,7 @@ std::string JoinedLines(const std::vector<std::string>& lines) {
 TableGraphWindow::~TableGraphWindow() {
   // Destroyed before its window: the window must not come back for it.
   closing_ = true;
-  if (picture_) SetWindowLongPtrW(picture_, GWLP_USERDATA, 0);
+  DetachPictureBox(picture_);
   Destroy();
 }
 
@@ -104,12 +103,6 @@ int TableGraphWindow::TableHeight(int lines) const {
 }
 
 bool TableGraphWindow::Create(HWND owner, int tableLines, int tableColumns, int noteLines) {
-  static const bool registered = [] {
-    RegisterWindowClass(GetModuleHandleW(nullptr), kPictureClass, PictureProc, ClassLook::kPlain);
-    return true;
-  }();
-  (void)registered;
-  HINSTANCE instance = GetModuleHandleW(nullptr);
   const DpiScale ownerPx(owner);
   if (!CreateOwned(kWindowClass, ClassLook::kIconAndButtonFace, 0, kWindowStyle, Caption(), CW_USEDEFAULT,
                    CW_USEDEFAULT, ownerPx(kScaleGraphWidth), ownerPx(kScaleGraphHeight), owner))
@@ -126,15 +119,13 @@ bool TableGraphWindow::Create(HWND owner, int tableLines, int tableColumns, int 
   // In reading order, which is also the order of Tab.
   if (noteLines > 0) notes_ = TextBox(wnd, IDC_MODEL_VERDICT);
   table_ = TextBox(wnd, IDC_MODEL_TABLE);
-  picture_ = CreateWindowExW(0, kPictureClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, wnd,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_GRAPH_IMAGE)), instance, nullptr);
+  picture_ = CreatePictureBox(wnd, IDC_GRAPH_IMAGE, *this);
   if (!table_ || !picture_ || (noteLines > 0 && !notes_)) return false;
   for (HWND box : {notes_, table_}) {
     if (!box) continue;
     SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(tableFont_.Get()), FALSE);
     TakeKeys(box);
   }
-  SetWindowLongPtrW(picture_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 
   // As wide as the wider of the picture and the table, as tall as the band,
   // every line of the table and the picture; the work area may take less.
@@ -322,18 +313,8 @@ void TableGraphWindow::WindowDestroyed() {
   focus_ = nullptr;
 }
 
-LRESULT CALLBACK TableGraphWindow::PictureProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_ERASEBKGND) return 1;
-  if (msg != WM_PAINT) return DefWindowProcW(wnd, msg, wp, lp);
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(wnd, &ps);
-  auto* self = reinterpret_cast<TableGraphWindow*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
-  if (self && self->bitmap_)
-    self->bitmap_->CopyTo(dc, 0, 0);
-  else
-    FillRect(dc, &ps.rcPaint, GetSysColorBrush(COLOR_BTNFACE));
-  EndPaint(wnd, &ps);
-  return 0;
+void TableGraphWindow::PaintPicture(HDC dc, const RECT& dirty) {
+  PaintBitmapOrFace(dc, dirty, bitmap_.get());
 }
 
 }  // namespace vorsant

@@ -17,11 +17,12 @@
 
 #include "app/gdi_canvas_win.h"
 #include "app/owned_window_win.h"
+#include "app/picture_box_win.h"
 #include "app/win_handles.h"
 
 namespace vorsant {
 
-class TableGraphWindow : public OwnedWindow {
+class TableGraphWindow : public OwnedWindow, private PictureSource {
  public:
   ~TableGraphWindow() override;
 
@@ -64,7 +65,7 @@ class TableGraphWindow : public OwnedWindow {
   void WindowDestroyed() override;
 
  private:
-  static LRESULT CALLBACK PictureProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  void PaintPicture(HDC dc, const RECT& dirty) override;
   // WM_DPICHANGED: the suggested size, the band's controls scaled by the
   // change, the fonts and the picture made again for the new DPI.
   void OnDpiChanged(UINT dpi, LPARAM suggested);

@@ -4,6 +4,7 @@
 // and forwards its close box here.
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "app/ui_port.h"
@@ -15,6 +16,15 @@ class TMainForm;
 
 inline constexpr const char* kUnsavedFileName = "unsaved";
 inline constexpr const char* kTrialFileFilter = "VORSANT files|*.vrs";
+
+// What the shell shows of one trial window. Its TMDIChild owns it, so the
+// open trials are counted in one place, TMainForm's list of them.
+class TrialView {
+ public:
+  virtual ~TrialView() = default;
+  virtual void UpdateCaption() = 0;
+  virtual void ShowReport(const ReportLines& report) = 0;
+};
 
 class TMDIChild {
  public:
@@ -28,7 +38,7 @@ class TMDIChild {
   std::string Caption;
   TWineClass WineClass{};
   FileDialogState SaveDialog;   // used only by the close query
-  void* ShellWindow = nullptr;  // the shell's window; never touched here
+  std::unique_ptr<TrialView> View;  // made and used by the shell
   // Readings of a collection into this window not yet beside a saved file.
   std::filesystem::path PendingReadings;
 

@@ -17,7 +17,6 @@ namespace vorsant {
 namespace {
 
 constexpr wchar_t kTrialClass[] = L"VorsantTrialWindow";
-constexpr wchar_t kGraphClass[] = L"VorsantGraph";
 constexpr int kOuterWidth = 507;
 constexpr int kOuterHeight = 590;
 constexpr int kRangeX = 474;
@@ -56,12 +55,12 @@ void Place(HWND child, const RECT& r) {
 }  // namespace
 
 void TrialWindow::RegisterClass(HINSTANCE instance) {
-  RegisterWindowClass(instance, kTrialClass, BoundWindowProc<TrialWindow, WindowKind::MdiChild>,
+  RegisterWindowClass(instance, kTrialClass, BoundWindowProc<WindowKind::MdiChild>,
                       ClassLook::kIconAndButtonFace);
-  RegisterWindowClass(instance, kGraphClass, GraphProc, ClassLook::kPlain);
 }
 
 TrialWindow::~TrialWindow() {
+  if (Handle()) DetachPictureBox(graph_);
   Destroy();
 }
 
@@ -70,7 +69,7 @@ TrialWindow* TrialWindow::FromHandle(HWND wnd) {
   wchar_t cls[64] = {};
   GetClassNameW(wnd, cls, 64);
   if (wcscmp(cls, kTrialClass) != 0) return nullptr;
-  return reinterpret_cast<TrialWindow*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+  return static_cast<TrialWindow*>(reinterpret_cast<ProgramWindow*>(GetWindowLongPtrW(wnd, GWLP_USERDATA)));
 }
 
 bool TrialWindow::Create(HWND mdiClient) {
@@ -86,20 +85,17 @@ bool TrialWindow::Create(HWND mdiClient) {
   mcs.cx = px(kOuterWidth);
   mcs.cy = px(kOuterHeight);
   mcs.style = WS_HSCROLL | WS_VSCROLL;
-  mcs.lParam = reinterpret_cast<LPARAM>(this);
-  wnd_ = reinterpret_cast<HWND>(SendMessageW(mdiClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
-  return wnd_ != nullptr;
+  mcs.lParam = reinterpret_cast<LPARAM>(CreationParam());
+  SendMessageW(mdiClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs));
+  return Handle() != nullptr;
 }
 
 void TrialWindow::Destroy() {
-  if (!wnd_) return;
-  HWND wnd = std::exchange(wnd_, nullptr);
-  SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
-  SendMessageW(mdiClient_, WM_MDIDESTROY, reinterpret_cast<WPARAM>(wnd), 0);
+  if (const HWND wnd = Release()) SendMessageW(mdiClient_, WM_MDIDESTROY, reinterpret_cast<WPARAM>(wnd), 0);
 }
 
 void TrialWindow::UpdateCaption() {
-  if (wnd_) SetWindowTextUtf8(wnd_, child_.Caption);
+  if (Handle()) SetWindowTextUtf8(Handle(), child_.Caption);
 }
 
 void TrialWindow::ShowReport(const ReportLines& report) {
@@ -120,17 +116,16 @@ void TrialWindow::DrawGraphPicture() {
 }
 
 void TrialWindow::OnCreate() {
-  memo1_ = MakeChild(wnd_, L"EDIT", ES_MULTILINE | ES_READONLY | ES_CENTER, IDC_MEMO1);
-  graph_ = MakeChild(wnd_, kGraphClass, 0, IDC_GRAPH);
-  memo2_ = MakeChild(wnd_, L"EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL, IDC_MEMO2);
-  SetWindowLongPtrW(graph_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  memo1_ = MakeChild(Handle(), L"EDIT", ES_MULTILINE | ES_READONLY | ES_CENTER, IDC_MEMO1);
+  graph_ = CreatePictureBox(Handle(), IDC_GRAPH, *this);
+  memo2_ = MakeChild(Handle(), L"EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL, IDC_MEMO2);
   LayOut();
 }
 
 void TrialWindow::LayOut() {
-  dpi_ = WindowDpi(wnd_);
+  dpi_ = WindowDpi(Handle());
   DpiScale px(dpi_);
-  memoFont_.Reset(CreateReportFont(wnd_));
+  memoFont_.Reset(CreateReportFont(Handle()));
   Place(memo1_, px(kMemo1));
   Place(graph_, px(kGraph));
   Place(memo2_, px(kMemo2));
@@ -140,26 +135,26 @@ void TrialWindow::LayOut() {
 
 void TrialWindow::OnDpiChanged() {
   const UINT old = dpi_;
-  if (WindowDpi(wnd_) == old) return;
+  if (WindowDpi(Handle()) == old) return;
   // The panels are placed from the top-left corner again, then scrolled.
   ScrollTo(SB_HORZ, 0);
   ScrollTo(SB_VERT, 0);
   LayOut();
   RECT r{};
-  GetWindowRect(wnd_, &r);
-  SetWindowPos(wnd_, nullptr, 0, 0, MulDiv(r.right - r.left, static_cast<int>(dpi_), static_cast<int>(old)),
+  GetWindowRect(Handle(), &r);
+  SetWindowPos(Handle(), nullptr, 0, 0, MulDiv(r.right - r.left, static_cast<int>(dpi_), static_cast<int>(old)),
                MulDiv(r.bottom - r.top, static_cast<int>(dpi_), static_cast<int>(old)),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   OnSize();
   if (picture_) DrawGraphPicture();
-  InvalidateRect(wnd_, nullptr, TRUE);
+  InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 void TrialWindow::OnScroll(int bar, WPARAM wp) {
   SCROLLINFO si{};
   si.cbSize = sizeof(si);
   si.fMask = SIF_ALL;
-  GetScrollInfo(wnd_, bar, &si);
+  GetScrollInfo(Handle(), bar, &si);
   int pos = si.nPos;
   switch (LOWORD(wp)) {
     case SB_LINEUP:
@@ -192,15 +187,15 @@ void TrialWindow::ScrollTo(int bar, int pos) {
   SCROLLINFO si{};
   si.cbSize = sizeof(si);
   si.fMask = SIF_RANGE | SIF_PAGE;
-  GetScrollInfo(wnd_, bar, &si);
+  GetScrollInfo(Handle(), bar, &si);
   const int maxPos = std::max(0, si.nMax - static_cast<int>(si.nPage) + 1);
   pos = std::clamp(pos, 0, maxPos);
   int& current = bar == SB_HORZ ? scrollX_ : scrollY_;
   const int delta = current - pos;
-  SetScrollPos(wnd_, bar, pos, TRUE);
+  SetScrollPos(Handle(), bar, pos, TRUE);
   if (delta == 0) return;
   current = pos;
-  ScrollWindowEx(wnd_, bar == SB_HORZ ? delta : 0, bar == SB_VERT ? delta : 0, nullptr, nullptr, nullptr,
+  ScrollWindowEx(Handle(), bar == SB_HORZ ? delta : 0, bar == SB_VERT ? delta : 0, nullptr, nullptr, nullptr,
                  nullptr, SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
 }
 
@@ -210,13 +205,13 @@ void TrialWindow::OnSize() {
   // is at that moment.
   for (const int bar : {SB_HORZ, SB_VERT}) {
     RECT client{};
-    GetClientRect(wnd_, &client);
+    GetClientRect(Handle(), &client);
     SCROLLINFO si{};
     si.cbSize = sizeof(si);
     si.fMask = SIF_RANGE | SIF_PAGE;
     si.nMax = ScaleToDpi(bar == SB_HORZ ? kRangeX : kRangeY, dpi_) - 1;
     si.nPage = static_cast<UINT>(bar == SB_HORZ ? client.right : client.bottom);
-    SetScrollInfo(wnd_, bar, &si, TRUE);
+    SetScrollInfo(Handle(), bar, &si, TRUE);
   }
   // A larger page can leave the position past the end of the new range, or
   // the bar hidden with the panels still shifted: bring both back in step.
@@ -224,8 +219,11 @@ void TrialWindow::OnSize() {
   ScrollTo(SB_VERT, scrollY_);
 }
 
-LRESULT TrialWindow::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
-  const HWND wnd = wnd_;
+LRESULT TrialWindow::DefaultHandling(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  return DefMDIChildProcW(wnd, msg, wp, lp);
+}
+
+LRESULT TrialWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CREATE:
       OnCreate();
@@ -256,28 +254,12 @@ LRESULT TrialWindow::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DPICHANGED_AFTERPARENT:
       OnDpiChanged();
       return 0;
-    case WM_NCDESTROY:
-      SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
-      wnd_ = nullptr;
-      break;
   }
-  return DefMDIChildProcW(wnd, msg, wp, lp);
+  return DefaultHandling(Handle(), msg, wp, lp);
 }
 
-LRESULT CALLBACK TrialWindow::GraphProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_PAINT) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(wnd, &ps);
-    auto* self = reinterpret_cast<TrialWindow*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
-    if (self && self->picture_)
-      self->picture_->CopyTo(dc, 0, 0);
-    else
-      FillRect(dc, &ps.rcPaint, GetSysColorBrush(COLOR_BTNFACE));
-    EndPaint(wnd, &ps);
-    return 0;
-  }
-  if (msg == WM_ERASEBKGND) return 1;
-  return DefWindowProcW(wnd, msg, wp, lp);
+void TrialWindow::PaintPicture(HDC dc, const RECT& dirty) {
+  PaintBitmapOrFace(dc, dirty, picture_.get());
 }
 
 }  // namespace vorsant

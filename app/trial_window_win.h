@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/gdi_canvas_win.h"
+#include "app/picture_box_win.h"
 #include "app/trial_window.h"
 #include "app/window_proc_win.h"
 #include "trial/report.h"
@@ -15,32 +16,26 @@ namespace vorsant {
 
 class MainWindow;
 
-class TrialWindow {
+class TrialWindow final : public ProgramWindow, public TrialView, private PictureSource {
  public:
   static void RegisterClass(HINSTANCE instance);
 
   TrialWindow(MainWindow& main, TMDIChild& child) : main_(main), child_(child) {}
-  TrialWindow(const TrialWindow&) = delete;
-  TrialWindow& operator=(const TrialWindow&) = delete;
-  ~TrialWindow();
+  ~TrialWindow() override;
 
   // Creates the MDI child inside `mdiClient` at the child's placement.
   bool Create(HWND mdiClient);
   void Destroy();
-  void ShowReport(const ReportLines& report);
-  void UpdateCaption();
-
-  HWND Handle() const { return wnd_; }
+  void ShowReport(const ReportLines& report) override;
+  void UpdateCaption() override;
   TMDIChild& Child() { return child_; }
   // The TrialWindow behind an MDI child window, or nullptr.
   static TrialWindow* FromHandle(HWND wnd);
 
  private:
-  template <typename T, WindowKind Kind>
-  friend LRESULT CALLBACK BoundWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
-  void Bind(HWND wnd) { wnd_ = wnd; }
-  static LRESULT CALLBACK GraphProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
-  LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
+  void PaintPicture(HDC dc, const RECT& dirty) override;
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  LRESULT DefaultHandling(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) override;
   void OnCreate();
   // Places the panels and the graph, and sizes the panels' font, for the
   // window's DPI; again when the window moves to a monitor of another scale.
@@ -55,7 +50,6 @@ class TrialWindow {
 
   MainWindow& main_;
   TMDIChild& child_;
-  HWND wnd_ = nullptr;
   HWND mdiClient_ = nullptr;
   HWND memo1_ = nullptr, memo2_ = nullptr, graph_ = nullptr;
   UniqueFont memoFont_;

@@ -64,14 +64,14 @@ TEST_F(CloseCommandTest, ClosingTheLastTrialDisablesTheTrialCommandsOnly) {
   NewTrial("B");
   ui.MessageAnswers = {MessageAnswer::No, MessageAnswer::No};
   form->FileCloseExecute();
-  EXPECT_TRUE(form->Enabled(kCmdFileSave, 1)) << "one trial is still open";
+  EXPECT_TRUE(form->Enabled(kCmdFileSave)) << "one trial is still open";
   form->FileCloseExecute();
   for (CommandId id :
        {kCmdFileClose, kCmdFileSave, kCmdFileSaveAs, kCmdEditConditions, kCmdEditData, kCmdCollectNewData,
         kCmdLaboratoryGraph, kCmdProductionGraph, kCmdSetScaleConnection, kCmdWindowCascade})
-    EXPECT_FALSE(form->Enabled(id, 0)) << id;
+    EXPECT_FALSE(form->Enabled(id)) << id;
   for (CommandId id : {kCmdFileNew, kCmdFileOpen, kCmdExit, kCmdHelpAbout})
-    EXPECT_TRUE(form->Enabled(id, 0)) << id;
+    EXPECT_TRUE(form->Enabled(id)) << id;
 }
 
 TEST_F(CloseQueryTest, AnUnmodifiedWindowClosesWithoutAQuestion) {
@@ -80,7 +80,7 @@ TEST_F(CloseQueryTest, AnUnmodifiedWindowClosesWithoutAQuestion) {
   EXPECT_TRUE(ui.Messages.empty());
   EXPECT_TRUE(form->Windows().empty());
   EXPECT_EQ(form->WineWindowCount, 0);
-  EXPECT_FALSE(form->Enabled(kCmdFileSave, 0));
+  EXPECT_FALSE(form->Enabled(kCmdFileSave));
 }
 
 TEST_F(CloseQueryTest, NoClosesAndCancelKeepsTheWindow) {

@@ -25,7 +25,7 @@ TEST_F(NewTest, CreatesAnUnsavedModifiedTrialNamedAfterWineAndFilter) {
   EXPECT_TRUE(ui.Messages.empty()) << "New runs no analysis";
   for (CommandId id : {kCmdFileSave, kCmdFileSaveAs, kCmdFileClose, kCmdEditConditions, kCmdEditData,
                        kCmdSetScaleConnection, kCmdWindowCascade})
-    EXPECT_TRUE(form->Enabled(id, 1)) << id;
+    EXPECT_TRUE(form->Enabled(id)) << id;
 }
 
 TEST_F(NewTest, CancellingTheConditionsCreatesNothing) {
@@ -72,7 +72,7 @@ TEST_F(OpenTest, ShowsTheStoredTrialUnmodifiedWithoutRecalculating) {
   EXPECT_EQ(form->OpenDialog.InitialDir, Path(""));
   EXPECT_EQ(ui.Reports, 1);
   EXPECT_TRUE(ui.Messages.empty());
-  EXPECT_TRUE(form->Enabled(kCmdEditConditions, 1));
+  EXPECT_TRUE(form->Enabled(kCmdEditConditions));
 }
 
 TEST_F(OpenTest, CancelOpensNothing) {
@@ -108,8 +108,8 @@ TEST_F(OpenTest, AMissingFileLeavesNoWindowAndTheCountBackWhereItWas) {
   EXPECT_TRUE(form->Windows().empty());
   EXPECT_TRUE(ui.Open.empty());
   EXPECT_EQ(form->WineWindowCount, 0);
-  EXPECT_FALSE(form->Enabled(kCmdFileClose, 0));
-  EXPECT_FALSE(form->Enabled(kCmdSetScaleConnection, 0));
+  EXPECT_FALSE(form->Enabled(kCmdFileClose));
+  EXPECT_FALSE(form->Enabled(kCmdSetScaleConnection));
 }
 
 TEST_F(OpenTest, OnlyFilesHoldingExactlyOneWholeRecordOpen) {

@@ -43,7 +43,7 @@ class ScaleCommandsTest : public FlowTest {
   }
 
   std::vector<std::uint8_t> Environment() { return ReadBytes(Path("vorsant.dat")); }
-  int Enabled(CommandId id) { return form->Enabled(id, static_cast<int>(form->Windows().size())); }
+  bool Enabled(CommandId id) { return form->Enabled(id); }
   // Runs Collect New Data with density 1 and the duration given.
   void Collect(int minutes = 9) {
     shell.NewDataAnswers.push_back({{"1"}, minutes});

@@ -105,7 +105,7 @@ TEST_F(StartUpTest, CancellingTheFirstNewLeavesTheFrameEmpty) {
   form->Welcome();
   EXPECT_TRUE(form->Windows().empty());
   EXPECT_EQ(form->WineWindowCount, 0);
-  EXPECT_FALSE(form->Enabled(kCmdFileSave, 0));
+  EXPECT_FALSE(form->Enabled(kCmdFileSave));
 }
 
 TEST_F(StartUpTest, TheOpenChoiceRunsOpen) {
