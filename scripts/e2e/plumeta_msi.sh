@@ -294,8 +294,14 @@ log_text() {
   python3 -c 'import sys; d = open(sys.argv[1], "rb").read()
 print(d.decode("utf-16") if d[:2] == b"\xff\xfe" else d.decode("latin-1"))' "$work/$1.log"
 }
+# The actions' names, as the package's kit was written from the library's
+# table: the end of a successful installation (-1) and the ones before it.
+source "$mingw64/packaging/plumeta/plumeta_actions.sh"
+for end in "${plumeta_end_actions[@]}"; do [ "${end#* }" = -1 ] && finish=${end%% *}; done
+starts=$(IFS='|'; echo "${plumeta_start_actions[*]}")
 check "the verbose log has the flush's line" \
-  grep -qE "plumeta: OnAnalyticsLogFinish: 1 hit stored; flush: [0-9]+ posted, 0 rejected, 0 kept, 0 dropped, 0 deleted unsent in [0-9]+ ms \(http://127.0.0.1:$port\)" \
+  grep -qE "plumeta: $finish: 1 hit stored; flush: [0-9]+ posted, 0 rejected, 0 kept, 0 dropped, 0 deleted unsent in [0-9]+ ms \(http://127.0.0.1:$port\)" \
   <(log_text install-named)
-check "and a line for each other export" test "$(log_text install-named | grep -cE 'plumeta: OnAnalytics(Toggle|LogStart|LogMachineInfo|LogInstallData): ')" -ge 4
+check "and a line for each other export" \
+  test "$(log_text install-named | grep -cE "plumeta: ($starts): ")" -ge "${#plumeta_start_actions[@]}"
 e2e_done
