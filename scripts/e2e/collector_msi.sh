@@ -26,7 +26,6 @@ work=$e2e_work
 mingw32=${1:-build/mingw32}
 mingw64=${2:-build/mingw64}
 native=${3:-build/native}
-version=$(sed -nE 's/^project\(vorsant VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
 art=$repo/build/artifacts
 mkdir -p "$art"
 

@@ -3,6 +3,9 @@
 # $work (a scratch folder), $msi (the package under test) and $msi_log_keep
 # (where each verbose log is copied: a path prefix).
 
+# The program's version, as the package and its hits carry it.
+version=$(sed -nE 's/^project\(vorsant VERSION ([0-9.]+).*/\1/p' "$e2e_repo/CMakeLists.txt")
+
 # msiexec_run ACTION LOGNAME PROPERTIES...: runs the installer quietly on
 # $package (default: the package under test), sets $rc and $seconds.
 msiexec_run() {

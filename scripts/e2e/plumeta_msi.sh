@@ -37,7 +37,6 @@ repo=$PWD
 work=$e2e_work
 mingw32=${1:-build/mingw32}
 mingw64=${2:-build/mingw64}
-version=$(sed -nE 's/^project\(vorsant VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
 
 # Both trees must be configured already (cmake --preset mingw32/mingw64).
 for tree in "$mingw32" "$mingw64"; do
