@@ -12,6 +12,7 @@
 #include "app/data_dialog_win.h"
 #include "app/dpi_win.h"
 #include "app/dialogs_win.h"
+#include "app/fouling_commands.h"
 #include "app/fouling_window_win.h"
 #include "app/graph_windows_win.h"
 #include "app/menu_bar_win.h"
@@ -431,7 +432,12 @@ void MainWindow::ChildActivated() {
 void MainWindow::ShowVerdictLine() {
   verdictLine_.clear();
   if (TMDIChild* child = ActiveTrialWindow()) {
-    if (const std::optional<Verdict> verdict = verdicts_.For(child->WineClass.WineRec))
+    // A trial being filled is judged on its points: fitting every reading
+    // again at each new point would hold the run up.
+    const bool filling = form_.Scale && form_.Scale->IsFilling(*child);
+    const std::optional<CompanionLog> readings = filling ? std::nullopt : ReadingsBeside(*child);
+    if (const std::optional<Verdict> verdict =
+            verdicts_.For(child->WineClass.WineRec, readings ? &*readings : nullptr))
       verdictLine_ = VerdictStatusLine(*verdict, ProgramPresentation());
     // The caption stays as it is (the save checks compare captions): the
     // bar says what a mark in the title would.

@@ -44,18 +44,26 @@ std::string VerdictStatusLine(const Verdict& v, const Presentation& p) {
   return line + ".";
 }
 
-std::optional<Verdict> VerdictCache::For(const TWineRec& rec) {
+std::optional<Verdict> VerdictCache::For(const TWineRec& rec, const CompanionLog* readings) {
   const auto record = EncodeWineRec(rec);
+  std::optional<ReadingsKey> key;
+  if (readings) {
+    key = ReadingsKey{readings->file, readings->readings.size()};
+    if (!readings->readings.empty()) {
+      key->lastMl = readings->readings.back().ml;
+      key->lastSeconds = readings->readings.back().seconds;
+    }
+  }
   for (auto it = entries_.begin(); it != entries_.end(); ++it) {
-    if (it->record != record) continue;
+    if (it->record != record || it->readings != key) continue;
     std::rotate(it, it + 1, entries_.end());  // the latest last
     return entries_.back().verdict;
   }
-  const FoulingOutcome outcome = AnalyseFouling(rec, SizingRequest{});
+  const FoulingOutcome outcome = AnalyseFouling(rec, SizingRequest{}, readings);
   std::optional<Verdict> verdict;
   if (outcome.report) verdict = MakeVerdict(rec, *outcome.report);
   if (entries_.size() == kKept) entries_.erase(entries_.begin());
-  entries_.push_back({record, verdict});
+  entries_.push_back({record, key, verdict});
   return verdict;
 }
 

@@ -3,8 +3,12 @@
 
 #include "app/verdict_status.h"
 
+#include <cmath>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include "law_trials.h"
 
 namespace vorsant::testing {
 namespace {
@@ -85,6 +89,24 @@ TEST(VerdictCache, RefitsATrialWhoseRecordChanged) {
   ASSERT_TRUE(changed);
   ASSERT_EQ(changed->leftOut.size(), 1u);
   EXPECT_EQ(changed->leftOut[0].row, 4u);
+}
+
+// The status bar's verdict is the models window's: from every reading when
+// they are beside the trial, and fitted again when the log is another.
+TEST(VerdictCache, TakesTheReadingsBesideTheTrialAndRefitsForAnotherLog) {
+  const CollectedRun run = CollectedTrial([](double w) { return 5e11 * std::exp(4 * w); }, 36, 30, 0.05, 5);
+  CompanionLog log{"run.readings.csv", run.log, 0, ""};
+  VerdictCache cache;
+  const std::optional<Verdict> points = cache.For(run.rec);
+  const std::optional<Verdict> every = cache.For(run.rec, &log);
+  ASSERT_TRUE(points && every);
+  EXPECT_FALSE(points->source.used);
+  EXPECT_TRUE(every->source.used);
+  EXPECT_EQ(every->source.fitted, 1081u);
+  log.readings.erase(log.readings.begin() + 500);
+  const std::optional<Verdict> fewer = cache.For(run.rec, &log);
+  ASSERT_TRUE(fewer);
+  EXPECT_EQ(fewer->source.fitted, 1080u);
 }
 
 }  // namespace
