@@ -49,4 +49,11 @@ void MoveCollectionReadings(std::filesystem::path& pending, const std::filesyste
   pending.clear();
 }
 
+void CopyReadingsBeside(const std::filesystem::path& fromTrial, const std::filesystem::path& toTrial) {
+  const std::filesystem::path from = ReadingLogPath(fromTrial), to = ReadingLogPath(toTrial);
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(from, error) || std::filesystem::equivalent(from, to, error)) return;
+  std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, error);
+}
+
 }  // namespace vorsant

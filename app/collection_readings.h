@@ -18,4 +18,9 @@ std::filesystem::path NewCollectionReadingsPath();
 // for the trial's next save.
 void MoveCollectionReadings(std::filesystem::path& pending, const std::filesystem::path& trialPath);
 
+// A trial saved under another name takes its readings along: the file
+// beside `fromTrial`, if any, is copied beside `toTrial`, replacing what was
+// there. The record is saved already, so a copy that fails is left at that.
+void CopyReadingsBeside(const std::filesystem::path& fromTrial, const std::filesystem::path& toTrial);
+
 }  // namespace vorsant

@@ -276,12 +276,16 @@ int TMainForm::WriteTrial(const std::string& path, const TWineRec& rec) {
 }
 
 void TMainForm::TrialSaved(TMDIChild& child, const std::string& path) {
+  const std::string previous = child.FileName;
   child.Caption = FileNamePart(path);
   child.FileName = path;
   child.WineClass.Modified = false;
+  if (!child.PendingReadings.empty())
+    MoveCollectionReadings(child.PendingReadings, PathFromText(path));
+  else if (previous != kUnsavedFileName)
+    CopyReadingsBeside(PathFromText(previous), PathFromText(path));
   ui_.CaptionChanged(child);
   RememberRecent(path);
-  MoveCollectionReadings(child.PendingReadings, PathFromText(path));
 }
 
 void TMainForm::FileSaveExecute() {

@@ -1,4 +1,5 @@
 #include <cerrno>
+#include <fstream>
 
 #include <gtest/gtest.h>
 
@@ -122,6 +123,23 @@ TEST_F(SaveAsTest, OkOnTheOverwriteQuestionReplacesTheFile) {
   form->FileSaveAsExecute();
   EXPECT_EQ(w.FileName, file);
   EXPECT_EQ(DecodeWineRec(ReadBytes(file)).Conditions.WineName.Str(), "Chardonnay");
+}
+
+// The readings beside a trial go with it to its new name; the old name
+// keeps its own.
+TEST_F(SaveAsTest, ATrialSavedUnderAnotherNameTakesItsReadingsAlong) {
+  const std::string file = TrialFile("first.vrs");
+  const std::string readings = "0.0,0.00,0.00\n15.0,12.30,12.30\n";
+  std::ofstream(Path("first.readings.csv")) << readings;
+  std::ofstream(Path("second.readings.csv")) << "another trial's\n";
+  OpenTrial(file);
+  ui.FileChoices.push_back(Path("second.vrs"));
+  ui.MessageAnswers.push_back(MessageAnswer::Ok);
+  form->FileSaveAsExecute();
+  for (const char* name : {"first.readings.csv", "second.readings.csv"}) {
+    const std::vector<std::uint8_t> bytes = ReadBytes(Path(name));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), readings) << name;
+  }
 }
 
 TEST_F(SaveAsTest, AFileThatCannotBeCreatedIsReportedAndTheDialogShownAgain) {
