@@ -7,9 +7,10 @@
 # 60 times (VORSANT_TEST_TIME_SCALE): an 18-minute run to its end and Save
 # As, a run stopped by the X key, a 9-minute run across About and a move of
 # the frame, a run on a port that cannot be opened and a run ended by Close.
-# Then Balance Settings finds a balance of the standard interface command set
-# on COM12 (a second simulator) and a 9-minute run goes through it, keeping
-# every reading beside the saved trial.
+# Then Balance Settings finds a balance of each of today's command sets on
+# COM12, COM13 and COM14 (one simulator each: the standard interface
+# commands, the two-letter commands, a continuous output) and a 9-minute run
+# goes through each, keeping every reading beside the saved trial.
 # The saved trials are then read back with the command-line tool.
 # Screenshots and the trial's panels land in build/artifacts/e2e-collect/.
 #
@@ -36,8 +37,9 @@ port=4
 # A port mapped to a device that does not exist, for the error of a port
 # that cannot be opened.
 missing_port=9
-# Today's balance: the standard interface command set on a port above COM9.
+# Today's balances, one on each port from COM12 on, in the driver's order.
 high_port=12
+todays=(standard two-letter continuous)
 time_scale=60
 
 [ -f "$program" ] || cmake --build "$mingw" --target vorsant -j2 >/dev/null || give_up "cannot build $program"
@@ -49,7 +51,9 @@ mkdir -p "$artifacts"
 
 e2e_on_exit 'wine reg delete "HKLM\Software\Wine\Ports" /v "COM$port" /f >/dev/null 2>&1'
 e2e_on_exit 'wine reg delete "HKLM\Software\Wine\Ports" /v "COM$missing_port" /f >/dev/null 2>&1'
-e2e_on_exit 'wine reg delete "HKLM\Software\Wine\Ports" /v "COM$high_port" /f >/dev/null 2>&1'
+for i in "${!todays[@]}"; do
+  e2e_on_exit "wine reg delete 'HKLM\Software\Wine\Ports' /v COM$((high_port + i)) /f >/dev/null 2>&1"
+done
 
 e2e_start_display || give_up "no X display"
 e2e_prepare_prefix || give_up "no Wine prefix"
@@ -64,10 +68,12 @@ VORSANT_TEST_TIME_SCALE=$time_scale e2e_spawn "$sim" --verbose --link "$artifact
   >"$artifacts/balance.out" 2>"$artifacts/balance.log"
 wait_for 30 "the balance simulator starts" --seen "$artifacts/balance.log" test -L "$artifacts/balance" ||
   give_up "the balance simulator starts"
-VORSANT_TEST_TIME_SCALE=$time_scale e2e_spawn "$sim" --verbose --profile standard --link "$artifacts/standard" \
-  >"$artifacts/standard.out" 2>"$artifacts/standard.log"
-wait_for 30 "the standard balance simulator starts" --seen "$artifacts/standard.log" test -L "$artifacts/standard" ||
-  give_up "the standard balance simulator starts"
+for profile in "${todays[@]}"; do
+  VORSANT_TEST_TIME_SCALE=$time_scale e2e_spawn "$sim" --verbose --profile "$profile" --link "$artifacts/$profile" \
+    >"$artifacts/$profile.out" 2>"$artifacts/$profile.log"
+  wait_for 30 "the $profile balance simulator starts" --seen "$artifacts/$profile.log" test -L "$artifacts/$profile" ||
+    give_up "the $profile balance simulator starts"
+done
 
 # Wine rewrites dosdevices/comN at every start, so the mapping goes into the
 # registry and the wineserver restarts to take it up. The balance is mapped
@@ -76,8 +82,10 @@ wait_for 30 "the standard balance simulator starts" --seen "$artifacts/standard.
 wine reg add 'HKLM\Software\Wine\Ports' /v "COM$port" /t REG_SZ /d "$(readlink "$artifacts/balance")" /f >/dev/null 2>&1
 wine reg add 'HKLM\Software\Wine\Ports' /v "COM$missing_port" /t REG_SZ /d "$artifacts/no-such-balance" /f \
   >/dev/null 2>&1
-wine reg add 'HKLM\Software\Wine\Ports' /v "COM$high_port" /t REG_SZ /d "$(readlink "$artifacts/standard")" /f \
-  >/dev/null 2>&1
+for i in "${!todays[@]}"; do
+  wine reg add 'HKLM\Software\Wine\Ports' /v "COM$((high_port + i))" /t REG_SZ \
+    /d "$(readlink "$artifacts/${todays[$i]}")" /f >/dev/null 2>&1
+done
 wine reg delete 'HKCU\Software\QEL\Vorsant\Balance' /f >/dev/null 2>&1 || true
 e2e_fresh_wine_session
 
@@ -104,11 +112,10 @@ watcher=$e2e_pid
 
 trial="$artifacts/riesling.vrs"
 modal_trial="$artifacts/beside-modal-loops.vrs"
-standard_trial="$artifacts/standard-balance.vrs"
 # The program runs on the sped-up schedule; the driver does not read it.
 VORSANT_TEST_TIME_SCALE=$time_scale e2e_run_driven "$artifacts/vorsant.log" "$artifacts/driver.log" 300 -- \
   "$(winepath -w "$artifacts")" "$port" "$missing_port" "$(winepath -w "$trial")" "$(winepath -w "$modal_trial")" \
-  "$high_port" "$(winepath -w "$standard_trial")"
+  "$high_port"
 
 touch "$stop"
 wait "$watcher" 2>/dev/null
@@ -176,20 +183,22 @@ else
   check_fail "a readable trial is saved at $modal_trial"
 fi
 
-# The run through the standard balance on COM12: its line and commands, its
-# 36 points, and every reading kept beside the trial.
-check "the standard balance was read at 9600 baud, raw" \
-  grep -q "weight request (line 9600 baud, raw)" "$artifacts/standard.log"
-standard_json="$artifacts/standard-balance.json"
-if [ -f "$standard_trial" ] && "$cli" report "$standard_trial" --json >"$standard_json" 2>&1; then
-  check "the trial from the standard balance has 36 rising points" python3 - "$standard_json" <<'EOF'
+# The run through each of today's balances: its line and commands, its 36
+# points, and every reading kept beside the trial.
+for profile in "${todays[@]}"; do
+  check "the $profile balance heard the program at 9600 baud, raw" \
+    grep -q "(line 9600 baud, raw)" "$artifacts/$profile.log"
+  profile_trial="$artifacts/$profile-balance.vrs"
+  profile_json="$artifacts/$profile-balance.json"
+  if [ -f "$profile_trial" ] && "$cli" report "$profile_trial" --json >"$profile_json" 2>&1; then
+    check "the trial from the $profile balance has 36 rising points" python3 - "$profile_json" <<'EOF'
 import json, sys
 data = json.load(open(sys.argv[1]))
 v = [float(x) for x in data["V"] if x.strip()]
 sys.exit(0 if len(v) == 36 and all(b > a for a, b in zip(v, v[1:])) else 1)
 EOF
-  check "every reading is kept beside it, many more than its points, up to its last" python3 - \
-    "$artifacts/standard-balance.readings.csv" "$standard_json" <<'EOF'
+    check "every reading of the $profile balance is kept beside its trial, many more than its points, up to its last" \
+      python3 - "$artifacts/$profile-balance.readings.csv" "$profile_json" <<'EOF'
 import json, sys
 lines = open(sys.argv[1]).read().splitlines()
 data = json.load(open(sys.argv[2]))
@@ -202,9 +211,10 @@ if not ok:
     print(len(rows), rows[:3], rows[-3:], last_point)
 sys.exit(0 if ok else 1)
 EOF
-  check "the models fit every reading of that run" bash -c \
-    "'$cli' models '$standard_trial' --json | grep -q '\"source\": *\"readings_file\"'"
-else
-  check_fail "a readable trial is saved at $standard_trial"
-fi
+    check "the models fit every reading of the $profile run" bash -c \
+      "'$cli' models '$profile_trial' --json | grep -q '\"source\": *\"readings_file\"'"
+  else
+    check_fail "a readable trial is saved at $profile_trial"
+  fi
+done
 e2e_done

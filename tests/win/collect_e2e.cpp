@@ -6,11 +6,12 @@
 // by the Close command on the trial being filled; in between, a run kept on
 // its schedule while About is open and while the frame is moved, and a run
 // on a port that cannot be opened.
-// Then Balance Settings finds a balance of the standard interface command
-// set on a port above COM9 and a run goes through it.
+// Then Balance Settings finds a balance of each of today's command sets on
+// the ports from HIGH_PORT_NUMBER on (above COM9), in the order of
+// kTodaysBalances, and a run goes through each, saved as
+// ARTIFACT_FOLDER\NAME-balance.vrs.
 // Usage: collect_e2e ARTIFACT_FOLDER PORT_NUMBER MISSING_PORT_NUMBER
-// TRIAL_PATH MODAL_TRIAL_PATH HIGH_PORT_NUMBER PROFILE_TRIAL_PATH (Windows
-// paths).
+// TRIAL_PATH MODAL_TRIAL_PATH HIGH_PORT_NUMBER (Windows paths).
 // The program must run with its schedule sped up (VORSANT_TEST_TIME_SCALE)
 // and start with a stored port outside 1 to 9. Asks for screenshots, writes
 // the trial's panels after each run into the folder, and exits 0 when every
@@ -606,33 +607,49 @@ bool ChooseBalance(HWND frame, const std::wstring& portPart, const std::wstring&
   return Check(WaitGone(dlg), "OK closes Balance Settings");
 }
 
-// The balance of today on a port above COM9: found by itself, kept for the
-// user beside the environment file, and a 9-minute run through its command
-// set saved with every reading beside the trial. Then the original balance
-// is chosen again. Last, into the first run's trial opened again: the
-// original balance's simulated filter has fouled by then.
-void RunThroughStandardBalance(HWND frame, int port, int highPort, const std::wstring& openPath,
-                               const std::wstring& trialPath) {
+// Today's balances, as the simulator and the stored setting name them and
+// as the dialog lists them.
+struct TodaysBalance {
+  const wchar_t* name;
+  const wchar_t* listed;
+};
+constexpr TodaysBalance kTodaysBalances[] = {{L"standard", L"standard interface commands"},
+                                             {L"two-letter", L"two-letter commands"},
+                                             {L"continuous", L"continuous output"}};
+
+// Each balance of today on its port above COM9: found by itself, kept for
+// the user beside the environment file, and a 9-minute run through its
+// command set saved with every reading beside the trial. Then the original
+// balance is chosen again. The runs go into the first run's trial opened
+// again: the original balance's simulated filter has fouled by then.
+void RunThroughTodaysBalances(HWND frame, int port, int firstHighPort, const std::wstring& openPath) {
   Command(frame, kCmdFileOpen);
   if (!Check(ChooseFile(L"Open", openPath), "the first run's trial is opened again")) return;
   HWND trial = TrialWindow(frame, openPath.substr(openPath.find_last_of(L'\\') + 1));
   if (!Check(trial != nullptr, "its window opens")) return;
-  const std::wstring com = L"COM" + std::to_wstring(highPort);
-  if (!ChooseBalance(frame, com, L"standard interface commands",
-                     L"Found a balance on " + com + L" at 9600 baud, standard interface commands"))
-    return;
-  // The program keeps them as the dialog goes.
-  WaitUntil([&] { return StoredBalanceValue(L"Profile") == L"standard"; }, 10000);
-  Check(StoredBalanceValue(L"Port") == com && StoredBalanceValue(L"Profile") == L"standard",
-        "the port and the command set are kept under HKCU\\Software\\QEL\\Vorsant\\Balance (" +
-            Utf8(StoredBalanceValue(L"Port")) + ", " + Utf8(StoredBalanceValue(L"Profile")) + ")");
-  Check(StoredPort(EnvironmentBytes()) == port, "the environment file keeps its port");
+  int highPort = firstHighPort;
+  for (const TodaysBalance& balance : kTodaysBalances) {
+    const std::wstring com = L"COM" + std::to_wstring(highPort++);
+    const std::string name = Utf8(balance.name);
+    if (!ChooseBalance(frame, com, balance.listed,
+                       L"Found a balance on " + com + L" at 9600 baud, " + balance.listed))
+      return;
+    // The program keeps them as the dialog goes.
+    WaitUntil([&] { return StoredBalanceValue(L"Profile") == balance.name; }, 10000);
+    Check(StoredBalanceValue(L"Port") == com && StoredBalanceValue(L"Profile") == balance.name,
+          "the port and the command set are kept under HKCU\\Software\\QEL\\Vorsant\\Balance (" +
+              Utf8(StoredBalanceValue(L"Port")) + ", " + Utf8(StoredBalanceValue(L"Profile")) + ")");
+    Check(StoredPort(EnvironmentBytes()) == port, "the environment file keeps its port");
 
-  HWND progress = StartRun(frame, IDC_MAX_DURATION9, false);
-  if (!progress) return;
-  const std::wstring erased = Text(GetDlgItem(trial, IDC_MEMO2));
-  Check(WaitForReportChange(trial, erased, 20000), "points arrive from the standard balance");
-  if (!SaveAtTimeLimit(trial, L"standard_run", trialPath, 30000, "the run through the standard balance")) return;
+    HWND progress = StartRun(frame, IDC_MAX_DURATION9, false);
+    if (!progress) return;
+    const std::wstring erased = Text(GetDlgItem(trial, IDC_MEMO2));
+    Check(WaitForReportChange(trial, erased, 20000), "points arrive from the " + name + " balance");
+    const std::wstring panels = std::wstring(balance.name) + L"_run";
+    if (!SaveAtTimeLimit(trial, panels.c_str(), artifacts + L"\\" + balance.name + L"-balance.vrs", 30000,
+                         "the run through the " + name + " balance"))
+      return;
+  }
 
   Check(ChooseBalance(frame, L"COM" + std::to_wstring(port), L"the original", L""),
         "the original balance is chosen again");
@@ -661,7 +678,7 @@ void RunEndedByClose(HWND frame, HWND trial) {
 }
 
 int Run(int port, int missingPort, const std::wstring& trialPath, const std::wstring& modalTrialPath,
-        int highPort, const std::wstring& profileTrialPath) {
+        int highPort) {
   HWND frame = WaitForFrame();
   if (!Check(frame != nullptr, "the frame window appears")) return 1;
   DWORD process = 0;
@@ -676,7 +693,7 @@ int Run(int port, int missingPort, const std::wstring& trialPath, const std::wst
   RunAcrossModalLoops(frame, trial, modalTrialPath);
   RunOnMissingPort(frame, missingPort, port);
   RunEndedByClose(frame, trial);
-  RunThroughStandardBalance(frame, port, highPort, trialPath, profileTrialPath);
+  RunThroughTodaysBalances(frame, port, highPort, trialPath);
 
   Command(frame, kCmdExit);
   Check(WaitGone(frame), "Exit closes the program");
@@ -686,10 +703,10 @@ int Run(int port, int missingPort, const std::wstring& trialPath, const std::wst
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc < 8) {
+  if (argc < 7) {
     std::fprintf(stderr,
                  "usage: collect_e2e ARTIFACT_FOLDER PORT_NUMBER MISSING_PORT_NUMBER TRIAL_PATH "
-                 "MODAL_TRIAL_PATH HIGH_PORT_NUMBER PROFILE_TRIAL_PATH\n");
+                 "MODAL_TRIAL_PATH HIGH_PORT_NUMBER\n");
     return 2;
   }
   artifacts = argv[1];
@@ -700,11 +717,12 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   const int highPort = _wtoi(argv[6]);
-  if (highPort < 10 || highPort > 256) {
-    std::fprintf(stderr, "collect_e2e: the high port number must be 10 to 256\n");
+  constexpr int kHighPorts = static_cast<int>(std::size(kTodaysBalances));
+  if (highPort < 10 || highPort > 257 - kHighPorts) {
+    std::fprintf(stderr, "collect_e2e: the high ports must be within 10 to 256\n");
     return 2;
   }
-  Run(port, missingPort, argv[4], argv[5], highPort, argv[7]);
+  Run(port, missingPort, argv[4], argv[5], highPort);
   std::printf("collect_e2e: %d passed, %d failed\n", passes, failures);
   return failures == 0 ? 0 : 1;
 }
