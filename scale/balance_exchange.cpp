@@ -55,6 +55,50 @@ BalanceAnswer WeighOriginal(SerialPort& port, std::chrono::milliseconds wait) {
   return Settled(r);
 }
 
+// Whether a weighing waits for the balance to settle.
+enum class Settling { Wait, TakeMoving };
+
+BalanceAnswer Weigh(SerialPort& port, const BalanceProfile& profile, std::chrono::milliseconds stableWait,
+                    Settling settling) {
+  if (profile.Line.Flow == Handshake::AsPort) return WeighOriginal(port, std::min(stableWait, kReplyWait));
+  const std::string_view command =
+      settling == Settling::TakeMoving ? profile.ImmediateCommand : profile.WeightCommand;
+  const SteadyClock::time_point deadline = SteadyClock::now() + stableWait;
+  port.SetActive(true);
+  PortCloser closer(port);
+  std::optional<BalanceReading> moving;
+  bool answered = false;
+  while (Left(deadline).count() > 0) {
+    if (!command.empty()) Send(port, command);
+    // A balance that asked to wait gets a new request; one that said
+    // nothing within a reply's time is silent.
+    const auto lineDeadline = std::min(deadline, SteadyClock::now() + kReplyWait);
+    const std::optional<std::string> line = ReadLine(port, profile.ReplyEnd, lineDeadline);
+    if (!line) break;
+    answered = true;
+    BalanceReading reading = profile.Parse(*line);
+    if (reading.State == ReadingState::Unstable && settling == Settling::TakeMoving)
+      return Settled(std::move(reading));
+    if (reading.State == ReadingState::Unstable || reading.State == ReadingState::Busy) {
+      moving = std::move(reading);
+      continue;
+    }
+    // A continuous balance's first line may be the tail of one sent before
+    // the port opened.
+    if (profile.WeightCommand.empty() && reading.State == ReadingState::Unreadable) continue;
+    return Settled(std::move(reading));
+  }
+  BalanceAnswer answer;
+  if (moving) {
+    answer.Reading = *moving;
+    const long seconds = static_cast<long>((stableWait.count() + 999) / 1000);
+    answer.Problem = "the balance gave no stable weight within " + std::to_string(seconds) + " s";
+  } else {
+    answer.Problem = answered ? "the balance's reply could not be read" : "the balance did not answer";
+  }
+  return answer;
+}
+
 }  // namespace
 
 void ApplyBalanceLine(TCustomComPort& port, const BalanceProfile& profile) {
@@ -96,39 +140,11 @@ void TareWithProfile(SerialPort& port, const BalanceProfile& profile) {
 }
 
 BalanceAnswer WeighWithProfile(SerialPort& port, const BalanceProfile& profile, std::chrono::milliseconds stableWait) {
-  if (profile.Line.Flow == Handshake::AsPort) return WeighOriginal(port, std::min(stableWait, kReplyWait));
-  const SteadyClock::time_point deadline = SteadyClock::now() + stableWait;
-  port.SetActive(true);
-  PortCloser closer(port);
-  std::optional<BalanceReading> moving;
-  bool answered = false;
-  while (Left(deadline).count() > 0) {
-    if (!profile.WeightCommand.empty()) Send(port, profile.WeightCommand);
-    // A balance that asked to wait gets a new request; one that said
-    // nothing within a reply's time is silent.
-    const auto lineDeadline = std::min(deadline, SteadyClock::now() + kReplyWait);
-    const std::optional<std::string> line = ReadLine(port, profile.ReplyEnd, lineDeadline);
-    if (!line) break;
-    answered = true;
-    BalanceReading reading = profile.Parse(*line);
-    if (reading.State == ReadingState::Unstable || reading.State == ReadingState::Busy) {
-      moving = std::move(reading);
-      continue;
-    }
-    // A continuous balance's first line may be the tail of one sent before
-    // the port opened.
-    if (profile.WeightCommand.empty() && reading.State == ReadingState::Unreadable) continue;
-    return Settled(std::move(reading));
-  }
-  BalanceAnswer answer;
-  if (moving) {
-    answer.Reading = *moving;
-    const long seconds = static_cast<long>((stableWait.count() + 999) / 1000);
-    answer.Problem = "the balance gave no stable weight within " + std::to_string(seconds) + " s";
-  } else {
-    answer.Problem = answered ? "the balance's reply could not be read" : "the balance did not answer";
-  }
-  return answer;
+  return Weigh(port, profile, stableWait, Settling::Wait);
+}
+
+BalanceAnswer WeighAsItIs(SerialPort& port, const BalanceProfile& profile) {
+  return Weigh(port, profile, kReplyWait, Settling::TakeMoving);
 }
 
 std::optional<FoundBalance> FindBalance(TCustomComPort& port, std::chrono::milliseconds perProfile) {

@@ -35,6 +35,11 @@ void TareWithProfile(SerialPort& port, const BalanceProfile& profile);
 
 BalanceAnswer WeighWithProfile(SerialPort& port, const BalanceProfile& profile,
                                std::chrono::milliseconds stableWait = kStableWait);
+// The weight at once, moving or not (the profile's immediate command): a
+// collection weighs filtrate as it flows, which no balance calls stable,
+// and each reading's time is its point's. A busy balance is asked again
+// for at most a reply's wait.
+BalanceAnswer WeighAsItIs(SerialPort& port, const BalanceProfile& profile);
 
 struct FoundBalance {
   const BalanceProfile* Profile = nullptr;

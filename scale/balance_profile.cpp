@@ -188,16 +188,17 @@ const std::vector<BalanceProfile>& BalanceProfiles() {
       {"default", "the original ESC P commands",
        {TBaudRate::br1200, TDataBits::db7, TParity::paOdd, TStopBits::sb1, Handshake::AsPort},
        std::string_view(kTareCommand.data(), kTareCommand.size()),
+       std::string_view(kWeightRequest.data(), kWeightRequest.size()),
        std::string_view(kWeightRequest.data(), kWeightRequest.size()), kReplyEnd, ParseDefaultReply},
       {"continuous", "continuous output",
-       {TBaudRate::br9600, TDataBits::db8, TParity::paNone, TStopBits::sb1, Handshake::None}, "T\r\n", "", '\n',
-       ParseContinuousLine},
+       {TBaudRate::br9600, TDataBits::db8, TParity::paNone, TStopBits::sb1, Handshake::None}, "T\r\n", "", "",
+       '\n', ParseContinuousLine},
       {"standard", "standard interface commands",
        {TBaudRate::br9600, TDataBits::db8, TParity::paNone, TStopBits::sb1, Handshake::None}, "T\r\n", "S\r\n",
-       '\n', ParseStandardReply},
+       "SI\r\n", '\n', ParseStandardReply},
       {"two-letter", "two-letter commands",
        {TBaudRate::br9600, TDataBits::db8, TParity::paNone, TStopBits::sb1, Handshake::None}, "T\r\n", "Q\r\n",
-       '\n', ParseTwoLetterReply},
+       "Q\r\n", '\n', ParseTwoLetterReply},
   };
   return profiles;
 }

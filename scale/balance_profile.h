@@ -77,7 +77,9 @@ struct BalanceProfile {
   BalanceLineSettings Line;
   std::string_view TareCommand;    // empty: this balance cannot be tared
   std::string_view WeightCommand;  // empty: the balance sends on its own
-  char ReplyEnd;                   // the last byte of a reply line
+  // A weight at once, stable or moving (a collection's); empty as above.
+  std::string_view ImmediateCommand;
+  char ReplyEnd;  // the last byte of a reply line
   ReplyParser Parse;
 };
 

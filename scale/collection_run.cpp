@@ -86,7 +86,7 @@ void CollectionRun::Tare() {
 
 TWeightReading CollectionRun::Weigh() {
   if (profile_ == &DefaultBalanceProfile()) return GetWeight(port_);
-  const BalanceAnswer answer = WeighWithProfile(port_, *profile_);
+  const BalanceAnswer answer = WeighAsItIs(port_, *profile_);
   TWeightReading reading;
   reading.Error = !answer.Problem.empty();
   reading.WeightVal = answer.Reading.Grams;

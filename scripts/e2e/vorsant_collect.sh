@@ -69,7 +69,8 @@ VORSANT_TEST_TIME_SCALE=$time_scale e2e_spawn "$sim" --verbose --link "$artifact
 wait_for 30 "the balance simulator starts" --seen "$artifacts/balance.log" test -L "$artifacts/balance" ||
   give_up "the balance simulator starts"
 for profile in "${todays[@]}"; do
-  VORSANT_TEST_TIME_SCALE=$time_scale e2e_spawn "$sim" --verbose --profile "$profile" --link "$artifacts/$profile" \
+  # Once tared, never stable, as under flowing filtrate.
+  VORSANT_TEST_TIME_SCALE=$time_scale e2e_spawn "$sim" --verbose --profile "$profile" --moving --link "$artifacts/$profile" \
     >"$artifacts/$profile.out" 2>"$artifacts/$profile.log"
   wait_for 30 "the $profile balance simulator starts" --seen "$artifacts/$profile.log" test -L "$artifacts/$profile" ||
     give_up "the $profile balance simulator starts"

@@ -75,6 +75,31 @@ INSTANTIATE_TEST_SUITE_P(Profiles, EveryProfile,
                                            Case{sim::Dialect::TwoLetter, "two-letter"},
                                            Case{sim::Dialect::Continuous, "continuous"}));
 
+class TodaysProfile : public ProfileOnPty, public ::testing::WithParamInterface<Case> {};
+
+// Filtrate keeps coming during a collection, so the balance never settles:
+// a collection's weighing takes the moving weight at once, where one that
+// waits for a stable weight says it never came.
+TEST_P(TodaysProfile, AFlowingFiltrateIsWeighedAsItIs) {
+  sim::BalanceFaults faults;
+  faults.MovingWhileFlowing = true;
+  Start(GetParam().Dialect, faults);
+  const BalanceProfile& p = *FindBalanceProfile(GetParam().Profile);
+  ApplyBalanceLine(port_, p);
+  TareWithProfile(port_, p);
+  std::this_thread::sleep_for(150ms);  // the simulator takes the tare on its own thread
+  const BalanceAnswer now = WeighAsItIs(port_, p);
+  EXPECT_EQ(now.Problem, "");
+  EXPECT_EQ(now.Reading.State, ReadingState::Unstable);
+  EXPECT_LT(now.Reading.Grams, 5.0);
+  EXPECT_EQ(WeighWithProfile(port_, p, 300ms).Problem, "the balance gave no stable weight within 1 s");
+}
+
+INSTANTIATE_TEST_SUITE_P(Profiles, TodaysProfile,
+                         ::testing::Values(Case{sim::Dialect::Standard, "standard"},
+                                           Case{sim::Dialect::TwoLetter, "two-letter"},
+                                           Case{sim::Dialect::Continuous, "continuous"}));
+
 TEST_F(ProfileOnPty, FoundBalanceIsDescribedForTheUser) {
   Start(sim::Dialect::Standard);
   const std::optional<FoundBalance> found = FindBalance(port_, 1000ms);

@@ -60,6 +60,8 @@ constexpr char kUsage[] =
     "  --profile NAME        speak default, standard, two-letter or continuous (default)\n"
     "  --unit U              weigh in g, kg, mg or any other unit (g; not for default)\n"
     "  --unstable S          readings are unstable S seconds after each tare (0)\n"
+    "  --moving              readings are unstable from the first tare on, as a\n"
+    "                        balance under flowing filtrate never settles\n"
     "  --overload-above G    report an overload above G grams net\n"
     "  --verbose             log every command on standard error\n";
 
@@ -134,6 +136,8 @@ int main(int argc, char** argv) {
       speech.Commands = *dialect;
     } else if (a == "--unit" && next != nullptr) {
       speech.Unit = argv[++i];
+    } else if (a == "--moving") {
+      faults.MovingWhileFlowing = true;
     } else if (a == "--unstable") {
       faults.UnstableSeconds = number();
     } else if (a == "--overload-above") {

@@ -94,6 +94,7 @@ double SimulatedBalance::NetGrams(double now) {
 }
 
 bool SimulatedBalance::Stable(double now) const {
+  if (faults_.MovingWhileFlowing && filtrationStart_) return false;
   return !lastTare_ || now - *lastTare_ >= faults_.UnstableSeconds;
 }
 

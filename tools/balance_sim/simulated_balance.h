@@ -28,6 +28,7 @@ struct BalanceFaults {
   std::optional<double> BackwardsAfter;  // seconds after the tare from which the weight falls
   std::uint32_t Seed = 1;
   double UnstableSeconds = 0;            // readings are unstable this long after each tare
+  bool MovingWhileFlowing = false;       // unstable from the first tare on, as filtrate keeps coming
   std::optional<double> OverloadAbove;   // net grams above which it reports an overload
 };
 
