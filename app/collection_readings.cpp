@@ -30,6 +30,26 @@ std::filesystem::path NewCollectionReadingsPath() {
   return path;
 }
 
+namespace {
+
+// Copies `from` over `to` through a new file beside `to`, renamed over it:
+// a rename replaces a file everywhere, where copy_file with
+// overwrite_existing refuses an existing file with one standard library
+// for Windows. `to` is never half written.
+bool ReplaceWithCopy(const std::filesystem::path& from, const std::filesystem::path& to) {
+  std::filesystem::path part = to;
+  part += ".part";
+  std::error_code error;
+  std::filesystem::remove(part, error);
+  if (!std::filesystem::copy_file(from, part, error)) return false;
+  std::filesystem::rename(part, to, error);
+  if (!error) return true;
+  std::filesystem::remove(part, error);
+  return false;
+}
+
+}  // namespace
+
 void MoveCollectionReadings(std::filesystem::path& pending, const std::filesystem::path& trialPath) {
   if (pending.empty()) return;
   std::error_code error;
@@ -41,19 +61,16 @@ void MoveCollectionReadings(std::filesystem::path& pending, const std::filesyste
   std::filesystem::rename(pending, beside, error);
   if (error) {
     // Another volume: copy, then remove the temporary file.
-    error.clear();
-    std::filesystem::copy_file(pending, beside, std::filesystem::copy_options::overwrite_existing, error);
-    if (error) return;
+    if (!ReplaceWithCopy(pending, beside)) return;
     std::filesystem::remove(pending, error);
   }
   pending.clear();
 }
 
 void CopyReadingsBeside(const std::filesystem::path& fromTrial, const std::filesystem::path& toTrial) {
-  const std::filesystem::path from = ReadingLogPath(fromTrial), to = ReadingLogPath(toTrial);
+  const std::filesystem::path from = ReadingLogPath(fromTrial);
   std::error_code error;
-  if (!std::filesystem::is_regular_file(from, error) || std::filesystem::equivalent(from, to, error)) return;
-  std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, error);
+  if (std::filesystem::is_regular_file(from, error)) ReplaceWithCopy(from, ReadingLogPath(toTrial));
 }
 
 }  // namespace vorsant

@@ -282,7 +282,7 @@ void TMainForm::TrialSaved(TMDIChild& child, const std::string& path) {
   child.WineClass.Modified = false;
   if (!child.PendingReadings.empty())
     MoveCollectionReadings(child.PendingReadings, PathFromText(path));
-  else if (previous != kUnsavedFileName)
+  else if (previous != kUnsavedFileName && previous != path)
     CopyReadingsBeside(PathFromText(previous), PathFromText(path));
   ui_.CaptionChanged(child);
   RememberRecent(path);

@@ -130,8 +130,8 @@ TEST_F(SaveAsTest, OkOnTheOverwriteQuestionReplacesTheFile) {
 TEST_F(SaveAsTest, ATrialSavedUnderAnotherNameTakesItsReadingsAlong) {
   const std::string file = TrialFile("first.vrs");
   const std::string readings = "0.0,0.00,0.00\n15.0,12.30,12.30\n";
-  std::ofstream(Path("first.readings.csv")) << readings;
-  std::ofstream(Path("second.readings.csv")) << "another trial's\n";
+  std::ofstream(Path("first.readings.csv"), std::ios::binary) << readings;
+  std::ofstream(Path("second.readings.csv"), std::ios::binary) << "another trial's\n";
   OpenTrial(file);
   ui.FileChoices.push_back(Path("second.vrs"));
   ui.MessageAnswers.push_back(MessageAnswer::Ok);
