@@ -35,11 +35,15 @@ std::size_t ProfileIndex(const BalanceProfile& profile) {
   return 0;
 }
 
+// Whether a listed port is the device `current` names ("COM12", "\\.\COM12"
+// and "com12" are one port).
+bool IsPort(const PresentPort& port, const std::string& current) {
+  return port.Device == current || (ComPortNumber(current) != 0 && ComPortNumber(port.Device) == ComPortNumber(current));
+}
+
 // The present ports, with `current` among them in its natural place.
 std::vector<PresentPort> OfferedPorts(std::vector<PresentPort> ports, const std::string& current) {
-  const auto same = [&current](const PresentPort& p) {
-    return p.Device == current || (ComPortNumber(current) != 0 && ComPortNumber(p.Device) == ComPortNumber(current));
-  };
+  const auto same = [&current](const PresentPort& p) { return IsPort(p, current); };
   if (std::none_of(ports.begin(), ports.end(), same)) {
     ports.push_back({current, current + " (not present)"});
     std::stable_sort(ports.begin(), ports.end(),
@@ -114,7 +118,7 @@ void BalanceSettingsExecute(TMainForm& form, ScaleUiPort& ui, const BalanceFinde
   const std::string current = form.ComPort.DeviceName();
   state.Ports = OfferedPorts(ui.PresentPorts(), current);
   for (std::size_t i = 0; i < state.Ports.size(); ++i)
-    if (state.Ports[i].Device == current) state.Port = i;
+    if (IsPort(state.Ports[i], current)) state.Port = i;
   state.Profile = ProfileIndex(ProfileOf(form.Balance));
   const bool ok =
       ui.ExecuteBalanceDialog(state, [&find](BalanceDialogState& s) { FindInDialog(s, find); });

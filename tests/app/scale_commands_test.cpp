@@ -429,6 +429,21 @@ TEST_F(ScaleCommandsTest, BalanceSettingsFindABalanceAndKeepAPortAboveNineBeside
   EXPECT_EQ(store.stored.Profile, "standard");
 }
 
+// A kept port written another way than the list writes it is still the
+// one the dialog opens on, not the list's first.
+TEST_F(ScaleCommandsTest, BalanceSettingsOpenOnTheCurrentPortHoweverItsNameIsWritten) {
+  MemoryBalanceStore store;
+  store.stored = {"\\\\.\\com12", "standard"};
+  form->BalanceStore = &store;
+  ApplyBalanceSetting(*form);
+  shell.Ports = {{"COM3", "Communications Port (COM3)"}, {"COM12", "USB Serial Port (COM12)"}};
+  shell.BalanceAnswers.push_back([](BalanceDialogState&, const auto&) { return false; });
+  BalanceSettingsExecute(*form, shell, [](const std::string&) { return std::optional<FoundBalance>(); });
+  ASSERT_EQ(shell.BalanceShown.size(), 1u);
+  EXPECT_EQ(shell.BalanceShown[0].Ports.size(), 2u);
+  EXPECT_EQ(shell.BalanceShown[0].Port, 1u);
+}
+
 TEST_F(ScaleCommandsTest, ARunKeepsEveryReadingAndTheFileMovesBesideTheTrialWhenSaved) {
   TMDIChild& w = NewTrial();
   shell.ReadingsPath = Path("pending.csv");
