@@ -229,13 +229,13 @@ std::size_t BlockCount(const std::vector<std::size_t>& starts) {
   return starts.size() < 2 ? 0 : starts.size() - 1;
 }
 
-// The four laws at shape k without each block: tau = c + Rm g.
-void LawColumn(const LawForm& form, double k, const CumulativeReadings& r, const std::vector<std::size_t>& starts,
-               LocalColumn& col) {
-  const std::size_t c = r.w.size(), blocks = BlockCount(starts);
-  col.sse.assign(blocks, kInfinity);
-  col.rm.assign(blocks, 0);
-  col.offset.assign(blocks, 0);
+// The four laws at shape k without each single reading (the sums less one
+// reading's keep their digits for a record's few): tau = c + Rm g.
+void LawColumn(const LawForm& form, double k, const CumulativeReadings& r, LocalColumn& col) {
+  const std::size_t c = r.w.size();
+  col.sse.assign(c, kInfinity);
+  col.rm.assign(c, 0);
+  col.offset.assign(c, 0);
   std::vector<double> g(c);
   double gm = 0;
   for (std::size_t i = 0; i < c; ++i) {
@@ -250,15 +250,11 @@ void LawColumn(const LawForm& form, double k, const CumulativeReadings& r, const
     const double x = g[i] - gm, y = r.tau[i] - tm;
     G += x, T += y, GG += x * x, GT += x * y, TT += y * y;
   }
-  for (std::size_t j = 0; j < blocks; ++j) {
-    double x = 0, y = 0, xx = 0, xy = 0, yy = 0;
-    for (std::size_t i = starts[j]; i < starts[j + 1]; ++i) {
-      const double xi = g[i] - gm, yi = r.tau[i] - tm;
-      x += xi, y += yi, xx += xi * xi, xy += xi * yi, yy += yi * yi;
-    }
-    const double n = static_cast<double>(c - (starts[j + 1] - starts[j]));
+  const double n = static_cast<double>(c) - 1;
+  for (std::size_t j = 0; j < c; ++j) {
+    const double x = g[j] - gm, y = r.tau[j] - tm;
     const double Gj = G - x, Tj = T - y;
-    const double sxx = GG - xx - Gj * Gj / n, sxy = GT - xy - Gj * Tj / n, syy = TT - yy - Tj * Tj / n;
+    const double sxx = GG - x * x - Gj * Gj / n, sxy = GT - x * y - Gj * Tj / n, syy = TT - y * y - Tj * Tj / n;
     if (!(sxx > 0)) continue;
     const double rm = sxy / sxx;
     if (!(rm > 0) || !std::isfinite(rm)) continue;
@@ -268,25 +264,22 @@ void LawColumn(const LawForm& form, double k, const CumulativeReadings& r, const
   }
 }
 
-void PowerColumn(double exponent, const CumulativeReadings& r, const std::vector<std::size_t>& starts,
-                 LocalColumn& col) {
-  const std::size_t c = r.w.size(), blocks = BlockCount(starts);
-  col.sse.assign(blocks, kInfinity);
-  col.r0.assign(blocks, 0);
-  col.a.assign(blocks, 0);
-  col.offset.assign(blocks, 0);
+void PowerColumn(double exponent, const CumulativeReadings& r, LocalColumn& col) {
+  const std::size_t c = r.w.size();
+  col.sse.assign(c, kInfinity);
+  col.r0.assign(c, 0);
+  col.a.assign(c, 0);
+  col.offset.assign(c, 0);
   std::vector<double> h(c);
   for (std::size_t i = 0; i < c; ++i) h[i] = std::pow(r.w[i], exponent + 1) / (exponent + 1);
   const double wm = Mean(r.w), hm = Mean(h), tm = Mean(r.tau);
   PowerSums all;
   for (std::size_t i = 0; i < c; ++i) all.Add(r.w[i] - wm, h[i] - hm, r.tau[i] - tm, 1);
   // The readings rise in W: without an end the next one is the end.
-  for (std::size_t j = 0; j < blocks; ++j) {
-    const std::size_t from = starts[j], to = starts[j + 1];
+  for (std::size_t j = 0; j < c; ++j) {
     PowerSums s = all;
-    for (std::size_t i = from; i < to; ++i) s.Add(r.w[i] - wm, h[i] - hm, r.tau[i] - tm, -1);
-    if (from == 0 && to == c) continue;
-    const double lo = from == 0 ? r.w[to] : r.w[0], hi = to == c ? r.w[from - 1] : r.w[c - 1];
+    s.Add(r.w[j] - wm, h[j] - hm, r.tau[j] - tm, -1);
+    const double lo = j == 0 ? r.w[1] : r.w[0], hi = j + 1 == c ? r.w[c - 2] : r.w[c - 1];
     const Candidate fit = PowerFromSums(s, exponent, wm, hm, tm, lo, hi);
     if (!fit.fit.fitted) continue;
     col.sse[j] = fit.sse;
@@ -399,9 +392,9 @@ std::vector<IntegralFit> LeaveBlocksOutFits(FoulingLaw law, const CumulativeRead
       shapes[m] = std::clamp(full.shape + (m - kLocalSide) * half, form.lo, form.hi);
       const double k = form.ShapeParameter(shapes[m], wMax);
       if (law == FoulingLaw::kPower) {
-        PowerColumn(k, r, starts, cols[m]);
+        PowerColumn(k, r, cols[m]);
       } else {
-        LawColumn(form, k, r, starts, cols[m]);
+        LawColumn(form, k, r, cols[m]);
       }
     }
   }
@@ -483,16 +476,12 @@ std::vector<double> LeaveBlocksOutConstantSse(const CumulativeReadings& r, const
     const double x = r.w[i] - wm, y = r.tau[i] - tm;
     X += x, Y += y, XX += x * x, XY += x * y, YY += y * y;
   }
-  for (std::size_t j = 0; j < blocks; ++j) {
-    double x = 0, y = 0, xx = 0, xy = 0, yy = 0;
-    for (std::size_t i = starts[j]; i < starts[j + 1]; ++i) {
-      const double xi = r.w[i] - wm, yi = r.tau[i] - tm;
-      x += xi, y += yi, xx += xi * xi, xy += xi * yi, yy += yi * yi;
-    }
-    const double n = static_cast<double>(c - (starts[j + 1] - starts[j]));
-    if (!(n > 0)) continue;
+  // Single readings: the sums less one reading's.
+  const double n = static_cast<double>(c) - 1;
+  for (std::size_t j = 0; j < c; ++j) {
+    const double x = r.w[j] - wm, y = r.tau[j] - tm;
     const double Xj = X - x, Yj = Y - y;
-    const double sxx = XX - xx - Xj * Xj / n, sxy = XY - xy - Xj * Yj / n, syy = YY - yy - Yj * Yj / n;
+    const double sxx = XX - x * x - Xj * Xj / n, sxy = XY - x * y - Xj * Yj / n, syy = YY - y * y - Yj * Yj / n;
     out[j] = std::max(0.0, sxx > 0 ? syy - sxy * sxy / sxx : syy);
   }
   return out;
